@@ -1,0 +1,49 @@
+#include "formats/text_value.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace belltower::formats {
+namespace {
+
+TEST(TextValue, ReadsTheLeadingNumber) {
+    const struct {
+        const char* text;
+        double value;
+    } cases[] = {
+        {"  12abc", 12},  {"1 2", 12},       {"&H1F", 31},     {"&O17", 15},    {"1.5e2", 150},
+        {"1d2", 100},     {"-3.5", -3.5},    {".5", 0.5},      {"1.2.3", 1.2},  {"+7", 7},
+        {"", 0},          {"abc", 0},        {"\t\n8", 8},     {"7x", 7},       {"2.5", 2.5},
+        {"1e", 1},        {"1e+", 1},        {"- 4", -4},      {"1E-2", 0.01},  {"&hff", 255},
+        {"&HFFFF", -1},   {"&H10000", 65536}, {"&O8", 0},      {"-", 0},        {".", 0},
+        {"3\r4", 3},      {"e5", 0},         {"0x10", 0},      {"12,5", 12},    {"-.5", -0.5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_DOUBLE_EQ(c.value, TextValue(c.text));
+    }
+}
+
+TEST(TextValue, HugeExponentsGiveInfinityOrZero) {
+    EXPECT_TRUE(std::isinf(TextValue("1e999")));
+    EXPECT_LT(TextValue("-1e999"), 0);
+    EXPECT_EQ(0.0, TextValue("1e-999"));
+}
+
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
+    const struct {
+        double in;
+        double out;
+    } cases[] = {
+        {2.5, 2}, {3.5, 4}, {-2.5, -2}, {0.5, 0}, {1.5, 2}, {-3.5, -4}, {2.4999, 2}, {2.5001, 3}, {-0.4, 0}, {51.79, 52},
+        {72.5, 72}, {367.5, 368}, {1102.5, 1102},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.in);
+        EXPECT_DOUBLE_EQ(c.out, RoundHalfEven(c.in));
+    }
+}
+
+}  // namespace
+}  // namespace belltower::formats

@@ -1,0 +1,25 @@
+// Test helpers: byte strings written as hex, and comparisons that name the first difference.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "formats/bytes.h"
+
+namespace belltower::testing {
+
+// "00 01 2c" or "00012C": whitespace is ignored, case does not matter.
+formats::Bytes Hex(std::string_view hex);
+
+// "00 01 2C" for messages.
+std::string ToHex(formats::ByteView bytes);
+
+// Passes when equal; otherwise says where the first difference is and shows both sides.
+::testing::AssertionResult BytesEqual(formats::ByteView expected, formats::ByteView actual);
+
+}  // namespace belltower::testing
+
+#define EXPECT_BYTES_EQ(expected, actual) EXPECT_TRUE(::belltower::testing::BytesEqual((expected), (actual)))
+#define ASSERT_BYTES_EQ(expected, actual) ASSERT_TRUE(::belltower::testing::BytesEqual((expected), (actual)))
