@@ -1,0 +1,34 @@
+// RTX / ERT ringtone text: one line "name:settings:notes".
+//
+//   name      from the start of the line to the first ":"
+//   settings  between the first and second ":", items "key=value" separated by ","
+//             keys (any case, not trimmed): d duration, o octave, b tempo, f ID, i index,
+//             c force one play (ticked when its leading number is > 0, cleared at 0, kept when < 0),
+//             s staccato, @ delay; the value is everything after the item's first "="
+//   notes     everything after the second ":" to the end of the line, colons included
+//
+// Only the first line counts. It ends at a carriage return, a CR LF pair or a line feed
+// (files written on Linux end lines with LF alone).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "melody/melody_fields.h"
+
+namespace belltower::melody {
+
+// The first line of a file's bytes.
+std::string_view FirstLine(std::string_view fileText);
+
+// Copies what the first line of fileText gives into fields. Fields the line has no value for
+// keep their contents; nothing is checked or converted. A line without ":" leaves the name and
+// settings alone and becomes the notes; a line with one ":" sets the name and puts the whole
+// line into the notes. playTwice and noSmallPauses are never touched.
+void ReadRtxText(std::string_view fileText, MelodyFields& fields);
+
+// The line the fields save as, every key present in a fixed order, ended by CR LF:
+// name:d=..,o=..,b=..,f=..,i=..,c=0|1,s=..,@=..:notes
+std::string WriteRtxText(const MelodyFields& fields);
+
+}  // namespace belltower::melody
