@@ -1,0 +1,357 @@
+#include "melody/tone_encoder.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string_view>
+
+#include "formats/dword.h"
+#include "formats/file_io.h"
+#include "formats/record.h"
+#include "formats/text_value.h"
+
+namespace belltower::melody {
+namespace {
+
+using formats::Bytes;
+using formats::Error;
+using formats::ErrorCode;
+using formats::MakeError;
+using formats::Result;
+using formats::RoundHalfEven;
+using formats::TextValue;
+
+constexpr double kPieceUnits = 125;  // the longest note or pause one command holds
+constexpr std::uint8_t kPauseCode = 0x40;
+
+// The settings the edit fields give, read once per run.
+struct Settings {
+    double duration = 0;
+    double octave = 0;
+    double staccato = 0;
+    bool smallPauses = true;
+};
+
+struct Progress {
+    double tempo = 0;
+    std::optional<double> previousCode;  // the code of the last note or pause command written
+    Bytes data;
+};
+
+std::string FormatNumber(double value) {
+    char text[64];
+    if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15) {
+        std::snprintf(text, sizeof text, "%.0f", value);
+    } else {
+        std::snprintf(text, sizeof text, "%.10g", value);
+    }
+    return text;
+}
+
+// A token as it can stand in a message: line breaks and other control characters as blanks.
+std::string Shown(std::string_view token) {
+    std::string shown = "\"";
+    shown += formats::ToText(formats::ToPrintable(formats::ToBytes(token)));
+    shown += '"';
+    return shown;
+}
+
+// Rounds as every byte of tone data is rounded; false for values outside 0..255 (and NaN).
+bool FitsByte(double value) {
+    const double rounded = RoundHalfEven(value);
+    return rounded >= 0 && rounded <= 255;
+}
+
+std::uint8_t ToByte(double value) { return static_cast<std::uint8_t>(RoundHalfEven(value)); }
+
+// Lower case for the Latin-1 texts of the edit fields.
+char Lower(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7)) {
+        return static_cast<char>(byte + 0x20);
+    }
+    return c;
+}
+
+bool IsPrefixDigit(char c) { return c >= '1' && c <= '9'; }
+
+std::optional<double> PitchBase(char letter) {
+    switch (letter) {
+    case 'c':
+        return 66;
+    case 'd':
+        return 68;
+    case 'e':
+        return 70;
+    case 'f':
+        return 71;
+    case 'g':
+        return 73;
+    case 'a':
+        return 75;
+    case 'b':
+    case 'h':
+        return 77;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::string_view SelectedNotes(std::string_view notes, std::optional<NotesSelection> selection) {
+    if (!selection || selection->length < 1) {
+        return notes;
+    }
+    if (selection->start >= notes.size()) {
+        return {};
+    }
+    return notes.substr(selection->start, selection->length);
+}
+
+// Blanks and commas separate tokens; every other character belongs to the token it stands in.
+std::vector<std::string> Tokenize(std::string_view notes) {
+    std::vector<std::string> tokens;
+    std::string current;
+    for (const char c : notes) {
+        if (c == ' ' || c == ',') {
+            if (!current.empty()) {
+                tokens.push_back(std::move(current));
+                current.clear();
+            }
+        } else {
+            current += Lower(c);
+        }
+    }
+    if (!current.empty()) {
+        tokens.push_back(std::move(current));
+    }
+    return tokens;
+}
+
+// One command onto the tone data, refused when the data would grow past kMaxToneDataBytes.
+// `token` names the token being encoded, empty while the melody is closed.
+Result<void> Put(Bytes& data, std::uint8_t code, std::uint8_t parameter, std::string_view token) {
+    if (data.size() + 2 > kMaxToneDataBytes) {
+        std::string message = "The melody is too long: its tone data passes " + std::to_string(kMaxToneDataBytes) +
+                              " bytes";
+        message += token.empty() ? "." : " at the token " + Shown(token) + ".";
+        return MakeError(ErrorCode::Limit, message);
+    }
+    data.push_back(code);
+    data.push_back(parameter);
+    return {};
+}
+
+#define BELLTOWER_TRY(expression)            \
+    if (auto tried = (expression); !tried) { \
+        return tried.error();                \
+    }
+
+Result<void> EncodeToken(const std::string& token, const Settings& settings, Progress& progress) {
+    Bytes& data = progress.data;
+    const std::string_view tail = std::string_view(token).substr(1);
+    if (token.front() == 't') {
+        // Tempo tag; a tempo of 0 or less would stop every following note, so it is ignored.
+        if (const double tempo = TextValue(tail); tempo > 0) {
+            progress.tempo = tempo;
+        }
+        return {};
+    }
+    if (token.front() == 'v') {
+        const double vibration = TextValue(tail);
+        if (vibration == 0) {
+            return Put(data, 0x0A, 0xFE, token);
+        }
+        if (vibration == 1) {
+            return Put(data, 0x0A, 0x01, token);
+        }
+        return {};
+    }
+
+    double fraction = settings.duration;
+    double octave = settings.octave;
+    bool sharp = false;
+    bool dotted = false;
+    std::string_view rest = token;
+    if (IsPrefixDigit(rest.front())) {
+        const std::size_t digits = rest.size() > 1 && IsPrefixDigit(rest[1]) ? 2 : 1;
+        fraction = TextValue(rest.substr(0, digits));
+        rest.remove_prefix(digits);
+    }
+    if (rest.empty()) {
+        return {};  // digits only: no letter
+    }
+    const char letter = rest.front();
+    rest.remove_prefix(1);
+    // Sharp and dot may stand before or after the octave ("8c#.6", "8c6#.").
+    if (rest.starts_with('#')) {
+        sharp = true;
+        rest.remove_prefix(1);
+    }
+    if (rest.starts_with('.')) {
+        dotted = true;
+        rest.remove_prefix(1);
+    }
+    if (rest.ends_with('#')) {
+        sharp = true;
+        rest.remove_suffix(1);
+    }
+    if (rest.ends_with('.')) {
+        dotted = true;
+        rest.remove_suffix(1);
+    }
+    if (const double value = TextValue(rest); value > 0) {
+        octave = value;
+    }
+
+    const bool pause = letter == 'p' || letter == '-';
+    double code = kPauseCode;
+    if (!pause) {
+        const auto base = PitchBase(letter);
+        if (!base) {
+            return {};  // not a note letter: the token counts for nothing
+        }
+        code = *base + 1 + 12 * octave + (sharp ? 1 : 0);
+    }
+    const std::string kind = pause ? "pause " : "note ";
+
+    if (fraction == 0) {
+        return MakeError(ErrorCode::BadInput, "The " + kind + Shown(token) +
+                                                  " cannot be timed: the Duration field gives a duration of 0.");
+    }
+    if (progress.tempo == 0) {
+        return MakeError(ErrorCode::BadInput,
+                         "The " + kind + Shown(token) + " cannot be timed: the BPM field gives a tempo of 0.");
+    }
+    double length = 29000 / (fraction * progress.tempo);
+    if (dotted) {
+        length *= 1.5;
+    }
+    length = RoundHalfEven(length);
+    if (length == 0) {
+        length = 1;
+    }
+
+    // Two equal codes in a row get a short silence between them, so the phone sounds two notes.
+    if (settings.smallPauses && progress.previousCode && RoundHalfEven(code) == *progress.previousCode) {
+        BELLTOWER_TRY(Put(data, kPauseCode, 2, token));
+    }
+    if (!FitsByte(code)) {
+        const bool high = !(RoundHalfEven(code) < 0);
+        return MakeError(ErrorCode::BadInput, "The note " + Shown(token) + " gives the code " + FormatNumber(code) +
+                                                  (high ? ", above 255: its octave is too high."
+                                                        : ", below 0: its octave is too low."));
+    }
+    if (length < 0) {
+        return MakeError(ErrorCode::BadInput, "The " + kind + Shown(token) + " gets a negative length (" +
+                                                  FormatNumber(length) +
+                                                  " units): the tempo and the duration must be positive.");
+    }
+    if (settings.staccato > 0 && length > settings.staccato) {
+        if (!FitsByte(settings.staccato)) {
+            return MakeError(ErrorCode::BadInput, "The staccato length " + FormatNumber(settings.staccato) +
+                                                      " is too long to cut the " + kind + Shown(token) +
+                                                      ": a tone lasts at most 255 units.");
+        }
+        BELLTOWER_TRY(Put(data, ToByte(code), ToByte(settings.staccato), token));
+        length -= settings.staccato;
+        code = kPauseCode;  // the rest of the note is silence
+    }
+
+    if (length > kPieceUnits) {
+        // Refuse before counting: a length of millions of units would take millions of commands.
+        const double commands = std::ceil(length / kPieceUnits);
+        if (static_cast<double>(data.size()) + 2 * commands > static_cast<double>(kMaxToneDataBytes)) {
+            return MakeError(ErrorCode::Limit, "The " + kind + Shown(token) + " lasts " + FormatNumber(length) +
+                                                   " units and needs " + FormatNumber(commands) +
+                                                   " commands of at most 125 units: a melody's tone data is "
+                                                   "limited to " + std::to_string(kMaxToneDataBytes) + " bytes.");
+        }
+    }
+    std::size_t pieces = 0;
+    while (length > kPieceUnits) {
+        length -= kPieceUnits;
+        ++pieces;
+    }
+    for (std::size_t i = 0; i < pieces; ++i) {
+        BELLTOWER_TRY(Put(data, ToByte(code), static_cast<std::uint8_t>(kPieceUnits), token));
+    }
+    BELLTOWER_TRY(Put(data, ToByte(code), ToByte(length), token));
+    progress.previousCode = RoundHalfEven(code);
+    return {};
+}
+
+Result<Bytes> EncodeToneData(const MelodyFields& fields, const std::vector<std::string>& tokens) {
+    const Settings settings{TextValue(fields.duration), TextValue(fields.octave), TextValue(fields.staccato),
+                            !fields.noSmallPauses};
+    Progress progress;
+    progress.tempo = TextValue(fields.tempo);
+    progress.data = {0x00, 0x02, 0xFC, 0x09, 0x0A, 0x01};
+    for (const auto& token : tokens) {
+        BELLTOWER_TRY(EncodeToken(token, settings, progress));
+    }
+
+    Bytes& data = progress.data;
+    const std::uint8_t closing = fields.playTwice ? 0x0A : 0xFE;  // suggest playing twice, or vibration off
+    BELLTOWER_TRY(Put(data, 0x0A, closing, {}));
+    if (const double delay = TextValue(fields.delay); delay > 0) {
+        if (!FitsByte(delay)) {
+            return MakeError(ErrorCode::BadInput,
+                             "The delay " + FormatNumber(delay) + " is too long: a pause lasts at most 255 units.");
+        }
+        BELLTOWER_TRY(Put(data, kPauseCode, ToByte(delay), {}));
+    }
+    if (fields.forceOnePlay) {
+        BELLTOWER_TRY(Put(data, 0x0A, 0x0E, {}));
+    }
+    BELLTOWER_TRY(Put(data, 0x07, 0x0B, {}));
+    return std::move(data);
+}
+
+#undef BELLTOWER_TRY
+
+Result<Bytes> EncodeRecord(const MelodyFields& fields, formats::TextFormat form,
+                           const std::vector<std::string>& tokens) {
+    const double index = RoundHalfEven(TextValue(fields.index));
+    if (!(index >= 0 && index <= static_cast<double>(formats::kMaxDword))) {
+        return MakeError(ErrorCode::BadInput, "The index " + FormatNumber(index) + " is outside 0 to " +
+                                                  std::to_string(formats::kMaxDword) + ".");
+    }
+    if (fields.name.size() > formats::kMaxNameLength) {
+        // The name-length byte holds the character count plus 1.
+        return MakeError(ErrorCode::BadInput, "The name has " + std::to_string(fields.name.size()) +
+                                                  " characters: a melody name holds at most " +
+                                                  std::to_string(formats::kMaxNameLength) + ".");
+    }
+    auto toneData = EncodeToneData(fields, tokens);
+    if (!toneData) {
+        return toneData.error();
+    }
+    // The tail starts with the name's terminator, one zero byte per byte of a character.
+    Bytes tail(form == formats::TextFormat::Unicode ? 2 : 1, 0x00);
+    formats::Append(tail, *toneData);
+    return formats::BuildRecord(static_cast<std::int64_t>(index), fields.id, fields.name, tail, std::nullopt, form);
+}
+
+}  // namespace
+
+EncodeResult EncodeMelody(const MelodyFields& fields, formats::TextFormat form,
+                          std::optional<NotesSelection> selection) {
+    EncodeResult result;
+    const std::string_view notes = SelectedNotes(fields.notes, selection);
+    result.noData = notes.empty();
+    result.tokens = Tokenize(notes);
+    result.record = EncodeRecord(fields, form, result.tokens);
+    return result;
+}
+
+EncodeFileResult EncodeMelodyFile(const std::filesystem::path& path, const MelodyFields& fields,
+                                  formats::TextFormat form, std::optional<NotesSelection> selection) {
+    EncodeFileResult result{EncodeMelody(fields, form, selection), std::nullopt};
+    if (result.encoded.record) {
+        if (auto written = formats::WriteFileAtomic(path, *result.encoded.record); !written) {
+            result.writeError = written.error();
+        }
+    }
+    return result;
+}
+
+}  // namespace belltower::melody
