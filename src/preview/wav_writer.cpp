@@ -1,0 +1,288 @@
+#include "preview/wav_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "formats/file_io.h"
+#include "formats/text_value.h"
+
+namespace belltower::preview {
+namespace {
+
+using formats::ByteView;
+using formats::Bytes;
+
+// The synthesis constants. Every sample is computed from them in double precision, in the
+// order written below, so a preview sounds the same sample for sample on every build
+// (the library is compiled without floating-point contraction, see CMakeLists.txt).
+constexpr double kPi = 3.14159265358979;
+constexpr double kToneAmplitude = 20000;
+constexpr double kHumAmplitude = 65000 - kToneAmplitude;
+constexpr double kPitchConstant = 0.0159;
+constexpr double kHumRate = 0.004;  // sine cycles per sample of the motor hum at its base rate
+constexpr double kUnitsPerSecond = 120;
+constexpr double kGridRate = 22050;
+
+constexpr std::uint8_t kRepeatStart = 0x05;
+constexpr std::uint8_t kRepeatEnd = 0x06;
+constexpr std::uint8_t kVibration = 0x0A;
+constexpr std::uint8_t kPause = 0x40;
+constexpr std::uint8_t kHighestNote = 0xFA;
+constexpr std::uint8_t kReplacementCode = 0x94;
+constexpr double kReplacementLevel = 0.1;
+
+constexpr std::uint64_t kVibrationOnParameter = 1;
+constexpr std::uint64_t kVibrationOffParameter = 0xFE;
+
+std::uint8_t ByteAt(ByteView bytes, std::size_t offset) { return offset < bytes.size() ? bytes[offset] : 0; }
+
+void PutLe(Bytes& out, std::size_t offset, std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) {
+        out[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+void WriteHeader(Bytes& out, std::uint32_t sampleRate, std::uint32_t dataSize) {
+    std::memcpy(out.data() + 0, "RIFF", 4);
+    PutLe(out, 4, dataSize + 36, 4);
+    std::memcpy(out.data() + 8, "WAVEfmt ", 8);
+    PutLe(out, 16, 16, 4);
+    PutLe(out, 20, 1, 2);
+    PutLe(out, 22, 1, 2);
+    PutLe(out, 24, sampleRate, 4);
+    PutLe(out, 28, sampleRate * 2, 4);
+    PutLe(out, 32, 2, 2);
+    PutLe(out, 34, 16, 2);
+    std::memcpy(out.data() + 36, "data", 4);
+    PutLe(out, 40, dataSize, 4);
+}
+
+// Samples of a command lasting `units` duration units: (units / 120) * 22050, halves to even.
+double SampleCount(std::uint64_t units) {
+    return formats::RoundHalfEven((static_cast<double>(units) / kUnitsPerSecond) * kGridRate);
+}
+
+// The note waveform: a squared-squared sine, so its fundamental is twice the sine's rate;
+// one code step is a semitone. Sample j counts from 1 at the start of every command.
+double ToneSample(std::uint8_t code, double level, std::uint64_t j) {
+    const double w = std::pow(2.0, static_cast<double>(code) / 12.0 - 10.0) * (kPitchConstant / 2.0);
+    return formats::RoundHalfEven((std::pow(std::sin(((kPi + kPi) * w) * static_cast<double>(j)), 4.0) - 0.5) *
+                                  kToneAmplitude * level);
+}
+
+// The vibration motor's hum, 176.4 Hz at rate 1.0.
+double HumSample(double rate, std::uint64_t j) {
+    return formats::RoundHalfEven(
+        (std::pow(std::sin(((kPi + kPi) * kHumRate) * static_cast<double>(j) * rate), 6.0) - 0.5) * kHumAmplitude);
+}
+
+// Renders the commands into memory. Samples depend only on (code, level, j) and (hum rate, j),
+// so each waveform is computed once, as far as the longest command needs it, and every later
+// command of the same pitch copies it: a melody of a few dozen distinct notes costs a few
+// dozen waveforms, not one sine per sample. The results are the same as computing each sample
+// on its own.
+class Renderer {
+public:
+    Renderer(bool noVibration, bool halfQuality, int trueHardware, std::uint64_t maxDataBytes)
+        : noVibration_(noVibration), step_(halfQuality ? 2 : 1), trueHardware_(trueHardware),
+          maxDataBytes_(maxDataBytes) {
+        out_.resize(kWavHeaderSize);
+    }
+
+    void Run(ByteView tones) {
+        std::size_t pos = 0;
+        std::uint64_t tie = 0;
+        while (pos < tones.size() && !truncated_) {
+            // A repeat end is a single byte; after a run of them the next command is read
+            // wherever it stands (bytes past the end read as 0 and end the loop).
+            while (ByteAt(tones, pos) == kRepeatEnd && !truncated_) {
+                ++pos;
+                RepeatEnd();
+            }
+            if (truncated_) {
+                break;
+            }
+            const std::uint8_t code = ByteAt(tones, pos);
+            const std::uint8_t parameter = ByteAt(tones, pos + 1);
+            const std::uint8_t next = ByteAt(tones, pos + 2);
+            if (next == code && code >= kPause) {
+                tie += parameter;
+                pos += 2;
+                continue;
+            }
+            const std::uint64_t units = parameter + tie;
+            if (code == kVibration) {
+                if (units == kVibrationOnParameter) {
+                    vibration_ = vibration_ == 1 ? 2 : (noVibration_ ? vibration_ : 1);
+                } else if (units == kVibrationOffParameter) {
+                    vibration_ = 0;
+                }
+            } else if (code == kRepeatStart) {
+                mark_ = DataSize();
+                repeatCount_ = units;
+                marked_ = true;
+            } else if (code >= kPause && code <= kHighestNote) {
+                Render(code, units);
+            }
+            tie = 0;
+            pos += 2;
+        }
+    }
+
+    WavResult Finish(std::uint32_t sampleRate) && {
+        WriteHeader(out_, sampleRate, static_cast<std::uint32_t>(DataSize()));
+        return WavResult{std::move(out_), truncated_};
+    }
+
+private:
+    std::uint64_t DataSize() const { return out_.size() - kWavHeaderSize; }
+
+    // Room for `bytes` more sample bytes, cut to the limit; marks the result truncated when cut.
+    std::size_t Reserve(std::uint64_t bytes) {
+        const std::uint64_t room = maxDataBytes_ - DataSize();
+        if (bytes > room) {
+            truncated_ = true;
+            bytes = room;
+        }
+        const std::size_t at = out_.size();
+        out_.resize(at + static_cast<std::size_t>(bytes));
+        return at;
+    }
+
+    void RepeatEnd() {
+        if (!marked_ || repeatCount_ < 2) {
+            return;
+        }
+        const std::size_t from = kWavHeaderSize + static_cast<std::size_t>(mark_);
+        const std::size_t length = out_.size() - from;
+        if (length == 0) {
+            return;
+        }
+        for (std::uint64_t copy = 1; copy < repeatCount_ && !truncated_; ++copy) {
+            const std::size_t at = Reserve(length);
+            // The copy never overlaps its source: it goes after the current end.
+            std::memcpy(out_.data() + at, out_.data() + from, out_.size() - at);
+        }
+    }
+
+    void Render(std::uint8_t code, std::uint64_t units) {
+        const bool replaced = code > kPause && OutOfRange(code);
+        if (replaced) {
+            code = kReplacementCode;
+        }
+        const double level = replaced ? kReplacementLevel : 1.0;
+        // Anything longer than the 32-bit size fields allow ends up cut anyway.
+        constexpr double kBeyondAnyLimit = 1e12;
+        const double samples = std::min(SampleCount(units), kBeyondAnyLimit);
+        // Half quality keeps the samples of even j only: floor(N / 2) of them.
+        const std::uint64_t written = static_cast<std::uint64_t>(samples) / step_;
+        const std::size_t at = Reserve(written * 2);
+        const std::size_t count = (out_.size() - at) / 2;
+        if (count == 0) {
+            return;
+        }
+        const std::int16_t* tone = code == kPause ? nullptr : Waveform(replaced ? kReplacedTable : code, count, code, level);
+        const std::int16_t* hum = vibration_ > 0 ? Hum(vibration_ == 1 ? 0 : 1, count) : nullptr;
+        std::uint8_t* sampleBytes = out_.data() + at;
+        for (std::size_t i = 0; i < count; ++i) {
+            const int sample = (tone != nullptr ? tone[i] : 0) + (hum != nullptr ? hum[i] : 0);
+            const auto bits = static_cast<std::uint16_t>(sample);
+            sampleBytes[2 * i] = static_cast<std::uint8_t>(bits & 0xFF);
+            sampleBytes[2 * i + 1] = static_cast<std::uint8_t>(bits >> 8);
+        }
+    }
+
+    bool OutOfRange(std::uint8_t code) const {
+        switch (trueHardware_) {
+        case 1:
+            return code < 0x7C || code > 0xA2;  // the phone: a of octave 4 to octave 7
+        case 2:
+            return code < 0x73 || code > 0xA2;  // the flashing tool: octaves 4 to 7
+        default:
+            return false;
+        }
+    }
+
+    // The first `count` written samples of the tone (j = step, 2 step, ...).
+    const std::int16_t* Waveform(std::size_t key, std::size_t count, std::uint8_t code, double level) {
+        std::vector<std::int16_t>& table = tones_[key];
+        const std::size_t known = table.size();
+        if (known < count) {
+            table.resize(count);
+            for (std::size_t i = known; i < count; ++i) {
+                table[i] = static_cast<std::int16_t>(ToneSample(code, level, (i + 1) * step_));
+            }
+        }
+        return table.data();
+    }
+
+    const std::int16_t* Hum(std::size_t which, std::size_t count) {
+        const double rate = which == 0 ? 1.0 : 1.1;
+        std::vector<std::int16_t>& table = hums_[which];
+        const std::size_t known = table.size();
+        if (known < count) {
+            table.resize(count);
+            for (std::size_t i = known; i < count; ++i) {
+                table[i] = static_cast<std::int16_t>(HumSample(rate, (i + 1) * step_));
+            }
+        }
+        return table.data();
+    }
+
+    const bool noVibration_;
+    const std::size_t step_;
+    const int trueHardware_;
+    const std::uint64_t maxDataBytes_;
+
+    Bytes out_;
+    bool truncated_ = false;
+    int vibration_ = 0;  // 0 off, 1 hum at its base rate, 2 hum 10 % faster
+    bool marked_ = false;
+    std::uint64_t mark_ = 0;  // data size at the repeat start
+    std::uint64_t repeatCount_ = 0;
+    // One waveform per code, and one for the replacement note at its reduced level.
+    static constexpr std::size_t kReplacedTable = 256;
+    std::array<std::vector<std::int16_t>, 257> tones_;
+    std::array<std::vector<std::int16_t>, 2> hums_;
+};
+
+}  // namespace
+
+ByteView PlayedToneData(ByteView Noty) {
+    const std::uint64_t lengthField = (std::uint64_t{ByteAt(Noty, 4)} << 24) | (std::uint64_t{ByteAt(Noty, 5)} << 16) |
+                                      (std::uint64_t{ByteAt(Noty, 6)} << 8) | std::uint64_t{ByteAt(Noty, 7)};
+    if (lengthField != Noty.size()) {
+        return Noty;
+    }
+    const std::uint8_t unicodeLength = ByteAt(Noty, 17);
+    const std::size_t start = (unicodeLength >= 1 && unicodeLength <= 31) ? 20 + 2 * std::size_t{unicodeLength}
+                                                                           : 19 + std::size_t{ByteAt(Noty, 16)};
+    return formats::Mid(Noty, start, Noty.size());
+}
+
+WavResult WriteWav(ByteView Noty, bool VypnoutVibraci, bool ZmensitSoubor, int TrueHardware,
+                   const RenderLimits& limits) {
+    const std::uint32_t sampleRate = ZmensitSoubor ? kHalfSampleRate : kSampleRate;
+    // The size fields are 32-bit; keep well inside them whatever the limit asks for.
+    constexpr std::uint64_t kLargestData = (std::numeric_limits<std::uint32_t>::max() - 36) & ~std::uint64_t{1};
+    const std::uint64_t maxDataBytes = std::min<std::uint64_t>(std::uint64_t{limits.maxSeconds} * sampleRate * 2,
+                                                               kLargestData);
+    Renderer renderer(VypnoutVibraci, ZmensitSoubor, TrueHardware, maxDataBytes);
+    renderer.Run(PlayedToneData(Noty));
+    return std::move(renderer).Finish(sampleRate);
+}
+
+formats::Result<WavFileInfo> WriteWavFile(ByteView Noty, const std::filesystem::path& WaveFile, bool VypnoutVibraci,
+                                          bool ZmensitSoubor, int TrueHardware, const RenderLimits& limits) {
+    const WavResult rendered = WriteWav(Noty, VypnoutVibraci, ZmensitSoubor, TrueHardware, limits);
+    if (auto written = formats::WriteFileAtomic(WaveFile, rendered.wav); !written) {
+        return written.error();
+    }
+    return WavFileInfo{static_cast<std::uint32_t>(rendered.wav.size() - kWavHeaderSize), rendered.truncated};
+}
+
+}  // namespace belltower::preview
