@@ -13,8 +13,8 @@
 namespace belltower::preview {
 namespace {
 
-using formats::ByteView;
 using formats::Bytes;
+using formats::ByteView;
 
 // The synthesis constants. Every sample is computed from them in double precision, in the
 // order written below, so a preview sounds the same sample for sample on every build
@@ -38,7 +38,9 @@ constexpr double kReplacementLevel = 0.1;
 constexpr std::uint64_t kVibrationOnParameter = 1;
 constexpr std::uint64_t kVibrationOffParameter = 0xFE;
 
-std::uint8_t ByteAt(ByteView bytes, std::size_t offset) { return offset < bytes.size() ? bytes[offset] : 0; }
+std::uint8_t ByteAt(ByteView bytes, std::size_t offset) {
+    return offset < bytes.size() ? bytes[offset] : 0;
+}
 
 void PutLe(Bytes& out, std::size_t offset, std::uint32_t value, int size) {
     for (int i = 0; i < size; ++i) {
@@ -80,18 +82,20 @@ double HumSample(double rate, std::uint64_t j) {
         (std::pow(std::sin(((kPi + kPi) * kHumRate) * static_cast<double>(j) * rate), 6.0) - 0.5) * kHumAmplitude);
 }
 
-// Renders the commands into memory. Samples depend only on (code, level, j) and (hum rate, j),
-// so each waveform is computed once, as far as the longest command needs it, and every later
-// command of the same pitch copies it: a melody of a few dozen distinct notes costs a few
-// dozen waveforms, not one sine per sample. The results are the same as computing each sample
-// on its own.
+// Interprets the commands. It runs twice: first without an output buffer, only counting the
+// sample bytes (cheap: no waveform is computed), then into a buffer of exactly that size, so
+// the samples of a long melody are written once and never moved.
+//
+// Samples depend only on (code, level, j) and (hum rate, j), so each waveform is computed
+// once, as far as the longest command needs it, and every later command of the same pitch
+// copies it: a melody of a few dozen distinct notes costs a few dozen waveforms, not a sine
+// per sample. The results are the same as computing each sample on its own.
 class Renderer {
 public:
-    Renderer(bool noVibration, bool halfQuality, int trueHardware, std::uint64_t maxDataBytes)
+    // out: the whole file, header space included, sized by a counting run; nullptr to count.
+    Renderer(bool noVibration, bool halfQuality, int trueHardware, std::uint64_t maxDataBytes, Bytes* out)
         : noVibration_(noVibration), step_(halfQuality ? 2 : 1), trueHardware_(trueHardware),
-          maxDataBytes_(maxDataBytes) {
-        out_.resize(kWavHeaderSize);
-    }
+          maxDataBytes_(maxDataBytes), out_(out) {}
 
     void Run(ByteView tones) {
         std::size_t pos = 0;
@@ -122,7 +126,7 @@ public:
                     vibration_ = 0;
                 }
             } else if (code == kRepeatStart) {
-                mark_ = DataSize();
+                mark_ = dataSize_;
                 repeatCount_ = units;
                 marked_ = true;
             } else if (code >= kPause && code <= kHighestNote) {
@@ -133,61 +137,61 @@ public:
         }
     }
 
-    WavResult Finish(std::uint32_t sampleRate) && {
-        WriteHeader(out_, sampleRate, static_cast<std::uint32_t>(DataSize()));
-        return WavResult{std::move(out_), truncated_};
-    }
+    std::uint64_t DataSize() const { return dataSize_; }
+    bool Truncated() const { return truncated_; }
 
 private:
-    std::uint64_t DataSize() const { return out_.size() - kWavHeaderSize; }
-
-    // Room for `bytes` more sample bytes, cut to the limit; marks the result truncated when cut.
-    std::size_t Reserve(std::uint64_t bytes) {
-        const std::uint64_t room = maxDataBytes_ - DataSize();
+    // Claims `bytes` more sample bytes, cut to the limit (the result is then truncated);
+    // returns the file offset where they go and how many were granted.
+    struct Span {
+        std::size_t at;
+        std::size_t bytes;
+    };
+    Span Claim(std::uint64_t bytes) {
+        const std::uint64_t room = maxDataBytes_ - dataSize_;
         if (bytes > room) {
             truncated_ = true;
             bytes = room;
         }
-        const std::size_t at = out_.size();
-        out_.resize(at + static_cast<std::size_t>(bytes));
-        return at;
+        const Span span{kWavHeaderSize + static_cast<std::size_t>(dataSize_), static_cast<std::size_t>(bytes)};
+        dataSize_ += bytes;
+        return span;
     }
 
     void RepeatEnd() {
-        if (!marked_ || repeatCount_ < 2) {
+        if (!marked_ || repeatCount_ < 2 || dataSize_ == mark_) {
             return;
         }
         const std::size_t from = kWavHeaderSize + static_cast<std::size_t>(mark_);
-        const std::size_t length = out_.size() - from;
-        if (length == 0) {
-            return;
-        }
+        const std::uint64_t length = dataSize_ - mark_;
         for (std::uint64_t copy = 1; copy < repeatCount_ && !truncated_; ++copy) {
-            const std::size_t at = Reserve(length);
-            // The copy never overlaps its source: it goes after the current end.
-            std::memcpy(out_.data() + at, out_.data() + from, out_.size() - at);
+            const Span span = Claim(length);
+            if (out_ != nullptr) {
+                // The copy never overlaps its source: it goes after the current end.
+                std::memcpy(out_->data() + span.at, out_->data() + from, span.bytes);
+            }
         }
     }
 
     void Render(std::uint8_t code, std::uint64_t units) {
-        const bool replaced = code > kPause && OutOfRange(code);
-        if (replaced) {
-            code = kReplacementCode;
-        }
-        const double level = replaced ? kReplacementLevel : 1.0;
         // Anything longer than the 32-bit size fields allow ends up cut anyway.
         constexpr double kBeyondAnyLimit = 1e12;
         const double samples = std::min(SampleCount(units), kBeyondAnyLimit);
         // Half quality keeps the samples of even j only: floor(N / 2) of them.
-        const std::uint64_t written = static_cast<std::uint64_t>(samples) / step_;
-        const std::size_t at = Reserve(written * 2);
-        const std::size_t count = (out_.size() - at) / 2;
-        if (count == 0) {
+        const Span span = Claim(static_cast<std::uint64_t>(samples) / step_ * 2);
+        const std::size_t count = span.bytes / 2;
+        if (out_ == nullptr || count == 0) {
             return;
         }
-        const std::int16_t* tone = code == kPause ? nullptr : Waveform(replaced ? kReplacedTable : code, count, code, level);
+        const bool replaced = code > kPause && OutOfRange(code);
+        const double level = replaced ? kReplacementLevel : 1.0;
+        const std::int16_t* tone = nullptr;
+        if (code != kPause) {
+            tone = replaced ? Waveform(kReplacedTable, count, kReplacementCode, level)
+                            : Waveform(code, count, code, level);
+        }
         const std::int16_t* hum = vibration_ > 0 ? Hum(vibration_ == 1 ? 0 : 1, count) : nullptr;
-        std::uint8_t* sampleBytes = out_.data() + at;
+        std::uint8_t* sampleBytes = out_->data() + span.at;
         for (std::size_t i = 0; i < count; ++i) {
             const int sample = (tone != nullptr ? tone[i] : 0) + (hum != nullptr ? hum[i] : 0);
             const auto bits = static_cast<std::uint16_t>(sample);
@@ -238,11 +242,12 @@ private:
     const int trueHardware_;
     const std::uint64_t maxDataBytes_;
 
-    Bytes out_;
+    Bytes* const out_;
+    std::uint64_t dataSize_ = 0;  // sample bytes so far
     bool truncated_ = false;
     int vibration_ = 0;  // 0 off, 1 hum at its base rate, 2 hum 10 % faster
     bool marked_ = false;
-    std::uint64_t mark_ = 0;  // data size at the repeat start
+    std::uint64_t mark_ = 0;  // sample bytes at the repeat start
     std::uint64_t repeatCount_ = 0;
     // One waveform per code, and one for the replacement note at its reduced level.
     static constexpr std::size_t kReplacedTable = 256;
@@ -260,7 +265,7 @@ ByteView PlayedToneData(ByteView Noty) {
     }
     const std::uint8_t unicodeLength = ByteAt(Noty, 17);
     const std::size_t start = (unicodeLength >= 1 && unicodeLength <= 31) ? 20 + 2 * std::size_t{unicodeLength}
-                                                                           : 19 + std::size_t{ByteAt(Noty, 16)};
+                                                                          : 19 + std::size_t{ByteAt(Noty, 16)};
     return formats::Mid(Noty, start, Noty.size());
 }
 
@@ -269,11 +274,16 @@ WavResult WriteWav(ByteView Noty, bool VypnoutVibraci, bool ZmensitSoubor, int T
     const std::uint32_t sampleRate = ZmensitSoubor ? kHalfSampleRate : kSampleRate;
     // The size fields are 32-bit; keep well inside them whatever the limit asks for.
     constexpr std::uint64_t kLargestData = (std::numeric_limits<std::uint32_t>::max() - 36) & ~std::uint64_t{1};
-    const std::uint64_t maxDataBytes = std::min<std::uint64_t>(std::uint64_t{limits.maxSeconds} * sampleRate * 2,
-                                                               kLargestData);
-    Renderer renderer(VypnoutVibraci, ZmensitSoubor, TrueHardware, maxDataBytes);
-    renderer.Run(PlayedToneData(Noty));
-    return std::move(renderer).Finish(sampleRate);
+    const std::uint64_t maxDataBytes =
+        std::min<std::uint64_t>(std::uint64_t{limits.maxSeconds} * sampleRate * 2, kLargestData);
+    const ByteView tones = PlayedToneData(Noty);
+    Renderer counter(VypnoutVibraci, ZmensitSoubor, TrueHardware, maxDataBytes, nullptr);
+    counter.Run(tones);
+    WavResult result{Bytes(kWavHeaderSize + static_cast<std::size_t>(counter.DataSize())), counter.Truncated()};
+    Renderer renderer(VypnoutVibraci, ZmensitSoubor, TrueHardware, maxDataBytes, &result.wav);
+    renderer.Run(tones);
+    WriteHeader(result.wav, sampleRate, static_cast<std::uint32_t>(counter.DataSize()));
+    return result;
 }
 
 formats::Result<WavFileInfo> WriteWavFile(ByteView Noty, const std::filesystem::path& WaveFile, bool VypnoutVibraci,

@@ -72,8 +72,9 @@ TEST_F(PrivateDir, APlantedLinkOrOpenDirectoryIsNeverUsed) {
     // ... or a directory others may enter.
     fs::remove(base_ / Own());
     fs::create_directory(base_ / Own());
-    fs::permissions(base_ / Own(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                       fs::perms::others_read | fs::perms::others_exec,
+    fs::permissions(base_ / Own(),
+                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                        fs::perms::others_exec,
                     fs::perm_options::replace);
     const auto fresh = PrivateTempDirUnder(std::nullopt, base_);
     ASSERT_TRUE(fresh);

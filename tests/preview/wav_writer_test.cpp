@@ -27,17 +27,18 @@ using testing::ToHex;
 // product matters: at some positions of a long high note another grouping rounds differently.
 constexpr double kPi = 3.14159265358979;
 
-double Step(int code) { return std::pow(2.0, code / 12.0 - 10.0) * (0.0159 / 2.0); }
+double Step(int code) {
+    return std::pow(2.0, code / 12.0 - 10.0) * (0.0159 / 2.0);
+}
 
 int ExpectedTone(int code, double level, long j) {
-    return static_cast<int>(
-        RoundHalfEven((std::pow(std::sin(((kPi + kPi) * Step(code)) * static_cast<double>(j)), 4.0) - 0.5) * 20000 *
-                      level));
+    return static_cast<int>(RoundHalfEven(
+        (std::pow(std::sin(((kPi + kPi) * Step(code)) * static_cast<double>(j)), 4.0) - 0.5) * 20000 * level));
 }
 
 int ExpectedHum(double rate, long j) {
-    return static_cast<int>(RoundHalfEven(
-        (std::pow(std::sin(((kPi + kPi) * 0.004) * static_cast<double>(j) * rate), 6.0) - 0.5) * 45000));
+    return static_cast<int>(
+        RoundHalfEven((std::pow(std::sin(((kPi + kPi) * 0.004) * static_cast<double>(j) * rate), 6.0) - 0.5) * 45000));
 }
 
 // One rendered command: code, duration units, tone level, hum state (0 none, 1 base, 2 faster).
@@ -67,7 +68,8 @@ std::vector<int> Expected(const std::vector<Cmd>& commands, bool half = false) {
 }
 
 std::uint32_t Le32(const Bytes& b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
+    return std::uint32_t{b[at]} | (std::uint32_t{b[at + 1]} << 8) | (std::uint32_t{b[at + 2]} << 16) |
+           (std::uint32_t{b[at + 3]} << 24);
 }
 
 void ExpectSizeFieldsAgree(const Bytes& wav) {
@@ -92,7 +94,7 @@ std::vector<int> Render(std::string_view hex, bool noVibration = true, bool half
 }
 
 TEST(WriteWav, EmptyInputIsTheHeaderAlone) {
-    const Bytes full = Hex("52494646 24000000 57415645"  // "RIFF", data + 36, "WAVE"
+    const Bytes full = Hex("52494646 24000000 57415645"   // "RIFF", data + 36, "WAVE"
                            "666D7420 10000000 0100 0100"  // "fmt ", 16, PCM, mono
                            "22560000 44AC0000 0200 1000"  // 22050 Hz, 44100 bytes/s, block 2, 16 bits
                            "64617461 00000000");          // "data", 0 bytes
@@ -109,11 +111,15 @@ TEST(WriteWav, SampleCountsRoundHalvesToEven) {
         std::size_t full, half;
     };
     const Case cases[] = {
-        {"41 00", 0, 0},          {"41 01", 184, 92},       {"41 02", 368, 184},  // 367.5
-        {"41 03", 551, 275},      {"41 06", 1102, 551},                           // 1102.5
-        {"41 2A", 7717, 3858},                                                    // 7717.4999...
-        {"41 3E", 11393, 5696},                                                   // 11392.5000...
-        {"41 7D", 22969, 11484},  {"41 FF", 46856, 23428},
+        {"41 00", 0, 0},
+        {"41 01", 184, 92},
+        {"41 02", 368, 184},  // 367.5
+        {"41 03", 551, 275},
+        {"41 06", 1102, 551},    // 1102.5
+        {"41 2A", 7717, 3858},   // 7717.4999...
+        {"41 3E", 11393, 5696},  // 11392.5000...
+        {"41 7D", 22969, 11484},
+        {"41 FF", 46856, 23428},
         {"41 45 41 45", 25357, 12678},  // tied: 138 units at once, not 2 x 69
     };
     for (const Case& c : cases) {
@@ -140,8 +146,8 @@ TEST(WriteWav, KeepsTheProductOrderOfTheWaveform) {
     ASSERT_EQ(Expected({{0xFA, 1530}}), samples);
     for (const long j : {69876L, 70167L, 136436L, 236302L}) {
         SCOPED_TRACE(j);
-        const double otherGrouping = RoundHalfEven(
-            (std::pow(std::sin((kPi + kPi) * (Step(0xFA) * static_cast<double>(j))), 4.0) - 0.5) * 20000);
+        const double otherGrouping =
+            RoundHalfEven((std::pow(std::sin((kPi + kPi) * (Step(0xFA) * static_cast<double>(j))), 4.0) - 0.5) * 20000);
         EXPECT_NE(otherGrouping, samples[static_cast<std::size_t>(j - 1)]);
     }
 }
@@ -161,8 +167,8 @@ TEST(WriteWav, RecordsPlayTheirToneDataInEitherFormat) {
     }
     // With a length field that does not match, the whole record is tone data: its ID "Ax"
     // reads as the note 41 78 (120 units) before the real tone data plays.
-    Bytes asciiAb = *formats::BuildRecord(300, "Ax", "Ab", Hex("00 0002 FC09 0AFE 410A 0AFE 070B"), {},
-                                          TextFormat::Ascii);
+    Bytes asciiAb =
+        *formats::BuildRecord(300, "Ax", "Ab", Hex("00 0002 FC09 0AFE 410A 0AFE 070B"), {}, TextFormat::Ascii);
     asciiAb[7] = static_cast<std::uint8_t>(asciiAb[7] + 4);
     EXPECT_EQ(Expected({{0x41, 120}, {0x41, 10}}), Samples(WriteWav(asciiAb, true, false, 0)));
     // Too short for its own header: nothing to play, no read past the end.
