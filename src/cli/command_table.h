@@ -1,0 +1,40 @@
+// The commands of belltower-cli and what each one runs.
+//
+// A group of commands lives in its own file (melody_commands.cpp, ...) with one Add function
+// declared in command_groups.h. The Add function creates its CLI11 subcommands through
+// CommandTable, binds their options to a state object it owns through a shared_ptr, and gives
+// each command an Action that runs after the whole command line has been parsed.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/cli.h"
+#include "cli/console.h"
+
+namespace belltower::cli {
+
+using Action = std::function<ExitStatus(Console& console, const GlobalOptions& global)>;
+
+class CommandTable {
+public:
+    // A command under parent (the program, or a group) that runs action when it is the one
+    // given. examples go into the help's footer, one command line per line.
+    CLI::App* AddCommand(CLI::App& parent, const std::string& name, const std::string& description,
+                         const std::string& examples, Action action);
+
+    // A group of commands ("bank list", "bank export" ...): it needs one of its commands.
+    CLI::App* AddGroup(CLI::App& parent, const std::string& name, const std::string& description);
+
+    // The action of the command that was parsed, or nullptr when app has none.
+    const Action* Find(const CLI::App& app) const;
+
+private:
+    std::vector<std::pair<const CLI::App*, Action>> actions_;
+};
+
+}  // namespace belltower::cli

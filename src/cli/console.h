@@ -1,0 +1,60 @@
+// The shell around a command: its three streams, "-" for standard input and output, and the
+// way messages are reported.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+#include "cli/cli.h"
+#include "formats/bytes.h"
+#include "formats/result.h"
+
+namespace belltower::cli {
+
+// The path that stands for standard input (as an input) or standard output (as an output).
+inline constexpr std::string_view kStandardStream = "-";
+
+// Options that hold for every command.
+struct GlobalOptions {
+    // Answer OK where the window asks OK or Cancel; without it such a command refuses.
+    bool force = false;
+};
+
+class Console {
+public:
+    Console(std::istream& in, std::ostream& out, std::ostream& err) : in_(in), out_(out), err_(err) {}
+
+    // The whole file at path, or all of standard input for "-". Io error naming the path
+    // ("standard input" for "-"); standard input can be read once per run.
+    formats::Result<formats::Bytes> ReadInput(const std::string& path);
+
+    // The bytes written to path through a temporary file renamed over it, or to standard
+    // output for "-". Io error naming the path ("standard output" for "-").
+    formats::Result<void> WriteOutput(const std::string& path, formats::ByteView bytes);
+
+    // A message the window shows with an OK button: written to the error stream, the
+    // command goes on.
+    void Warn(std::string_view message);
+
+    // A failure the window reports in a message box: written to the error stream.
+    // Returns ExitStatus::Refused for the command to end with.
+    ExitStatus Refuse(std::string_view message);
+
+    // A command line that cannot be carried out as given (found after parsing): the message
+    // and a pointer to --help. Returns ExitStatus::Usage.
+    ExitStatus UsageError(std::string_view message);
+
+    std::ostream& Out() { return out_; }
+
+private:
+    std::istream& in_;
+    std::ostream& out_;
+    std::ostream& err_;
+    bool inputTaken_ = false;
+};
+
+// How a path is named in messages: the path itself, or "standard input" for "-".
+std::string InputName(const std::string& path);
+
+}  // namespace belltower::cli

@@ -1,0 +1,44 @@
+# Runs the built belltower-cli as a shell would. Called by ctest with
+#   -DCLI=<the program> -DWORK=<a scratch folder> -P smoke_test.cmake
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+
+function(expect_run status)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE got OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT got STREQUAL status)
+        message(FATAL_ERROR "${ARGN}\nexit status ${got}, expected ${status}\nstdout: ${out}\nstderr: ${err}")
+    endif()
+    set(last_out "${out}" PARENT_SCOPE)
+    set(last_err "${err}" PARENT_SCOPE)
+endfunction()
+
+# The example record: name A, index 1, no ID, one quarter c at 140 BPM, ASCII: 33 bytes, filled to 36.
+file(WRITE "${WORK}/a.rtx" "A:d=8,o=6,b=140:4c\r\n")
+expect_run(0 "${CLI}" encode "${WORK}/a.rtx" -o "${WORK}/a.re")
+file(READ "${WORK}/a.re" record HEX)
+set(expected "0000000100000024202020200000000002410000")
+string(APPEND expected "02fc090a018b340afe4001070bffffff")
+if(NOT record STREQUAL expected)
+    message(FATAL_ERROR "a.re is ${record}, expected ${expected}")
+endif()
+
+# Standard input to standard output (through a file: execute_process would turn CR LF into LF).
+execute_process(COMMAND "${CLI}" to-rtx - -o - INPUT_FILE "${WORK}/a.rtx" OUTPUT_FILE "${WORK}/out.rtx"
+                RESULT_VARIABLE got)
+file(READ "${WORK}/out.rtx" line HEX)
+string(HEX "A:d=8,o=6,b=140,f=,i=1,c=0,s=0,@=1:4c\r\n" expected)
+if(NOT got EQUAL 0 OR NOT line STREQUAL expected)
+    message(FATAL_ERROR "to-rtx through pipes: status ${got}, output '${line}'")
+endif()
+
+expect_run(0 "${CLI}" --version)
+if(NOT last_out MATCHES "^belltower-cli [0-9]+\\.[0-9]+\\.[0-9]+\n$")
+    message(FATAL_ERROR "--version printed '${last_out}'")
+endif()
+expect_run(0 "${CLI}" encode --help)
+expect_run(2 "${CLI}" no-such-command)
+expect_run(1 "${CLI}" encode "${WORK}/missing.rtx" -o "${WORK}/missing.re")
+if(NOT last_err MATCHES "missing.rtx: No such file or directory")
+    message(FATAL_ERROR "unreadable input reported as '${last_err}'")
+endif()
+file(REMOVE_RECURSE "${WORK}")
