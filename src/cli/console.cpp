@@ -51,6 +51,14 @@ formats::Result<void> Console::WriteOutput(const std::string& path, formats::Byt
 
 void Console::Warn(std::string_view message) { err_ << message << '\n'; }
 
+bool Console::Ask(std::string_view question, const GlobalOptions& global) {
+    err_ << question << '\n';
+    if (!global.force) {
+        err_ << "Not done: give --force to answer OK.\n";
+    }
+    return global.force;
+}
+
 ExitStatus Console::Refuse(std::string_view message) {
     err_ << message << '\n';
     return ExitStatus::Refused;

@@ -37,6 +37,12 @@ public:
     // command goes on.
     void Warn(std::string_view message);
 
+    // A question the window asks with OK and Cancel before something risky. With --force the
+    // answer is OK: the question is printed as a warning and the result is true. Without it
+    // the question is printed with the way to go on anyway, and the result is false: the
+    // command then refuses (ExitStatus::Refused) and writes nothing.
+    bool Ask(std::string_view question, const GlobalOptions& global);
+
     // A failure the window reports in a message box: written to the error stream.
     // Returns ExitStatus::Refused for the command to end with.
     ExitStatus Refuse(std::string_view message);

@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "cli/console.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -317,6 +318,19 @@ TEST_F(Cli, ForceMayStandBeforeOrAfterTheCommand) {
     const std::string in = Write("in.rtx", kTune);
     EXPECT_EQ(0, RunCli({"--force", "encode", in, "-o", Path("a.re")}).status);
     EXPECT_EQ(0, RunCli({"encode", in, "--force", "-o", Path("b.re")}).status);
+}
+
+TEST(CliConsole, QuestionsAreAnsweredOkOnlyWithForce) {
+    std::istringstream in;
+    std::ostringstream out;
+    std::ostringstream err;
+    Console console(in, out, err);
+    EXPECT_FALSE(console.Ask("Save anyway?", GlobalOptions{}));
+    EXPECT_EQ("Save anyway?\nNot done: give --force to answer OK.\n", err.str());
+    err.str("");
+    EXPECT_TRUE(console.Ask("Save anyway?", GlobalOptions{.force = true}));
+    EXPECT_EQ("Save anyway?\n", err.str());
+    EXPECT_EQ("", out.str());
 }
 
 }  // namespace
