@@ -1,0 +1,73 @@
+# What `cmake --install` puts where, and the Debian package built from it by `cpack -G DEB`.
+#
+#   bin/belltower, bin/belltower-cli                       the desktop program (when built) and the CLI
+#   share/applications/belltower.desktop                   menu entry; opens ringtones and firmware images
+#   share/mime/packages/belltower.xml                      .rtx .ert .re .fls file types
+#   share/icons/hicolor/{scalable,NxN}/apps/belltower.*    the program's icon, where the window's sources have it
+#   share/doc/belltower/belltower-cli.md                   the command reference
+
+install(TARGETS belltower-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET belltower)
+    install(TARGETS belltower RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/belltower.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/belltower-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME belltower.xml)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/belltower-cli.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The icon is drawn with the window; take it from the first folder of the window's sources
+# that holds it: belltower.svg, and belltower-<size>.png for the fixed sizes.
+foreach(folder IN ITEMS resources icons)
+    set(iconDir ${PROJECT_SOURCE_DIR}/src/ui/${folder})
+    if(NOT EXISTS ${iconDir}/belltower.svg)
+        continue()
+    endif()
+    install(FILES ${iconDir}/belltower.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    file(GLOB pngIcons ${iconDir}/belltower-*.png)
+    foreach(png IN LISTS pngIcons)
+        if(png MATCHES "belltower-([0-9]+)\\.png$")
+            set(size ${CMAKE_MATCH_1})
+            install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+                    RENAME belltower.png)
+        endif()
+    endforeach()
+    break()
+endforeach()
+
+if(NOT PROJECT_IS_TOP_LEVEL)
+    return()
+endif()
+
+set(CPACK_PACKAGE_NAME belltower)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Belltower developers")
+set(CPACK_PACKAGE_CONTACT "Belltower developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Ringtone converter and melody bank editor for Nokia DCT3 phones")
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Belltower converts ringtones written as RTX or Extended RTX text into the"
+    "binary melody records (.re files) of the Nokia 3210, 3310, 6210 and 7110,"
+    "edits the melody bank of their firmware flash images (.fls), and previews"
+    "melodies as WAV."
+    ""
+    "It comes as a desktop program (belltower) and a command-line program"
+    "(belltower-cli).")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_SOURCE_IGNORE_FILES "/build/" "/\\\\.git/")
+
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Belltower developers")
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# dpkg-shlibdeps finds the libraries the programs link (libstdc++, Qt Core, Gui, Widgets ...).
+# Qt loads the SVG icon engine and the sound back ends as plugins, which it cannot see: those
+# packages are named here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(TARGET belltower)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, libqt6multimedia6")
+endif()
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, hicolor-icon-theme")
+
+include(CPack)
