@@ -167,9 +167,8 @@ Result<std::vector<std::string>> ListLines(const std::vector<Bytes>& records, fo
     return lines;
 }
 
-}  // namespace
-
-Result<FirmwareImage> ReadFirmwareImage(ByteView image, std::string_view sourceName) {
+// Everything of the image but its pieces; the pieces are cut out once the whole image is known good.
+Result<FirmwareImage> ReadLayout(ByteView image, std::string_view sourceName) {
     const auto ppm = FindPpmSection(image);
     if (!ppm) {
         return MakeError(ErrorCode::NotFound, std::string(sourceName) + std::string(kNoPpmSuffix));
@@ -201,10 +200,38 @@ Result<FirmwareImage> ReadFirmwareImage(ByteView image, std::string_view sourceN
     result.format = format;
     result.records = std::move(*records);
     result.lines = std::move(*lines);
-    result.head = Slice(image, 0, places->toneOffset);
     const std::size_t middleStart = places->toneOffset + places->toneLength;
     result.middle = Slice(image, middleStart, places->chainEnd - middleStart);
-    result.tail = Slice(image, places->chainEnd, image.size() - places->chainEnd);
+    return result;
+}
+
+}  // namespace
+
+Result<FirmwareImage> ReadFirmwareImage(ByteView image, std::string_view sourceName) {
+    auto result = ReadLayout(image, sourceName);
+    if (result) {
+        result->head = Slice(image, 0, result->toneOffset);
+        result->tail = Slice(image, result->chainEnd, image.size() - result->chainEnd);
+    }
+    return result;
+}
+
+Result<FirmwareImage> ReadFirmwareImage(Bytes&& image, std::string_view sourceName) {
+    auto result = ReadLayout(image, sourceName);
+    if (!result) {
+        return result;
+    }
+    const std::size_t headSize = result->toneOffset;
+    const std::size_t tailStart = result->chainEnd;
+    if (headSize >= image.size() - tailStart) {
+        result->tail = Slice(image, tailStart, image.size() - tailStart);
+        image.resize(headSize);
+        result->head = std::move(image);
+    } else {
+        result->head = Slice(image, 0, headSize);
+        image.erase(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(tailStart));
+        result->tail = std::move(image);
+    }
     return result;
 }
 
@@ -230,11 +257,11 @@ LoadOutcome ApplyFirmwareImage(ToneBank& bank, FirmwareImage image, bool keepBan
 }
 
 Result<LoadOutcome> LoadFirmware(const std::filesystem::path& path, ToneBank& bank, bool keepBank) {
-    const auto data = formats::ReadFileBytes(path);
+    auto data = formats::ReadFileBytes(path);
     if (!data) {
         return data.error();
     }
-    auto image = ReadFirmwareImage(*data, path.string());
+    auto image = ReadFirmwareImage(std::move(*data), path.string());
     if (!image) {
         return image.error();
     }

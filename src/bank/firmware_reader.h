@@ -82,6 +82,9 @@ struct FirmwareImage {
 //                running past the chunk, a TONE chunk without end record, more than 301
 //                records, a record whose name cannot be read.
 formats::Result<FirmwareImage> ReadFirmwareImage(formats::ByteView image, std::string_view sourceName);
+// The same, taking over the image's buffer for the larger of head and tail instead of copying
+// it (a 16 MB image is read once, not twice). On error the image is dropped.
+formats::Result<FirmwareImage> ReadFirmwareImage(formats::Bytes&& image, std::string_view sourceName);
 
 // What a successful load asks the caller to show and set.
 struct LoadOutcome {

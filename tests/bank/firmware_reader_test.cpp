@@ -63,6 +63,24 @@ TEST(FirmwareReader, TakesAnImageApartInBothFormats) {
     }
 }
 
+TEST(FirmwareReader, TakingOverTheBufferGivesTheSamePieces) {
+    ImageLayout bigTail = ThreeMelodies(TextFormat::Ascii);
+    bigTail.tail.assign(70000, 0x77);
+    ImageLayout bigHead = ThreeMelodies(TextFormat::Ascii);
+    bigHead.ppmBlock = 3;
+    for (const auto& layout : {bigTail, bigHead}) {
+        const Bytes image = BuildImage(layout).image;
+        const auto copied = ReadFirmwareImage(ByteView(image), "f");
+        auto taken = ReadFirmwareImage(Bytes(image), "f");
+        ASSERT_TRUE(copied);
+        ASSERT_TRUE(taken);
+        EXPECT_BYTES_EQ(copied->head, taken->head);
+        EXPECT_BYTES_EQ(copied->middle, taken->middle);
+        EXPECT_BYTES_EQ(copied->tail, taken->tail);
+        EXPECT_EQ(copied->records, taken->records);
+    }
+}
+
 TEST(FirmwareReader, SearchesOnlyTheStartsOfWholeBlocks) {
     ImageLayout small;
     small.records = {Melody(TextFormat::Ascii, 1, "A")};
@@ -280,6 +298,26 @@ TEST(FirmwareReader, EveryPrefixShorterThanTheChainFailsCleanly) {
     }
     // Cuts inside the TONE chunk and the marker are damage; earlier ones find no TONE chunk.
     EXPECT_EQ(built.chainEnd - built.toneOffset - 1, damaged);
+}
+
+TEST(FirmwareReader, SurvivesCorruptedChainBytes) {
+    std::mt19937 random(99);
+    ImageLayout layout = ThreeMelodies(TextFormat::Unicode);
+    layout.ppmBlock = 0;
+    const auto built = BuildImage(layout);
+    std::uniform_int_distribution<std::size_t> where(built.ppmOffset, built.chainEnd - 1);
+    for (int n = 0; n < 1500; ++n) {
+        Bytes image = built.image;
+        for (int k = 0; k < 1 + n % 3; ++k) {
+            image[where(random)] = static_cast<std::uint8_t>(random());
+        }
+        auto read = ReadFirmwareImage(image, "f");
+        if (read) {  // whatever is read must save without trouble
+            ToneBank bank;
+            (void)ApplyFirmwareImage(bank, std::move(*read), false);
+            EXPECT_FALSE(BuildFirmwareImage(bank).empty());
+        }
+    }
 }
 
 TEST(FirmwareReader, LoadThenSaveGivesTheSameImage) {
