@@ -51,7 +51,13 @@ Result<std::string> CheckRecordForBank(ByteView record, formats::TextFormat form
         return MakeError(ErrorCode::DamagedData, "The new melody record's length field does not match its " +
                                                      std::to_string(record.size()) + " bytes.");
     }
-    return formats::RecordDisplayName(record, format);
+    auto line = formats::RecordDisplayName(record, format);
+    // A Unicode bank is recognised by a name-length byte of at most 31 in its first record:
+    // a longer name would make the saved image read back as ASCII.
+    if (line && format == formats::TextFormat::Unicode && *formats::RecordNameLength(record, format) > 30) {
+        return MakeError(ErrorCode::BadInput, "A melody name holds at most 30 characters.");
+    }
+    return line;
 }
 
 void CarryHeaderFields(ByteView from, Bytes& to, formats::TextFormat format) {

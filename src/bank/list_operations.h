@@ -29,8 +29,8 @@ Selection MoveDown(ToneBank& bank, Selection selected);
 // The selected melody gets the new record's name, tone data and length while keeping its
 // place in the phone: the old index (bytes 0..3), ID (bytes 8..11) and, in a Unicode bank,
 // purpose (byte 16) are written into the new record. Returns the line to show; nothing when
-// nothing is selected. DamagedData, bank unchanged, when the record is not a readable record
-// in the bank's format (an empty record included).
+// nothing is selected. The error of CheckRecordForBank, bank unchanged, when the record is
+// not fit for the bank (an empty record included).
 formats::Result<Selection> Replace(ToneBank& bank, Selection selected, formats::ByteView newRecord);
 
 // Where Insert puts a new melody: 0 in an empty list, else the selected line. Nothing when
@@ -55,7 +55,9 @@ void Reindex(ToneBank& bank);
 // record into another of the same format. Both must hold at least the 17/18-byte header.
 void CarryHeaderFields(formats::ByteView from, formats::Bytes& to, formats::TextFormat format);
 
-// A record fit for the bank: readable in its format. Returns the line it lists as.
+// A record fit for the bank: its length field is its size and its name is readable (DamagedData
+// otherwise); in a Unicode bank the name has at most 30 characters (BadInput). Returns the line
+// it lists as.
 formats::Result<std::string> CheckRecordForBank(formats::ByteView record, formats::TextFormat format);
 
 }  // namespace belltower::bank

@@ -91,6 +91,13 @@ TEST(Replace, RefusesMissingOrBrokenRecordsAndChangesNothing) {
     const ToneBank before = bank;
     EXPECT_EQ(Selection{}, *Replace(bank, std::nullopt, Melody(TextFormat::Ascii, 1, "X")));
     EXPECT_EQ(before, bank);
+
+    // Names over 30 characters would hide a Unicode bank's format from the reader.
+    ToneBank unicode = MakeBank(1, TextFormat::Unicode);
+    EXPECT_TRUE(Replace(unicode, 0, Melody(TextFormat::Unicode, 1, std::string(30, 'n'))));
+    const auto refused = Replace(unicode, 0, Melody(TextFormat::Unicode, 1, std::string(31, 'n')));
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(ErrorCode::BadInput, refused.error().code);
 }
 
 TEST(Insert, PutsTheMelodyAboveTheCursorWithItsOwnHeader) {
