@@ -22,8 +22,8 @@ void Put(Bytes& to, std::string_view text) { to.insert(to.end(), text.begin(), t
 
 // Chunk with checksum and length filled in; `rest` starts with the name.
 Bytes SealChunk(const Bytes& rest) {
-    Bytes chunk(8, 0);
-    chunk.insert(chunk.end(), rest.begin(), rest.end());
+    Bytes chunk(8 + rest.size(), 0);
+    std::copy(rest.begin(), rest.end(), chunk.begin() + 8);
     SetDword(chunk, 4, static_cast<std::uint32_t>(chunk.size()));
     std::uint32_t sum = 0;
     for (std::size_t i = 4; i + 4 <= chunk.size(); i += 4) {
@@ -118,9 +118,12 @@ Bytes ChainEndMarker() {
 }
 
 Bytes PpmHeader(std::string_view text) {
-    Bytes header{'P', 'P', 'M', 0};
-    Put(header, text);
-    header.resize(44, 0);
+    Bytes header(44, 0);
+    header[0] = 'P';
+    header[1] = 'P';
+    header[2] = 'M';
+    const std::string_view shown = text.substr(0, std::min<std::size_t>(text.size(), 40));
+    std::copy(shown.begin(), shown.end(), header.begin() + 4);
     return header;
 }
 
