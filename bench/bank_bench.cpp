@@ -24,13 +24,13 @@ const Bytes& Image() {
     static const Bytes image = [] {
         std::mt19937 random(300);
         belltower::testing::ImageLayout layout;
-        layout.ppmBlock = 96;  // the PPM section somewhere in the middle of the flash
+        layout.ppmBlock = 96; // the PPM section somewhere in the middle of the flash
         layout.chunksBefore = {belltower::testing::MakeChunk("PROD", Bytes(4096, 0x11))};
         for (std::uint32_t i = 0; i < 300; ++i) {
             Bytes tone(200, 0x42);
             tone.back() = 0x0B;
-            layout.records.push_back(belltower::testing::MakeRecord(
-                belltower::formats::TextFormat::Unicode, i + 1, "TONE", "Melody " + std::to_string(i), tone, 2));
+            layout.records.push_back(belltower::testing::MakeRecord(belltower::formats::TextFormat::Unicode, i + 1,
+                                                                    "TONE", "Melody " + std::to_string(i), tone, 2));
         }
         layout.chunksAfter = {belltower::testing::MakeChunk("LOGO", Bytes(2048, 0x22))};
         layout.minimumSize = kImageSize;
@@ -118,6 +118,6 @@ void CopyFilePlain(benchmark::State& state) {
 }
 BENCHMARK(CopyFilePlain)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -31,7 +31,9 @@ std::string Where(std::size_t offset) {
     return "byte offset " + std::to_string(offset) + " (" + hex + ")";
 }
 
-Error Damaged(std::string message) { return MakeError(ErrorCode::DamagedData, std::move(message)); }
+Error Damaged(std::string message) {
+    return MakeError(ErrorCode::DamagedData, std::move(message));
+}
 
 bool Equals(ByteView bytes, std::span<const std::uint8_t, 4> expected) {
     return bytes.size() == 4 && std::equal(bytes.begin(), bytes.end(), expected.begin());
@@ -115,7 +117,8 @@ Result<std::vector<Bytes>> SplitToneChunk(ByteView chunk, std::size_t chunkOffse
                            Where(chunkOffset + chunk.size()) + ".");
         }
         const std::size_t at = chunkOffset + pos;
-        const auto length = formats::ReadDwordField(chunk, pos + 4, "length field of the melody record at " + Where(at));
+        const auto length =
+            formats::ReadDwordField(chunk, pos + 4, "length field of the melody record at " + Where(at));
         if (!length) {
             return Damaged(length.error().message);
         }
@@ -205,7 +208,7 @@ Result<FirmwareImage> ReadLayout(ByteView image, std::string_view sourceName) {
     return result;
 }
 
-}  // namespace
+} // namespace
 
 Result<FirmwareImage> ReadFirmwareImage(ByteView image, std::string_view sourceName) {
     auto result = ReadLayout(image, sourceName);
@@ -268,4 +271,4 @@ Result<LoadOutcome> LoadFirmware(const std::filesystem::path& path, ToneBank& ba
     return ApplyFirmwareImage(bank, std::move(*image), keepBank);
 }
 
-}  // namespace belltower::bank
+} // namespace belltower::bank

@@ -26,13 +26,13 @@ std::size_t NewChainEnd(const ToneBank& bank) {
     return bank.FirmwareHead.size() + ToneChunkLength(bank.Records) + bank.FirmwareMiddle.size();
 }
 
-}  // namespace
+} // namespace
 
 Bytes ChunkChecksum(ByteView data) {
     std::uint32_t sum = 0;
     for (std::size_t i = 0; i + 4 <= data.size(); i += 4) {
-        sum += (std::uint32_t{data[i]} << 24) | (std::uint32_t{data[i + 1]} << 16) |
-               (std::uint32_t{data[i + 2]} << 8) | std::uint32_t{data[i + 3]};
+        sum += (std::uint32_t{data[i]} << 24) | (std::uint32_t{data[i + 1]} << 16) | (std::uint32_t{data[i + 2]} << 8) |
+               std::uint32_t{data[i + 3]};
     }
     return Bytes{static_cast<std::uint8_t>(sum >> 24), static_cast<std::uint8_t>(sum >> 16),
                  static_cast<std::uint8_t>(sum >> 8), static_cast<std::uint8_t>(sum)};
@@ -50,7 +50,7 @@ Bytes BuildToneChunk(std::span<const Bytes> records) {
     const std::size_t length = ToneChunkLength(records);
     Bytes chunk;
     chunk.reserve(length);
-    chunk.resize(4);  // checksum, filled in last
+    chunk.resize(4); // checksum, filled in last
     formats::Append(chunk, formats::NumberToDword(static_cast<std::int64_t>(length)));
     formats::Append(chunk, formats::ToBytes("TONEversion"));
     chunk.push_back(0);
@@ -105,9 +105,9 @@ ChainFit FitChain(const ToneBank& bank) {
     }
     const std::size_t grown = newEnd - bank.ChainEnd;
     fit.overwritten = std::min(grown, bank.FirmwareTail.size());
-    fit.overwrittenData = static_cast<std::size_t>(
-        std::count_if(bank.FirmwareTail.begin(), bank.FirmwareTail.begin() + static_cast<std::ptrdiff_t>(fit.overwritten),
-                      [](std::uint8_t b) { return b != 0xFF; }));
+    fit.overwrittenData = static_cast<std::size_t>(std::count_if(
+        bank.FirmwareTail.begin(), bank.FirmwareTail.begin() + static_cast<std::ptrdiff_t>(fit.overwritten),
+        [](std::uint8_t b) { return b != 0xFF; }));
     fit.grownBy = grown - fit.overwritten;
     return fit;
 }
@@ -132,8 +132,8 @@ std::vector<SaveWarning> CheckUniqueIndexes(const ToneBank& bank) {
 std::vector<SaveWarning> SaveWarnings(const ToneBank& bank) {
     std::vector<SaveWarning> warnings;
     if (!bank.IsUnicode() && bank.Count() > kMaxAsciiMelodiesAdvised) {
-        warnings.push_back(SaveWarning{std::string(kTooManyMelodies), WarningIcon::None, WarningButtons::Ok,
-                                       CancelEffect::None});
+        warnings.push_back(
+            SaveWarning{std::string(kTooManyMelodies), WarningIcon::None, WarningButtons::Ok, CancelEffect::None});
     }
     if (!bank.FirmwareLoaded) {
         warnings.push_back(SaveWarning{std::string(kNoFirmwareLoaded), WarningIcon::Exclamation, WarningButtons::Ok,
@@ -189,4 +189,4 @@ formats::Result<void> SaveFirmware(const std::filesystem::path& path, const Tone
     return formats::WriteFileAtomic(path, image, fault);
 }
 
-}  // namespace belltower::bank
+} // namespace belltower::bank

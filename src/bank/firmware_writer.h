@@ -62,9 +62,9 @@ ChainFit FitChain(const ToneBank& bank);
 enum class WarningIcon { None, Exclamation };
 enum class WarningButtons { Ok, OkCancel };
 enum class CancelEffect {
-    None,           // only OK can be answered
-    EndIndexCheck,  // skip the remaining warnings of this kind and go on
-    AbortSave,      // write nothing
+    None,          // only OK can be answered
+    EndIndexCheck, // skip the remaining warnings of this kind and go on
+    AbortSave,     // write nothing
 };
 struct SaveWarning {
     std::string text;
@@ -92,4 +92,4 @@ bool ConfirmSave(const std::vector<SaveWarning>& warnings, const std::function<b
 formats::Result<void> SaveFirmware(const std::filesystem::path& path, const ToneBank& bank,
                                    const formats::WriteFault* fault = nullptr);
 
-}  // namespace belltower::bank
+} // namespace belltower::bank

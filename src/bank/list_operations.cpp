@@ -21,9 +21,11 @@ void SwapLines(ToneBank& bank, std::size_t a, std::size_t b) {
     std::swap(bank.Lines[a], bank.Lines[b]);
 }
 
-bool IsLine(const ToneBank& bank, Selection selected) { return selected && *selected < bank.Count(); }
+bool IsLine(const ToneBank& bank, Selection selected) {
+    return selected && *selected < bank.Count();
+}
 
-}  // namespace
+} // namespace
 
 Selection MoveUp(ToneBank& bank, Selection selected) {
     if (!IsLine(bank, selected) || *selected == 0) {
@@ -65,10 +67,10 @@ void CarryHeaderFields(ByteView from, Bytes& to, formats::TextFormat format) {
     if (from.size() < needed || to.size() < needed) {
         throw std::invalid_argument("CarryHeaderFields: record shorter than its header");
     }
-    std::copy_n(from.begin(), 4, to.begin());          // index
-    std::copy_n(from.begin() + 8, 4, to.begin() + 8);  // ID
+    std::copy_n(from.begin(), 4, to.begin());         // index
+    std::copy_n(from.begin() + 8, 4, to.begin() + 8); // ID
     if (format == formats::TextFormat::Unicode) {
-        to[16] = from[16];  // purpose
+        to[16] = from[16]; // purpose
     }
 }
 
@@ -132,4 +134,4 @@ void Reindex(ToneBank& bank) {
     }
 }
 
-}  // namespace belltower::bank
+} // namespace belltower::bank

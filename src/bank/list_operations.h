@@ -60,4 +60,4 @@ void CarryHeaderFields(formats::ByteView from, formats::Bytes& to, formats::Text
 // it lists as.
 formats::Result<std::string> CheckRecordForBank(formats::ByteView record, formats::TextFormat format);
 
-}  // namespace belltower::bank
+} // namespace belltower::bank

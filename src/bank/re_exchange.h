@@ -56,4 +56,4 @@ formats::Result<Selection> InsertFromRe(ToneBank& bank, Selection selected, form
 formats::Result<formats::Bytes> ExportRecord(formats::ByteView record, formats::TextFormat bankFormat,
                                              formats::TextFormat chosenFormat);
 
-}  // namespace belltower::bank
+} // namespace belltower::bank

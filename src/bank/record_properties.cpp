@@ -18,13 +18,13 @@ using formats::Result;
 // The leading number of a typed text as a whole number in lo..hi, or nothing.
 std::optional<std::int64_t> WholeNumberIn(std::string_view text, double lo, double hi) {
     const double value = formats::RoundHalfEven(formats::TextValue(text));
-    if (!(value >= lo && value <= hi)) {  // also false for NaN
+    if (!(value >= lo && value <= hi)) { // also false for NaN
         return std::nullopt;
     }
     return static_cast<std::int64_t>(value);
 }
 
-}  // namespace
+} // namespace
 
 Result<RecordView> DescribeRecord(formats::ByteView record, formats::TextFormat format) {
     auto name = formats::RecordDisplayName(record, format);
@@ -54,8 +54,7 @@ Result<RecordView> ShowRecord(const ToneBank& bank, std::size_t listIndex) {
     return DescribeRecord(bank.Records.at(listIndex), bank.UnicodeNames);
 }
 
-Result<AppliedRecord> RebuildRecord(formats::ByteView oldRecord, const RecordEdits& edits,
-                                    formats::TextFormat format) {
+Result<AppliedRecord> RebuildRecord(formats::ByteView oldRecord, const RecordEdits& edits, formats::TextFormat format) {
     if (edits.name.size() > kMaxNameCharacters) {
         return MakeError(ErrorCode::BadInput, "A melody name holds at most 30 characters.");
     }
@@ -104,4 +103,4 @@ NameLengthState NameLength(std::size_t characters) {
     return characters == kAdvisedNameCharacters ? NameLengthState::AtAdvisedLimit : NameLengthState::TooLong;
 }
 
-}  // namespace belltower::bank
+} // namespace belltower::bank

@@ -2,10 +2,12 @@
 
 namespace belltower::bank {
 
-std::string CountText(const ToneBank& bank) { return std::to_string(bank.Count()); }
+std::string CountText(const ToneBank& bank) {
+    return std::to_string(bank.Count());
+}
 
 std::string HeaderCaption(const ToneBank& bank) {
     return bank.HeaderText + (bank.IsUnicode() ? "[Unicode]" : "[ASCII]");
 }
 
-}  // namespace belltower::bank
+} // namespace belltower::bank

@@ -173,7 +173,7 @@ struct DamagedCase {
     const char* what;
     ImageLayout layout;
     ErrorCode code;
-    std::string message;  // a part of the expected message
+    std::string message; // a part of the expected message
 };
 
 std::vector<DamagedCase> DamagedCases() {
@@ -226,7 +226,7 @@ std::vector<DamagedCase> DamagedCases() {
         {"name-length field 0", chain({}, {ok, nameZero}), ErrorCode::DamagedData, "Error reading file."},
         {"name past the record", chain({}, {nameTooLong}), ErrorCode::DamagedData, "Melody 1 at byte offset 64"},
         {"marker before TONE", markerFirst, ErrorCode::NotFound, "TONE chunk not found!!!"},
-        {"no marker behind TONE", noMarker, ErrorCode::DamagedData, "above 2147483647"},  // 0xFF padding
+        {"no marker behind TONE", noMarker, ErrorCode::DamagedData, "above 2147483647"}, // 0xFF padding
     };
 }
 
@@ -312,7 +312,7 @@ TEST(FirmwareReader, SurvivesCorruptedChainBytes) {
             image[where(random)] = static_cast<std::uint8_t>(random());
         }
         auto read = ReadFirmwareImage(image, "f");
-        if (read) {  // whatever is read must save without trouble
+        if (read) { // whatever is read must save without trouble
             ToneBank bank;
             (void)ApplyFirmwareImage(bank, std::move(*read), false);
             EXPECT_FALSE(BuildFirmwareImage(bank).empty());
@@ -391,5 +391,5 @@ TEST(FirmwareReader, KeepsTheBankOnlyBetweenImagesOfOneFormat) {
     EXPECT_EQ(2u, ReadFirmwareImage(BuildFirmwareImage(bank), "f")->records.size());
 }
 
-}  // namespace
-}  // namespace belltower::bank
+} // namespace
+} // namespace belltower::bank

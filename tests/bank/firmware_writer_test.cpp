@@ -24,9 +24,9 @@ TEST(ChunkChecksum, SumsBigEndianWordsAndDropsALoneTail) {
         const char* sum;
     } cases[] = {
         {"00 00 00 01 00 00 00 02", "00 00 00 03"},
-        {"FF FF FF FF 00 00 00 01", "00 00 00 00"},  // the carry out of the top byte is dropped
-        {"00 00 01 00 FF", "00 00 01 00"},             // the lone last byte does not count
-        {"00 00 00 FF 00 00 00 01", "00 00 01 00"},    // carries between bytes
+        {"FF FF FF FF 00 00 00 01", "00 00 00 00"}, // the carry out of the top byte is dropped
+        {"00 00 01 00 FF", "00 00 01 00"},          // the lone last byte does not count
+        {"00 00 00 FF 00 00 00 01", "00 00 01 00"}, // carries between bytes
         {"", "00 00 00 00"},
     };
     for (const auto& c : cases) {
@@ -35,10 +35,10 @@ TEST(ChunkChecksum, SumsBigEndianWordsAndDropsALoneTail) {
 }
 
 TEST(ToneChunk, AnEmptyBankIsTheEndRecordAlone) {
-    EXPECT_BYTES_EQ(Hex("34 24 2E EC"                                // checksum of the rest
-                        "00 00 00 24"                                // length 36
-                        "54 4F 4E 45 76 65 72 73 69 6F 6E 00"        // "TONEversion" 00
-                        "00 00 00 00 00 00 00 10 00 00 00 00 00 00 00 00"),  // end record
+    EXPECT_BYTES_EQ(Hex("34 24 2E EC"                                       // checksum of the rest
+                        "00 00 00 24"                                       // length 36
+                        "54 4F 4E 45 76 65 72 73 69 6F 6E 00"               // "TONEversion" 00
+                        "00 00 00 00 00 00 00 10 00 00 00 00 00 00 00 00"), // end record
                     BuildToneChunk({}));
 }
 
@@ -72,15 +72,15 @@ TEST(FirmwareImage, AShrinkingChainLeavesErasedBytesBeforeTheOldChainEnd) {
     EXPECT_BYTES_EQ(Bytes(48, 0xFF), ByteView(after).subspan(end - 48, 48));
     EXPECT_BYTES_EQ(ByteView(before).subspan(end), ByteView(after).subspan(end));
     // The middle moved up with the chunk.
-    EXPECT_BYTES_EQ(bank.FirmwareMiddle, ByteView(after).subspan(end - 48 - bank.FirmwareMiddle.size(),
-                                                                bank.FirmwareMiddle.size()));
+    EXPECT_BYTES_EQ(bank.FirmwareMiddle,
+                    ByteView(after).subspan(end - 48 - bank.FirmwareMiddle.size(), bank.FirmwareMiddle.size()));
     EXPECT_EQ(48u, FitChain(bank).freed);
 }
 
 TEST(FirmwareImage, AGrowingChainCoversTheStartOfTheTail) {
     ToneBank bank = LoadedBank(Bytes(200, 0xFF));
     const Bytes before = BuildFirmwareImage(bank);
-    const Bytes extra = Melody(TextFormat::Ascii, 9, std::string(30, 'x'));  // 64 bytes
+    const Bytes extra = Melody(TextFormat::Ascii, 9, std::string(30, 'x')); // 64 bytes
     ASSERT_EQ(64u, extra.size());
     bank.Records.push_back(extra);
     bank.Lines.emplace_back(30, 'x');
@@ -88,8 +88,8 @@ TEST(FirmwareImage, AGrowingChainCoversTheStartOfTheTail) {
     ASSERT_EQ(before.size(), after.size());
     const std::size_t newEnd = bank.ChainEnd + 64;
     EXPECT_BYTES_EQ(ByteView(before).subspan(newEnd), ByteView(after).subspan(newEnd));
-    EXPECT_BYTES_EQ(bank.FirmwareMiddle, ByteView(after).subspan(newEnd - bank.FirmwareMiddle.size(),
-                                                                bank.FirmwareMiddle.size()));
+    EXPECT_BYTES_EQ(bank.FirmwareMiddle,
+                    ByteView(after).subspan(newEnd - bank.FirmwareMiddle.size(), bank.FirmwareMiddle.size()));
     // Erased flash is covered without a question.
     EXPECT_TRUE(SaveWarnings(bank).empty());
 }
@@ -99,9 +99,9 @@ TEST(FirmwareImage, WithoutFirmwareTheFileIsTheChunkAlone) {
     EXPECT_BYTES_EQ(BuildToneChunk(bank.Records), BuildFirmwareImage(bank));
     const auto warnings = SaveWarnings(bank);
     ASSERT_EQ(1u, warnings.size());
-    EXPECT_EQ(SaveWarning({std::string(kNoFirmwareLoaded), WarningIcon::Exclamation, WarningButtons::Ok,
-                           CancelEffect::None}),
-              warnings[0]);
+    EXPECT_EQ(
+        SaveWarning({std::string(kNoFirmwareLoaded), WarningIcon::Exclamation, WarningButtons::Ok, CancelEffect::None}),
+        warnings[0]);
 }
 
 TEST(SaveWarnings, WarnAboutManyMelodiesOnlyInAsciiBanks) {
@@ -114,11 +114,11 @@ TEST(SaveWarnings, WarnAboutManyMelodiesOnlyInAsciiBanks) {
         ToneBank bank = MakeBank(c.count, c.format);
         Reindex(bank);
         const auto warnings = SaveWarnings(bank);
-        ASSERT_EQ(c.warned ? 2u : 1u, warnings.size()) << c.count;  // and the one about the missing firmware
+        ASSERT_EQ(c.warned ? 2u : 1u, warnings.size()) << c.count; // and the one about the missing firmware
         if (c.warned) {
-            EXPECT_EQ(SaveWarning({std::string(kTooManyMelodies), WarningIcon::None, WarningButtons::Ok,
-                                   CancelEffect::None}),
-                      warnings[0]);
+            EXPECT_EQ(
+                SaveWarning({std::string(kTooManyMelodies), WarningIcon::None, WarningButtons::Ok, CancelEffect::None}),
+                warnings[0]);
         }
     }
 }
@@ -126,8 +126,8 @@ TEST(SaveWarnings, WarnAboutManyMelodiesOnlyInAsciiBanks) {
 TEST(CheckUniqueIndexes, OneQuestionPerPairSharingAnIndex) {
     ToneBank bank = MakeBank(6);
     Reindex(bank);
-    bank.Records[1][3] = 7;  // second line
-    bank.Records[4][3] = 7;  // fifth line
+    bank.Records[1][3] = 7; // second line
+    bank.Records[4][3] = 7; // fifth line
     auto warnings = CheckUniqueIndexes(bank);
     ASSERT_EQ(1u, warnings.size());
     EXPECT_EQ("M4 has the same index 7 as M1. Please correct it.", warnings[0].text);
@@ -136,7 +136,7 @@ TEST(CheckUniqueIndexes, OneQuestionPerPairSharingAnIndex) {
 
     bank.Records[5][3] = 7;
     warnings = CheckUniqueIndexes(bank);
-    ASSERT_EQ(3u, warnings.size());  // (1,4), (1,5), (4,5)
+    ASSERT_EQ(3u, warnings.size()); // (1,4), (1,5), (4,5)
     EXPECT_EQ("M5 has the same index 7 as M4. Please correct it.", warnings[2].text);
     EXPECT_TRUE(CheckUniqueIndexes(MakeBank(1)).empty());
 }
@@ -144,12 +144,12 @@ TEST(CheckUniqueIndexes, OneQuestionPerPairSharingAnIndex) {
 TEST(SaveWarnings, CancelEndsTheIndexCheckButNotTheSave) {
     ToneBank bank = MakeBank(4);
     for (auto& record : bank.Records) {
-        record[3] = 1;  // all share index 1: six questions
+        record[3] = 1; // all share index 1: six questions
     }
     std::vector<std::string> asked;
     const bool save = ConfirmSave(SaveWarnings(bank), [&](const SaveWarning& w) {
         asked.push_back(w.text);
-        return w.cancelEffect != CancelEffect::EndIndexCheck;  // OK to everything but the index check
+        return w.cancelEffect != CancelEffect::EndIndexCheck; // OK to everything but the index check
     });
     EXPECT_TRUE(save);
     ASSERT_EQ(2u, asked.size());
@@ -161,14 +161,14 @@ TEST(SaveWarnings, AskBeforeOverwritingDataOrGrowingTheImage) {
     const struct {
         std::size_t tailSize;
         std::uint8_t tailByte;
-        std::string expected;  // empty: no question
+        std::string expected; // empty: no question
     } cases[] = {
         {200, 0xFF, ""},
         {200, 0x00,
          "The melodies need 64 bytes more than the TONE chunk of the loaded image had. Saving overwrites 64 bytes "
          "behind the chunk chain, 64 of which hold data (not 0xFF). Such an image may not work in the phone. Save "
          "anyway?"},
-        {0, 0xFF,  // a whole block of 0xFF still lies behind this small chain
+        {0, 0xFF, // a whole block of 0xFF still lies behind this small chain
          ""},
     };
     for (const auto& c : cases) {
@@ -219,5 +219,5 @@ TEST(SaveFirmware, AFailedSaveLeavesTheTargetAsItWas) {
     std::filesystem::remove_all(dir);
 }
 
-}  // namespace
-}  // namespace belltower::bank
+} // namespace
+} // namespace belltower::bank

@@ -57,7 +57,8 @@ TEST(MoveLines, MoveRecordsWithTheirLinesAndKeepTheirIndexes) {
 
 TEST(Replace, KeepsIndexIdAndPurposeOfTheReplacedMelody) {
     ToneBank bank = MakeBank(3, TextFormat::Unicode);
-    const Bytes encoded = testing::MakeRecord(TextFormat::Unicode, 1, "NEW", "Fresh tune", Bytes{0x0A, 0x0E, 0x07, 0x0B}, 0);
+    const Bytes encoded =
+        testing::MakeRecord(TextFormat::Unicode, 1, "NEW", "Fresh tune", Bytes{0x0A, 0x0E, 0x07, 0x0B}, 0);
     const auto shown = Replace(bank, 1, encoded);
     ASSERT_TRUE(shown);
     EXPECT_EQ(Selection{1}, *shown);
@@ -65,7 +66,7 @@ TEST(Replace, KeepsIndexIdAndPurposeOfTheReplacedMelody) {
     EXPECT_EQ(11, *formats::RecordIndex(record));
     EXPECT_EQ("ID  ", *formats::RecordId(record));
     EXPECT_EQ(2, record[16]);
-    EXPECT_BYTES_EQ(ByteView(encoded).subspan(17), ByteView(record).subspan(17));  // name, tone data, length
+    EXPECT_BYTES_EQ(ByteView(encoded).subspan(17), ByteView(record).subspan(17)); // name, tone data, length
     EXPECT_BYTES_EQ(ByteView(encoded).subspan(4, 4), ByteView(record).subspan(4, 4));
     EXPECT_EQ("Fresh tune", bank.Lines[1]);
     ExpectInStep(bank);
@@ -85,7 +86,7 @@ TEST(Replace, RefusesMissingOrBrokenRecordsAndChangesNothing) {
         EXPECT_EQ(before, bank);
         const auto inserted = Insert(bank, 0, record);
         ASSERT_FALSE(inserted);
-        EXPECT_EQ(before, bank);  // no placeholder line is left behind
+        EXPECT_EQ(before, bank); // no placeholder line is left behind
     }
     ToneBank bank = MakeBank(3);
     const ToneBank before = bank;
@@ -170,5 +171,5 @@ TEST(Reindex, NumbersTheMelodiesInListOrder) {
     EXPECT_EQ((std::vector<std::string>{"M0", "M1", "M2"}), bank.Lines);
 }
 
-}  // namespace
-}  // namespace belltower::bank
+} // namespace
+} // namespace belltower::bank

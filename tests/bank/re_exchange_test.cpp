@@ -22,8 +22,8 @@ const Bytes kAsciiAb = Hex("00 00 01 2C 00 00 00 24 20 20 20 20 00 00 00 00"
                            "03 41 62 00"
                            "00 02 FC 09 0A 01 8B 34 0A FE 07 0B 00 FF FF FF");
 const Bytes kUnicodeAb = Hex("00 00 01 2C 00 00 00 28 20 20 20 20 00 00 00 00"
-                             "00"                    // purpose
-                             "03 00 41 00 62 00 00"  // name-length byte, "Ab", terminator
+                             "00"                   // purpose
+                             "03 00 41 00 62 00 00" // name-length byte, "Ab", terminator
                              "00 02 FC 09 0A 01 8B 34 0A FE 07 0B 00 FF FF FF");
 
 TEST(RecordConversion, ConvertsTheAbExampleBothWays) {
@@ -56,8 +56,8 @@ TEST(RecordConversion, AsciiToUnicodeToAsciiIsIdentity) {
             for (std::size_t k = 0; k < length; ++k) {
                 name[k] = static_cast<char>(1 + (static_cast<std::size_t>(first) - 1 + k * 37) % 255);
             }
-            const Bytes ascii = testing::MakeRecord(TextFormat::Ascii, static_cast<std::uint32_t>(first), "ID",
-                                                    name, testing::RandomToneData(random));
+            const Bytes ascii = testing::MakeRecord(TextFormat::Ascii, static_cast<std::uint32_t>(first), "ID", name,
+                                                    testing::RandomToneData(random));
             const auto unicode = RecordToUnicode(ascii);
             ASSERT_TRUE(unicode);
             EXPECT_EQ(name, *formats::RecordDisplayName(*unicode, TextFormat::Unicode));
@@ -74,7 +74,7 @@ TEST(RecordConversion, RefusesRecordsItCannotTakeApart) {
     Bytes unicodeNameZero = kUnicodeAb;
     unicodeNameZero[17] = 0;
     Bytes wide = kUnicodeAb;
-    wide[18] = 0x01;  // U+0141: both bytes in use
+    wide[18] = 0x01; // U+0141: both bytes in use
     const struct {
         Bytes record;
         bool toUnicode;
@@ -82,7 +82,7 @@ TEST(RecordConversion, RefusesRecordsItCannotTakeApart) {
     } cases[] = {
         {nameZero, true, ErrorCode::DamagedData},
         {Bytes(kAsciiAb.begin(), kAsciiAb.begin() + 16), true, ErrorCode::DamagedData},
-        {Bytes(kAsciiAb.begin(), kAsciiAb.begin() + 19), true, ErrorCode::DamagedData},  // no terminator
+        {Bytes(kAsciiAb.begin(), kAsciiAb.begin() + 19), true, ErrorCode::DamagedData}, // no terminator
         {unicodeNameZero, false, ErrorCode::DamagedData},
         {Bytes(kUnicodeAb.begin(), kUnicodeAb.begin() + 17), false, ErrorCode::DamagedData},
         {Bytes(kUnicodeAb.begin(), kUnicodeAb.begin() + 22), false, ErrorCode::DamagedData},
@@ -102,8 +102,8 @@ TEST(ReFile, IsValidWhenItsLengthFieldIsItsSize) {
     } cases[] = {
         {kAsciiAb, true},
         {Hex("00 00 00 01 00 00 00 08"), true},
-        {Hex("00 00 00 01 00 00 00"), false},  // 7 bytes
-        {Hex("00 00 00 01 00 00 00 14 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"), false},  // says 20, has 24
+        {Hex("00 00 00 01 00 00 00"), false},                                                    // 7 bytes
+        {Hex("00 00 00 01 00 00 00 14 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00"), false}, // says 20, has 24
         {Hex("00 00 00 01 80 00 00 08"), false},
         {{}, false},
     };
@@ -139,7 +139,7 @@ TEST(ReImport, InsertKeepsTheFilesOwnHeader) {
         ASSERT_TRUE(shown);
         EXPECT_EQ(Selection{c.at}, *shown);
         EXPECT_EQ(c.count + 1, bank.Count());
-        EXPECT_BYTES_EQ(kAsciiAb, bank.Records[c.at]);  // unchanged, index 300 and all
+        EXPECT_BYTES_EQ(kAsciiAb, bank.Records[c.at]); // unchanged, index 300 and all
         EXPECT_EQ("Ab", bank.Lines[c.at]);
         if (c.count == 5) {
             EXPECT_EQ((std::vector<std::string>{"M0", "M1", "Ab", "M2", "M3", "M4"}), bank.Lines);
@@ -149,9 +149,9 @@ TEST(ReImport, InsertKeepsTheFilesOwnHeader) {
 
 TEST(ReImport, ARejectedFileChangesNothing) {
     Bytes badName = kAsciiAb;
-    badName[16] = 0x30;  // name runs past the record
+    badName[16] = 0x30; // name runs past the record
     Bytes unicodeFlagged = kAsciiAb;
-    unicodeFlagged[16] = 0;  // byte 16 of 0 reads as Unicode, whatever byte 17 holds
+    unicodeFlagged[16] = 0; // byte 16 of 0 reads as Unicode, whatever byte 17 holds
     for (const Bytes& file : {Bytes(7, 0), Bytes(kAsciiAb.begin(), kAsciiAb.end() - 4), badName, unicodeFlagged}) {
         for (const TextFormat format : {TextFormat::Ascii, TextFormat::Unicode}) {
             ToneBank bank = MakeBank(3, format);
@@ -174,5 +174,5 @@ TEST(ReExport, WritesTheChosenFormat) {
     EXPECT_BYTES_EQ(kUnicodeAb, *ExportRecord(kUnicodeAb, TextFormat::Unicode, TextFormat::Unicode));
 }
 
-}  // namespace
-}  // namespace belltower::bank
+} // namespace
+} // namespace belltower::bank

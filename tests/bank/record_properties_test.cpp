@@ -40,14 +40,16 @@ TEST(ShowRecord, ReportsRecordsTooShortToShow) {
     }
 }
 
-RecordEdits EditsOf(const RecordView& view) { return {view.name, view.id, view.indexText, view.purposeText}; }
+RecordEdits EditsOf(const RecordView& view) {
+    return {view.name, view.id, view.indexText, view.purposeText};
+}
 
 TEST(ApplyRecordEdits, KeepsTheIdBytesAndPadsAnEmptyId) {
     ToneBank bank = MakeBank(1);
     const Bytes original = bank.Records[0];
     RecordEdits edits = EditsOf(*ShowRecord(bank, 0));
     ASSERT_TRUE(ApplyRecordEdits(bank, 0, edits));
-    EXPECT_BYTES_EQ(original, bank.Records[0]);  // unchanged boxes write the same record, every time
+    EXPECT_BYTES_EQ(original, bank.Records[0]); // unchanged boxes write the same record, every time
     ASSERT_TRUE(ApplyRecordEdits(bank, 0, edits));
     EXPECT_BYTES_EQ(original, bank.Records[0]);
 
@@ -63,13 +65,13 @@ TEST(ApplyRecordEdits, ALongerNameMovesTheTailAndRefills) {
     RecordEdits edits = EditsOf(*ShowRecord(bank, 0));
     edits.name = "Abcd";
     ASSERT_TRUE(ApplyRecordEdits(bank, 0, edits));
-    EXPECT_BYTES_EQ(Hex("00 00 00 05"        // index
-                        "00 00 00 24"        // length 36
-                        "20 20 20 20"        // no ID
-                        "00 00 00 00"        // zero bytes
-                        "05 41 62 63 64 00"  // name-length byte 5, "Abcd", terminator
+    EXPECT_BYTES_EQ(Hex("00 00 00 05"       // index
+                        "00 00 00 24"       // length 36
+                        "20 20 20 20"       // no ID
+                        "00 00 00 00"       // zero bytes
+                        "05 41 62 63 64 00" // name-length byte 5, "Abcd", terminator
                         "00 02 FC 09 0A 01 8B 34 0A FE 07 0B 00"
-                        "FF"),  // 35 bytes filled to 36
+                        "FF"), // 35 bytes filled to 36
                     bank.Records[0]);
     EXPECT_EQ("Abcd", bank.Lines[0]);
 }
@@ -100,9 +102,12 @@ TEST(ApplyRecordEdits, RefusesValuesOutsideTheirFieldsAndWritesNothing) {
         const char* purpose;
         std::string name;
     } cases[] = {
-        {TextFormat::Ascii, "-1", "", "M0"},          {TextFormat::Ascii, "2147483648", "", "M0"},
-        {TextFormat::Ascii, "1e10", "", "M0"},        {TextFormat::Ascii, "&HFFFF", "", "M0"},  // reads -1
-        {TextFormat::Unicode, "1", "256", "M0"},      {TextFormat::Unicode, "1", "-1", "M0"},
+        {TextFormat::Ascii, "-1", "", "M0"},
+        {TextFormat::Ascii, "2147483648", "", "M0"},
+        {TextFormat::Ascii, "1e10", "", "M0"},
+        {TextFormat::Ascii, "&HFFFF", "", "M0"}, // reads -1
+        {TextFormat::Unicode, "1", "256", "M0"},
+        {TextFormat::Unicode, "1", "-1", "M0"},
         {TextFormat::Ascii, "1", "", std::string(31, 'n')},
     };
     for (const auto& c : cases) {
@@ -121,7 +126,7 @@ TEST(ApplyRecordEdits, WritesThePurposeOnlyInUnicodeBanks) {
     edits.purposeText = "7";
     ASSERT_TRUE(ApplyRecordEdits(unicode, 0, edits));
     EXPECT_EQ(7, unicode.Records[0][16]);
-    EXPECT_EQ(3, unicode.Records[0][17]);  // the name-length byte stays
+    EXPECT_EQ(3, unicode.Records[0][17]); // the name-length byte stays
     EXPECT_EQ("M0", unicode.Lines[0]);
 
     ToneBank ascii = MakeBank(1, TextFormat::Ascii);
@@ -148,5 +153,5 @@ TEST(NameCounter, CountsDownFromFourteen) {
     }
 }
 
-}  // namespace
-}  // namespace belltower::bank
+} // namespace
+} // namespace belltower::bank

@@ -27,4 +27,4 @@ inline ToneBank MakeBank(std::size_t count, formats::TextFormat format = formats
     return bank;
 }
 
-}  // namespace belltower::bank
+} // namespace belltower::bank
