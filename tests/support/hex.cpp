@@ -54,9 +54,18 @@ std::string ToHex(formats::ByteView bytes) {
     if (first == common && expected.size() == actual.size()) {
         return ::testing::AssertionSuccess();
     }
+    // Long strings (whole firmware images) are shown only around the first difference.
+    constexpr std::size_t kContext = 32;
+    const std::size_t from = first > kContext ? first - kContext : 0;
+    const auto window = [&](formats::ByteView bytes) {
+        const std::string shown = ToHex(formats::Mid(bytes, from, 2 * kContext));
+        const bool cutFront = from > 0;
+        const bool cutBack = from + 2 * kContext < bytes.size();
+        return (cutFront ? "... " : "") + shown + (cutBack ? " ..." : "");
+    };
     return ::testing::AssertionFailure() << "first difference at offset " << first << " (expected "
                                          << expected.size() << " bytes, got " << actual.size() << ")\n  expected: "
-                                         << ToHex(expected) << "\n  actual:   " << ToHex(actual);
+                                         << window(expected) << "\n  actual:   " << window(actual);
 }
 
 }  // namespace belltower::testing

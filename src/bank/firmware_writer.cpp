@@ -1,0 +1,192 @@
+#include "bank/firmware_writer.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "bank/firmware_reader.h"
+#include "formats/dword.h"
+
+namespace belltower::bank {
+namespace {
+
+using formats::Bytes;
+using formats::ByteView;
+
+// Index fields are compared and shown as the four bytes stand; a record from an RE file may
+// carry one above 2147483647, which a signed reading would show negative.
+std::uint32_t IndexField(ByteView record) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4 && i < record.size(); ++i) {
+        value = (value << 8) | record[i];
+    }
+    return value;
+}
+
+std::size_t NewChainEnd(const ToneBank& bank) {
+    return bank.FirmwareHead.size() + ToneChunkLength(bank.Records) + bank.FirmwareMiddle.size();
+}
+
+} // namespace
+
+Bytes ChunkChecksum(ByteView data) {
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i + 4 <= data.size(); i += 4) {
+        sum += (std::uint32_t{data[i]} << 24) | (std::uint32_t{data[i + 1]} << 16) | (std::uint32_t{data[i + 2]} << 8) |
+               std::uint32_t{data[i + 3]};
+    }
+    return Bytes{static_cast<std::uint8_t>(sum >> 24), static_cast<std::uint8_t>(sum >> 16),
+                 static_cast<std::uint8_t>(sum >> 8), static_cast<std::uint8_t>(sum)};
+}
+
+std::size_t ToneChunkLength(std::span<const Bytes> records) {
+    std::size_t length = kToneChunkHeaderSize + kEndRecordSize;
+    for (const Bytes& record : records) {
+        length += record.size();
+    }
+    return length;
+}
+
+Bytes BuildToneChunk(std::span<const Bytes> records) {
+    const std::size_t length = ToneChunkLength(records);
+    Bytes chunk;
+    chunk.reserve(length);
+    chunk.resize(4); // checksum, filled in last
+    formats::Append(chunk, formats::NumberToDword(static_cast<std::int64_t>(length)));
+    formats::Append(chunk, formats::ToBytes("TONEversion"));
+    chunk.push_back(0);
+    for (const Bytes& record : records) {
+        formats::Append(chunk, record);
+    }
+    // End record: index 0, length 16, eight zero bytes.
+    formats::Append(chunk, formats::NumberToDword(0));
+    formats::Append(chunk, formats::NumberToDword(static_cast<std::int64_t>(kEndRecordSize)));
+    chunk.resize(chunk.size() + 8, 0);
+    const Bytes checksum = ChunkChecksum(ByteView(chunk).subspan(4));
+    std::copy(checksum.begin(), checksum.end(), chunk.begin());
+    return chunk;
+}
+
+Bytes BuildFirmwareImage(const ToneBank& bank) {
+    Bytes chunk = BuildToneChunk(bank.Records);
+    if (!bank.FirmwareLoaded) {
+        return chunk;
+    }
+    const std::size_t newEnd = bank.FirmwareHead.size() + chunk.size() + bank.FirmwareMiddle.size();
+    const std::size_t oldSize = bank.ChainEnd + bank.FirmwareTail.size();
+    Bytes image;
+    image.reserve(std::max(oldSize, newEnd));
+    formats::Append(image, bank.FirmwareHead);
+    formats::Append(image, chunk);
+    formats::Append(image, bank.FirmwareMiddle);
+    const ByteView tail = bank.FirmwareTail;
+    if (newEnd > bank.ChainEnd) {
+        // The chain grew: the tail bytes it covers are gone, the rest stay where they were.
+        const std::size_t covered = newEnd - bank.ChainEnd;
+        if (covered < tail.size()) {
+            formats::Append(image, tail.subspan(covered));
+        }
+    } else {
+        // The chain shrank: erased flash (0xFF) up to the old chain end, then the tail.
+        image.resize(bank.ChainEnd, 0xFF);
+        formats::Append(image, tail);
+    }
+    return image;
+}
+
+ChainFit FitChain(const ToneBank& bank) {
+    ChainFit fit;
+    if (!bank.FirmwareLoaded) {
+        return fit;
+    }
+    const std::size_t newEnd = NewChainEnd(bank);
+    if (newEnd <= bank.ChainEnd) {
+        fit.freed = bank.ChainEnd - newEnd;
+        return fit;
+    }
+    const std::size_t grown = newEnd - bank.ChainEnd;
+    fit.overwritten = std::min(grown, bank.FirmwareTail.size());
+    fit.overwrittenData = static_cast<std::size_t>(std::count_if(
+        bank.FirmwareTail.begin(), bank.FirmwareTail.begin() + static_cast<std::ptrdiff_t>(fit.overwritten),
+        [](std::uint8_t b) { return b != 0xFF; }));
+    fit.grownBy = grown - fit.overwritten;
+    return fit;
+}
+
+std::vector<SaveWarning> CheckUniqueIndexes(const ToneBank& bank) {
+    std::vector<SaveWarning> warnings;
+    const std::size_t n = bank.Count();
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = i + 1; j < n; ++j) {
+            const std::uint32_t index = IndexField(bank.Records[i]);
+            if (index == IndexField(bank.Records[j])) {
+                warnings.push_back(SaveWarning{bank.Lines[j] + " has the same index" + " " + std::to_string(index) +
+                                                   " as " + bank.Lines[i] + ". Please correct it.",
+                                               WarningIcon::Exclamation, WarningButtons::OkCancel,
+                                               CancelEffect::EndIndexCheck});
+            }
+        }
+    }
+    return warnings;
+}
+
+std::vector<SaveWarning> SaveWarnings(const ToneBank& bank) {
+    std::vector<SaveWarning> warnings;
+    if (!bank.IsUnicode() && bank.Count() > kMaxAsciiMelodiesAdvised) {
+        warnings.push_back(
+            SaveWarning{std::string(kTooManyMelodies), WarningIcon::None, WarningButtons::Ok, CancelEffect::None});
+    }
+    if (!bank.FirmwareLoaded) {
+        warnings.push_back(SaveWarning{std::string(kNoFirmwareLoaded), WarningIcon::Exclamation, WarningButtons::Ok,
+                                       CancelEffect::None});
+    }
+    auto indexWarnings = CheckUniqueIndexes(bank);
+    warnings.insert(warnings.end(), std::make_move_iterator(indexWarnings.begin()),
+                    std::make_move_iterator(indexWarnings.end()));
+
+    // Behind the chunk chain the flash may hold other data: a grown chain that covers it, or
+    // an image longer than the flash, may leave the phone unable to start.
+    const ChainFit fit = FitChain(bank);
+    if (fit.overwrittenData > 0 || fit.grownBy > 0) {
+        std::string text = "The melodies need " + std::to_string(fit.overwritten + fit.grownBy) +
+                           " bytes more than the TONE chunk of the loaded image had.";
+        if (fit.overwrittenData > 0) {
+            text += " Saving overwrites " + std::to_string(fit.overwritten) + " bytes behind the chunk chain, " +
+                    std::to_string(fit.overwrittenData) + " of which hold data (not 0xFF).";
+        }
+        if (fit.grownBy > 0) {
+            text += " The saved image will be " + std::to_string(fit.grownBy) + " bytes longer than the loaded one.";
+        }
+        text += " Such an image may not work in the phone. Save anyway?";
+        warnings.push_back(
+            SaveWarning{std::move(text), WarningIcon::Exclamation, WarningButtons::OkCancel, CancelEffect::AbortSave});
+    }
+    return warnings;
+}
+
+bool ConfirmSave(const std::vector<SaveWarning>& warnings, const std::function<bool(const SaveWarning&)>& ask) {
+    bool indexCheckEnded = false;
+    for (const SaveWarning& warning : warnings) {
+        if (indexCheckEnded && warning.cancelEffect == CancelEffect::EndIndexCheck) {
+            continue;
+        }
+        const bool ok = ask(warning);
+        if (ok || warning.buttons == WarningButtons::Ok) {
+            continue;
+        }
+        if (warning.cancelEffect == CancelEffect::AbortSave) {
+            return false;
+        }
+        if (warning.cancelEffect == CancelEffect::EndIndexCheck) {
+            indexCheckEnded = true;
+        }
+    }
+    return true;
+}
+
+formats::Result<void> SaveFirmware(const std::filesystem::path& path, const ToneBank& bank,
+                                   const formats::WriteFault* fault) {
+    const Bytes image = BuildFirmwareImage(bank);
+    return formats::WriteFileAtomic(path, image, fault);
+}
+
+} // namespace belltower::bank

@@ -1,0 +1,148 @@
+#include "bank/re_exchange.h"
+
+#include <utility>
+
+#include "bank/list_operations.h"
+#include "formats/dword.h"
+#include "formats/record.h"
+
+namespace belltower::bank {
+namespace {
+
+using formats::Bytes;
+using formats::ByteView;
+using formats::ErrorCode;
+using formats::MakeError;
+using formats::Result;
+
+formats::Error Damaged(std::string message) {
+    return MakeError(ErrorCode::DamagedData, std::move(message));
+}
+
+void AppendRange(Bytes& to, ByteView from, std::size_t begin, std::size_t end) {
+    formats::Append(to, from.subspan(begin, end - begin));
+}
+
+Bytes Finish(Bytes record) {
+    record = formats::AddFill(record);
+    formats::SetRecordLength(record);
+    return record;
+}
+
+} // namespace
+
+Result<Bytes> RecordToUnicode(ByteView asciiRecord) {
+    const Bytes s = formats::StripFill(asciiRecord);
+    if (s.size() < 17) {
+        return Damaged("The melody record is too short to convert: it has " + std::to_string(s.size()) +
+                       " bytes without fill, its header needs 17.");
+    }
+    if (s[16] == 0) {
+        return Damaged("The melody record has a name-length byte of 0.");
+    }
+    const std::size_t nameLength = s[16] - 1u;
+    if (s.size() <= 17 + nameLength) {
+        return Damaged("The melody record ends before the terminator of its " + std::to_string(nameLength) +
+                       "-character name.");
+    }
+    Bytes out;
+    out.reserve(s.size() + nameLength + 5);
+    AppendRange(out, s, 0, 13);
+    out.push_back(0);
+    AppendRange(out, s, 13, 17); // name-length dword; its third byte becomes the purpose
+    formats::Append(out, formats::AsciiToUnicode(ByteView(s).subspan(17, nameLength)));
+    out.push_back(0); // widens the terminator that starts the tail
+    AppendRange(out, s, 17 + nameLength, s.size());
+    return Finish(std::move(out));
+}
+
+Result<Bytes> RecordToAscii(ByteView unicodeRecord) {
+    const Bytes s = formats::StripFill(unicodeRecord);
+    if (s.size() < 18) {
+        return Damaged("The melody record is too short to convert: it has " + std::to_string(s.size()) +
+                       " bytes without fill, its header needs 18.");
+    }
+    if (s[17] == 0) {
+        return Damaged("The melody record has a name-length byte of 0.");
+    }
+    const std::size_t nameBytes = (s[17] - 1u) * 2;
+    if (s.size() <= 18 + nameBytes) {
+        return Damaged("The melody record ends before the terminator of its " + std::to_string(nameBytes / 2) +
+                       "-character name.");
+    }
+    const Bytes name = formats::UnicodeToAscii(ByteView(s).subspan(18, nameBytes));
+    if (name.size() != nameBytes / 2) {
+        return MakeError(ErrorCode::BadInput,
+                         "The melody's name has characters that the ASCII format cannot hold, so it cannot be "
+                         "converted.");
+    }
+    Bytes out;
+    out.reserve(s.size());
+    AppendRange(out, s, 0, 13);
+    AppendRange(out, s, 14, 18);
+    formats::Append(out, name);
+    AppendRange(out, s, 19 + nameBytes, s.size()); // the second terminator byte stays
+    out[15] = 0;                                   // the old purpose
+    return Finish(std::move(out));
+}
+
+Result<Bytes> ConvertRecord(ByteView record, formats::TextFormat wanted) {
+    if (formats::DetectRecordFormat(record) == wanted) {
+        return Bytes(record.begin(), record.end());
+    }
+    return wanted == formats::TextFormat::Unicode ? RecordToUnicode(record) : RecordToAscii(record);
+}
+
+Result<void> ValidateReFile(ByteView file) {
+    const auto length = formats::ReadDwordField(file, 4, "record length");
+    if (file.size() < 8 || !length || static_cast<std::size_t>(*length) != file.size()) {
+        return Damaged(std::string(kNotValidReFile));
+    }
+    return {};
+}
+
+Result<Bytes> RecordFromReFile(ByteView file, formats::TextFormat bankFormat) {
+    if (auto valid = ValidateReFile(file); !valid) {
+        return valid.error();
+    }
+    auto record = ConvertRecord(file, bankFormat);
+    if (!record) {
+        return record.error();
+    }
+    if (auto line = CheckRecordForBank(*record, bankFormat); !line) {
+        return line.error();
+    }
+    return record;
+}
+
+Result<Selection> ReplaceFromRe(ToneBank& bank, Selection selected, ByteView file) {
+    if (!selected || *selected >= bank.Count()) {
+        return Selection{};
+    }
+    const auto record = RecordFromReFile(file, bank.UnicodeNames);
+    if (!record) {
+        return record.error();
+    }
+    return Replace(bank, selected, *record);
+}
+
+Result<Selection> InsertFromRe(ToneBank& bank, Selection selected, ByteView file) {
+    const auto position = InsertPosition(bank, selected);
+    if (!position || !*position) {
+        return position;
+    }
+    const auto record = RecordFromReFile(file, bank.UnicodeNames);
+    if (!record) {
+        return record.error();
+    }
+    return Insert(bank, selected, *record);
+}
+
+Result<Bytes> ExportRecord(ByteView record, formats::TextFormat bankFormat, formats::TextFormat chosenFormat) {
+    if (bankFormat == chosenFormat) {
+        return Bytes(record.begin(), record.end());
+    }
+    return chosenFormat == formats::TextFormat::Ascii ? RecordToAscii(record) : RecordToUnicode(record);
+}
+
+} // namespace belltower::bank
