@@ -55,7 +55,9 @@ Result<RecordView> ShowRecord(const ToneBank& bank, std::size_t listIndex) {
 }
 
 Result<AppliedRecord> RebuildRecord(formats::ByteView oldRecord, const RecordEdits& edits, formats::TextFormat format) {
-    if (edits.name.size() > kMaxNameCharacters) {
+    // A Unicode name-length byte above 31 would make the bank read back as ASCII; ASCII banks
+    // keep whatever length their names already have.
+    if (format == formats::TextFormat::Unicode && edits.name.size() > kMaxNameCharacters) {
         return MakeError(ErrorCode::BadInput, "A melody name holds at most 30 characters.");
     }
     const auto index = WholeNumberIn(edits.indexText, 0, static_cast<double>(formats::kMaxDword));

@@ -29,6 +29,11 @@ Result<Bytes> ReadFileBytes(const std::filesystem::path& path) {
         return IoError(path, errno);
     }
     Bytes data;
+    // Firmware images run to several megabytes: size the buffer once instead of growing it.
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+        data.reserve(static_cast<std::size_t>(info.st_size));
+    }
     std::uint8_t buffer[65536];
     for (;;) {
         const ssize_t got = ::read(fd, buffer, sizeof buffer);

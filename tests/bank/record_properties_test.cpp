@@ -108,7 +108,7 @@ TEST(ApplyRecordEdits, RefusesValuesOutsideTheirFieldsAndWritesNothing) {
         {TextFormat::Ascii, "&HFFFF", "", "M0"}, // reads -1
         {TextFormat::Unicode, "1", "256", "M0"},
         {TextFormat::Unicode, "1", "-1", "M0"},
-        {TextFormat::Ascii, "1", "", std::string(31, 'n')},
+        {TextFormat::Unicode, "1", "2", std::string(31, 'n')},
     };
     for (const auto& c : cases) {
         ToneBank bank = MakeBank(2, c.format);
@@ -118,6 +118,15 @@ TEST(ApplyRecordEdits, RefusesValuesOutsideTheirFieldsAndWritesNothing) {
         EXPECT_EQ(ErrorCode::BadInput, applied.error().code);
         EXPECT_EQ(before, bank);
     }
+}
+
+TEST(ApplyRecordEdits, KeepsLongNamesInAsciiBanks) {
+    // Names from other tools can be longer than the 30 characters the box takes when typed.
+    ToneBank bank = MakeBank(1, TextFormat::Ascii);
+    const std::string name(40, 'n');
+    ASSERT_TRUE(ApplyRecordEdits(bank, 0, RecordEdits{name, "", "1", ""}));
+    EXPECT_EQ(name, *formats::RecordDisplayName(bank.Records[0], TextFormat::Ascii));
+    EXPECT_EQ(name, bank.Lines[0]);
 }
 
 TEST(ApplyRecordEdits, WritesThePurposeOnlyInUnicodeBanks) {
