@@ -16,8 +16,6 @@
 #include <string>
 
 #include "fake_prompter.h"
-#include "formats/dword.h"
-#include "ui/application.h"
 #include "ui/file_dialog.h"
 #include "ui/main_window.h"
 
@@ -530,16 +528,6 @@ private slots:
         prompter_->ExpectAbout();
         QTest::mouseClick(window_->Command16, Qt::LeftButton);
         QCOMPARE(prompter_->aboutShown, 1);
-    }
-
-    void internalErrorBox() {
-        const belltower::formats::DwordLengthError error(belltower::formats::Bytes{0x41, 0xE9, 0x00});
-        const auto message = belltower::ui::InternalErrorMessage(error);
-        QCOMPARE(message.text, QString::fromUtf8(belltower::formats::kDwordInternalErrorText));
-        QVERIFY(message.text.startsWith(QStringLiteral("Vážná vnitřní chyba")));
-        QCOMPARE(message.title, QString::fromLatin1("A\xE9\0", 3));
-        QCOMPARE(message.icon, MessageIcon::Critical);
-        QCOMPARE(message.buttons, MessageButtons::Ok);
     }
 
 private:
