@@ -67,4 +67,4 @@ Form2::Form2(QWidget* parent) : QDialog(parent) {
     setFixedSize(kTextLeft + kTextWidth + kMargin, buttonTop + kButtonHeight + kMargin);
 }
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

@@ -19,11 +19,11 @@ public:
     explicit Form2(QWidget* parent = nullptr);
 
     // Geometry in device-independent pixels.
-    static constexpr int kMargin = 8; // left and top of the icon and the text
+    static constexpr int kMargin = 8;  // left and top of the icon and the text
     static constexpr int kIconSide = 32;
     static constexpr int kTextLeft = 48;
     static constexpr int kTextWidth = 465;
-    static constexpr int kButtonGap = 4; // between the text and OK
+    static constexpr int kButtonGap = 4;  // between the text and OK
     static constexpr int kButtonLeft = 216;
     static constexpr int kButtonWidth = 97;
     static constexpr int kButtonHeight = 25;
@@ -33,4 +33,4 @@ public:
     QPushButton* Command1 = nullptr;
 };
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

@@ -46,4 +46,4 @@ bool BelltowerApplication::notify(QObject* receiver, QEvent* event) {
     }
 }
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

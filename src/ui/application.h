@@ -37,4 +37,4 @@ private:
     Prompter* prompter_ = nullptr;
 };
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

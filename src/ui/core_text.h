@@ -30,4 +30,4 @@ inline QString FromCoreMessage(const std::string& message) {
     return QString::fromStdString(message);
 }
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

@@ -48,4 +48,4 @@ std::optional<QString> FileDialog::Choose(Prompter& prompter, const QString& sug
     return path;
 }
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

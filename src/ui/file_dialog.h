@@ -39,4 +39,4 @@ private:
     QString folder_;
 };
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

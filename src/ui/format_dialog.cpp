@@ -86,4 +86,4 @@ void Form3::Accept() {
     }
 }
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

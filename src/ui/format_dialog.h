@@ -27,10 +27,10 @@ public:
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
-    QRadioButton* Option1 = nullptr; // "ASCII"
-    QRadioButton* Option2 = nullptr; // "Unicode"
-    QPushButton* Command1 = nullptr; // "Accept"
-    QPushButton* Command2 = nullptr; // "Cancel"
+    QRadioButton* Option1 = nullptr;  // "ASCII"
+    QRadioButton* Option2 = nullptr;  // "Unicode"
+    QPushButton* Command1 = nullptr;  // "Accept"
+    QPushButton* Command2 = nullptr;  // "Cancel"
 
 private:
     void Accept();
@@ -38,4 +38,4 @@ private:
     std::optional<formats::TextFormat> choice_;
 };
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

@@ -28,7 +28,7 @@ int RunProgram(int& argc, char** argv) {
     }
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     try {

@@ -87,7 +87,7 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, bool stretchAtEnd = tr
     return row;
 }
 
-} // namespace
+}  // namespace
 
 Form1::Form1(Prompter& prompter, QWidget* parent)
     : QWidget(parent),
@@ -374,4 +374,4 @@ void Form1::OpenStartupFile(const QString& argument) {
     }
 }
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

@@ -62,22 +62,22 @@ public:
     // ---- Controls ---------------------------------------------------------------------
     // Melody edit area.
     QLabel* Label1 = nullptr;   // "Name:"
-    QLineEdit* Text1 = nullptr; // melody name (typing limit 30)
+    QLineEdit* Text1 = nullptr;  // melody name (typing limit 30)
     QLabel* zbyva = nullptr;    // characters left in the name
     QLabel* Label2 = nullptr;   // "&Duration:"
     QLineEdit* Text2 = nullptr;
-    QLabel* Label3 = nullptr; // "&Octave:"
+    QLabel* Label3 = nullptr;  // "&Octave:"
     QLineEdit* Text3 = nullptr;
-    QLabel* Label4 = nullptr; // "&BPM:"
+    QLabel* Label4 = nullptr;  // "&BPM:"
     QLineEdit* Text4 = nullptr;
-    QPlainTextEdit* Text5 = nullptr; // the notes
+    QPlainTextEdit* Text5 = nullptr;  // the notes
     QLabel* Label5 = nullptr;        // "&FourCC ID:"
     QLineEdit* Text6 = nullptr;
-    QLabel* Label6 = nullptr; // "&@ Delay"
+    QLabel* Label6 = nullptr;  // "&@ Delay"
     QLineEdit* Text7 = nullptr;
-    QLabel* Label7 = nullptr; // "Unique &Index:"
+    QLabel* Label7 = nullptr;  // "Unique &Index:"
     QLineEdit* Text8 = nullptr;
-    QLabel* Label8 = nullptr; // "&Staccato tone limiting length. ..."
+    QLabel* Label8 = nullptr;  // "&Staccato tone limiting length. ..."
     QLineEdit* Text9 = nullptr;
     QCheckBox* Check1 = nullptr;      // "Suggest playing twice"
     QCheckBox* Check2 = nullptr;      // "For&ce ONE play"
@@ -85,7 +85,7 @@ public:
     QListWidget* List1 = nullptr;     // tokens of the notes, filled by the tone encoder
     QPushButton* Command1 = nullptr;  // "Open RTX"
     QPushButton* Command2 = nullptr;  // "Save as RE..."
-    QPushButton* Command15 = nullptr; // "Save as RTX"
+    QPushButton* Command15 = nullptr;  // "Save as RTX"
 
     // Tone bank area.
     QPushButton* Command3 = nullptr;  // "Load Firmware"
@@ -96,22 +96,22 @@ public:
     QPushButton* Command6 = nullptr;  // "Replace"
     QPushButton* Command7 = nullptr;  // "Insert"
     QPushButton* Command8 = nullptr;  // "Delete"
-    QPushButton* Command10 = nullptr; // "Reindex!"
+    QPushButton* Command10 = nullptr;  // "Reindex!"
     QPushButton* Command9 = nullptr;  // "Save Firmware..."
     QLabel* Label9 = nullptr;         // "Name:"
     QLineEdit* Text10 = nullptr;      // name of the selected melody (typing limit 30)
     QLabel* zbyva2 = nullptr;         // characters left in Text10
     QLabel* Label10 = nullptr;        // "ID:"
     QLineEdit* Text11 = nullptr;
-    QLabel* Label11 = nullptr; // "Index:"
+    QLabel* Label11 = nullptr;  // "Index:"
     QLineEdit* Text12 = nullptr;
     QLabel* Label14 = nullptr;        // "Purpose:"
     QLineEdit* Text13 = nullptr;      // disabled until a Unicode melody is shown
     QLabel* Label13 = nullptr;        // play mode of the selected melody
-    QPushButton* Command11 = nullptr; // "Apply", disabled until a melody is shown
-    QPushButton* Command12 = nullptr; // "File.." (replace from an RE file)
-    QPushButton* Command13 = nullptr; // "File.." (insert from an RE file)
-    QPushButton* Command14 = nullptr; // "Export"
+    QPushButton* Command11 = nullptr;  // "Apply", disabled until a melody is shown
+    QPushButton* Command12 = nullptr;  // "File.." (replace from an RE file)
+    QPushButton* Command13 = nullptr;  // "File.." (insert from an RE file)
+    QPushButton* Command14 = nullptr;  // "Export"
     QLabel* Label12 = nullptr;        // number of melodies in the bank
     QLabel* ascii = nullptr;          // hidden; kept for the text-format choice
 
@@ -120,33 +120,33 @@ public:
     QComboBox* Combo1 = nullptr;      // "None", "Phone", "LogoManager"
     QCheckBox* Check5 = nullptr;      // "Emulate Vibration", ticked at start
     QCheckBox* Check6 = nullptr;      // "Half Quality"
-    QPushButton* Command18 = nullptr; // play the edit fields (or the selected notes)
-    QPushButton* Command17 = nullptr; // play the selected bank melody
-    QPushButton* Command16 = nullptr; // "?", the About window
+    QPushButton* Command18 = nullptr;  // play the edit fields (or the selected notes)
+    QPushButton* Command17 = nullptr;  // play the selected bank melody
+    QPushButton* Command16 = nullptr;  // "?", the About window
     QLabel* email = nullptr;          // credit line; after a firmware load the image's header text
 
     // ---- File dialogs -----------------------------------------------------------------
-    FileDialog CD1; // "Open Melody File..."
-    FileDialog cd2; // "Save Raw File..."
-    FileDialog CD3; // "Open Firmware File..."
-    FileDialog CD4; // "Save FirmWare As..."
-    FileDialog CD5; // "Save RTX File..."
-    FileDialog CD6; // "Open raw File..."
-    FileDialog CD7; // "Export raw melody from firmware..."
+    FileDialog CD1;  // "Open Melody File..."
+    FileDialog cd2;  // "Save Raw File..."
+    FileDialog CD3;  // "Open Firmware File..."
+    FileDialog CD4;  // "Save FirmWare As..."
+    FileDialog CD5;  // "Save RTX File..."
+    FileDialog CD6;  // "Open raw File..."
+    FileDialog CD7;  // "Export raw melody from firmware..."
 
 private slots:
     // Melody text (main_window_melody.cpp).
-    void OpenRtx(); // Command1
-    void SaveRtx(); // Command15
+    void OpenRtx();  // Command1
+    void SaveRtx();  // Command15
     // About window (main_window.cpp).
-    void ShowAbout(); // Command16
+    void ShowAbout();  // Command16
 
 private:
     void CreateControls();
     void LayOutControls();
-    void ConnectMelodyControls(); // main_window_melody.cpp
+    void ConnectMelodyControls();  // main_window_melody.cpp
 
     Prompter& prompter_;
 };
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

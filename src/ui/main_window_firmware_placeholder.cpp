@@ -1,4 +1,5 @@
-// Firmware images are not read by this build yet; the melody bank's own file replaces this one.
+// Stand-in until firmware images can be read: the melody bank's file (main_window_bank.cpp)
+// defines LoadFirmware, and this file leaves the build.
 #include "ui/main_window.h"
 #include "ui/prompter.h"
 
@@ -9,4 +10,4 @@ void Form1::LoadFirmware(const QString& /*path*/) {
                            MessageButtons::Ok});
 }
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

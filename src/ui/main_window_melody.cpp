@@ -36,7 +36,7 @@ void SetIfChanged(QLineEdit* box, const std::string& value) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void Form1::ConnectMelodyControls() {
     connect(Command1, &QPushButton::clicked, this, &Form1::OpenRtx);
@@ -116,4 +116,4 @@ void Form1::SaveRtx() {
     }
 }
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

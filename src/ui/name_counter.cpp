@@ -33,4 +33,4 @@ void ConnectNameCounter(QLineEdit* edit, QLabel* label) {
                      [label](const QString& name) { ShowCharactersLeft(label, name); });
 }
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

@@ -25,4 +25,4 @@ void ShowCharactersLeft(QLabel* label, const QString& name);
 // Keeps label counting the characters of edit from its next change on.
 void ConnectNameCounter(QLineEdit* edit, QLabel* label);
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

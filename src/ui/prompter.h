@@ -16,7 +16,7 @@ enum class FileDialogMode { Open, Save };
 
 struct FileDialogRequest {
     QString title;       // the dialog's caption
-    QStringList filters; // Qt filter syntax, "Description (*.re *.RE)", first one preselected
+    QStringList filters;  // Qt filter syntax, "Description (*.re *.RE)", first one preselected
     QString folder;      // initial folder, empty for the current one
     QString fileName;    // file name proposed in the dialog; empty for open dialogs
     FileDialogMode mode = FileDialogMode::Open;
@@ -28,7 +28,7 @@ enum class MessageAnswer { Ok, Cancel };
 
 struct MessageRequest {
     QString text;
-    QString title; // empty: the program's name
+    QString title;  // empty: the program's name
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
 };
@@ -57,4 +57,4 @@ protected:
     Prompter& operator=(const Prompter&) = default;
 };
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

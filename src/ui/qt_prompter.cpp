@@ -51,4 +51,4 @@ void QtPrompter::ShowAbout() {
     dialog.exec();
 }
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

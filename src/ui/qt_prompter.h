@@ -23,4 +23,4 @@ private:
     QPointer<QWidget> parent_;
 };
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

@@ -28,4 +28,4 @@ void LimitTyping(QLineEdit* edit, int maxCharacters) {
     new TypingLimit(edit, maxCharacters);
 }
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

@@ -26,10 +26,10 @@ public:
 private:
     QLineEdit* edit_;
     int maxCharacters_;
-    qsizetype lengthBefore_ = 0; // length of the text as it stood before the edit being checked
+    qsizetype lengthBefore_ = 0;  // length of the text as it stood before the edit being checked
 };
 
 // Convenience: limits typing in edit to maxCharacters.
 void LimitTyping(QLineEdit* edit, int maxCharacters);
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

@@ -27,4 +27,4 @@ QIcon ProgramIcon() {
     return icon;
 }
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

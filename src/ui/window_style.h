@@ -13,4 +13,4 @@ QFont WindowFont(int pointSize = 9);
 // The program's icon: a bell with a note, drawn at 16 to 256 pixels (and as SVG).
 QIcon ProgramIcon();
 
-} // namespace belltower::ui
+}  // namespace belltower::ui

@@ -9,7 +9,7 @@ void FailUnscripted(const QString& what) {
     QTest::qFail(qPrintable(QStringLiteral("unscripted prompt: ") + what), __FILE__, __LINE__);
 }
 
-} // namespace
+}  // namespace
 
 FakePrompter::~FakePrompter() {
     if (!fileAnswers_.empty() || !messageAnswers_.empty() || !formatAnswers_.empty() || aboutShown < aboutAllowed_) {
@@ -57,4 +57,4 @@ void FakePrompter::ShowAbout() {
     }
 }
 
-} // namespace belltower::ui::testing
+}  // namespace belltower::ui::testing

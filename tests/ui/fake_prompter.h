@@ -41,4 +41,4 @@ private:
     int aboutAllowed_ = 0;
 };
 
-} // namespace belltower::ui::testing
+}  // namespace belltower::ui::testing

@@ -70,7 +70,7 @@ QString Difference(const MelodyFields& expected, const MelodyFields& actual) {
     return lines.join(QLatin1Char('\n'));
 }
 
-} // namespace
+}  // namespace
 
 class Form1Test : public QObject {
     Q_OBJECT
@@ -209,7 +209,7 @@ private slots:
             MelodyFields before;
             before.name = "Old";
             before.notes = "old notes";
-            before.playTwice = true; // never touched by the reader
+            before.playTwice = true;  // never touched by the reader
             before.forceOnePlay = c.forceOnePlayBefore;
             window_->SetEditFields(before);
             WriteAll(path, c.file);
@@ -316,7 +316,7 @@ private slots:
         fresh.ReadRtxFile(path);
         const MelodyFields actual = fresh.EditFields();
         QVERIFY2(actual == fields, qPrintable(Difference(fields, actual)));
-        QCOMPARE(fresh.Text1->text().size(), 253); // set whole, far beyond the typing limit
+        QCOMPARE(fresh.Text1->text().size(), 253);  // set whole, far beyond the typing limit
     }
 
     void failedSaveShowsTheDescription() {

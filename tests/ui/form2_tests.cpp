@@ -43,7 +43,7 @@ private slots:
         QCOMPARE(text.topLeft(), QPoint(48, 8));
         QCOMPARE(text.width(), 465);
         QCOMPARE(text.height(), about.Label1->heightForWidth(465));
-        QVERIFY(text.height() > 10 * about.fontMetrics().height()); // wrapped onto many lines
+        QVERIFY(text.height() > 10 * about.fontMetrics().height());  // wrapped onto many lines
         const QRect ok = about.Command1->geometry();
         QCOMPARE(ok.top(), text.bottom() + 1 + 4);
         QCOMPARE(ok.left(), 216);

@@ -23,10 +23,10 @@ private slots:
     }
 
     void choices_data() {
-        QTest::addColumn<int>("suggested"); // -1 none, else TextFormat
+        QTest::addColumn<int>("suggested");  // -1 none, else TextFormat
         QTest::addColumn<int>("click");     // 0 nothing, 1 Option1, 2 Option2
         QTest::addColumn<bool>("accept");
-        QTest::addColumn<int>("expected"); // -1 no choice, else TextFormat
+        QTest::addColumn<int>("expected");  // -1 no choice, else TextFormat
         const int ascii = static_cast<int>(TextFormat::Ascii);
         const int unicode = static_cast<int>(TextFormat::Unicode);
         QTest::newRow("ASCII suggested, accepted") << ascii << 0 << true << ascii;

@@ -19,4 +19,4 @@ inline void WhenModal(std::function<void(QWidget* dialog)> action) {
     });
 }
 
-} // namespace belltower::ui::testing
+}  // namespace belltower::ui::testing
