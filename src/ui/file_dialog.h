@@ -1,0 +1,42 @@
+// The program's file dialogs. Each has a fixed title and filter list and remembers, for the
+// rest of the run, the folder of the last path chosen in it.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+#include "ui/prompter.h"
+
+namespace belltower::ui {
+
+// A filter list written "Description|*.a;*.b|All Files|*.*" as Qt filters
+// ("Description (*.a *.A *.b *.B)", "All Files (*)"). Every pattern is given in lower and
+// upper case, because file dialogs on Linux match patterns case-sensitively while the
+// phones' tools write names like MELODY.RE; "*.*" means every file.
+QStringList QtFilters(const QString& barSeparatedFilters);
+
+class FileDialog {
+public:
+    FileDialog(QString title, const QString& barSeparatedFilters, FileDialogMode mode);
+
+    // Shows the dialog through the prompter. Open dialogs start with an empty file name, save
+    // dialogs propose suggestedName. Returns the chosen path; nothing when the user cancelled
+    // or chose an empty name. After a choice the folder of the path (up to its last "/" or
+    // "\") becomes the dialog's initial folder; a path without a separator leaves it as it is.
+    std::optional<QString> Choose(Prompter& prompter, const QString& suggestedName = QString());
+
+    const QString& Title() const { return title_; }
+    const QStringList& Filters() const { return filters_; }
+    FileDialogMode Mode() const { return mode_; }
+    const QString& Folder() const { return folder_; }
+
+private:
+    QString title_;
+    QStringList filters_;
+    FileDialogMode mode_;
+    QString folder_;
+};
+
+}  // namespace belltower::ui

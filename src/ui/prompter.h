@@ -1,0 +1,60 @@
+// Every modal interaction of the program (file dialogs, message boxes, the "Save in Format"
+// choice and the About window) goes through one Prompter. The windows hold a reference to it,
+// so tests replace the real dialogs with scripted answers and never block in exec().
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+#include "formats/names.h"
+
+namespace belltower::ui {
+
+enum class FileDialogMode { Open, Save };
+
+struct FileDialogRequest {
+    QString title;       // the dialog's caption
+    QStringList filters;  // Qt filter syntax, "Description (*.re *.RE)", first one preselected
+    QString folder;      // initial folder, empty for the current one
+    QString fileName;    // file name proposed in the dialog; empty for open dialogs
+    FileDialogMode mode = FileDialogMode::Open;
+};
+
+enum class MessageIcon { None, Critical, Exclamation };
+enum class MessageButtons { Ok, OkCancel };
+enum class MessageAnswer { Ok, Cancel };
+
+struct MessageRequest {
+    QString text;
+    QString title;  // empty: the program's name
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+};
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    // The path the user chose, or nothing when the dialog was cancelled. The path is returned
+    // as chosen; callers treat an empty path like a cancel.
+    virtual std::optional<QString> ChooseFile(const FileDialogRequest& request) = 0;
+
+    // Shows the box and waits; Cancel also when the box is closed without a button.
+    virtual MessageAnswer ShowMessage(const MessageRequest& message) = 0;
+
+    // The "Save in Format" dialog with the suggested format preselected: the accepted choice,
+    // or nothing when the user cancelled or accepted without a selection.
+    virtual std::optional<formats::TextFormat> ChooseTextFormat(formats::TextFormat suggested) = 0;
+
+    // The About window, modal; returns when it is closed.
+    virtual void ShowAbout() = 0;
+
+protected:
+    Prompter() = default;
+    Prompter(const Prompter&) = default;
+    Prompter& operator=(const Prompter&) = default;
+};
+
+}  // namespace belltower::ui

@@ -1,0 +1,54 @@
+#include "ui/qt_prompter.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "ui/about_window.h"
+#include "ui/format_dialog.h"
+
+namespace belltower::ui {
+
+std::optional<QString> QtPrompter::ChooseFile(const FileDialogRequest& request) {
+    QString start = request.folder;
+    if (!request.fileName.isEmpty()) {
+        start = start.isEmpty() ? request.fileName : QDir(start).filePath(request.fileName);
+    }
+    const QString filter = request.filters.join(QStringLiteral(";;"));
+    const QString path = request.mode == FileDialogMode::Open
+                             ? QFileDialog::getOpenFileName(parent_, request.title, start, filter)
+                             : QFileDialog::getSaveFileName(parent_, request.title, start, filter);
+    if (path.isEmpty()) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+MessageAnswer QtPrompter::ShowMessage(const MessageRequest& message) {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    if (message.icon == MessageIcon::Critical) {
+        icon = QMessageBox::Critical;
+    } else if (message.icon == MessageIcon::Exclamation) {
+        icon = QMessageBox::Warning;
+    }
+    const QMessageBox::StandardButtons buttons =
+        message.buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok;
+    const QString title = message.title.isEmpty() ? QStringLiteral("Belltower") : message.title;
+    QMessageBox box(icon, title, message.text, buttons, parent_);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+}
+
+std::optional<formats::TextFormat> QtPrompter::ChooseTextFormat(formats::TextFormat suggested) {
+    Form3 dialog(suggested, parent_);
+    dialog.exec();
+    return dialog.Choice();
+}
+
+void QtPrompter::ShowAbout() {
+    Form2 dialog(parent_);
+    dialog.exec();
+}
+
+}  // namespace belltower::ui

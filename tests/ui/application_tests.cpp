@@ -1,0 +1,40 @@
+// The program's last line of defence: a dword codec error inside a handler is reported and
+// ends the program at once with its own exit code.
+#include <QProcess>
+#include <QTest>
+
+#include "formats/dword.h"
+#include "ui/application.h"
+
+using belltower::ui::MessageButtons;
+using belltower::ui::MessageIcon;
+
+class ApplicationTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void internalErrorBox() {
+        const belltower::formats::DwordLengthError error(belltower::formats::Bytes{0x41, 0xE9, 0x00});
+        const auto message = belltower::ui::InternalErrorMessage(error);
+        QCOMPARE(message.text, QString::fromUtf8(belltower::formats::kDwordInternalErrorText));
+        QVERIFY(message.text.startsWith(QStringLiteral("Vážná vnitřní chyba")));
+        QCOMPARE(message.title, QString::fromLatin1("A\xE9\0", 3));
+        QCOMPARE(message.icon, MessageIcon::Critical);
+        QCOMPARE(message.buttons, MessageButtons::Ok);
+    }
+
+    void internalErrorEndsTheProgram() {
+        QProcess probe;
+        probe.start(QStringLiteral(BELLTOWER_INTERNAL_ERROR_PROBE),
+                    {QStringLiteral("-platform"), QStringLiteral("offscreen")});
+        QVERIFY(probe.waitForFinished(30000));
+        QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(probe.exitCode(), belltower::ui::kExitInternalError);
+        const QString errors = QString::fromLocal8Bit(probe.readAllStandardError());
+        QVERIFY2(errors.contains(QStringLiteral("pronikl řetězec jiné délky než 4B!")), qPrintable(errors));
+        QVERIFY2(!errors.contains(QStringLiteral("a later handler ran")), qPrintable(errors));
+    }
+};
+
+QTEST_MAIN(ApplicationTest)
+#include "application_tests.moc"
