@@ -115,6 +115,7 @@ Form1::Form1(Prompter& prompter, QWidget* parent)
     LayOutControls();
 
     ConnectMelodyControls();
+    ConnectBankControls();
     connect(Command16, &QPushButton::clicked, this, &Form1::ShowAbout);
     // Further areas connect their controls here, one Connect<Area>Controls() call each.
 }

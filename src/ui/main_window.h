@@ -10,8 +10,11 @@
 
 #include <QWidget>
 
+#include <cstddef>
 #include <optional>
 
+#include "bank/tone_bank.h"
+#include "formats/bytes.h"
 #include "melody/melody_fields.h"
 #include "ui/file_dialog.h"
 
@@ -53,7 +56,7 @@ public:
     // counts as an empty line: the notes are emptied, everything else is kept. No message.
     void ReadRtxFile(const QString& path);
 
-    // Reads a firmware image into the melody bank.
+    // Reads a firmware image into the melody bank (main_window_bank.cpp).
     void LoadFirmware(const QString& path);
 
     // Files bigger than this are firmware images at start-up; smaller ones are melodies.
@@ -134,6 +137,13 @@ public:
     FileDialog CD6;  // "Open raw File..."
     FileDialog CD7;  // "Export raw melody from firmware..."
 
+    // ---- Tone bank (main_window_bank.cpp) ------------------------------------------------
+    // The melodies being edited and the firmware image around them.
+    const bank::ToneBank& Bank() const { return bank_; }
+    // Puts a bank into the window as a firmware load does: the melody list, the counter and
+    // the header line are shown anew, nothing is selected, Apply is disabled.
+    void SetBank(bank::ToneBank bank);
+
 private slots:
     // Melody text (main_window_melody.cpp).
     void OpenRtx();  // Command1
@@ -141,10 +151,43 @@ private slots:
     // About window (main_window.cpp).
     void ShowAbout();  // Command16
 
+    // ---- Tone bank (main_window_bank.cpp) ------------------------------------------------
+    void LoadFirmwareClicked();  // Command3
+    void SaveFirmware();         // Command9
+    void ShowSelectedRecord();   // a click on List2 or a line selected with the keyboard
+    void ApplyRecord();          // Command11
+    void MoveMelodyUp();         // Command4
+    void MoveMelodyDown();       // Command5
+    void ReplaceMelody();        // Command6
+    void InsertMelody();         // Command7
+    void DeleteMelody();         // Command8
+    void ReindexMelodies();      // Command10
+    void ReplaceFromFile();      // Command12
+    void InsertFromFile();       // Command13
+    void ExportMelody();         // Command14
+
 private:
     void CreateControls();
     void LayOutControls();
     void ConnectMelodyControls();  // main_window_melody.cpp
+
+    // ---- Tone bank (main_window_bank.cpp) ------------------------------------------------
+    void ConnectBankControls();
+    // The selected line of List2, or nothing.
+    bank::Selection SelectedLine() const;
+    // Makes List2 and the counter show the bank's lines and selects one line (or none)
+    // without running the selection handler.
+    void ShowBankLines(bank::Selection selected);
+    void DisableApply();
+    // The edit fields encoded in the bank's text format, their tokens listed in List1; the
+    // encoder's messages are shown here. Nothing when the melody cannot be encoded.
+    std::optional<formats::Bytes> EncodeForBank();
+    // An RE file read whole; its error shown here.
+    std::optional<formats::Bytes> ReadReFile(const QString& path);
+
+    bank::ToneBank bank_;
+    // The line Apply writes to while a record is on show.
+    std::optional<std::size_t> shownLine_;
 
     Prompter& prompter_;
 };

@@ -429,7 +429,8 @@ private slots:
             QCOMPARE(window_->Text1->text(), c.asMelody ? QStringLiteral("Big") : QString());
             QCOMPARE(prompter_->messages.size(), std::size_t{c.asMelody ? 0U : 1U});
             if (!c.asMelody) {
-                QCOMPARE(prompter_->messages[0].text, QStringLiteral("Firmware images cannot be opened yet."));
+                QCOMPARE(prompter_->messages[0].text,
+                         path + QStringLiteral(" doesn't contain PPM section or is not in Dejan/RAW format!"));
             }
             QVERIFY2(window_->CD1.Folder().isEmpty() && window_->CD3.Folder().isEmpty(), c.what);
         }
