@@ -15,6 +15,9 @@ using AddGroupFunction = void (*)(CLI::App&, CommandTable&);
 // Every group of commands the program offers, in the order --help lists them.
 constexpr AddGroupFunction kCommandGroups[] = {
     AddMelodyCommands,
+    AddRenderCommands,
+    AddConvertCommands,
+    AddBankCommands,
 };
 
 constexpr const char* kProgramFooter =
@@ -57,10 +60,12 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     } catch (const CLI::ParseError& error) {
         // A word that is no command reaches CLI11 as an extra argument, and it first reports
         // the missing command; say what is really wrong.
+        // Inside a group ("bank frob") the word falls through to the program.
         const CLI::App& chosen = ChosenCommand(app);
+        const std::vector<std::string> extra = chosen.remaining().empty() ? app.remaining() : chosen.remaining();
         if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr && chosen.get_require_subcommand_min() > 0 &&
-            !chosen.remaining().empty()) {
-            err << "Unknown command: " << chosen.remaining().front() << "\nRun with --help for more information.\n";
+            !extra.empty()) {
+            err << "Unknown command: " << extra.front() << "\nRun with --help for more information.\n";
             return static_cast<int>(ExitStatus::Usage);
         }
         // --help and --version end the parse as "errors" with status 0; they print to out.

@@ -1,4 +1,4 @@
-// belltower-cli: the desktop program's melody commands from a shell, over the same core.
+// belltower-cli: the desktop program's commands from a shell, over the same core.
 //
 // Every command behaves as the window does for the same action and says the same things:
 // a warning the window shows with OK goes to the error stream and the command goes on; where

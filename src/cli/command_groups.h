@@ -9,4 +9,14 @@ namespace belltower::cli {
 // encode, to-rtx: ringtone text in, RE record or normalised ringtone text out.
 void AddMelodyCommands(CLI::App& app, CommandTable& table);
 
+// render: a melody previewed into a WAV file.
+void AddRenderCommands(CLI::App& app, CommandTable& table);
+
+// convert: an RE file in the other text format.
+void AddConvertCommands(CLI::App& app, CommandTable& table);
+
+// bank list, export, save, insert, replace, delete, move, reindex, set: the melody bank of a
+// firmware image.
+void AddBankCommands(CLI::App& app, CommandTable& table);
+
 }  // namespace belltower::cli

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/command_groups.h"
+#include "cli/command_support.h"
 #include "formats/file_io.h"
 #include "melody/rtx_text.h"
 #include "melody/tone_encoder.h"
@@ -37,13 +38,6 @@ struct EncodeJob {
     std::string output;
     bool derivedOutput = false;  // named after the input rather than given with -o
 };
-
-// The melody edit area of a freshly opened window after "Open RTX" of the file's text.
-melody::MelodyFields FieldsFromRingtone(const formats::Bytes& fileText) {
-    melody::MelodyFields fields;
-    melody::ReadRtxText(formats::ToText(fileText), fields);
-    return fields;
-}
 
 // The output for an input: its file name with the extension .re, in folder, or beside the
 // input when folder is empty. "\" separates folders too, as in paths typed the Windows way.

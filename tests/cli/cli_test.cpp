@@ -1,8 +1,6 @@
-#include "cli/cli.h"
 #include "cli/console.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -17,6 +15,7 @@
 #include "melody/rtx_text.h"
 #include "melody/tone_encoder.h"
 #include "support/hex.h"
+#include "cli_fixture.h"
 
 namespace belltower::cli {
 namespace {
@@ -32,25 +31,6 @@ constexpr const char* kForceOnce = "Once:b=90,c=1:4g 4a\r\n";
 constexpr const char* kNoTempo = "Broken:b=0:4c\r\n";
 constexpr const char* kNoNotes = "Empty:b=140:\r\n";
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunCli(const std::vector<std::string>& args, const std::string& input = "") {
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    Outcome outcome;
-    outcome.status = Run(args, in, out, err);
-    outcome.out = out.str();
-    outcome.err = err.str();
-    return outcome;
-}
-
-Bytes AsBytes(const std::string& text) { return formats::ToBytes(text); }
-
 // What the window saves with Save as RE after opening the ringtone in a fresh window.
 Bytes ExpectedRecord(const std::string& ringtone, TextFormat form, bool twice = false, bool noSmallPauses = false) {
     melody::MelodyFields fields;
@@ -61,35 +41,6 @@ Bytes ExpectedRecord(const std::string& ringtone, TextFormat form, bool twice = 
     EXPECT_TRUE(encoded.record.has_value());
     return encoded.record.has_value() ? *encoded.record : Bytes{};
 }
-
-class Cli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "belltower-cli-XXXXXX").string();
-        ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    std::string Write(const std::string& name, const std::string& text) const {
-        EXPECT_TRUE(formats::WriteFileAtomic(Path(name), AsBytes(text)));
-        return Path(name);
-    }
-    std::optional<Bytes> Read(const std::string& name) const {
-        auto bytes = formats::ReadFileBytes(Path(name));
-        return bytes ? std::optional<Bytes>(*bytes) : std::nullopt;
-    }
-    std::size_t EntryCount() const {
-        std::size_t count = 0;
-        for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir_)) {
-            ++count;
-        }
-        return count;
-    }
-
-    fs::path dir_;
-};
 
 TEST_F(Cli, EncodeSavesWhatTheWindowSaves) {
     struct Case {

@@ -31,6 +31,23 @@ if(NOT got EQUAL 0 OR NOT line STREQUAL expected)
     message(FATAL_ERROR "to-rtx through pipes: status ${got}, output '${line}'")
 endif()
 
+# The record in Unicode and back; a preview of it; a ringtone is no firmware image.
+expect_run(0 "${CLI}" convert "${WORK}/a.re" -o "${WORK}/u.re" --to unicode)
+expect_run(0 "${CLI}" convert "${WORK}/u.re" -o "${WORK}/back.re" --to ascii)
+file(READ "${WORK}/back.re" back HEX)
+if(NOT back STREQUAL record)
+    message(FATAL_ERROR "a.re through Unicode and back is ${back}")
+endif()
+expect_run(0 "${CLI}" render "${WORK}/a.re" -o "${WORK}/a.wav" --half)
+file(READ "${WORK}/a.wav" wav LIMIT 12 HEX)
+if(NOT wav MATCHES "^52494646........57415645$")  # "RIFF", size, "WAVE"
+    message(FATAL_ERROR "a.wav starts with '${wav}'")
+endif()
+expect_run(1 "${CLI}" bank list "${WORK}/a.rtx")
+if(NOT last_err MATCHES "a.rtx doesn't contain PPM section or is not in Dejan/RAW format!")
+    message(FATAL_ERROR "bank list of a ringtone reported '${last_err}'")
+endif()
+
 expect_run(0 "${CLI}" --version)
 if(NOT last_out MATCHES "^belltower-cli [0-9]+\\.[0-9]+\\.[0-9]+\n$")
     message(FATAL_ERROR "--version printed '${last_out}'")

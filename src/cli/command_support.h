@@ -1,0 +1,43 @@
+// What several groups of commands share: melodies given either as an RE file or as ringtone
+// text, the ringtone text encoded as the window's edit fields encode it, and the choice of a
+// text format on the command line.
+#pragma once
+
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/console.h"
+#include "formats/bytes.h"
+#include "formats/names.h"
+#include "formats/result.h"
+#include "melody/melody_fields.h"
+
+namespace belltower::cli {
+
+// The melody edit area of a freshly opened window after "Open RTX" of the file's text.
+melody::MelodyFields FieldsFromRingtone(const formats::Bytes& fileText);
+
+// A melody input: one whole melody record (an RE file) or ringtone text (RTX or ERT).
+struct MelodyInput {
+    bool isRecord = false;
+    formats::Bytes bytes;
+};
+
+// Reads path ("-": standard input) and tells which kind it is. A file named *.re (any case)
+// is an RE file and must be a valid one: DamagedData "Not a valid raw melody file!"
+// otherwise, rather than being read as ringtone text. Any other input is a record when its
+// record length field equals its size (text never has the zero bytes that takes), and
+// ringtone text otherwise. Io error naming the path when it cannot be read.
+formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path);
+
+// The record the tone encoder makes of ringtone text: the whole notes, the name in the given
+// format, playing options as the file gives them. "No data! This melody will not play." is
+// warned about, and the empty melody's record returned. The encoder's error otherwise.
+formats::Result<formats::Bytes> EncodeRingtone(const formats::Bytes& text, formats::TextFormat form, Console& console);
+
+// An option "ascii" or "unicode" (any case) that sets target.
+CLI::Option* AddTextFormatOption(CLI::App& command, const std::string& name, formats::TextFormat& target,
+                                 const std::string& description);
+
+} // namespace belltower::cli
