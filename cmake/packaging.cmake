@@ -5,6 +5,7 @@
 #   share/mime/packages/belltower.xml                      .rtx .ert .re .fls file types
 #   share/icons/hicolor/{scalable,NxN}/apps/belltower.*    the program's icon, where the window's sources have it
 #   share/doc/belltower/belltower-cli.md                   the command reference
+#   share/man/man1/belltower-cli.1                         its manual page
 
 install(TARGETS belltower-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET belltower)
@@ -15,6 +16,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/belltower.desktop DESTINATION ${CM
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/belltower-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME belltower.xml)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/belltower-cli.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/belltower-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The icon is drawn with the window; take it from the first folder of the window's sources
 # that holds it: belltower.svg, and belltower-<size>.png for the fixed sizes.
