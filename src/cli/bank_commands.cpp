@@ -44,16 +44,16 @@ struct ExportOptions {
     std::size_t position = 0;
     std::string output;
     formats::TextFormat to = formats::TextFormat::Ascii;
-    CLI::Option* toOption = nullptr; // not given: the bank's format
+    CLI::Option* toOption = nullptr;  // not given: the bank's format
 };
 
-struct MelodyFileOptions { // insert, replace
+struct MelodyFileOptions {  // insert, replace
     BankFiles files;
     std::size_t position = 0;
     std::string melody;
 };
 
-struct PositionOptions { // delete
+struct PositionOptions {  // delete
     BankFiles files;
     std::size_t position = 0;
 };
@@ -87,7 +87,7 @@ Result<ToneBank> LoadBank(Console& console, const std::string& path) {
         return image.error();
     }
     ToneBank bank;
-    (void)bank::ApplyFirmwareImage(bank, std::move(*image), false); // no bank kept: no message
+    (void)bank::ApplyFirmwareImage(bank, std::move(*image), false);  // no bank kept: no message
     return bank;
 }
 
@@ -190,7 +190,7 @@ void PrintTable(const ToneBank& bank, std::ostream& out) {
         columns[6].cells.push_back(std::to_string(row.length));
     }
     if (!bank.IsUnicode()) {
-        columns.erase(columns.begin() + 4); // an ASCII record has no purpose byte
+        columns.erase(columns.begin() + 4);  // an ASCII record has no purpose byte
     }
     std::vector<std::size_t> widths;
     for (const Column& column : columns) {
@@ -543,7 +543,7 @@ void AddSet(CLI::App& group, CommandTable& table) {
         ->required();
 }
 
-} // namespace
+}  // namespace
 
 void AddBankCommands(CLI::App& app, CommandTable& table) {
     CLI::App* group = table.AddGroup(app, "bank", "Show and edit the melody bank (TONE chunk) of a firmware image.");
@@ -558,4 +558,4 @@ void AddBankCommands(CLI::App& app, CommandTable& table) {
     AddSet(*group, table);
 }
 
-} // namespace belltower::cli
+}  // namespace belltower::cli

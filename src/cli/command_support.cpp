@@ -22,7 +22,7 @@ bool NamedAsReFile(const std::string& path) {
     return extension == ".re";
 }
 
-} // namespace
+}  // namespace
 
 melody::MelodyFields FieldsFromRingtone(const formats::Bytes& fileText) {
     melody::MelodyFields fields;
@@ -59,4 +59,4 @@ CLI::Option* AddTextFormatOption(CLI::App& command, const std::string& name, for
         ->type_name("ascii|unicode");
 }
 
-} // namespace belltower::cli
+}  // namespace belltower::cli

@@ -40,4 +40,4 @@ formats::Result<formats::Bytes> EncodeRingtone(const formats::Bytes& text, forma
 CLI::Option* AddTextFormatOption(CLI::App& command, const std::string& name, formats::TextFormat& target,
                                  const std::string& description);
 
-} // namespace belltower::cli
+}  // namespace belltower::cli

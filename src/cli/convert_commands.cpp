@@ -38,7 +38,7 @@ ExitStatus Convert(const ConvertOptions& options, Console& console) {
     return ExitStatus::Done;
 }
 
-} // namespace
+}  // namespace
 
 void AddConvertCommands(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<ConvertOptions>();
@@ -54,4 +54,4 @@ void AddConvertCommands(CLI::App& app, CommandTable& table) {
     AddTextFormatOption(*convert, "--to", options->to, "The text format to write.")->required();
 }
 
-} // namespace belltower::cli
+}  // namespace belltower::cli

@@ -20,7 +20,7 @@ enum class Hardware { None = 0, Phone = 1, LogoManager = 2 };
 struct RenderOptions {
     std::string input;
     std::string output;
-    bool noVibration = false; // "Emulate Vibration" cleared
+    bool noVibration = false;  // "Emulate Vibration" cleared
     bool half = false;        // "Half Quality" ticked
     Hardware hardware = Hardware::Phone;
 };
@@ -56,7 +56,7 @@ ExitStatus Render(const RenderOptions& options, Console& console) {
     return ExitStatus::Done;
 }
 
-} // namespace
+}  // namespace
 
 void AddRenderCommands(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<RenderOptions>();
@@ -84,4 +84,4 @@ void AddRenderCommands(CLI::App& app, CommandTable& table) {
         ->type_name("none|phone|logomanager");
 }
 
-} // namespace belltower::cli
+}  // namespace belltower::cli

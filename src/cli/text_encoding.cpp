@@ -65,7 +65,7 @@ std::optional<std::u32string> DecodeUtf8(std::string_view text) {
     return out;
 }
 
-} // namespace
+}  // namespace
 
 std::string Latin1ToUtf8(std::string_view latin1) {
     std::string out;
@@ -124,4 +124,4 @@ std::string JsonString(std::string_view latin1) {
     return out;
 }
 
-} // namespace belltower::cli
+}  // namespace belltower::cli

@@ -30,4 +30,4 @@ formats::Result<std::string> ArgumentToLatin1(std::string_view argument, std::st
 // backslash and every control character below 20 escaped.
 std::string JsonString(std::string_view latin1);
 
-} // namespace belltower::cli
+}  // namespace belltower::cli

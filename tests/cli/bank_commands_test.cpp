@@ -83,7 +83,7 @@ TEST_F(BankCli, EditsSaveWhatTheWindowSaves) {
     using Edit = std::function<void(ToneBank&)>;
     struct Case {
         std::string command;
-        std::vector<std::string> args; // "@name": a file of the scratch folder
+        std::vector<std::string> args;  // "@name": a file of the scratch folder
         TextFormat format;
         Edit edit;
     };
@@ -107,16 +107,10 @@ TEST_F(BankCli, EditsSaveWhatTheWindowSaves) {
         {"move", {"2", "2"}, kAscii, [](ToneBank&) {}},
         {"reindex", {}, kUnicode, [](ToneBank& b) { bank::Reindex(b); }},
         {"set",
-         {"2", "--name",
-          "F\xC3\xBC\xC3\x9F"
-          "e",
-          "--id", "AB", "--index", "42"},
+         {"2", "--name", "F\xC3\xBC\xC3\x9F", "--id", "AB", "--index", "42"},
          kAscii,
          [](ToneBank& b) {
-             (void)bank::ApplyRecordEdits(b, 1,
-                                          {"F\xFC\xDF"
-                                           "e",
-                                           "AB", "42", "n/a"});
+             (void)bank::ApplyRecordEdits(b, 1, {"F\xFC\xDF", "AB", "42", "n/a"});
          }},
         {"set",
          {"1", "--purpose", "5"},
@@ -136,7 +130,7 @@ TEST_F(BankCli, EditsSaveWhatTheWindowSaves) {
         ASSERT_TRUE(Read("out.fls"));
         EXPECT_BYTES_EQ(bank::BuildFirmwareImage(expected), *Read("out.fls"));
         if (c.command == "save") {
-            EXPECT_BYTES_EQ(image, *Read("out.fls")); // the builder's images save unchanged
+            EXPECT_BYTES_EQ(image, *Read("out.fls"));  // the builder's images save unchanged
         }
     }
 }
@@ -185,10 +179,7 @@ TEST_F(BankCli, ListShowsTheMelodiesAsATable) {
 
 TEST_F(BankCli, ListWritesAStableJsonDocument) {
     testing::ImageLayout layout;
-    layout.records = {testing::MakeRecord(kUnicode, 3, "AB",
-                                          "Gr\xFC\xDF"
-                                          "e \"1\"",
-                                          kTone, 2),
+    layout.records = {testing::MakeRecord(kUnicode, 3, "AB", "Gr\xFC\xDF \"1\"", kTone, 2),
                       testing::MakeRecord(kUnicode, 4, "", std::string("Tab\tA", 5), Hex("0A 0A 07 0B"), 0)};
     const Outcome run = RunCli({"bank", "list", "-", "--json"}, AsText(testing::BuildImage(layout).image));
     EXPECT_EQ(0, run.status);
@@ -197,9 +188,8 @@ TEST_F(BankCli, ListWritesAStableJsonDocument) {
               "  \"format\": \"unicode\",\n"
               "  \"count\": 2,\n"
               "  \"melodies\": [\n"
-              "    {\"position\": 1, \"index\": 3, \"id\": \"AB  \", \"name\": \"Gr\xC3\xBC\xC3\x9F"
-              "e \\\"1\\\"\", "
-              "\"purpose\": 2, \"playMode\": 0, \"playModeText\": \"Ringing and preview infinite\", \"length\": 52},\n"
+              "    {\"position\": 1, \"index\": 3, \"id\": \"AB  \", \"name\": \"Gr\xC3\xBC\xC3\x9F \\\"1\\\"\", "
+              "\"purpose\": 2, \"playMode\": 0, \"playModeText\": \"Ringing and preview infinite\", \"length\": 48},\n"
               "    {\"position\": 2, \"index\": 4, \"id\": \"    \", \"name\": \"Tab\\u0009A\", \"purpose\": 0, "
               "\"playMode\": 2, \"playModeText\": \"Preview twice\", \"length\": 36}\n"
               "  ]\n"
@@ -223,7 +213,7 @@ TEST_F(BankCli, RefusesAndLeavesTheOutputAlone) {
         std::string command;
         Bytes image;
         std::vector<std::string> args;
-        std::string message; // the whole error output; "@" stands for the scratch folder
+        std::string message;  // the whole error output; "@" stands for the scratch folder
     };
     const Case cases[] = {
         {"save", AsBytes(kTune), {}, "@/in.fls doesn't contain PPM section or is not in Dejan/RAW format!\n"},
@@ -296,7 +286,7 @@ TEST_F(BankCli, ForceAnswersTheQuestionsOfTheSave) {
         Bytes image;
         std::vector<std::string> args;
         std::function<void(ToneBank&)> edit;
-        std::size_t messages; // lines on the error stream
+        std::size_t messages;  // lines on the error stream
     };
     const Case cases[] = {
         {"set",
@@ -350,14 +340,14 @@ TEST(BankCliUsage, WrongCommandLinesAreUsageErrors) {
     const std::vector<std::string> lines[] = {
         {"bank"},
         {"bank", "list"},
-        {"bank", "set", "a.fls", "1", "-o", "b.fls"}, // nothing to set
+        {"bank", "set", "a.fls", "1", "-o", "b.fls"},  // nothing to set
         {"bank", "export", "a.fls", "1", "-o", "b.re", "--to", "latin1"},
         {"bank", "delete", "a.fls", "-1", "-o", "b.fls"},
         {"bank", "delete", "a.fls", "1.5", "-o", "b.fls"},
         {"bank", "move", "a.fls", "1", "-o", "b.fls"},
-        {"bank", "save", "a.fls"}, // -o is required
+        {"bank", "save", "a.fls"},  // -o is required
         {"render", "a.rtx", "-o", "a.wav", "--hardware", "siemens"},
-        {"convert", "a.re", "-o", "b.re"}, // --to is required
+        {"convert", "a.re", "-o", "b.re"},  // --to is required
     };
     for (const auto& args : lines) {
         SCOPED_TRACE(::testing::PrintToString(args));
@@ -386,5 +376,5 @@ TEST(BankCliUsage, EveryCommandHasHelpWithAnExample) {
     }
 }
 
-} // namespace
-} // namespace belltower::cli
+}  // namespace
+}  // namespace belltower::cli

@@ -72,4 +72,4 @@ protected:
     std::filesystem::path dir_;
 };
 
-} // namespace belltower::cli
+}  // namespace belltower::cli

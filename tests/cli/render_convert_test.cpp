@@ -39,7 +39,7 @@ TEST_F(Cli, RenderWritesWhatThePlayButtonsRender) {
     struct Case {
         std::string file;
         Bytes content;
-        Bytes played; // what reaches WriteWav
+        Bytes played;  // what reaches WriteWav
         std::vector<std::string> flags;
         bool noVibration;
         bool half;
@@ -95,7 +95,7 @@ TEST_F(Cli, RenderRefusesWithoutWritingAnything) {
     const Case cases[] = {
         // Named .re but cut short: not read as ringtone text.
         {"cut.re", AsText(PlayedRecord(kTune)).substr(0, 30), "Not a valid raw melody file!"},
-        {"broken.rtx", "Broken:b=0:4c\r\n", ""}, // the encoder's own message
+        {"broken.rtx", "Broken:b=0:4c\r\n", ""},  // the encoder's own message
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -112,10 +112,7 @@ TEST_F(Cli, RenderRefusesWithoutWritingAnything) {
 }
 
 TEST_F(Cli, ConvertWritesTheRecordInTheChosenFormat) {
-    const Bytes ascii = testing::MakeRecord(TextFormat::Ascii, 7, "ID",
-                                            "Gr\xFC\xDF"
-                                            "e",
-                                            Hex("00 02 FC 09 7F 10 07 0B"));
+    const Bytes ascii = testing::MakeRecord(TextFormat::Ascii, 7, "ID", "Gr\xFC\xDF", Hex("00 02 FC 09 7F 10 07 0B"));
     const Bytes unicode = *bank::RecordToUnicode(ascii);
     struct Case {
         Bytes in;
@@ -137,7 +134,7 @@ TEST_F(Cli, ConvertWritesTheRecordInTheChosenFormat) {
 TEST_F(Cli, ConvertRefusesAnInvalidReFile) {
     const Bytes ascii = testing::MakeRecord(TextFormat::Ascii, 7, "ID", "Ab", Hex("00 02 07 0B"));
     Bytes longer = ascii;
-    longer.insert(longer.end(), 4, 0xFF); // length field says 4 bytes fewer
+    longer.insert(longer.end(), 4, 0xFF);  // length field says 4 bytes fewer
     for (const Bytes& bad : {Bytes(ascii.begin(), ascii.begin() + 7), longer}) {
         Write("keep.re", "old");
         const Outcome run = RunCli({"convert", Write("bad.re", bad), "-o", Path("keep.re"), "--to", "unicode"});
@@ -147,5 +144,5 @@ TEST_F(Cli, ConvertRefusesAnInvalidReFile) {
     }
 }
 
-} // namespace
-} // namespace belltower::cli
+}  // namespace
+}  // namespace belltower::cli

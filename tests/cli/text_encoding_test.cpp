@@ -16,14 +16,7 @@ TEST(TextEncoding, Latin1TextsReachTheTerminalAsUtf8) {
     };
     const Case cases[] = {
         {"Beep 1", "Beep 1", "Beep 1", "\"Beep 1\""},
-        {"Gr\xFC\xDF"
-         "e",
-         "Gr\xC3\xBC\xC3\x9F"
-         "e",
-         "Gr\xC3\xBC\xC3\x9F"
-         "e",
-         "\"Gr\xC3\xBC\xC3\x9F"
-         "e\""},
+        {"Gr\xFC\xDF", "Gr\xC3\xBC\xC3\x9F", "Gr\xC3\xBC\xC3\x9F", "\"Gr\xC3\xBC\xC3\x9F\""},
         {"\xFF\xA0", "\xC3\xBF\xC2\xA0", "\xC3\xBF\xC2\xA0", "\"\xC3\xBF\xC2\xA0\""},
         {std::string("a\0b\n\x1F", 5), std::string("a\0b\n\x1F", 5), "a?b??", "\"a\\u0000b\\u000a\\u001f\""},
         {"\x7F\x80\x9F", "\x7F\xC2\x80\xC2\x9F", "???", "\"\x7F\xC2\x80\xC2\x9F\""},
@@ -40,23 +33,15 @@ TEST(TextEncoding, Latin1TextsReachTheTerminalAsUtf8) {
 TEST(TextEncoding, CommandLineTextsBecomeLatin1) {
     struct Case {
         std::string argument;
-        std::string latin1; // empty: refused
+        std::string latin1;  // empty: refused
     };
     const Case cases[] = {
-        {"Fanfare", "Fanfare"},
-        {"F\xC3\xBC\xC3\x9F"
-         "e",
-         "F\xFC\xDF"
-         "e"}, // UTF-8 from the shell
-        {"F\xFC\xDF"
-         "e",
-         "F\xFC\xDF"
-         "e"}, // not UTF-8: already Latin-1
-        {"\xC3\xBF", "\xFF"},
-        {"\xC3", "\xC3"},         // cut short: not UTF-8
-        {"\xC0\xA0", "\xC0\xA0"}, // overlong form: not UTF-8
-        {"\xE2\x82\xAC uro", ""}, // U+20AC fits no record
-        {"\xF0\x9F\x8E\xB5", ""}, // nor does U+1F3B5
+        {"Fanfare", "Fanfare"},     {"F\xC3\xBC\xC3\x9F", "F\xFC\xDF"},  // UTF-8 from the shell
+        {"F\xFC\xDF", "F\xFC\xDF"},                                     // not UTF-8: already Latin-1
+        {"\xC3\xBF", "\xFF"},       {"\xC3", "\xC3"},                   // cut short: not UTF-8
+        {"\xC0\xA0", "\xC0\xA0"},                                       // overlong form: not UTF-8
+        {"\xE2\x82\xAC uro", ""},                                       // U+20AC fits no record
+        {"\xF0\x9F\x8E\xB5", ""},                                       // nor does U+1F3B5
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.argument);
@@ -72,5 +57,5 @@ TEST(TextEncoding, CommandLineTextsBecomeLatin1) {
     }
 }
 
-} // namespace
-} // namespace belltower::cli
+}  // namespace
+}  // namespace belltower::cli
