@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/file_drop.h"
 #include "ui/name_counter.h"
 #include "ui/prompter.h"
 #include "ui/typing_limit.h"
@@ -116,7 +117,11 @@ Form1::Form1(Prompter& prompter, QWidget* parent)
 
     ConnectMelodyControls();
     ConnectBankControls();
+    ConnectEncoderControls();
+    ConnectPreviewControls();
     connect(Command16, &QPushButton::clicked, this, &Form1::ShowAbout);
+    // A file dropped onto the window opens as one named at start-up.
+    AcceptFileDrops(this, [this](const QString& path) { OpenStartupFile(path); });
     // Further areas connect their controls here, one Connect<Area>Controls() call each.
 }
 

@@ -11,11 +11,15 @@
 #include <QWidget>
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 
 #include "bank/tone_bank.h"
 #include "formats/bytes.h"
+#include "formats/names.h"
+#include "formats/result.h"
 #include "melody/melody_fields.h"
+#include "preview/player.h"
 #include "ui/file_dialog.h"
 
 class QCheckBox;
@@ -25,6 +29,10 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+
+namespace belltower::melody {
+struct EncodeResult;
+}
 
 namespace belltower::ui {
 
@@ -190,6 +198,38 @@ private:
     std::optional<std::size_t> shownLine_;
 
     Prompter& prompter_;
+
+    // ---- Save as RE and preview (main_window_encoder.cpp, main_window_preview.cpp) ----
+public:
+    // The player of both play buttons; it must outlive the window. Until one is set the
+    // window plays through the system's audio output, opened at the first preview.
+    void SetPreviewPlayer(preview::Player& player) { player_ = &player; }
+
+private slots:
+    void SaveAsRe();            // Command2
+    void PlaySelectedMelody();  // Command17
+    void PlayEditFields();      // Command18
+
+private:
+    void ConnectEncoderControls();  // main_window_encoder.cpp
+    void ConnectPreviewControls();  // main_window_preview.cpp
+    // Shows a run of the tone encoder: its tokens in List1, the empty-melody note, and its
+    // failure in an exclamation box. True when the record is complete.
+    bool ReportEncoding(const melody::EncodeResult& encoded);
+    // A file that could not be written, in an exclamation box.
+    void ShowWriteFailure(const formats::Error& error);
+    // Renders the melody (a whole record) with the preview options of the window and starts
+    // playing it in place of any preview still playing.
+    void PlayPreview(formats::ByteView melody);
+    preview::Player& PreviewPlayer();
+
+    // The text format of the bank's names (main_window_encoder.cpp) and the record of the
+    // melody selected in List2, nothing when none is (main_window_preview.cpp).
+    formats::TextFormat BankTextFormat() const;
+    std::optional<formats::Bytes> SelectedBankRecord() const;
+
+    preview::Player* player_ = nullptr;           // the player in use, set or own
+    std::unique_ptr<preview::Player> ownPlayer_;  // the system's audio output, made on first use
 };
 
 }  // namespace belltower::ui

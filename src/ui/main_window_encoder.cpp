@@ -1,0 +1,65 @@
+// Save as RE: the melody of the edit fields encoded as one melody record and saved as an RE
+// file, in the text format the user picks for the phone it is meant for.
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "melody/tone_encoder.h"
+#include "ui/core_text.h"
+#include "ui/main_window.h"
+#include "ui/prompter.h"
+
+namespace belltower::ui {
+
+void Form1::ConnectEncoderControls() {
+    connect(Command2, &QPushButton::clicked, this, &Form1::SaveAsRe);
+}
+
+bool Form1::ReportEncoding(const melody::EncodeResult& encoded) {
+    List1->clear();
+    for (const std::string& token : encoded.tokens) {
+        List1->addItem(FromCoreText(token));
+    }
+    if (encoded.noData) {
+        prompter_.ShowMessage(
+            {QString::fromLatin1(melody::kNoDataText), QString(), MessageIcon::None, MessageButtons::Ok});
+    }
+    if (!encoded.record) {
+        // The encoder's messages quote tokens of the notes: bytes, shown as Latin-1.
+        prompter_.ShowMessage(
+            {FromCoreText(encoded.record.error().message), QString(), MessageIcon::Exclamation, MessageButtons::Ok});
+        return false;
+    }
+    return true;
+}
+
+void Form1::ShowWriteFailure(const formats::Error& error) {
+    // The operating system's description, with the path in the file system's encoding.
+    prompter_.ShowMessage({FromCoreMessage(error.message), QString(), MessageIcon::Exclamation, MessageButtons::Ok});
+}
+
+formats::TextFormat Form1::BankTextFormat() const {
+    return bank_.UnicodeNames;
+}
+
+void Form1::SaveAsRe() {
+    const std::optional<QString> path = cd2.Choose(prompter_, Text1->text());
+    if (!path) {
+        return;
+    }
+    // The bank's format is only the suggestion: the file gets the format chosen here, so a
+    // Unicode file can be made for a 7110 while an ASCII firmware is open.
+    const std::optional<formats::TextFormat> format = prompter_.ChooseTextFormat(BankTextFormat());
+    if (!format) {
+        return;
+    }
+    // The whole notes text, whatever part of it is selected. A failed run writes nothing, so
+    // a file already at the path stays as it was.
+    const melody::EncodeFileResult saved =
+        melody::EncodeMelodyFile(ToFilePath(*path), EditFields(), *format, std::nullopt);
+    if (ReportEncoding(saved.encoded) && saved.writeError) {
+        ShowWriteFailure(*saved.writeError);
+    }
+}
+
+}  // namespace belltower::ui

@@ -1,0 +1,74 @@
+// The two play buttons: a melody record rendered as a WAV file in the private preview
+// directory and played in the background.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+
+#include "melody/tone_encoder.h"
+#include "preview/melody_preview.h"
+#include "ui/core_text.h"
+#include "ui/main_window.h"
+#include "ui/prompter.h"
+#include "ui/qt_player.h"
+
+namespace belltower::ui {
+
+void Form1::ConnectPreviewControls() {
+    connect(Command17, &QPushButton::clicked, this, &Form1::PlaySelectedMelody);
+    connect(Command18, &QPushButton::clicked, this, &Form1::PlayEditFields);
+}
+
+void Form1::PlaySelectedMelody() {
+    const std::optional<formats::Bytes> record = SelectedBankRecord();
+    if (record) {
+        PlayPreview(*record);
+    }
+}
+
+std::optional<formats::Bytes> Form1::SelectedBankRecord() const {
+    const bank::Selection line = SelectedLine();
+    if (!line) {
+        return std::nullopt;
+    }
+    return bank_.Records[*line];
+}
+
+void Form1::PlayEditFields() {
+    // Only the selected notes when some are selected, and the name in ASCII: the preview
+    // never depends on the bank's format.
+    const melody::EncodeResult encoded =
+        melody::EncodeMelody(EditFields(), formats::TextFormat::Ascii, NotesSelection());
+    if (ReportEncoding(encoded)) {
+        PlayPreview(*encoded.record);
+    }
+}
+
+void Form1::PlayPreview(formats::ByteView melody) {
+    // The options are read at every press; Combo1's list index is the hardware emulation.
+    const preview::PreviewOptions options{Check5->isChecked(), Check6->checkState() != Qt::Unchecked,
+                                          Combo1->currentIndex()};
+    const formats::Result<preview::PreviewWav> wav = preview::RenderPreview(melody, options);
+    if (!wav) {
+        ShowWriteFailure(wav.error());
+        return;
+    }
+    preview::Player& player = PreviewPlayer();
+    player.Stop();
+    player.Play(wav->path);
+    if (wav->truncated) {
+        // Told after the sound has started, so the user hears it while reading.
+        prompter_.ShowMessage({QStringLiteral("This melody plays for more than %1 minutes; the preview stops there.")
+                                   .arg(preview::RenderLimits{}.maxSeconds / 60),
+                               QString(), MessageIcon::None, MessageButtons::Ok});
+    }
+}
+
+preview::Player& Form1::PreviewPlayer() {
+    if (player_ == nullptr) {
+        ownPlayer_ = std::make_unique<QtPlayer>();
+        player_ = ownPlayer_.get();
+    }
+    return *player_;
+}
+
+}  // namespace belltower::ui

@@ -1,0 +1,35 @@
+#include "ui/qt_player.h"
+
+#include <QAudioOutput>
+#include <QByteArray>
+#include <QFile>
+#include <QMediaPlayer>
+#include <QUrl>
+#include <QtDebug>
+
+namespace belltower::ui {
+
+QtPlayer::QtPlayer() : output_(std::make_unique<QAudioOutput>()), player_(std::make_unique<QMediaPlayer>()) {
+    player_->setAudioOutput(output_.get());
+    QObject::connect(player_.get(), &QMediaPlayer::errorOccurred, player_.get(),
+                     [](QMediaPlayer::Error /*error*/, const QString& description) {
+                         qWarning().noquote() << "Belltower: the preview cannot be played:" << description;
+                     });
+}
+
+QtPlayer::~QtPlayer() = default;
+
+void QtPlayer::Play(const std::filesystem::path& wav) {
+    // Every preview is written to the same path. Setting the same source again would be
+    // taken as no change and replay the file the player already decoded, so the source is
+    // cleared first and the new file is opened afresh.
+    player_->setSource(QUrl());
+    player_->setSource(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(wav.string()))));
+    player_->play();
+}
+
+void QtPlayer::Stop() {
+    player_->stop();
+}
+
+}  // namespace belltower::ui
