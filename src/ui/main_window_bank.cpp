@@ -214,15 +214,7 @@ void Form1::ApplyRecord() {
 
 std::optional<formats::Bytes> Form1::EncodeForBank() {
     melody::EncodeResult encoded = melody::EncodeMelody(EditFields(), bank_.UnicodeNames, std::nullopt);
-    List1->clear();
-    for (const std::string& token : encoded.tokens) {
-        List1->addItem(FromCoreText(token));
-    }
-    if (encoded.noData) {
-        Tell(prompter_, QString::fromLatin1(melody::kNoDataText));
-    }
-    if (!encoded.record) {
-        TellCoreText(prompter_, encoded.record.error().message, MessageIcon::Exclamation);
+    if (!ReportEncoding(encoded)) {
         return std::nullopt;
     }
     return std::move(*encoded.record);
