@@ -5,5 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release --target belltower
+cmake --build --preset release --target belltower belltower-cli
 exec ./build/release/src/ui/belltower "$@"
