@@ -1,0 +1,9 @@
+# The harness sources, shared by the libFuzzer targets (fuzz/) and the replay test
+# (tests/fuzz_replay/), which builds them with the ordinary compiler.
+set(BELLTOWER_FUZZ_HARNESS_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/harnesses.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/rtx_encoder_fuzz.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/wav_writer_fuzz.cpp)
+# The wave harness compares samples with its own rendering: same strict arithmetic as the
+# synthesiser.
+set(BELLTOWER_FUZZ_HARNESS_OPTIONS -ffp-contract=off -fno-fast-math)
