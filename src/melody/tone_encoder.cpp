@@ -344,10 +344,11 @@ EncodeResult EncodeMelody(const MelodyFields& fields, formats::TextFormat form,
 }
 
 EncodeFileResult EncodeMelodyFile(const std::filesystem::path& path, const MelodyFields& fields,
-                                  formats::TextFormat form, std::optional<NotesSelection> selection) {
+                                  formats::TextFormat form, std::optional<NotesSelection> selection,
+                                  const formats::WriteFault* fault) {
     EncodeFileResult result{EncodeMelody(fields, form, selection), std::nullopt};
     if (result.encoded.record) {
-        if (auto written = formats::WriteFileAtomic(path, *result.encoded.record); !written) {
+        if (auto written = formats::WriteFileAtomic(path, *result.encoded.record, fault); !written) {
             result.writeError = written.error();
         }
     }

@@ -44,6 +44,7 @@
 #include <vector>
 
 #include "formats/bytes.h"
+#include "formats/file_io.h"
 #include "formats/names.h"
 #include "formats/result.h"
 #include "melody/melody_fields.h"
@@ -99,7 +100,9 @@ struct EncodeFileResult {
 // EncodeMelody, then the record written to path as an RE file (an existing file is replaced).
 // The file is written only when the record is complete, through a temporary file renamed over
 // the target: after any failure an existing file is left byte for byte and no new file appears.
+// `fault` makes the write fail part-way, for tests (see formats::WriteFileAtomic).
 EncodeFileResult EncodeMelodyFile(const std::filesystem::path& path, const MelodyFields& fields,
-                                  formats::TextFormat form, std::optional<NotesSelection> selection);
+                                  formats::TextFormat form, std::optional<NotesSelection> selection,
+                                  const formats::WriteFault* fault = nullptr);
 
 }  // namespace belltower::melody

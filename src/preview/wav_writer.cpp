@@ -287,9 +287,10 @@ WavResult WriteWav(ByteView Noty, bool VypnoutVibraci, bool ZmensitSoubor, int T
 }
 
 formats::Result<WavFileInfo> WriteWavFile(ByteView Noty, const std::filesystem::path& WaveFile, bool VypnoutVibraci,
-                                          bool ZmensitSoubor, int TrueHardware, const RenderLimits& limits) {
+                                          bool ZmensitSoubor, int TrueHardware, const RenderLimits& limits,
+                                          const formats::WriteFault* fault) {
     const WavResult rendered = WriteWav(Noty, VypnoutVibraci, ZmensitSoubor, TrueHardware, limits);
-    if (auto written = formats::WriteFileAtomic(WaveFile, rendered.wav); !written) {
+    if (auto written = formats::WriteFileAtomic(WaveFile, rendered.wav, fault); !written) {
         return written.error();
     }
     return WavFileInfo{static_cast<std::uint32_t>(rendered.wav.size() - kWavHeaderSize), rendered.truncated};

@@ -35,6 +35,7 @@
 #include <filesystem>
 
 #include "formats/bytes.h"
+#include "formats/file_io.h"
 #include "formats/result.h"
 
 namespace belltower::preview {
@@ -82,8 +83,9 @@ struct WavFileInfo {
 // WriteWav's file written to WaveFile through formats::WriteFileAtomic: a player still reading
 // the previous preview keeps its file, and a failed write leaves the old file as it was.
 // Io error with the operating system's description when the file cannot be written.
+// `fault` makes the write fail part-way, for tests (see formats::WriteFileAtomic).
 formats::Result<WavFileInfo> WriteWavFile(formats::ByteView Noty, const std::filesystem::path& WaveFile,
                                           bool VypnoutVibraci, bool ZmensitSoubor, int TrueHardware,
-                                          const RenderLimits& limits = {});
+                                          const RenderLimits& limits = {}, const formats::WriteFault* fault = nullptr);
 
 }  // namespace belltower::preview

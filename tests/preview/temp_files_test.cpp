@@ -4,10 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "formats/bytes.h"
+#include "formats/file_io.h"
 #include "preview/melody_preview.h"
 #include "support/hex.h"
 
@@ -81,6 +84,55 @@ TEST_F(PrivateDir, APlantedLinkOrOpenDirectoryIsNeverUsed) {
     EXPECT_NE(base_ / Own(), *fresh);
     EXPECT_EQ(0700U, ModeOf(*fresh));
     EXPECT_EQ(0755U, ModeOf(base_ / Own()));
+}
+
+// Sets an environment variable (or removes it) for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST_F(PrivateDir, PreviewInASharedTemporaryFolderFollowsNoPlantedLink) {
+    // Another user of the shared temporary folder planted links at every name a preview could
+    // use there: the per-user directory and the two fixed file names.
+    const fs::path victim = base_ / "victim";
+    fs::create_directory(victim);
+    const fs::path victimFile = base_ / "victim.txt";
+    const formats::Bytes precious = testing::Hex("50 52 45 43 49 4F 55 53");
+    ASSERT_TRUE(formats::WriteFileAtomic(victimFile, precious));
+    fs::create_directory_symlink(victim, base_ / Own());
+    fs::create_symlink(victimFile, base_ / kMelodyWavName);
+    fs::create_symlink(victimFile, base_ / kMelodyReName);
+
+    const ScopedEnv temporary("TMPDIR", base_.c_str());
+    const ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
+    const auto preview = RenderPreview(testing::Hex("0A01 410A"), {true, false, 0});
+    ASSERT_TRUE(preview) << preview.error().message;
+    EXPECT_EQ(*MelodyWavPath(), preview->path);
+    const fs::path folder = preview->path.parent_path();
+    EXPECT_EQ(folder, MelodyRePath()->parent_path());
+    EXPECT_EQ(base_, folder.parent_path());
+    EXPECT_NE(base_ / Own(), folder);
+    EXPECT_TRUE(IsPrivateDirectory(folder));
+    EXPECT_FALSE(fs::is_symlink(preview->path));
+    EXPECT_BYTES_EQ(WriteWav(testing::Hex("0A01 410A"), false, false, 0).wav, *formats::ReadFileBytes(preview->path));
+
+    EXPECT_TRUE(fs::is_empty(victim));
+    EXPECT_BYTES_EQ(precious, *formats::ReadFileBytes(victimFile));
+    EXPECT_TRUE(fs::is_symlink(base_ / Own()));
+    EXPECT_TRUE(fs::is_symlink(base_ / kMelodyWavName));
 }
 
 }  // namespace
