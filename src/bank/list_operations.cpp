@@ -59,6 +59,9 @@ Result<std::string> CheckRecordForBank(ByteView record, formats::TextFormat form
     if (line && format == formats::TextFormat::Unicode && *formats::RecordNameLength(record, format) > 30) {
         return MakeError(ErrorCode::BadInput, "A melody name holds at most 30 characters.");
     }
+    if (line && format == formats::TextFormat::Ascii && formats::DetectRecordFormat(record) != format) {
+        return MakeError(ErrorCode::BadInput, std::string(kControlCharacterFirst));
+    }
     return line;
 }
 

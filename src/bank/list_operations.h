@@ -19,6 +19,11 @@
 namespace belltower::bank {
 
 inline constexpr std::string_view kBankFull = "You cannot add more than 300 melodies!";
+// The text format of a bank is told from its first record: an ASCII record whose name begins
+// with a byte 1..31 looks Unicode there, and the saved image would read back as a Unicode bank.
+inline constexpr std::string_view kControlCharacterFirst =
+    "A melody name in an ASCII bank cannot begin with a control character: the bank would read back as "
+    "Unicode.";
 
 // Swap the selected line with the one above / below. Return the moved line's new position,
 // or nothing (and change nothing) when nothing is selected or the line is already first /
@@ -56,8 +61,8 @@ void Reindex(ToneBank& bank);
 void CarryHeaderFields(formats::ByteView from, formats::Bytes& to, formats::TextFormat format);
 
 // A record fit for the bank: its length field is its size and its name is readable (DamagedData
-// otherwise); in a Unicode bank the name has at most 30 characters (BadInput). Returns the line
-// it lists as.
+// otherwise); in a Unicode bank the name has at most 30 characters, in an ASCII bank it does not
+// begin with a control character (BadInput, kControlCharacterFirst). Returns the line it lists as.
 formats::Result<std::string> CheckRecordForBank(formats::ByteView record, formats::TextFormat format);
 
 } // namespace belltower::bank

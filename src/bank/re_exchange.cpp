@@ -139,10 +139,20 @@ Result<Selection> InsertFromRe(ToneBank& bank, Selection selected, ByteView file
 }
 
 Result<Bytes> ExportRecord(ByteView record, formats::TextFormat bankFormat, formats::TextFormat chosenFormat) {
-    if (bankFormat == chosenFormat) {
-        return Bytes(record.begin(), record.end());
+    Result<Bytes> file = Bytes(record.begin(), record.end());
+    if (bankFormat != chosenFormat) {
+        file = chosenFormat == formats::TextFormat::Ascii ? RecordToAscii(record) : RecordToUnicode(record);
     }
-    return chosenFormat == formats::TextFormat::Ascii ? RecordToAscii(record) : RecordToUnicode(record);
+    // An RE file carries no format mark: the import tells it from the bytes, and a file it
+    // would take for the other format comes back as a different melody or not at all.
+    if (file && formats::DetectRecordFormat(*file) != chosenFormat) {
+        return MakeError(ErrorCode::BadInput, chosenFormat == formats::TextFormat::Ascii
+                                                  ? "The melody cannot be exported in ASCII: its name begins with a "
+                                                    "control character, so the file would read as Unicode."
+                                                  : "The melody cannot be exported in Unicode: its name is longer "
+                                                    "than 30 characters, so the file would read as ASCII.");
+    }
+    return file;
 }
 
 } // namespace belltower::bank

@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "bank/list_operations.h"
 #include "formats/dword.h"
 #include "formats/record.h"
 #include "formats/text_value.h"
@@ -80,7 +81,12 @@ Result<AppliedRecord> RebuildRecord(formats::ByteView oldRecord, const RecordEdi
     if (!record) {
         return record.error();
     }
-    return AppliedRecord{std::move(*record), edits.name};
+    if (format == formats::TextFormat::Ascii && formats::DetectRecordFormat(*record) != format) {
+        return MakeError(ErrorCode::BadInput, std::string(kControlCharacterFirst));
+    }
+    // The list shows the name as every reader of the record does: without zero bytes.
+    std::string line = *formats::RecordDisplayName(*record, format);
+    return AppliedRecord{std::move(*record), std::move(line)};
 }
 
 Result<void> ApplyRecordEdits(ToneBank& bank, std::size_t listIndex, const RecordEdits& edits) {

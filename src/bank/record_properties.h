@@ -64,8 +64,10 @@ struct AppliedRecord {
 // The record rebuilt from the boxes and the old record's tail (terminator, tone data, fill).
 // Numbers are the texts' leading numbers rounded half to even ("7x" is 7, "abc" 0, "2.5" 2).
 // BadInput, with nothing built, for an index outside 0..2147483647, a purpose outside 0..255
-// (Unicode only) or a name of more than 30 characters; DamagedData when the old record's
-// name cannot be read.
+// (Unicode only), a name of more than 30 characters (Unicode only) or, in ASCII, a name
+// beginning with a control character (kControlCharacterFirst in list_operations.h);
+// DamagedData when the old record's name cannot be read. The line is the name as the list
+// shows it, without zero bytes.
 formats::Result<AppliedRecord> RebuildRecord(formats::ByteView oldRecord, const RecordEdits& edits,
                                              formats::TextFormat format);
 

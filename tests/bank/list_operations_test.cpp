@@ -101,6 +101,28 @@ TEST(Replace, RefusesMissingOrBrokenRecordsAndChangesNothing) {
     EXPECT_EQ(ErrorCode::BadInput, refused.error().code);
 }
 
+TEST(Insert, RefusesAsciiNamesThatWouldMakeTheBankReadAsUnicode) {
+    // The saved image's format is told from its first record: there, an ASCII name starting with
+    // a byte 1..31 (a tab from a ringtone file) looks like a Unicode name-length byte.
+    for (const char first : {'\x01', '\t', '\x1F'}) {
+        const Bytes record = Melody(TextFormat::Ascii, 1, std::string(1, first) + "Tune");
+        ToneBank bank = MakeBank(0);
+        const auto inserted = Insert(bank, std::nullopt, record);
+        ASSERT_FALSE(inserted);
+        EXPECT_EQ(ErrorCode::BadInput, inserted.error().code);
+        EXPECT_EQ(kControlCharacterFirst, inserted.error().message);
+        EXPECT_EQ(0u, bank.Count());
+        bank = MakeBank(2);
+        EXPECT_FALSE(Replace(bank, 1, record));
+        EXPECT_EQ(MakeBank(2), bank);
+    }
+    // A blank or a later control character is fine, and so is any name in a Unicode bank.
+    ToneBank ascii = MakeBank(0);
+    EXPECT_TRUE(Insert(ascii, std::nullopt, Melody(TextFormat::Ascii, 1, " \tTune")));
+    ToneBank unicode = MakeBank(0, TextFormat::Unicode);
+    EXPECT_TRUE(Insert(unicode, std::nullopt, Melody(TextFormat::Unicode, 1, "\tTune")));
+}
+
 TEST(Insert, PutsTheMelodyAboveTheCursorWithItsOwnHeader) {
     const struct {
         std::size_t count;

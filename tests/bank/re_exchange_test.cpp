@@ -174,5 +174,30 @@ TEST(ReExport, WritesTheChosenFormat) {
     EXPECT_BYTES_EQ(kUnicodeAb, *ExportRecord(kUnicodeAb, TextFormat::Unicode, TextFormat::Unicode));
 }
 
+TEST(ReExport, RefusesFilesTheImportWouldTakeForTheOtherFormat) {
+    // A Unicode name beginning with a tab is fine in a Unicode bank, but its ASCII file would
+    // read as Unicode; a long Unicode name with a purpose would read as ASCII.
+    const Bytes tab = Melody(TextFormat::Unicode, 1, "\tTab", "", 2);
+    const Bytes asciiTab = *RecordToAscii(tab);
+    const Bytes longName = Melody(TextFormat::Unicode, 1, std::string(31, 'n'), "", 2);
+    const struct {
+        Bytes record;
+        TextFormat bank;
+        TextFormat chosen;
+    } cases[] = {
+        {tab, TextFormat::Unicode, TextFormat::Ascii},
+        {asciiTab, TextFormat::Ascii, TextFormat::Ascii},
+        {longName, TextFormat::Unicode, TextFormat::Unicode},
+    };
+    for (const auto& c : cases) {
+        const auto exported = ExportRecord(c.record, c.bank, c.chosen);
+        ASSERT_FALSE(exported);
+        EXPECT_EQ(ErrorCode::BadInput, exported.error().code);
+    }
+    EXPECT_TRUE(ExportRecord(tab, TextFormat::Unicode, TextFormat::Unicode));
+    EXPECT_TRUE(ExportRecord(Melody(TextFormat::Unicode, 1, std::string(31, 'n'), "", 0), TextFormat::Unicode,
+                             TextFormat::Unicode));
+}
+
 } // namespace
 } // namespace belltower::bank

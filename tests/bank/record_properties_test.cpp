@@ -109,6 +109,7 @@ TEST(ApplyRecordEdits, RefusesValuesOutsideTheirFieldsAndWritesNothing) {
         {TextFormat::Unicode, "1", "256", "M0"},
         {TextFormat::Unicode, "1", "-1", "M0"},
         {TextFormat::Unicode, "1", "2", std::string(31, 'n')},
+        {TextFormat::Ascii, "1", "", "\tM0"}, // would make the bank read back as Unicode
     };
     for (const auto& c : cases) {
         ToneBank bank = MakeBank(2, c.format);
@@ -127,6 +128,16 @@ TEST(ApplyRecordEdits, KeepsLongNamesInAsciiBanks) {
     ASSERT_TRUE(ApplyRecordEdits(bank, 0, RecordEdits{name, "", "1", ""}));
     EXPECT_EQ(name, *formats::RecordDisplayName(bank.Records[0], TextFormat::Ascii));
     EXPECT_EQ(name, bank.Lines[0]);
+}
+
+TEST(ApplyRecordEdits, ListsTheNameAsTheRecordShowsIt) {
+    // Zero bytes are not part of a shown name (they would vanish on the next load anyway).
+    for (const TextFormat format : {TextFormat::Ascii, TextFormat::Unicode}) {
+        ToneBank bank = MakeBank(1, format);
+        ASSERT_TRUE(ApplyRecordEdits(bank, 0, RecordEdits{std::string("A\0B", 3), "", "1", "2"}));
+        EXPECT_EQ("AB", bank.Lines[0]);
+        EXPECT_EQ(bank.Lines[0], ShowRecord(bank, 0)->name);
+    }
 }
 
 TEST(ApplyRecordEdits, WritesThePurposeOnlyInUnicodeBanks) {
