@@ -8,6 +8,9 @@ std::span<const Harness> AllHarnesses() {
     static constexpr std::array kHarnesses{
         Harness{"rtx_encoder", &FuzzRtxEncoder},
         Harness{"wav_writer", &FuzzWavWriter},
+        Harness{"firmware_reader", &FuzzFirmwareReader},
+        Harness{"record_exchange", &FuzzRecordExchange},
+        Harness{"list_operations", &FuzzListOperations},
     };
     return kHarnesses;
 }

@@ -47,6 +47,38 @@ inline constexpr std::uint8_t kWavRecord = 0x10;
 inline constexpr std::uint8_t kWavUnicode = 0x20;
 void FuzzWavWriter(formats::ByteView input);
 
+// Firmware reader, and the save of what it read.
+//   byte 0       options, kFirmware* bits
+//   rest         the image; with kFirmwareBlockBefore it comes after one 64 KB block of zero
+//                bytes, and with kFirmwarePadBlock 0xFF bytes follow it up to the end of its
+//                last 64 KB block (only whole blocks are searched for the PPM section)
+// A read image is also put into an earlier bank (kept or replaced as kFirmwareKeepBank says),
+// saved, and read again.
+inline constexpr std::uint8_t kFirmwareBlockBefore = 0x01;
+inline constexpr std::uint8_t kFirmwarePadBlock = 0x02;
+inline constexpr std::uint8_t kFirmwareKeepBank = 0x04;
+inline constexpr std::uint8_t kFirmwareEarlierUnicode = 0x08;
+void FuzzFirmwareReader(formats::ByteView input);
+
+// RE import and export: the whole input is the RE file. It is validated, imported into an
+// ASCII and a Unicode bank, shown in the property panel, converted and exported both ways.
+void FuzzRecordExchange(formats::ByteView input);
+
+// List operations on a bank loaded from a generated firmware image.
+//   byte 0       the bank: bits 0-3 the number of melodies, bit 6 no firmware loaded (a bare
+//                bank), bit 7 Unicode
+//   bytes 1, 2   the length of a chunk after TONE and of the bytes behind the chain
+//   rest         steps, each an operation byte (modulo 12: move up, move down, replace,
+//                insert, delete, reindex, apply edits, replace from RE, insert from RE, show,
+//                save and reload, export) and a selection byte (0xFF nothing selected, else
+//                modulo the number of lines + 1), followed by the step's data: a record
+//                (kind byte: 0 well made in the bank's format, 1 in the other format, 2 raw
+//                bytes with a length byte; a well-made one takes a name, index, purpose and
+//                extra tone bytes), the four typed texts of an edit (each a length byte and
+//                the characters), or the export's format byte
+// At most 64 steps are taken.
+void FuzzListOperations(formats::ByteView input);
+
 struct Harness {
     std::string_view name;  // also the folder name of its seeds and findings
     void (*run)(formats::ByteView input);

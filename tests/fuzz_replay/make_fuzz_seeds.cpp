@@ -13,6 +13,7 @@
 #include "fuzz/harnesses.h"
 #include "melody/tone_encoder.h"
 #include "support/hex.h"
+#include "support/image_builder.h"
 
 namespace {
 
@@ -151,6 +152,165 @@ std::size_t WriteWavSeeds(const fs::path& root) {
     return seeds.Count();
 }
 
+std::size_t WriteFirmwareSeeds(const fs::path& root) {
+    using belltower::testing::BuildImage;
+    using belltower::testing::ImageLayout;
+    using belltower::testing::MakeChunk;
+    using belltower::testing::MakeRecord;
+    SeedWriter seeds(root, "firmware_reader");
+    const Bytes tone = Hex("0002 FC09 0A01 7F0A 8B34 0A0A 400A 0A0E 070B");
+    // An image from its PPM section to the end of its tail; the harness pads the block.
+    const auto write = [&](const std::string& name, const ImageLayout& layout, std::uint8_t options) {
+        const auto built = BuildImage(layout);
+        const std::size_t from = built.ppmOffset;
+        const std::size_t to = built.chainEnd + layout.tail.size();
+        Bytes input{static_cast<std::uint8_t>(options | fz::kFirmwarePadBlock)};
+        input.insert(input.end(), built.image.begin() + static_cast<std::ptrdiff_t>(from),
+                     built.image.begin() + static_cast<std::ptrdiff_t>(to));
+        seeds.Write(name, input);
+    };
+    for (const TextFormat format : {TextFormat::Ascii, TextFormat::Unicode}) {
+        const std::string suffix = format == TextFormat::Unicode ? "_unicode" : "_ascii";
+        ImageLayout layout;
+        layout.records = {MakeRecord(format, 1, "", "Ab", tone), MakeRecord(format, 2, "RING", "Second", tone, 2),
+                          MakeRecord(format, 2, "", "", tone)};
+        layout.chunksBefore = {MakeChunk("PPMa", Hex("01020304"))};
+        layout.chunksAfter = {MakeChunk("LANG", Hex("AABBCCDD EEFF"))};
+        layout.tail = Hex("DE AD BE EF FF FF 00 01");
+        write("three_melodies" + suffix, layout, 0);
+        write("three_melodies_keep_other" + suffix, layout, fz::kFirmwareKeepBank);
+        write("three_melodies_keep_same" + suffix, layout,
+              fz::kFirmwareKeepBank | (format == TextFormat::Unicode ? fz::kFirmwareEarlierUnicode : 0));
+    }
+    ImageLayout empty;
+    write("empty_bank", empty, 0);
+    ImageLayout secondBlock;
+    secondBlock.ppmBlock = 1;
+    secondBlock.records = {MakeRecord(TextFormat::Ascii, 5, "ID", "Later", tone)};
+    write("ppm_in_second_block", secondBlock, fz::kFirmwareBlockBefore);
+    ImageLayout twoTones;
+    twoTones.records = {MakeRecord(TextFormat::Unicode, 9, "", "Last", tone)};
+    twoTones.chunksBefore = {belltower::testing::MakeToneChunk({MakeRecord(TextFormat::Ascii, 1, "", "First", tone)})};
+    write("two_tone_chunks", twoTones, 0);
+    ImageLayout noMarker;
+    noMarker.records = {MakeRecord(TextFormat::Ascii, 1, "", "A", tone)};
+    noMarker.endMarker = false;
+    write("no_end_marker", noMarker, 0);
+    ImageLayout nameless;
+    Bytes zeroName = MakeRecord(TextFormat::Ascii, 1, "", "A", tone);
+    zeroName[16] = 0;
+    nameless.records = {zeroName};
+    write("name_length_zero", nameless, 0);
+    ImageLayout shortChunk;
+    shortChunk.chunksAfter = {Hex("00000000 00000008 4C454E47")};
+    shortChunk.records = {MakeRecord(TextFormat::Ascii, 1, "", "A", tone)};
+    write("chunk_shorter_than_header", shortChunk, 0);
+    ImageLayout noEndRecord;
+    noEndRecord.toneChunk = MakeChunk("TONE", belltower::formats::ToBytes("version"));
+    write("tone_chunk_without_end_record", noEndRecord, 0);
+    // The whole image as a file holds it, without padding: the PPM section in a last,
+    // incomplete block is not searched.
+    const auto whole = BuildImage(empty);
+    Bytes unpadded{0};
+    unpadded.insert(unpadded.end(), whole.image.begin(), whole.image.begin() + 200);
+    seeds.Write("incomplete_block", unpadded);
+    return seeds.Count();
+}
+
+std::size_t WriteExchangeSeeds(const fs::path& root) {
+    using belltower::testing::MakeRecord;
+    SeedWriter seeds(root, "record_exchange");
+    const Bytes tone = Hex("0002 FC09 0A01 8B34 0AFE 4001 070B");
+    for (const TextFormat format : {TextFormat::Ascii, TextFormat::Unicode}) {
+        const std::string suffix = format == TextFormat::Unicode ? "_unicode" : "_ascii";
+        seeds.Write("ab" + suffix, MakeRecord(format, 300, "", "Ab", Hex("00 01 02 03 04 05 06 07 08 09 0A 0B 0C")));
+        seeds.Write("empty_name" + suffix, MakeRecord(format, 1, "ID", "", tone, 2));
+        seeds.Write("thirty_characters" + suffix, MakeRecord(format, 7, "LONG", std::string(30, 'x'), tone));
+        seeds.Write("thirty_one_characters" + suffix, MakeRecord(format, 7, "LONG", std::string(31, 'y'), tone));
+        seeds.Write("tone_data_ending_in_ff" + suffix, MakeRecord(format, 3, "", "Fill", Hex("0002 FC09 07 0B FF FF")));
+        seeds.Write("control_character_first" + suffix, MakeRecord(format, 4, "", "\x05tab", tone));
+        belltower::melody::MelodyFields fields;
+        fields.name = "Encoded";
+        fields.notes = "4c 8d 8e 2f";
+        fields.forceOnePlay = true;
+        seeds.Write("encoded" + suffix, *belltower::melody::EncodeMelody(fields, format, std::nullopt).record);
+    }
+    Bytes wide = MakeRecord(TextFormat::Unicode, 1, "", "Ab", tone);
+    wide[18] = 0x04;  // a name character with a non-zero high byte
+    seeds.Write("unicode_high_byte", wide);
+    Bytes nameless = MakeRecord(TextFormat::Ascii, 1, "", "Ab", tone);
+    nameless[16] = 0;
+    seeds.Write("name_length_zero", nameless);
+    Bytes wrongLength = MakeRecord(TextFormat::Ascii, 1, "", "Ab", tone);
+    wrongLength[7] = static_cast<std::uint8_t>(wrongLength[7] + 4);
+    seeds.Write("length_field_wrong", wrongLength);
+    seeds.Write("too_short", Hex("00000001 00000008"));
+    seeds.Write("empty", Bytes{});
+    return seeds.Count();
+}
+
+// A list-operations script: the bank byte, the chunk and tail lengths, then the steps.
+class StepWriter {
+public:
+    explicit StepWriter(std::uint8_t bankByte) : script_{bankByte, 8, 16} {}
+    StepWriter& Op(std::uint8_t op, std::uint8_t selection) {
+        script_.insert(script_.end(), {op, selection});
+        return *this;
+    }
+    StepWriter& Record(std::string_view name, std::uint8_t kind = 0) {
+        script_.push_back(kind);
+        Text(name);
+        script_.insert(script_.end(), {42, 2, 2, 0x40, 0x0A});  // index, purpose, two extra tone bytes
+        return *this;
+    }
+    StepWriter& Text(std::string_view text) {
+        script_.push_back(static_cast<std::uint8_t>(text.size()));
+        script_.insert(script_.end(), text.begin(), text.end());
+        return *this;
+    }
+    StepWriter& Byte(std::uint8_t byte) {
+        script_.push_back(byte);
+        return *this;
+    }
+    const Bytes& Script() const { return script_; }
+
+private:
+    Bytes script_;
+};
+
+std::size_t WriteListSeeds(const fs::path& root) {
+    SeedWriter seeds(root, "list_operations");
+    enum : std::uint8_t { kUp, kDown, kReplace, kInsert, kDelete, kReindex, kApply, kReplaceRe, kInsertRe, kShow,
+                          kSave, kExport };
+    for (const std::uint8_t format : {std::uint8_t{0x00}, std::uint8_t{0x80}}) {
+        const std::string suffix = format != 0 ? "_unicode" : "_ascii";
+        seeds.Write("every_operation" + suffix,
+                    StepWriter(format | 5)
+                        .Op(kUp, 2).Op(kDown, 0).Op(kReplace, 1).Record("Replaced")
+                        .Op(kInsert, 0).Record("Inserted").Op(kDelete, 3).Op(kReindex, 0)
+                        .Op(kApply, 1).Text("Applied").Text("AP").Text("77").Text("2")
+                        .Op(kReplaceRe, 2).Record("From RE", 1).Op(kInsertRe, 1).Record("Other format", 1)
+                        .Op(kShow, 0).Op(kSave, 0).Op(kExport, 0).Byte(0).Op(kExport, 1).Byte(1)
+                        .Script());
+        seeds.Write("empty_bank_inserts" + suffix,
+                    StepWriter(format).Op(kInsert, 0xFF).Record("First").Op(kInsertRe, 0).Record("Second")
+                        .Op(kSave, 0).Script());
+        seeds.Write("refused_steps" + suffix,
+                    StepWriter(format | 2)
+                        .Op(kUp, 0).Op(kDown, 1).Op(kReplace, 0xFF).Record("x").Op(kInsert, 0xFF).Record("x")
+                        .Op(kReplace, 0).Byte(2).Byte(3).Byte(1).Byte(2).Byte(3)
+                        .Op(kApply, 0).Text(std::string(31, 'n')).Text("").Text("-1").Text("256")
+                        .Op(kSave, 0).Script());
+    }
+    seeds.Write("bare_bank", StepWriter(0x40 | 3).Op(kDelete, 0).Op(kApply, 0).Text("Bare").Text("").Text("5")
+                                 .Text("").Op(kSave, 0).Script());
+    seeds.Write("control_character_name",
+                StepWriter(1).Op(kApply, 0).Text("\x03name").Text("").Text("1").Text("").Op(kSave, 0).Script());
+    seeds.Write("zero_byte_in_name",
+                StepWriter(1).Op(kApply, 0).Text(std::string("a\0b", 3)).Text("").Text("1").Text("").Script());
+    return seeds.Count();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,6 +322,9 @@ int main(int argc, char** argv) {
         const fs::path root = argv[1];
         std::printf("rtx_encoder: %zu seeds\n", WriteRtxSeeds(root));
         std::printf("wav_writer: %zu seeds\n", WriteWavSeeds(root));
+        std::printf("firmware_reader: %zu seeds\n", WriteFirmwareSeeds(root));
+        std::printf("record_exchange: %zu seeds\n", WriteExchangeSeeds(root));
+        std::printf("list_operations: %zu seeds\n", WriteListSeeds(root));
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.what());
