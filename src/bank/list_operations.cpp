@@ -54,6 +54,16 @@ Result<std::string> CheckRecordForBank(ByteView record, formats::TextFormat form
                                                      std::to_string(record.size()) + " bytes.");
     }
     auto line = formats::RecordDisplayName(record, format);
+    // The name ends with its terminator (one zero byte per byte of a character): the format
+    // conversions and the export take the record apart there.
+    if (line) {
+        const Bytes tail = *formats::RecordTail(record, format);
+        const std::size_t terminator = format == formats::TextFormat::Unicode ? 2 : 1;
+        if (tail.size() < terminator || std::any_of(tail.begin(), tail.begin() + static_cast<std::ptrdiff_t>(terminator),
+                                                    [](std::uint8_t b) { return b != 0; })) {
+            return MakeError(ErrorCode::DamagedData, "The new melody record has no terminator after its name.");
+        }
+    }
     // A Unicode bank is recognised by a name-length byte of at most 31 in its first record:
     // a longer name would make the saved image read back as ASCII.
     if (line && format == formats::TextFormat::Unicode && *formats::RecordNameLength(record, format) > 30) {

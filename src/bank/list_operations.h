@@ -60,8 +60,8 @@ void Reindex(ToneBank& bank);
 // record into another of the same format. Both must hold at least the 17/18-byte header.
 void CarryHeaderFields(formats::ByteView from, formats::Bytes& to, formats::TextFormat format);
 
-// A record fit for the bank: its length field is its size and its name is readable (DamagedData
-// otherwise); in a Unicode bank the name has at most 30 characters, in an ASCII bank it does not
+// A record fit for the bank: its length field is its size and its name is readable and ends
+// with its terminator (DamagedData otherwise); in a Unicode bank the name has at most 30 characters, in an ASCII bank it does not
 // begin with a control character (BadInput, kControlCharacterFirst). Returns the line it lists as.
 formats::Result<std::string> CheckRecordForBank(formats::ByteView record, formats::TextFormat format);
 

@@ -155,4 +155,13 @@ Result<Bytes> ExportRecord(ByteView record, formats::TextFormat bankFormat, form
     return file;
 }
 
+Result<void> ExportReFile(const std::filesystem::path& path, ByteView record, formats::TextFormat bankFormat,
+                          formats::TextFormat chosenFormat, const formats::WriteFault* fault) {
+    const auto file = ExportRecord(record, bankFormat, chosenFormat);
+    if (!file) {
+        return file.error();
+    }
+    return formats::WriteFileAtomic(path, *file, fault);
+}
+
 } // namespace belltower::bank

@@ -10,9 +10,11 @@
 
 #include "bank/tone_bank.h"
 #include "formats/bytes.h"
+#include "formats/file_io.h"
 #include "formats/names.h"
 #include "formats/result.h"
 
+#include <filesystem>
 #include <string_view>
 
 namespace belltower::bank {
@@ -58,5 +60,12 @@ formats::Result<Selection> InsertFromRe(ToneBank& bank, Selection selected, form
 // Unicode name longer than 30 characters with a purpose other than 0.
 formats::Result<formats::Bytes> ExportRecord(formats::ByteView record, formats::TextFormat bankFormat,
                                              formats::TextFormat chosenFormat);
+
+// ExportRecord written to path as an RE file through formats::WriteFileAtomic: nothing is
+// written when the record cannot be exported, and a failed write (Io error with the operating
+// system's description) leaves an existing file byte for byte. `fault` is for tests.
+formats::Result<void> ExportReFile(const std::filesystem::path& path, formats::ByteView record,
+                                   formats::TextFormat bankFormat, formats::TextFormat chosenFormat,
+                                   const formats::WriteFault* fault = nullptr);
 
 } // namespace belltower::bank

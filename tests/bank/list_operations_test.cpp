@@ -77,7 +77,15 @@ TEST(Replace, RefusesMissingOrBrokenRecordsAndChangesNothing) {
     wrongLength[7] = 4;
     Bytes nameZero = Melody(TextFormat::Ascii, 1, "X");
     nameZero[16] = 0;
-    for (const Bytes& record : {Bytes{}, wrongLength, nameZero, Bytes(3, 0x11)}) {
+    // A name running to the end of the record, or not followed by a zero byte, has no
+    // terminator: the format conversions could not take the record apart.
+    Bytes noTerminator = testing::MakeRecord(TextFormat::Ascii, 1, "", std::string(3, 'n'), {});
+    noTerminator.resize(20);
+    noTerminator[16] = 4;
+    formats::SetRecordLength(noTerminator);
+    Bytes badTerminator = Melody(TextFormat::Ascii, 1, "X");
+    badTerminator[18] = 'Y';
+    for (const Bytes& record : {Bytes{}, wrongLength, nameZero, Bytes(3, 0x11), noTerminator, badTerminator}) {
         ToneBank bank = MakeBank(3);
         const ToneBank before = bank;
         const auto replaced = Replace(bank, 0, record);
