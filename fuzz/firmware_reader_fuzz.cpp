@@ -41,8 +41,8 @@ void CheckPieces(ByteView image, const FirmwareImage& read) {
     BELLTOWER_FUZZ_CHECK(read.toneOffset + read.toneLength <= read.chainEnd);
     BELLTOWER_FUZZ_CHECK(read.chainEnd <= image.size());
     BELLTOWER_FUZZ_CHECK(read.head == Part(image, 0, read.toneOffset));
-    BELLTOWER_FUZZ_CHECK(read.middle ==
-                         Part(image, read.toneOffset + read.toneLength, read.chainEnd - read.toneOffset - read.toneLength));
+    BELLTOWER_FUZZ_CHECK(read.middle == Part(image, read.toneOffset + read.toneLength,
+                                             read.chainEnd - read.toneOffset - read.toneLength));
     BELLTOWER_FUZZ_CHECK(read.tail == Part(image, read.chainEnd, image.size() - read.chainEnd));
     BELLTOWER_FUZZ_CHECK((Part(image, read.toneOffset + 8, 4) == Bytes{'T', 'O', 'N', 'E'}));
     // The middle ends with the chain end marker.
@@ -105,7 +105,7 @@ void CheckSaveAndReload(ByteView image, const FirmwareImage& read) {
     const bank::ChainFit fit = bank::FitChain(loaded);
     BELLTOWER_FUZZ_CHECK(fit.overwritten == 0 && fit.grownBy == 0);
     BELLTOWER_FUZZ_CHECK(bank::SaveWarnings(loaded).size() == bank::CheckUniqueIndexes(loaded).size() +
-                                                                   (!loaded.IsUnicode() && loaded.Count() > 65 ? 1 : 0));
+                                                                  (!loaded.IsUnicode() && loaded.Count() > 65 ? 1 : 0));
     const Bytes saved = bank::BuildFirmwareImage(loaded);
     BELLTOWER_FUZZ_CHECK(saved.size() == image.size());
 

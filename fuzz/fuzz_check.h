@@ -15,5 +15,5 @@ namespace belltower::fuzz {
 
 }  // namespace belltower::fuzz
 
-#define BELLTOWER_FUZZ_CHECK(condition) \
+#define BELLTOWER_FUZZ_CHECK(condition)                                                                                \
     ((condition) ? static_cast<void>(0) : ::belltower::fuzz::CheckFailed(#condition, __FILE__, __LINE__))

@@ -6,10 +6,8 @@ namespace belltower::fuzz {
 
 std::span<const Harness> AllHarnesses() {
     static constexpr std::array kHarnesses{
-        Harness{"rtx_encoder", &FuzzRtxEncoder},
-        Harness{"wav_writer", &FuzzWavWriter},
-        Harness{"firmware_reader", &FuzzFirmwareReader},
-        Harness{"record_exchange", &FuzzRecordExchange},
+        Harness{"rtx_encoder", &FuzzRtxEncoder},         Harness{"wav_writer", &FuzzWavWriter},
+        Harness{"firmware_reader", &FuzzFirmwareReader}, Harness{"record_exchange", &FuzzRecordExchange},
         Harness{"list_operations", &FuzzListOperations},
     };
     return kHarnesses;

@@ -162,8 +162,7 @@ ToneBank LoadedBank(Script& script, std::uint8_t setup) {
     testing::ImageLayout layout;
     for (std::size_t i = 0; i < setup % 16; ++i) {
         const std::string name = "Melody " + std::to_string(i);
-        layout.records.push_back(
-            testing::MakeRecord(format, static_cast<std::uint32_t>(10 + i), "ID", name, kTone, 2));
+        layout.records.push_back(testing::MakeRecord(format, static_cast<std::uint32_t>(10 + i), "ID", name, kTone, 2));
     }
     layout.chunksAfter.push_back(testing::MakeChunk("NEXT", Bytes(script.Byte() % 64, 0x11)));
     layout.tail = Bytes(script.Byte(), 0x22);

@@ -106,8 +106,7 @@ void FuzzRecordExchange(ByteView file) {
         if (const auto view = bank::DescribeRecord(file, format)) {
             CheckView(file, format, *view);
         }
-        const auto converted =
-            format == TextFormat::Unicode ? bank::RecordToUnicode(file) : bank::RecordToAscii(file);
+        const auto converted = format == TextFormat::Unicode ? bank::RecordToUnicode(file) : bank::RecordToAscii(file);
         if (converted && formats::RecordNameLength(file, Other(format))) {
             CheckConverted(file, Other(format), *converted, format);
         }

@@ -37,8 +37,8 @@ bool Writable(const MelodyFields& f) {
 }
 
 void SplitFields(std::string_view text, MelodyFields& fields) {
-    std::string* const order[] = {&fields.name,  &fields.duration, &fields.octave, &fields.tempo,   &fields.notes,
-                                  &fields.id,    &fields.delay,    &fields.index,  &fields.staccato};
+    std::string* const order[] = {&fields.name, &fields.duration, &fields.octave, &fields.tempo,   &fields.notes,
+                                  &fields.id,   &fields.delay,    &fields.index,  &fields.staccato};
     for (std::size_t i = 0; i < std::size(order); ++i) {
         const auto separator = text.find(kRtxFieldSeparator);
         if (separator == std::string_view::npos || i + 1 == std::size(order)) {
@@ -112,8 +112,8 @@ void CheckRecord(const Bytes& record, const MelodyFields& fields, TextFormat for
 
     // Telling the format from the bytes works for every name the name box allows: up to 30
     // characters, none of them a control character in front.
-    const bool plainName = fields.name.size() <= 30 &&
-                           (fields.name.empty() || static_cast<unsigned char>(fields.name.front()) >= 32);
+    const bool plainName =
+        fields.name.size() <= 30 && (fields.name.empty() || static_cast<unsigned char>(fields.name.front()) >= 32);
     if (form == TextFormat::Unicode || plainName) {
         BELLTOWER_FUZZ_CHECK(formats::DetectRecordFormat(record) == form);
     }

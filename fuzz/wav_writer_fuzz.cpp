@@ -28,7 +28,9 @@ using formats::TextFormat;
 constexpr std::uint32_t kLimitSeconds = 1;
 constexpr double kPi = 3.14159265358979;
 
-std::uint8_t At(ByteView bytes, std::size_t offset) { return offset < bytes.size() ? bytes[offset] : 0; }
+std::uint8_t At(ByteView bytes, std::size_t offset) {
+    return offset < bytes.size() ? bytes[offset] : 0;
+}
 
 std::uint32_t Le(const Bytes& wav, std::size_t offset, int size) {
     std::uint32_t value = 0;
@@ -130,8 +132,8 @@ private:
     double Tone(std::uint8_t code, double level, std::size_t j) {
         return Remembered(tones_[level == 1.0 ? code : 256], j, [&] {
             const double w = std::pow(2.0, static_cast<double>(code) / 12.0 - 10.0) * (0.0159 / 2.0);
-            return RoundHalfEven((std::pow(std::sin(((kPi + kPi) * w) * static_cast<double>(j)), 4.0) - 0.5) *
-                                 20000 * level);
+            return RoundHalfEven((std::pow(std::sin(((kPi + kPi) * w) * static_cast<double>(j)), 4.0) - 0.5) * 20000 *
+                                 level);
         });
     }
     double Hum(double rate, std::size_t j) {
@@ -140,8 +142,7 @@ private:
                 (std::pow(std::sin(((kPi + kPi) * 0.004) * static_cast<double>(j) * rate), 6.0) - 0.5) * 45000);
         });
     }
-    template <typename Compute>
-    static double Remembered(std::vector<double>& known, std::size_t j, Compute compute) {
+    template <typename Compute> static double Remembered(std::vector<double>& known, std::size_t j, Compute compute) {
         if (known.empty()) {
             known.assign(kLimitSeconds * preview::kSampleRate * 2 + 1, std::numeric_limits<double>::quiet_NaN());
         }

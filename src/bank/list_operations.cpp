@@ -59,8 +59,9 @@ Result<std::string> CheckRecordForBank(ByteView record, formats::TextFormat form
     if (line) {
         const Bytes tail = *formats::RecordTail(record, format);
         const std::size_t terminator = format == formats::TextFormat::Unicode ? 2 : 1;
-        if (tail.size() < terminator || std::any_of(tail.begin(), tail.begin() + static_cast<std::ptrdiff_t>(terminator),
-                                                    [](std::uint8_t b) { return b != 0; })) {
+        if (tail.size() < terminator ||
+            std::any_of(tail.begin(), tail.begin() + static_cast<std::ptrdiff_t>(terminator),
+                        [](std::uint8_t b) { return b != 0; })) {
             return MakeError(ErrorCode::DamagedData, "The new melody record has no terminator after its name.");
         }
     }

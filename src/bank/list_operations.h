@@ -61,8 +61,9 @@ void Reindex(ToneBank& bank);
 void CarryHeaderFields(formats::ByteView from, formats::Bytes& to, formats::TextFormat format);
 
 // A record fit for the bank: its length field is its size and its name is readable and ends
-// with its terminator (DamagedData otherwise); in a Unicode bank the name has at most 30 characters, in an ASCII bank it does not
-// begin with a control character (BadInput, kControlCharacterFirst). Returns the line it lists as.
+// with its terminator (DamagedData otherwise); in a Unicode bank the name has at most 30
+// characters, in an ASCII bank it does not begin with a control character (BadInput,
+// kControlCharacterFirst). Returns the line it lists as.
 formats::Result<std::string> CheckRecordForBank(formats::ByteView record, formats::TextFormat format);
 
 } // namespace belltower::bank

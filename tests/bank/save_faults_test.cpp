@@ -40,12 +40,12 @@ testing::SaveCall SaveFirmwareOf(ToneBank bank) {
 }
 
 testing::SaveCall ExportOf(TextFormat chosen) {
-    return [chosen](const std::filesystem::path& path,
-                    const formats::WriteFault* fault) -> std::optional<formats::Error> {
-        const ToneBank bank = Bank(false);
-        const auto exported = ExportReFile(path, bank.Records[1], bank.UnicodeNames, chosen, fault);
-        return exported ? std::nullopt : std::optional(exported.error());
-    };
+    return
+        [chosen](const std::filesystem::path& path, const formats::WriteFault* fault) -> std::optional<formats::Error> {
+            const ToneBank bank = Bank(false);
+            const auto exported = ExportReFile(path, bank.Records[1], bank.UnicodeNames, chosen, fault);
+            return exported ? std::nullopt : std::optional(exported.error());
+        };
 }
 
 TEST(FirmwareSave, FailedWritesLeaveTheTargetAsItWas) {

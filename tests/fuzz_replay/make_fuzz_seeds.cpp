@@ -144,11 +144,13 @@ std::size_t WriteWavSeeds(const fs::path& root) {
         seeds.Write("encoded_record_" + suffix,
                     WithOptions(fz::kWavHalfQuality, belltower::formats::ToText(*encoded.record)));
     }
-    const std::string parts = std::string("\x04Name") + belltower::formats::ToText(Hex("0002 FC09 0A01 7F0A 0503 400A 06 070B"));
+    const std::string parts =
+        std::string("\x04Name") + belltower::formats::ToText(Hex("0002 FC09 0A01 7F0A 0503 400A 06 070B"));
     seeds.Write("built_record_ascii", WithOptions(fz::kWavRecord, parts));
     seeds.Write("built_record_unicode", WithOptions(fz::kWavRecord | fz::kWavUnicode | kPhone, parts));
-    seeds.Write("built_record_control_name",
-                WithOptions(fz::kWavRecord, std::string("\x02\x01\x02") + belltower::formats::ToText(Hex("0002 7F0A"))));
+    seeds.Write(
+        "built_record_control_name",
+        WithOptions(fz::kWavRecord, std::string("\x02\x01\x02") + belltower::formats::ToText(Hex("0002 7F0A"))));
     return seeds.Count();
 }
 
@@ -280,30 +282,84 @@ private:
 
 std::size_t WriteListSeeds(const fs::path& root) {
     SeedWriter seeds(root, "list_operations");
-    enum : std::uint8_t { kUp, kDown, kReplace, kInsert, kDelete, kReindex, kApply, kReplaceRe, kInsertRe, kShow,
-                          kSave, kExport };
+    enum : std::uint8_t {
+        kUp,
+        kDown,
+        kReplace,
+        kInsert,
+        kDelete,
+        kReindex,
+        kApply,
+        kReplaceRe,
+        kInsertRe,
+        kShow,
+        kSave,
+        kExport
+    };
     for (const std::uint8_t format : {std::uint8_t{0x00}, std::uint8_t{0x80}}) {
         const std::string suffix = format != 0 ? "_unicode" : "_ascii";
-        seeds.Write("every_operation" + suffix,
-                    StepWriter(format | 5)
-                        .Op(kUp, 2).Op(kDown, 0).Op(kReplace, 1).Record("Replaced")
-                        .Op(kInsert, 0).Record("Inserted").Op(kDelete, 3).Op(kReindex, 0)
-                        .Op(kApply, 1).Text("Applied").Text("AP").Text("77").Text("2")
-                        .Op(kReplaceRe, 2).Record("From RE", 1).Op(kInsertRe, 1).Record("Other format", 1)
-                        .Op(kShow, 0).Op(kSave, 0).Op(kExport, 0).Byte(0).Op(kExport, 1).Byte(1)
-                        .Script());
-        seeds.Write("empty_bank_inserts" + suffix,
-                    StepWriter(format).Op(kInsert, 0xFF).Record("First").Op(kInsertRe, 0).Record("Second")
-                        .Op(kSave, 0).Script());
-        seeds.Write("refused_steps" + suffix,
-                    StepWriter(format | 2)
-                        .Op(kUp, 0).Op(kDown, 1).Op(kReplace, 0xFF).Record("x").Op(kInsert, 0xFF).Record("x")
-                        .Op(kReplace, 0).Byte(2).Byte(3).Byte(1).Byte(2).Byte(3)
-                        .Op(kApply, 0).Text(std::string(31, 'n')).Text("").Text("-1").Text("256")
-                        .Op(kSave, 0).Script());
+        seeds.Write("every_operation" + suffix, StepWriter(format | 5)
+                                                    .Op(kUp, 2)
+                                                    .Op(kDown, 0)
+                                                    .Op(kReplace, 1)
+                                                    .Record("Replaced")
+                                                    .Op(kInsert, 0)
+                                                    .Record("Inserted")
+                                                    .Op(kDelete, 3)
+                                                    .Op(kReindex, 0)
+                                                    .Op(kApply, 1)
+                                                    .Text("Applied")
+                                                    .Text("AP")
+                                                    .Text("77")
+                                                    .Text("2")
+                                                    .Op(kReplaceRe, 2)
+                                                    .Record("From RE", 1)
+                                                    .Op(kInsertRe, 1)
+                                                    .Record("Other format", 1)
+                                                    .Op(kShow, 0)
+                                                    .Op(kSave, 0)
+                                                    .Op(kExport, 0)
+                                                    .Byte(0)
+                                                    .Op(kExport, 1)
+                                                    .Byte(1)
+                                                    .Script());
+        seeds.Write("empty_bank_inserts" + suffix, StepWriter(format)
+                                                       .Op(kInsert, 0xFF)
+                                                       .Record("First")
+                                                       .Op(kInsertRe, 0)
+                                                       .Record("Second")
+                                                       .Op(kSave, 0)
+                                                       .Script());
+        seeds.Write("refused_steps" + suffix, StepWriter(format | 2)
+                                                  .Op(kUp, 0)
+                                                  .Op(kDown, 1)
+                                                  .Op(kReplace, 0xFF)
+                                                  .Record("x")
+                                                  .Op(kInsert, 0xFF)
+                                                  .Record("x")
+                                                  .Op(kReplace, 0)
+                                                  .Byte(2)
+                                                  .Byte(3)
+                                                  .Byte(1)
+                                                  .Byte(2)
+                                                  .Byte(3)
+                                                  .Op(kApply, 0)
+                                                  .Text(std::string(31, 'n'))
+                                                  .Text("")
+                                                  .Text("-1")
+                                                  .Text("256")
+                                                  .Op(kSave, 0)
+                                                  .Script());
     }
-    seeds.Write("bare_bank", StepWriter(0x40 | 3).Op(kDelete, 0).Op(kApply, 0).Text("Bare").Text("").Text("5")
-                                 .Text("").Op(kSave, 0).Script());
+    seeds.Write("bare_bank", StepWriter(0x40 | 3)
+                                 .Op(kDelete, 0)
+                                 .Op(kApply, 0)
+                                 .Text("Bare")
+                                 .Text("")
+                                 .Text("5")
+                                 .Text("")
+                                 .Op(kSave, 0)
+                                 .Script());
     seeds.Write("control_character_name",
                 StepWriter(1).Op(kApply, 0).Text("\x03name").Text("").Text("1").Text("").Op(kSave, 0).Script());
     seeds.Write("zero_byte_in_name",

@@ -9,15 +9,15 @@ namespace belltower::melody {
 namespace {
 
 testing::SaveCall SaveRe(formats::TextFormat form) {
-    return [form](const std::filesystem::path& path,
-                  const formats::WriteFault* fault) -> std::optional<formats::Error> {
-        MelodyFields fields;
-        fields.name = "Saved";
-        fields.notes = "4c 8d# 2e. t200 1g";
-        const EncodeFileResult result = EncodeMelodyFile(path, fields, form, std::nullopt, fault);
-        EXPECT_TRUE(result.encoded.record.has_value());
-        return result.Saved() ? std::nullopt : std::optional(result.Failure());
-    };
+    return
+        [form](const std::filesystem::path& path, const formats::WriteFault* fault) -> std::optional<formats::Error> {
+            MelodyFields fields;
+            fields.name = "Saved";
+            fields.notes = "4c 8d# 2e. t200 1g";
+            const EncodeFileResult result = EncodeMelodyFile(path, fields, form, std::nullopt, fault);
+            EXPECT_TRUE(result.encoded.record.has_value());
+            return result.Saved() ? std::nullopt : std::optional(result.Failure());
+        };
 }
 
 TEST(ReSave, FailedWritesLeaveTheTargetAsItWas) {

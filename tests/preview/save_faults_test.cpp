@@ -11,7 +11,8 @@ namespace {
 testing::SaveCall SaveWav(bool halfQuality) {
     return [halfQuality](const std::filesystem::path& path,
                          const formats::WriteFault* fault) -> std::optional<formats::Error> {
-        const auto written = WriteWavFile(testing::Hex("0A01 7F0A 0502 400A 06"), path, false, halfQuality, 1, {}, fault);
+        const auto written =
+            WriteWavFile(testing::Hex("0A01 7F0A 0502 400A 06"), path, false, halfQuality, 1, {}, fault);
         return written ? std::nullopt : std::optional(written.error());
     };
 }

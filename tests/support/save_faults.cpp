@@ -123,6 +123,8 @@ void ExpectReadOnlyFolderKeepsTarget(const SaveCall& save) {
     ExpectFailsAndKeeps(save, scratch, folder / "new", nullptr);
 }
 
-bool PermissionBitsStopWrites() { return ::geteuid() != 0; }
+bool PermissionBitsStopWrites() {
+    return ::geteuid() != 0;
+}
 
 }  // namespace belltower::testing
