@@ -81,7 +81,7 @@ bool EncodeOne(const EncodeJob& job, const EncodeOptions& options, bool severalI
     fields.playTwice = options.playTwice;
     fields.noSmallPauses = options.noSmallPauses;
     const TextFormat form = options.unicode ? TextFormat::Unicode : TextFormat::Ascii;
-    const melody::EncodeResult encoded = melody::EncodeMelody(fields, form, std::nullopt);
+    const melody::EncodeResult encoded = melody::EncodeReRecord(fields, form);
     if (encoded.noData) {
         console.Warn(AboutInput(job.input, melody::kNoDataText, severalInputs));
     }

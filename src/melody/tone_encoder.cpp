@@ -343,10 +343,22 @@ EncodeResult EncodeMelody(const MelodyFields& fields, formats::TextFormat form,
     return result;
 }
 
+EncodeResult EncodeReRecord(const MelodyFields& fields, formats::TextFormat form,
+                            std::optional<NotesSelection> selection) {
+    EncodeResult result = EncodeMelody(fields, form, selection);
+    const auto first = fields.name.empty() ? 0 : static_cast<unsigned char>(fields.name.front());
+    if (result.record && form == formats::TextFormat::Ascii && first >= 1 && first <= 31) {
+        result.record = MakeError(ErrorCode::BadInput,
+                                  "The name begins with a control character: an ASCII RE file with such a name "
+                                  "would be read as Unicode. Remove it or save in Unicode.");
+    }
+    return result;
+}
+
 EncodeFileResult EncodeMelodyFile(const std::filesystem::path& path, const MelodyFields& fields,
                                   formats::TextFormat form, std::optional<NotesSelection> selection,
                                   const formats::WriteFault* fault) {
-    EncodeFileResult result{EncodeMelody(fields, form, selection), std::nullopt};
+    EncodeFileResult result{EncodeReRecord(fields, form, selection), std::nullopt};
     if (result.encoded.record) {
         if (auto written = formats::WriteFileAtomic(path, *result.encoded.record, fault); !written) {
             result.writeError = written.error();

@@ -86,6 +86,12 @@ struct EncodeResult {
 EncodeResult EncodeMelody(const MelodyFields& fields, formats::TextFormat form,
                           std::optional<NotesSelection> selection);
 
+// EncodeMelody for an RE file. In ASCII form a name beginning with a
+// control character (byte 1..31) is refused (BadInput): whoever reads the file tells its
+// format from bytes 16 and 17, and such a name makes an ASCII record look like a Unicode one.
+EncodeResult EncodeReRecord(const MelodyFields& fields, formats::TextFormat form,
+                            std::optional<NotesSelection> selection = std::nullopt);
+
 struct EncodeFileResult {
     EncodeResult encoded;
     // Set when the record was complete but the file could not be written (Io error with the
@@ -97,7 +103,7 @@ struct EncodeFileResult {
     const formats::Error& Failure() const { return writeError ? *writeError : encoded.record.error(); }
 };
 
-// EncodeMelody, then the record written to path as an RE file (an existing file is replaced).
+// EncodeReRecord, then the record written to path as an RE file (an existing file is replaced).
 // The file is written only when the record is complete, through a temporary file renamed over
 // the target: after any failure an existing file is left byte for byte and no new file appears.
 // `fault` makes the write fail part-way, for tests (see formats::WriteFileAtomic).

@@ -193,6 +193,27 @@ TEST(ToneEncoder, KeepsRecordFieldsAtTheirLimits) {
     EXPECT_EQ(*formats::RecordLengthField(*result.record), static_cast<std::int32_t>(result.record->size()));
 }
 
+TEST(ToneEncoder, ReFilesRefuseAnAsciiNameThatWouldReadAsUnicode) {
+    const struct {
+        const char* name;
+        TextFormat form;
+        bool accepted;
+    } cases[] = {{"\tTune", TextFormat::Ascii, false}, {"\x1FTune", TextFormat::Ascii, false},
+                 {"\tTune", TextFormat::Unicode, true}, {" Tune", TextFormat::Ascii, true},
+                 {"", TextFormat::Ascii, true}};
+    for (const auto& c : cases) {
+        MelodyFields fields = Melody("4c");
+        fields.name = c.name;
+        const auto result = EncodeReRecord(fields, c.form);
+        EXPECT_EQ(c.accepted, result.record.has_value()) << c.name;
+        if (result.record) {
+            EXPECT_EQ(c.form, formats::DetectRecordFormat(*result.record)) << c.name;
+        }
+        // A preview still plays such a melody.
+        EXPECT_TRUE(EncodeMelody(fields, c.form, std::nullopt).record.has_value());
+    }
+}
+
 TEST(ToneEncoder, RefusesTheNoteThatPassesTheToneDataLimit) {
     std::string notes;
     for (int i = 0; i < 20000; ++i) {
