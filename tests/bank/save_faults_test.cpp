@@ -1,7 +1,6 @@
-// Failed firmware saves and RE exports leave the file they would have replaced byte for byte.
+// Firmware saves and RE exports: failed writes leave the file they would have replaced byte for byte.
 #include <gtest/gtest.h>
 
-#include "bank/firmware_reader.h"
 #include "bank/firmware_writer.h"
 #include "bank/re_exchange.h"
 #include "formats/file_io.h"
@@ -11,81 +10,63 @@
 namespace belltower::bank {
 namespace {
 
-using formats::TextFormat;
-
-// A bank loaded from a generated image of about 64 KB, or the same melodies without firmware.
-ToneBank Bank(bool firmwareLoaded) {
-    testing::ImageLayout layout;
-    layout.records = {Melody(TextFormat::Unicode, 1, "One"), Melody(TextFormat::Unicode, 2, "Two", "ID", 2)};
-    layout.chunksAfter = {testing::MakeChunk("LOGO", formats::Bytes(40, 0x33))};
-    layout.tail = formats::Bytes(100, 0x5A);
-    ToneBank bank;
-    (void)ApplyFirmwareImage(bank, *ReadFirmwareImage(testing::BuildImage(layout).image, "f"), false);
-    if (!firmwareLoaded) {
-        ToneBank bare;
-        bare.UnicodeNames = bank.UnicodeNames;
-        bare.Records = bank.Records;
-        bare.Lines = bank.Lines;
-        return bare;
-    }
-    return bank;
+ToneBank Loaded() {
+    return LoadedBank({.records = {Melody(TextFormat::Unicode, 1, "One"), Melody(TextFormat::Unicode, 2, "Two")},
+                       .chunksAfter = {testing::MakeChunk("LOGO", Bytes(40, 0x33))},
+                       .tail = Bytes(100, 0x5A)});
 }
 
-testing::SaveCall SaveFirmwareOf(ToneBank bank) {
-    return [bank = std::move(bank)](const std::filesystem::path& path,
-                                    const formats::WriteFault* fault) -> std::optional<formats::Error> {
-        const auto saved = SaveFirmware(path, bank, fault);
-        return saved ? std::nullopt : std::optional(saved.error());
+std::optional<formats::Error> ErrorOf(const formats::Result<void>& result) {
+    return result ? std::nullopt : std::optional(result.error());
+}
+
+testing::SaveCall SaveOf(ToneBank bank) {
+    return [bank = std::move(bank)](const std::filesystem::path& path, const formats::WriteFault* fault) {
+        return ErrorOf(SaveFirmware(path, bank, fault));
     };
 }
 
 testing::SaveCall ExportOf(TextFormat chosen) {
-    return
-        [chosen](const std::filesystem::path& path, const formats::WriteFault* fault) -> std::optional<formats::Error> {
-            const ToneBank bank = Bank(false);
-            const auto exported = ExportReFile(path, bank.Records[1], bank.UnicodeNames, chosen, fault);
-            return exported ? std::nullopt : std::optional(exported.error());
-        };
+    return [chosen](const std::filesystem::path& path, const formats::WriteFault* fault) {
+        return ErrorOf(
+            ExportReFile(path, Melody(TextFormat::Unicode, 2, "Two", "ID", 2), TextFormat::Unicode, chosen, fault));
+    };
 }
 
-TEST(FirmwareSave, FailedWritesLeaveTheTargetAsItWas) {
-    for (const bool loaded : {true, false}) {
-        SCOPED_TRACE(loaded ? "firmware image" : "bare TONE chunk");
-        testing::ExpectFailedSavesLeaveTargets(SaveFirmwareOf(Bank(loaded)));
+TEST(SaveFaults, FailedWritesLeaveTheTargetAsItWas) {
+    const testing::SaveCall saves[] = {SaveOf(Loaded()), SaveOf(MakeBank(2)), ExportOf(TextFormat::Unicode),
+                                       ExportOf(TextFormat::Ascii)};
+    for (std::size_t i = 0; i < std::size(saves); ++i) {
+        SCOPED_TRACE(i);
+        testing::ExpectFailedSavesLeaveTargets(saves[i]);
     }
 }
 
-TEST(ReExportSave, FailedWritesLeaveTheTargetAsItWas) {
-    for (const TextFormat chosen : {TextFormat::Unicode, TextFormat::Ascii}) {
-        SCOPED_TRACE(chosen == TextFormat::Ascii ? "converted to ASCII" : "as the bank holds it");
-        testing::ExpectFailedSavesLeaveTargets(ExportOf(chosen));
-    }
-}
-
-TEST(ReExportSave, WritesTheExportedBytesAndNothingWhenTheRecordIsRefused) {
-    const auto dir = std::filesystem::temp_directory_path() / ("belltower-export-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const ToneBank bank = Bank(false);
-    ASSERT_TRUE(ExportReFile(dir / "two.re", bank.Records[1], TextFormat::Unicode, TextFormat::Ascii));
-    EXPECT_BYTES_EQ(*ExportRecord(bank.Records[1], TextFormat::Unicode, TextFormat::Ascii),
-                    *formats::ReadFileBytes(dir / "two.re"));
-
-    // A name the import would misread is refused before anything is written.
-    const formats::Bytes tab = Melody(TextFormat::Unicode, 1, "\tTab");
-    const auto refused = ExportReFile(dir / "two.re", tab, TextFormat::Unicode, TextFormat::Ascii);
-    ASSERT_FALSE(refused);
-    EXPECT_EQ(formats::ErrorCode::BadInput, refused.error().code);
-    EXPECT_BYTES_EQ(*ExportRecord(bank.Records[1], TextFormat::Unicode, TextFormat::Ascii),
-                    *formats::ReadFileBytes(dir / "two.re"));
-    std::filesystem::remove_all(dir);
-}
-
-TEST(FirmwareSave, ReadOnlyFolderKeepsTheTarget) {
+TEST(SaveFaults, ReadOnlyFolderKeepsTheTarget) {
     if (!testing::PermissionBitsStopWrites()) {
         GTEST_SKIP() << "running as root: permission bits do not stop writes";
     }
-    testing::ExpectReadOnlyFolderKeepsTarget(SaveFirmwareOf(Bank(true)));
+    testing::ExpectReadOnlyFolderKeepsTarget(SaveOf(Loaded()));
     testing::ExpectReadOnlyFolderKeepsTarget(ExportOf(TextFormat::Ascii));
+}
+
+TEST(SaveFaults, SavesWriteTheirBytesAndARefusedExportWritesNothing) {
+    const ScratchDir dir;
+    const ToneBank bank = Loaded();
+    ASSERT_TRUE(SaveFirmware(dir.path / "phone.fls", bank));
+    EXPECT_BYTES_EQ(BuildFirmwareImage(bank), *formats::ReadFileBytes(dir.path / "phone.fls"));
+
+    const auto file = dir.path / "two.re";
+    ASSERT_TRUE(
+        ExportReFile(file, Melody(TextFormat::Unicode, 2, "Two", "ID", 2), TextFormat::Unicode, TextFormat::Ascii));
+    const Bytes asciiTwo = Melody(TextFormat::Ascii, 2, "Two", "ID");  // the purpose goes
+    EXPECT_BYTES_EQ(asciiTwo, *formats::ReadFileBytes(file));
+    // A name the import would misread is refused before anything is written.
+    const auto refused =
+        ExportReFile(file, Melody(TextFormat::Unicode, 1, "\tTab"), TextFormat::Unicode, TextFormat::Ascii);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(ErrorCode::BadInput, refused.error().code);
+    EXPECT_BYTES_EQ(asciiTwo, *formats::ReadFileBytes(file));
 }
 
 }  // namespace

@@ -1,30 +1,65 @@
-// Small banks for the bank tests: melodies "M0", "M1", ... with index 10 + i.
+// What the bank tests share: small banks of melodies "M0", "M1", ... with index 10 + i, banks
+// loaded from generated images, patched byte strings and a scratch folder.
 #pragma once
 
-#include <string>
+#include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "bank/firmware_reader.h"
 #include "bank/tone_bank.h"
 #include "support/hex.h"
 #include "support/image_builder.h"
 
 namespace belltower::bank {
 
-inline const formats::Bytes kTone = testing::Hex("00 02 FC 09 0A 01 8B 34 0A FE 07 0B 00");
+using formats::Bytes;
+using formats::ByteView;
+using formats::ErrorCode;
+using formats::TextFormat;
+using testing::Hex;
+using Lines = std::vector<std::string>;
 
-inline formats::Bytes Melody(formats::TextFormat format, std::uint32_t index, const std::string& name,
-                             std::string_view id = "", std::uint8_t purpose = 0) {
+inline const Bytes kTone = Hex("00 02 FC 09 0A 01 8B 34 0A FE 07 0B 00");
+
+inline Bytes Melody(TextFormat format, std::uint32_t index, const std::string& name, std::string_view id = "",
+                    std::uint8_t purpose = 0) {
     return testing::MakeRecord(format, index, id, name, kTone, purpose);
 }
 
-inline ToneBank MakeBank(std::size_t count, formats::TextFormat format = formats::TextFormat::Ascii) {
+inline ToneBank MakeBank(std::size_t count, TextFormat format = TextFormat::Ascii) {
     ToneBank bank;
     bank.UnicodeNames = format;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string name = "M" + std::to_string(i);
-        bank.Records.push_back(Melody(format, static_cast<std::uint32_t>(10 + i), name, "ID", 2));
-        bank.Lines.push_back(name);
+        bank.Lines.push_back("M" + std::to_string(i));
+        bank.Records.push_back(Melody(format, static_cast<std::uint32_t>(10 + i), bank.Lines.back(), "ID", 2));
     }
     return bank;
 }
 
-} // namespace belltower::bank
+// The bank as a load of the image (without keeping the melodies) leaves it.
+inline ToneBank LoadedBank(const testing::ImageLayout& layout) {
+    ToneBank bank;
+    (void)ApplyFirmwareImage(bank, *ReadFirmwareImage(testing::BuildImage(layout).image, "f"), false);
+    return bank;
+}
+
+// `bytes` with the bytes of `hex` written over them from `offset` on.
+inline Bytes Patched(Bytes bytes, std::size_t offset, std::string_view hex) {
+    const Bytes patch = Hex(hex);
+    std::copy(patch.begin(), patch.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+    return bytes;
+}
+
+// A folder for the test's files, removed with them at the end.
+struct ScratchDir {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("belltower-bank-" + std::to_string(::getpid()));
+    ScratchDir() { std::filesystem::create_directories(path); }
+    ~ScratchDir() { std::filesystem::remove_all(path); }
+};
+
+}  // namespace belltower::bank
