@@ -99,16 +99,4 @@ Result<void> ApplyRecordEdits(ToneBank& bank, std::size_t listIndex, const Recor
     return {};
 }
 
-std::string NameCharactersLeft(std::size_t characters) {
-    const auto left = static_cast<long long>(kAdvisedNameCharacters) - static_cast<long long>(characters);
-    return left >= 0 ? " " + std::to_string(left) : std::to_string(left);
-}
-
-NameLengthState NameLength(std::size_t characters) {
-    if (characters < kAdvisedNameCharacters) {
-        return NameLengthState::Short;
-    }
-    return characters == kAdvisedNameCharacters ? NameLengthState::AtAdvisedLimit : NameLengthState::TooLong;
-}
-
 } // namespace belltower::bank

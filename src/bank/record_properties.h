@@ -23,7 +23,6 @@ namespace belltower::bank {
 // Unicode format detection, which expects a name-length byte of at most 31.
 inline constexpr std::size_t kMaxNameCharacters = 30;
 // A name longer than this is allowed but may be cut on the phone's display.
-inline constexpr std::size_t kAdvisedNameCharacters = 14;
 
 inline constexpr std::string_view kNotApplicable = "n/a";
 
@@ -74,11 +73,5 @@ formats::Result<AppliedRecord> RebuildRecord(formats::ByteView oldRecord, const 
 // Rebuilds the record of line listIndex (which must exist) and stores it with its new line.
 // On error the bank is unchanged.
 formats::Result<void> ApplyRecordEdits(ToneBank& bank, std::size_t listIndex, const RecordEdits& edits);
-
-// The counter beside the name box: 14 - n with a leading blank when not negative (" 14", " 0",
-// "-3"), and how it is coloured.
-enum class NameLengthState { Short, AtAdvisedLimit, TooLong }; // black, dark blue, dark red
-std::string NameCharactersLeft(std::size_t characters);
-NameLengthState NameLength(std::size_t characters);
 
 } // namespace belltower::bank
