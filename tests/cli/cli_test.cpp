@@ -1,38 +1,54 @@
-#include "cli/console.h"
-
+// The commands run in-process against the core routines the window's buttons run: every file
+// written must be the one the window writes. The core itself is tested byte for byte in its own
+// folders; here each command is checked once, with its arguments, streams and exit statuses.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "bank/firmware_reader.h"
+#include "bank/firmware_writer.h"
+#include "bank/list_operations.h"
+#include "bank/re_exchange.h"
+#include "bank/record_properties.h"
+#include "cli/cli.h"
 #include "formats/file_io.h"
-#include "formats/record.h"
 #include "melody/rtx_text.h"
 #include "melody/tone_encoder.h"
+#include "preview/wav_writer.h"
 #include "support/hex.h"
-#include "cli_fixture.h"
+#include "support/image_builder.h"
 
 namespace belltower::cli {
 namespace {
 
-namespace fs = std::filesystem;
+using bank::ToneBank;
 using formats::Bytes;
 using formats::TextFormat;
+using formats::ToBytes;
+using formats::ToText;
+using testing::Hex;
+constexpr TextFormat kAscii = TextFormat::Ascii;
+constexpr TextFormat kUnicode = TextFormat::Unicode;
 
-// Ringtones written for these tests. Tune carries settings, a repeated note (small pause),
-// a sharp, a tempo tag, a dotted note, a vibration tag and a pause.
-constexpr const char* kTune = "Tune:d=4,o=5,b=125,f=TUNE,i=7,s=0,@=3:8c 8c 4d# t200 2e. v0 p\r\nsecond line\r\n";
+// Settings, a repeated note (small pause), a sharp, a tempo tag, vibration on and off, a pause and
+// low notes (the hardware models differ there).
+constexpr const char* kTune = "Tune:d=4,o=5,b=125,f=TUNE,i=7,s=0,@=3:8c 8c 4d# t200 v1 2e. v0 p 8c3 8c4\r\n";
 constexpr const char* kForceOnce = "Once:b=90,c=1:4g 4a\r\n";
-constexpr const char* kNoTempo = "Broken:b=0:4c\r\n";
-constexpr const char* kNoNotes = "Empty:b=140:\r\n";
+constexpr const char* kEmpty = "Empty:b=140:\r\n";
+const std::string kNoTempo = "The note \"4c\" cannot be timed: the BPM field gives a tempo of 0.\n";
+const Bytes kUnicodeRe = testing::MakeRecord(kUnicode, 99, "RE", "From file", Hex("00 02 FC 09 7F 10 0A FE 07 0B"));
 
 // What the window saves with Save as RE after opening the ringtone in a fresh window.
-Bytes ExpectedRecord(const std::string& ringtone, TextFormat form, bool twice = false, bool noSmallPauses = false) {
+Bytes Encoded(const std::string& ringtone, TextFormat form = kAscii, bool twice = false, bool noSmallPauses = false) {
     melody::MelodyFields fields;
     melody::ReadRtxText(ringtone, fields);
     fields.playTwice = twice;
@@ -42,164 +58,218 @@ Bytes ExpectedRecord(const std::string& ringtone, TextFormat form, bool twice = 
     return encoded.record.has_value() ? *encoded.record : Bytes{};
 }
 
-TEST_F(Cli, EncodeSavesWhatTheWindowSaves) {
+// Melodies M1, M2, ... with indexes 11, 12, ..., IDs "ID" and purpose 2.
+Bytes Image(TextFormat format, std::size_t count) {
+    testing::ImageLayout layout;
+    for (std::size_t i = 1; i <= count; ++i) {
+        layout.records.push_back(testing::MakeRecord(format, static_cast<std::uint32_t>(10 + i), "ID",
+                                                     "M" + std::to_string(i), Hex("0A 01 8B 34 0A FE 07 0B"), 2));
+    }
+    layout.chunksAfter.push_back(testing::MakeChunk("PPMX", Bytes(24, 0x11)));
+    return testing::BuildImage(layout).image;
+}
+
+ToneBank Loaded(const Bytes& image) {
+    ToneBank bank;
+    (void)bank::ApplyFirmwareImage(bank, *bank::ReadFirmwareImage(image, "image"), false);
+    return bank;
+}
+
+// The image Save Firmware writes after `edit` of the loaded image.
+Bytes Edited(const Bytes& image, const std::function<void(ToneBank&)>& edit) {
+    ToneBank bank = Loaded(image);
+    edit(bank);
+    return bank::BuildFirmwareImage(bank);
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// One command line, with `input` as standard input.
+Outcome RunCli(const std::vector<std::string>& args, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = Run(args, in, out, err);
+    return {status, out.str(), err.str()};
+}
+
+const Bytes kAscii3 = Image(kAscii, 3);
+const Bytes kUnicode3 = Image(kUnicode, 3);
+const std::string kLongName(250, 'x');  // no temporary file can stand beside it, even for root
+
+// A scratch folder of its own, holding the inputs the tests name.
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "belltower-cli-XXXXXX").string();
+        ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+        dir_ = pattern;
+        for (const char* name : {"tune.rtx", "tune.ert"}) {
+            Write(name, kTune);
+        }
+        Write("once.rtx", kForceOnce);
+        Write("broken.rtx", "Broken:b=0:4c\r\n");
+        Write("empty.rtx", kEmpty);
+        Write("tune.re", ToText(Encoded(kTune)));
+        Write("cut.re", ToText(Encoded(kTune)).substr(0, 30));
+        Write("unicode.re", ToText(kUnicodeRe));
+        Write("ascii3.fls", ToText(kAscii3));
+        Write("unicode3.fls", ToText(kUnicode3));
+        Write("old", "old");
+        Write(kLongName, "old");
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    // A plain stream, not an atomic save: it must also write names too long for a temporary file.
+    std::string Write(const std::string& name, const std::string& text) const {
+        std::ofstream(Path(name), std::ios::binary) << text;
+        return Path(name);
+    }
+    auto Read(const std::string& name) const { return formats::ReadFileBytes(Path(name)); }
+    auto EntryCount(const std::string& folder = "") const {
+        return std::distance(std::filesystem::directory_iterator(dir_ / folder), {});
+    }
+    // "@name" stands for a file of the scratch folder, "@/" in a message for the folder.
+    Outcome RunIn(std::vector<std::string> args, const std::string& input = "") const {
+        for (std::string& arg : args) {
+            arg = arg.starts_with("@") ? Path(arg.substr(1)) : arg;
+        }
+        return RunCli(args, input);
+    }
+    std::string InFolder(std::string message) const {
+        for (auto at = message.find("@/"); at != std::string::npos; at = message.find("@/", at)) {
+            message.replace(at, 1, dir_.string());
+        }
+        return message;
+    }
+
+    std::filesystem::path dir_;
+};
+
+TEST_F(Cli, CommandsWriteWhatTheWindowWrites) {
+    const Bytes unicode = *bank::RecordToUnicode(Encoded(kTune));
+    Write("tune7110", ToText(unicode));  // a record is told by its length field, whatever its name
+    // A melody whose repeats would play for hours: 05 FF, a note, then three repeat ends.
+    const Bytes loop = testing::MakeRecord(kAscii, 1, "", "L", Hex("00 02 FC 09 05 FF 7F FF 06 06 06 07 0B"));
+    Write("loop.re", ToText(loop));
+    Write("many.fls", ToText(Image(kAscii, 66)));
     struct Case {
-        const char* ringtone;
-        std::vector<std::string> flags;
-        TextFormat form;
-        bool twice;
-        bool noSmallPauses;
+        std::vector<std::string> args;
+        std::string output;
+        Bytes expected;
+        std::string warning{};
     };
+    // clang-format off
     const Case cases[] = {
-        {kTune, {}, TextFormat::Ascii, false, false},
-        {kTune, {"--unicode"}, TextFormat::Unicode, false, false},
-        {kTune, {"--twice"}, TextFormat::Ascii, true, false},
-        {kTune, {"--no-small-pauses"}, TextFormat::Ascii, false, true},
-        {kTune, {"--unicode", "--twice", "--no-small-pauses"}, TextFormat::Unicode, true, true},
-        {kForceOnce, {}, TextFormat::Ascii, false, false},  // c=1 in the file: force one play
+        {{"encode", "@tune.rtx", "-o", "@out"}, "out", Encoded(kTune)},
+        {{"--force", "encode", "@tune.rtx", "--unicode", "--twice", "--no-small-pauses", "-o", "@out"}, "out",
+         Encoded(kTune, kUnicode, true, true)},
+        {{"encode", "@once.rtx", "-o", "@out", "--force"}, "out", Encoded(kForceOnce)},  // c=1: one play
+        {{"encode", "@tune.ert"}, "tune.re", Encoded(kTune)},  // named after its input
+        {{"encode", "@empty.rtx", "-o", "@out"}, "out", Encoded(kEmpty), std::string(melody::kNoDataText) + "\n"},
+        {{"render", "@tune.rtx", "-o", "@out"}, "out", preview::WriteWav(Encoded(kTune), false, false, 1).wav},
+        {{"render", "@tune.re", "-o", "@out", "--no-vibration", "--half", "--hardware", "LogoManager"}, "out",
+         preview::WriteWav(Encoded(kTune), true, true, 2).wav},
+        {{"render", "@tune7110", "-o", "@out", "--hardware", "none"}, "out", preview::WriteWav(unicode, false, false, 0).wav},
+        {{"render", "@loop.re", "-o", "@out", "--half"}, "out", preview::WriteWav(loop, false, true, 1).wav,
+         "The melody plays longer than 600 seconds (its repeats multiply); the preview stops there.\n"},
+        {{"convert", "@tune.re", "-o", "@out", "--to", "unicode"}, "out", unicode},
+        {{"convert", "@tune7110", "-o", "@out", "--to", "ASCII"}, "out", Encoded(kTune)},
+        {{"bank", "save", "@unicode3.fls", "-o", "@out"}, "out", kUnicode3},  // the builder's images save unchanged
+        {{"bank", "insert", "@ascii3.fls", "2", "@tune.rtx", "-o", "@out"}, "out",
+         Edited(kAscii3, [](ToneBank& b) { (void)bank::Insert(b, 1, Encoded(kTune)); })},
+        {{"bank", "insert", "@ascii3.fls", "3", "@unicode.re", "-o", "@out"}, "out",
+         Edited(kAscii3, [](ToneBank& b) { (void)bank::InsertFromRe(b, 2, kUnicodeRe); })},
+        {{"bank", "replace", "@unicode3.fls", "1", "@tune.rtx", "-o", "@out"}, "out",
+         Edited(kUnicode3, [](ToneBank& b) { (void)bank::Replace(b, 0, Encoded(kTune, kUnicode)); })},
+        {{"bank", "delete", "@ascii3.fls", "1", "-o", "@out"}, "out", Edited(kAscii3, [](ToneBank& b) { bank::Delete(b, 0); })},
+        {{"bank", "move", "@ascii3.fls", "3", "1", "-o", "@out"}, "out",
+         Edited(kAscii3, [](ToneBank& b) { bank::MoveUp(b, *bank::MoveUp(b, 2)); })},
+        {{"bank", "move", "@unicode3.fls", "1", "3", "-o", "@out"}, "out",
+         Edited(kUnicode3, [](ToneBank& b) { bank::MoveDown(b, *bank::MoveDown(b, 0)); })},
+        {{"bank", "reindex", "@unicode3.fls", "-o", "@out"}, "out", Edited(kUnicode3, [](ToneBank& b) { bank::Reindex(b); })},
+        // A name typed in UTF-8 is stored in Latin-1.
+        {{"bank", "set", "@ascii3.fls", "2", "--name", "F\xC3\xBC\xC3\x9F", "--id", "AB", "--index", "42", "-o", "@out"},
+         "out", Edited(kAscii3, [](ToneBank& b) { (void)bank::ApplyRecordEdits(b, 1, {"F\xFC\xDF", "AB", "42", "n/a"}); })},
+        {{"bank", "set", "@unicode3.fls", "1", "--purpose", "5", "-o", "@out"}, "out",
+         Edited(kUnicode3, [](ToneBank& b) { (void)bank::ApplyRecordEdits(b, 0, {"M1", "ID  ", "11", "5"}); })},
+        // --force answers the question about an index two melodies share.
+        {{"bank", "set", "@ascii3.fls", "3", "--index", "11", "--force", "-o", "@out"}, "out",
+         Edited(kAscii3, [](ToneBank& b) { (void)bank::ApplyRecordEdits(b, 2, {"M3", "ID  ", "11", "n/a"}); }),
+         "M3 has the same index 11 as M1. Please correct it.\n"},
+        // More than 65 melodies in an ASCII bank: a warning, no question.
+        {{"bank", "save", "@many.fls", "-o", "@out"}, "out", *Read("many.fls"), std::string(bank::kTooManyMelodies) + "\n"},
+        {{"bank", "export", "@ascii3.fls", "2", "--to", "unicode", "-o", "@out"}, "out",
+         *bank::ExportRecord(Loaded(kAscii3).Records[1], kAscii, kUnicode)},
     };
+    // clang-format on
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.flags) + " " + c.ringtone);
-        const std::string in = Write("in.rtx", c.ringtone);
-        std::vector<std::string> args{"encode", in, "-o", Path("out.re")};
-        args.insert(args.end(), c.flags.begin(), c.flags.end());
-        const Outcome run = RunCli(args);
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        const Outcome run = RunIn(c.args);
         EXPECT_EQ(0, run.status);
-        EXPECT_EQ("", run.err);
+        EXPECT_EQ(c.warning, run.err);
         EXPECT_EQ("", run.out);
-        const Bytes expected = ExpectedRecord(c.ringtone, c.form, c.twice, c.noSmallPauses);
-        ASSERT_TRUE(Read("out.re"));
-        EXPECT_BYTES_EQ(expected, *Read("out.re"));
+        ASSERT_TRUE(Read(c.output));
+        EXPECT_BYTES_EQ(c.expected, *Read(c.output));
     }
 }
 
-TEST_F(Cli, EncodeFlagsReachTheRecord) {
-    // Guards against the expected bytes above coming out equal whatever the flags: the tone
-    // data ends 0A 0A with --twice, 0A FE without; c=1 adds 0A 0E before the end 07 0B.
-    const Bytes plain = ExpectedRecord(kTune, TextFormat::Ascii);
-    EXPECT_NE(plain, ExpectedRecord(kTune, TextFormat::Ascii, true));
-    EXPECT_NE(plain, ExpectedRecord(kTune, TextFormat::Ascii, false, true));
-    const Bytes once = ExpectedRecord(kForceOnce, TextFormat::Ascii);
-    const auto end = formats::StripFill(once);
-    ASSERT_GE(end.size(), 4u);
-    EXPECT_BYTES_EQ(testing::Hex("0A 0E 07 0B"), Bytes(end.end() - 4, end.end()));
+TEST_F(Cli, FailuresLeaveEveryFileAsItWas) {
+    Write("bad.re", ToText(kUnicodeRe).substr(0, 20));
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;  // empty: any
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{"encode", "@broken.rtx", "-o", "@new.re"}, kNoTempo},
+        {{"encode", "@tune.rtx", "-o", "@no/such/out.re"}, "@/no/such/out.re: No such file or directory\n"},
+        {{"encode", "@tune.rtx", "-o", "@" + kLongName}, "@/" + kLongName + ": File name too long\n"},
+        {{"encode", "@tune.re"}, ""},  // an RE file given as input is not replaced by its own record
+        {{"to-rtx", "@missing.rtx", "-o", "@old"}, "@/missing.rtx: No such file or directory\n"},
+        {{"render", "@cut.re", "-o", "@old"}, "Not a valid raw melody file!\n"},  // not read as text
+        {{"render", "@broken.rtx", "-o", "@old"}, kNoTempo},
+        {{"convert", "@cut.re", "-o", "@old", "--to", "unicode"}, "Not a valid raw melody file!\n"},
+        {{"bank", "save", "@tune.rtx", "-o", "@old"}, "@/tune.rtx doesn't contain PPM section or is not in Dejan/RAW format!\n"},
+        {{"bank", "insert", "@ascii3.fls", "1", "@bad.re", "-o", "@old"}, "Not a valid raw melody file!\n"},
+        {{"bank", "delete", "@ascii3.fls", "4", "-o", "@old"},
+         "Position 4 is out of range: the bank holds 3 melodies (positions 1 to 3).\n"},
+        {{"bank", "set", "@ascii3.fls", "1", "--purpose", "2", "-o", "@old"},
+         "The melodies of an ASCII bank have no purpose: --purpose is for Unicode banks only.\n"},
+        {{"bank", "set", "@ascii3.fls", "1", "--index", "2147483648", "-o", "@old"},
+         "The index must be a whole number from 0 to 2147483647.\n"},
+        {{"bank", "set", "@ascii3.fls", "2", "--index", "11", "-o", "@old"},
+         "M2 has the same index 11 as M1. Please correct it.\nNot done: give --force to answer OK.\n"},
+        {{"bank", "reindex", "@ascii3.fls", "-o", "@" + kLongName}, "@/" + kLongName + ": File name too long\n"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        const auto entries = EntryCount();
+        const Outcome run = RunIn(c.args);
+        EXPECT_EQ(1, run.status);
+        if (!c.message.empty()) {
+            EXPECT_EQ(InFolder(c.message), run.err);
+        }
+        EXPECT_EQ(entries, EntryCount());  // no new file, no temporary file left behind
+        EXPECT_BYTES_EQ(ToBytes("old"), *Read("old"));
+        EXPECT_BYTES_EQ(ToBytes("old"), *Read(kLongName));
+        EXPECT_BYTES_EQ(Encoded(kTune), *Read("tune.re"));
+    }
 }
 
-TEST_F(Cli, EncodeNamesTheRecordAfterItsInputByDefault) {
-    Write("tune.ert", kTune);
-    const Outcome run = RunCli({"encode", Path("tune.ert")});
-    EXPECT_EQ(0, run.status) << run.err;
-    ASSERT_TRUE(Read("tune.re"));
-    EXPECT_BYTES_EQ(ExpectedRecord(kTune, TextFormat::Ascii), *Read("tune.re"));
-}
-
-TEST_F(Cli, EncodeReadsStandardInputAndWritesStandardOutput) {
-    const Outcome run = RunCli({"encode", "-", "-o", "-", "--unicode"}, kTune);
-    EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_BYTES_EQ(ExpectedRecord(kTune, TextFormat::Unicode), AsBytes(run.out));
-    // Without -o, standard input goes to standard output.
-    EXPECT_BYTES_EQ(ExpectedRecord(kTune, TextFormat::Ascii), AsBytes(RunCli({"encode", "-"}, kTune).out));
-}
-
-TEST_F(Cli, EncodeSeveralInputsIntoAFolder) {
-    fs::create_directory(dir_ / "records");
-    const std::string a = Write("a.rtx", kTune);
-    const std::string b = Write("b.song.ert", kForceOnce);
-    const Outcome run = RunCli({"encode", a, b, "-d", Path("records"), "--unicode"});
-    EXPECT_EQ(0, run.status) << run.err;
-    ASSERT_TRUE(Read("records/a.re"));
-    ASSERT_TRUE(Read("records/b.song.re"));
-    EXPECT_BYTES_EQ(ExpectedRecord(kTune, TextFormat::Unicode), *Read("records/a.re"));
-    EXPECT_BYTES_EQ(ExpectedRecord(kForceOnce, TextFormat::Unicode), *Read("records/b.song.re"));
-}
-
-TEST_F(Cli, EncodeGoesOnPastAFailingInputAndNamesIt) {
-    fs::create_directory(dir_ / "records");
-    const std::string good1 = Write("good1.rtx", kTune);
-    const std::string broken = Write("broken.rtx", kNoTempo);
-    const std::string missing = Path("missing.rtx");
-    const std::string good2 = Write("good2.rtx", kForceOnce);
-    const Outcome run = RunCli({"encode", good1, broken, missing, good2, "-d", Path("records")});
-    EXPECT_EQ(1, run.status);
-    EXPECT_TRUE(Read("records/good1.re"));
-    EXPECT_TRUE(Read("records/good2.re"));
-    EXPECT_FALSE(Read("records/broken.re"));
-    EXPECT_FALSE(Read("records/missing.re"));
-    // One line per failing input, each naming it.
-    EXPECT_NE(std::string::npos, run.err.find(broken + ": The "));
-    EXPECT_NE(std::string::npos, run.err.find(missing + ": No such file or directory"));
-    EXPECT_EQ(2, std::count(run.err.begin(), run.err.end(), '\n')) << run.err;
-}
-
-TEST_F(Cli, EncodeRefusesAnInputWhoseRecordAnotherInputAlreadyWrote) {
-    // a.rtx and a.ert both give a.re: the second must not silently replace the first.
-    fs::create_directory(dir_ / "records");
-    const Outcome run = RunCli({"encode", Write("a.rtx", kTune), Write("a.ert", kForceOnce), "-d", Path("records")});
-    EXPECT_EQ(1, run.status);
-    EXPECT_NE(std::string::npos, run.err.find(Path("a.ert") + ": "));
-    ASSERT_TRUE(Read("records/a.re"));
-    EXPECT_BYTES_EQ(ExpectedRecord(kTune, TextFormat::Ascii), *Read("records/a.re"));
-}
-
-TEST_F(Cli, EncodeDoesNotReplaceAnReFileGivenAsItsInput) {
-    const std::string record("\x00\x00\x00\x01\x00\x00\x00\x24 not ringtone text", 27);
-    Write("tone.re", record);
-    const Outcome run = RunCli({"encode", Path("tone.re")});
-    EXPECT_EQ(1, run.status);
-    EXPECT_BYTES_EQ(AsBytes(record), *Read("tone.re"));
-}
-
-TEST_F(Cli, EncodeReportsAnUnreadableInput) {
-    const Outcome run = RunCli({"encode", Path("missing.rtx"), "-o", Path("out.re")});
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ(Path("missing.rtx") + ": No such file or directory\n", run.err);
-    EXPECT_FALSE(Read("out.re"));
-}
-
-TEST_F(Cli, EncodeLeavesAnExistingFileAloneWhenItCannotWrite) {
-    const std::string in = Write("in.rtx", kTune);
-    // A missing folder: no file appears.
-    Outcome run = RunCli({"encode", in, "-o", Path("no/such/folder/out.re")});
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ(Path("no/such/folder/out.re") + ": No such file or directory\n", run.err);
-    // An existing file whose name is so long that no temporary file can stand beside it:
-    // the save fails (even for root) and the old file is kept byte for byte.
-    const std::string longName(250, 'x');
-    const std::string old = "old contents";
-    std::ofstream(Path(longName), std::ios::binary) << old;
-    run = RunCli({"encode", in, "-o", Path(longName)});
-    EXPECT_EQ(1, run.status);
-    EXPECT_NE(std::string::npos, run.err.find("File name too long")) << run.err;
-    EXPECT_BYTES_EQ(AsBytes(old), *Read(longName));
-    EXPECT_EQ(2u, EntryCount());  // no temporary file left behind
-}
-
-TEST_F(Cli, EncodeRefusesWithTheEncodersMessage) {
-    const std::string in = Write("broken.rtx", kNoTempo);
-    const std::string old = "old record";
-    Write("out.re", old);
-    melody::MelodyFields fields;
-    melody::ReadRtxText(kNoTempo, fields);
-    const auto encoded = melody::EncodeMelody(fields, TextFormat::Ascii, std::nullopt);
-    ASSERT_FALSE(encoded.record.has_value());
-
-    const Outcome run = RunCli({"encode", in, "-o", Path("out.re")});
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ(encoded.record.error().message + "\n", run.err);
-    EXPECT_BYTES_EQ(AsBytes(old), *Read("out.re"));
-    EXPECT_FALSE(RunCli({"encode", in, "-o", Path("new.re")}).status == 0);
-    EXPECT_FALSE(Read("new.re"));
-}
-
-TEST_F(Cli, EncodeWarnsAboutAnEmptyMelodyAndSavesIt) {
-    const Outcome run = RunCli({"encode", Write("empty.rtx", kNoNotes), "-o", Path("empty.re")});
-    EXPECT_EQ(0, run.status);
-    EXPECT_EQ(std::string(melody::kNoDataText) + "\n", run.err);
-    ASSERT_TRUE(Read("empty.re"));
-    EXPECT_BYTES_EQ(ExpectedRecord(kNoNotes, TextFormat::Ascii), *Read("empty.re"));
-}
-
-TEST_F(Cli, EncodeReportsAFailedStandardOutput) {
+TEST_F(Cli, StandardInputAndOutput) {
+    EXPECT_BYTES_EQ(Encoded(kTune, kUnicode), ToBytes(RunCli({"encode", "-", "-o", "-", "--unicode"}, kTune).out));
+    EXPECT_BYTES_EQ(Encoded(kTune), ToBytes(RunCli({"encode", "-"}, kTune).out));  // no -o: standard output
+    EXPECT_BYTES_EQ(kUnicode3, ToBytes(RunCli({"bank", "save", "-", "-o", "-"}, ToText(kUnicode3)).out));
+    const Outcome twice = RunIn({"bank", "insert", "-", "1", "-", "-o", "@out"}, ToText(kAscii3));
+    EXPECT_EQ(1, twice.status);
+    EXPECT_EQ("standard input: it can be read only once.\n", twice.err);
     std::istringstream in(kTune);
     std::ostringstream out;
     std::ostringstream err;
@@ -208,80 +278,104 @@ TEST_F(Cli, EncodeReportsAFailedStandardOutput) {
     EXPECT_EQ("standard output: it could not be written.\n", err.str());
 }
 
-TEST_F(Cli, ToRtxWritesTheFullSettingsLine) {
-    const std::string in = Write("beep.txt", "Beep:D=4,O=5,B=125, x=1:8c,8d:e\nnext line\n");
-    const Outcome run = RunCli({"to-rtx", in, "-o", Path("beep.rtx")});
-    EXPECT_EQ(0, run.status) << run.err;
-    const std::string line = "Beep:d=4,o=5,b=125,f=,i=1,c=0,s=0,@=1:8c,8d:e\r\n";
-    EXPECT_BYTES_EQ(AsBytes(line), *Read("beep.rtx"));
+TEST_F(Cli, SeveralInputsIntoAFolderGoOnPastFailures) {
+    std::filesystem::create_directory(dir_ / "records");
+    const Outcome run = RunIn({"encode", "@tune.rtx", "@broken.rtx", "@missing.rtx", "@once.rtx", "@tune.ert", "-d",
+                               "@records", "--unicode"});
+    EXPECT_EQ(1, run.status);
+    EXPECT_BYTES_EQ(Encoded(kTune, kUnicode), *Read("records/tune.re"));
+    EXPECT_BYTES_EQ(Encoded(kForceOnce, kUnicode), *Read("records/once.re"));
+    EXPECT_EQ(2, EntryCount("records"));
+    // One line per failing input, each naming it; tune.ert must not replace tune.re of tune.rtx.
+    EXPECT_NE(std::string::npos, run.err.find(InFolder("@/broken.rtx: " + kNoTempo))) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find(InFolder("@/missing.rtx: No such file or directory\n")));
+    EXPECT_NE(std::string::npos, run.err.find(InFolder("@/tune.ert: ")));
+    EXPECT_EQ(3, std::count(run.err.begin(), run.err.end(), '\n')) << run.err;
+}
 
-    // Reading the line back gives the same line, and the same record as the original file.
+TEST_F(Cli, ToRtxRoundTrip) {
+    const std::string in = Write("beep.txt", "Beep:D=4,O=5,B=125, x=1:8c,8d:e\nnext line\n");
+    ASSERT_EQ(0, RunCli({"to-rtx", in, "-o", Path("beep.rtx")}).status);
+    const std::string line = "Beep:d=4,o=5,b=125,f=,i=1,c=0,s=0,@=1:8c,8d:e\r\n";
+    EXPECT_BYTES_EQ(ToBytes(line), *Read("beep.rtx"));
+    // Read back: the same line, and the same record as the original file.
     EXPECT_EQ(line, RunCli({"to-rtx", "-", "-o", "-"}, line).out);
     EXPECT_EQ(RunCli({"encode", in, "-o", "-"}).out, RunCli({"encode", Path("beep.rtx"), "-o", "-"}).out);
 }
 
-TEST_F(Cli, ToRtxReportsAnUnreadableInputAndKeepsTheOutput) {
-    Write("keep.rtx", "old");
-    const Outcome run = RunCli({"to-rtx", Path("missing.rtx"), "-o", Path("keep.rtx")});
-    EXPECT_EQ(1, run.status);
-    EXPECT_EQ(Path("missing.rtx") + ": No such file or directory\n", run.err);
-    EXPECT_BYTES_EQ(AsBytes("old"), *Read("keep.rtx"));
+TEST_F(Cli, BankListAsATableOrJson) {
+    const Outcome table = RunCli({"bank", "list", Write("two.fls", ToText(Image(kAscii, 2)))});
+    EXPECT_EQ(0, table.status);
+    EXPECT_EQ("PPM NHM-5 V 5.31 synthetic test image       [ASCII]\n"
+              "2 melodies\n"
+              "Pos  Index  ID    Name  Play mode                     Length\n"
+              "  1     11  ID    M1    Ringing and preview infinite      28\n"
+              "  2     12  ID    M2    Ringing and preview infinite      28\n",
+              table.out);
+    testing::ImageLayout layout;
+    layout.records = {testing::MakeRecord(kUnicode, 3, "AB", "Gr\xFC\xDF \"1\"", Hex("0A FE 07 0B"), 2),
+                      testing::MakeRecord(kUnicode, 4, "", std::string("Tab\tA", 5), Hex("0A 0A 07 0B"), 0)};
+    const Outcome json = RunCli({"bank", "list", "-", "--json"}, ToText(testing::BuildImage(layout).image));
+    EXPECT_EQ(0, json.status);
+    EXPECT_EQ("{\n"
+              "  \"header\": \"PPM NHM-5 V 5.31 synthetic test image       \",\n"
+              "  \"format\": \"unicode\",\n"
+              "  \"count\": 2,\n"
+              "  \"melodies\": [\n"
+              "    {\"position\": 1, \"index\": 3, \"id\": \"AB  \", \"name\": \"Gr\xC3\xBC\xC3\x9F \\\"1\\\"\", "
+              "\"purpose\": 2, \"playMode\": 0, \"playModeText\": \"Ringing and preview infinite\", \"length\": 40},\n"
+              "    {\"position\": 2, \"index\": 4, \"id\": \"    \", \"name\": \"Tab\\u0009A\", \"purpose\": 0, "
+              "\"playMode\": 2, \"playModeText\": \"Preview twice\", \"length\": 36}\n"
+              "  ]\n"
+              "}\n",
+              json.out);
 }
 
-TEST(CliUsage, HelpAndVersionSucceed) {
-    const std::vector<std::string> helps[] = {{"--help"}, {"encode", "--help"}, {"to-rtx", "-h"}};
-    for (const auto& args : helps) {
+TEST(CliUsage, HelpAndVersion) {
+    for (const std::string command :
+         {"encode", "to-rtx", "render", "convert", "bank list", "bank export", "bank save", "bank insert",
+          "bank replace", "bank delete", "bank move", "bank reindex", "bank set"}) {
+        SCOPED_TRACE(command);
+        std::vector<std::string> args;
+        std::istringstream words(command + " --help");
+        for (std::string word; words >> word;) {
+            args.push_back(word);
+        }
         const Outcome run = RunCli(args);
         EXPECT_EQ(0, run.status);
-        EXPECT_NE(std::string::npos, run.out.find("Usage: belltower-cli"));
         EXPECT_EQ("", run.err);
+        EXPECT_NE(std::string::npos, run.out.find("Examples:\n  belltower-cli " + command)) << run.out;
     }
-    EXPECT_NE(std::string::npos, RunCli({"encode", "--help"}).out.find("Examples:\n  belltower-cli encode"));
-    const Outcome version = RunCli({"--version"});
-    EXPECT_EQ(0, version.status);
-    EXPECT_EQ("belltower-cli " BELLTOWER_VERSION "\n", version.out);
+    EXPECT_NE(std::string::npos, RunCli({"--help"}).out.find("Usage: belltower-cli"));
+    EXPECT_EQ(RunCli({"to-rtx", "--help"}).out, RunCli({"to-rtx", "-h"}).out);
+    EXPECT_EQ("belltower-cli " BELLTOWER_VERSION "\n", RunCli({"--version"}).out);
 }
 
 TEST(CliUsage, WrongCommandLinesAreUsageErrors) {
     const std::vector<std::string> lines[] = {
         {},
-        {"frobnicate"},
-        {"encode"},
-        {"encode", "a.rtx", "b.rtx"},               // several inputs need -d
+        {"encode", "a.rtx", "b.rtx"},                  // several inputs need -d
         {"encode", "a.rtx", "-o", "x.re", "-d", "."},  // -o and -d exclude each other
-        {"encode", "-", "a.rtx", "-d", "."},         // standard input has no name
+        {"encode", "-", "a.rtx", "-d", "."},           // standard input has no name
         {"encode", "a.rtx", "--bogus"},
         {"to-rtx", "a.rtx"},  // -o is required
-        {"to-rtx", "a.rtx", "b.rtx", "-o", "c.rtx"},
+        {"render", "a.rtx", "-o", "a.wav", "--hardware", "siemens"},
+        {"convert", "a.re", "-o", "b.re"},             // --to is required
+        {"bank", "set", "a.fls", "1", "-o", "b.fls"},  // nothing to set
+        {"bank", "export", "a.fls", "1", "-o", "b.re", "--to", "latin1"},
+        {"bank", "delete", "a.fls", "-1", "-o", "b.fls"},
+        {"bank", "move", "a.fls", "1.5", "2", "-o", "b.fls"},
+        {"frob", "x"},
+        {"bank", "frob", "x"},
     };
     for (const auto& args : lines) {
         SCOPED_TRACE(::testing::PrintToString(args));
         const Outcome run = RunCli(args);
         EXPECT_EQ(2, run.status);
         EXPECT_EQ("", run.out);
-        EXPECT_NE(std::string::npos, run.err.find("Run with --help for more information."));
+        EXPECT_TRUE(run.err.ends_with("\nRun with --help for more information.\n")) << run.err;
     }
-    EXPECT_EQ("Unknown command: frobnicate\nRun with --help for more information.\n",
-              RunCli({"frobnicate", "x"}).err);
-}
-
-TEST_F(Cli, ForceMayStandBeforeOrAfterTheCommand) {
-    const std::string in = Write("in.rtx", kTune);
-    EXPECT_EQ(0, RunCli({"--force", "encode", in, "-o", Path("a.re")}).status);
-    EXPECT_EQ(0, RunCli({"encode", in, "--force", "-o", Path("b.re")}).status);
-}
-
-TEST(CliConsole, QuestionsAreAnsweredOkOnlyWithForce) {
-    std::istringstream in;
-    std::ostringstream out;
-    std::ostringstream err;
-    Console console(in, out, err);
-    EXPECT_FALSE(console.Ask("Save anyway?", GlobalOptions{}));
-    EXPECT_EQ("Save anyway?\nNot done: give --force to answer OK.\n", err.str());
-    err.str("");
-    EXPECT_TRUE(console.Ask("Save anyway?", GlobalOptions{.force = true}));
-    EXPECT_EQ("Save anyway?\n", err.str());
-    EXPECT_EQ("", out.str());
+    EXPECT_EQ("Unknown command: frob\nRun with --help for more information.\n", RunCli({"bank", "frob", "x"}).err);
 }
 
 }  // namespace
