@@ -6,7 +6,6 @@
 #include "formats/dword.h"
 #include "ui/application.h"
 
-using belltower::ui::MessageButtons;
 using belltower::ui::MessageIcon;
 
 class ApplicationTest : public QObject {
@@ -17,10 +16,8 @@ private slots:
         const belltower::formats::DwordLengthError error(belltower::formats::Bytes{0x41, 0xE9, 0x00});
         const auto message = belltower::ui::InternalErrorMessage(error);
         QCOMPARE(message.text, QString::fromUtf8(belltower::formats::kDwordInternalErrorText));
-        QVERIFY(message.text.startsWith(QStringLiteral("Vážná vnitřní chyba")));
-        QCOMPARE(message.title, QString::fromLatin1("A\xE9\0", 3));
+        QCOMPARE(message.title, QString::fromLatin1("A\xE9\0", 3));  // the offending bytes, as Latin-1
         QCOMPARE(message.icon, MessageIcon::Critical);
-        QCOMPARE(message.buttons, MessageButtons::Ok);
     }
 
     void internalErrorEndsTheProgram() {

@@ -5,8 +5,16 @@
 namespace belltower::ui::testing {
 namespace {
 
-void FailUnscripted(const QString& what) {
-    QTest::qFail(qPrintable(QStringLiteral("unscripted prompt: ") + what), __FILE__, __LINE__);
+// The next scripted answer; without one the test fails and the prompt is cancelled.
+template <typename Answer>
+Answer Next(std::deque<Answer>& answers, Answer cancel, const QString& what) {
+    if (answers.empty()) {
+        QTest::qFail(qPrintable(QStringLiteral("unscripted prompt: ") + what), __FILE__, __LINE__);
+        return cancel;
+    }
+    Answer answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
 }
 
 }  // namespace
@@ -19,41 +27,22 @@ FakePrompter::~FakePrompter() {
 
 std::optional<QString> FakePrompter::ChooseFile(const FileDialogRequest& request) {
     fileRequests.push_back(request);
-    if (fileAnswers_.empty()) {
-        FailUnscripted(QStringLiteral("file dialog \"%1\"").arg(request.title));
-        return std::nullopt;
-    }
-    std::optional<QString> answer = fileAnswers_.front();
-    fileAnswers_.pop_front();
-    return answer;
+    return Next<std::optional<QString>>(fileAnswers_, std::nullopt, QStringLiteral("file dialog ") + request.title);
 }
 
 MessageAnswer FakePrompter::ShowMessage(const MessageRequest& message) {
     messages.push_back(message);
-    if (messageAnswers_.empty()) {
-        FailUnscripted(QStringLiteral("message \"%1\"").arg(message.text));
-        return MessageAnswer::Cancel;
-    }
-    const MessageAnswer answer = messageAnswers_.front();
-    messageAnswers_.pop_front();
-    return answer;
+    return Next(messageAnswers_, MessageAnswer::Cancel, QStringLiteral("message ") + message.text);
 }
 
 std::optional<formats::TextFormat> FakePrompter::ChooseTextFormat(formats::TextFormat suggested) {
     formatSuggestions.push_back(suggested);
-    if (formatAnswers_.empty()) {
-        FailUnscripted(QStringLiteral("Save in Format"));
-        return std::nullopt;
-    }
-    const std::optional<formats::TextFormat> answer = formatAnswers_.front();
-    formatAnswers_.pop_front();
-    return answer;
+    return Next<std::optional<formats::TextFormat>>(formatAnswers_, std::nullopt, QStringLiteral("Save in Format"));
 }
 
 void FakePrompter::ShowAbout() {
-    ++aboutShown;
-    if (aboutShown > aboutAllowed_) {
-        FailUnscripted(QStringLiteral("About window"));
+    if (++aboutShown > aboutAllowed_) {
+        QTest::qFail("unscripted prompt: About window", __FILE__, __LINE__);
     }
 }
 

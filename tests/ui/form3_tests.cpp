@@ -15,59 +15,35 @@ class Form3Test : public QObject {
     Q_OBJECT
 
 private slots:
-    void caption() {
-        const Form3 dialog(TextFormat::Ascii);
-        QCOMPARE(dialog.objectName(), QStringLiteral("Form3"));
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Save in Format"));
-        QVERIFY(dialog.isModal());
-    }
-
-    void choices_data() {
-        QTest::addColumn<int>("suggested");  // -1 none, else TextFormat
-        QTest::addColumn<int>("click");     // 0 nothing, 1 Option1, 2 Option2
-        QTest::addColumn<bool>("accept");
-        QTest::addColumn<int>("expected");  // -1 no choice, else TextFormat
-        const int ascii = static_cast<int>(TextFormat::Ascii);
-        const int unicode = static_cast<int>(TextFormat::Unicode);
-        QTest::newRow("ASCII suggested, accepted") << ascii << 0 << true << ascii;
-        QTest::newRow("Unicode suggested, accepted") << unicode << 0 << true << unicode;
-        QTest::newRow("ASCII suggested, Unicode chosen") << ascii << 2 << true << unicode;
-        QTest::newRow("Unicode suggested, ASCII chosen") << unicode << 1 << true << ascii;
-        QTest::newRow("cancelled") << ascii << 2 << false << -1;
-        QTest::newRow("nothing selected, accepted") << -1 << 0 << true << -1;
-    }
-
     void choices() {
-        QFETCH(int, suggested);
-        QFETCH(int, click);
-        QFETCH(bool, accept);
-        QFETCH(int, expected);
-        Form3 dialog(suggested < 0 ? std::nullopt : std::optional(static_cast<TextFormat>(suggested)));
-        dialog.show();
-        QCOMPARE(dialog.Option1->isChecked(), suggested == static_cast<int>(TextFormat::Ascii));
-        QCOMPARE(dialog.Option2->isChecked(), suggested == static_cast<int>(TextFormat::Unicode));
-        if (click == 1) {
-            QTest::mouseClick(dialog.Option1, Qt::LeftButton);
-        } else if (click == 2) {
-            QTest::mouseClick(dialog.Option2, Qt::LeftButton);
+        const std::optional<TextFormat> none;
+        const std::optional<TextFormat> ascii = TextFormat::Ascii;
+        const std::optional<TextFormat> unicode = TextFormat::Unicode;
+        const struct {
+            const char* what;
+            std::optional<TextFormat> suggested;
+            QRadioButton* Form3::*click;  // nullptr: no click
+            bool accept;
+            std::optional<TextFormat> expected;
+        } cases[] = {
+            {"ASCII suggested, accepted", ascii, nullptr, true, ascii},
+            {"Unicode suggested, accepted", unicode, nullptr, true, unicode},
+            {"Unicode suggested, ASCII chosen", unicode, &Form3::Option1, true, ascii},
+            {"cancelled", ascii, &Form3::Option2, false, none},
+            {"nothing selected, accepted", none, nullptr, true, none},
+        };
+        for (const auto& c : cases) {
+            Form3 dialog(c.suggested);
+            dialog.show();
+            QVERIFY2(dialog.Option1->isChecked() == (c.suggested == ascii), c.what);
+            QVERIFY2(dialog.Option2->isChecked() == (c.suggested == unicode), c.what);
+            if (c.click != nullptr) {
+                QTest::mouseClick(dialog.*c.click, Qt::LeftButton);
+            }
+            QTest::mouseClick(c.accept ? dialog.Command1 : dialog.Command2, Qt::LeftButton);
+            QVERIFY2(!dialog.isVisible() && dialog.Choice() == c.expected, c.what);
+            QCOMPARE(dialog.result(), int(c.expected ? QDialog::Accepted : QDialog::Rejected));
         }
-        QVERIFY(!(dialog.Option1->isChecked() && dialog.Option2->isChecked()));
-        QTest::mouseClick(accept ? dialog.Command1 : dialog.Command2, Qt::LeftButton);
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.Choice().has_value(), expected >= 0);
-        if (expected >= 0) {
-            QCOMPARE(static_cast<int>(*dialog.Choice()), expected);
-            QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        } else {
-            QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        }
-    }
-
-    void closingTheWindowCancels() {
-        Form3 dialog(TextFormat::Unicode);
-        dialog.show();
-        dialog.close();
-        QVERIFY(!dialog.Choice());
     }
 
     // The real prompter shows the dialog modally and hands back the choice.
@@ -75,10 +51,11 @@ private slots:
         belltower::ui::QtPrompter prompter;
         bool modal = false;
         WhenModal([&](QWidget* dialog) {
-            QVERIFY(dialog != nullptr);
-            modal = dialog->objectName() == QStringLiteral("Form3");
-            QTest::mouseClick(dialog->findChild<QRadioButton*>(QStringLiteral("Option2")), Qt::LeftButton);
-            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+            auto* form = qobject_cast<Form3*>(dialog);
+            QVERIFY(form != nullptr);
+            modal = form->isModal();
+            QTest::mouseClick(form->Option2, Qt::LeftButton);
+            QTest::mouseClick(form->Command1, Qt::LeftButton);
         });
         QCOMPARE(prompter.ChooseTextFormat(TextFormat::Ascii), std::optional(TextFormat::Unicode));
         QVERIFY(modal);
