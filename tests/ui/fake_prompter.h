@@ -21,24 +21,21 @@ public:
     void AnswerFile(std::optional<QString> path) { fileAnswers_.push_back(std::move(path)); }
     void AnswerMessage(MessageAnswer answer) { messageAnswers_.push_back(answer); }
     void AnswerTextFormat(std::optional<formats::TextFormat> format) { formatAnswers_.push_back(format); }
-    void ExpectAbout() { ++aboutAllowed_; }
 
     std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
     MessageAnswer ShowMessage(const MessageRequest& message) override;
     std::optional<formats::TextFormat> ChooseTextFormat(formats::TextFormat suggested) override;
-    void ShowAbout() override;
+    void ShowAbout() override;  // fails the test: the About window is tested for real
 
     // What was asked.
     std::vector<FileDialogRequest> fileRequests;
     std::vector<MessageRequest> messages;
     std::vector<formats::TextFormat> formatSuggestions;
-    int aboutShown = 0;
 
 private:
     std::deque<std::optional<QString>> fileAnswers_;
     std::deque<MessageAnswer> messageAnswers_;
     std::deque<std::optional<formats::TextFormat>> formatAnswers_;
-    int aboutAllowed_ = 0;
 };
 
 }  // namespace belltower::ui::testing

@@ -1,22 +1,11 @@
 // The main window's melody area through its controls, with scripted dialogs.
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTemporaryDir>
 
-#include <memory>
-
-#include "fake_prompter.h"
-#include "ui/main_window.h"
 #include "window_helpers.h"
 
 using belltower::melody::MelodyFields;
 using belltower::ui::FileDialog;
 using belltower::ui::FileDialogMode;
-using belltower::ui::Form1;
 using belltower::ui::MessageAnswer;
 using namespace belltower::ui::testing;
 
@@ -35,27 +24,20 @@ QStringList Shown(const MelodyFields& f) {
 
 }  // namespace
 
-class Form1Test : public QObject {
+class Form1Test : public QObject, WindowFixture {
     Q_OBJECT
 
 private slots:
-    void init() {
-        folder_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(folder_->isValid());
-        Fresh();
-    }
-    void cleanup() {
-        window_.reset();
-        prompter_.reset();
-    }
+    void init() { Start(); }
+    void cleanup() { Release(); }
 
     void initialState() {
-        const Form1& w = *window_;
+        const belltower::ui::Form1& w = *window_;
         QCOMPARE(Shown(w.EditFields()), Shown(MelodyFields{}));
         const std::pair<QString, const char*> texts[] = {
-            {w.Text2->text(), "8"},  {w.Text3->text(), "6"},   {w.Text4->text(), "140"},
-            {w.Text7->text(), "1"},  {w.Text8->text(), "1"},   {w.Text9->text(), "0"},
-            {w.zbyva->text(), "14"}, {w.zbyva2->text(), "14"}, {w.Combo1->currentText(), "Phone"},
+            {w.Text2->text(), "8"}, {w.Text3->text(), "6"},   {w.Text4->text(), "140"},
+            {w.Text8->text(), "1"}, {w.zbyva->text(), "14"},  {w.zbyva2->text(), "14"},
+            {w.Combo1->currentText(), "Phone"},
         };
         for (const auto& [shown, expected] : texts) {
             QCOMPARE(shown, QLatin1String(expected));
@@ -67,45 +49,10 @@ private slots:
         QVERIFY(!w.Command11->isEnabled() && !w.Text13->isEnabled() && w.ascii->isHidden());
     }
 
-    // Open RTX fills the fields from the file's first line and leaves the boxes it has no key
-    // for; a file that cannot be read empties only the notes. Its dialog remembers the folder.
-    void openRtx() {
-        const struct {
-            const char* what;
-            const char* file;  // nullptr: the chosen file is missing
-            void (*expect)(MelodyFields&);
-        } cases[] = {
-            {"all keys", "N:d=2,o=4,b=63,f=ID,i=9,c=1,s=6,@=15:x\r\nB:d=4:y",
-             [](MelodyFields& f) {
-                 f.name = "N", f.duration = "2", f.octave = "4", f.tempo = "63", f.id = "ID", f.index = "9",
-                 f.forceOnePlay = true, f.staccato = "6", f.delay = "15", f.notes = "x";
-             }},
-            {"missing file", nullptr, [](MelodyFields& f) { f.notes.clear(); }},
-        };
-        QVERIFY(QDir(folder_->path()).mkdir(QStringLiteral("tones")));
-        const QString path = folder_->filePath(QStringLiteral("tones/a.rtx"));
-        for (const auto& c : cases) {
-            Fresh();
-            c.file != nullptr ? (void)WriteAll(path, c.file) : (void)QFile::remove(path);
-            MelodyFields expected;
-            expected.name = "Old", expected.notes = "old notes", expected.playTwice = true;
-            window_->SetEditFields(expected);
-            prompter_->AnswerFile(path);
-            prompter_->AnswerFile(std::nullopt);
-            Press(window_->Command1);
-            Press(window_->Command1);
-
-            c.expect(expected);
-            QCOMPARE(Shown(window_->EditFields()), Shown(expected));
-            QVERIFY2(prompter_->fileRequests.at(0).fileName.isEmpty(), c.what);
-            QCOMPARE(prompter_->fileRequests.at(1).folder, folder_->filePath(QStringLiteral("tones/")));
-            QVERIFY(prompter_->messages.empty());
-        }
-    }
-
-    // Every byte value but the line ends (and the separators a field cannot hold) survives
-    // Save RTX and a read through the window.
-    void writeThenReadRestoresTheFields() {
+    // Save RTX and Open RTX keep every byte value but the line ends (and the separators a field
+    // cannot hold), leave the boxes the file has no key for, and set texts whole, beyond the
+    // typing limit. A file that cannot be read empties only the notes.
+    void saveThenOpenRestoresTheFields() {
         MelodyFields fields;
         for (int byte = 0; byte < 256; ++byte) {
             if (byte != '\r' && byte != '\n') {
@@ -119,24 +66,37 @@ private slots:
         fields.delay = "15", fields.index = "42", fields.staccato = "6", fields.forceOnePlay = true;
         window_->SetEditFields(fields);
         QCOMPARE(Shown(window_->EditFields()), Shown(fields));
-
-        const QString path = folder_->filePath(QStringLiteral("round.rtx"));
+        QVERIFY(QDir(folder_->path()).mkdir(QStringLiteral("tones")));
+        const QString path = File("tones/round.rtx");
         prompter_->AnswerFile(path);
         Press(window_->Command15);
-        Form1 fresh(*prompter_);
-        fresh.ReadRtxFile(path);
-        QCOMPARE(Shown(fresh.EditFields()), Shown(fields));
-        QCOMPARE(fresh.Text1->text().size(), 253);  // set whole, far beyond the typing limit
+        QCOMPARE(prompter_->fileRequests.at(0).fileName, window_->Text1->text());
+
+        Fresh();
+        window_->Text1->setText(QStringLiteral("Old"));
+        window_->Check1->setChecked(true);
+        fields.playTwice = true;
+        prompter_->AnswerFile(path);
+        Press(window_->Command1);
+        QCOMPARE(Shown(window_->EditFields()), Shown(fields));
+        QCOMPARE(window_->Text1->text().size(), 253);
+        QVERIFY(prompter_->fileRequests.at(0).fileName.isEmpty());
+
+        QVERIFY(QFile::remove(path));
+        prompter_->AnswerFile(path);
+        Press(window_->Command1);
+        QCOMPARE(prompter_->fileRequests.at(1).folder, File("tones/"));
+        fields.notes.clear();
+        QCOMPARE(Shown(window_->EditFields()), Shown(fields));
+        QVERIFY(prompter_->messages.empty());
     }
 
     void failedSaveShowsTheDescription() {
-        const QString path = folder_->filePath(QStringLiteral("no-such-folder/a.rtx"));
-        prompter_->AnswerFile(path);
+        prompter_->AnswerFile(File("no-such-folder/a.rtx"));
         prompter_->AnswerMessage(MessageAnswer::Ok);
         Press(window_->Command15);
         QVERIFY2(prompter_->messages.at(0).text.contains(QStringLiteral("No such file or directory")),
                  qPrintable(prompter_->messages[0].text));
-        QVERIFY(!QFile::exists(path));
     }
 
     void counterCaptionsAndColours() {
@@ -173,7 +133,7 @@ private slots:
         QCOMPARE(window_->Text3->text(), QStringLiteral("5"));
 
         const QString name(40, QLatin1Char('N'));
-        window_->ReadRtxFile(WriteAll(folder_->filePath(QStringLiteral("long.rtx")), name.toLatin1() + ":d=4:c"));
+        window_->ReadRtxFile(WriteAll(File("long.rtx"), name.toLatin1() + ":d=4:c"));
         QCOMPARE(window_->Text1->text(), name);
         QCOMPARE(window_->zbyva->text(), QStringLiteral("-26"));
         window_->Text1->end(false);
@@ -188,12 +148,11 @@ private slots:
     // No dialog folder changes.
     void startUpRouting() {
         const auto big = [&](const char* name, qsizetype size) {
-            return WriteAll(folder_->filePath(QLatin1String(name)),
-                            QByteArray("Big:d=4:c d e\r\n").leftJustified(size, '\xFF'));
+            return WriteAll(File(name), QByteArray("Big:d=4:c d e\r\n").leftJustified(size, '\xFF'));
         };
         const QString large = big("large.bin", 64001);
         QVERIFY(QDir(folder_->path()).mkdir(QStringLiteral("my tones")));
-        const QString blanks = WriteAll(folder_->filePath(QStringLiteral("my tones/a b.rtx")), "Quoted:d=16:e");
+        const QString blanks = WriteAll(File("my tones/a b.rtx"), "Quoted:d=16:e");
         const struct {
             QString argument;
             const char* name;
@@ -203,7 +162,7 @@ private slots:
             {big("small.bin", 64000), "Big", "c d e", {}},
             {large, "", "keep", large + QStringLiteral(" doesn't contain PPM section or is not in Dejan/RAW format!")},
             {QLatin1Char('"') + blanks + QLatin1Char('"'), "Quoted", "e", {}},
-            {folder_->filePath(QStringLiteral("missing.rtx")), "", "keep", {}},
+            {File("missing.rtx"), "", "keep", {}},
             {folder_->path(), "", "keep", {}},
             {QString(), "", "keep", {}},
             {QStringLiteral("\""), "", "keep", {}},
@@ -249,17 +208,6 @@ private slots:
             folderBefore = dialog.Folder();
         }
     }
-
-private:
-    void Fresh() {
-        window_.reset();
-        prompter_ = std::make_unique<FakePrompter>();
-        window_ = std::make_unique<Form1>(*prompter_);
-    }
-
-    std::unique_ptr<QTemporaryDir> folder_;
-    std::unique_ptr<FakePrompter> prompter_;
-    std::unique_ptr<Form1> window_;
 };
 
 QTEST_MAIN(Form1Test)

@@ -1,12 +1,23 @@
-// Small helpers shared by the main window's tests: files in and out, list contents, a click.
+// What the main window's tests share: a fresh window with scripted dialogs and a folder of
+// its own, files in and out, list contents, a click.
 #pragma once
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
+#include "fake_prompter.h"
 #include "formats/bytes.h"
+#include "ui/main_window.h"
 
 namespace belltower::ui::testing {
 
@@ -38,5 +49,30 @@ inline QStringList Lines(const QListWidget* list) {
 }
 
 inline void Press(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+class WindowFixture {
+protected:
+    // A new, empty folder and a new window.
+    void Start() {
+        folder_ = std::make_unique<QTemporaryDir>();
+        Fresh();
+    }
+    // A new window and prompter; the folder stays.
+    void Fresh() {
+        window_.reset();
+        prompter_ = std::make_unique<FakePrompter>();
+        window_ = std::make_unique<Form1>(*prompter_);
+    }
+    // Called from the test's cleanup, so that unused scripted answers fail that test.
+    void Release() {
+        window_.reset();
+        prompter_.reset();
+    }
+    QString File(const char* name) const { return folder_->filePath(QString::fromUtf8(name)); }
+
+    std::unique_ptr<QTemporaryDir> folder_;
+    std::unique_ptr<FakePrompter> prompter_;
+    std::unique_ptr<Form1> window_;
+};
 
 }  // namespace belltower::ui::testing
