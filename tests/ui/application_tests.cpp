@@ -3,23 +3,12 @@
 #include <QProcess>
 #include <QTest>
 
-#include "formats/dword.h"
 #include "ui/application.h"
-
-using belltower::ui::MessageIcon;
 
 class ApplicationTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void internalErrorBox() {
-        const belltower::formats::DwordLengthError error(belltower::formats::Bytes{0x41, 0xE9, 0x00});
-        const auto message = belltower::ui::InternalErrorMessage(error);
-        QCOMPARE(message.text, QString::fromUtf8(belltower::formats::kDwordInternalErrorText));
-        QCOMPARE(message.title, QString::fromLatin1("A\xE9\0", 3));  // the offending bytes, as Latin-1
-        QCOMPARE(message.icon, MessageIcon::Critical);
-    }
-
     void internalErrorEndsTheProgram() {
         QProcess probe;
         probe.start(QStringLiteral(BELLTOWER_INTERNAL_ERROR_PROBE),

@@ -6,8 +6,7 @@ namespace belltower::ui::testing {
 namespace {
 
 // The next scripted answer; without one the test fails and the prompt is cancelled.
-template <typename Answer>
-Answer Next(std::deque<Answer>& answers, Answer cancel, const QString& what) {
+template <typename Answer> Answer Next(std::deque<Answer>& answers, Answer cancel, const QString& what) {
     if (answers.empty()) {
         QTest::qFail(qPrintable(QStringLiteral("unscripted prompt: ") + what), __FILE__, __LINE__);
         return cancel;
@@ -40,6 +39,8 @@ std::optional<formats::TextFormat> FakePrompter::ChooseTextFormat(formats::TextF
     return Next<std::optional<formats::TextFormat>>(formatAnswers_, std::nullopt, QStringLiteral("Save in Format"));
 }
 
-void FakePrompter::ShowAbout() { QTest::qFail("unscripted prompt: About window", __FILE__, __LINE__); }
+void FakePrompter::ShowAbout() {
+    QTest::qFail("unscripted prompt: About window", __FILE__, __LINE__);
+}
 
 }  // namespace belltower::ui::testing

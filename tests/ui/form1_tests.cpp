@@ -34,14 +34,9 @@ private slots:
     void initialState() {
         const belltower::ui::Form1& w = *window_;
         QCOMPARE(Shown(w.EditFields()), Shown(MelodyFields{}));
-        const std::pair<QString, const char*> texts[] = {
-            {w.Text2->text(), "8"}, {w.Text3->text(), "6"},   {w.Text4->text(), "140"},
-            {w.Text8->text(), "1"}, {w.zbyva->text(), "14"},  {w.zbyva2->text(), "14"},
-            {w.Combo1->currentText(), "Phone"},
-        };
-        for (const auto& [shown, expected] : texts) {
-            QCOMPARE(shown, QLatin1String(expected));
-        }
+        const QStringList shown = {w.Text2->text(), w.Text3->text(),  w.Text4->text(),        w.Text8->text(),
+                                   w.zbyva->text(), w.zbyva2->text(), w.Combo1->currentText()};
+        QCOMPARE(shown, QStringList({"8", "6", "140", "1", "14", "14", "Phone"}));
         for (const QCheckBox* box : w.findChildren<QCheckBox*>()) {
             QVERIFY2(box->isChecked() == (box == w.Check5), qPrintable(box->objectName()));
         }

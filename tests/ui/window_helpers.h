@@ -48,7 +48,9 @@ inline QStringList Lines(const QListWidget* list) {
     return lines;
 }
 
-inline void Press(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+inline void Press(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 
 class WindowFixture {
 protected:
