@@ -190,8 +190,10 @@ private:
     // The edit fields encoded in the bank's text format, their tokens listed in List1; the
     // encoder's messages are shown here. Nothing when the melody cannot be encoded.
     std::optional<formats::Bytes> EncodeForBank();
-    // An RE file read whole; its error shown here.
-    std::optional<formats::Bytes> ReadReFile(const QString& path);
+    // Asks for an RE file with CD6 and hands it to import (replace or insert at line); shows
+    // the outcome: the new record, or why the file was not taken.
+    using ReImport = formats::Result<bank::Selection> (*)(bank::ToneBank&, bank::Selection, formats::ByteView);
+    void ImportReFile(bank::Selection line, ReImport import);
 
     bank::ToneBank bank_;
     // The line Apply writes to while a record is on show.

@@ -294,36 +294,30 @@ void Form1::ReindexMelodies() {
 
 // ---- RE files ----------------------------------------------------------------------------
 
-std::optional<formats::Bytes> Form1::ReadReFile(const QString& path) {
-    formats::Result<formats::Bytes> file = formats::ReadFileBytes(ToFilePath(path));
-    if (!file) {
-        TellCoreMessage(prompter_, file.error().message);
-        return std::nullopt;
-    }
-    return std::move(*file);
-}
-
-void Form1::ReplaceFromFile() {
-    DisableApply();
-    const bank::Selection line = SelectedLine();
-    if (!line) {
-        return;
-    }
+void Form1::ImportReFile(bank::Selection line, ReImport import) {
     const std::optional<QString> path = CD6.Choose(prompter_);
     if (!path) {
         return;
     }
-    const std::optional<formats::Bytes> file = ReadReFile(*path);
+    const formats::Result<formats::Bytes> file = formats::ReadFileBytes(ToFilePath(*path));
     if (!file) {
+        TellCoreMessage(prompter_, file.error().message);
         return;
     }
-    const formats::Result<bank::Selection> replaced = bank::ReplaceFromRe(bank_, line, *file);
-    if (!replaced) {
-        TellCoreText(prompter_, replaced.error().message);
+    const formats::Result<bank::Selection> imported = import(bank_, line, *file);
+    if (!imported) {
+        TellCoreText(prompter_, imported.error().message);
         return;
     }
-    ShowBankLines(*replaced);
+    ShowBankLines(*imported);
     ShowSelectedRecord();
+}
+
+void Form1::ReplaceFromFile() {
+    DisableApply();
+    if (const bank::Selection line = SelectedLine()) {
+        ImportReFile(line, &bank::ReplaceFromRe);
+    }
 }
 
 void Form1::InsertFromFile() {
@@ -334,24 +328,9 @@ void Form1::InsertFromFile() {
         TellCoreText(prompter_, position.error().message);
         return;
     }
-    if (!*position) {
-        return;
+    if (*position) {
+        ImportReFile(line, &bank::InsertFromRe);
     }
-    const std::optional<QString> path = CD6.Choose(prompter_);
-    if (!path) {
-        return;
-    }
-    const std::optional<formats::Bytes> file = ReadReFile(*path);
-    if (!file) {
-        return;
-    }
-    const formats::Result<bank::Selection> inserted = bank::InsertFromRe(bank_, line, *file);
-    if (!inserted) {
-        TellCoreText(prompter_, inserted.error().message);
-        return;
-    }
-    ShowBankLines(*inserted);
-    ShowSelectedRecord();
 }
 
 void Form1::ExportMelody() {
