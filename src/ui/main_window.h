@@ -37,6 +37,7 @@ struct EncodeResult;
 namespace belltower::ui {
 
 class Prompter;
+enum class MessageIcon;
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -190,10 +191,14 @@ private:
     // The edit fields encoded in the bank's text format, their tokens listed in List1; the
     // encoder's messages are shown here. Nothing when the melody cannot be encoded.
     std::optional<formats::Bytes> EncodeForBank();
-    // Asks for an RE file with CD6 and hands it to import (replace or insert at line); shows
-    // the outcome: the new record, or why the file was not taken.
-    using ReImport = formats::Result<bank::Selection> (*)(bank::ToneBank&, bank::Selection, formats::ByteView);
-    void ImportReFile(bank::Selection line, ReImport import);
+    // A bank operation that stores a record at a line (replace or insert, from the edit fields
+    // or from an RE file).
+    using StoreInBank = formats::Result<bank::Selection> (*)(bank::ToneBank&, bank::Selection, formats::ByteView);
+    // Stores the record with store and shows the outcome: the new record, or why it was refused
+    // (with refusalIcon).
+    void StoreRecord(bank::Selection line, StoreInBank store, formats::ByteView record, MessageIcon refusalIcon);
+    // Asks for an RE file with CD6 and stores it with store.
+    void ImportReFile(bank::Selection line, StoreInBank store);
 
     bank::ToneBank bank_;
     // The line Apply writes to while a record is on show.

@@ -236,23 +236,26 @@ void Form1::MoveMelodyDown() {
     }
 }
 
+void Form1::StoreRecord(bank::Selection line, StoreInBank store, formats::ByteView record,
+                        MessageIcon refusalIcon) {
+    const formats::Result<bank::Selection> stored = store(bank_, line, record);
+    if (!stored) {
+        TellCoreText(prompter_, stored.error().message, refusalIcon);
+        return;
+    }
+    ShowBankLines(*stored);
+    ShowSelectedRecord();
+}
+
 void Form1::ReplaceMelody() {
     DisableApply();
     const bank::Selection line = SelectedLine();
     if (!line) {
         return;
     }
-    const std::optional<formats::Bytes> record = EncodeForBank();
-    if (!record) {
-        return;
+    if (const std::optional<formats::Bytes> record = EncodeForBank()) {
+        StoreRecord(line, &bank::Replace, *record, MessageIcon::Exclamation);
     }
-    const formats::Result<bank::Selection> replaced = bank::Replace(bank_, line, *record);
-    if (!replaced) {
-        TellCoreText(prompter_, replaced.error().message, MessageIcon::Exclamation);
-        return;
-    }
-    ShowBankLines(*replaced);
-    ShowSelectedRecord();
 }
 
 void Form1::InsertMelody() {
@@ -267,17 +270,9 @@ void Form1::InsertMelody() {
     if (!*position) {
         return;
     }
-    const std::optional<formats::Bytes> record = EncodeForBank();
-    if (!record) {
-        return;
+    if (const std::optional<formats::Bytes> record = EncodeForBank()) {
+        StoreRecord(line, &bank::Insert, *record, MessageIcon::Exclamation);
     }
-    const formats::Result<bank::Selection> inserted = bank::Insert(bank_, line, *record);
-    if (!inserted) {
-        TellCoreText(prompter_, inserted.error().message, MessageIcon::Exclamation);
-        return;
-    }
-    ShowBankLines(*inserted);
-    ShowSelectedRecord();
 }
 
 void Form1::DeleteMelody() {
@@ -294,7 +289,7 @@ void Form1::ReindexMelodies() {
 
 // ---- RE files ----------------------------------------------------------------------------
 
-void Form1::ImportReFile(bank::Selection line, ReImport import) {
+void Form1::ImportReFile(bank::Selection line, StoreInBank store) {
     const std::optional<QString> path = CD6.Choose(prompter_);
     if (!path) {
         return;
@@ -304,13 +299,7 @@ void Form1::ImportReFile(bank::Selection line, ReImport import) {
         TellCoreMessage(prompter_, file.error().message);
         return;
     }
-    const formats::Result<bank::Selection> imported = import(bank_, line, *file);
-    if (!imported) {
-        TellCoreText(prompter_, imported.error().message);
-        return;
-    }
-    ShowBankLines(*imported);
-    ShowSelectedRecord();
+    StoreRecord(line, store, *file, MessageIcon::None);
 }
 
 void Form1::ReplaceFromFile() {
