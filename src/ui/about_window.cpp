@@ -37,32 +37,32 @@ QString AboutText() {
     return lines.join(QLatin1Char('\n'));
 }
 
-Form2::Form2(QWidget* parent) : QDialog(parent) {
+AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("About Belltower"));
     setModal(true);
     setFont(WindowFont(9));
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(ProgramIcon().pixmap(kIconSide, kIconSide));
-    Image1->setGeometry(kMargin, kMargin, kIconSide, kIconSide);
+    iconLabel = new QLabel(this);
+    iconLabel->setObjectName(QStringLiteral("Image1"));
+    iconLabel->setPixmap(ProgramIcon().pixmap(kIconSide, kIconSide));
+    iconLabel->setGeometry(kMargin, kMargin, kIconSide, kIconSide);
 
-    Label1 = new QLabel(AboutText(), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    textLabel = new QLabel(AboutText(), this);
+    textLabel->setObjectName(QStringLiteral("Label1"));
+    textLabel->setTextFormat(Qt::PlainText);
+    textLabel->setWordWrap(true);
+    textLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The label keeps its width and grows to the height of its wrapped text.
-    const int textHeight = Label1->heightForWidth(kTextWidth);
-    Label1->setGeometry(kTextLeft, kMargin, kTextWidth, textHeight);
+    const int textHeight = textLabel->heightForWidth(kTextWidth);
+    textLabel->setGeometry(kTextLeft, kMargin, kTextWidth, textHeight);
 
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
-    const int buttonTop = Label1->geometry().bottom() + 1 + kButtonGap;
-    Command1->setGeometry(kButtonLeft, buttonTop, kButtonWidth, kButtonHeight);
-    connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("Command1"));
+    okButton->setDefault(true);
+    const int buttonTop = textLabel->geometry().bottom() + 1 + kButtonGap;
+    okButton->setGeometry(kButtonLeft, buttonTop, kButtonWidth, kButtonHeight);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 
     setFixedSize(kTextLeft + kTextWidth + kMargin, buttonTop + kButtonHeight + kMargin);
 }

@@ -12,11 +12,11 @@ namespace belltower::ui {
 // The About text, one paragraph a line.
 QString AboutText();
 
-class Form2 : public QDialog {
+class AboutWindow : public QDialog {
     Q_OBJECT
 
 public:
-    explicit Form2(QWidget* parent = nullptr);
+    explicit AboutWindow(QWidget* parent = nullptr);
 
     // Geometry in device-independent pixels.
     static constexpr int kMargin = 8;  // left and top of the icon and the text
@@ -28,9 +28,10 @@ public:
     static constexpr int kButtonWidth = 97;
     static constexpr int kButtonHeight = 25;
 
-    QLabel* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QPushButton* Command1 = nullptr;
+    // Members and the objectNames the controls carry.
+    QLabel* iconLabel = nullptr;      // Image1
+    QLabel* textLabel = nullptr;      // Label1, the About text
+    QPushButton* okButton = nullptr;  // Command1, "OK"
 };
 
 }  // namespace belltower::ui

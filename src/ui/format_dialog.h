@@ -14,23 +14,24 @@ class QRadioButton;
 
 namespace belltower::ui {
 
-class Form3 : public QDialog {
+class FormatDialog : public QDialog {
     Q_OBJECT
 
 public:
     // Opens with the suggested format selected; nothing suggested leaves both choices clear.
-    explicit Form3(std::optional<formats::TextFormat> suggested, QWidget* parent = nullptr);
+    explicit FormatDialog(std::optional<formats::TextFormat> suggested, QWidget* parent = nullptr);
 
     // The format accepted with "Accept"; nothing after "Cancel", after closing the window,
     // or after "Accept" with neither choice selected.
     std::optional<formats::TextFormat> Choice() const { return choice_; }
 
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QRadioButton* Option1 = nullptr;  // "ASCII"
-    QRadioButton* Option2 = nullptr;  // "Unicode"
-    QPushButton* Command1 = nullptr;  // "Accept"
-    QPushButton* Command2 = nullptr;  // "Cancel"
+    // Members and the objectNames the controls carry.
+    QLabel* phonesLabel = nullptr;          // Label1, which format suits which phone
+    QLabel* importLabel = nullptr;          // Label2, importing into other tools
+    QRadioButton* asciiOption = nullptr;    // Option1, "ASCII"
+    QRadioButton* unicodeOption = nullptr;  // Option2, "Unicode"
+    QPushButton* acceptButton = nullptr;    // Command1, "Accept"
+    QPushButton* cancelButton = nullptr;    // Command2, "Cancel"
 
 private:
     void Accept();

@@ -15,7 +15,7 @@ int RunProgram(int& argc, char** argv) {
     belltower::ui::QtPrompter prompter;
     app.SetPrompter(&prompter);
     try {
-        belltower::ui::Form1 window(prompter);
+        belltower::ui::MainWindow window(prompter);
         prompter.SetParentWindow(&window);
         window.resize(1040, 640);
         window.show();

@@ -30,37 +30,41 @@ const QString kUpGlyph = QStringLiteral("\u25B2");
 const QString kDownGlyph = QStringLiteral("\u25BC");
 const QString kPlayGlyph = QStringLiteral("\u25B6");
 
-template <typename Widget> Widget* Named(Widget* widget, const char* name, const QString& toolTip = QString()) {
+template <typename Widget> Widget* Named(Widget* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+template <typename Widget> Widget* WithToolTip(Widget* widget, const QString& toolTip) {
     if (!toolTip.isEmpty()) {
         widget->setToolTip(toolTip);
     }
     return widget;
 }
 
-QLabel* NewLabel(QWidget* parent, const char* name, const QString& caption, const QString& toolTip = QString()) {
-    return Named(new QLabel(caption, parent), name, toolTip);
+QLabel* NewLabel(QWidget* parent, const QString& caption, const QString& toolTip = QString()) {
+    return WithToolTip(new QLabel(caption, parent), toolTip);
 }
 
 // A one-line text box; maxTyped > 0 limits what the user can type (program-set texts stay whole).
-QLineEdit* NewTextBox(QWidget* parent, const char* name, const QString& text, int maxTyped) {
-    auto* box = Named(new QLineEdit(text, parent), name);
+QLineEdit* NewTextBox(QWidget* parent, const QString& text, int maxTyped) {
+    auto* box = new QLineEdit(text, parent);
     if (maxTyped > 0) {
         LimitTyping(box, maxTyped);
     }
     return box;
 }
 
-QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption, const QString& toolTip = QString()) {
-    auto* button = Named(new QPushButton(caption, parent), name, toolTip);
+QPushButton* NewButton(QWidget* parent, const QString& caption, const QString& toolTip = QString()) {
+    auto* button = WithToolTip(new QPushButton(caption, parent), toolTip);
     button->setAutoDefault(false);
     // A little air around the caption, in the font's own measure so it scales with it.
     button->setMinimumWidth(button->sizeHint().width() + button->fontMetrics().averageCharWidth());
     return button;
 }
 
-QCheckBox* NewCheckBox(QWidget* parent, const char* name, const QString& caption, const QString& toolTip) {
-    return Named(new QCheckBox(caption, parent), name, toolTip);
+QCheckBox* NewCheckBox(QWidget* parent, const QString& caption, const QString& toolTip) {
+    return WithToolTip(new QCheckBox(caption, parent), toolTip);
 }
 
 // Narrow boxes for short numbers, wide enough for `characters` digits at any scaling.
@@ -90,253 +94,268 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, bool stretchAtEnd = tr
 
 }  // namespace
 
-Form1::Form1(Prompter& prompter, QWidget* parent)
+MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
     : QWidget(parent),
-      CD1(QStringLiteral("Open Melody File..."),
-          QStringLiteral("Ringtones .RTX and .ERT (Extended RTX)|*.rtx;*.ert|All Files|*.*"), FileDialogMode::Open),
-      cd2(QStringLiteral("Save Raw File..."), QStringLiteral("Raw melody [*.RE]|*.re|All Files|*.*"),
-          FileDialogMode::Save),
-      CD3(QStringLiteral("Open Firmware File..."),
-          QStringLiteral("Firmware Images in Dejan format|*.fls|All Files|*.*"), FileDialogMode::Open),
-      CD4(QStringLiteral("Save FirmWare As..."), QStringLiteral("FirmWare File [*.FLS]|*.fls|All Files|*.*"),
-          FileDialogMode::Save),
-      CD5(QStringLiteral("Save RTX File..."),
-          QStringLiteral("Extended RTX melody [*.ERT]|*.ert|RTX melody [*.000]|*.rtx|All Files|*.*"),
-          FileDialogMode::Save),
-      CD6(QStringLiteral("Open raw File..."), QStringLiteral("RE Melody Files|*.re|All Files|*.*"),
-          FileDialogMode::Open),
-      CD7(QStringLiteral("Export raw melody from firmware..."), QStringLiteral("RE melody [*.RE]|*.re|All Files|*.*"),
-          FileDialogMode::Save),
+      openMelodyDialog(QStringLiteral("Open Melody File..."),
+                       QStringLiteral("Ringtones .RTX and .ERT (Extended RTX)|*.rtx;*.ert|All Files|*.*"),
+                       FileDialogMode::Open),
+      saveReDialog(QStringLiteral("Save Raw File..."), QStringLiteral("Raw melody [*.RE]|*.re|All Files|*.*"),
+                   FileDialogMode::Save),
+      openFirmwareDialog(QStringLiteral("Open Firmware File..."),
+                         QStringLiteral("Firmware Images in Dejan format|*.fls|All Files|*.*"), FileDialogMode::Open),
+      saveFirmwareDialog(QStringLiteral("Save FirmWare As..."),
+                         QStringLiteral("FirmWare File [*.FLS]|*.fls|All Files|*.*"), FileDialogMode::Save),
+      saveRtxDialog(QStringLiteral("Save RTX File..."),
+                    QStringLiteral("Extended RTX melody [*.ERT]|*.ert|RTX melody [*.000]|*.rtx|All Files|*.*"),
+                    FileDialogMode::Save),
+      openReDialog(QStringLiteral("Open raw File..."), QStringLiteral("RE Melody Files|*.re|All Files|*.*"),
+                   FileDialogMode::Open),
+      exportReDialog(QStringLiteral("Export raw melody from firmware..."),
+                     QStringLiteral("RE melody [*.RE]|*.re|All Files|*.*"), FileDialogMode::Save),
       prompter_(prompter) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Belltower v.1.1 by Quenby"));
     setWindowIcon(ProgramIcon());
     setFont(WindowFont());
     CreateControls();
+    for (const auto& [name, control] : ControlTable()) {
+        control->setObjectName(QLatin1String(name));
+    }
     LayOutControls();
 
     ConnectMelodyControls();
     ConnectBankControls();
     ConnectEncoderControls();
     ConnectPreviewControls();
-    connect(Command16, &QPushButton::clicked, this, &Form1::ShowAbout);
+    connect(aboutButton, &QPushButton::clicked, this, &MainWindow::ShowAbout);
     // A file dropped onto the window opens as one named at start-up.
     AcceptFileDrops(this, [this](const QString& path) { OpenStartupFile(path); });
     // Further areas connect their controls here, one Connect<Area>Controls() call each.
 }
 
-void Form1::CreateControls() {
+void MainWindow::CreateControls() {
     // Melody edit area.
-    Label1 = NewLabel(this, "Label1", QStringLiteral("Name:"),
-                      QStringLiteral("Name of your tone (More than 14 characters not recommended!)"));
-    Text1 = NewTextBox(this, "Text1", QString(), 30);
-    zbyva = NewLabel(this, "zbyva", QStringLiteral("14"));
-    Label2 = NewLabel(this, "Label2", QStringLiteral("&Duration:"),
-                      QStringLiteral("Default note fraction duration used for letters without any number"));
-    Text2 = NewTextBox(this, "Text2", QStringLiteral("8"), 2);
-    Label3 = NewLabel(this, "Label3", QStringLiteral("&Octave:"),
-                      QStringLiteral("Default octave for notes without specified octave. "
-                                     "Note that only 5, 6 and 7 are playable!"));
-    Text3 = NewTextBox(this, "Text3", QStringLiteral("6"), 1);
-    Label4 = NewLabel(this, "Label4", QStringLiteral("&BPM:"), QStringLiteral("Tempo of the whole song"));
-    Text4 = NewTextBox(this, "Text4", QStringLiteral("140"), 5);
-    Text5 = Named(new QPlainTextEdit(this), "Text5");
-    Text5->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text5->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Text5->setTabChangesFocus(true);
-    Label5 = NewLabel(this, "Label5", QStringLiteral("&FourCC ID:"),
-                      QStringLiteral("Please use characters A-Z and numbers. This one is not very important."));
-    Text6 = NewTextBox(this, "Text6", QString(), 4);
-    Label6 = NewLabel(this, "Label6", QStringLiteral("&@ Delay"),
-                      QStringLiteral("Appends a silence of this defined value. Usual values are 1 and 15."));
-    Text7 = NewTextBox(this, "Text7", QStringLiteral("1"), 0);
-    Label7 = NewLabel(this, "Label7", QStringLiteral("Unique &Index:"),
-                      QStringLiteral("An index number from 1. Two songs mustn't have this one equal! "
-                                     "Keep it within shortint interval please!"));
-    Text8 = NewTextBox(this, "Text8", QStringLiteral("1"), 10);
-    Label8 = NewLabel(this, "Label8",
-                      QStringLiteral("&Staccato tone limiting length. 0 to disable, 4 for rapid, "
-                                     "6 recommended for normal staccato melody."),
-                      QStringLiteral("Use Staccato to give some extra sense of rhythm to your song."));
-    Label8->setWordWrap(true);
-    Text9 = NewTextBox(this, "Text9", QStringLiteral("0"), 5);
-    Check1 = NewCheckBox(this, "Check1", QStringLiteral("Suggest playing twice"),
-                         QStringLiteral("Recommended, unless you want that melody to loop infinitely "
-                                        "when used as an SMS alert."));
-    Check2 = NewCheckBox(this, "Check2", QStringLiteral("For&ce ONE play"),
-                         QStringLiteral("When checked, the melody will play only once. To ensure it, "
-                                        "check \"Suggest playing twice\" also."));
-    Check3 =
-        NewCheckBox(this, "Check3", QStringLiteral("Disable small pauses between identical tones (NOT recommended!)"),
+    nameLabel = NewLabel(this, QStringLiteral("Name:"),
+                         QStringLiteral("Name of your tone (More than 14 characters not recommended!)"));
+    nameEdit = NewTextBox(this, QString(), 30);
+    nameCounter = NewLabel(this, QStringLiteral("14"));
+    durationLabel = NewLabel(this, QStringLiteral("&Duration:"),
+                             QStringLiteral("Default note fraction duration used for letters without any number"));
+    durationEdit = NewTextBox(this, QStringLiteral("8"), 2);
+    octaveLabel = NewLabel(this, QStringLiteral("&Octave:"),
+                           QStringLiteral("Default octave for notes without specified octave. "
+                                          "Note that only 5, 6 and 7 are playable!"));
+    octaveEdit = NewTextBox(this, QStringLiteral("6"), 1);
+    tempoLabel = NewLabel(this, QStringLiteral("&BPM:"), QStringLiteral("Tempo of the whole song"));
+    tempoEdit = NewTextBox(this, QStringLiteral("140"), 5);
+    notesEdit = new QPlainTextEdit(this);
+    notesEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    notesEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    notesEdit->setTabChangesFocus(true);
+    idLabel = NewLabel(this, QStringLiteral("&FourCC ID:"),
+                       QStringLiteral("Please use characters A-Z and numbers. This one is not very important."));
+    idEdit = NewTextBox(this, QString(), 4);
+    delayLabel = NewLabel(this, QStringLiteral("&@ Delay"),
+                          QStringLiteral("Appends a silence of this defined value. Usual values are 1 and 15."));
+    delayEdit = NewTextBox(this, QStringLiteral("1"), 0);
+    indexLabel = NewLabel(this, QStringLiteral("Unique &Index:"),
+                          QStringLiteral("An index number from 1. Two songs mustn't have this one equal! "
+                                         "Keep it within shortint interval please!"));
+    indexEdit = NewTextBox(this, QStringLiteral("1"), 10);
+    staccatoLabel = NewLabel(this,
+                             QStringLiteral("&Staccato tone limiting length. 0 to disable, 4 for rapid, "
+                                            "6 recommended for normal staccato melody."),
+                             QStringLiteral("Use Staccato to give some extra sense of rhythm to your song."));
+    staccatoLabel->setWordWrap(true);
+    staccatoEdit = NewTextBox(this, QStringLiteral("0"), 5);
+    playTwiceBox = NewCheckBox(this, QStringLiteral("Suggest playing twice"),
+                               QStringLiteral("Recommended, unless you want that melody to loop infinitely "
+                                              "when used as an SMS alert."));
+    forceOnePlayBox = NewCheckBox(this, QStringLiteral("For&ce ONE play"),
+                                  QStringLiteral("When checked, the melody will play only once. To ensure it, "
+                                                 "check \"Suggest playing twice\" also."));
+    noSmallPausesBox =
+        NewCheckBox(this, QStringLiteral("Disable small pauses between identical tones (NOT recommended!)"),
                     QStringLiteral("This will blend two same notes together forming one longer note."));
-    List1 = Named(new QListWidget(this), "List1");
-    Command1 = NewButton(this, "Command1", QStringLiteral("Open RTX"),
-                         QStringLiteral("Loads a melody file into edit fields."));
-    Command2 = NewButton(this, "Command2", QStringLiteral("Save as RE..."),
-                         QStringLiteral("Save this RTX tone to a RE chunk that is readable by PPM Manager."));
-    Command15 = NewButton(this, "Command15", QStringLiteral("Save as RTX"));
+    tokenList = new QListWidget(this);
+    openRtxButton =
+        NewButton(this, QStringLiteral("Open RTX"), QStringLiteral("Loads a melody file into edit fields."));
+    saveReButton = NewButton(this, QStringLiteral("Save as RE..."),
+                             QStringLiteral("Save this RTX tone to a RE chunk that is readable by PPM Manager."));
+    saveRtxButton = NewButton(this, QStringLiteral("Save as RTX"));
 
     // Tone bank area.
-    Command3 = NewButton(this, "Command3", QStringLiteral("Load Firmware"),
-                         QStringLiteral("Opens a FLS file that can be then altered."));
-    Check4 = NewCheckBox(this, "Check4", QStringLiteral("Keep TONE chunk from previous session"),
-                         QStringLiteral("This lets you easily transfer the whole tone chunk between different "
-                                        "firmware files. Load fw with tones, check this, load another and save "
-                                        "with the first tone chunk."));
-    List2 = Named(new QListWidget(this), "List2");
-    Command4 = NewButton(this, "Command4", kUpGlyph, QStringLiteral("Move Up"));
-    Command5 = NewButton(this, "Command5", kDownGlyph, QStringLiteral("Move Down"));
-    Command6 = NewButton(this, "Command6", QStringLiteral("Replace"),
-                         QStringLiteral("Replaces a selected melody with the contents of RTX edit fields above."));
-    Command7 =
-        NewButton(this, "Command7", QStringLiteral("Insert"), QStringLiteral("Inserts a RTX melody above the cursor."));
-    Command8 = NewButton(this, "Command8", QStringLiteral("Delete"), QStringLiteral("Removes selected melody."));
-    Command10 = NewButton(this, "Command10", QStringLiteral("Reindex!"),
-                          QStringLiteral("Press this before each file saving to ensure proper indexing!"));
-    Command9 = NewButton(this, "Command9", QStringLiteral("Save Firmware..."),
-                         QStringLiteral("After you have done your work, don't forget to save it."));
-    Label9 = NewLabel(this, "Label9", QStringLiteral("Name:"),
-                      QStringLiteral("You can rename your tones even if they are in the firmware. "
-                                     "Don't forget to hit Apply."));
-    Text10 = NewTextBox(this, "Text10", QString(), 30);
-    zbyva2 = NewLabel(this, "zbyva2", QStringLiteral("14"));
-    Label10 = NewLabel(this, "Label10", QStringLiteral("ID:"),
-                       QStringLiteral("Optional. Please use alphanumeric characters and _."));
-    Text11 = NewTextBox(this, "Text11", QString(), 4);
-    Label11 = NewLabel(this, "Label11", QStringLiteral("Index:"),
-                       QStringLiteral("It must be unique. If two melodies have the same index, only the "
-                                      "contents of the first one is accessible!"));
-    Text12 = NewTextBox(this, "Text12", QString(), 10);
-    Label14 = NewLabel(this, "Label14", QStringLiteral("Purpose:"),
-                       QStringLiteral("Applicable on Unicode phones only. Distinguishes between system beeps "
-                                      "and ringtones. Ringtones must have this set to 2."));
-    Text13 = NewTextBox(this, "Text13", QString(), 10);
-    Text13->setEnabled(false);
-    Label13 = NewLabel(this, "Label13", QString());
-    Command11 = NewButton(this, "Command11", QStringLiteral("Apply"),
-                          QStringLiteral("Apply what you have filled in the 3 boxes above"));
-    Command11->setEnabled(false);
-    Command12 = NewButton(this, "Command12", QStringLiteral("File.."),
-                          QStringLiteral("Replaces the selected melody with a RE melody image from file."));
-    Command13 = NewButton(this, "Command13", QStringLiteral("File.."),
-                          QStringLiteral("Inserts a melody from a RE image file."));
-    Command14 = NewButton(this, "Command14", QStringLiteral("Export"),
-                          QStringLiteral("Exports selected melody from firmware to a RE file."));
-    Label12 = NewLabel(this, "Label12", QString(),
-                       QStringLiteral("Watch for not adding more than 35 tones on Nokia 7110 or 65 on other types!"));
-    ascii = NewLabel(this, "ascii", QString());
-    ascii->setVisible(false);
+    loadFirmwareButton =
+        NewButton(this, QStringLiteral("Load Firmware"), QStringLiteral("Opens a FLS file that can be then altered."));
+    keepBankBox = NewCheckBox(this, QStringLiteral("Keep TONE chunk from previous session"),
+                              QStringLiteral("This lets you easily transfer the whole tone chunk between different "
+                                             "firmware files. Load fw with tones, check this, load another and save "
+                                             "with the first tone chunk."));
+    bankList = new QListWidget(this);
+    moveUpButton = NewButton(this, kUpGlyph, QStringLiteral("Move Up"));
+    moveDownButton = NewButton(this, kDownGlyph, QStringLiteral("Move Down"));
+    replaceButton = NewButton(this, QStringLiteral("Replace"),
+                              QStringLiteral("Replaces a selected melody with the contents of RTX edit fields above."));
+    insertButton = NewButton(this, QStringLiteral("Insert"), QStringLiteral("Inserts a RTX melody above the cursor."));
+    deleteButton = NewButton(this, QStringLiteral("Delete"), QStringLiteral("Removes selected melody."));
+    reindexButton = NewButton(this, QStringLiteral("Reindex!"),
+                              QStringLiteral("Press this before each file saving to ensure proper indexing!"));
+    saveFirmwareButton = NewButton(this, QStringLiteral("Save Firmware..."),
+                                   QStringLiteral("After you have done your work, don't forget to save it."));
+    melodyNameLabel = NewLabel(this, QStringLiteral("Name:"),
+                               QStringLiteral("You can rename your tones even if they are in the firmware. "
+                                              "Don't forget to hit Apply."));
+    melodyNameEdit = NewTextBox(this, QString(), 30);
+    melodyNameCounter = NewLabel(this, QStringLiteral("14"));
+    melodyIdLabel =
+        NewLabel(this, QStringLiteral("ID:"), QStringLiteral("Optional. Please use alphanumeric characters and _."));
+    melodyIdEdit = NewTextBox(this, QString(), 4);
+    melodyIndexLabel = NewLabel(this, QStringLiteral("Index:"),
+                                QStringLiteral("It must be unique. If two melodies have the same index, only the "
+                                               "contents of the first one is accessible!"));
+    melodyIndexEdit = NewTextBox(this, QString(), 10);
+    purposeLabel = NewLabel(this, QStringLiteral("Purpose:"),
+                            QStringLiteral("Applicable on Unicode phones only. Distinguishes between system beeps "
+                                           "and ringtones. Ringtones must have this set to 2."));
+    purposeEdit = NewTextBox(this, QString(), 10);
+    purposeEdit->setEnabled(false);
+    playModeLabel = NewLabel(this, QString());
+    applyButton =
+        NewButton(this, QStringLiteral("Apply"), QStringLiteral("Apply what you have filled in the 3 boxes above"));
+    applyButton->setEnabled(false);
+    replaceFromFileButton = NewButton(this, QStringLiteral("File.."),
+                                      QStringLiteral("Replaces the selected melody with a RE melody image from file."));
+    insertFromFileButton =
+        NewButton(this, QStringLiteral("File.."), QStringLiteral("Inserts a melody from a RE image file."));
+    exportButton = NewButton(this, QStringLiteral("Export"),
+                             QStringLiteral("Exports selected melody from firmware to a RE file."));
+    bankCountLabel = NewLabel(
+        this, QString(), QStringLiteral("Watch for not adding more than 35 tones on Nokia 7110 or 65 on other types!"));
+    formatMailbox = NewLabel(this, QString());
+    formatMailbox->setVisible(false);
 
     // Preview area and the rest.
-    Label15 = NewLabel(this, "Label15", QStringLiteral("Hardware"),
-                       QStringLiteral("About emulating phone behavior: None will play all octaves, Phone will "
-                                      "play 5 thru 7, LM will play 4 thru 7. Lets you check if there aren't any "
-                                      "notes out of range."));
-    Combo1 = Named(new QComboBox(this), "Combo1");
-    Combo1->addItems({QStringLiteral("None"), QStringLiteral("Phone"), QStringLiteral("LogoManager")});
-    Combo1->setCurrentIndex(1);
-    Check5 = NewCheckBox(this, "Check5", QStringLiteral("Emulate Vibration"),
-                         QStringLiteral("Will generate vroom when the motor would vibrate. Adds realistic sound "
-                                        "to the preview. Does not affect the way a tone is added into firmware."));
-    Check5->setChecked(true);
-    Check6 = NewCheckBox(this, "Check6", QStringLiteral("Half Quality"),
-                         QStringLiteral("Smaller (temporary) wave file, worse quality. Affect the play button only."));
-    Command18 = NewButton(this, "Command18", kPlayGlyph,
-                          QStringLiteral("Play. Tip: Select some notes and it will play the selected part only."));
-    Command17 = NewButton(this, "Command17", kPlayGlyph, QStringLiteral("Play"));
-    Command16 = NewButton(this, "Command16", QStringLiteral("?"));
-    email = NewLabel(this, "email", QStringLiteral("Belltower 1.1, melodies for Nokia DCT3 phones"));
+    hardwareLabel = NewLabel(this, QStringLiteral("Hardware"),
+                             QStringLiteral("About emulating phone behavior: None will play all octaves, Phone will "
+                                            "play 5 thru 7, LM will play 4 thru 7. Lets you check if there aren't any "
+                                            "notes out of range."));
+    hardwareCombo = new QComboBox(this);
+    hardwareCombo->addItems({QStringLiteral("None"), QStringLiteral("Phone"), QStringLiteral("LogoManager")});
+    hardwareCombo->setCurrentIndex(1);
+    vibrationBox =
+        NewCheckBox(this, QStringLiteral("Emulate Vibration"),
+                    QStringLiteral("Will generate vroom when the motor would vibrate. Adds realistic sound "
+                                   "to the preview. Does not affect the way a tone is added into firmware."));
+    vibrationBox->setChecked(true);
+    halfQualityBox =
+        NewCheckBox(this, QStringLiteral("Half Quality"),
+                    QStringLiteral("Smaller (temporary) wave file, worse quality. Affect the play button only."));
+    playNotesButton = NewButton(
+        this, kPlayGlyph, QStringLiteral("Play. Tip: Select some notes and it will play the selected part only."));
+    playMelodyButton = NewButton(this, kPlayGlyph, QStringLiteral("Play"));
+    aboutButton = NewButton(this, QStringLiteral("?"));
+    creditLabel = NewLabel(this, QStringLiteral("Belltower 1.1, melodies for Nokia DCT3 phones"));
 
     // Keyboard accelerators of the captions move to the boxes they name.
     const std::pair<QLabel*, QWidget*> buddies[] = {
-        {Label1, Text1},   {Label2, Text2},   {Label3, Text3},   {Label4, Text4},  {Label5, Text6},
-        {Label6, Text7},   {Label7, Text8},   {Label8, Text9},   {Label9, Text10}, {Label10, Text11},
-        {Label11, Text12}, {Label14, Text13}, {Label15, Combo1},
+        {nameLabel, nameEdit},
+        {durationLabel, durationEdit},
+        {octaveLabel, octaveEdit},
+        {tempoLabel, tempoEdit},
+        {idLabel, idEdit},
+        {delayLabel, delayEdit},
+        {indexLabel, indexEdit},
+        {staccatoLabel, staccatoEdit},
+        {melodyNameLabel, melodyNameEdit},
+        {melodyIdLabel, melodyIdEdit},
+        {melodyIndexLabel, melodyIndexEdit},
+        {purposeLabel, purposeEdit},
+        {hardwareLabel, hardwareCombo},
     };
     for (const auto& [label, box] : buddies) {
         label->setBuddy(box);
     }
-    MakeGlyphButton(Command4, QStringLiteral("Move Up"));
-    MakeGlyphButton(Command5, QStringLiteral("Move Down"));
-    MakeGlyphButton(Command17, QStringLiteral("Play"));
-    MakeGlyphButton(Command18, QStringLiteral("Play"));
-    MakeGlyphButton(Command16, QStringLiteral("About Belltower"));
+    MakeGlyphButton(moveUpButton, QStringLiteral("Move Up"));
+    MakeGlyphButton(moveDownButton, QStringLiteral("Move Down"));
+    MakeGlyphButton(playMelodyButton, QStringLiteral("Play"));
+    MakeGlyphButton(playNotesButton, QStringLiteral("Play"));
+    MakeGlyphButton(aboutButton, QStringLiteral("About Belltower"));
 }
 
-void Form1::LayOutControls() {
-    FitWidth(Text2, 3);
-    FitWidth(Text3, 3);
-    FitWidth(Text4, 5);
-    FitWidth(Text6, 5);
-    FitWidth(Text7, 5);
-    FitWidth(Text8, 10);
-    FitWidth(Text9, 5);
-    FitWidth(Text11, 5);
-    FitWidth(Text12, 10);
-    FitWidth(Text13, 5);
+void MainWindow::LayOutControls() {
+    FitWidth(durationEdit, 3);
+    FitWidth(octaveEdit, 3);
+    FitWidth(tempoEdit, 5);
+    FitWidth(idEdit, 5);
+    FitWidth(delayEdit, 5);
+    FitWidth(indexEdit, 10);
+    FitWidth(staccatoEdit, 5);
+    FitWidth(melodyIdEdit, 5);
+    FitWidth(melodyIndexEdit, 10);
+    FitWidth(purposeEdit, 5);
     const QFontMetrics metrics(font());
-    zbyva->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("-000")));
-    zbyva2->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("-000")));
-    List1->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("0000000000")));
+    nameCounter->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("-000")));
+    melodyNameCounter->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("-000")));
+    tokenList->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("0000000000")));
 
     // Melody edit area: name, settings, notes, options, commands.
     auto* melodyBox = Named(new QGroupBox(QStringLiteral("Melody"), this), "melodyBox");
     auto* melody = new QGridLayout(melodyBox);
-    melody->addWidget(Label1, 0, 0);
-    melody->addLayout(Row({Text1, zbyva}, false), 0, 1);
-    melody->addLayout(Row({Label2, Text2, Label3, Text3, Label4, Text4}), 1, 0, 1, 2);
+    melody->addWidget(nameLabel, 0, 0);
+    melody->addLayout(Row({nameEdit, nameCounter}, false), 0, 1);
+    melody->addLayout(Row({durationLabel, durationEdit, octaveLabel, octaveEdit, tempoLabel, tempoEdit}), 1, 0, 1, 2);
     auto* notes = new QHBoxLayout;
-    notes->addWidget(Text5, 1);
-    notes->addWidget(List1);
+    notes->addWidget(notesEdit, 1);
+    notes->addWidget(tokenList);
     melody->addLayout(notes, 2, 0, 1, 2);
     melody->setRowStretch(2, 1);
-    melody->addLayout(Row({Label5, Text6, Label6, Text7, Label7, Text8}), 3, 0, 1, 2);
+    melody->addLayout(Row({idLabel, idEdit, delayLabel, delayEdit, indexLabel, indexEdit}), 3, 0, 1, 2);
     auto* staccato = new QHBoxLayout;
-    staccato->addWidget(Label8, 1);
-    staccato->addWidget(Text9, 0, Qt::AlignTop);
+    staccato->addWidget(staccatoLabel, 1);
+    staccato->addWidget(staccatoEdit, 0, Qt::AlignTop);
     melody->addLayout(staccato, 4, 0, 1, 2);
-    melody->addWidget(Check1, 5, 0, 1, 2);
-    melody->addWidget(Check2, 6, 0, 1, 2);
-    melody->addWidget(Check3, 7, 0, 1, 2);
-    auto* melodyCommands = Row({Command1, Command15, Command2});
-    melodyCommands->addWidget(Command18);
+    melody->addWidget(playTwiceBox, 5, 0, 1, 2);
+    melody->addWidget(forceOnePlayBox, 6, 0, 1, 2);
+    melody->addWidget(noSmallPausesBox, 7, 0, 1, 2);
+    auto* melodyCommands = Row({openRtxButton, saveRtxButton, saveReButton});
+    melodyCommands->addWidget(playNotesButton);
     melody->addLayout(melodyCommands, 8, 0, 1, 2);
 
     // Tone bank area: firmware, the list with its move and play buttons, the selected melody.
     auto* bankBox = Named(new QGroupBox(QStringLiteral("Firmware melodies"), this), "bankBox");
     auto* bank = new QVBoxLayout(bankBox);
-    auto* firmware = Row({Command3, Check4});
-    firmware->addWidget(Label12);
+    auto* firmware = Row({loadFirmwareButton, keepBankBox});
+    firmware->addWidget(bankCountLabel);
     bank->addLayout(firmware);
     auto* list = new QGridLayout;
-    list->addWidget(List2, 0, 0, 4, 1);
-    list->addWidget(Command4, 0, 1);
-    list->addWidget(Command5, 1, 1);
-    list->addWidget(Command17, 2, 1);
+    list->addWidget(bankList, 0, 0, 4, 1);
+    list->addWidget(moveUpButton, 0, 1);
+    list->addWidget(moveDownButton, 1, 1);
+    list->addWidget(playMelodyButton, 2, 1);
     list->setRowStretch(3, 1);
     bank->addLayout(list, 1);
     auto* properties = new QGridLayout;
-    properties->addWidget(Label9, 0, 0);
-    properties->addLayout(Row({Text10, zbyva2}, false), 0, 1, 1, 5);
-    properties->addWidget(Label10, 1, 0);
-    properties->addWidget(Text11, 1, 1);
-    properties->addWidget(Label11, 1, 2, Qt::AlignRight);
-    properties->addWidget(Text12, 1, 3);
-    properties->addWidget(Label14, 1, 4, Qt::AlignRight);
-    properties->addWidget(Text13, 1, 5);
-    properties->addWidget(Label13, 2, 0, 1, 4);
-    properties->addWidget(Command11, 2, 4, 1, 2);
+    properties->addWidget(melodyNameLabel, 0, 0);
+    properties->addLayout(Row({melodyNameEdit, melodyNameCounter}, false), 0, 1, 1, 5);
+    properties->addWidget(melodyIdLabel, 1, 0);
+    properties->addWidget(melodyIdEdit, 1, 1);
+    properties->addWidget(melodyIndexLabel, 1, 2, Qt::AlignRight);
+    properties->addWidget(melodyIndexEdit, 1, 3);
+    properties->addWidget(purposeLabel, 1, 4, Qt::AlignRight);
+    properties->addWidget(purposeEdit, 1, 5);
+    properties->addWidget(playModeLabel, 2, 0, 1, 4);
+    properties->addWidget(applyButton, 2, 4, 1, 2);
     properties->setColumnStretch(2, 1);
     bank->addLayout(properties);
-    auto* listCommands = Row({Command6, Command12, Command7, Command13, Command8});
+    auto* listCommands = Row({replaceButton, replaceFromFileButton, insertButton, insertFromFileButton, deleteButton});
     bank->addLayout(listCommands);
-    auto* fileCommands = Row({Command10, Command14});
-    fileCommands->addWidget(Command9);
+    auto* fileCommands = Row({reindexButton, exportButton});
+    fileCommands->addWidget(saveFirmwareButton);
     bank->addLayout(fileCommands);
 
     // Preview options.
     auto* previewBox = Named(new QGroupBox(QStringLiteral("Preview"), this), "previewBox");
-    previewBox->setLayout(Row({Label15, Combo1, Check5, Check6}));
+    previewBox->setLayout(Row({hardwareLabel, hardwareCombo, vibrationBox, halfQualityBox}));
 
     auto* window = new QGridLayout(this);
     window->addWidget(melodyBox, 0, 0);
@@ -346,16 +365,16 @@ void Form1::LayOutControls() {
     window->setColumnStretch(1, 2);
     window->setRowStretch(0, 1);
     auto* footer = new QHBoxLayout;
-    footer->addWidget(email, 1);
-    footer->addWidget(Command16);
+    footer->addWidget(creditLabel, 1);
+    footer->addWidget(aboutButton);
     window->addLayout(footer, 2, 0, 1, 2);
 }
 
-void Form1::ShowAbout() {
+void MainWindow::ShowAbout() {
     prompter_.ShowAbout();
 }
 
-void Form1::OpenStartupFile(const QString& argument) {
+void MainWindow::OpenStartupFile(const QString& argument) {
     if (argument.isEmpty()) {
         return;
     }

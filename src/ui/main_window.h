@@ -1,6 +1,7 @@
-// The main window. Its controls are named as the program's users and documentation know
-// them (Text1 is the melody name, Command1 "Open RTX", List2 the melody bank ...); each
-// widget's objectName equals its member name, so tests find every control by name.
+// The main window. Its members say what each control is (nameEdit, applyButton, bankList ...);
+// every widget's objectName is the control name the program's users know it by (Text1 is the
+// melody name, Command1 "Open RTX", List2 the melody bank ...), given from ControlTable below,
+// so tests find every control by that name.
 //
 // The window is built in main_window.cpp; each area's behaviour lives in a file of its own
 // (main_window_melody.cpp for the melody text, ...). A new area adds its handlers as private
@@ -8,11 +9,20 @@
 // Connect<Area>Controls() that wires its buttons, and calls that from the constructor.
 #pragma once
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QWidget>
 
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "bank/tone_bank.h"
 #include "formats/bytes.h"
@@ -21,14 +31,6 @@
 #include "melody/melody_fields.h"
 #include "preview/player.h"
 #include "ui/file_dialog.h"
-
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPlainTextEdit;
-class QPushButton;
 
 namespace belltower::melody {
 struct EncodeResult;
@@ -39,18 +41,18 @@ namespace belltower::ui {
 class Prompter;
 enum class MessageIcon;
 
-class Form1 : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
     // prompter is used for every dialog and must outlive the window.
-    explicit Form1(Prompter& prompter, QWidget* parent = nullptr);
+    explicit MainWindow(Prompter& prompter, QWidget* parent = nullptr);
 
     // The melody edit area as core values (texts as Latin-1 bytes).
     melody::MelodyFields EditFields() const;
     // Fills the melody edit area; texts are set whole, never cut to the typing limits.
     void SetEditFields(const melody::MelodyFields& fields);
-    // The selected part of the notes (Text5): start from 0 and length, in characters of
+    // The selected part of the notes (notesEdit): start from 0 and length, in characters of
     // EditFields().notes; nothing when no character is selected.
     std::optional<melody::NotesSelection> NotesSelection() const;
 
@@ -73,78 +75,145 @@ public:
 
     // ---- Controls ---------------------------------------------------------------------
     // Melody edit area.
-    QLabel* Label1 = nullptr;   // "Name:"
-    QLineEdit* Text1 = nullptr;  // melody name (typing limit 30)
-    QLabel* zbyva = nullptr;    // characters left in the name
-    QLabel* Label2 = nullptr;   // "&Duration:"
-    QLineEdit* Text2 = nullptr;
-    QLabel* Label3 = nullptr;  // "&Octave:"
-    QLineEdit* Text3 = nullptr;
-    QLabel* Label4 = nullptr;  // "&BPM:"
-    QLineEdit* Text4 = nullptr;
-    QPlainTextEdit* Text5 = nullptr;  // the notes
-    QLabel* Label5 = nullptr;        // "&FourCC ID:"
-    QLineEdit* Text6 = nullptr;
-    QLabel* Label6 = nullptr;  // "&@ Delay"
-    QLineEdit* Text7 = nullptr;
-    QLabel* Label7 = nullptr;  // "Unique &Index:"
-    QLineEdit* Text8 = nullptr;
-    QLabel* Label8 = nullptr;  // "&Staccato tone limiting length. ..."
-    QLineEdit* Text9 = nullptr;
-    QCheckBox* Check1 = nullptr;      // "Suggest playing twice"
-    QCheckBox* Check2 = nullptr;      // "For&ce ONE play"
-    QCheckBox* Check3 = nullptr;      // "Disable small pauses between identical tones ..."
-    QListWidget* List1 = nullptr;     // tokens of the notes, filled by the tone encoder
-    QPushButton* Command1 = nullptr;  // "Open RTX"
-    QPushButton* Command2 = nullptr;  // "Save as RE..."
-    QPushButton* Command15 = nullptr;  // "Save as RTX"
+    QLabel* nameLabel = nullptr;      // "Name:"
+    QLineEdit* nameEdit = nullptr;    // melody name (typing limit 30)
+    QLabel* nameCounter = nullptr;    // characters left in the name
+    QLabel* durationLabel = nullptr;  // "&Duration:"
+    QLineEdit* durationEdit = nullptr;
+    QLabel* octaveLabel = nullptr;  // "&Octave:"
+    QLineEdit* octaveEdit = nullptr;
+    QLabel* tempoLabel = nullptr;  // "&BPM:"
+    QLineEdit* tempoEdit = nullptr;
+    QPlainTextEdit* notesEdit = nullptr;  // the notes
+    QLabel* idLabel = nullptr;            // "&FourCC ID:"
+    QLineEdit* idEdit = nullptr;
+    QLabel* delayLabel = nullptr;  // "&@ Delay"
+    QLineEdit* delayEdit = nullptr;
+    QLabel* indexLabel = nullptr;  // "Unique &Index:"
+    QLineEdit* indexEdit = nullptr;
+    QLabel* staccatoLabel = nullptr;  // "&Staccato tone limiting length. ..."
+    QLineEdit* staccatoEdit = nullptr;
+    QCheckBox* playTwiceBox = nullptr;      // "Suggest playing twice"
+    QCheckBox* forceOnePlayBox = nullptr;   // "For&ce ONE play"
+    QCheckBox* noSmallPausesBox = nullptr;  // "Disable small pauses between identical tones ..."
+    QListWidget* tokenList = nullptr;       // tokens of the notes, filled by the tone encoder
+    QPushButton* openRtxButton = nullptr;   // "Open RTX"
+    QPushButton* saveReButton = nullptr;    // "Save as RE..."
+    QPushButton* saveRtxButton = nullptr;   // "Save as RTX"
 
     // Tone bank area.
-    QPushButton* Command3 = nullptr;  // "Load Firmware"
-    QCheckBox* Check4 = nullptr;      // "Keep TONE chunk from previous session"
-    QListWidget* List2 = nullptr;     // the melodies of the bank
-    QPushButton* Command4 = nullptr;  // move up
-    QPushButton* Command5 = nullptr;  // move down
-    QPushButton* Command6 = nullptr;  // "Replace"
-    QPushButton* Command7 = nullptr;  // "Insert"
-    QPushButton* Command8 = nullptr;  // "Delete"
-    QPushButton* Command10 = nullptr;  // "Reindex!"
-    QPushButton* Command9 = nullptr;  // "Save Firmware..."
-    QLabel* Label9 = nullptr;         // "Name:"
-    QLineEdit* Text10 = nullptr;      // name of the selected melody (typing limit 30)
-    QLabel* zbyva2 = nullptr;         // characters left in Text10
-    QLabel* Label10 = nullptr;        // "ID:"
-    QLineEdit* Text11 = nullptr;
-    QLabel* Label11 = nullptr;  // "Index:"
-    QLineEdit* Text12 = nullptr;
-    QLabel* Label14 = nullptr;        // "Purpose:"
-    QLineEdit* Text13 = nullptr;      // disabled until a Unicode melody is shown
-    QLabel* Label13 = nullptr;        // play mode of the selected melody
-    QPushButton* Command11 = nullptr;  // "Apply", disabled until a melody is shown
-    QPushButton* Command12 = nullptr;  // "File.." (replace from an RE file)
-    QPushButton* Command13 = nullptr;  // "File.." (insert from an RE file)
-    QPushButton* Command14 = nullptr;  // "Export"
-    QLabel* Label12 = nullptr;        // number of melodies in the bank
-    QLabel* ascii = nullptr;          // hidden; kept for the text-format choice
+    QPushButton* loadFirmwareButton = nullptr;  // "Load Firmware"
+    QCheckBox* keepBankBox = nullptr;           // "Keep TONE chunk from previous session"
+    QListWidget* bankList = nullptr;            // the melodies of the bank
+    QPushButton* moveUpButton = nullptr;        // move up
+    QPushButton* moveDownButton = nullptr;      // move down
+    QPushButton* replaceButton = nullptr;       // "Replace"
+    QPushButton* insertButton = nullptr;        // "Insert"
+    QPushButton* deleteButton = nullptr;        // "Delete"
+    QPushButton* reindexButton = nullptr;       // "Reindex!"
+    QPushButton* saveFirmwareButton = nullptr;  // "Save Firmware..."
+    QLabel* melodyNameLabel = nullptr;          // "Name:"
+    QLineEdit* melodyNameEdit = nullptr;        // name of the selected melody (typing limit 30)
+    QLabel* melodyNameCounter = nullptr;        // characters left in melodyNameEdit
+    QLabel* melodyIdLabel = nullptr;            // "ID:"
+    QLineEdit* melodyIdEdit = nullptr;
+    QLabel* melodyIndexLabel = nullptr;  // "Index:"
+    QLineEdit* melodyIndexEdit = nullptr;
+    QLabel* purposeLabel = nullptr;                // "Purpose:"
+    QLineEdit* purposeEdit = nullptr;              // disabled until a Unicode melody is shown
+    QLabel* playModeLabel = nullptr;               // play mode of the selected melody
+    QPushButton* applyButton = nullptr;            // "Apply", disabled until a melody is shown
+    QPushButton* replaceFromFileButton = nullptr;  // "File.." (replace from an RE file)
+    QPushButton* insertFromFileButton = nullptr;   // "File.." (insert from an RE file)
+    QPushButton* exportButton = nullptr;           // "Export"
+    QLabel* bankCountLabel = nullptr;              // number of melodies in the bank
+    QLabel* formatMailbox = nullptr;               // hidden; kept for the text-format choice
 
     // Preview area and the rest.
-    QLabel* Label15 = nullptr;        // "Hardware"
-    QComboBox* Combo1 = nullptr;      // "None", "Phone", "LogoManager"
-    QCheckBox* Check5 = nullptr;      // "Emulate Vibration", ticked at start
-    QCheckBox* Check6 = nullptr;      // "Half Quality"
-    QPushButton* Command18 = nullptr;  // play the edit fields (or the selected notes)
-    QPushButton* Command17 = nullptr;  // play the selected bank melody
-    QPushButton* Command16 = nullptr;  // "?", the About window
-    QLabel* email = nullptr;          // credit line; after a firmware load the image's header text
+    QLabel* hardwareLabel = nullptr;          // "Hardware"
+    QComboBox* hardwareCombo = nullptr;       // "None", "Phone", "LogoManager"
+    QCheckBox* vibrationBox = nullptr;        // "Emulate Vibration", ticked at start
+    QCheckBox* halfQualityBox = nullptr;      // "Half Quality"
+    QPushButton* playNotesButton = nullptr;   // play the edit fields (or the selected notes)
+    QPushButton* playMelodyButton = nullptr;  // play the selected bank melody
+    QPushButton* aboutButton = nullptr;       // "?", the About window
+    QLabel* creditLabel = nullptr;            // credit line; after a firmware load the image's header text
+
+    // Each control's name as the program's users and their guides know it, and the member that
+    // holds it. The constructor gives every widget its name from here (its objectName), so
+    // tests and scripts find the controls by these names.
+    std::vector<std::pair<const char*, QWidget*>> ControlTable() const {
+        return {
+            {"Label1", nameLabel},
+            {"Text1", nameEdit},
+            {"zbyva", nameCounter},
+            {"Label2", durationLabel},
+            {"Text2", durationEdit},
+            {"Label3", octaveLabel},
+            {"Text3", octaveEdit},
+            {"Label4", tempoLabel},
+            {"Text4", tempoEdit},
+            {"Text5", notesEdit},
+            {"Label5", idLabel},
+            {"Text6", idEdit},
+            {"Label6", delayLabel},
+            {"Text7", delayEdit},
+            {"Label7", indexLabel},
+            {"Text8", indexEdit},
+            {"Label8", staccatoLabel},
+            {"Text9", staccatoEdit},
+            {"Check1", playTwiceBox},
+            {"Check2", forceOnePlayBox},
+            {"Check3", noSmallPausesBox},
+            {"List1", tokenList},
+            {"Command1", openRtxButton},
+            {"Command2", saveReButton},
+            {"Command15", saveRtxButton},
+            {"Command3", loadFirmwareButton},
+            {"Check4", keepBankBox},
+            {"List2", bankList},
+            {"Command4", moveUpButton},
+            {"Command5", moveDownButton},
+            {"Command6", replaceButton},
+            {"Command7", insertButton},
+            {"Command8", deleteButton},
+            {"Command10", reindexButton},
+            {"Command9", saveFirmwareButton},
+            {"Label9", melodyNameLabel},
+            {"Text10", melodyNameEdit},
+            {"zbyva2", melodyNameCounter},
+            {"Label10", melodyIdLabel},
+            {"Text11", melodyIdEdit},
+            {"Label11", melodyIndexLabel},
+            {"Text12", melodyIndexEdit},
+            {"Label14", purposeLabel},
+            {"Text13", purposeEdit},
+            {"Label13", playModeLabel},
+            {"Command11", applyButton},
+            {"Command12", replaceFromFileButton},
+            {"Command13", insertFromFileButton},
+            {"Command14", exportButton},
+            {"Label12", bankCountLabel},
+            {"ascii", formatMailbox},
+            {"Label15", hardwareLabel},
+            {"Combo1", hardwareCombo},
+            {"Check5", vibrationBox},
+            {"Check6", halfQualityBox},
+            {"Command18", playNotesButton},
+            {"Command17", playMelodyButton},
+            {"Command16", aboutButton},
+            {"email", creditLabel},
+        };
+    }
 
     // ---- File dialogs -----------------------------------------------------------------
-    FileDialog CD1;  // "Open Melody File..."
-    FileDialog cd2;  // "Save Raw File..."
-    FileDialog CD3;  // "Open Firmware File..."
-    FileDialog CD4;  // "Save FirmWare As..."
-    FileDialog CD5;  // "Save RTX File..."
-    FileDialog CD6;  // "Open raw File..."
-    FileDialog CD7;  // "Export raw melody from firmware..."
+    FileDialog openMelodyDialog;    // CD1, "Open Melody File..."
+    FileDialog saveReDialog;        // cd2, "Save Raw File..."
+    FileDialog openFirmwareDialog;  // CD3, "Open Firmware File..."
+    FileDialog saveFirmwareDialog;  // CD4, "Save FirmWare As..."
+    FileDialog saveRtxDialog;       // CD5, "Save RTX File..."
+    FileDialog openReDialog;        // CD6, "Open raw File..."
+    FileDialog exportReDialog;      // CD7, "Export raw melody from firmware..."
 
     // ---- Tone bank (main_window_bank.cpp) ------------------------------------------------
     // The melodies being edited and the firmware image around them.
@@ -155,25 +224,25 @@ public:
 
 private slots:
     // Melody text (main_window_melody.cpp).
-    void OpenRtx();  // Command1
-    void SaveRtx();  // Command15
+    void OpenRtx();  // openRtxButton
+    void SaveRtx();  // saveRtxButton
     // About window (main_window.cpp).
-    void ShowAbout();  // Command16
+    void ShowAbout();  // aboutButton
 
     // ---- Tone bank (main_window_bank.cpp) ------------------------------------------------
-    void LoadFirmwareClicked();  // Command3
-    void SaveFirmware();         // Command9
-    void ShowSelectedRecord();   // a click on List2 or a line selected with the keyboard
-    void ApplyRecord();          // Command11
-    void MoveMelodyUp();         // Command4
-    void MoveMelodyDown();       // Command5
-    void ReplaceMelody();        // Command6
-    void InsertMelody();         // Command7
-    void DeleteMelody();         // Command8
-    void ReindexMelodies();      // Command10
-    void ReplaceFromFile();      // Command12
-    void InsertFromFile();       // Command13
-    void ExportMelody();         // Command14
+    void LoadFirmwareClicked();  // loadFirmwareButton
+    void SaveFirmware();         // saveFirmwareButton
+    void ShowSelectedRecord();   // a click on bankList or a line selected with the keyboard
+    void ApplyRecord();          // applyButton
+    void MoveMelodyUp();         // moveUpButton
+    void MoveMelodyDown();       // moveDownButton
+    void ReplaceMelody();        // replaceButton
+    void InsertMelody();         // insertButton
+    void DeleteMelody();         // deleteButton
+    void ReindexMelodies();      // reindexButton
+    void ReplaceFromFile();      // replaceFromFileButton
+    void InsertFromFile();       // insertFromFileButton
+    void ExportMelody();         // exportButton
 
 private:
     void CreateControls();
@@ -182,13 +251,13 @@ private:
 
     // ---- Tone bank (main_window_bank.cpp) ------------------------------------------------
     void ConnectBankControls();
-    // The selected line of List2, or nothing.
+    // The selected line of bankList, or nothing.
     bank::Selection SelectedLine() const;
-    // Makes List2 and the counter show the bank's lines and selects one line (or none)
+    // Makes bankList and the counter show the bank's lines and selects one line (or none)
     // without running the selection handler.
     void ShowBankLines(bank::Selection selected);
     void DisableApply();
-    // The edit fields encoded in the bank's text format, their tokens listed in List1; the
+    // The edit fields encoded in the bank's text format, their tokens listed in tokenList; the
     // encoder's messages are shown here. Nothing when the melody cannot be encoded.
     std::optional<formats::Bytes> EncodeForBank();
     // A bank operation that stores a record at a line (replace or insert, from the edit fields
@@ -197,7 +266,7 @@ private:
     // Stores the record with store and shows the outcome: the new record, or why it was refused
     // (with refusalIcon).
     void StoreRecord(bank::Selection line, StoreInBank store, formats::ByteView record, MessageIcon refusalIcon);
-    // Asks for an RE file with CD6 and stores it with store.
+    // Asks for an RE file with openReDialog and stores it with store.
     void ImportReFile(bank::Selection line, StoreInBank store);
 
     bank::ToneBank bank_;
@@ -213,14 +282,14 @@ public:
     void SetPreviewPlayer(preview::Player& player) { player_ = &player; }
 
 private slots:
-    void SaveAsRe();            // Command2
-    void PlaySelectedMelody();  // Command17
-    void PlayEditFields();      // Command18
+    void SaveAsRe();            // saveReButton
+    void PlaySelectedMelody();  // playMelodyButton
+    void PlayEditFields();      // playNotesButton
 
 private:
     void ConnectEncoderControls();  // main_window_encoder.cpp
     void ConnectPreviewControls();  // main_window_preview.cpp
-    // Shows a run of the tone encoder: its tokens in List1, the empty-melody note, and its
+    // Shows a run of the tone encoder: its tokens in tokenList, the empty-melody note, and its
     // failure in an exclamation box. True when the record is complete.
     bool ReportEncoding(const melody::EncodeResult& encoded);
     // A file that could not be written, in an exclamation box.
@@ -231,7 +300,7 @@ private:
     preview::Player& PreviewPlayer();
 
     // The text format of the bank's names (main_window_encoder.cpp) and the record of the
-    // melody selected in List2, nothing when none is (main_window_preview.cpp).
+    // melody selected in bankList, nothing when none is (main_window_preview.cpp).
     formats::TextFormat BankTextFormat() const;
     std::optional<formats::Bytes> SelectedBankRecord() const;
 

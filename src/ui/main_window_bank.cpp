@@ -2,7 +2,7 @@
 // operations, the property panel of the selected melody, and RE files in and out.
 //
 // Every handler reads the controls, calls the bank core (src/bank) and writes the bank back
-// into List2 and the panel. The core changes the bank completely or not at all, so a refused
+// into bankList and the panel. The core changes the bank completely or not at all, so a refused
 // operation leaves the list as it was.
 #include <QCheckBox>
 #include <QFontMetrics>
@@ -59,85 +59,86 @@ QString ApplyCaption(const QPushButton* button, const std::string& caption) {
 
 }  // namespace
 
-void Form1::ConnectBankControls() {
-    connect(Command3, &QPushButton::clicked, this, &Form1::LoadFirmwareClicked);
-    connect(Command9, &QPushButton::clicked, this, &Form1::SaveFirmware);
+void MainWindow::ConnectBankControls() {
+    connect(loadFirmwareButton, &QPushButton::clicked, this, &MainWindow::LoadFirmwareClicked);
+    connect(saveFirmwareButton, &QPushButton::clicked, this, &MainWindow::SaveFirmware);
     // A changed selection (mouse or keyboard) shows the record; a click on the line already
     // selected shows it again, so Apply comes back after an operation disabled it.
-    connect(List2, &QListWidget::itemSelectionChanged, this, &Form1::ShowSelectedRecord);
-    connect(List2, &QListWidget::itemClicked, this, &Form1::ShowSelectedRecord);
-    connect(Command11, &QPushButton::clicked, this, &Form1::ApplyRecord);
-    connect(Command4, &QPushButton::clicked, this, &Form1::MoveMelodyUp);
-    connect(Command5, &QPushButton::clicked, this, &Form1::MoveMelodyDown);
-    connect(Command6, &QPushButton::clicked, this, &Form1::ReplaceMelody);
-    connect(Command7, &QPushButton::clicked, this, &Form1::InsertMelody);
-    connect(Command8, &QPushButton::clicked, this, &Form1::DeleteMelody);
-    connect(Command10, &QPushButton::clicked, this, &Form1::ReindexMelodies);
-    connect(Command12, &QPushButton::clicked, this, &Form1::ReplaceFromFile);
-    connect(Command13, &QPushButton::clicked, this, &Form1::InsertFromFile);
-    connect(Command14, &QPushButton::clicked, this, &Form1::ExportMelody);
+    connect(bankList, &QListWidget::itemSelectionChanged, this, &MainWindow::ShowSelectedRecord);
+    connect(bankList, &QListWidget::itemClicked, this, &MainWindow::ShowSelectedRecord);
+    connect(applyButton, &QPushButton::clicked, this, &MainWindow::ApplyRecord);
+    connect(moveUpButton, &QPushButton::clicked, this, &MainWindow::MoveMelodyUp);
+    connect(moveDownButton, &QPushButton::clicked, this, &MainWindow::MoveMelodyDown);
+    connect(replaceButton, &QPushButton::clicked, this, &MainWindow::ReplaceMelody);
+    connect(insertButton, &QPushButton::clicked, this, &MainWindow::InsertMelody);
+    connect(deleteButton, &QPushButton::clicked, this, &MainWindow::DeleteMelody);
+    connect(reindexButton, &QPushButton::clicked, this, &MainWindow::ReindexMelodies);
+    connect(replaceFromFileButton, &QPushButton::clicked, this, &MainWindow::ReplaceFromFile);
+    connect(insertFromFileButton, &QPushButton::clicked, this, &MainWindow::InsertFromFile);
+    connect(exportButton, &QPushButton::clicked, this, &MainWindow::ExportMelody);
 }
 
-bank::Selection Form1::SelectedLine() const {
-    const int row = List2->currentRow();
-    if (row < 0 || !List2->item(row)->isSelected() || static_cast<std::size_t>(row) >= bank_.Count()) {
+bank::Selection MainWindow::SelectedLine() const {
+    const int row = bankList->currentRow();
+    if (row < 0 || !bankList->item(row)->isSelected() || static_cast<std::size_t>(row) >= bank_.Count()) {
         return std::nullopt;
     }
     return static_cast<std::size_t>(row);
 }
 
-void Form1::ShowBankLines(bank::Selection selected) {
-    const QSignalBlocker blocker(List2);
+void MainWindow::ShowBankLines(bank::Selection selected) {
+    const QSignalBlocker blocker(bankList);
     const auto count = static_cast<int>(bank_.Count());
-    while (List2->count() > count) {
-        delete List2->takeItem(List2->count() - 1);
+    while (bankList->count() > count) {
+        delete bankList->takeItem(bankList->count() - 1);
     }
     // Lines are changed in place, so the list keeps its scroll position.
     for (int row = 0; row < count; ++row) {
         const QString line = FromCoreText(bank_.Lines[static_cast<std::size_t>(row)]);
-        if (row >= List2->count()) {
-            List2->addItem(line);
-        } else if (List2->item(row)->text() != line) {
-            List2->item(row)->setText(line);
+        if (row >= bankList->count()) {
+            bankList->addItem(line);
+        } else if (bankList->item(row)->text() != line) {
+            bankList->item(row)->setText(line);
         }
     }
     if (selected && *selected < bank_.Count()) {
-        List2->setCurrentRow(static_cast<int>(*selected));
+        bankList->setCurrentRow(static_cast<int>(*selected));
     } else {
-        List2->setCurrentRow(-1);
-        List2->clearSelection();
+        bankList->setCurrentRow(-1);
+        bankList->clearSelection();
     }
-    Label12->setText(FromCoreText(bank::CountText(bank_)));
+    bankCountLabel->setText(FromCoreText(bank::CountText(bank_)));
 }
 
-void Form1::DisableApply() {
-    Command11->setEnabled(false);
+void MainWindow::DisableApply() {
+    applyButton->setEnabled(false);
     shownLine_.reset();
 }
 
-void Form1::SetBank(bank::ToneBank bank) {
+void MainWindow::SetBank(bank::ToneBank bank) {
     DisableApply();
     bank_ = std::move(bank);
     ShowBankLines(std::nullopt);
-    email->setText(FromCoreText(bank::HeaderCaption(bank_)));
+    creditLabel->setText(FromCoreText(bank::HeaderCaption(bank_)));
 }
 
 // ---- Firmware images ---------------------------------------------------------------------
 
-void Form1::LoadFirmwareClicked() {
-    if (const std::optional<QString> path = CD3.Choose(prompter_)) {
+void MainWindow::LoadFirmwareClicked() {
+    if (const std::optional<QString> path = openFirmwareDialog.Choose(prompter_)) {
         LoadFirmware(*path);
     }
 }
 
-void Form1::LoadFirmware(const QString& path) {
+void MainWindow::LoadFirmware(const QString& path) {
     DisableApply();
-    const formats::Result<bank::LoadOutcome> loaded = bank::LoadFirmware(ToFilePath(path), bank_, Check4->isChecked());
+    const formats::Result<bank::LoadOutcome> loaded =
+        bank::LoadFirmware(ToFilePath(path), bank_, keepBankBox->isChecked());
     if (!loaded) {
         TellCoreMessage(prompter_, loaded.error().message);
         return;
     }
-    Check4->setChecked(loaded->keepBank);
+    keepBankBox->setChecked(loaded->keepBank);
     for (const std::string& message : loaded->messages) {
         TellCoreText(prompter_, message);
     }
@@ -145,18 +146,18 @@ void Form1::LoadFirmware(const QString& path) {
     if (!loaded->keepBank) {
         ShowBankLines(std::nullopt);
     }
-    Label12->setText(FromCoreText(bank::CountText(bank_)));
-    email->setText(FromCoreText(bank::HeaderCaption(bank_)));
+    bankCountLabel->setText(FromCoreText(bank::CountText(bank_)));
+    creditLabel->setText(FromCoreText(bank::HeaderCaption(bank_)));
 }
 
-void Form1::SaveFirmware() {
+void MainWindow::SaveFirmware() {
     const bool confirmed = bank::ConfirmSave(bank::SaveWarnings(bank_), [this](const bank::SaveWarning& warning) {
         return prompter_.ShowMessage(WarningRequest(warning)) == MessageAnswer::Ok;
     });
     if (!confirmed) {
         return;
     }
-    const std::optional<QString> path = CD4.Choose(prompter_);
+    const std::optional<QString> path = saveFirmwareDialog.Choose(prompter_);
     if (!path) {
         return;
     }
@@ -167,7 +168,7 @@ void Form1::SaveFirmware() {
 
 // ---- The property panel ------------------------------------------------------------------
 
-void Form1::ShowSelectedRecord() {
+void MainWindow::ShowSelectedRecord() {
     const bank::Selection line = SelectedLine();
     if (!line) {
         DisableApply();
@@ -177,42 +178,42 @@ void Form1::ShowSelectedRecord() {
     if (!view) {
         // Nothing of a record that cannot be read is shown, and nothing can be applied to it.
         DisableApply();
-        Text10->clear();
-        Text11->clear();
-        Text12->clear();
-        Text13->setText(FromCoreText(std::string(bank::kNotApplicable)));
-        Text13->setEnabled(false);
-        Label13->setText(QStringLiteral("Damaged melody record: ") + FromCoreMessage(view.error().message));
-        Command11->setText(QStringLiteral("Apply"));
+        melodyNameEdit->clear();
+        melodyIdEdit->clear();
+        melodyIndexEdit->clear();
+        purposeEdit->setText(FromCoreText(std::string(bank::kNotApplicable)));
+        purposeEdit->setEnabled(false);
+        playModeLabel->setText(QStringLiteral("Damaged melody record: ") + FromCoreMessage(view.error().message));
+        applyButton->setText(QStringLiteral("Apply"));
         return;
     }
-    Text10->setText(FromCoreText(view->name));
-    Text11->setText(FromCoreText(view->id));
-    Text12->setText(FromCoreText(view->indexText));
-    Text13->setText(FromCoreText(view->purposeText));
-    Text13->setEnabled(view->purposeEnabled);
-    Label13->setText(FromCoreText(view->playModeText));
-    Command11->setText(ApplyCaption(Command11, view->applyCaption));
+    melodyNameEdit->setText(FromCoreText(view->name));
+    melodyIdEdit->setText(FromCoreText(view->id));
+    melodyIndexEdit->setText(FromCoreText(view->indexText));
+    purposeEdit->setText(FromCoreText(view->purposeText));
+    purposeEdit->setEnabled(view->purposeEnabled);
+    playModeLabel->setText(FromCoreText(view->playModeText));
+    applyButton->setText(ApplyCaption(applyButton, view->applyCaption));
     shownLine_ = line;
-    Command11->setEnabled(true);
+    applyButton->setEnabled(true);
 }
 
-void Form1::ApplyRecord() {
+void MainWindow::ApplyRecord() {
     if (!shownLine_ || *shownLine_ >= bank_.Count()) {
         return;
     }
-    const bank::RecordEdits edits{ToCoreText(Text10->text()), ToCoreText(Text11->text()), ToCoreText(Text12->text()),
-                                  ToCoreText(Text13->text())};
+    const bank::RecordEdits edits{ToCoreText(melodyNameEdit->text()), ToCoreText(melodyIdEdit->text()),
+                                  ToCoreText(melodyIndexEdit->text()), ToCoreText(purposeEdit->text())};
     if (const formats::Result<void> applied = bank::ApplyRecordEdits(bank_, *shownLine_, edits); !applied) {
         TellCoreText(prompter_, applied.error().message, MessageIcon::Exclamation);
         return;
     }
-    List2->item(static_cast<int>(*shownLine_))->setText(FromCoreText(bank_.Lines[*shownLine_]));
+    bankList->item(static_cast<int>(*shownLine_))->setText(FromCoreText(bank_.Lines[*shownLine_]));
 }
 
 // ---- List operations ---------------------------------------------------------------------
 
-std::optional<formats::Bytes> Form1::EncodeForBank() {
+std::optional<formats::Bytes> MainWindow::EncodeForBank() {
     melody::EncodeResult encoded = melody::EncodeMelody(EditFields(), bank_.UnicodeNames, std::nullopt);
     if (!ReportEncoding(encoded)) {
         return std::nullopt;
@@ -220,7 +221,7 @@ std::optional<formats::Bytes> Form1::EncodeForBank() {
     return std::move(*encoded.record);
 }
 
-void Form1::MoveMelodyUp() {
+void MainWindow::MoveMelodyUp() {
     DisableApply();
     if (const bank::Selection moved = bank::MoveUp(bank_, SelectedLine())) {
         ShowBankLines(moved);
@@ -228,7 +229,7 @@ void Form1::MoveMelodyUp() {
     }
 }
 
-void Form1::MoveMelodyDown() {
+void MainWindow::MoveMelodyDown() {
     DisableApply();
     if (const bank::Selection moved = bank::MoveDown(bank_, SelectedLine())) {
         ShowBankLines(moved);
@@ -236,8 +237,8 @@ void Form1::MoveMelodyDown() {
     }
 }
 
-void Form1::StoreRecord(bank::Selection line, StoreInBank store, formats::ByteView record,
-                        MessageIcon refusalIcon) {
+void MainWindow::StoreRecord(bank::Selection line, StoreInBank store, formats::ByteView record,
+                             MessageIcon refusalIcon) {
     const formats::Result<bank::Selection> stored = store(bank_, line, record);
     if (!stored) {
         TellCoreText(prompter_, stored.error().message, refusalIcon);
@@ -247,7 +248,7 @@ void Form1::StoreRecord(bank::Selection line, StoreInBank store, formats::ByteVi
     ShowSelectedRecord();
 }
 
-void Form1::ReplaceMelody() {
+void MainWindow::ReplaceMelody() {
     DisableApply();
     const bank::Selection line = SelectedLine();
     if (!line) {
@@ -258,7 +259,7 @@ void Form1::ReplaceMelody() {
     }
 }
 
-void Form1::InsertMelody() {
+void MainWindow::InsertMelody() {
     DisableApply();
     const bank::Selection line = SelectedLine();
     // The limit is told before the melody is encoded, so its messages do not come first.
@@ -275,22 +276,22 @@ void Form1::InsertMelody() {
     }
 }
 
-void Form1::DeleteMelody() {
+void MainWindow::DeleteMelody() {
     DisableApply();
     if (bank::Delete(bank_, SelectedLine())) {
         ShowBankLines(std::nullopt);
     }
 }
 
-void Form1::ReindexMelodies() {
+void MainWindow::ReindexMelodies() {
     DisableApply();
     bank::Reindex(bank_);
 }
 
 // ---- RE files ----------------------------------------------------------------------------
 
-void Form1::ImportReFile(bank::Selection line, StoreInBank store) {
-    const std::optional<QString> path = CD6.Choose(prompter_);
+void MainWindow::ImportReFile(bank::Selection line, StoreInBank store) {
+    const std::optional<QString> path = openReDialog.Choose(prompter_);
     if (!path) {
         return;
     }
@@ -302,14 +303,14 @@ void Form1::ImportReFile(bank::Selection line, StoreInBank store) {
     StoreRecord(line, store, *file, MessageIcon::None);
 }
 
-void Form1::ReplaceFromFile() {
+void MainWindow::ReplaceFromFile() {
     DisableApply();
     if (const bank::Selection line = SelectedLine()) {
         ImportReFile(line, &bank::ReplaceFromRe);
     }
 }
 
-void Form1::InsertFromFile() {
+void MainWindow::InsertFromFile() {
     DisableApply();
     const bank::Selection line = SelectedLine();
     const formats::Result<bank::Selection> position = bank::InsertPosition(bank_, line);
@@ -322,12 +323,12 @@ void Form1::InsertFromFile() {
     }
 }
 
-void Form1::ExportMelody() {
+void MainWindow::ExportMelody() {
     const bank::Selection line = SelectedLine();
     if (!line) {
         return;
     }
-    const std::optional<QString> path = CD7.Choose(prompter_, FromCoreText(bank_.Lines[*line]));
+    const std::optional<QString> path = exportReDialog.Choose(prompter_, FromCoreText(bank_.Lines[*line]));
     if (!path) {
         return;
     }

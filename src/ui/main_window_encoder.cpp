@@ -11,14 +11,14 @@
 
 namespace belltower::ui {
 
-void Form1::ConnectEncoderControls() {
-    connect(Command2, &QPushButton::clicked, this, &Form1::SaveAsRe);
+void MainWindow::ConnectEncoderControls() {
+    connect(saveReButton, &QPushButton::clicked, this, &MainWindow::SaveAsRe);
 }
 
-bool Form1::ReportEncoding(const melody::EncodeResult& encoded) {
-    List1->clear();
+bool MainWindow::ReportEncoding(const melody::EncodeResult& encoded) {
+    tokenList->clear();
     for (const std::string& token : encoded.tokens) {
-        List1->addItem(FromCoreText(token));
+        tokenList->addItem(FromCoreText(token));
     }
     if (encoded.noData) {
         prompter_.ShowMessage(
@@ -33,17 +33,17 @@ bool Form1::ReportEncoding(const melody::EncodeResult& encoded) {
     return true;
 }
 
-void Form1::ShowWriteFailure(const formats::Error& error) {
+void MainWindow::ShowWriteFailure(const formats::Error& error) {
     // The operating system's description, with the path in the file system's encoding.
     prompter_.ShowMessage({FromCoreMessage(error.message), QString(), MessageIcon::Exclamation, MessageButtons::Ok});
 }
 
-formats::TextFormat Form1::BankTextFormat() const {
+formats::TextFormat MainWindow::BankTextFormat() const {
     return bank_.UnicodeNames;
 }
 
-void Form1::SaveAsRe() {
-    const std::optional<QString> path = cd2.Choose(prompter_, Text1->text());
+void MainWindow::SaveAsRe() {
+    const std::optional<QString> path = saveReDialog.Choose(prompter_, nameEdit->text());
     if (!path) {
         return;
     }

@@ -38,49 +38,49 @@ void SetIfChanged(QLineEdit* box, const std::string& value) {
 
 }  // namespace
 
-void Form1::ConnectMelodyControls() {
-    connect(Command1, &QPushButton::clicked, this, &Form1::OpenRtx);
-    connect(Command15, &QPushButton::clicked, this, &Form1::SaveRtx);
-    ConnectNameCounter(Text1, zbyva);
-    ConnectNameCounter(Text10, zbyva2);
+void MainWindow::ConnectMelodyControls() {
+    connect(openRtxButton, &QPushButton::clicked, this, &MainWindow::OpenRtx);
+    connect(saveRtxButton, &QPushButton::clicked, this, &MainWindow::SaveRtx);
+    ConnectNameCounter(nameEdit, nameCounter);
+    ConnectNameCounter(melodyNameEdit, melodyNameCounter);
 }
 
-melody::MelodyFields Form1::EditFields() const {
+melody::MelodyFields MainWindow::EditFields() const {
     melody::MelodyFields fields;
-    fields.name = ToCoreText(Text1->text());
-    fields.duration = ToCoreText(Text2->text());
-    fields.octave = ToCoreText(Text3->text());
-    fields.tempo = ToCoreText(Text4->text());
-    fields.notes = ToCoreText(NotesText(Text5));
-    fields.id = ToCoreText(Text6->text());
-    fields.delay = ToCoreText(Text7->text());
-    fields.index = ToCoreText(Text8->text());
-    fields.staccato = ToCoreText(Text9->text());
-    fields.playTwice = Check1->isChecked();
-    fields.forceOnePlay = Check2->isChecked();
-    fields.noSmallPauses = Check3->isChecked();
+    fields.name = ToCoreText(nameEdit->text());
+    fields.duration = ToCoreText(durationEdit->text());
+    fields.octave = ToCoreText(octaveEdit->text());
+    fields.tempo = ToCoreText(tempoEdit->text());
+    fields.notes = ToCoreText(NotesText(notesEdit));
+    fields.id = ToCoreText(idEdit->text());
+    fields.delay = ToCoreText(delayEdit->text());
+    fields.index = ToCoreText(indexEdit->text());
+    fields.staccato = ToCoreText(staccatoEdit->text());
+    fields.playTwice = playTwiceBox->isChecked();
+    fields.forceOnePlay = forceOnePlayBox->isChecked();
+    fields.noSmallPauses = noSmallPausesBox->isChecked();
     return fields;
 }
 
-void Form1::SetEditFields(const melody::MelodyFields& fields) {
-    SetIfChanged(Text1, fields.name);
-    SetIfChanged(Text2, fields.duration);
-    SetIfChanged(Text3, fields.octave);
-    SetIfChanged(Text4, fields.tempo);
-    if (ToCoreText(NotesText(Text5)) != fields.notes) {
-        Text5->setPlainText(FromCoreText(fields.notes));
+void MainWindow::SetEditFields(const melody::MelodyFields& fields) {
+    SetIfChanged(nameEdit, fields.name);
+    SetIfChanged(durationEdit, fields.duration);
+    SetIfChanged(octaveEdit, fields.octave);
+    SetIfChanged(tempoEdit, fields.tempo);
+    if (ToCoreText(NotesText(notesEdit)) != fields.notes) {
+        notesEdit->setPlainText(FromCoreText(fields.notes));
     }
-    SetIfChanged(Text6, fields.id);
-    SetIfChanged(Text7, fields.delay);
-    SetIfChanged(Text8, fields.index);
-    SetIfChanged(Text9, fields.staccato);
-    Check1->setChecked(fields.playTwice);
-    Check2->setChecked(fields.forceOnePlay);
-    Check3->setChecked(fields.noSmallPauses);
+    SetIfChanged(idEdit, fields.id);
+    SetIfChanged(delayEdit, fields.delay);
+    SetIfChanged(indexEdit, fields.index);
+    SetIfChanged(staccatoEdit, fields.staccato);
+    playTwiceBox->setChecked(fields.playTwice);
+    forceOnePlayBox->setChecked(fields.forceOnePlay);
+    noSmallPausesBox->setChecked(fields.noSmallPauses);
 }
 
-std::optional<melody::NotesSelection> Form1::NotesSelection() const {
-    const QTextCursor cursor = Text5->textCursor();
+std::optional<melody::NotesSelection> MainWindow::NotesSelection() const {
+    const QTextCursor cursor = notesEdit->textCursor();
     if (!cursor.hasSelection()) {
         return std::nullopt;
     }
@@ -88,14 +88,14 @@ std::optional<melody::NotesSelection> Form1::NotesSelection() const {
                                   static_cast<std::size_t>(cursor.selectionEnd() - cursor.selectionStart())};
 }
 
-void Form1::OpenRtx() {
-    const std::optional<QString> path = CD1.Choose(prompter_);
+void MainWindow::OpenRtx() {
+    const std::optional<QString> path = openMelodyDialog.Choose(prompter_);
     if (path) {
         ReadRtxFile(*path);
     }
 }
 
-void Form1::ReadRtxFile(const QString& path) {
+void MainWindow::ReadRtxFile(const QString& path) {
     const formats::Result<formats::Bytes> file = formats::ReadFileBytes(ToFilePath(path));
     const std::string text = file ? formats::ToText(*file) : std::string();
     melody::MelodyFields fields = EditFields();
@@ -103,8 +103,8 @@ void Form1::ReadRtxFile(const QString& path) {
     SetEditFields(fields);
 }
 
-void Form1::SaveRtx() {
-    const std::optional<QString> path = CD5.Choose(prompter_, Text1->text());
+void MainWindow::SaveRtx() {
+    const std::optional<QString> path = saveRtxDialog.Choose(prompter_, nameEdit->text());
     if (!path) {
         return;
     }

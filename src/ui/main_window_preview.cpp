@@ -13,19 +13,19 @@
 
 namespace belltower::ui {
 
-void Form1::ConnectPreviewControls() {
-    connect(Command17, &QPushButton::clicked, this, &Form1::PlaySelectedMelody);
-    connect(Command18, &QPushButton::clicked, this, &Form1::PlayEditFields);
+void MainWindow::ConnectPreviewControls() {
+    connect(playMelodyButton, &QPushButton::clicked, this, &MainWindow::PlaySelectedMelody);
+    connect(playNotesButton, &QPushButton::clicked, this, &MainWindow::PlayEditFields);
 }
 
-void Form1::PlaySelectedMelody() {
+void MainWindow::PlaySelectedMelody() {
     const std::optional<formats::Bytes> record = SelectedBankRecord();
     if (record) {
         PlayPreview(*record);
     }
 }
 
-std::optional<formats::Bytes> Form1::SelectedBankRecord() const {
+std::optional<formats::Bytes> MainWindow::SelectedBankRecord() const {
     const bank::Selection line = SelectedLine();
     if (!line) {
         return std::nullopt;
@@ -33,7 +33,7 @@ std::optional<formats::Bytes> Form1::SelectedBankRecord() const {
     return bank_.Records[*line];
 }
 
-void Form1::PlayEditFields() {
+void MainWindow::PlayEditFields() {
     // Only the selected notes when some are selected, and the name in ASCII: the preview
     // never depends on the bank's format.
     const melody::EncodeResult encoded =
@@ -43,10 +43,10 @@ void Form1::PlayEditFields() {
     }
 }
 
-void Form1::PlayPreview(formats::ByteView melody) {
-    // The options are read at every press; Combo1's list index is the hardware emulation.
-    const preview::PreviewOptions options{Check5->isChecked(), Check6->checkState() != Qt::Unchecked,
-                                          Combo1->currentIndex()};
+void MainWindow::PlayPreview(formats::ByteView melody) {
+    // The options are read at every press; hardwareCombo's list index is the hardware emulation.
+    const preview::PreviewOptions options{vibrationBox->isChecked(), halfQualityBox->checkState() != Qt::Unchecked,
+                                          hardwareCombo->currentIndex()};
     const formats::Result<preview::PreviewWav> wav = preview::RenderPreview(melody, options);
     if (!wav) {
         ShowWriteFailure(wav.error());
@@ -63,7 +63,7 @@ void Form1::PlayPreview(formats::ByteView melody) {
     }
 }
 
-preview::Player& Form1::PreviewPlayer() {
+preview::Player& MainWindow::PreviewPlayer() {
     if (player_ == nullptr) {
         ownPlayer_ = std::make_unique<QtPlayer>();
         player_ = ownPlayer_.get();

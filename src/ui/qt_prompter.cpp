@@ -41,13 +41,13 @@ MessageAnswer QtPrompter::ShowMessage(const MessageRequest& message) {
 }
 
 std::optional<formats::TextFormat> QtPrompter::ChooseTextFormat(formats::TextFormat suggested) {
-    Form3 dialog(suggested, parent_);
+    FormatDialog dialog(suggested, parent_);
     dialog.exec();
     return dialog.Choice();
 }
 
 void QtPrompter::ShowAbout() {
-    Form2 dialog(parent_);
+    AboutWindow dialog(parent_);
     dialog.exec();
 }
 

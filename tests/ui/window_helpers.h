@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "fake_prompter.h"
+#include "find_control.h"
 #include "formats/bytes.h"
 #include "ui/main_window.h"
 
@@ -63,7 +64,7 @@ protected:
     void Fresh() {
         window_.reset();
         prompter_ = std::make_unique<FakePrompter>();
-        window_ = std::make_unique<Form1>(*prompter_);
+        window_ = std::make_unique<MainWindow>(*prompter_);
     }
     // Called from the test's cleanup, so that unused scripted answers fail that test.
     void Release() {
@@ -74,7 +75,7 @@ protected:
 
     std::unique_ptr<QTemporaryDir> folder_;
     std::unique_ptr<FakePrompter> prompter_;
-    std::unique_ptr<Form1> window_;
+    std::unique_ptr<MainWindow> window_;
 };
 
 }  // namespace belltower::ui::testing

@@ -24,7 +24,7 @@ QStringList Shown(const MelodyFields& f) {
 
 }  // namespace
 
-class Form1Test : public QObject, WindowFixture {
+class MainWindowTest : public QObject, WindowFixture {
     Q_OBJECT
 
 private slots:
@@ -32,16 +32,19 @@ private slots:
     void cleanup() { Release(); }
 
     void initialState() {
-        const belltower::ui::Form1& w = *window_;
+        const belltower::ui::MainWindow& w = *window_;
         QCOMPARE(Shown(w.EditFields()), Shown(MelodyFields{}));
-        const QStringList shown = {w.Text2->text(), w.Text3->text(),  w.Text4->text(),        w.Text8->text(),
-                                   w.zbyva->text(), w.zbyva2->text(), w.Combo1->currentText()};
+        const QStringList shown = {Find<QLineEdit>(w, "Text2")->text(),        Find<QLineEdit>(w, "Text3")->text(),
+                                   Find<QLineEdit>(w, "Text4")->text(),        Find<QLineEdit>(w, "Text8")->text(),
+                                   Find<QLabel>(w, "zbyva")->text(),           Find<QLabel>(w, "zbyva2")->text(),
+                                   Find<QComboBox>(w, "Combo1")->currentText()};
         QCOMPARE(shown, QStringList({"8", "6", "140", "1", "14", "14", "Phone"}));
         for (const QCheckBox* box : w.findChildren<QCheckBox*>()) {
-            QVERIFY2(box->isChecked() == (box == w.Check5), qPrintable(box->objectName()));
+            QVERIFY2(box->isChecked() == (box == Find<QCheckBox>(w, "Check5")), qPrintable(box->objectName()));
         }
-        QVERIFY(w.List1->count() == 0 && w.List2->count() == 0);
-        QVERIFY(!w.Command11->isEnabled() && !w.Text13->isEnabled() && w.ascii->isHidden());
+        QVERIFY(Find<QListWidget>(w, "List1")->count() == 0 && Find<QListWidget>(w, "List2")->count() == 0);
+        QVERIFY(!Find<QPushButton>(w, "Command11")->isEnabled() && !Find<QLineEdit>(w, "Text13")->isEnabled() &&
+                Find<QLabel>(w, "ascii")->isHidden());
     }
 
     // Save RTX and Open RTX keep every byte value but the line ends (and the separators a field
@@ -64,22 +67,22 @@ private slots:
         QVERIFY(QDir(folder_->path()).mkdir(QStringLiteral("tones")));
         const QString path = File("tones/round.rtx");
         prompter_->AnswerFile(path);
-        Press(window_->Command15);
-        QCOMPARE(prompter_->fileRequests.at(0).fileName, window_->Text1->text());
+        Press(Find<QPushButton>(*window_, "Command15"));
+        QCOMPARE(prompter_->fileRequests.at(0).fileName, Find<QLineEdit>(*window_, "Text1")->text());
 
         Fresh();
-        window_->Text1->setText(QStringLiteral("Old"));
-        window_->Check1->setChecked(true);
+        Find<QLineEdit>(*window_, "Text1")->setText(QStringLiteral("Old"));
+        Find<QCheckBox>(*window_, "Check1")->setChecked(true);
         fields.playTwice = true;
         prompter_->AnswerFile(path);
-        Press(window_->Command1);
+        Press(Find<QPushButton>(*window_, "Command1"));
         QCOMPARE(Shown(window_->EditFields()), Shown(fields));
-        QCOMPARE(window_->Text1->text().size(), 253);
+        QCOMPARE(Find<QLineEdit>(*window_, "Text1")->text().size(), 253);
         QVERIFY(prompter_->fileRequests.at(0).fileName.isEmpty());
 
         QVERIFY(QFile::remove(path));
         prompter_->AnswerFile(path);
-        Press(window_->Command1);
+        Press(Find<QPushButton>(*window_, "Command1"));
         QCOMPARE(prompter_->fileRequests.at(1).folder, File("tones/"));
         fields.notes.clear();
         QCOMPARE(Shown(window_->EditFields()), Shown(fields));
@@ -89,7 +92,7 @@ private slots:
     void failedSaveShowsTheDescription() {
         prompter_->AnswerFile(File("no-such-folder/a.rtx"));
         prompter_->AnswerMessage(MessageAnswer::Ok);
-        Press(window_->Command15);
+        Press(Find<QPushButton>(*window_, "Command15"));
         QVERIFY2(prompter_->messages.at(0).text.contains(QStringLiteral("No such file or directory")),
                  qPrintable(prompter_->messages[0].text));
     }
@@ -103,8 +106,9 @@ private slots:
             {13, " 1", QColor(0, 0, 0)}, {14, " 0", QColor(0, 0, 200)}, {15, "-1", QColor(200, 0, 0)},
             {13, " 1", QColor(0, 0, 0)}, {0, " 14", QColor(0, 0, 0)},
         };
-        const std::pair<QLineEdit*, QLabel*> counters[] = {{window_->Text1, window_->zbyva},
-                                                           {window_->Text10, window_->zbyva2}};
+        const std::pair<QLineEdit*, QLabel*> counters[] = {
+            {Find<QLineEdit>(*window_, "Text1"), Find<QLabel>(*window_, "zbyva")},
+            {Find<QLineEdit>(*window_, "Text10"), Find<QLabel>(*window_, "zbyva2")}};
         for (const auto& [box, counter] : counters) {
             for (const auto& step : steps) {
                 // Typed or deleted one key at a time, as a user would.
@@ -121,22 +125,22 @@ private slots:
     }
 
     void typingStopsAtTheLimitButLoadedNamesStayWhole() {
-        QTest::keyClicks(window_->Text1, QString(35, QLatin1Char('a')));
-        QCOMPARE(window_->Text1->text().size(), 30);
-        window_->Text3->clear();
-        QTest::keyClicks(window_->Text3, QStringLiteral("57"));
-        QCOMPARE(window_->Text3->text(), QStringLiteral("5"));
+        QTest::keyClicks(Find<QLineEdit>(*window_, "Text1"), QString(35, QLatin1Char('a')));
+        QCOMPARE(Find<QLineEdit>(*window_, "Text1")->text().size(), 30);
+        Find<QLineEdit>(*window_, "Text3")->clear();
+        QTest::keyClicks(Find<QLineEdit>(*window_, "Text3"), QStringLiteral("57"));
+        QCOMPARE(Find<QLineEdit>(*window_, "Text3")->text(), QStringLiteral("5"));
 
         const QString name(40, QLatin1Char('N'));
         window_->ReadRtxFile(WriteAll(File("long.rtx"), name.toLatin1() + ":d=4:c"));
-        QCOMPARE(window_->Text1->text(), name);
-        QCOMPARE(window_->zbyva->text(), QStringLiteral("-26"));
-        window_->Text1->end(false);
-        QTest::keyClick(window_->Text1, Qt::Key_X);
-        QCOMPARE(window_->Text1->text(), name);
-        QTest::keyClick(window_->Text1, Qt::Key_Backspace);
-        QTest::keyClick(window_->Text1, Qt::Key_X);
-        QCOMPARE(window_->Text1->text().size(), 39);
+        QCOMPARE(Find<QLineEdit>(*window_, "Text1")->text(), name);
+        QCOMPARE(Find<QLabel>(*window_, "zbyva")->text(), QStringLiteral("-26"));
+        Find<QLineEdit>(*window_, "Text1")->end(false);
+        QTest::keyClick(Find<QLineEdit>(*window_, "Text1"), Qt::Key_X);
+        QCOMPARE(Find<QLineEdit>(*window_, "Text1")->text(), name);
+        QTest::keyClick(Find<QLineEdit>(*window_, "Text1"), Qt::Key_Backspace);
+        QTest::keyClick(Find<QLineEdit>(*window_, "Text1"), Qt::Key_X);
+        QCOMPARE(Find<QLineEdit>(*window_, "Text1")->text().size(), 39);
     }
 
     // Up to 64000 bytes a melody, above a firmware image; what cannot be opened is ignored.
@@ -164,16 +168,16 @@ private slots:
         };
         for (const auto& c : cases) {
             Fresh();
-            window_->Text5->setPlainText(QStringLiteral("keep"));
+            Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("keep"));
             if (!c.message.isEmpty()) {
                 prompter_->AnswerMessage(MessageAnswer::Ok);
             }
             window_->OpenStartupFile(c.argument);
-            QVERIFY2(window_->Text1->text() == QLatin1String(c.name), qPrintable(c.argument));
-            QCOMPARE(window_->Text5->toPlainText(), QLatin1String(c.notes));
+            QVERIFY2(Find<QLineEdit>(*window_, "Text1")->text() == QLatin1String(c.name), qPrintable(c.argument));
+            QCOMPARE(Find<QPlainTextEdit>(*window_, "Text5")->toPlainText(), QLatin1String(c.notes));
             QCOMPARE(prompter_->messages.size(), std::size_t{c.message.isEmpty() ? 0U : 1U});
             QVERIFY(c.message.isEmpty() || prompter_->messages[0].text == c.message);
-            QVERIFY(window_->CD1.Folder().isEmpty() && window_->CD3.Folder().isEmpty());
+            QVERIFY(window_->openMelodyDialog.Folder().isEmpty() && window_->openFirmwareDialog.Folder().isEmpty());
         }
     }
 
@@ -205,5 +209,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(Form1Test)
-#include "form1_tests.moc"
+QTEST_MAIN(MainWindowTest)
+#include "main_window_tests.moc"

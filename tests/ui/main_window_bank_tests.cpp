@@ -14,7 +14,7 @@ using belltower::formats::TextFormat;
 using belltower::testing::BuildImage;
 using belltower::testing::ImageLayout;
 using belltower::testing::MakeRecord;
-using belltower::ui::Form1;
+using belltower::ui::MainWindow;
 using belltower::ui::MessageAnswer;
 using belltower::ui::MessageButtons;
 using namespace belltower::ui::testing;
@@ -39,7 +39,7 @@ bank::ToneBank AsciiBank(const std::vector<const char*>& names) {
 
 }  // namespace
 
-class Form1BankTest : public QObject, WindowFixture {
+class MainWindowBankTest : public QObject, WindowFixture {
     Q_OBJECT
 
 private slots:
@@ -51,7 +51,7 @@ private slots:
 
     // Load, rename, insert, move, delete, reindex and save; the saved image reads back as edited.
     void editedBankSurvivesSaveAndReload() {
-        Form1& w = *window_;
+        MainWindow& w = *window_;
         ImageLayout layout;
         layout.chunksBefore = {belltower::testing::MakeChunk("ABCD", Bytes(20, 0x11))};
         layout.chunksAfter = {belltower::testing::MakeChunk("EFGH", Bytes(8, 0x22))};
@@ -59,42 +59,43 @@ private slots:
                           Record(TextFormat::Ascii, 3, "C")};
         const Bytes image = BuildImage(layout).image;
         Load(WriteFile("in.fls", image));
-        QCOMPARE(Lines(w.List2), QStringList({"A", "B", "C"}));
-        QVERIFY(w.email->text().startsWith(QStringLiteral("PPM NHM-5 V 5.31 synthetic test image")));
+        QCOMPARE(Lines(Find<QListWidget>(w, "List2")), QStringList({"A", "B", "C"}));
+        QVERIFY(Find<QLabel>(w, "email")->text().startsWith(QStringLiteral("PPM NHM-5 V 5.31 synthetic test image")));
 
         Click(1);
         QCOMPARE(Panel(), QStringList({"B", "ID  ", "2", "n/a", "Preview twice", "Apply to B"}));
-        QVERIFY(w.Command11->isEnabled() && !w.Text13->isEnabled());
-        w.Text10->setText(QStringLiteral("Bee"));
-        Press(w.Command11);
+        QVERIFY(Find<QPushButton>(w, "Command11")->isEnabled() && !Find<QLineEdit>(w, "Text13")->isEnabled());
+        Find<QLineEdit>(w, "Text10")->setText(QStringLiteral("Bee"));
+        Press(Find<QPushButton>(w, "Command11"));
         Click(0);
-        w.Text1->setText(QStringLiteral("New"));
-        w.Text5->setPlainText(QStringLiteral("c d,e"));
-        Press(w.Command7);  // insert above "A"
-        QCOMPARE(Lines(w.List2), QStringList({"New", "A", "Bee", "C"}));
-        QCOMPARE(w.Label12->text(), QStringLiteral("4"));
+        Find<QLineEdit>(w, "Text1")->setText(QStringLiteral("New"));
+        Find<QPlainTextEdit>(w, "Text5")->setPlainText(QStringLiteral("c d,e"));
+        Press(Find<QPushButton>(w, "Command7"));  // insert above "A"
+        QCOMPARE(Lines(Find<QListWidget>(w, "List2")), QStringList({"New", "A", "Bee", "C"}));
+        QCOMPARE(Find<QLabel>(w, "Label12")->text(), QStringLiteral("4"));
         Click(0);
-        Press(w.Command5);
-        QCOMPARE(Lines(w.List2), QStringList({"A", "New", "Bee", "C"}));
-        QVERIFY(w.List2->currentRow() == 1 && w.Command11->isEnabled());
+        Press(Find<QPushButton>(w, "Command5"));
+        QCOMPARE(Lines(Find<QListWidget>(w, "List2")), QStringList({"A", "New", "Bee", "C"}));
+        QVERIFY(Find<QListWidget>(w, "List2")->currentRow() == 1 && Find<QPushButton>(w, "Command11")->isEnabled());
         Click(3);
-        Press(w.Command8);
-        QCOMPARE(Lines(w.List2), QStringList({"A", "New", "Bee"}));
-        QVERIFY(w.List2->selectedItems().isEmpty() && !w.Command11->isEnabled());
+        Press(Find<QPushButton>(w, "Command8"));
+        QCOMPARE(Lines(Find<QListWidget>(w, "List2")), QStringList({"A", "New", "Bee"}));
+        QVERIFY(Find<QListWidget>(w, "List2")->selectedItems().isEmpty() &&
+                !Find<QPushButton>(w, "Command11")->isEnabled());
         Click(2);
-        Press(w.Command10);
-        QVERIFY(!w.Command11->isEnabled());
+        Press(Find<QPushButton>(w, "Command10"));
+        QVERIFY(!Find<QPushButton>(w, "Command11")->isEnabled());
 
         const QString saved = File("out.fls");
         prompter_->AnswerFile(saved);
-        Press(w.Command9);
+        Press(Find<QPushButton>(w, "Command9"));
         QVERIFY(prompter_->messages.empty());
         QCOMPARE(ReadAll(saved).size(), qsizetype(image.size()));
 
         const bank::ToneBank edited = w.Bank();
         NewWindow();
         Load(saved);
-        QCOMPARE(Lines(window_->List2), QStringList({"A", "New", "Bee"}));
+        QCOMPARE(Lines(Find<QListWidget>(*window_, "List2")), QStringList({"A", "New", "Bee"}));
         QVERIFY(window_->Bank().Records == edited.Records && window_->Bank().FirmwareHead == edited.FirmwareHead);
         for (std::size_t i = 0; i < 3; ++i) {
             QCOMPARE(belltower::formats::RecordIndex(window_->Bank().Records[i]).value(), int(i + 1));
@@ -103,22 +104,23 @@ private slots:
 
     // "Keep TONE chunk" keeps the list while the header changes, until the formats differ.
     void keepingTheBankAcrossLoads() {
-        Form1& w = *window_;
+        MainWindow& w = *window_;
         Load(WriteImage("a.fls", {Record(TextFormat::Ascii, 1, "A")}));
-        w.Check4->setChecked(true);
+        Find<QCheckBox>(w, "Check4")->setChecked(true);
         ImageLayout second;
         second.header = belltower::testing::PpmHeader("second image");
         second.records = {Record(TextFormat::Ascii, 1, "X")};
         Load(WriteFile("b.fls", BuildImage(second).image));
-        QCOMPARE(Lines(w.List2), QStringList({"A"}));
-        QVERIFY(w.email->text().startsWith(QStringLiteral("PPM second image")) && w.Check4->isChecked());
+        QCOMPARE(Lines(Find<QListWidget>(w, "List2")), QStringList({"A"}));
+        QVERIFY(Find<QLabel>(w, "email")->text().startsWith(QStringLiteral("PPM second image")) &&
+                Find<QCheckBox>(w, "Check4")->isChecked());
 
         prompter_->AnswerMessage(MessageAnswer::Ok);
         Load(WriteImage("u.fls", {Record(TextFormat::Unicode, 1, "U"), Record(TextFormat::Unicode, 2, "V")}));
         QCOMPARE(prompter_->messages.at(0).text.toStdString(), std::string(bank::kDifferentFormats));
-        QVERIFY(!w.Check4->isChecked());
-        QCOMPARE(Lines(w.List2), QStringList({"U", "V"}));
-        QCOMPARE(w.Label12->text(), QStringLiteral("2"));
+        QVERIFY(!Find<QCheckBox>(w, "Check4")->isChecked());
+        QCOMPARE(Lines(Find<QListWidget>(w, "List2")), QStringList({"U", "V"}));
+        QCOMPARE(Find<QLabel>(w, "Label12")->text(), QStringLiteral("2"));
     }
 
     void failedLoadChangesNothing() {
@@ -131,13 +133,13 @@ private slots:
             Load(WriteImage("good.fls", {Record(TextFormat::Ascii, 1, "A")}));
             Click(0);
             const bank::ToneBank before = window_->Bank();
-            const QString email = window_->email->text();
+            const QString email = Find<QLabel>(*window_, "email")->text();
             prompter_->AnswerMessage(MessageAnswer::Ok);
             Load(path);
             QVERIFY2(prompter_->messages.at(0).text.contains(QLatin1String(message)), message);
-            QVERIFY(window_->Bank() == before && !window_->Command11->isEnabled());
-            QCOMPARE(Lines(window_->List2), QStringList({"A"}));
-            QCOMPARE(window_->email->text(), email);
+            QVERIFY(window_->Bank() == before && !Find<QPushButton>(*window_, "Command11")->isEnabled());
+            QCOMPARE(Lines(Find<QListWidget>(*window_, "List2")), QStringList({"A"}));
+            QCOMPARE(Find<QLabel>(*window_, "email")->text(), email);
         }
     }
 
@@ -153,7 +155,7 @@ private slots:
         }
         const QString path = File("bank.fls");
         prompter_->AnswerFile(path);
-        Press(window_->Command9);
+        Press(Find<QPushButton>(*window_, "Command9"));
         const auto& shown = prompter_->messages;
         QCOMPARE(shown.size(), std::size_t{3});
         QCOMPARE(shown[2].text, QStringLiteral("M has the same index 2 as M. Please correct it."));
@@ -168,11 +170,11 @@ private slots:
         layout.tail = Bytes(64, 0x33);
         Load(WriteFile("in.fls", BuildImage(layout).image));
         Click(0);
-        window_->Text5->setPlainText(QStringLiteral("c"));
-        window_->Text8->setText(QStringLiteral("2"));
-        Press(window_->Command7);
+        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("c"));
+        Find<QLineEdit>(*window_, "Text8")->setText(QStringLiteral("2"));
+        Press(Find<QPushButton>(*window_, "Command7"));
         prompter_->AnswerMessage(MessageAnswer::Cancel);
-        Press(window_->Command9);
+        Press(Find<QPushButton>(*window_, "Command9"));
         QCOMPARE(prompter_->messages.back().buttons, MessageButtons::OkCancel);
         QCOMPARE(prompter_->fileRequests.size(), std::size_t{1});
     }
@@ -183,17 +185,17 @@ private slots:
         Click(0);
         prompter_->AnswerFile(path);
         prompter_->AnswerTextFormat(TextFormat::Unicode);
-        Press(window_->Command14);
+        Press(Find<QPushButton>(*window_, "Command14"));
         QCOMPARE(prompter_->fileRequests.back().fileName, QStringLiteral("Tune"));
         QCOMPARE(prompter_->formatSuggestions.back(), TextFormat::Ascii);
         QCOMPARE(ReadAll(path), AsQBytes(bank::RecordToUnicode(window_->Bank().Records[0]).value()));
 
         const QByteArray before = ReadAll(path);
         prompter_->AnswerFile(std::nullopt);
-        Press(window_->Command14);
+        Press(Find<QPushButton>(*window_, "Command14"));
         prompter_->AnswerFile(path);
         prompter_->AnswerTextFormat(std::nullopt);
-        Press(window_->Command14);
+        Press(Find<QPushButton>(*window_, "Command14"));
         QCOMPARE(prompter_->formatSuggestions.size(), std::size_t{2});
         QCOMPARE(ReadAll(path), before);
     }
@@ -204,16 +206,17 @@ private slots:
         Load(WriteImage("u.fls", {Record(TextFormat::Unicode, 5, "Old", 2)}));
         Click(0);
         prompter_->AnswerFile(WriteFile("imp.re", MakeRecord(TextFormat::Ascii, 99, "ZZ", "Imp", kTones)));
-        Press(window_->Command12);
+        Press(Find<QPushButton>(*window_, "Command12"));
         QCOMPARE(Panel(), QStringList({"Imp", "ID  ", "5", "2", "Preview twice", "Apply to Imp"}));
 
         const bank::ToneBank before = window_->Bank();
-        for (QPushButton* command : {window_->Command12, window_->Command13}) {
+        for (QPushButton* command :
+             {Find<QPushButton>(*window_, "Command12"), Find<QPushButton>(*window_, "Command13")}) {
             Click(0);
             prompter_->AnswerFile(WriteFile("bad.re", Bytes(7, 0)));
             prompter_->AnswerMessage(MessageAnswer::Ok);
             Press(command);
-            QVERIFY(window_->Bank() == before && Lines(window_->List2) == QStringList({"Imp"}));
+            QVERIFY(window_->Bank() == before && Lines(Find<QListWidget>(*window_, "List2")) == QStringList({"Imp"}));
         }
     }
 
@@ -222,18 +225,20 @@ private slots:
         tones.Records[1].resize(12);
         window_->SetBank(tones);
         Click(0);
-        QVERIFY(window_->Command11->isEnabled());
+        QVERIFY(Find<QPushButton>(*window_, "Command11")->isEnabled());
         Click(1);
-        QVERIFY(window_->Label13->text().contains(QStringLiteral("Damaged")));
-        QVERIFY(window_->Text10->text().isEmpty() && !window_->Command11->isEnabled());
+        QVERIFY(Find<QLabel>(*window_, "Label13")->text().contains(QStringLiteral("Damaged")));
+        QVERIFY(Find<QLineEdit>(*window_, "Text10")->text().isEmpty() &&
+                !Find<QPushButton>(*window_, "Command11")->isEnabled());
     }
 
 private:
     // What the property panel shows: name, ID, index, purpose, play mode, Apply's caption.
     QStringList Panel() const {
-        const Form1& w = *window_;
-        return {w.Text10->text(), w.Text11->text(),  w.Text12->text(),
-                w.Text13->text(), w.Label13->text(), w.Command11->text()};
+        const MainWindow& w = *window_;
+        return {Find<QLineEdit>(w, "Text10")->text(), Find<QLineEdit>(w, "Text11")->text(),
+                Find<QLineEdit>(w, "Text12")->text(), Find<QLineEdit>(w, "Text13")->text(),
+                Find<QLabel>(w, "Label13")->text(),   Find<QPushButton>(w, "Command11")->text()};
     }
     void NewWindow() {
         Fresh();
@@ -248,14 +253,14 @@ private:
     }
     void Load(const QString& path) {
         prompter_->AnswerFile(path);
-        Press(window_->Command3);
+        Press(Find<QPushButton>(*window_, "Command3"));
     }
     void Click(int row) {
-        QListWidget* list = window_->List2;
+        QListWidget* list = Find<QListWidget>(*window_, "List2");
         list->scrollToItem(list->item(row));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
     }
 };
 
-QTEST_MAIN(Form1BankTest)
-#include "form1_bank_tests.moc"
+QTEST_MAIN(MainWindowBankTest)
+#include "main_window_bank_tests.moc"

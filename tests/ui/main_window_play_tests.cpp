@@ -14,7 +14,7 @@
 #include "window_helpers.h"
 
 using belltower::formats::TextFormat;
-using belltower::ui::Form1;
+using belltower::ui::MainWindow;
 using belltower::ui::MessageAnswer;
 using belltower::ui::MessageIcon;
 using namespace belltower::ui::testing;
@@ -30,7 +30,7 @@ const QByteArray kAsciiRecord =
 const QByteArray kOldFile("an older file, kept byte for byte\x00\xff", 35);
 
 // The record of these notes with the window's other fields as they are.
-belltower::formats::Bytes RecordOf(const Form1& window, const char* notes, TextFormat format = TextFormat::Ascii) {
+belltower::formats::Bytes RecordOf(const MainWindow& window, const char* notes, TextFormat format = TextFormat::Ascii) {
     belltower::melody::MelodyFields fields = window.EditFields();
     fields.notes = notes;
     return belltower::melody::EncodeMelody(fields, format, std::nullopt).record.value();
@@ -41,7 +41,7 @@ QByteArray Wav(const belltower::formats::Bytes& record, bool vibration, bool hal
 }
 
 // A Unicode bank of these melodies, all named A.
-belltower::bank::ToneBank UnicodeBank(const Form1& window, std::initializer_list<const char*> notes) {
+belltower::bank::ToneBank UnicodeBank(const MainWindow& window, std::initializer_list<const char*> notes) {
     belltower::bank::ToneBank tones;
     tones.UnicodeNames = TextFormat::Unicode;
     for (const char* melody : notes) {
@@ -53,7 +53,7 @@ belltower::bank::ToneBank UnicodeBank(const Form1& window, std::initializer_list
 
 }  // namespace
 
-class Form1PlayTest : public QObject, WindowFixture {
+class MainWindowPlayTest : public QObject, WindowFixture {
     Q_OBJECT
 
 private slots:
@@ -68,8 +68,8 @@ private slots:
         Start();
         player_ = std::make_unique<FakePlayer>();
         window_->SetPreviewPlayer(*player_);
-        window_->Text1->setText(QStringLiteral("A"));
-        window_->Text5->setPlainText(QStringLiteral("4c"));
+        Find<QLineEdit>(*window_, "Text1")->setText(QStringLiteral("A"));
+        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("4c"));
         QFile::remove(wavPath_);
     }
     void cleanup() { Release(); }
@@ -98,7 +98,7 @@ private slots:
             if (c.unicodeBank) {
                 window_->SetBank(UnicodeBank(*window_, {"4c"}));
             }
-            window_->Text4->setText(QLatin1String(c.tempo));
+            Find<QLineEdit>(*window_, "Text4")->setText(QLatin1String(c.tempo));
             prompter_->AnswerFile(c.chooseFile ? std::optional(old) : std::nullopt);
             if (c.format) {
                 prompter_->AnswerTextFormat(*c.format);
@@ -107,7 +107,7 @@ private slots:
             if (failed) {
                 prompter_->AnswerMessage(MessageAnswer::Ok);
             }
-            Press(window_->Command2);
+            Press(Find<QPushButton>(*window_, "Command2"));
 
             QVERIFY2(ReadAll(old) == c.written, c.what);
             QCOMPARE(prompter_->fileRequests.at(0).fileName, QStringLiteral("A"));
@@ -123,10 +123,10 @@ private slots:
             init();
             const belltower::bank::ToneBank tones = UnicodeBank(*window_, {"4c", "8d 8e"});
             window_->SetBank(tones);
-            window_->List2->setCurrentRow(row);
-            window_->Check5->setChecked(false);
-            window_->Combo1->setCurrentIndex(2);
-            Press(window_->Command17);
+            Find<QListWidget>(*window_, "List2")->setCurrentRow(row);
+            Find<QCheckBox>(*window_, "Check5")->setChecked(false);
+            Find<QComboBox>(*window_, "Combo1")->setCurrentIndex(2);
+            Press(Find<QPushButton>(*window_, "Command17"));
             if (row < 0) {
                 QVERIFY(player_->calls.empty() && !QFile::exists(wavPath_));
                 continue;
@@ -156,21 +156,22 @@ private slots:
         };
         for (const auto& c : cases) {
             init();
-            window_->Text5->setPlainText(QLatin1String(c.notes));
-            QTextCursor cursor = window_->Text5->textCursor();
+            Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QLatin1String(c.notes));
+            QTextCursor cursor = Find<QPlainTextEdit>(*window_, "Text5")->textCursor();
             cursor.setPosition(c.selectFrom);
             cursor.setPosition(c.selectFrom + c.selectLength, QTextCursor::KeepAnchor);
-            window_->Text5->setTextCursor(cursor);
-            window_->Text4->setText(QLatin1String(c.tempo));
-            window_->Check5->setChecked(c.vibration);
-            window_->Check6->setChecked(c.half);
-            window_->Combo1->setCurrentIndex(c.hardware);
+            Find<QPlainTextEdit>(*window_, "Text5")->setTextCursor(cursor);
+            Find<QLineEdit>(*window_, "Text4")->setText(QLatin1String(c.tempo));
+            Find<QCheckBox>(*window_, "Check5")->setChecked(c.vibration);
+            Find<QCheckBox>(*window_, "Check6")->setChecked(c.half);
+            Find<QComboBox>(*window_, "Combo1")->setCurrentIndex(c.hardware);
             if (c.message != nullptr) {
                 prompter_->AnswerMessage(MessageAnswer::Ok);
             }
-            Press(window_->Command18);
+            Press(Find<QPushButton>(*window_, "Command18"));
 
-            QCOMPARE(Lines(window_->List1).join(QLatin1Char(' ')), QLatin1String(c.played ? c.played : c.notes));
+            QCOMPARE(Lines(Find<QListWidget>(*window_, "List1")).join(QLatin1Char(' ')),
+                     QLatin1String(c.played ? c.played : c.notes));
             QCOMPARE(prompter_->messages.size(), std::size_t{c.message != nullptr ? 1U : 0U});
             QVERIFY(c.message == nullptr || prompter_->messages[0].text.contains(QLatin1String(c.message)));
             if (c.played == nullptr) {
@@ -186,9 +187,9 @@ private slots:
     }
 
     void aNewPreviewReplacesThePlayingOne() {
-        Press(window_->Command18);
-        window_->Text5->setPlainText(QStringLiteral("8d 8e"));
-        Press(window_->Command18);
+        Press(Find<QPushButton>(*window_, "Command18"));
+        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("8d 8e"));
+        Press(Find<QPushButton>(*window_, "Command18"));
         QCOMPARE(player_->calls, (std::vector<std::string>{"Stop", "Play", "Stop", "Play"}));
         QVERIFY(player_->playedBytes.at(0) != player_->playedBytes.at(1));
     }
@@ -196,7 +197,7 @@ private slots:
     void aPreviewThatCannotBeWrittenIsReported() {
         QVERIFY(QDir().mkpath(wavPath_));  // a folder in the way of the WAV file
         prompter_->AnswerMessage(MessageAnswer::Ok);
-        Press(window_->Command18);
+        Press(Find<QPushButton>(*window_, "Command18"));
         QVERIFY(QDir(wavPath_).removeRecursively());
         QCOMPARE(prompter_->messages.at(0).icon, MessageIcon::Exclamation);
         QVERIFY(player_->calls.empty());
@@ -211,8 +212,8 @@ private slots:
             QMimeData data;
             data.setUrls({local ? QUrl::fromLocalFile(path) : QUrl(QStringLiteral("https://example.org/a.rtx")),
                           QUrl::fromLocalFile(File("second.rtx"))});
-            QWidget* target = qstrcmp(where, "notes") == 0  ? window_->Text5->viewport()
-                              : qstrcmp(where, "name") == 0 ? static_cast<QWidget*>(window_->Text1)
+            QWidget* target = qstrcmp(where, "notes") == 0  ? Find<QPlainTextEdit>(*window_, "Text5")->viewport()
+                              : qstrcmp(where, "name") == 0 ? static_cast<QWidget*>(Find<QLineEdit>(*window_, "Text1"))
                                                             : window_.get();
             QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
             QCoreApplication::sendEvent(target, &enter);
@@ -222,8 +223,10 @@ private slots:
 
             QVERIFY2(enter.isAccepted() == local && drop.isAccepted() == local, where);
             QVERIFY(!local || drop.dropAction() == Qt::CopyAction);  // the file stays where it is
-            QCOMPARE(window_->Text1->text(), local ? QStringLiteral("Dropped") : QStringLiteral("A"));
-            QCOMPARE(window_->Text5->toPlainText(), local ? QStringLiteral("c d e") : QStringLiteral("4c"));
+            QCOMPARE(Find<QLineEdit>(*window_, "Text1")->text(),
+                     local ? QStringLiteral("Dropped") : QStringLiteral("A"));
+            QCOMPARE(Find<QPlainTextEdit>(*window_, "Text5")->toPlainText(),
+                     local ? QStringLiteral("c d e") : QStringLiteral("4c"));
         }
     }
 
@@ -233,5 +236,5 @@ private:
     std::unique_ptr<FakePlayer> player_;
 };
 
-QTEST_MAIN(Form1PlayTest)
-#include "form1_play_tests.moc"
+QTEST_MAIN(MainWindowPlayTest)
+#include "main_window_play_tests.moc"

@@ -3,15 +3,17 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "find_control.h"
 #include "modal_helpers.h"
 #include "ui/about_window.h"
 #include "ui/main_window.h"
 #include "ui/qt_prompter.h"
 
-using belltower::ui::Form2;
+using belltower::ui::AboutWindow;
+using belltower::ui::testing::Find;
 using belltower::ui::testing::WhenModal;
 
-class Form2Test : public QObject {
+class AboutWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -21,29 +23,29 @@ private slots:
     // the same way.
     void shownModallyAndLaidOutAroundTheText() {
         belltower::ui::QtPrompter prompter;
-        belltower::ui::Form1 window(prompter);
+        belltower::ui::MainWindow window(prompter);
         prompter.SetParentWindow(&window);
         window.show();
         QList<QRect> okPlaces;
         for (int round = 0; round < 2; ++round) {
             bool modal = false;
             WhenModal([&](QWidget* dialog) {
-                auto* about = qobject_cast<Form2*>(dialog);
+                auto* about = qobject_cast<AboutWindow*>(dialog);
                 QVERIFY(about != nullptr);
                 modal = about->windowModality() == Qt::ApplicationModal && about->parentWidget() == &window;
-                const QRect text = about->Label1->geometry();
+                const QRect text = Find<QLabel>(*about, "Label1")->geometry();
                 QCOMPARE(text.topLeft(), QPoint(48, 8));
                 QCOMPARE(text.width(), 465);
-                QCOMPARE(text.height(), about->Label1->heightForWidth(465));
+                QCOMPARE(text.height(), Find<QLabel>(*about, "Label1")->heightForWidth(465));
                 QVERIFY(text.height() > 10 * about->fontMetrics().height());  // wrapped onto many lines
-                const QRect ok = about->Command1->geometry();
+                const QRect ok = Find<QPushButton>(*about, "Command1")->geometry();
                 QCOMPARE(ok, QRect(216, text.bottom() + 1 + 4, 97, 25));
                 QCOMPARE(about->size(), QSize(48 + 465 + 8, ok.bottom() + 1 + 8));
-                QCOMPARE(about->Image1->geometry(), QRect(8, 8, 32, 32));
+                QCOMPARE(Find<QLabel>(*about, "Image1")->geometry(), QRect(8, 8, 32, 32));
                 okPlaces << ok;
-                QTest::mouseClick(about->Command1, Qt::LeftButton);
+                QTest::mouseClick(Find<QPushButton>(*about, "Command1"), Qt::LeftButton);
             });
-            QTest::mouseClick(window.Command16, Qt::LeftButton);
+            QTest::mouseClick(Find<QPushButton>(window, "Command16"), Qt::LeftButton);
             QVERIFY(modal);
             QVERIFY(QApplication::activeModalWidget() == nullptr);
         }
@@ -52,5 +54,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(Form2Test)
-#include "form2_tests.moc"
+QTEST_MAIN(AboutWindowTest)
+#include "about_window_tests.moc"
