@@ -58,6 +58,8 @@ public:
     // The bank as it now stands is the one last saved or loaded (MarkClean) or not. Undoing
     // back to a saved state makes the bank clean again.
     void MarkClean();
+    // The bank as it now stands was never saved: melodies kept across the load of another image.
+    void MarkModified() { cleanDepth_.reset(); }
     bool IsClean() const;
 
     std::size_t UndoCount() const { return undo_.size(); }

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <string>
+#include <utility>
 
 namespace belltower::preview {
 
@@ -16,6 +19,21 @@ public:
 
     // Stops the sound, if any.
     virtual void Stop() = 0;
+
+    // Called with a description, in English, when a sound cannot be played (no audio output
+    // device, a file the player cannot open): from Play or later, on the caller's thread.
+    using ErrorHandler = std::function<void(const std::string& description)>;
+    void SetErrorHandler(ErrorHandler handler) { errorHandler_ = std::move(handler); }
+
+protected:
+    void ReportError(const std::string& description) const {
+        if (errorHandler_) {
+            errorHandler_(description);
+        }
+    }
+
+private:
+    ErrorHandler errorHandler_;
 };
 
 }  // namespace belltower::preview

@@ -1,5 +1,7 @@
 #include "ui/file_dialog.h"
 
+#include <QSettings>
+
 #include <utility>
 
 #include "formats/file_io.h"
@@ -27,6 +29,16 @@ QStringList QtFilters(const QString& barSeparatedFilters) {
     return filters;
 }
 
+std::unique_ptr<QSettings> ProgramSettings() {
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Belltower"),
+                                       QStringLiteral("Belltower"));
+}
+
+void FileDialog::RememberFolderAs(const QString& key) {
+    settingsKey_ = QStringLiteral("folders/") + key;
+    folder_ = ProgramSettings()->value(settingsKey_).toString();
+}
+
 FileDialog::FileDialog(QString title, const QString& barSeparatedFilters, FileDialogMode mode)
     : title_(std::move(title)), filters_(QtFilters(barSeparatedFilters)), mode_(mode) {}
 
@@ -44,6 +56,9 @@ std::optional<QString> FileDialog::Choose(Prompter& prompter, const QString& sug
     const QString folder = QString::fromStdString(formats::FolderOfPath(path->toStdString()));
     if (!folder.isEmpty()) {
         folder_ = folder;
+        if (!settingsKey_.isEmpty()) {
+            ProgramSettings()->setValue(settingsKey_, folder_);
+        }
     }
     return path;
 }

@@ -1,13 +1,17 @@
-// The program's file dialogs. Each has a fixed title and filter list and remembers, for the
-// rest of the run, the folder of the last path chosen in it.
+// The program's file dialogs. Each has a fixed title and filter list and remembers the folder
+// of the last path chosen in it, for the rest of the run or, once RememberFolderAs is called,
+// between runs too.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 #include "ui/prompter.h"
+
+class QSettings;
 
 namespace belltower::ui {
 
@@ -16,6 +20,10 @@ namespace belltower::ui {
 // upper case, because file dialogs on Linux match patterns case-sensitively while the
 // phones' tools write names like MELODY.RE; "*.*" means every file.
 QStringList QtFilters(const QString& barSeparatedFilters);
+
+// Where the program keeps what it remembers between runs (recent files, dialog folders): the
+// user's settings for "Belltower", or wherever QSettings::setPath points.
+std::unique_ptr<QSettings> ProgramSettings();
 
 class FileDialog {
 public:
@@ -27,6 +35,9 @@ public:
     // "\") becomes the dialog's initial folder; a path without a separator leaves it as it is.
     std::optional<QString> Choose(Prompter& prompter, const QString& suggestedName = QString());
 
+    // Keeps the folder in the program's settings under key, starting from the one kept there.
+    void RememberFolderAs(const QString& key);
+
     const QString& Title() const { return title_; }
     const QStringList& Filters() const { return filters_; }
     FileDialogMode Mode() const { return mode_; }
@@ -37,6 +48,7 @@ private:
     QStringList filters_;
     FileDialogMode mode_;
     QString folder_;
+    QString settingsKey_;  // empty: the folder is kept for this run only
 };
 
 }  // namespace belltower::ui

@@ -1,4 +1,7 @@
-// Belltower, the desktop program. One optional argument: a melody or firmware file to open.
+// Belltower, the desktop program. One optional argument: a melody or firmware file to open;
+// --help and --version print and end.
+#include <QCommandLineParser>
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -12,6 +15,14 @@ namespace {
 
 int RunProgram(int& argc, char** argv) {
     belltower::ui::BelltowerApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Ringtones for Nokia DCT3 phones: RTX melodies, RE files and the melodies of firmware images."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("A melody (up to 64000 bytes) or a firmware image to open."));
+    parser.process(app);  // --help, --version and unknown options print and end here
     belltower::ui::QtPrompter prompter;
     app.SetPrompter(&prompter);
     try {
@@ -19,8 +30,12 @@ int RunProgram(int& argc, char** argv) {
         prompter.SetParentWindow(&window);
         window.resize(1040, 640);
         window.show();
-        const QStringList arguments = QApplication::arguments();
-        window.OpenStartupFile(arguments.size() > 1 ? arguments.at(1) : QString());
+        const QStringList files = parser.positionalArguments();
+        if (const std::optional<QString> problem = window.OpenStartupFile(files.value(0))) {
+            // The window still opens, empty; the reason goes where a terminal user sees it.
+            std::fprintf(stderr, "belltower: cannot open %s: %s\n", files.value(0).toLocal8Bit().constData(),
+                         problem->toLocal8Bit().constData());
+        }
         return QApplication::exec();
     } catch (const belltower::formats::DwordLengthError& error) {
         prompter.SetParentWindow(nullptr);

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "ui/file_drop.h"
@@ -29,6 +30,7 @@ namespace {
 const QString kUpGlyph = QStringLiteral("\u25B2");
 const QString kDownGlyph = QStringLiteral("\u25BC");
 const QString kPlayGlyph = QStringLiteral("\u25B6");
+const QString kStopGlyph = QStringLiteral("\u25A0");
 
 template <typename Widget> Widget* Named(Widget* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
@@ -122,15 +124,20 @@ MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
         control->setObjectName(QLatin1String(name));
     }
     LayOutControls();
+    SetTabOrder();
+    CreateMenus();
+    RememberDialogFolders();
 
     ConnectMelodyControls();
     ConnectBankControls();
     ConnectEncoderControls();
     ConnectPreviewControls();
     connect(aboutButton, &QPushButton::clicked, this, &MainWindow::ShowAbout);
-    // A file dropped onto the window opens as one named at start-up.
-    AcceptFileDrops(this, [this](const QString& path) { OpenStartupFile(path); });
+    // A file dropped onto the window opens as one named at start-up; an RE file is imported.
+    AcceptFileDrops(this, [this](const QString& path) { OpenDroppedFile(path); });
     // Further areas connect their controls here, one Connect<Area>Controls() call each.
+    UpdateHistoryActions();
+    UpdateTitle();
 }
 
 void MainWindow::CreateControls() {
@@ -223,6 +230,10 @@ void MainWindow::CreateControls() {
     applyButton =
         NewButton(this, QStringLiteral("Apply"), QStringLiteral("Apply what you have filled in the 3 boxes above"));
     applyButton->setEnabled(false);
+    // As wide as its longest caption from the start, so a melody's name does not resize the row.
+    applyButton->setText(QStringLiteral("Apply to ") + QString(30, QLatin1Char('n')));
+    applyButton->setFixedWidth(applyButton->sizeHint().width());
+    applyButton->setText(QStringLiteral("Apply"));
     replaceFromFileButton = NewButton(this, QStringLiteral("File.."),
                                       QStringLiteral("Replaces the selected melody with a RE melody image from file."));
     insertFromFileButton =
@@ -254,6 +265,9 @@ void MainWindow::CreateControls() {
         this, kPlayGlyph, QStringLiteral("Play. Tip: Select some notes and it will play the selected part only."));
     playMelodyButton = NewButton(this, kPlayGlyph, QStringLiteral("Play"));
     aboutButton = NewButton(this, QStringLiteral("?"));
+    stopButton = Named(NewButton(this, kStopGlyph, QStringLiteral("Stop the preview")), "stopButton");
+    statusBar = Named(new QStatusBar(this), "statusBar");
+    statusBar->setSizeGripEnabled(false);
     creditLabel = NewLabel(this, QStringLiteral("Belltower 1.1, melodies for Nokia DCT3 phones"));
 
     // Keyboard accelerators of the captions move to the boxes they name.
@@ -280,6 +294,7 @@ void MainWindow::CreateControls() {
     MakeGlyphButton(playMelodyButton, QStringLiteral("Play"));
     MakeGlyphButton(playNotesButton, QStringLiteral("Play"));
     MakeGlyphButton(aboutButton, QStringLiteral("About Belltower"));
+    MakeGlyphButton(stopButton, QStringLiteral("Stop"));
 }
 
 void MainWindow::LayOutControls() {
@@ -319,6 +334,7 @@ void MainWindow::LayOutControls() {
     melody->addWidget(noSmallPausesBox, 7, 0, 1, 2);
     auto* melodyCommands = Row({openRtxButton, saveRtxButton, saveReButton});
     melodyCommands->addWidget(playNotesButton);
+    melodyCommands->addWidget(stopButton);
     melody->addLayout(melodyCommands, 8, 0, 1, 2);
 
     // Tone bank area: firmware, the list with its move and play buttons, the selected melody.
@@ -368,35 +384,79 @@ void MainWindow::LayOutControls() {
     footer->addWidget(creditLabel, 1);
     footer->addWidget(aboutButton);
     window->addLayout(footer, 2, 0, 1, 2);
+    window->addWidget(statusBar, 3, 0, 1, 2);
+}
+
+void MainWindow::SetTabOrder() {
+    // Each area in the order it reads: the melody fields, then their buttons; the preview
+    // options; the firmware list, its details, then its buttons.
+    QWidget* const order[] = {
+        nameEdit,         durationEdit,
+        octaveEdit,       tempoEdit,
+        notesEdit,        tokenList,
+        idEdit,           delayEdit,
+        indexEdit,        staccatoEdit,
+        playTwiceBox,     forceOnePlayBox,
+        noSmallPausesBox, openRtxButton,
+        saveRtxButton,    saveReButton,
+        playNotesButton,  stopButton,
+        hardwareCombo,    vibrationBox,
+        halfQualityBox,   loadFirmwareButton,
+        keepBankBox,      bankList,
+        moveUpButton,     moveDownButton,
+        playMelodyButton, melodyNameEdit,
+        melodyIdEdit,     melodyIndexEdit,
+        purposeEdit,      applyButton,
+        replaceButton,    replaceFromFileButton,
+        insertButton,     insertFromFileButton,
+        deleteButton,     reindexButton,
+        exportButton,     saveFirmwareButton,
+        aboutButton,
+    };
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
 }
 
 void MainWindow::ShowAbout() {
     prompter_.ShowAbout();
 }
 
-void MainWindow::OpenStartupFile(const QString& argument) {
+std::optional<QString> MainWindow::OpenStartupFile(const QString& argument) {
+    return OpenNamedFile(argument, false);
+}
+
+std::optional<QString> MainWindow::OpenNamedFile(const QString& argument, bool askToSave) {
     if (argument.isEmpty()) {
-        return;
+        return std::nullopt;
     }
     QString path = argument;
     if (path.startsWith(QLatin1Char('"'))) {
         path = path.mid(1, path.size() - 2);
     }
     // Only a regular file can be measured; a device or a pipe would be read forever.
-    if (!QFileInfo(path).isFile()) {
-        return;
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return QStringLiteral("No such file or directory");
+    }
+    if (!info.isFile()) {
+        return QStringLiteral("Not a regular file");
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return;
+        return file.errorString();
     }
     const qint64 size = file.size();
     file.close();
     if (size < 0 || size > kLargestMelodyFile) {
-        LoadFirmware(path);
-    } else {
+        // A kept bank is not replaced, so there is nothing to ask.
+        if (!askToSave || keepBankBox->isChecked() || MaySaveBank()) {
+            LoadFirmware(path);
+        }
+    } else if (!askToSave || MaySaveFields()) {
         ReadRtxFile(path);
     }
+    return std::nullopt;
 }
 
 }  // namespace belltower::ui

@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "bank/bank_history.h"
 #include "bank/tone_bank.h"
 #include "formats/bytes.h"
 #include "formats/names.h"
@@ -31,6 +32,12 @@
 #include "melody/melody_fields.h"
 #include "preview/player.h"
 #include "ui/file_dialog.h"
+
+class QAction;
+class QCloseEvent;
+class QMenu;
+class QMenuBar;
+class QStatusBar;
 
 namespace belltower::melody {
 struct EncodeResult;
@@ -60,8 +67,9 @@ public:
 
     // Start-up with the program's first argument: a file of up to 64000 bytes is read as a
     // melody, a larger one as a firmware image. A quoted path ("...") loses its quotes. A file
-    // that cannot be opened or measured is ignored silently. No dialog folder changes.
-    void OpenStartupFile(const QString& argument);
+    // that cannot be opened or measured is not opened and no box is shown: the reason is
+    // returned, for standard error. No dialog folder changes.
+    std::optional<QString> OpenStartupFile(const QString& argument);
 
     // Reads the first line of a melody file into the edit fields. A file that cannot be read
     // counts as an empty line: the notes are emptied, everything else is kept. No message.
@@ -72,6 +80,16 @@ public:
 
     // Files bigger than this are firmware images at start-up; smaller ones are melodies.
     static constexpr qint64 kLargestMelodyFile = 64000;
+
+    // ---- Unsaved work, undo, menus (main_window_session.cpp) ---------------------------
+    // The bank differs from the one last loaded or saved (undoing back to it makes it clean).
+    bool IsBankModified() const { return !history_.IsClean(); }
+    // The melody fields were edited since the last Open RTX or Save as RTX.
+    bool AreFieldsModified() const { return fieldsModified_; }
+    const bank::BankHistory& History() const { return history_; }
+    // The files of File > Recent Files, most recent first (at most kRecentFiles).
+    QStringList RecentFiles() const;
+    static constexpr qsizetype kRecentFiles = 8;
 
     // ---- Controls ---------------------------------------------------------------------
     // Melody edit area.
@@ -137,6 +155,8 @@ public:
     QPushButton* playNotesButton = nullptr;   // play the edit fields (or the selected notes)
     QPushButton* playMelodyButton = nullptr;  // play the selected bank melody
     QPushButton* aboutButton = nullptr;       // "?", the About window
+    QPushButton* stopButton = nullptr;        // ends the preview that is playing
+    QStatusBar* statusBar = nullptr;          // playback problems
     QLabel* creditLabel = nullptr;            // credit line; after a firmware load the image's header text
 
     // Each control's name as the program's users and their guides know it, and the member that
@@ -206,6 +226,21 @@ public:
         };
     }
 
+    // The menu bar over the buttons; each action runs the same handler as its button.
+    QMenuBar* menuBar = nullptr;
+    QAction* openMelodyAction = nullptr;  // Ctrl+O
+    QAction* saveMelodyAction = nullptr;  // Ctrl+S
+    QAction* saveReAction = nullptr;
+    QAction* loadFirmwareAction = nullptr;
+    QAction* saveFirmwareAction = nullptr;
+    QMenu* recentMenu = nullptr;
+    QAction* quitAction = nullptr;    // Ctrl+Q
+    QAction* undoAction = nullptr;    // Ctrl+Z, "Undo Delete "Kylie""
+    QAction* redoAction = nullptr;    // Ctrl+Shift+Z and Ctrl+Y
+    QAction* deleteAction = nullptr;  // Del while the firmware list has the focus
+    QAction* stopAction = nullptr;    // Esc
+    QAction* aboutAction = nullptr;   // F1
+
     // ---- File dialogs -----------------------------------------------------------------
     FileDialog openMelodyDialog;    // CD1, "Open Melody File..."
     FileDialog saveReDialog;        // cd2, "Save Raw File..."
@@ -222,40 +257,86 @@ public:
     // the header line are shown anew, nothing is selected, Apply is disabled.
     void SetBank(bank::ToneBank bank);
 
+protected:
+    // Closing asks about unsaved changes first; Cancel keeps the window open.
+    void closeEvent(QCloseEvent* event) override;
+
 private slots:
     // Melody text (main_window_melody.cpp).
     void OpenRtx();  // openRtxButton
-    void SaveRtx();  // saveRtxButton
+    // Save as RTX; true when the file was written.
+    bool SaveRtx();  // saveRtxButton
     // About window (main_window.cpp).
     void ShowAbout();  // aboutButton
 
     // ---- Tone bank (main_window_bank.cpp) ------------------------------------------------
     void LoadFirmwareClicked();  // loadFirmwareButton
-    void SaveFirmware();         // saveFirmwareButton
-    void ShowSelectedRecord();   // a click on bankList or a line selected with the keyboard
-    void ApplyRecord();          // applyButton
-    void MoveMelodyUp();         // moveUpButton
-    void MoveMelodyDown();       // moveDownButton
-    void ReplaceMelody();        // replaceButton
-    void InsertMelody();         // insertButton
-    void DeleteMelody();         // deleteButton
-    void ReindexMelodies();      // reindexButton
-    void ReplaceFromFile();      // replaceFromFileButton
-    void InsertFromFile();       // insertFromFileButton
-    void ExportMelody();         // exportButton
+    // Save Firmware with its warnings and dialog; true when the image was written.
+    bool SaveFirmware();        // saveFirmwareButton
+    void ShowSelectedRecord();  // a click on bankList or a line selected with the keyboard
+    void ApplyRecord();         // applyButton
+    void MoveMelodyUp();        // moveUpButton
+    void MoveMelodyDown();      // moveDownButton
+    void ReplaceMelody();       // replaceButton
+    void InsertMelody();        // insertButton
+    void DeleteMelody();        // deleteButton
+    void ReindexMelodies();     // reindexButton
+    void ReplaceFromFile();     // replaceFromFileButton
+    void InsertFromFile();      // insertFromFileButton
+    void ExportMelody();        // exportButton
+
+    // ---- Unsaved work, undo, menus (main_window_session.cpp) ---------------------------
+    void UndoChange();
+    void RedoChange();
+    void StopPreview();
 
 private:
     void CreateControls();
     void LayOutControls();
     void ConnectMelodyControls();  // main_window_melody.cpp
+    void SetTabOrder();
+
+    // ---- Unsaved work, undo, menus (main_window_session.cpp) ---------------------------
+    void CreateMenus();
+    // The title: the open image's (or else melody file's) name, the modified mark, the caption.
+    void UpdateTitle();
+    void UpdateHistoryActions();
+    // Before work would be thrown away: nothing to do when nothing is modified; else "Save
+    // changes to ...?" Save runs the usual save (true only when it saved), Discard goes on
+    // (true), Cancel stops (false).
+    bool MaySaveBank();
+    bool MaySaveFields();
+    // Records a change of the bank, made from `before`, for Undo under `name` (core text).
+    void RecordChange(const std::string& name, bank::BankState before);
+    // Shows the bank after an undo or redo with `selected` selected.
+    void ShowRestored(bank::Selection selected);
+    void AddRecentFile(const QString& path);
+    void ShowRecentFiles();
+    void RememberDialogFolders();
+    // A file dropped on the window: an RE file is offered to the firmware list, other binary
+    // files are refused, the rest opens as at start-up.
+    void OpenDroppedFile(const QString& path);
+    void ImportDroppedRecord(const QString& path, const formats::Bytes& file);
+    // Opens a file as start-up does; with askToSave (dropped and recent files) a bank or
+    // melody with unsaved changes that the file would replace is offered for saving first.
+    std::optional<QString> OpenNamedFile(const QString& argument, bool askToSave);
+    void ShowPlaybackError(const std::string& description);
+
+    bank::BankHistory history_;
+    bool fieldsModified_ = false;
+    QString imagePath_;                // the firmware image loaded or last saved
+    QString melodyPath_;               // the melody file last opened or saved
+    bool playbackErrorShown_ = false;  // the current preview's error is on show
 
     // ---- Tone bank (main_window_bank.cpp) ------------------------------------------------
     void ConnectBankControls();
     // The selected line of bankList, or nothing.
     bank::Selection SelectedLine() const;
-    // Makes bankList and the counter show the bank's lines and selects one line (or none)
-    // without running the selection handler.
+    // Makes bankList and the counter show the bank's lines, selects one line (or none) and
+    // shows its record in the details panel (or clears the panel).
     void ShowBankLines(bank::Selection selected);
+    // Clears the details panel and disables Apply.
+    void ClearDetails();
     void DisableApply();
     // The edit fields encoded in the bank's text format, their tokens listed in tokenList; the
     // encoder's messages are shown here. Nothing when the melody cannot be encoded.
@@ -265,9 +346,11 @@ private:
     using StoreInBank = formats::Result<bank::Selection> (*)(bank::ToneBank&, bank::Selection, formats::ByteView);
     // Stores the record with store and shows the outcome: the new record, or why it was refused
     // (with refusalIcon).
-    void StoreRecord(bank::Selection line, StoreInBank store, formats::ByteView record, MessageIcon refusalIcon);
+    // A stored record is recorded for Undo as `verb` and its line.
+    void StoreRecord(bank::Selection line, StoreInBank store, formats::ByteView record, MessageIcon refusalIcon,
+                     const char* verb);
     // Asks for an RE file with openReDialog and stores it with store.
-    void ImportReFile(bank::Selection line, StoreInBank store);
+    void ImportReFile(bank::Selection line, StoreInBank store, const char* verb);
 
     bank::ToneBank bank_;
     // The line Apply writes to while a record is on show.
@@ -279,7 +362,8 @@ private:
 public:
     // The player of both play buttons; it must outlive the window. Until one is set the
     // window plays through the system's audio output, opened at the first preview.
-    void SetPreviewPlayer(preview::Player& player) { player_ = &player; }
+    // Its errors are shown in the status bar, once for each preview.
+    void SetPreviewPlayer(preview::Player& player);
 
 private slots:
     void SaveAsRe();            // saveReButton

@@ -108,6 +108,7 @@ void MainWindow::ShowBankLines(bank::Selection selected) {
         bankList->clearSelection();
     }
     bankCountLabel->setText(FromCoreText(bank::CountText(bank_)));
+    ShowSelectedRecord();
 }
 
 void MainWindow::DisableApply() {
@@ -115,16 +116,34 @@ void MainWindow::DisableApply() {
     shownLine_.reset();
 }
 
+void MainWindow::ClearDetails() {
+    DisableApply();
+    for (QLineEdit* box : {melodyNameEdit, melodyIdEdit, melodyIndexEdit, purposeEdit}) {
+        box->clear();
+    }
+    purposeEdit->setEnabled(false);
+    playModeLabel->clear();
+    applyButton->setText(QStringLiteral("Apply"));
+}
+
 void MainWindow::SetBank(bank::ToneBank bank) {
     DisableApply();
     bank_ = std::move(bank);
+    history_.Clear();
+    imagePath_.clear();
     ShowBankLines(std::nullopt);
     creditLabel->setText(FromCoreText(bank::HeaderCaption(bank_)));
+    UpdateHistoryActions();
+    UpdateTitle();
 }
 
 // ---- Firmware images ---------------------------------------------------------------------
 
 void MainWindow::LoadFirmwareClicked() {
+    // A kept bank is not replaced, so there is nothing to ask.
+    if (!keepBankBox->isChecked() && !MaySaveBank()) {
+        return;
+    }
     if (const std::optional<QString> path = openFirmwareDialog.Choose(prompter_)) {
         LoadFirmware(*path);
     }
@@ -138,32 +157,45 @@ void MainWindow::LoadFirmware(const QString& path) {
         TellCoreMessage(prompter_, loaded.error().message);
         return;
     }
+    const bool modifiedBankKept = loaded->keepBank && IsBankModified();
     keepBankBox->setChecked(loaded->keepBank);
     for (const std::string& message : loaded->messages) {
         TellCoreText(prompter_, message);
     }
     // A kept bank keeps its list as it stands, selection included.
-    if (!loaded->keepBank) {
-        ShowBankLines(std::nullopt);
-    }
-    bankCountLabel->setText(FromCoreText(bank::CountText(bank_)));
+    ShowBankLines(loaded->keepBank ? SelectedLine() : std::nullopt);
     creditLabel->setText(FromCoreText(bank::HeaderCaption(bank_)));
+    // Undo steps belong to the image they were made in; kept melodies stay unsaved work.
+    history_.Clear();
+    if (modifiedBankKept) {
+        history_.MarkModified();
+    }
+    imagePath_ = path;
+    AddRecentFile(path);
+    UpdateHistoryActions();
+    UpdateTitle();
 }
 
-void MainWindow::SaveFirmware() {
+bool MainWindow::SaveFirmware() {
     const bool confirmed = bank::ConfirmSave(bank::SaveWarnings(bank_), [this](const bank::SaveWarning& warning) {
         return prompter_.ShowMessage(WarningRequest(warning)) == MessageAnswer::Ok;
     });
     if (!confirmed) {
-        return;
+        return false;
     }
     const std::optional<QString> path = saveFirmwareDialog.Choose(prompter_);
     if (!path) {
-        return;
+        return false;
     }
     if (const formats::Result<void> saved = bank::SaveFirmware(ToFilePath(*path), bank_); !saved) {
         TellCoreMessage(prompter_, saved.error().message);
+        return false;
     }
+    history_.MarkClean();
+    imagePath_ = *path;
+    AddRecentFile(*path);
+    UpdateTitle();
+    return true;
 }
 
 // ---- The property panel ------------------------------------------------------------------
@@ -171,7 +203,7 @@ void MainWindow::SaveFirmware() {
 void MainWindow::ShowSelectedRecord() {
     const bank::Selection line = SelectedLine();
     if (!line) {
-        DisableApply();
+        ClearDetails();
         return;
     }
     const formats::Result<bank::RecordView> view = bank::ShowRecord(bank_, *line);
@@ -202,13 +234,17 @@ void MainWindow::ApplyRecord() {
     if (!shownLine_ || *shownLine_ >= bank_.Count()) {
         return;
     }
+    bank::BankState before = bank::CaptureState(bank_, shownLine_);
+    const std::string name = bank_.Lines[*shownLine_];
     const bank::RecordEdits edits{ToCoreText(melodyNameEdit->text()), ToCoreText(melodyIdEdit->text()),
                                   ToCoreText(melodyIndexEdit->text()), ToCoreText(purposeEdit->text())};
     if (const formats::Result<void> applied = bank::ApplyRecordEdits(bank_, *shownLine_, edits); !applied) {
         TellCoreText(prompter_, applied.error().message, MessageIcon::Exclamation);
         return;
     }
-    bankList->item(static_cast<int>(*shownLine_))->setText(FromCoreText(bank_.Lines[*shownLine_]));
+    // The panel shows the record as rebuilt, Apply's caption with the new name.
+    ShowBankLines(shownLine_);
+    RecordChange("Apply to \"" + name + "\"", std::move(before));
 }
 
 // ---- List operations ---------------------------------------------------------------------
@@ -223,29 +259,34 @@ std::optional<formats::Bytes> MainWindow::EncodeForBank() {
 
 void MainWindow::MoveMelodyUp() {
     DisableApply();
+    bank::BankState before = bank::CaptureState(bank_, SelectedLine());
     if (const bank::Selection moved = bank::MoveUp(bank_, SelectedLine())) {
         ShowBankLines(moved);
-        ShowSelectedRecord();
+        RecordChange("Move Up \"" + bank_.Lines[*moved] + "\"", std::move(before));
     }
 }
 
 void MainWindow::MoveMelodyDown() {
     DisableApply();
+    bank::BankState before = bank::CaptureState(bank_, SelectedLine());
     if (const bank::Selection moved = bank::MoveDown(bank_, SelectedLine())) {
         ShowBankLines(moved);
-        ShowSelectedRecord();
+        RecordChange("Move Down \"" + bank_.Lines[*moved] + "\"", std::move(before));
     }
 }
 
-void MainWindow::StoreRecord(bank::Selection line, StoreInBank store, formats::ByteView record,
-                             MessageIcon refusalIcon) {
+void MainWindow::StoreRecord(bank::Selection line, StoreInBank store, formats::ByteView record, MessageIcon refusalIcon,
+                             const char* verb) {
+    bank::BankState before = bank::CaptureState(bank_, SelectedLine());
     const formats::Result<bank::Selection> stored = store(bank_, line, record);
     if (!stored) {
         TellCoreText(prompter_, stored.error().message, refusalIcon);
         return;
     }
     ShowBankLines(*stored);
-    ShowSelectedRecord();
+    if (*stored) {
+        RecordChange(std::string(verb) + " \"" + bank_.Lines[**stored] + "\"", std::move(before));
+    }
 }
 
 void MainWindow::ReplaceMelody() {
@@ -255,7 +296,7 @@ void MainWindow::ReplaceMelody() {
         return;
     }
     if (const std::optional<formats::Bytes> record = EncodeForBank()) {
-        StoreRecord(line, &bank::Replace, *record, MessageIcon::Exclamation);
+        StoreRecord(line, &bank::Replace, *record, MessageIcon::Exclamation, "Replace");
     }
 }
 
@@ -272,25 +313,33 @@ void MainWindow::InsertMelody() {
         return;
     }
     if (const std::optional<formats::Bytes> record = EncodeForBank()) {
-        StoreRecord(line, &bank::Insert, *record, MessageIcon::Exclamation);
+        StoreRecord(line, &bank::Insert, *record, MessageIcon::Exclamation, "Insert");
     }
 }
 
 void MainWindow::DeleteMelody() {
     DisableApply();
-    if (bank::Delete(bank_, SelectedLine())) {
+    const bank::Selection line = SelectedLine();
+    bank::BankState before = bank::CaptureState(bank_, line);
+    const std::string name = line ? bank_.Lines[*line] : std::string();
+    if (bank::Delete(bank_, line)) {
         ShowBankLines(std::nullopt);
+        RecordChange("Delete \"" + name + "\"", std::move(before));
     }
 }
 
 void MainWindow::ReindexMelodies() {
     DisableApply();
+    bank::BankState before = bank::CaptureState(bank_, SelectedLine());
     bank::Reindex(bank_);
+    // The panel shows the selected melody's new index.
+    ShowBankLines(SelectedLine());
+    RecordChange("Reindex", std::move(before));
 }
 
 // ---- RE files ----------------------------------------------------------------------------
 
-void MainWindow::ImportReFile(bank::Selection line, StoreInBank store) {
+void MainWindow::ImportReFile(bank::Selection line, StoreInBank store, const char* verb) {
     const std::optional<QString> path = openReDialog.Choose(prompter_);
     if (!path) {
         return;
@@ -300,13 +349,13 @@ void MainWindow::ImportReFile(bank::Selection line, StoreInBank store) {
         TellCoreMessage(prompter_, file.error().message);
         return;
     }
-    StoreRecord(line, store, *file, MessageIcon::None);
+    StoreRecord(line, store, *file, MessageIcon::None, verb);
 }
 
 void MainWindow::ReplaceFromFile() {
     DisableApply();
     if (const bank::Selection line = SelectedLine()) {
-        ImportReFile(line, &bank::ReplaceFromRe);
+        ImportReFile(line, &bank::ReplaceFromRe, "Replace");
     }
 }
 
@@ -319,7 +368,7 @@ void MainWindow::InsertFromFile() {
         return;
     }
     if (*position) {
-        ImportReFile(line, &bank::InsertFromRe);
+        ImportReFile(line, &bank::InsertFromRe, "Insert");
     }
 }
 

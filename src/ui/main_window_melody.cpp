@@ -43,6 +43,20 @@ void MainWindow::ConnectMelodyControls() {
     connect(saveRtxButton, &QPushButton::clicked, this, &MainWindow::SaveRtx);
     ConnectNameCounter(nameEdit, nameCounter);
     ConnectNameCounter(melodyNameEdit, melodyNameCounter);
+    // Any edit of the melody is work that Open RTX or a closing window would throw away.
+    const auto modified = [this] {
+        if (!fieldsModified_) {
+            fieldsModified_ = true;
+            UpdateTitle();
+        }
+    };
+    for (QLineEdit* box : {nameEdit, durationEdit, octaveEdit, tempoEdit, idEdit, delayEdit, indexEdit, staccatoEdit}) {
+        connect(box, &QLineEdit::textChanged, this, modified);
+    }
+    connect(notesEdit, &QPlainTextEdit::textChanged, this, modified);
+    for (QCheckBox* box : {playTwiceBox, forceOnePlayBox, noSmallPausesBox}) {
+        connect(box, &QCheckBox::toggled, this, modified);
+    }
 }
 
 melody::MelodyFields MainWindow::EditFields() const {
@@ -89,6 +103,9 @@ std::optional<melody::NotesSelection> MainWindow::NotesSelection() const {
 }
 
 void MainWindow::OpenRtx() {
+    if (!MaySaveFields()) {
+        return;
+    }
     const std::optional<QString> path = openMelodyDialog.Choose(prompter_);
     if (path) {
         ReadRtxFile(*path);
@@ -101,19 +118,31 @@ void MainWindow::ReadRtxFile(const QString& path) {
     melody::MelodyFields fields = EditFields();
     melody::ReadRtxText(text, fields);
     SetEditFields(fields);
+    if (file) {
+        fieldsModified_ = false;
+        melodyPath_ = path;
+        AddRecentFile(path);
+        UpdateTitle();
+    }
 }
 
-void MainWindow::SaveRtx() {
+bool MainWindow::SaveRtx() {
     const std::optional<QString> path = saveRtxDialog.Choose(prompter_, nameEdit->text());
     if (!path) {
-        return;
+        return false;
     }
     const std::string line = melody::WriteRtxText(EditFields());
     const formats::Result<void> saved = formats::WriteFileAtomic(ToFilePath(*path), formats::ToBytes(line));
     if (!saved) {
         prompter_.ShowMessage(
             {FromCoreMessage(saved.error().message), QString(), MessageIcon::None, MessageButtons::Ok});
+        return false;
     }
+    fieldsModified_ = false;
+    melodyPath_ = *path;
+    AddRecentFile(*path);
+    UpdateTitle();
+    return true;
 }
 
 }  // namespace belltower::ui

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "melody/tone_encoder.h"
 #include "preview/melody_preview.h"
@@ -16,6 +17,27 @@ namespace belltower::ui {
 void MainWindow::ConnectPreviewControls() {
     connect(playMelodyButton, &QPushButton::clicked, this, &MainWindow::PlaySelectedMelody);
     connect(playNotesButton, &QPushButton::clicked, this, &MainWindow::PlayEditFields);
+    connect(stopButton, &QPushButton::clicked, this, &MainWindow::StopPreview);
+}
+
+void MainWindow::SetPreviewPlayer(preview::Player& player) {
+    player_ = &player;
+    player_->SetErrorHandler([this](const std::string& description) { ShowPlaybackError(description); });
+}
+
+void MainWindow::ShowPlaybackError(const std::string& description) {
+    // A player may report one failure several times (the source, then the output).
+    if (playbackErrorShown_) {
+        return;
+    }
+    playbackErrorShown_ = true;
+    statusBar->showMessage(QStringLiteral("The preview cannot be played: ") + QString::fromStdString(description));
+}
+
+void MainWindow::StopPreview() {
+    if (player_ != nullptr) {
+        player_->Stop();
+    }
 }
 
 void MainWindow::PlaySelectedMelody() {
@@ -54,6 +76,8 @@ void MainWindow::PlayPreview(formats::ByteView melody) {
     }
     preview::Player& player = PreviewPlayer();
     player.Stop();
+    playbackErrorShown_ = false;
+    statusBar->clearMessage();
     player.Play(wav->path);
     if (wav->truncated) {
         // Told after the sound has started, so the user hears it while reading.
@@ -66,7 +90,7 @@ void MainWindow::PlayPreview(formats::ByteView melody) {
 preview::Player& MainWindow::PreviewPlayer() {
     if (player_ == nullptr) {
         ownPlayer_ = std::make_unique<QtPlayer>();
-        player_ = ownPlayer_.get();
+        SetPreviewPlayer(*ownPlayer_);
     }
     return *player_;
 }

@@ -23,8 +23,10 @@ struct FileDialogRequest {
 };
 
 enum class MessageIcon { None, Critical, Exclamation };
-enum class MessageButtons { Ok, OkCancel };
-enum class MessageAnswer { Ok, Cancel };
+// SaveDiscardCancel asks whether unsaved work is saved first (Save), thrown away (Discard) or
+// kept with the command called off (Cancel).
+enum class MessageButtons { Ok, OkCancel, SaveDiscardCancel };
+enum class MessageAnswer { Ok, Cancel, Save, Discard };
 
 struct MessageRequest {
     QString text;

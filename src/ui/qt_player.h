@@ -21,7 +21,8 @@ public:
     QtPlayer& operator=(const QtPlayer&) = delete;
 
     // Starts the file from its beginning and returns at once. A player that cannot play it
-    // (no audio device, no decoder) stays silent and says why on the program's error output.
+    // (no audio device, no decoder) stays silent, says why on the program's error output and
+    // reports it to the error handler.
     void Play(const std::filesystem::path& wav) override;
     void Stop() override;
 

@@ -31,13 +31,28 @@ MessageAnswer QtPrompter::ShowMessage(const MessageRequest& message) {
     } else if (message.icon == MessageIcon::Exclamation) {
         icon = QMessageBox::Warning;
     }
-    const QMessageBox::StandardButtons buttons =
-        message.buttons == MessageButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    QMessageBox::StandardButton defaultButton = QMessageBox::Ok;
+    if (message.buttons == MessageButtons::OkCancel) {
+        buttons = QMessageBox::Ok | QMessageBox::Cancel;
+    } else if (message.buttons == MessageButtons::SaveDiscardCancel) {
+        buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+        defaultButton = QMessageBox::Save;
+    }
     const QString title = message.title.isEmpty() ? QStringLiteral("Belltower") : message.title;
     QMessageBox box(icon, title, message.text, buttons, parent_);
     box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    box.setDefaultButton(defaultButton);
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    case QMessageBox::Save:
+        return MessageAnswer::Save;
+    case QMessageBox::Discard:
+        return MessageAnswer::Discard;
+    default:
+        return MessageAnswer::Cancel;
+    }
 }
 
 std::optional<formats::TextFormat> QtPrompter::ChooseTextFormat(formats::TextFormat suggested) {

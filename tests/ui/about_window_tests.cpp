@@ -3,8 +3,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "find_control.h"
 #include "modal_helpers.h"
+#include "window_helpers.h"
 #include "ui/about_window.h"
 #include "ui/main_window.h"
 #include "ui/qt_prompter.h"
@@ -22,6 +22,8 @@ private slots:
     // application-modal over the main window and OK closes it; every "?" lays it out afresh
     // the same way.
     void shownModallyAndLaidOutAroundTheText() {
+        QTemporaryDir settings;
+        belltower::ui::testing::UseScratchSettings(settings.path());
         belltower::ui::QtPrompter prompter;
         belltower::ui::MainWindow window(prompter);
         prompter.SetParentWindow(&window);

@@ -22,6 +22,8 @@ public:
         playedBytes.push_back(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     }
     void Stop() override { calls.emplace_back("Stop"); }
+    // The player finds it cannot play, as a real one does without an audio output.
+    void Fail(const std::string& description) { ReportError(description); }
 
     std::vector<std::string> calls;  // "Play" and "Stop" in order
     std::vector<std::filesystem::path> played;

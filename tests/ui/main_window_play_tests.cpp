@@ -215,6 +215,9 @@ private slots:
             QWidget* target = qstrcmp(where, "notes") == 0  ? Find<QPlainTextEdit>(*window_, "Text5")->viewport()
                               : qstrcmp(where, "name") == 0 ? static_cast<QWidget*>(Find<QLineEdit>(*window_, "Text1"))
                                                             : window_.get();
+            if (local) {
+                prompter_->AnswerMessage(MessageAnswer::Discard);  // the melody typed in init()
+            }
             QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
             QCoreApplication::sendEvent(target, &enter);
             QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});

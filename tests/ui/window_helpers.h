@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,15 +50,23 @@ inline QStringList Lines(const QListWidget* list) {
     return lines;
 }
 
+// Points the program's settings (recent files, dialog folders) at a folder of the test's, so
+// no test reads or writes the user's own.
+inline void UseScratchSettings(const QString& folder) {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+}
+
 inline void Press(QPushButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
 class WindowFixture {
 protected:
-    // A new, empty folder and a new window.
+    // A new, empty folder, settings of its own and a new window.
     void Start() {
         folder_ = std::make_unique<QTemporaryDir>();
+        UseScratchSettings(folder_->filePath(QStringLiteral("settings")));
         Fresh();
     }
     // A new window and prompter; the folder stays.

@@ -1,0 +1,286 @@
+// What keeps the user's work: the title with the open file and the modified mark, the
+// "Save changes" question before work would be thrown away, undo and redo of bank edits,
+// the menu bar with its recent files, and files dropped on the window.
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <utility>
+
+#include "bank/list_operations.h"
+#include "bank/re_exchange.h"
+#include "formats/file_io.h"
+#include "ui/core_text.h"
+#include "ui/main_window.h"
+#include "ui/prompter.h"
+
+namespace belltower::ui {
+namespace {
+
+const QString kCaption = QStringLiteral("Belltower v.1.1 by Quenby");
+const QString kRecentFilesKey = QStringLiteral("recentFiles");
+
+QAction* NewAction(QWidget* window, QMenu* menu, const QString& text, QKeySequence shortcut = {}) {
+    auto* action = new QAction(text, window);
+    action->setShortcut(shortcut);
+    menu->addAction(action);
+    return action;
+}
+
+// A melody file holds one line of text. A file whose first line carries control bytes other
+// than tabs is something else, and its bytes would only garble the notes box.
+bool FirstLineIsText(const formats::Bytes& file) {
+    const auto end = std::find(file.begin(), file.end(), std::uint8_t{'\n'});
+    return std::none_of(file.begin(), end,
+                        [](std::uint8_t byte) { return byte < 0x20 && byte != '\t' && byte != '\r'; });
+}
+
+}  // namespace
+
+void MainWindow::CreateMenus() {
+    menuBar = new QMenuBar(this);
+    menuBar->setObjectName(QStringLiteral("menuBar"));
+    layout()->setMenuBar(menuBar);
+
+    QMenu* file = menuBar->addMenu(QStringLiteral("&File"));
+    openMelodyAction = NewAction(this, file, QStringLiteral("&Open Melody..."), QKeySequence::Open);
+    saveMelodyAction = NewAction(this, file, QStringLiteral("&Save Melody..."), QKeySequence::Save);
+    saveReAction = NewAction(this, file, QStringLiteral("Save as &RE..."));
+    file->addSeparator();
+    loadFirmwareAction = NewAction(this, file, QStringLiteral("&Load Firmware..."));
+    saveFirmwareAction = NewAction(this, file, QStringLiteral("Save &Firmware..."));
+    file->addSeparator();
+    recentMenu = file->addMenu(QStringLiteral("Recent &Files"));
+    file->addSeparator();
+    quitAction = NewAction(this, file, QStringLiteral("&Quit"), QKeySequence::Quit);
+    // Not every desktop has a standard Quit key.
+    quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QMenu* edit = menuBar->addMenu(QStringLiteral("&Edit"));
+    undoAction = NewAction(this, edit, QStringLiteral("&Undo"), QKeySequence::Undo);
+    redoAction = NewAction(this, edit, QStringLiteral("&Redo"));
+    redoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    edit->addSeparator();
+    deleteAction = NewAction(this, edit, QStringLiteral("&Delete Melody"), QKeySequence::Delete);
+    // Del deletes a melody only while the list has the focus; in a text box it deletes text.
+    deleteAction->setShortcutContext(Qt::WidgetShortcut);
+    bankList->addAction(deleteAction);
+    stopAction = NewAction(this, edit, QStringLiteral("S&top Preview"), QKeySequence(Qt::Key_Escape));
+
+    QMenu* help = menuBar->addMenu(QStringLiteral("&Help"));
+    aboutAction = NewAction(this, help, QStringLiteral("&About Belltower"), QKeySequence::HelpContents);
+    aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
+
+    // Actions whose shortcuts work anywhere in the window, menu shown or not.
+    addActions({openMelodyAction, saveMelodyAction, quitAction, undoAction, redoAction, stopAction, aboutAction});
+
+    connect(openMelodyAction, &QAction::triggered, this, &MainWindow::OpenRtx);
+    connect(saveMelodyAction, &QAction::triggered, this, &MainWindow::SaveRtx);
+    connect(saveReAction, &QAction::triggered, this, &MainWindow::SaveAsRe);
+    connect(loadFirmwareAction, &QAction::triggered, this, &MainWindow::LoadFirmwareClicked);
+    connect(saveFirmwareAction, &QAction::triggered, this, &MainWindow::SaveFirmware);
+    connect(quitAction, &QAction::triggered, this, &QWidget::close);
+    connect(undoAction, &QAction::triggered, this, &MainWindow::UndoChange);
+    connect(redoAction, &QAction::triggered, this, &MainWindow::RedoChange);
+    connect(deleteAction, &QAction::triggered, this, &MainWindow::DeleteMelody);
+    connect(stopAction, &QAction::triggered, this, &MainWindow::StopPreview);
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::ShowAbout);
+    ShowRecentFiles();
+}
+
+void MainWindow::RememberDialogFolders() {
+    const std::pair<FileDialog*, const char*> dialogs[] = {
+        {&openMelodyDialog, "CD1"}, {&saveReDialog, "cd2"}, {&openFirmwareDialog, "CD3"}, {&saveFirmwareDialog, "CD4"},
+        {&saveRtxDialog, "CD5"},    {&openReDialog, "CD6"}, {&exportReDialog, "CD7"},
+    };
+    for (const auto& [dialog, name] : dialogs) {
+        dialog->RememberFolderAs(QLatin1String(name));
+    }
+}
+
+// ---- The title and the modified mark ---------------------------------------------------
+
+void MainWindow::UpdateTitle() {
+    const QString file = imagePath_.isEmpty() ? melodyPath_ : imagePath_;
+    setWindowFilePath(file);
+    setWindowTitle(file.isEmpty() ? kCaption + QStringLiteral("[*]")
+                                  : QFileInfo(file).fileName() + QStringLiteral("[*] - ") + kCaption);
+    setWindowModified(IsBankModified() || AreFieldsModified());
+}
+
+bool MainWindow::MaySaveBank() {
+    if (!IsBankModified()) {
+        return true;
+    }
+    const QString what = imagePath_.isEmpty() ? QStringLiteral("the firmware melodies")
+                                              : QStringLiteral("\"%1\"").arg(QFileInfo(imagePath_).fileName());
+    switch (prompter_.ShowMessage({QStringLiteral("Save changes to %1?").arg(what), QString(), MessageIcon::Exclamation,
+                                   MessageButtons::SaveDiscardCancel})) {
+    case MessageAnswer::Save:
+        return SaveFirmware();
+    case MessageAnswer::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MainWindow::MaySaveFields() {
+    if (!AreFieldsModified()) {
+        return true;
+    }
+    QString what = QStringLiteral("the melody");
+    if (!melodyPath_.isEmpty()) {
+        what = QStringLiteral("\"%1\"").arg(QFileInfo(melodyPath_).fileName());
+    } else if (!nameEdit->text().isEmpty()) {
+        what = QStringLiteral("the melody \"%1\"").arg(nameEdit->text());
+    }
+    switch (prompter_.ShowMessage({QStringLiteral("Save changes to %1?").arg(what), QString(), MessageIcon::Exclamation,
+                                   MessageButtons::SaveDiscardCancel})) {
+    case MessageAnswer::Save:
+        return SaveRtx();
+    case MessageAnswer::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (MaySaveBank() && MaySaveFields()) {
+        StopPreview();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+// ---- Undo and redo ---------------------------------------------------------------------
+
+void MainWindow::RecordChange(const std::string& name, bank::BankState before) {
+    if (history_.Add(name, std::move(before), bank_, SelectedLine())) {
+        UpdateHistoryActions();
+        UpdateTitle();
+    }
+}
+
+void MainWindow::UpdateHistoryActions() {
+    const std::optional<std::string> undo = history_.UndoName();
+    const std::optional<std::string> redo = history_.RedoName();
+    undoAction->setText(undo ? QStringLiteral("&Undo ") + FromCoreText(*undo) : QStringLiteral("&Undo"));
+    redoAction->setText(redo ? QStringLiteral("&Redo ") + FromCoreText(*redo) : QStringLiteral("&Redo"));
+    undoAction->setEnabled(undo.has_value());
+    redoAction->setEnabled(redo.has_value());
+}
+
+void MainWindow::UndoChange() {
+    if (const std::optional<bank::Selection> selected = history_.Undo(bank_)) {
+        ShowRestored(*selected);
+    }
+}
+
+void MainWindow::RedoChange() {
+    if (const std::optional<bank::Selection> selected = history_.Redo(bank_)) {
+        ShowRestored(*selected);
+    }
+}
+
+void MainWindow::ShowRestored(bank::Selection selected) {
+    DisableApply();
+    ShowBankLines(selected);
+    if (selected) {
+        bankList->scrollToItem(bankList->item(static_cast<int>(*selected)));
+    }
+    UpdateHistoryActions();
+    UpdateTitle();
+}
+
+// ---- Recent files ----------------------------------------------------------------------
+
+QStringList MainWindow::RecentFiles() const {
+    return ProgramSettings()->value(kRecentFilesKey).toStringList();
+}
+
+void MainWindow::AddRecentFile(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    QStringList files = RecentFiles();
+    files.removeAll(absolute);
+    files.prepend(absolute);
+    ProgramSettings()->setValue(kRecentFilesKey, files.mid(0, kRecentFiles));
+    ShowRecentFiles();
+}
+
+void MainWindow::ShowRecentFiles() {
+    recentMenu->clear();
+    const QStringList files = RecentFiles();
+    recentMenu->setEnabled(!files.isEmpty());
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString path = files.at(i);
+        QAction* action = recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+        action->setToolTip(path);
+        action->setStatusTip(path);
+        connect(action, &QAction::triggered, this, [this, path] {
+            if (const std::optional<QString> problem = OpenNamedFile(path, true)) {
+                prompter_.ShowMessage({QStringLiteral("%1 cannot be opened: %2").arg(path, *problem), QString(),
+                                       MessageIcon::Exclamation, MessageButtons::Ok});
+            }
+        });
+    }
+}
+
+// ---- Dropped files ---------------------------------------------------------------------
+
+void MainWindow::OpenDroppedFile(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isFile() && info.size() <= kLargestMelodyFile) {
+        const formats::Result<formats::Bytes> file = formats::ReadFileBytes(ToFilePath(path));
+        if (file && bank::ValidateReFile(*file)) {
+            ImportDroppedRecord(path, *file);
+            return;
+        }
+        if (file && !FirstLineIsText(*file)) {
+            prompter_.ShowMessage({QStringLiteral("%1 is neither a ringtone text file nor an RE file, so it "
+                                                  "was not opened.")
+                                       .arg(info.fileName()),
+                                   QString(), MessageIcon::Exclamation, MessageButtons::Ok});
+            return;
+        }
+    }
+    (void)OpenNamedFile(path, true);
+}
+
+void MainWindow::ImportDroppedRecord(const QString& path, const formats::Bytes& file) {
+    const QString name = QFileInfo(path).fileName();
+    if (!bank_.FirmwareLoaded && bank_.Count() == 0) {
+        prompter_.ShowMessage({QStringLiteral("%1 is a melody record (RE file). Load a firmware image first, then "
+                                              "drop it on the window to add it to the firmware melodies.")
+                                   .arg(name),
+                               QString(), MessageIcon::Exclamation, MessageButtons::Ok});
+        return;
+    }
+    // Above the selected melody, as Insert does; at the top when none is selected.
+    const bank::Selection line = SelectedLine().value_or(0);
+    const formats::Result<bank::Selection> position = bank::InsertPosition(bank_, line);
+    if (!position) {
+        prompter_.ShowMessage(
+            {FromCoreText(position.error().message), QString(), MessageIcon::None, MessageButtons::Ok});
+        return;
+    }
+    const QString where = SelectedLine() ? QStringLiteral("above the selected melody") : QStringLiteral("at the top");
+    if (prompter_.ShowMessage(
+            {QStringLiteral("Insert the melody of %1 into the firmware melodies, %2?").arg(name, where), QString(),
+             MessageIcon::None, MessageButtons::OkCancel}) != MessageAnswer::Ok) {
+        return;
+    }
+    DisableApply();
+    StoreRecord(line, &bank::InsertFromRe, file, MessageIcon::None, "Insert");
+}
+
+}  // namespace belltower::ui
