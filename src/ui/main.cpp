@@ -21,7 +21,8 @@ int RunProgram(int& argc, char** argv) {
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("A melody (up to 64000 bytes) or a firmware image to open."));
+                                 QStringLiteral("A melody (up to 64000 bytes) or a firmware image to open."),
+                                 QStringLiteral("[file]"));
     parser.process(app);  // --help, --version and unknown options print and end here
     belltower::ui::QtPrompter prompter;
     app.SetPrompter(&prompter);

@@ -1,5 +1,6 @@
 // The program's last line of defence: a dword codec error inside a handler is reported and
-// ends the program at once with its own exit code.
+// ends the program at once with its own exit code. And the command line's --help and
+// --version, which print and end without opening a window.
 #include <QProcess>
 #include <QTest>
 
@@ -19,6 +20,19 @@ private slots:
         const QString errors = QString::fromLocal8Bit(probe.readAllStandardError());
         QVERIFY2(errors.contains(QStringLiteral("pronikl řetězec jiné délky než 4B!")), qPrintable(errors));
         QVERIFY2(!errors.contains(QStringLiteral("a later handler ran")), qPrintable(errors));
+    }
+
+    void helpAndVersionPrintAndEnd() {
+        const std::pair<const char*, const char*> cases[] = {{"--version", "Belltower 1.1"}, {"--help", "[file]"}};
+        for (const auto& [option, printed] : cases) {
+            QProcess program;
+            program.start(QStringLiteral(BELLTOWER_PROGRAM),
+                          {QLatin1String(option), QStringLiteral("-platform"), QStringLiteral("offscreen")});
+            QVERIFY(program.waitForFinished(30000));
+            QCOMPARE(program.exitCode(), 0);
+            const QString output = QString::fromLocal8Bit(program.readAllStandardOutput());
+            QVERIFY2(output.contains(QLatin1String(printed)), qPrintable(output));
+        }
     }
 };
 
