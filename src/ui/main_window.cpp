@@ -268,6 +268,10 @@ void MainWindow::CreateControls() {
     stopButton = Named(NewButton(this, kStopGlyph, QStringLiteral("Stop the preview")), "stopButton");
     statusBar = Named(new QStatusBar(this), "statusBar");
     statusBar->setSizeGripEnabled(false);
+    // Shown only while it has something to say.
+    statusBar->hide();
+    connect(statusBar, &QStatusBar::messageChanged, statusBar,
+            [bar = statusBar](const QString& message) { bar->setVisible(!message.isEmpty()); });
     creditLabel = NewLabel(this, QStringLiteral("Belltower 1.1, melodies for Nokia DCT3 phones"));
 
     // Keyboard accelerators of the captions move to the boxes they name.
