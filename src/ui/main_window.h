@@ -86,7 +86,6 @@ public:
     bool IsBankModified() const { return !history_.IsClean(); }
     // The melody fields were edited since the last Open RTX or Save as RTX.
     bool AreFieldsModified() const { return fieldsModified_; }
-    const bank::BankHistory& History() const { return history_; }
     // The files of File > Recent Files, most recent first (at most kRecentFiles).
     QStringList RecentFiles() const;
     static constexpr qsizetype kRecentFiles = 8;
@@ -155,9 +154,11 @@ public:
     QPushButton* playNotesButton = nullptr;   // play the edit fields (or the selected notes)
     QPushButton* playMelodyButton = nullptr;  // play the selected bank melody
     QPushButton* aboutButton = nullptr;       // "?", the About window
-    QPushButton* stopButton = nullptr;        // ends the preview that is playing
-    QStatusBar* statusBar = nullptr;          // playback problems
     QLabel* creditLabel = nullptr;            // credit line; after a firmware load the image's header text
+
+    // Controls without an older name; their objectNames are their member names.
+    QPushButton* stopButton = nullptr;  // ends the preview that is playing
+    QStatusBar* statusBar = nullptr;    // playback problems; hidden while it has nothing to say
 
     // Each control's name as the program's users and their guides know it, and the member that
     // holds it. The constructor gives every widget its name from here (its objectName), so
