@@ -15,10 +15,10 @@ namespace belltower::ui {
 enum class FileDialogMode { Open, Save };
 
 struct FileDialogRequest {
-    QString title;       // the dialog's caption
+    QString title;        // the dialog's caption
     QStringList filters;  // Qt filter syntax, "Description (*.re *.RE)", first one preselected
-    QString folder;      // initial folder, empty for the current one
-    QString fileName;    // file name proposed in the dialog; empty for open dialogs
+    QString folder;       // initial folder, empty for the current one
+    QString fileName;     // file name proposed in the dialog; empty for open dialogs
     FileDialogMode mode = FileDialogMode::Open;
 };
 

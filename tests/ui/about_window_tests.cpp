@@ -4,10 +4,10 @@
 #include <QTest>
 
 #include "modal_helpers.h"
-#include "window_helpers.h"
 #include "ui/about_window.h"
 #include "ui/main_window.h"
 #include "ui/qt_prompter.h"
+#include "window_helpers.h"
 
 using belltower::ui::AboutWindow;
 using belltower::ui::testing::Find;
