@@ -8,6 +8,7 @@
 #include "formats/file_io.h"
 #include "formats/record.h"
 #include "formats/text_value.h"
+#include "formats/tone_commands.h"
 
 namespace belltower::melody {
 namespace {
@@ -20,8 +21,10 @@ using formats::Result;
 using formats::RoundHalfEven;
 using formats::TextValue;
 
-constexpr double kPieceUnits = 125;  // the longest note or pause one command holds
-constexpr std::uint8_t kPauseCode = 0x40;
+namespace tone = formats::tone;
+
+constexpr double kPieceUnits = tone::kPieceUnits;
+constexpr std::uint8_t kPauseCode = tone::kPause;
 
 // The settings the edit fields give, read once per run.
 struct Settings {
@@ -158,10 +161,10 @@ Result<void> EncodeToken(const std::string& token, const Settings& settings, Pro
     if (token.front() == 'v') {
         const double vibration = TextValue(tail);
         if (vibration == 0) {
-            return Put(data, 0x0A, 0xFE, token);
+            return Put(data, tone::kVibration, tone::kVibrationOff, token);
         }
         if (vibration == 1) {
-            return Put(data, 0x0A, 0x01, token);
+            return Put(data, tone::kVibration, tone::kVibrationOn, token);
         }
         return {};
     }
@@ -232,7 +235,7 @@ Result<void> EncodeToken(const std::string& token, const Settings& settings, Pro
 
     // Two equal codes in a row get a short silence between them, so the phone sounds two notes.
     if (settings.smallPauses && progress.previousCode && RoundHalfEven(code) == *progress.previousCode) {
-        BELLTOWER_TRY(Put(data, kPauseCode, 2, token));
+        BELLTOWER_TRY(Put(data, kPauseCode, tone::kSmallPauseUnits, token));
     }
     if (!FitsByte(code)) {
         const bool high = !(RoundHalfEven(code) < 0);
@@ -284,14 +287,14 @@ Result<Bytes> EncodeToneData(const MelodyFields& fields, const std::vector<std::
                             !fields.noSmallPauses};
     Progress progress;
     progress.tempo = TextValue(fields.tempo);
-    progress.data = {0x00, 0x02, 0xFC, 0x09, 0x0A, 0x01};
+    progress.data.assign(tone::kOpening.begin(), tone::kOpening.end());
     for (const auto& token : tokens) {
         BELLTOWER_TRY(EncodeToken(token, settings, progress));
     }
 
     Bytes& data = progress.data;
-    const std::uint8_t closing = fields.playTwice ? 0x0A : 0xFE;  // suggest playing twice, or vibration off
-    BELLTOWER_TRY(Put(data, 0x0A, closing, {}));
+    const std::uint8_t closing = fields.playTwice ? tone::kPlayTwice : tone::kVibrationOff;
+    BELLTOWER_TRY(Put(data, tone::kVibration, closing, {}));
     if (const double delay = TextValue(fields.delay); delay > 0) {
         if (!FitsByte(delay)) {
             return MakeError(ErrorCode::BadInput,
@@ -300,9 +303,9 @@ Result<Bytes> EncodeToneData(const MelodyFields& fields, const std::vector<std::
         BELLTOWER_TRY(Put(data, kPauseCode, ToByte(delay), {}));
     }
     if (fields.forceOnePlay) {
-        BELLTOWER_TRY(Put(data, 0x0A, 0x0E, {}));
+        BELLTOWER_TRY(Put(data, tone::kVibration, tone::kPlayOnce, {}));
     }
-    BELLTOWER_TRY(Put(data, 0x07, 0x0B, {}));
+    BELLTOWER_TRY(Put(data, tone::kEndCode, tone::kEndParameter, {}));
     return std::move(data);
 }
 
