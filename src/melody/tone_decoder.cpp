@@ -574,6 +574,20 @@ Bytes EncodedToneData(const MelodyFields& fields) {
     return formats::StripFill(formats::Mid(*encoded.record, start, encoded.record->size()));
 }
 
+// Words of a notes text, a tempo tag counting three: what makes a text hard to read.
+std::size_t TextCost(const std::string& notes) {
+    std::size_t cost = notes.empty() ? 0 : 1;
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        if (notes[i] == ' ') {
+            ++cost;
+        }
+        if (notes[i] == 't' && (i == 0 || notes[i - 1] == ' ')) {
+            cost += 2;
+        }
+    }
+    return cost;
+}
+
 // A staccato length is taken only when most notes are longer than it: a melody that merely
 // has a rest after some notes is not read as staccato.
 bool MostlyCut(const std::vector<Token>& tokens, int staccato) {
@@ -588,8 +602,8 @@ bool MostlyCut(const std::vector<Token>& tokens, int staccato) {
     return 2 * cut > notes;
 }
 
-// Encoder output decoded exactly: the first reading of the commands (staccato, small pauses)
-// whose text encodes to the same bytes.
+// Encoder output decoded exactly: of the readings of the commands (with or without staccato
+// and small pauses), the shortest text that encodes to the same bytes.
 std::optional<ToneResult> DecodeExactly(const std::vector<ToneCommand>& commands, ByteView toneData) {
     const auto frame = FindFrame(commands, toneData.size());
     if (!frame) {
@@ -597,13 +611,12 @@ std::optional<ToneResult> DecodeExactly(const std::vector<ToneCommand>& commands
     }
     const Bytes wanted = formats::StripFill(toneData);
     const std::vector<int> staccatos = StaccatoCandidates(commands, *frame);
-    std::optional<ToneResult> best;
-    // Without the small pauses equal notes stand apart as they are; only tried when the
-    // encoder cannot have written them with small pauses.
+    // Without the small pauses equal notes stand apart as they are; that reading is only tried
+    // when the encoder cannot have written the melody with small pauses.
     for (const bool smallPauses : {true, false}) {
-        for (std::size_t s = 0; s <= staccatos.size() && !best; ++s) {
-            // Staccato first when it explains the melody; plain notes and pauses otherwise.
-            const Hypothesis hypothesis{s < staccatos.size() ? staccatos[s] : 0, smallPauses};
+        std::vector<ToneResult> readings;
+        for (std::size_t s = 0; s <= staccatos.size(); ++s) {
+            const Hypothesis hypothesis{s == 0 ? 0 : staccatos[s - 1], smallPauses};  // plain first
             auto tokens = ParseBody(commands, *frame, hypothesis);
             if (!tokens || (hypothesis.staccato > 0 && !MostlyCut(*tokens, hypothesis.staccato))) {
                 continue;
@@ -616,15 +629,21 @@ std::optional<ToneResult> DecodeExactly(const std::vector<ToneCommand>& commands
             result.fields.noSmallPauses = !hypothesis.smallPauses;
             ApplyWritten(TextWriter(*tokens).Write(), result);
             result.tokens = std::move(*tokens);
-            if (result.complete && EncodedToneData(result.fields) == wanted) {
-                best = std::move(result);
+            if (result.complete) {
+                readings.push_back(std::move(result));
             }
         }
-        if (best) {
-            break;
+        // The reading with the shortest text that encodes to the same bytes.
+        std::stable_sort(readings.begin(), readings.end(), [](const ToneResult& a, const ToneResult& b) {
+            return TextCost(a.fields.notes) < TextCost(b.fields.notes);
+        });
+        for (ToneResult& reading : readings) {
+            if (EncodedToneData(reading.fields) == wanted) {
+                return std::move(reading);
+            }
         }
     }
-    return best;
+    return std::nullopt;
 }
 
 // Tone data of any other origin: the timed events as the phone plays them, written out.
