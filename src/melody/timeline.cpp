@@ -1,5 +1,6 @@
 #include "melody/timeline.h"
 
+#include <array>
 #include <cstdio>
 
 #include "formats/tone_commands.h"
@@ -106,6 +107,16 @@ private:
 };
 
 }  // namespace
+
+NoteName NameOfCode(std::uint8_t code) {
+    static constexpr std::array<char, 12> kLetters = {'c', 'c', 'd', 'd', 'e', 'f', 'f', 'g', 'g', 'a', 'a', 'b'};
+    static constexpr std::array<bool, 12> kSharps = {false, true,  false, true,  false, false,
+                                                     true,  false, true,  false, true,  false};
+    const int semitones = int{code} - 67;
+    const int octave = semitones >= 0 ? semitones / 12 : -((-semitones + 11) / 12);
+    const auto step = static_cast<std::size_t>(semitones - 12 * octave);
+    return {kLetters[step], kSharps[step], octave};
+}
 
 std::vector<ToneCommand> ReadToneCommands(formats::ByteView toneData) {
     std::vector<ToneCommand> commands;

@@ -58,6 +58,15 @@ struct Timeline {
     std::vector<ToneNotice> notices;  // skipped commands, repeats unrolled, the cap reached
 };
 
+// A note code as ringtone text names it: code 67 is the c of octave 0, one semitone per code,
+// sharps for the black keys (so 0x7C is a of octave 4, 0x8C is c# of octave 6).
+struct NoteName {
+    char letter = 'c';  // c d e f g a b
+    bool sharp = false;
+    int octave = 0;  // below 0 for codes under 67
+};
+NoteName NameOfCode(std::uint8_t code);
+
 // The events of bare tone data (no record header), in playing order.
 Timeline BuildTimeline(formats::ByteView toneData);
 

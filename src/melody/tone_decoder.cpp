@@ -128,23 +128,6 @@ std::optional<std::string> ExactTempoText(double units) {
     return std::nullopt;
 }
 
-struct NoteName {
-    char letter = 'c';
-    bool sharp = false;
-    int octave = 0;
-};
-
-NoteName NameOf(std::uint8_t code) {
-    static constexpr std::array<char, 12> kLetters = {'c', 'c', 'd', 'd', 'e', 'f', 'f', 'g', 'g', 'a', 'a', 'b'};
-    static constexpr std::array<bool, 12> kSharps = {false, true,  false, true,  false, false,
-                                                     true,  false, true,  false, true,  false};
-    // c of octave 0 is code 67.
-    const int semitones = int{code} - 67;
-    const int octave = semitones >= 0 ? semitones / 12 : -((-semitones + 11) / 12);
-    const auto step = static_cast<std::size_t>(semitones - 12 * octave);
-    return {kLetters[step], kSharps[step], octave};
-}
-
 // The notes text and the settings around it.
 struct Written {
     std::string notes;
@@ -214,7 +197,7 @@ private:
         if (token.code == tone::kPause) {
             text += 'p';
         } else {
-            const NoteName name = NameOf(token.code);
+            const NoteName name = NameOfCode(token.code);
             text += name.letter;
             if (name.sharp) {
                 text += '#';
@@ -312,7 +295,7 @@ private:
         std::optional<int> lowest;
         for (const Token& token : tokens_) {
             if (token.kind == Token::Kind::Sound && token.code != tone::kPause) {
-                const int octave = NameOf(token.code).octave;
+                const int octave = NameOfCode(token.code).octave;
                 ++uses[octave];
                 if (octave < 0 && (!lowest || octave < *lowest)) {
                     lowest = octave;
