@@ -64,9 +64,7 @@ bool FitsByte(double value) {
     return rounded >= 0 && rounded <= 255;
 }
 
-std::uint8_t ToByte(double value) {
-    return static_cast<std::uint8_t>(RoundHalfEven(value));
-}
+std::uint8_t ToByte(double value) { return static_cast<std::uint8_t>(RoundHalfEven(value)); }
 
 // Lower case for the Latin-1 texts of the edit fields.
 char Lower(char c) {
@@ -77,9 +75,7 @@ char Lower(char c) {
     return c;
 }
 
-bool IsPrefixDigit(char c) {
-    return c >= '1' && c <= '9';
-}
+bool IsPrefixDigit(char c) { return c >= '1' && c <= '9'; }
 
 std::optional<double> PitchBase(char letter) {
     switch (letter) {
@@ -137,8 +133,8 @@ std::vector<std::string> Tokenize(std::string_view notes) {
 // `token` names the token being encoded, empty while the melody is closed.
 Result<void> Put(Bytes& data, std::uint8_t code, std::uint8_t parameter, std::string_view token) {
     if (data.size() + 2 > kMaxToneDataBytes) {
-        std::string message =
-            "The melody is too long: its tone data passes " + std::to_string(kMaxToneDataBytes) + " bytes";
+        std::string message = "The melody is too long: its tone data passes " + std::to_string(kMaxToneDataBytes) +
+                              " bytes";
         message += token.empty() ? "." : " at the token " + Shown(token) + ".";
         return MakeError(ErrorCode::Limit, message);
     }
@@ -147,9 +143,9 @@ Result<void> Put(Bytes& data, std::uint8_t code, std::uint8_t parameter, std::st
     return {};
 }
 
-#define BELLTOWER_TRY(expression)                                                                                      \
-    if (auto tried = (expression); !tried) {                                                                           \
-        return tried.error();                                                                                          \
+#define BELLTOWER_TRY(expression)            \
+    if (auto tried = (expression); !tried) { \
+        return tried.error();                \
     }
 
 Result<void> EncodeToken(const std::string& token, const Settings& settings, Progress& progress) {
@@ -221,8 +217,8 @@ Result<void> EncodeToken(const std::string& token, const Settings& settings, Pro
     const std::string kind = pause ? "pause " : "note ";
 
     if (fraction == 0) {
-        return MakeError(ErrorCode::BadInput,
-                         "The " + kind + Shown(token) + " cannot be timed: the Duration field gives a duration of 0.");
+        return MakeError(ErrorCode::BadInput, "The " + kind + Shown(token) +
+                                                  " cannot be timed: the Duration field gives a duration of 0.");
     }
     if (progress.tempo == 0) {
         return MakeError(ErrorCode::BadInput,
@@ -243,9 +239,9 @@ Result<void> EncodeToken(const std::string& token, const Settings& settings, Pro
     }
     if (!FitsByte(code)) {
         const bool high = !(RoundHalfEven(code) < 0);
-        return MakeError(ErrorCode::BadInput,
-                         "The note " + Shown(token) + " gives the code " + FormatNumber(code) +
-                             (high ? ", above 255: its octave is too high." : ", below 0: its octave is too low."));
+        return MakeError(ErrorCode::BadInput, "The note " + Shown(token) + " gives the code " + FormatNumber(code) +
+                                                  (high ? ", above 255: its octave is too high."
+                                                        : ", below 0: its octave is too low."));
     }
     if (length < 0) {
         return MakeError(ErrorCode::BadInput, "The " + kind + Shown(token) + " gets a negative length (" +
@@ -270,8 +266,7 @@ Result<void> EncodeToken(const std::string& token, const Settings& settings, Pro
             return MakeError(ErrorCode::Limit, "The " + kind + Shown(token) + " lasts " + FormatNumber(length) +
                                                    " units and needs " + FormatNumber(commands) +
                                                    " commands of at most 125 units: a melody's tone data is "
-                                                   "limited to " +
-                                                   std::to_string(kMaxToneDataBytes) + " bytes.");
+                                                   "limited to " + std::to_string(kMaxToneDataBytes) + " bytes.");
         }
     }
     std::size_t pieces = 0;
