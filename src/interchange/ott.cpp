@@ -265,12 +265,19 @@ struct Pattern {
     std::vector<OttInstruction> instructions;
 };
 
-Result<void> ReadSong(BitReader& reader, bool titled, bool unicode, Song& song, std::vector<std::string>& warnings) {
+// `titleExtra` is added to the 4-bit title length (see ReadOtt); the title must then be
+// printable.
+Result<void> ReadSong(BitReader& reader, bool titled, bool unicode, unsigned titleExtra, Song& song,
+                      std::vector<std::string>& warnings) {
     if (titled) {
-        BELLTOWER_READ(titleLength, 4, "title")
+        BELLTOWER_READ(titleField, 4, "title")
+        const unsigned titleLength = titleField + titleExtra;
         bool unknown = false;
         for (unsigned i = 0; i < titleLength; ++i) {
             BELLTOWER_READ(character, unicode ? 16U : 8U, "title")
+            if (titleExtra > 0 && (character < 0x20 || character == 0x7F)) {
+                return MakeError(ErrorCode::DamagedData, "The .ott file holds no printable title of this length.");
+            }
             unknown = unknown || character > 0xFF;
             song.title += static_cast<char>(character > 0xFF ? '?' : character);
         }
@@ -622,13 +629,7 @@ void PutInstruction(BitWriter& bits, const OttInstruction& instruction) {
     }
 }
 
-}  // namespace
-
-Result<OttImport> ReadOtt(ByteView bytes) {
-    if (!LooksLikeOtt(bytes)) {
-        return MakeError(ErrorCode::BadInput,
-                         "This is not a Smart Messaging ringtone: it does not begin with a ringing-tone command.");
-    }
+Result<OttImport> Parse(ByteView bytes, unsigned titleExtra) {
     BitReader reader(bytes);
     OttImport result;
     BELLTOWER_READ(commandCount, 8, "command parts")
@@ -655,7 +656,7 @@ Result<OttImport> ReadOtt(ByteView bytes) {
             return MakeError(ErrorCode::BadInput, "The .ott file holds a song of type " + std::to_string(songType) +
                                                       " (MIDI, digitized or polyphonic), not ringtone notes.");
         }
-        if (auto read = ReadSong(reader, songType == kBasicSong, unicode, song, result.warnings); !read) {
+        if (auto read = ReadSong(reader, songType == kBasicSong, unicode, titleExtra, song, result.warnings); !read) {
             return read.error();
         }
         reader.Align();
@@ -672,6 +673,32 @@ Result<OttImport> ReadOtt(ByteView bytes) {
                                   " after the end of the ringtone are ignored.");
     }
     result.fields = ToFields(song, result.warnings);
+    return result;
+}
+
+}  // namespace
+
+Result<OttImport> ReadOtt(ByteView bytes) {
+    if (!LooksLikeOtt(bytes)) {
+        return MakeError(ErrorCode::BadInput,
+                         "This is not a Smart Messaging ringtone: it does not begin with a ringing-tone command.");
+    }
+    auto result = Parse(bytes, 0);
+    if (result || result.error().code != ErrorCode::DamagedData) {
+        return result;
+    }
+    // Some writers put a title of more than 15 characters with only the low four bits of its
+    // length in the length field. When the file does not read as it stands, a longer printable
+    // title that makes the rest of the file read is taken, with a warning.
+    for (unsigned extra = 16; extra < 256; extra += 16) {
+        if (auto longer = Parse(bytes, extra)) {
+            longer->warnings.insert(longer->warnings.begin(),
+                                    "The title length field gives " +
+                                        std::to_string(longer->fields.name.size() - extra) + ", but the title has " +
+                                        std::to_string(longer->fields.name.size()) + " characters: read as written.");
+            return longer;
+        }
+    }
     return result;
 }
 

@@ -40,6 +40,14 @@ Bytes Closed(std::string_view bits, std::uint8_t end = 0) {
     return bytes;
 }
 
+std::string Repeat(std::string_view bits, std::size_t times) {
+    std::string repeated;
+    for (std::size_t i = 0; i < times; ++i) {
+        repeated += bits;
+    }
+    return repeated;
+}
+
 // Everything of a file up to its first instruction, for a basic song titled "X" and one
 // pattern A.
 std::string Head(const char* loop, const char* count) {
@@ -81,10 +89,7 @@ TEST(Ott, ReadsAHandMadeFileAndWritesItBackBitForBit) {
 
 // Melodies within the format: written, read and written again, the bytes stay, nothing warns.
 TEST(Ott, ImportThenExportKeepsTheBytes) {
-    std::string longMelody;
-    for (int i = 0; i < 300; ++i) {
-        longMelody += i % 2 == 0 ? "c," : "g7,";
-    }
+    const std::string longMelody = Repeat("c,g7,", 150);  // a scale change before every note
     const std::vector<MelodyFields> cases = {
         {.name = "Tempo", .tempo = "63", .notes = "c,t900,d,t25,8e.,t63,p"},
         {.name = "Scales", .octave = "4", .notes = "4c,c#5,d6,d#7,b7,a4,p"},
@@ -163,6 +168,9 @@ TEST(Ott, ReadsWhatTheTextCannotHoldWithAWarning) {
         {"00000010 0100101 0 0011101 001 0001 01011000 00000011"  // patterns A (twice), B, A again
          "000 00 0001 00000001 001 1010 010 00  000 01 0000 00000001 001 0001 011 00  000 00 0000 00000000",
          "4:5:a,a,8c,a", ""},
+        {"00000010 0100101 0 0011101 001 0001" + Repeat(" 01011000", 17) +  // 17 characters, length field 1
+             " 00000001 000 00 0000 00000001 001 1010 010 00",
+         "4:5:a", "length field gives 1, but the title has 17 characters"},
         {"00000011 0100101 0 0100010 0 0011101 001 0001 00000001 00000000 00000000",  // Unicode title
          "4:5:", "had characters outside Latin-1"},
     };
