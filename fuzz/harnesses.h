@@ -79,6 +79,15 @@ void FuzzRecordExchange(formats::ByteView input);
 // At most 64 steps are taken.
 void FuzzListOperations(formats::ByteView input);
 
+// Smart Messaging (.ott) reader and writer.
+//   byte 0       options, kOtt* bits; bits 1-2 with kOttNotes: the default octave, 4 to 7
+//   rest         kOttNotes clear: an .ott file, read, written again from what was read, and
+//                read once more; kOttNotes set: a notes text over the default fields, written
+//                as an .ott file and read back
+inline constexpr std::uint8_t kOttNotes = 0x01;
+inline constexpr std::uint8_t kOttPlayTwice = 0x08;
+void FuzzOttReader(formats::ByteView input);
+
 struct Harness {
     std::string_view name;  // also the folder name of its seeds and findings
     void (*run)(formats::ByteView input);

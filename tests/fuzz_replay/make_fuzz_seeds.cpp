@@ -11,6 +11,7 @@
 
 #include "formats/file_io.h"
 #include "fuzz/harnesses.h"
+#include "interchange/ott.h"
 #include "melody/tone_encoder.h"
 #include "support/hex.h"
 #include "support/image_builder.h"
@@ -367,6 +368,47 @@ std::size_t WriteListSeeds(const fs::path& root) {
     return seeds.Count();
 }
 
+std::size_t WriteOttSeeds(const fs::path& root) {
+    SeedWriter seeds(root, "ott_reader");
+    // Files the writer makes.
+    const std::initializer_list<std::pair<const char*, belltower::melody::MelodyFields>> melodies = {
+        {"tune", {.name = "Tune", .duration = "4", .octave = "5", .tempo = "125", .notes = "e,e,f,g,8d.,2d,p,g4"}},
+        {"tempo_changes", {.name = "Tempo", .notes = "c,t900,d,t25,8e.,t63,p"}},
+        {"every_scale_and_triplets", {.name = "Scales", .octave = "4", .notes = "6c,3c#5,12d6,48d#7,1b7,32a4."}},
+        {"empty", {.name = "", .tempo = "200"}},
+        {"play_twice", {.name = "Twice", .notes = "c,d", .playTwice = true}},
+    };
+    for (const auto& [name, fields] : melodies) {
+        seeds.Write("file_" + std::string(name),
+                    WithOptions(0, belltower::formats::ToText(belltower::interchange::WriteOtt(fields)->bytes)));
+    }
+    // Files as other writers lay them out.
+    const std::initializer_list<std::pair<const char*, const char*>> files = {
+        // patterns A, B and A again; volume, continuous style, a triplet
+        {"file_patterns_replayed", "024a3a4905080c0004a3480801d9691780000000"},
+        // staccato style, 900 per minute, a double-dotted whole note, looping without end
+        {"file_styles_endless_loop", "024a3a454c041e08e9f382215000"},
+        // a title of 20 characters with 4 in its length field
+        {"file_long_title", "024a3a5151dd95b9d1e4818da185c9858dd195c9cc81bdac04000a96479161548000"},
+        {"file_cut_short", "024a3a5151dd95b9d1e4818da185c9"},
+        {"not_a_file", "4a6f793a643d342c6f3d35"},
+    };
+    for (const auto& [name, hex] : files) {
+        seeds.Write(name, WithOptions(0, belltower::formats::ToText(Hex(hex))));
+    }
+    // Notes texts for the writer.
+    const std::initializer_list<std::pair<const char*, const char*>> notes = {
+        {"notes_plain", "8c,8d,8e,4p,2g"},
+        {"notes_out_of_range", "c3,b9,5c,t120,c,v1,d,v0"},
+        {"notes_odd_tokens", "x 12 8c#.6 8c6#. - h"},
+    };
+    for (const auto& [name, text] : notes) {
+        seeds.Write(name, WithOptions(fz::kOttNotes, text));
+    }
+    seeds.Write("notes_octave_seven_twice", WithOptions(fz::kOttNotes | 6 | fz::kOttPlayTwice, "c,d,e"));
+    return seeds.Count();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -381,6 +423,7 @@ int main(int argc, char** argv) {
         std::printf("firmware_reader: %zu seeds\n", WriteFirmwareSeeds(root));
         std::printf("record_exchange: %zu seeds\n", WriteExchangeSeeds(root));
         std::printf("list_operations: %zu seeds\n", WriteListSeeds(root));
+        std::printf("ott_reader: %zu seeds\n", WriteOttSeeds(root));
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.what());
