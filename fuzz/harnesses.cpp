@@ -9,6 +9,7 @@ std::span<const Harness> AllHarnesses() {
         Harness{"rtx_encoder", &FuzzRtxEncoder},         Harness{"wav_writer", &FuzzWavWriter},
         Harness{"firmware_reader", &FuzzFirmwareReader}, Harness{"record_exchange", &FuzzRecordExchange},
         Harness{"list_operations", &FuzzListOperations}, Harness{"ott_reader", &FuzzOttReader},
+        Harness{"tone_decoder", &FuzzToneDecoder},       Harness{"midi_reader", &FuzzMidiReader},
     };
     return kHarnesses;
 }
