@@ -365,7 +365,9 @@ Result<Bytes> WriteMidi(const melody::Timeline& timeline, const std::string& nam
         return stretchTick + static_cast<std::uint64_t>(std::llround(quarters * kTicksPerQuarter));
     };
     for (const melody::TimedEvent& event : timeline.events) {
-        const double eventTempo = event.tempo > 0 ? event.tempo : kDefaultTempo;
+        // The tempo only names the beat: the ticks follow it, so the time of every note is the
+        // same whatever it is. Kept where the 24-bit tempo field can hold it.
+        const double eventTempo = std::clamp(event.tempo > 0 ? event.tempo : kDefaultTempo, 4.0, 30000.0);
         if (eventTempo != tempo) {
             stretchTick = tempo < 0 ? 0 : tickAt(event.start);
             stretchUnits = event.start;
