@@ -334,7 +334,7 @@ constexpr std::array<Length, 13> kLengths = {{{96, 1, true},
 constexpr double kGridPerQuarter = 16;
 
 struct Piece {
-    int code = 0x40;  // 0x40 rest
+    int code = formats::tone::kPause;  // a rest
     Length length{};
     std::optional<int> tempo;  // a tempo tag before it
 };
@@ -491,7 +491,7 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
             dropped = dropped || stretch.key >= 0;
             continue;
         }
-        const int code = stretch.key < 0 ? 0x40 : stretch.key + kMidiOffset;
+        const int code = stretch.key < 0 ? formats::tone::kPause : stretch.key + kMidiOffset;
         if (stretch.key >= 0 && stretch.key == lastKey) {
             repeated = true;
         }
@@ -524,7 +524,7 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
     std::map<int, int> octaves;
     for (const Piece& piece : pieces) {
         ++fractions[piece.length.fraction];
-        if (piece.code != 0x40) {
+        if (piece.code != formats::tone::kPause) {
             ++octaves[melody::NameOfCode(static_cast<std::uint8_t>(piece.code)).octave];
         }
     }
@@ -559,7 +559,7 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
             fields.notes += (fields.notes.empty() ? "t" : " t") + std::to_string(*piece.tempo);
         }
         std::string token = piece.length.fraction == duration ? "" : std::to_string(piece.length.fraction);
-        if (piece.code == 0x40) {
+        if (piece.code == formats::tone::kPause) {
             token += 'p';
         } else {
             int code = piece.code;

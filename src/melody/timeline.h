@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "formats/bytes.h"
+#include "formats/tone_commands.h"
 
 namespace belltower::melody {
 
@@ -43,7 +44,7 @@ struct TimedEvent {
     bool vibration = false;    // the vibration motor runs while it plays
     double tempo = 0;          // beats per minute of the ringtone text it was written at; 0 unknown
 
-    bool IsPause() const { return code == 0x40; }
+    bool IsPause() const { return code == formats::tone::kPause; }
 };
 
 // Something of the tone data the event list does not show.
