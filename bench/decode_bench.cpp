@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/record.h"
+#include "formats/tone_commands.h"
 #include "interchange/midi.h"
 #include "melody/rtx_text.h"
 #include "melody/tone_decoder.h"
@@ -57,22 +59,32 @@ const std::vector<Bytes>& Records() {
     return records;
 }
 
-// The notes of every corpus melody one after another, as one melody of just under 64 KB.
-const Bytes& LongRecord() {
-    static const Bytes record = [] {
-        MelodyFields all;
-        for (const MelodyFields& fields : Ringtones()) {
-            all.notes += "t" + fields.tempo + " " + fields.notes + " ";
+// The notes of the corpus melodies one after another, as bare tone data of 64 KB: the opening,
+// the note commands of record after record, the closing marker and the end.
+const Bytes& LongToneData() {
+    static const Bytes data = [] {
+        constexpr std::size_t kOpening = belltower::formats::tone::kOpening.size();
+        constexpr std::size_t kClosing = 4;
+        constexpr std::size_t kSize = belltower::melody::kMaxToneDataBytes - 1;  // whole commands
+        namespace tone = belltower::formats::tone;
+        Bytes tones(tone::kOpening.begin(), tone::kOpening.end());
+        while (tones.size() + kClosing < kSize) {
+            for (const Bytes& record : Records()) {
+                // Tone data of an encoded ASCII record: after the name and its terminator, up to
+                // the closing marker, delay and end (the last 8 bytes before the fill at most).
+                const std::size_t start = 18 + record[16] - 1 + kOpening;
+                const Bytes tail = belltower::formats::StripFill(belltower::formats::Mid(record, start, record.size()));
+                const std::size_t body = tail.size() >= 8 ? tail.size() - 8 : 0;
+                for (std::size_t i = 0; i + 1 < body && tones.size() + kClosing < kSize; i += 2) {
+                    tones.push_back(tail[i]);
+                    tones.push_back(tail[i + 1]);
+                }
+            }
         }
-        auto result = belltower::melody::EncodeMelody(all, TextFormat::Ascii, std::nullopt);
-        while (!result.record) {
-            all.notes.resize(all.notes.size() * 49 / 50);
-            all.notes.resize(all.notes.rfind(' ') + 1);  // not into the middle of a token
-            result = belltower::melody::EncodeMelody(all, TextFormat::Ascii, std::nullopt);
-        }
-        return *result.record;
+        tones.insert(tones.end(), {tone::kVibration, tone::kVibrationOff, tone::kEndCode, tone::kEndParameter});
+        return tones;
     }();
-    return record;
+    return data;
 }
 
 void BM_DecodeCorpus(benchmark::State& state) {
@@ -88,13 +100,13 @@ void BM_DecodeCorpus(benchmark::State& state) {
 }
 
 void BM_DecodeLongToneData(benchmark::State& state) {
-    const Bytes& record = LongRecord();
+    const Bytes& tones = LongToneData();
     for (auto _ : state) {
-        auto decoded = belltower::melody::DecodeMelody(record);
+        auto decoded = belltower::melody::DecodeToneData(tones);
         benchmark::DoNotOptimize(decoded);
     }
     state.SetItemsProcessed(state.iterations());
-    state.SetLabel(std::to_string(record.size()) + " bytes");
+    state.SetLabel(std::to_string(tones.size()) + " bytes");
 }
 
 void BM_MidiCorpus(benchmark::State& state) {
