@@ -495,6 +495,7 @@ struct Writer {
     std::vector<OttInstruction> instructions;
     WarningList warnings;
     std::optional<unsigned> scale;  // the scale last written, once a note was written
+    // The tempo last written, once a note or pause was written
     std::optional<unsigned> tempoIndex;
 };
 
@@ -626,9 +627,9 @@ Result<void> WriteToken(const std::string& token, double defaultFraction, double
                              std::to_string(kOttTempos[tempoIndex]) + ".");
     }
     if (!writer.tempoIndex) {
-        // The first note or pause: the song's scale, style and tempo in front of it.
-        writer.scale = scale.value_or(kDefaultScale);
-        writer.instructions.push_back({kScale, *writer.scale});
+        // The first note or pause: the song's scale, style and tempo in front of it. Pauses
+        // have no scale; the song's scale is that of its first note, set when it comes.
+        writer.instructions.push_back({kScale, kDefaultScale});
         writer.instructions.push_back({kStyle, 0});
         writer.instructions.push_back({kTempo, tempoIndex});
         writer.tempoIndex = tempoIndex;
@@ -637,7 +638,10 @@ Result<void> WriteToken(const std::string& token, double defaultFraction, double
         writer.instructions.push_back({kTempo, tempoIndex});
         writer.tempoIndex = tempoIndex;
     }
-    if (scale && scale != writer.scale) {
+    if (scale && !writer.scale) {
+        writer.instructions.front().value = *scale;
+        writer.scale = scale;
+    } else if (scale && scale != writer.scale) {
         writer.instructions.push_back({kScale, *scale});
         writer.scale = scale;
     }
