@@ -333,9 +333,11 @@ Result<void> ReadSong(BitReader& reader, bool titled, bool unicode, unsigned tit
         BELLTOWER_READ(loop, 4, "pattern headers")
         BELLTOWER_READ(count, 8, "pattern headers")
         if (count == 0) {
+            // Some writers give an empty song as one pattern of no instructions, which reads as
+            // a pattern played again before it was defined: read as empty.
             if (!isDefined[id]) {
-                return MakeError(ErrorCode::DamagedData, std::string("The .ott file plays the pattern ") +
-                                                             static_cast<char>('A' + id) + ", which it never defines.");
+                warnings.Once(std::string("The .ott file plays the pattern ") + static_cast<char>('A' + id) +
+                              ", which it never defines: it is read as empty.");
             }
         } else {
             std::vector<OttInstruction> instructions;
@@ -358,13 +360,13 @@ Result<void> ReadSong(BitReader& reader, bool titled, bool unicode, unsigned tit
         // A loop on the only pattern repeats the whole song, as the phone repeats a ringtone
         // anyway: one more pass is "suggest playing twice", longer loops are kept as one pass.
         const unsigned loop = sequence.front().loop;
-        song.playTwice = loop == 1;
-        if (loop > 1) {
+        player.Play(sequence.front().instructions, song);
+        song.playTwice = loop == 1 && !song.notes.empty();
+        if (loop > 1 && !song.notes.empty()) {
             warnings.Once(loop == kInfiniteLoop
                               ? std::string("The song repeats without end; one pass is kept.")
                               : "The song repeats " + std::to_string(loop) + " more times; one pass is kept.");
         }
-        player.Play(sequence.front().instructions, song);
     } else {
         for (const auto& pattern : sequence) {
             unsigned passes = pattern.loop + 1;
@@ -761,6 +763,8 @@ Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
             return written.error();
         }
     }
+    // A loop plays the notes twice; a song without notes has nothing to play twice.
+    const bool loopOnce = fields.playTwice && writer.tempoIndex.has_value();
     if (!writer.tempoIndex) {
         // No notes: the settings alone, so that the tempo comes back on reading.
         writer.instructions.push_back({kScale, kDefaultScale});
@@ -784,7 +788,7 @@ Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
                                                " instructions: an .ott file holds at most " +
                                                std::to_string(kMaxPatterns * kMaxPatternInstructions) + ".");
     }
-    if (fields.playTwice && patternCount > 1) {
+    if (loopOnce && patternCount > 1) {
         writer.warnings.Once("\"Suggest playing twice\" is dropped: the melody takes more than one pattern.");
     }
 
@@ -804,7 +808,7 @@ Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
         const std::size_t count = std::min(kMaxPatternInstructions, writer.instructions.size() - first);
         bits.Put(0, 3);
         bits.Put(static_cast<unsigned>(p % 4), 2);
-        bits.Put(fields.playTwice && patternCount == 1 ? 1 : 0, 4);
+        bits.Put(loopOnce && patternCount == 1 ? 1 : 0, 4);
         bits.Put(static_cast<unsigned>(count), 8);
         for (std::size_t i = first; i < first + count; ++i) {
             PutInstruction(bits, writer.instructions[i]);

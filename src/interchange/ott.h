@@ -75,12 +75,12 @@ struct OttImport {
 // are written out in full; a song of one pattern that loops once sets "suggest playing twice".
 // Warnings name what the text cannot hold and how it was rounded: double-dotted notes and
 // whole-note triplets, volume, styles other than natural, loops of the whole song, unknown
-// title characters.
+// title characters, a pattern played before it was defined (read as empty).
 // Failures:
 //   BadInput     the bytes do not begin as a ringing-tone programming command, or the song is
 //                of a type other than basic or temporary (MIDI, digitized, polyphonic)
 //   DamagedData  the file ends before its command end, or holds an unknown command part,
-//                instruction, note value or duration, or plays a pattern never defined
+//                instruction, note value or duration
 formats::Result<OttImport> ReadOtt(formats::ByteView bytes);
 
 struct OttExport {
