@@ -771,11 +771,12 @@ Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
         writer.instructions.push_back({kStyle, 0});
         writer.instructions.push_back({kTempo, NearestTempo(tempo > 0 ? tempo : kOttTempos[kDefaultTempoIndex])});
     }
-    if (TextValue(fields.staccato) > 0) {
-        writer.warnings.Once("The staccato length " + fields.staccato + " is dropped: the format has none.");
+    if (const double staccato = TextValue(fields.staccato); staccato > 0) {
+        writer.warnings.Once("The staccato length " + FormatNumber(staccato) + " is dropped: the format has none.");
     }
-    if (TextValue(fields.delay) > 1) {
-        writer.warnings.Once("The delay of " + fields.delay + " units is dropped: the format has none.");
+    // The default delay of one unit (1/120 s) is no audible loss.
+    if (const double delay = TextValue(fields.delay); delay > 1) {
+        writer.warnings.Once("The delay of " + FormatNumber(delay) + " units is dropped: the format has none.");
     }
     if (fields.forceOnePlay) {
         writer.warnings.Once("\"Force one play\" is dropped: the format has no such setting.");
