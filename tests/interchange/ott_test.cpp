@@ -175,6 +175,9 @@ TEST(Ott, ReadsWhatTheTextCannotHoldWithAWarning) {
          "4:5:a", "length field gives 1, but the title has 17 characters"},
         {"00000010 0100101 0 0011101 001 0000 00000001 000 01 0101 00000000", "4:5:",  // as some tools give no notes
          "pattern B, which it never defines: it is read as empty"},
+        {"00000010 0100101 0 0011101 010 00000001 000 00 0000 00000001 001 1010 010 00", "4:5:a", ""},  // no title
+        {Head("0000", "00000001") + "001 1010 010 00 00000 00000000 11111111", "4:5:a",
+         "2 bytes after the end of the ringtone are ignored"},
         {"00000011 0100101 0 0100010 0 0011101 001 0001 00000001 00000000 00000000",  // Unicode title
          "4:5:", "had characters outside Latin-1"},
     };
