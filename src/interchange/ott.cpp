@@ -67,6 +67,48 @@ std::string DescribeLength(unsigned duration, unsigned specifier) {
     return std::string(kSpecifierNames[specifier]) + "1/" + std::to_string(1U << duration);
 }
 
+// Warnings of one import or export. A kind of warning that many notes share is given once,
+// naming the first note and counting the others, so that a long melody gives a short list.
+class WarningList {
+public:
+    // One occurrence of the kind `key`: "<subject> <one>" for a single one, "<subject> and N
+    // more <many>" for several.
+    void Add(const std::string& key, std::string subject, std::string one, std::string many) {
+        if (const auto found = index_.find(key); found != index_.end()) {
+            ++entries_[found->second].count;
+            return;
+        }
+        index_.emplace(key, entries_.size());
+        entries_.push_back({std::move(subject), std::move(one), std::move(many), 1});
+    }
+    // A warning given once, however often it occurs.
+    void Once(const std::string& message) { Add(message, message, "", ""); }
+
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> messages;
+        for (const auto& entry : entries_) {
+            if (entry.one.empty()) {
+                messages.push_back(entry.subject);
+            } else if (entry.count == 1) {
+                messages.push_back(entry.subject + " " + entry.one);
+            } else {
+                messages.push_back(entry.subject + " and " + std::to_string(entry.count - 1) + " more " + entry.many);
+            }
+        }
+        return messages;
+    }
+
+private:
+    struct Entry {
+        std::string subject;
+        std::string one;
+        std::string many;
+        std::size_t count = 0;
+    };
+    std::vector<Entry> entries_;
+    std::map<std::string, std::size_t> index_;
+};
+
 // ---------------------------------------------------------------------------------------------
 // Bits
 
@@ -87,7 +129,6 @@ public:
         return value;
     }
     void Align() { bit_ = (bit_ + 7) / 8 * 8; }
-    std::size_t ByteOffset() const { return bit_ / 8; }
     std::size_t Remaining() const { return bytes_.size() - std::min(bytes_.size(), (bit_ + 7) / 8); }
 
 private:
@@ -210,15 +251,7 @@ struct Player {
     unsigned scale = kDefaultScale;
     unsigned tempoIndex = kDefaultTempoIndex;
     bool capped = false;
-    std::map<std::string, bool> warned;
-    std::vector<std::string>* warnings = nullptr;
-
-    void WarnOnce(const std::string& key, const std::string& message) {
-        if (!warned[key]) {
-            warned[key] = true;
-            warnings->push_back(message);
-        }
-    }
+    WarningList* warnings = nullptr;
 
     void Play(const std::vector<OttInstruction>& pattern, Song& song) {
         for (const auto& instruction : pattern) {
@@ -239,8 +272,8 @@ struct Player {
                 break;
             case kStyle:
                 if (instruction.value != 0) {
-                    WarnOnce("style", std::string("The ") + (instruction.value == 1 ? "continuous" : "staccato") +
-                                          " style is not kept: the notes play in the natural style.");
+                    warnings->Once(std::string("The ") + (instruction.value == 1 ? "continuous" : "staccato") +
+                                   " style is not kept: the notes play in the natural style.");
                 }
                 break;
             case kTempo:
@@ -250,7 +283,7 @@ struct Player {
                 }
                 break;
             case kVolume:
-                WarnOnce("volume", "The volume instructions are not kept: ringtone text has no volume.");
+                warnings->Once("The volume instructions are not kept: ringtone text has no volume.");
                 break;
             default:
                 break;
@@ -268,7 +301,7 @@ struct Pattern {
 // `titleExtra` is added to the 4-bit title length (see ReadOtt); the title must then be
 // printable.
 Result<void> ReadSong(BitReader& reader, bool titled, bool unicode, unsigned titleExtra, Song& song,
-                      std::vector<std::string>& warnings) {
+                      WarningList& warnings) {
     if (titled) {
         BELLTOWER_READ(titleField, 4, "title")
         const unsigned titleLength = titleField + titleExtra;
@@ -282,8 +315,8 @@ Result<void> ReadSong(BitReader& reader, bool titled, bool unicode, unsigned tit
             song.title += static_cast<char>(character > 0xFF ? '?' : character);
         }
         if (unknown) {
-            warnings.push_back("The title \"" + song.title +
-                               "\" had characters outside Latin-1; they are shown as question marks.");
+            warnings.Once("The title \"" + song.title +
+                          "\" had characters outside Latin-1; they are shown as question marks.");
         }
     }
     BELLTOWER_READ(patternCount, 8, "song sequence")
@@ -300,9 +333,11 @@ Result<void> ReadSong(BitReader& reader, bool titled, bool unicode, unsigned tit
         BELLTOWER_READ(loop, 4, "pattern headers")
         BELLTOWER_READ(count, 8, "pattern headers")
         if (count == 0) {
+            // Some writers give an empty song as one pattern of no instructions, which reads as
+            // a pattern played again before it was defined: read as empty.
             if (!isDefined[id]) {
-                return MakeError(ErrorCode::DamagedData, std::string("The .ott file plays the pattern ") +
-                                                             static_cast<char>('A' + id) + ", which it never defines.");
+                warnings.Once(std::string("The .ott file plays the pattern ") + static_cast<char>('A' + id) +
+                              ", which it never defines: it is read as empty.");
             }
         } else {
             std::vector<OttInstruction> instructions;
@@ -325,20 +360,20 @@ Result<void> ReadSong(BitReader& reader, bool titled, bool unicode, unsigned tit
         // A loop on the only pattern repeats the whole song, as the phone repeats a ringtone
         // anyway: one more pass is "suggest playing twice", longer loops are kept as one pass.
         const unsigned loop = sequence.front().loop;
-        song.playTwice = loop == 1;
-        if (loop > 1) {
-            warnings.push_back(loop == kInfiniteLoop
-                                   ? std::string("The song repeats without end; one pass is kept.")
-                                   : "The song repeats " + std::to_string(loop) + " more times; one pass is kept.");
-        }
         player.Play(sequence.front().instructions, song);
+        song.playTwice = loop == 1 && !song.notes.empty();
+        if (loop > 1 && !song.notes.empty()) {
+            warnings.Once(loop == kInfiniteLoop
+                              ? std::string("The song repeats without end; one pass is kept.")
+                              : "The song repeats " + std::to_string(loop) + " more times; one pass is kept.");
+        }
     } else {
         for (const auto& pattern : sequence) {
             unsigned passes = pattern.loop + 1;
             if (pattern.loop == kInfiniteLoop) {
                 passes = 1;
-                player.WarnOnce("loop", std::string("The pattern ") + static_cast<char>('A' + pattern.id) +
-                                            " repeats without end; one pass is kept.");
+                warnings.Once(std::string("The pattern ") + static_cast<char>('A' + pattern.id) +
+                              " repeats without end; one pass is kept.");
             }
             for (unsigned i = 0; i < passes; ++i) {
                 player.Play(pattern.instructions, song);
@@ -346,7 +381,7 @@ Result<void> ReadSong(BitReader& reader, bool titled, bool unicode, unsigned tit
         }
     }
     if (player.capped) {
-        warnings.push_back("The song is cut after " + std::to_string(kMaxImportedNotes) + " notes.");
+        warnings.Once("The song is cut after " + std::to_string(kMaxImportedNotes) + " notes.");
     }
     return {};
 }
@@ -395,7 +430,7 @@ template <typename T> T MostUsed(const std::vector<T>& values, T fallback) {
     return best;
 }
 
-melody::MelodyFields ToFields(const Song& song, std::vector<std::string>& warnings) {
+melody::MelodyFields ToFields(const Song& song, WarningList& warnings) {
     std::vector<TextLength> lengths;
     std::vector<int> fractions;
     std::vector<int> octaves;
@@ -408,10 +443,12 @@ melody::MelodyFields ToFields(const Song& song, std::vector<std::string>& warnin
             octaves.push_back(static_cast<int>(note.scale) + kFirstOctave);
         }
         if (!exact) {
-            warnings.push_back(
-                "Note " + std::to_string(i + 1) + " is a " + DescribeLength(note.duration, note.specifier) +
-                " note, which ringtone text cannot write: it becomes " +
-                (lengths.back().dotted ? "a dotted 1/" : "1/") + std::to_string(lengths.back().fraction) + ".");
+            const std::string length = DescribeLength(note.duration, note.specifier);
+            const std::string becomes =
+                (lengths.back().dotted ? "dotted 1/" : "1/") + std::to_string(lengths.back().fraction) + ".";
+            warnings.Add(length, "Note " + std::to_string(i + 1),
+                         "is a " + length + " note, which ringtone text cannot write: it becomes " + becomes,
+                         "are " + length + " notes, which ringtone text cannot write: they become " + becomes);
         }
     }
     const int defaultFraction = MostUsed(fractions, 4);
@@ -458,21 +495,19 @@ melody::MelodyFields ToFields(const Song& song, std::vector<std::string>& warnin
 
 struct Writer {
     std::vector<OttInstruction> instructions;
-    std::vector<std::string> warnings;
-    std::map<std::string, bool> warned;
+    WarningList warnings;
     std::optional<unsigned> scale;  // the scale last written, once a note was written
+    // The tempo last written, once a note or pause was written
     std::optional<unsigned> tempoIndex;
-
-    void WarnOnce(const std::string& key, const std::string& message) {
-        if (!warned[key]) {
-            warned[key] = true;
-            warnings.push_back(message);
-        }
-    }
 };
 
+// A token as it can stand in a message: line breaks and other control characters as blanks.
 std::string Quoted(std::string_view token) {
-    return "\"" + std::string(token) + "\"";
+    std::string quoted = "\"";
+    for (const char c : token) {
+        quoted += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    }
+    return quoted + "\"";
 }
 
 // The table's tempo nearest to a tempo, by ratio.
@@ -521,7 +556,7 @@ Result<void> WriteToken(const std::string& token, double defaultFraction, double
     }
     if (token.front() == 'v') {
         if (const double value = TextValue(tail); value == 0 || value == 1) {
-            writer.WarnOnce("vibration", "The vibration tags are dropped: the format has no vibration.");
+            writer.warnings.Once("The vibration tags are dropped: the format has no vibration.");
         }
         return {};
     }
@@ -551,8 +586,11 @@ Result<void> WriteToken(const std::string& token, double defaultFraction, double
     instruction.duration = duration;
     instruction.specifier = specifier;
     if (!exact) {
-        writer.warnings.push_back("The " + kind + Quoted(token) + " has a length the format cannot write: it becomes " +
-                                  DescribeLength(duration, specifier) + ".");
+        const std::string becomes = DescribeLength(duration, specifier) + ".";
+        writer.warnings.Add(kind + "length " + FormatNumber((note->dotted ? 1.5 : 1.0) / fraction),
+                            "The " + kind + Quoted(token),
+                            "has a length the format cannot write: it becomes " + becomes,
+                            "have a length the format cannot write: they become " + becomes);
     }
 
     std::optional<unsigned> scale;
@@ -574,9 +612,12 @@ Result<void> WriteToken(const std::string& token, double defaultFraction, double
         const double clamped = std::clamp(octaveIndex, 0.0, 3.0);
         if (clamped != octaveIndex) {
             const auto moved = static_cast<long long>(std::fabs(clamped - octaveIndex));
-            writer.warnings.push_back("The note " + Quoted(token) + " lies " + (octaveIndex < 0 ? "below" : "above") +
-                                      " the four octaves of the format: it is moved " + std::to_string(moved) +
-                                      (moved == 1 ? " octave " : " octaves ") + (octaveIndex < 0 ? "up." : "down."));
+            const std::string where =
+                std::string(octaveIndex < 0 ? "below" : "above") + " the four octaves of the format: ";
+            const std::string move =
+                std::to_string(moved) + (moved == 1 ? " octave " : " octaves ") + (octaveIndex < 0 ? "up." : "down.");
+            writer.warnings.Add("octave " + move, "The note " + Quoted(token), "lies " + where + "it is moved " + move,
+                                "lie " + where + "they are moved " + move);
         }
         instruction.value = static_cast<unsigned>(semitone - 12 * octaveIndex) + 1;
         scale = static_cast<unsigned>(clamped);
@@ -584,14 +625,13 @@ Result<void> WriteToken(const std::string& token, double defaultFraction, double
 
     const unsigned tempoIndex = NearestTempo(tempo);
     if (kOttTempos[tempoIndex] != tempo) {
-        writer.WarnOnce("tempo " + FormatNumber(tempo), "The tempo " + FormatNumber(tempo) +
-                                                            " is not one the format has: it becomes " +
-                                                            std::to_string(kOttTempos[tempoIndex]) + ".");
+        writer.warnings.Once("The tempo " + FormatNumber(tempo) + " is not one the format has: it becomes " +
+                             std::to_string(kOttTempos[tempoIndex]) + ".");
     }
     if (!writer.tempoIndex) {
-        // The first note or pause: the song's scale, style and tempo in front of it.
-        writer.scale = scale.value_or(kDefaultScale);
-        writer.instructions.push_back({kScale, *writer.scale});
+        // The first note or pause: the song's scale, style and tempo in front of it. Pauses
+        // have no scale; the song's scale is that of its first note, set when it comes.
+        writer.instructions.push_back({kScale, kDefaultScale});
         writer.instructions.push_back({kStyle, 0});
         writer.instructions.push_back({kTempo, tempoIndex});
         writer.tempoIndex = tempoIndex;
@@ -600,7 +640,10 @@ Result<void> WriteToken(const std::string& token, double defaultFraction, double
         writer.instructions.push_back({kTempo, tempoIndex});
         writer.tempoIndex = tempoIndex;
     }
-    if (scale && scale != writer.scale) {
+    if (scale && !writer.scale) {
+        writer.instructions.front().value = *scale;
+        writer.scale = scale;
+    } else if (scale && scale != writer.scale) {
         writer.instructions.push_back({kScale, *scale});
         writer.scale = scale;
     }
@@ -631,7 +674,7 @@ void PutInstruction(BitWriter& bits, const OttInstruction& instruction) {
 
 Result<OttImport> Parse(ByteView bytes, unsigned titleExtra) {
     BitReader reader(bytes);
-    OttImport result;
+    WarningList warnings;
     BELLTOWER_READ(commandCount, 8, "command parts")
     bool unicode = false;
     bool sounded = false;
@@ -656,7 +699,7 @@ Result<OttImport> Parse(ByteView bytes, unsigned titleExtra) {
             return MakeError(ErrorCode::BadInput, "The .ott file holds a song of type " + std::to_string(songType) +
                                                       " (MIDI, digitized or polyphonic), not ringtone notes.");
         }
-        if (auto read = ReadSong(reader, songType == kBasicSong, unicode, titleExtra, song, result.warnings); !read) {
+        if (auto read = ReadSong(reader, songType == kBasicSong, unicode, titleExtra, song, warnings); !read) {
             return read.error();
         }
         reader.Align();
@@ -669,11 +712,11 @@ Result<OttImport> Parse(ByteView bytes, unsigned titleExtra) {
         return MakeError(ErrorCode::DamagedData, "The .ott file does not close with a command end.");
     }
     if (const std::size_t extra = reader.Remaining(); extra > 0) {
-        result.warnings.push_back("The " + std::to_string(extra) + (extra == 1 ? " byte" : " bytes") +
-                                  " after the end of the ringtone are ignored.");
+        warnings.Once("The " + std::to_string(extra) + (extra == 1 ? " byte" : " bytes") +
+                      " after the end of the ringtone are ignored.");
     }
-    result.fields = ToFields(song, result.warnings);
-    return result;
+    auto fields = ToFields(song, warnings);
+    return OttImport{std::move(fields), warnings.Messages()};
 }
 
 }  // namespace
@@ -709,8 +752,8 @@ Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
     std::string title = fields.name;
     if (title.size() > kOttMaxTitle) {
         title.resize(kOttMaxTitle);
-        writer.warnings.push_back("The name is cut to its first " + std::to_string(kOttMaxTitle) + " characters, \"" +
-                                  title + "\": a title holds no more.");
+        writer.warnings.Once("The name is cut to its first " + std::to_string(kOttMaxTitle) + " characters, \"" +
+                             title + "\": a title holds no more.");
     }
     const double defaultFraction = TextValue(fields.duration);
     const double defaultOctave = TextValue(fields.octave);
@@ -720,20 +763,23 @@ Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
             return written.error();
         }
     }
+    // A loop plays the notes twice; a song without notes has nothing to play twice.
+    const bool loopOnce = fields.playTwice && writer.tempoIndex.has_value();
     if (!writer.tempoIndex) {
         // No notes: the settings alone, so that the tempo comes back on reading.
         writer.instructions.push_back({kScale, kDefaultScale});
         writer.instructions.push_back({kStyle, 0});
         writer.instructions.push_back({kTempo, NearestTempo(tempo > 0 ? tempo : kOttTempos[kDefaultTempoIndex])});
     }
-    if (TextValue(fields.staccato) > 0) {
-        writer.warnings.push_back("The staccato length " + fields.staccato + " is dropped: the format has none.");
+    if (const double staccato = TextValue(fields.staccato); staccato > 0) {
+        writer.warnings.Once("The staccato length " + FormatNumber(staccato) + " is dropped: the format has none.");
     }
-    if (TextValue(fields.delay) > 1) {
-        writer.warnings.push_back("The delay of " + fields.delay + " units is dropped: the format has none.");
+    // The default delay of one unit (1/120 s) is no audible loss.
+    if (const double delay = TextValue(fields.delay); delay > 1) {
+        writer.warnings.Once("The delay of " + FormatNumber(delay) + " units is dropped: the format has none.");
     }
     if (fields.forceOnePlay) {
-        writer.warnings.push_back("\"Force one play\" is dropped: the format has no such setting.");
+        writer.warnings.Once("\"Force one play\" is dropped: the format has no such setting.");
     }
 
     const std::size_t patternCount =
@@ -743,8 +789,8 @@ Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
                                                " instructions: an .ott file holds at most " +
                                                std::to_string(kMaxPatterns * kMaxPatternInstructions) + ".");
     }
-    if (fields.playTwice && patternCount > 1) {
-        writer.warnings.push_back("\"Suggest playing twice\" is dropped: the melody takes more than one pattern.");
+    if (loopOnce && patternCount > 1) {
+        writer.warnings.Once("\"Suggest playing twice\" is dropped: the melody takes more than one pattern.");
     }
 
     BitWriter bits;
@@ -763,7 +809,7 @@ Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
         const std::size_t count = std::min(kMaxPatternInstructions, writer.instructions.size() - first);
         bits.Put(0, 3);
         bits.Put(static_cast<unsigned>(p % 4), 2);
-        bits.Put(fields.playTwice && patternCount == 1 ? 1 : 0, 4);
+        bits.Put(loopOnce && patternCount == 1 ? 1 : 0, 4);
         bits.Put(static_cast<unsigned>(count), 8);
         for (std::size_t i = first; i < first + count; ++i) {
             PutInstruction(bits, writer.instructions[i]);
@@ -771,7 +817,7 @@ Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
     }
     bits.Align();
     bits.Put(0, 8);  // command end
-    return OttExport{bits.Take(), std::move(writer.warnings)};
+    return OttExport{bits.Take(), writer.warnings.Messages()};
 }
 
 bool LooksLikeOtt(ByteView bytes) {

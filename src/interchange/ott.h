@@ -38,9 +38,10 @@
 //
 // What the writer writes: one pattern A (more, A B C D A ..., when a melody passes the 255
 // instructions a pattern holds), looping once more when "suggest playing twice" is set; in
-// front of the first note the scale of that note, the natural style and the tempo; then the
-// notes and pauses, each note with a scale instruction before it when its scale differs from
-// the last one written, and a tempo instruction where a tempo tag changes the tempo.
+// front of the first note or pause the scale of the first note (scale 1 when there is none), the
+// natural style and the tempo; then the notes and pauses, a scale instruction before each note
+// whose scale differs from the last one, and a tempo instruction where a tempo tag changes the
+// tempo. Lengths are those ringtone text can write too: no double dots, no whole-note triplets.
 // The reader takes any pattern layout, and an import written out again gives the same bytes
 // for every file laid out this way.
 #pragma once
@@ -74,12 +75,12 @@ struct OttImport {
 // are written out in full; a song of one pattern that loops once sets "suggest playing twice".
 // Warnings name what the text cannot hold and how it was rounded: double-dotted notes and
 // whole-note triplets, volume, styles other than natural, loops of the whole song, unknown
-// title characters.
+// title characters, a pattern played before it was defined (read as empty).
 // Failures:
 //   BadInput     the bytes do not begin as a ringing-tone programming command, or the song is
 //                of a type other than basic or temporary (MIDI, digitized, polyphonic)
 //   DamagedData  the file ends before its command end, or holds an unknown command part,
-//                instruction, note value or duration, or plays a pattern never defined
+//                instruction, note value or duration
 formats::Result<OttImport> ReadOtt(formats::ByteView bytes);
 
 struct OttExport {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iostream>
 
 #include "interchange/ott.h"
 #include "melody/rtx_text.h"
@@ -120,7 +121,9 @@ TEST(Ott, RoundsOrDropsWhatTheFormatCannotHold) {
         const char* warning;   // a part of the one warning
     };
     const std::vector<Case> cases = {
-        {{.notes = "c3,c"}, "c,c6", "\"c3\" lies below the four octaves of the format: it is moved 1 octave up"},
+        {{.notes = "c3,c,d3"},
+         "c,c6,d",
+         "\"c3\" and 1 more lie below the four octaves of the format: they are moved 1 octave up"},
         {{.notes = "c,b9"}, "c,b7", "\"b9\" lies above the four octaves of the format: it is moved 2 octaves down"},
         {{.tempo = "120", .notes = "c"}, "", "tempo 120 is not one the format has: it becomes 125"},
         {{.notes = "c,t1000,d"}, "c,t900,d", "tempo 1000 is not one the format has: it becomes 900"},
@@ -171,6 +174,11 @@ TEST(Ott, ReadsWhatTheTextCannotHoldWithAWarning) {
         {"00000010 0100101 0 0011101 001 0001" + Repeat(" 01011000", 17) +  // 17 characters, length field 1
              " 00000001 000 00 0000 00000001 001 1010 010 00",
          "4:5:a", "length field gives 1, but the title has 17 characters"},
+        {"00000010 0100101 0 0011101 001 0000 00000001 000 01 0101 00000000", "4:5:",  // as some tools give no notes
+         "pattern B, which it never defines: it is read as empty"},
+        {"00000010 0100101 0 0011101 010 00000001 000 00 0000 00000001 001 1010 010 00", "4:5:a", ""},  // no title
+        {Head("0000", "00000001") + "001 1010 010 00 00000 00000000 11111111", "4:5:a",
+         "2 bytes after the end of the ringtone are ignored"},
         {"00000011 0100101 0 0100010 0 0011101 001 0001 00000001 00000000 00000000",  // Unicode title
          "4:5:", "had characters outside Latin-1"},
     };
@@ -197,8 +205,6 @@ TEST(Ott, RefusesDamagedFilesWithAClearMessage) {
         {Closed(Head("0000", "00000001") + "111 00000"), ErrorCode::DamagedData, "unknown instruction (7)"},
         {Closed(Head("0000", "00000001") + "001 1101 010 00"), ErrorCode::DamagedData, "note value 13"},
         {Closed(Head("0000", "00000001") + "001 0001 110 00"), ErrorCode::DamagedData, "note duration 6"},
-        {Closed("00000010 0100101 0 0011101 001 0000 00000001 000 01 0000 00000000"), ErrorCode::DamagedData,
-         "pattern B, which it never defines"},
         {Closed(Head("0000", "00000001") + "001 1010 010 00", 0x01), ErrorCode::DamagedData,
          "close with a command end"},
         {Closed("00000011 0100101 0 0011101 001 0000 00000000 00 0000001"), ErrorCode::DamagedData, "command part (1)"},
@@ -237,6 +243,7 @@ TEST(OttCorpus, ImportThenExportKeepsTheBytesOfEveryWrittenMelody) {
         ASSERT_TRUE(read) << line << ": " << read.error().message;
         EXPECT_BYTES_EQ(first->bytes, WriteOtt(read->fields)->bytes) << line;
     }
+    std::cout << "corpus: " << lines << " lines, " << written << " written as .ott and read back\n";
     EXPECT_GE(static_cast<double>(written), 0.99 * static_cast<double>(lines));
 }
 
