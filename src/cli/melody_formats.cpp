@@ -1,13 +1,9 @@
 #include "cli/melody_formats.h"
 
 #include <map>
+#include <utility>
 
 #include "bank/re_exchange.h"
-#include "interchange/midi.h"
-#include "interchange/ott.h"
-#include "melody/rtx_text.h"
-#include "melody/tone_decoder.h"
-#include "melody/tone_encoder.h"
 
 namespace belltower::cli {
 namespace {
@@ -18,68 +14,23 @@ void WarnAll(const std::vector<std::string>& warnings, Console& console) {
     }
 }
 
-melody::MelodyFields Decoded(formats::ByteView record, Console& console) {
-    melody::DecodedMelody decoded = melody::DecodeMelody(record);
-    for (const melody::ToneNotice& loss : decoded.losses) {
-        console.Warn("byte " + std::to_string(loss.offset) + ": " + loss.what);
+formats::Result<formats::Bytes> Warned(formats::Result<interchange::MelodyExport> written, Console& console) {
+    if (!written) {
+        return written.error();
     }
-    return std::move(decoded.fields);
+    WarnAll(written->warnings, console);
+    return std::move(written->bytes);
 }
 
 }  // namespace
 
-MelodyContent RecogniseMelody(formats::ByteView bytes) {
-    if (interchange::LooksLikeMidi(bytes)) {
-        return MelodyContent::Midi;
-    }
-    if (bank::ValidateReFile(bytes)) {
-        return MelodyContent::Record;
-    }
-    if (interchange::LooksLikeOtt(bytes)) {
-        return MelodyContent::Ott;
-    }
-    return MelodyContent::Ringtone;
-}
-
 formats::Result<melody::MelodyFields> ReadMelodyFields(const formats::Bytes& bytes, Console& console) {
-    switch (RecogniseMelody(bytes)) {
-    case MelodyContent::Record:
-        return Decoded(bytes, console);
-    case MelodyContent::Midi: {
-        auto imported = interchange::ReadMidi(bytes);
-        if (!imported) {
-            return imported.error();
-        }
-        WarnAll(imported->warnings, console);
-        return std::move(imported->fields);
+    auto imported = interchange::ReadMelodyFile(bytes);
+    if (!imported) {
+        return imported.error();
     }
-    case MelodyContent::Ott: {
-        auto imported = interchange::ReadOtt(bytes);
-        if (!imported) {
-            return imported.error();
-        }
-        WarnAll(imported->warnings, console);
-        return std::move(imported->fields);
-    }
-    case MelodyContent::Ringtone:
-        break;
-    }
-    melody::MelodyFields fields;
-    melody::ReadRtxText(formats::ToText(bytes), fields);
-    return fields;
-}
-
-std::string_view Extension(MelodyOutput format) {
-    switch (format) {
-    case MelodyOutput::Rtx:
-        return ".rtx";
-    case MelodyOutput::Mid:
-        return ".mid";
-    case MelodyOutput::Ott:
-        return ".ott";
-    default:
-        return ".re";
-    }
+    WarnAll(imported->warnings, console);
+    return std::move(imported->fields);
 }
 
 CLI::Option* AddMelodyOutputOption(CLI::App& command, const std::string& name, MelodyOutput& target,
@@ -98,61 +49,19 @@ CLI::Option* AddMelodyOutputOption(CLI::App& command, const std::string& name, M
         ->type_name(typeName);
 }
 
-std::string RestoringOptions(const melody::MelodyFields& fields) {
-    std::string options;
-    if (fields.playTwice) {
-        options += "--twice";
-    }
-    if (fields.noSmallPauses) {
-        options += options.empty() ? "--no-small-pauses" : " --no-small-pauses";
-    }
-    return options;
-}
-
 formats::Result<formats::Bytes> WriteMelodyFields(const melody::MelodyFields& fields, MelodyOutput format,
                                                   Console& console) {
-    switch (format) {
-    case MelodyOutput::Rtx:
-        if (const std::string options = RestoringOptions(fields); !options.empty()) {
-            console.Warn("Ringtone text cannot hold every option of this melody; encode it with: " + options);
-        }
-        return formats::ToBytes(melody::WriteRtxText(fields));
-    case MelodyOutput::Ott: {
-        auto written = interchange::WriteOtt(fields);
-        if (!written) {
-            return written.error();
-        }
-        WarnAll(written->warnings, console);
-        return std::move(written->bytes);
-    }
-    default:
-        break;
-    }
-    const auto form = format == MelodyOutput::ReUnicode ? formats::TextFormat::Unicode : formats::TextFormat::Ascii;
-    melody::EncodeResult encoded = melody::EncodeReRecord(fields, form);
-    if (encoded.noData) {
-        console.Warn(melody::kNoDataText);
-    }
-    if (!encoded.record || format != MelodyOutput::Mid) {
-        return std::move(encoded.record);
-    }
-    return interchange::WriteMidiMelody(*encoded.record);
+    return Warned(interchange::WriteMelodyFields(fields, format), console);
 }
 
 formats::Result<formats::Bytes> WriteMelodyRecord(formats::ByteView record, formats::TextFormat recordFormat,
                                                   MelodyOutput format, Console& console) {
-    switch (format) {
-    case MelodyOutput::ReAscii:
-    case MelodyOutput::ReUnicode:
+    if (format == MelodyOutput::ReAscii || format == MelodyOutput::ReUnicode) {
         return bank::ExportRecord(record, recordFormat,
                                   format == MelodyOutput::ReUnicode ? formats::TextFormat::Unicode
                                                                     : formats::TextFormat::Ascii);
-    case MelodyOutput::Mid:
-        // Straight from the tone data: the file plays what the phone plays.
-        return interchange::WriteMidiMelody(record);
-    default:
-        return WriteMelodyFields(Decoded(record, console), format, console);
     }
+    return Warned(interchange::WriteMelodyRecord(record, format), console);
 }
 
 }  // namespace belltower::cli

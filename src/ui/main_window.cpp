@@ -98,9 +98,11 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, bool stretchAtEnd = tr
 
 MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
     : QWidget(parent),
-      openMelodyDialog(QStringLiteral("Open Melody File..."),
-                       QStringLiteral("Ringtones .RTX and .ERT (Extended RTX)|*.rtx;*.ert|All Files|*.*"),
-                       FileDialogMode::Open),
+      openMelodyDialog(
+          QStringLiteral("Open Melody File..."),
+          QStringLiteral("Ringtones .RTX and .ERT (Extended RTX)|*.rtx;*.ert|MIDI files [*.MID]|*.mid;*.midi|"
+                         "Smart Messaging ringtones [*.OTT]|*.ott|Raw melody [*.RE]|*.re|All Files|*.*"),
+          FileDialogMode::Open),
       saveReDialog(QStringLiteral("Save Raw File..."), QStringLiteral("Raw melody [*.RE]|*.re|All Files|*.*"),
                    FileDialogMode::Save),
       openFirmwareDialog(QStringLiteral("Open Firmware File..."),
@@ -112,8 +114,11 @@ MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
                     FileDialogMode::Save),
       openReDialog(QStringLiteral("Open raw File..."), QStringLiteral("RE Melody Files|*.re|All Files|*.*"),
                    FileDialogMode::Open),
-      exportReDialog(QStringLiteral("Export raw melody from firmware..."),
-                     QStringLiteral("RE melody [*.RE]|*.re|All Files|*.*"), FileDialogMode::Save),
+      exportReDialog(
+          QStringLiteral("Export raw melody from firmware..."),
+          QStringLiteral("RE melody [*.RE]|*.re|MIDI file [*.MID]|*.mid|Smart Messaging ringtone [*.OTT]|*.ott|"
+                         "All Files|*.*"),
+          FileDialogMode::Save),
       prompter_(prompter) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Belltower v.1.1 by Quenby"));

@@ -235,12 +235,13 @@ public:
     QAction* loadFirmwareAction = nullptr;
     QAction* saveFirmwareAction = nullptr;
     QMenu* recentMenu = nullptr;
-    QAction* quitAction = nullptr;    // Ctrl+Q
-    QAction* undoAction = nullptr;    // Ctrl+Z, "Undo Delete "Kylie""
-    QAction* redoAction = nullptr;    // Ctrl+Shift+Z and Ctrl+Y
-    QAction* deleteAction = nullptr;  // Del while the firmware list has the focus
-    QAction* stopAction = nullptr;    // Esc
-    QAction* aboutAction = nullptr;   // F1
+    QAction* quitAction = nullptr;        // Ctrl+Q
+    QAction* undoAction = nullptr;        // Ctrl+Z, "Undo Delete "Kylie""
+    QAction* redoAction = nullptr;        // Ctrl+Shift+Z and Ctrl+Y
+    QAction* deleteAction = nullptr;      // Del while the firmware list has the focus
+    QAction* editMelodyAction = nullptr;  // "Edit" in the firmware list's context menu
+    QAction* stopAction = nullptr;        // Esc
+    QAction* aboutAction = nullptr;       // F1
 
     // ---- File dialogs -----------------------------------------------------------------
     FileDialog openMelodyDialog;    // CD1, "Open Melody File..."
@@ -285,6 +286,9 @@ private slots:
     void ReplaceFromFile();     // replaceFromFileButton
     void InsertFromFile();      // insertFromFileButton
     void ExportMelody();        // exportButton
+    // The selected firmware melody decoded into the melody edit fields (a double click on
+    // bankList, or "Edit" in its context menu), so that it can be changed and replaced.
+    void EditMelody();
 
     // ---- Unsaved work, undo, menus (main_window_session.cpp) ---------------------------
     void UndoChange();
@@ -294,6 +298,8 @@ private slots:
 private:
     void CreateControls();
     void LayOutControls();
+    // What a melody file or record could not hand to the edit fields, in one message.
+    void ShowConversionWarnings(const QString& source, const std::vector<std::string>& warnings);
     void ConnectMelodyControls();  // main_window_melody.cpp
     void SetTabOrder();
 

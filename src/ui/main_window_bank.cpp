@@ -5,12 +5,14 @@
 // into bankList and the panel. The core changes the bank completely or not at all, so a refused
 // operation leaves the list as it was.
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStringList>
 
 #include <utility>
 
@@ -20,6 +22,7 @@
 #include "bank/re_exchange.h"
 #include "bank/record_properties.h"
 #include "formats/file_io.h"
+#include "interchange/melody_file.h"
 #include "melody/tone_encoder.h"
 #include "ui/core_text.h"
 #include "ui/main_window.h"
@@ -55,6 +58,14 @@ QString ApplyCaption(const QPushButton* button, const std::string& caption) {
     const int widest = metrics.horizontalAdvance(QStringLiteral("Apply to ") +
                                                  QString(static_cast<qsizetype>(bank::kMaxNameCharacters), u'n'));
     return metrics.elidedText(FromCoreText(caption), Qt::ElideRight, widest);
+}
+
+QString Bulleted(const std::vector<std::string>& lines) {
+    QStringList bulleted;
+    for (const std::string& line : lines) {
+        bulleted << QStringLiteral("\u2022 ") + FromCoreMessage(line);
+    }
+    return bulleted.join(QLatin1Char('\n'));
 }
 
 }  // namespace
@@ -381,14 +392,37 @@ void MainWindow::ExportMelody() {
     if (!path) {
         return;
     }
-    const std::optional<formats::TextFormat> format = prompter_.ChooseTextFormat(bank_.UnicodeNames);
-    if (!format) {
-        return;
-    }
-    const formats::Result<formats::Bytes> bytes = bank::ExportRecord(bank_.Records[*line], bank_.UnicodeNames, *format);
-    if (!bytes) {
-        TellCoreText(prompter_, bytes.error().message);
-        return;
+    // The name chosen says the format: .mid and .ott files are written as such, any other
+    // name gets an RE file in the text format chosen next.
+    const QString suffix = QFileInfo(*path).suffix().toLower();
+    formats::Result<formats::Bytes> bytes = formats::Bytes{};
+    if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi") || suffix == QLatin1String("ott")) {
+        const auto format =
+            suffix == QLatin1String("ott") ? interchange::MelodyOutput::Ott : interchange::MelodyOutput::Mid;
+        formats::Result<interchange::MelodyExport> written =
+            interchange::WriteMelodyRecord(bank_.Records[*line], format);
+        if (!written) {
+            TellCoreText(prompter_, written.error().message, MessageIcon::Exclamation);
+            return;
+        }
+        bytes = std::move(written->bytes);
+        if (!written->warnings.empty() &&
+            prompter_.ShowMessage({QStringLiteral("%1 cannot hold all of this melody:\n\n%2\n\nWrite it anyway?")
+                                       .arg(QFileInfo(*path).fileName(), Bulleted(written->warnings)),
+                                   QString(), MessageIcon::Exclamation, MessageButtons::OkCancel}) !=
+                MessageAnswer::Ok) {
+            return;
+        }
+    } else {
+        const std::optional<formats::TextFormat> format = prompter_.ChooseTextFormat(bank_.UnicodeNames);
+        if (!format) {
+            return;
+        }
+        bytes = bank::ExportRecord(bank_.Records[*line], bank_.UnicodeNames, *format);
+        if (!bytes) {
+            TellCoreText(prompter_, bytes.error().message);
+            return;
+        }
     }
     if (const formats::Result<void> written = formats::WriteFileAtomic(ToFilePath(*path), *bytes); !written) {
         TellCoreMessage(prompter_, written.error().message);

@@ -1,14 +1,17 @@
 // The melody edit area: its fields as core values, opening and saving ringtone text files,
 // and the name counter.
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include "formats/file_io.h"
+#include "interchange/melody_file.h"
 #include "melody/rtx_text.h"
 #include "ui/core_text.h"
 #include "ui/main_window.h"
@@ -37,6 +40,19 @@ void SetIfChanged(QLineEdit* box, const std::string& value) {
 }
 
 }  // namespace
+
+void MainWindow::ShowConversionWarnings(const QString& source, const std::vector<std::string>& warnings) {
+    if (warnings.empty()) {
+        return;
+    }
+    QStringList lines;
+    for (const std::string& warning : warnings) {
+        lines << QStringLiteral("\u2022 ") + FromCoreMessage(warning);
+    }
+    prompter_.ShowMessage({QStringLiteral("Not everything of %1 could be kept in the melody fields:\n\n%2")
+                               .arg(source, lines.join(QLatin1Char('\n'))),
+                           QString(), MessageIcon::Exclamation, MessageButtons::Ok});
+}
 
 void MainWindow::ConnectMelodyControls() {
     connect(openRtxButton, &QPushButton::clicked, this, &MainWindow::OpenRtx);
@@ -114,16 +130,37 @@ void MainWindow::OpenRtx() {
 
 void MainWindow::ReadRtxFile(const QString& path) {
     const formats::Result<formats::Bytes> file = formats::ReadFileBytes(ToFilePath(path));
-    const std::string text = file ? formats::ToText(*file) : std::string();
-    melody::MelodyFields fields = EditFields();
-    melody::ReadRtxText(text, fields);
-    SetEditFields(fields);
+    // Ringtone text, an RE file, MIDI or .ott, told by the content. An unreadable file reads
+    // as an empty line of text, which leaves the fields as they are.
+    formats::Result<interchange::MelodyImport> imported =
+        interchange::ReadMelodyFile(file ? formats::ByteView(*file) : formats::ByteView(), EditFields());
+    if (!imported) {
+        prompter_.ShowMessage({QStringLiteral("%1 cannot be opened: %2")
+                                   .arg(QFileInfo(path).fileName(), FromCoreMessage(imported.error().message)),
+                               QString(), MessageIcon::Exclamation, MessageButtons::Ok});
+        return;
+    }
+    SetEditFields(imported->fields);
     if (file) {
         fieldsModified_ = false;
         melodyPath_ = path;
         AddRecentFile(path);
         UpdateTitle();
     }
+    ShowConversionWarnings(QFileInfo(path).fileName(), imported->warnings);
+}
+
+void MainWindow::EditMelody() {
+    const bank::Selection line = SelectedLine();
+    if (!line || !MaySaveFields()) {
+        return;
+    }
+    const interchange::MelodyImport decoded = interchange::ReadMelodyRecord(bank_.Records[*line]);
+    SetEditFields(decoded.fields);
+    fieldsModified_ = false;
+    melodyPath_.clear();
+    UpdateTitle();
+    ShowConversionWarnings(QStringLiteral("\"%1\"").arg(FromCoreText(bank_.Lines[*line])), decoded.warnings);
 }
 
 bool MainWindow::SaveRtx() {

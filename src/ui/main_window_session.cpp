@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QLayout>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -72,6 +73,10 @@ void MainWindow::CreateMenus() {
     // Del deletes a melody only while the list has the focus; in a text box it deletes text.
     deleteAction->setShortcutContext(Qt::WidgetShortcut);
     bankList->addAction(deleteAction);
+    // The firmware list's context menu: its own actions, Edit first.
+    editMelodyAction = new QAction(QStringLiteral("&Edit"), this);
+    bankList->insertAction(deleteAction, editMelodyAction);
+    bankList->setContextMenuPolicy(Qt::ActionsContextMenu);
     stopAction = NewAction(this, edit, QStringLiteral("S&top Preview"), QKeySequence(Qt::Key_Escape));
 
     QMenu* help = menuBar->addMenu(QStringLiteral("&Help"));
@@ -90,6 +95,8 @@ void MainWindow::CreateMenus() {
     connect(undoAction, &QAction::triggered, this, &MainWindow::UndoChange);
     connect(redoAction, &QAction::triggered, this, &MainWindow::RedoChange);
     connect(deleteAction, &QAction::triggered, this, &MainWindow::DeleteMelody);
+    connect(editMelodyAction, &QAction::triggered, this, &MainWindow::EditMelody);
+    connect(bankList, &QListWidget::itemDoubleClicked, this, &MainWindow::EditMelody);
     connect(stopAction, &QAction::triggered, this, &MainWindow::StopPreview);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::ShowAbout);
     ShowRecentFiles();

@@ -6,6 +6,9 @@
 #include "bank/firmware_reader.h"
 #include "bank/re_exchange.h"
 #include "formats/record.h"
+#include "interchange/melody_file.h"
+#include "interchange/ott.h"
+#include "melody/tone_encoder.h"
 #include "support/image_builder.h"
 #include "window_helpers.h"
 
@@ -199,6 +202,91 @@ private slots:
         Press(Find<QPushButton>(*window_, "Command14"));
         QCOMPARE(prompter_->formatSuggestions.size(), std::size_t{2});
         QCOMPARE(ReadAll(path), before);
+    }
+
+    // A firmware melody opens in the edit fields (double click, or Edit in the list's menu),
+    // is changed and replaces itself; unchanged, it replaces itself byte for byte.
+    void melodyFromTheBankIsEditedAndReplaced() {
+        MainWindow& w = *window_;
+        belltower::melody::MelodyFields fields;
+        fields.name = "Tune";
+        fields.id = "AB";
+        fields.index = "7";
+        fields.staccato = "6";
+        fields.notes = "4c 8d#6 4.e t200 1c5 16p g";
+        const Bytes record = belltower::melody::EncodeReRecord(fields, TextFormat::Unicode).record.value();
+        Load(WriteImage("u.fls", {record, Record(TextFormat::Unicode, 2, "B")}));
+        QListWidget* list = Find<QListWidget>(w, "List2");
+        Click(0);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        QCOMPARE(Find<QLineEdit>(w, "Text1")->text(), QStringLiteral("Tune"));
+        QCOMPARE(Find<QLineEdit>(w, "Text9")->text(), QStringLiteral("6"));
+        Press(Find<QPushButton>(w, "Command6"));
+        QCOMPARE(w.Bank().Records[0], record);
+
+        Click(1);
+        Find<QPlainTextEdit>(w, "Text5")->setPlainText(QStringLiteral("4c 4d"));
+        Click(0);
+        prompter_->AnswerMessage(MessageAnswer::Discard);  // the typed notes are unsaved work
+        list->actions().first()->trigger();
+        QCOMPARE(list->actions().first()->text(), QStringLiteral("&Edit"));
+        const belltower::melody::MelodyFields decoded = belltower::interchange::ReadMelodyRecord(record).fields;
+        QCOMPARE(Find<QPlainTextEdit>(w, "Text5")->toPlainText().toStdString(), decoded.notes);
+        Find<QPlainTextEdit>(w, "Text5")->setPlainText(QStringLiteral("4c 4d"));
+        Press(Find<QPushButton>(w, "Command6"));
+        belltower::melody::MelodyFields changed = decoded;
+        changed.notes = "4c 4d";
+        QCOMPARE(w.Bank().Records[0], belltower::melody::EncodeReRecord(changed, TextFormat::Unicode).record.value());
+    }
+
+    // Open RTX reads MIDI and .ott files by their content; a damaged one is refused in one
+    // message and leaves the fields alone.
+    void openReadsOtherMelodyFiles() {
+        MainWindow& w = *window_;
+        belltower::melody::MelodyFields fields;
+        fields.name = "Ott";
+        fields.notes = "4c 8e 8g 2c7";
+        const Bytes ott = belltower::interchange::WriteOtt(fields).value().bytes;
+        const Bytes midi =
+            belltower::interchange::WriteMelodyFields(fields, belltower::interchange::MelodyOutput::Mid).value().bytes;
+        for (const Bytes& file : {ott, midi}) {
+            prompter_->AnswerFile(WriteFile("tune.bin", file));
+            Press(Find<QPushButton>(w, "Command1"));
+            QCOMPARE(Find<QPlainTextEdit>(w, "Text5")->toPlainText().toStdString(),
+                     belltower::interchange::ReadMelodyFile(file).value().fields.notes);
+        }
+        Bytes damaged = midi;
+        damaged.resize(20);
+        prompter_->AnswerFile(WriteFile("bad.mid", damaged));
+        prompter_->AnswerMessage(MessageAnswer::Ok);
+        Press(Find<QPushButton>(w, "Command1"));
+        QVERIFY(prompter_->messages.back().text.startsWith(QStringLiteral("bad.mid cannot be opened: ")));
+        QCOMPARE(Find<QPlainTextEdit>(w, "Text5")->toPlainText().toStdString(),
+                 belltower::interchange::ReadMelodyFile(midi).value().fields.notes);
+    }
+
+    // Export writes MIDI or .ott when the chosen name says so, without the format question.
+    void exportWritesMidiAndOtt() {
+        belltower::melody::MelodyFields fields;
+        fields.name = "Tune";
+        fields.notes = "4c 8e 8g";
+        bank::ToneBank tones;
+        tones.Records = {belltower::melody::EncodeReRecord(fields, TextFormat::Ascii).record.value()};
+        tones.Lines = {"Tune"};
+        window_->SetBank(tones);
+        Click(0);
+        prompter_->AnswerFile(File("tune.mid"));
+        Press(Find<QPushButton>(*window_, "Command14"));
+        const auto ott =
+            belltower::interchange::WriteMelodyRecord(tones.Records[0], belltower::interchange::MelodyOutput::Ott);
+        prompter_->AnswerFile(File("tune.ott"));
+        if (!ott.value().warnings.empty()) {
+            prompter_->AnswerMessage(MessageAnswer::Ok);
+        }
+        Press(Find<QPushButton>(*window_, "Command14"));
+        QVERIFY(prompter_->formatSuggestions.empty());
+        QVERIFY(ReadAll(File("tune.mid")).startsWith("MThd"));
+        QCOMPARE(ReadAll(File("tune.ott")), AsQBytes(ott.value().bytes));
     }
 
     // Import replaces the selected melody (keeping its index, ID and purpose); a rejected file

@@ -1,0 +1,151 @@
+#include "interchange/melody_file.h"
+
+#include <utility>
+
+#include "formats/record.h"
+#include "interchange/midi.h"
+#include "interchange/ott.h"
+#include "melody/rtx_text.h"
+#include "melody/tone_decoder.h"
+#include "melody/tone_encoder.h"
+
+namespace belltower::interchange {
+namespace {
+
+// An RE file is one record whose length field, bytes 4..7, gives the file's own size.
+bool LooksLikeRecord(formats::ByteView bytes) {
+    const formats::Result<std::int32_t> length = formats::RecordLengthField(bytes);
+    return bytes.size() >= 8 && length && static_cast<std::size_t>(*length) == bytes.size();
+}
+
+template <typename Import> formats::Result<MelodyImport> Imported(formats::Result<Import> read) {
+    if (!read) {
+        return read.error();
+    }
+    return MelodyImport{std::move(read->fields), std::move(read->warnings)};
+}
+
+}  // namespace
+
+MelodyImport ReadMelodyRecord(formats::ByteView record) {
+    melody::DecodedMelody decoded = melody::DecodeMelody(record);
+    MelodyImport imported{std::move(decoded.fields), {}};
+    for (const melody::ToneNotice& loss : decoded.losses) {
+        imported.warnings.push_back("byte " + std::to_string(loss.offset) + ": " + loss.what);
+    }
+    return imported;
+}
+
+MelodyContent RecogniseMelody(formats::ByteView bytes) {
+    if (LooksLikeMidi(bytes)) {
+        return MelodyContent::Midi;
+    }
+    if (LooksLikeRecord(bytes)) {
+        return MelodyContent::Record;
+    }
+    if (LooksLikeOtt(bytes)) {
+        return MelodyContent::Ott;
+    }
+    return MelodyContent::Ringtone;
+}
+
+formats::Result<MelodyImport> ReadMelodyFile(formats::ByteView bytes, melody::MelodyFields base) {
+    switch (RecogniseMelody(bytes)) {
+    case MelodyContent::Record:
+        return ReadMelodyRecord(bytes);
+    case MelodyContent::Midi:
+        return Imported(ReadMidi(bytes));
+    case MelodyContent::Ott:
+        return Imported(ReadOtt(bytes));
+    case MelodyContent::Ringtone:
+        break;
+    }
+    melody::ReadRtxText(formats::ToText(bytes), base);
+    return MelodyImport{std::move(base), {}};
+}
+
+std::string_view Extension(MelodyOutput format) {
+    switch (format) {
+    case MelodyOutput::Rtx:
+        return ".rtx";
+    case MelodyOutput::Mid:
+        return ".mid";
+    case MelodyOutput::Ott:
+        return ".ott";
+    case MelodyOutput::ReAscii:
+    case MelodyOutput::ReUnicode:
+        break;
+    }
+    return ".re";
+}
+
+std::string RestoringOptions(const melody::MelodyFields& fields) {
+    std::string options;
+    if (fields.playTwice) {
+        options += "--twice";
+    }
+    if (fields.noSmallPauses) {
+        options += options.empty() ? "--no-small-pauses" : " --no-small-pauses";
+    }
+    return options;
+}
+
+formats::Result<MelodyExport> WriteMelodyFields(const melody::MelodyFields& fields, MelodyOutput format) {
+    MelodyExport out;
+    switch (format) {
+    case MelodyOutput::Rtx:
+        if (const std::string options = RestoringOptions(fields); !options.empty()) {
+            out.warnings.push_back("Ringtone text cannot hold every option of this melody; encode it with: " + options);
+        }
+        out.bytes = formats::ToBytes(melody::WriteRtxText(fields));
+        return out;
+    case MelodyOutput::Ott: {
+        auto written = WriteOtt(fields);
+        if (!written) {
+            return written.error();
+        }
+        return MelodyExport{std::move(written->bytes), std::move(written->warnings)};
+    }
+    case MelodyOutput::ReAscii:
+    case MelodyOutput::ReUnicode:
+    case MelodyOutput::Mid:
+        break;
+    }
+    const auto form = format == MelodyOutput::ReUnicode ? formats::TextFormat::Unicode : formats::TextFormat::Ascii;
+    melody::EncodeResult encoded = melody::EncodeReRecord(fields, form);
+    if (!encoded.record) {
+        return encoded.record.error();
+    }
+    if (encoded.noData) {
+        out.warnings.emplace_back(melody::kNoDataText);
+    }
+    if (format != MelodyOutput::Mid) {
+        out.bytes = std::move(*encoded.record);
+        return out;
+    }
+    auto midi = WriteMidiMelody(*encoded.record);
+    if (!midi) {
+        return midi.error();
+    }
+    out.bytes = std::move(*midi);
+    return out;
+}
+
+formats::Result<MelodyExport> WriteMelodyRecord(formats::ByteView record, MelodyOutput format) {
+    if (format == MelodyOutput::Mid) {
+        auto midi = WriteMidiMelody(record);
+        if (!midi) {
+            return midi.error();
+        }
+        return MelodyExport{std::move(*midi), {}};
+    }
+    MelodyImport decoded = ReadMelodyRecord(record);
+    auto written = WriteMelodyFields(decoded.fields, format);
+    if (written) {
+        decoded.warnings.insert(decoded.warnings.end(), written->warnings.begin(), written->warnings.end());
+        written->warnings = std::move(decoded.warnings);
+    }
+    return written;
+}
+
+}  // namespace belltower::interchange
