@@ -1,6 +1,10 @@
 #include "bank/firmware_reader.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <utility>
@@ -208,6 +212,18 @@ Result<FirmwareImage> ReadLayout(ByteView image, std::string_view sourceName) {
     return result;
 }
 
+// Hands the whole memory pages inside bytes back to the system; their contents are lost. Only
+// for bytes that will not be read again.
+void ReleaseMemory(std::span<std::uint8_t> bytes) {
+    const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<std::uintptr_t>(bytes.data());
+    const std::uintptr_t first = (begin + pageSize - 1) / pageSize * pageSize;
+    const std::uintptr_t last = (begin + bytes.size()) / pageSize * pageSize;
+    if (last > first) {
+        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+    }
+}
+
 } // namespace
 
 Result<FirmwareImage> ReadFirmwareImage(ByteView image, std::string_view sourceName) {
@@ -224,17 +240,20 @@ Result<FirmwareImage> ReadFirmwareImage(Bytes&& image, std::string_view sourceNa
     if (!result) {
         return result;
     }
-    const std::size_t headSize = result->toneOffset;
+    // The head stays in the image's buffer; the tail is copied out a step at a time, and the
+    // memory it came from goes back to the system behind the copy. The whole image is thus held
+    // about once, never head, tail and image together.
     const std::size_t tailStart = result->chainEnd;
-    if (headSize >= image.size() - tailStart) {
-        result->tail = Slice(image, tailStart, image.size() - tailStart);
-        image.resize(headSize);
-        result->head = std::move(image);
-    } else {
-        result->head = Slice(image, 0, headSize);
-        image.erase(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(tailStart));
-        result->tail = std::move(image);
+    result->tail.reserve(image.size() - tailStart);
+    constexpr std::size_t kStep = 256 * 1024;
+    for (std::size_t at = tailStart; at < image.size(); at += kStep) {
+        const ByteView part = ByteView(image).subspan(at, std::min(kStep, image.size() - at));
+        result->tail.insert(result->tail.end(), part.begin(), part.end());
+        ReleaseMemory(std::span<std::uint8_t>(image).subspan(at, part.size()));
     }
+    image.resize(result->toneOffset);
+    ReleaseMemory(std::span<std::uint8_t>(image.data(), image.capacity()).subspan(image.size()));
+    result->head = std::move(image);
     return result;
 }
 
@@ -259,8 +278,9 @@ LoadOutcome ApplyFirmwareImage(ToneBank& bank, FirmwareImage image, bool keepBan
     return outcome;
 }
 
-Result<LoadOutcome> LoadFirmware(const std::filesystem::path& path, ToneBank& bank, bool keepBank) {
-    auto data = formats::ReadFileBytes(path);
+Result<LoadOutcome> LoadFirmware(const std::filesystem::path& path, ToneBank& bank, bool keepBank,
+                                 std::size_t maxBytes) {
+    auto data = formats::ReadFileBytes(path, maxBytes, kImageLimitNote);
     if (!data) {
         return data.error();
     }
