@@ -30,6 +30,28 @@ melody::MelodyFields FieldsFromRingtone(const formats::Bytes& fileText) {
     return fields;
 }
 
+namespace {
+
+formats::Result<void> CheckText(const std::string& path, const formats::Bytes& text) {
+    if (auto checked = melody::CheckRingtoneText(formats::ToText(text)); !checked) {
+        return formats::MakeError(checked.error().code, InputName(path) + ": " + checked.error().message);
+    }
+    return {};
+}
+
+}  // namespace
+
+formats::Result<formats::Bytes> ReadRingtoneText(Console& console, const std::string& path) {
+    auto file = console.ReadInput(path);
+    if (!file) {
+        return file;
+    }
+    if (auto checked = CheckText(path, *file); !checked) {
+        return checked.error();
+    }
+    return file;
+}
+
 formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path) {
     auto file = console.ReadInput(path);
     if (!file) {
@@ -38,6 +60,11 @@ formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string
     const bool validRecord = bank::ValidateReFile(*file).has_value();
     if (NamedAsReFile(path) && !validRecord) {
         return formats::MakeError(formats::ErrorCode::DamagedData, std::string(bank::kNotValidReFile));
+    }
+    if (!validRecord) {
+        if (auto checked = CheckText(path, *file); !checked) {
+            return checked.error();
+        }
     }
     return MelodyInput{validRecord, std::move(*file)};
 }

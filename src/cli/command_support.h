@@ -24,11 +24,16 @@ struct MelodyInput {
     formats::Bytes bytes;
 };
 
+// Ringtone text read from path ("-": standard input): its reading errors, or the refusal of
+// melody::CheckRingtoneText naming the input.
+formats::Result<formats::Bytes> ReadRingtoneText(Console& console, const std::string& path);
+
 // Reads path ("-": standard input) and tells which kind it is. A file named *.re (any case)
 // is an RE file and must be a valid one: DamagedData "Not a valid raw melody file!"
 // otherwise, rather than being read as ringtone text. Any other input is a record when its
 // record length field equals its size (text never has the zero bytes that takes), and
-// ringtone text otherwise. Io error naming the path when it cannot be read.
+// ringtone text otherwise, which must pass melody::CheckRingtoneText. Io error naming the path
+// when it cannot be read.
 formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path);
 
 // The record the tone encoder makes of ringtone text: the whole notes, the name in the given

@@ -1,10 +1,12 @@
 // encode and to-rtx: a fresh melody edit area filled from a ringtone file ("Open RTX"), then
 // saved as an RE file ("Save as RE...") or as a ringtone line ("Save as RTX").
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <unordered_map>
 #include <vector>
 
 #include "cli/command_groups.h"
@@ -70,31 +72,47 @@ bool SameFile(const std::string& a, const std::string& b) {
     return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
 }
 
-// Encodes one input into its output; false (with the message reported) when it failed.
-bool EncodeOne(const EncodeJob& job, const EncodeOptions& options, bool severalInputs, Console& console) {
-    const auto file = console.ReadInput(job.input);
+// One key per file an output path names, whether the file exists or not: the folder with its
+// links resolved (looked up once per folder) and the file name.
+class OutputKeys {
+public:
+    std::string Key(const std::string& output) {
+        const std::filesystem::path path(output);
+        const std::string folder = path.parent_path().string();
+        auto found = folders_.find(folder);
+        if (found == folders_.end()) {
+            std::error_code ec;
+            std::filesystem::path resolved = std::filesystem::weakly_canonical(folder.empty() ? "." : folder, ec);
+            found = folders_.emplace(folder, ec ? path.parent_path().lexically_normal() : resolved).first;
+        }
+        return (found->second / path.filename()).string();
+    }
+
+private:
+    std::map<std::string, std::filesystem::path> folders_;
+};
+
+// The record of one input, or nothing (with the message reported) when it failed.
+std::optional<formats::Bytes> EncodeOne(const EncodeJob& job, const EncodeOptions& options, bool severalInputs,
+                                        Console& console) {
+    const auto file = ReadRingtoneText(console, job.input);
     if (!file) {
         console.Refuse(AboutInput(job.input, file.error().message, severalInputs));
-        return false;
+        return std::nullopt;
     }
     melody::MelodyFields fields = FieldsFromRingtone(*file);
     fields.playTwice = options.playTwice;
     fields.noSmallPauses = options.noSmallPauses;
     const TextFormat form = options.unicode ? TextFormat::Unicode : TextFormat::Ascii;
-    const melody::EncodeResult encoded = melody::EncodeReRecord(fields, form);
+    melody::EncodeResult encoded = melody::EncodeReRecord(fields, form);
     if (encoded.noData) {
         console.Warn(AboutInput(job.input, melody::kNoDataText, severalInputs));
     }
     if (!encoded.record) {
         console.Refuse(AboutInput(job.input, encoded.record.error().message, severalInputs));
-        return false;
+        return std::nullopt;
     }
-    const auto written = console.WriteOutput(job.output, *encoded.record);
-    if (!written) {
-        console.Refuse(AboutInput(job.input, written.error().message, severalInputs));
-        return false;
-    }
-    return true;
+    return std::move(*encoded.record);
 }
 
 ExitStatus Encode(const EncodeOptions& options, Console& console) {
@@ -116,22 +134,24 @@ ExitStatus Encode(const EncodeOptions& options, Console& console) {
         }
     }
 
+    // Every record file is written first and all are put in place together at the end, with
+    // one flush to disk for the lot.
+    formats::FileBatch batch;
+    std::vector<const EncodeJob*> batched;
+    OutputKeys keys;
+    std::unordered_map<std::string, const std::string*> takenBy;  // output file -> its input
     bool allSaved = true;
-    for (std::size_t i = 0; i < jobs.size(); ++i) {
-        const EncodeJob& job = jobs[i];
+    for (const EncodeJob& job : jobs) {
         // Two inputs with the same name from different folders (or a.rtx and a.ert) would
         // give the same record file; the second would silently replace the first.
-        std::optional<std::string> takenBy;
-        for (std::size_t j = 0; j < i && !takenBy; ++j) {
-            if (SameFile(jobs[j].output, job.output)) {
-                takenBy = jobs[j].input;
+        if (job.output != kStandardStream) {
+            const auto [taken, isNew] = takenBy.emplace(keys.Key(job.output), &job.input);
+            if (!isNew) {
+                console.Refuse(InputName(job.input) + ": its record " + job.output + " is the record of " +
+                               *taken->second + " already; not encoded.");
+                allSaved = false;
+                continue;
             }
-        }
-        if (takenBy) {
-            console.Refuse(InputName(job.input) + ": its record " + job.output + " is the record of " + *takenBy +
-                           " already; not encoded.");
-            allSaved = false;
-            continue;
         }
         // "encode tone.re" must not replace the RE file it was (wrongly) given to read.
         if (job.derivedOutput && SameFile(job.input, job.output)) {
@@ -139,13 +159,42 @@ ExitStatus Encode(const EncodeOptions& options, Console& console) {
             allSaved = false;
             continue;
         }
-        allSaved = EncodeOne(job, options, severalInputs, console) && allSaved;
+        const auto record = EncodeOne(job, options, severalInputs, console);
+        if (!record) {
+            allSaved = false;
+            continue;
+        }
+        auto written =
+            job.output == kStandardStream ? console.WriteOutput(job.output, *record) : console.CheckReplace(job.output);
+        if (written && job.output != kStandardStream) {
+            written = batch.Add(job.output, *record);
+            if (written) {
+                batched.push_back(&job);
+            }
+        }
+        if (!written) {
+            console.Refuse(AboutInput(job.input, written.error().message, severalInputs));
+            allSaved = false;
+        }
+    }
+    if (const auto committed = batch.Commit(); !committed) {
+        const std::size_t done = batch.Committed();
+        std::string message = committed.error().message + ". ";
+        if (done == 0) {
+            message += "No record was written.";
+        } else {
+            message += "The records of the first " + std::to_string(done) + " inputs were written, up to " +
+                       InputName(batched[done - 1]->input) + "; the records of the other " +
+                       std::to_string(batched.size() - done) + " were not.";
+        }
+        console.Refuse(message);
+        allSaved = false;
     }
     return allSaved ? ExitStatus::Done : ExitStatus::Refused;
 }
 
 ExitStatus ToRtx(const ToRtxOptions& options, Console& console) {
-    const auto file = console.ReadInput(options.input);
+    const auto file = ReadRingtoneText(console, options.input);
     if (!file) {
         return console.Refuse(file.error().message);
     }
