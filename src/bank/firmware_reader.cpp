@@ -1,8 +1,5 @@
 #include "bank/firmware_reader.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -212,18 +209,6 @@ Result<FirmwareImage> ReadLayout(ByteView image, std::string_view sourceName) {
     return result;
 }
 
-// Hands the whole memory pages inside bytes back to the system; their contents are lost. Only
-// for bytes that will not be read again.
-void ReleaseMemory(std::span<std::uint8_t> bytes) {
-    const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto begin = reinterpret_cast<std::uintptr_t>(bytes.data());
-    const std::uintptr_t first = (begin + pageSize - 1) / pageSize * pageSize;
-    const std::uintptr_t last = (begin + bytes.size()) / pageSize * pageSize;
-    if (last > first) {
-        ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
-    }
-}
-
 } // namespace
 
 Result<FirmwareImage> ReadFirmwareImage(ByteView image, std::string_view sourceName) {
@@ -249,10 +234,10 @@ Result<FirmwareImage> ReadFirmwareImage(Bytes&& image, std::string_view sourceNa
     for (std::size_t at = tailStart; at < image.size(); at += kStep) {
         const ByteView part = ByteView(image).subspan(at, std::min(kStep, image.size() - at));
         result->tail.insert(result->tail.end(), part.begin(), part.end());
-        ReleaseMemory(std::span<std::uint8_t>(image).subspan(at, part.size()));
+        formats::ReleaseMemory(std::span<std::uint8_t>(image).subspan(at, part.size()));
     }
     image.resize(result->toneOffset);
-    ReleaseMemory(std::span<std::uint8_t>(image.data(), image.capacity()).subspan(image.size()));
+    formats::ReleaseMemory(std::span<std::uint8_t>(image.data(), image.capacity()).subspan(image.size()));
     result->head = std::move(image);
     return result;
 }

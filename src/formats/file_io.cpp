@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <random>
@@ -218,11 +220,35 @@ int SyncPath(const fs::path& path, bool wholeFileSystem) {
     return error;
 }
 
+// The whole pages inside bytes, as an address and a length (length 0: none).
+std::pair<void*, std::size_t> WholePages(std::span<std::uint8_t> bytes, std::uintptr_t pageSize) {
+    const auto begin = reinterpret_cast<std::uintptr_t>(bytes.data());
+    const std::uintptr_t first = (begin + pageSize - 1) / pageSize * pageSize;
+    const std::uintptr_t last = (begin + bytes.size()) / pageSize * pageSize;
+    return {reinterpret_cast<void*>(first), last > first ? last - first : 0};
+}
+
 fs::path FolderOf(const fs::path& file) {
     return file.parent_path().empty() ? fs::path(".") : file.parent_path();
 }
 
 }  // namespace
+
+// ---- Buffers -------------------------------------------------------------------------------
+
+void PreferLargePages(std::span<std::uint8_t> bytes) {
+    constexpr std::uintptr_t kLargePage = 2 * 1024 * 1024;
+    if (const auto [address, length] = WholePages(bytes, kLargePage); length > 0) {
+        ::madvise(address, length, MADV_HUGEPAGE);
+    }
+}
+
+void ReleaseMemory(std::span<std::uint8_t> bytes) {
+    const auto [address, length] = WholePages(bytes, static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE)));
+    if (length > 0) {
+        ::madvise(address, length, MADV_DONTNEED);
+    }
+}
 
 // ---- Reading -------------------------------------------------------------------------------
 
@@ -251,6 +277,8 @@ Result<Bytes> ReadFileBytes(const fs::path& path, std::size_t maxBytes, std::str
             ::close(fd);
             return tooLarge();
         }
+        data.reserve(static_cast<std::size_t>(info.st_size));
+        PreferLargePages(std::span<std::uint8_t>(data.data(), data.capacity()));
         data.resize(static_cast<std::size_t>(info.st_size));
     }
     std::size_t filled = 0;
