@@ -42,15 +42,12 @@ formats::Result<formats::Bytes> Console::ReadInput(const std::string& path, Inpu
     return data;
 }
 
-formats::Result<void> Console::CheckReplace(const std::string& path) const {
-    const auto target = formats::ResolveOutput(path);
-    if (!target) {
-        return target.error();
-    }
-    if (target->readOnly && !global_.force) {
+formats::Result<formats::OutputTarget> Console::CheckReplace(const std::string& path) const {
+    auto target = formats::ResolveOutput(path);
+    if (target && target->readOnly && !global_.force) {
         return MakeError(ErrorCode::Io, path + ": the file is read-only; give --force to replace it.");
     }
-    return {};
+    return target;
 }
 
 formats::Result<void> Console::WriteOutput(const std::string& path, formats::ByteView bytes) {
@@ -60,8 +57,8 @@ formats::Result<void> Console::WriteOutput(const std::string& path, formats::Byt
 
 formats::Result<void> Console::WriteOutput(const std::string& path, std::span<const formats::ByteView> pieces) {
     if (path != kStandardStream) {
-        if (auto allowed = CheckReplace(path); !allowed) {
-            return allowed;
+        if (const auto allowed = CheckReplace(path); !allowed) {
+            return allowed.error();
         }
         return formats::WriteFileAtomic(path, pieces);
     }

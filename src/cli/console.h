@@ -10,6 +10,7 @@
 
 #include "cli/cli.h"
 #include "formats/bytes.h"
+#include "formats/file_io.h"
 #include "formats/result.h"
 
 namespace belltower::cli {
@@ -51,9 +52,9 @@ public:
     formats::Result<void> WriteOutput(const std::string& path, formats::ByteView bytes);
     formats::Result<void> WriteOutput(const std::string& path, std::span<const formats::ByteView> pieces);
 
-    // A read-only file is replaced only with --force, as the window asks before replacing a
-    // file: Io error naming it otherwise. Anything else ResolveOutput refuses is refused too.
-    formats::Result<void> CheckReplace(const std::string& path) const;
+    // Where a file output goes (formats::ResolveOutput). A read-only file is replaced only with
+    // --force, as the window asks before replacing a file: Io error naming it otherwise.
+    formats::Result<formats::OutputTarget> CheckReplace(const std::string& path) const;
 
     const GlobalOptions& Global() const { return global_; }
 

@@ -5,7 +5,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -63,17 +62,9 @@ std::string AboutInput(const std::string& input, const std::string& message, boo
     return name + ": " + message;
 }
 
-// Same file on disk (both exist) or same spelling once "." and ".." are resolved.
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec)) {
-        return true;
-    }
-    return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
-}
-
-// One key per file an output path names, whether the file exists or not: the folder with its
-// links resolved (looked up once per folder) and the file name.
+// One key per file a path names, whether the file exists or not: the folder with its links
+// resolved (looked up once per folder) and the file name. Comparing keys in a set keeps the
+// checks of a batch of thousands of files linear.
 class OutputKeys {
 public:
     std::string Key(const std::string& output) {
@@ -144,8 +135,10 @@ ExitStatus Encode(const EncodeOptions& options, Console& console) {
     for (const EncodeJob& job : jobs) {
         // Two inputs with the same name from different folders (or a.rtx and a.ert) would
         // give the same record file; the second would silently replace the first.
+        std::string key;
         if (job.output != kStandardStream) {
-            const auto [taken, isNew] = takenBy.emplace(keys.Key(job.output), &job.input);
+            key = keys.Key(job.output);
+            const auto [taken, isNew] = takenBy.emplace(key, &job.input);
             if (!isNew) {
                 console.Refuse(InputName(job.input) + ": its record " + job.output + " is the record of " +
                                *taken->second + " already; not encoded.");
@@ -154,7 +147,7 @@ ExitStatus Encode(const EncodeOptions& options, Console& console) {
             }
         }
         // "encode tone.re" must not replace the RE file it was (wrongly) given to read.
-        if (job.derivedOutput && SameFile(job.input, job.output)) {
+        if (job.derivedOutput && keys.Key(job.input) == key) {
             console.Refuse(InputName(job.input) + ": its record would replace the input itself; not encoded.");
             allSaved = false;
             continue;
@@ -164,13 +157,13 @@ ExitStatus Encode(const EncodeOptions& options, Console& console) {
             allSaved = false;
             continue;
         }
-        auto written =
-            job.output == kStandardStream ? console.WriteOutput(job.output, *record) : console.CheckReplace(job.output);
-        if (written && job.output != kStandardStream) {
-            written = batch.Add(job.output, *record);
-            if (written) {
-                batched.push_back(&job);
-            }
+        formats::Result<void> written;
+        if (job.output == kStandardStream) {
+            written = console.WriteOutput(job.output, *record);
+        } else if (const auto target = console.CheckReplace(job.output); !target) {
+            written = target.error();
+        } else if (written = batch.Add(*target, *record); written) {
+            batched.push_back(&job);
         }
         if (!written) {
             console.Refuse(AboutInput(job.input, written.error().message, severalInputs));

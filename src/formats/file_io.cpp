@@ -426,19 +426,23 @@ Result<void> FileBatch::Add(const fs::path& target, ByteView data) {
     if (!resolved) {
         return resolved.error();
     }
+    return Add(*resolved, data);
+}
+
+Result<void> FileBatch::Add(const OutputTarget& target, ByteView data) {
     const ByteView pieces[] = {data};
-    if (resolved->kind == OutputKind::Stream) {
-        auto written = WriteStream(resolved->path, pieces, nullptr);
+    if (target.kind == OutputKind::Stream) {
+        auto written = WriteStream(target.path, pieces, nullptr);
         if (written) {
             ++state_->committed;
         }
         return written;
     }
-    auto temporary = WriteTemporary(*resolved, pieces, nullptr);
+    auto temporary = WriteTemporary(target, pieces, nullptr);
     if (!temporary) {
         return temporary.error();
     }
-    state_->pending.push_back({std::move(*temporary), resolved->path});
+    state_->pending.push_back({std::move(*temporary), target.path});
     return {};
 }
 

@@ -79,6 +79,8 @@ public:
     // Writes data for target: into its temporary file, or straight away into a stream. The
     // target is in place only after Commit. Errors as WriteFileAtomic's.
     Result<void> Add(const std::filesystem::path& target, ByteView data);
+    // The same for a target already resolved (ResolveOutput), sparing a second look at it.
+    Result<void> Add(const OutputTarget& target, ByteView data);
 
     // Flushes and renames everything added, in the order added. On an error the targets
     // before Committed() are in place, the others as they were.
