@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+#include "bank/list_operations.h"
 #include "bank/tone_bank.h"
 #include "formats/bytes.h"
 #include "formats/names.h"
@@ -197,6 +198,9 @@ private:
     // Stores the record with store and shows the outcome: the new record, or why it was refused
     // (with refusalIcon).
     void StoreRecord(bank::Selection line, StoreInBank store, formats::ByteView record, MessageIcon refusalIcon);
+    // False, after telling why, when the change of the selected line would bring a melody to
+    // the top that makes the bank read back in the other text format.
+    bool AllowListChange(bank::ListChange change);
     // Asks for an RE file with CD6 and stores it with store.
     void ImportReFile(bank::Selection line, StoreInBank store);
 

@@ -220,8 +220,19 @@ std::optional<formats::Bytes> Form1::EncodeForBank() {
     return std::move(*encoded.record);
 }
 
+bool Form1::AllowListChange(bank::ListChange change) {
+    const formats::Result<void> allowed = bank::CheckListChange(bank_, change, SelectedLine());
+    if (!allowed) {
+        TellCoreText(prompter_, allowed.error().message, MessageIcon::Exclamation);
+    }
+    return allowed.has_value();
+}
+
 void Form1::MoveMelodyUp() {
     DisableApply();
+    if (!AllowListChange(bank::ListChange::MoveUp)) {
+        return;
+    }
     if (const bank::Selection moved = bank::MoveUp(bank_, SelectedLine())) {
         ShowBankLines(moved);
         ShowSelectedRecord();
@@ -230,6 +241,9 @@ void Form1::MoveMelodyUp() {
 
 void Form1::MoveMelodyDown() {
     DisableApply();
+    if (!AllowListChange(bank::ListChange::MoveDown)) {
+        return;
+    }
     if (const bank::Selection moved = bank::MoveDown(bank_, SelectedLine())) {
         ShowBankLines(moved);
         ShowSelectedRecord();
@@ -277,6 +291,9 @@ void Form1::InsertMelody() {
 
 void Form1::DeleteMelody() {
     DisableApply();
+    if (!AllowListChange(bank::ListChange::Delete)) {
+        return;
+    }
     if (bank::Delete(bank_, SelectedLine())) {
         ShowBankLines(std::nullopt);
     }
