@@ -242,6 +242,36 @@ Result<FirmwareImage> ReadFirmwareImage(Bytes&& image, std::string_view sourceNa
     return result;
 }
 
+Result<FirmwareImage> ReadFirmwareFile(const std::filesystem::path& path, std::string_view sourceName,
+                                       std::size_t maxBytes, std::string_view limitNote) {
+    if (!formats::IsRegularFile(path)) {
+        auto data = formats::ReadFileBytes(path, maxBytes, limitNote);
+        if (!data) {
+            return data.error();
+        }
+        return ReadFirmwareImage(std::move(*data), sourceName);
+    }
+    auto file = formats::MappedFile::Open(path, maxBytes, limitNote);
+    if (!file) {
+        return file.error();
+    }
+    const std::size_t size = file->View().size();
+    auto result = ReadLayout(file->View(), sourceName);
+    if (!result) {
+        return result;
+    }
+    // What the layout read has been copied; the mapped pages go before head and tail come in.
+    file->Unmap();
+    auto head = file->Copy(0, result->toneOffset);
+    auto tail = file->Copy(result->chainEnd, size - result->chainEnd);
+    if (!head || !tail) {
+        return head ? tail.error() : head.error();
+    }
+    result->head = std::move(*head);
+    result->tail = std::move(*tail);
+    return result;
+}
+
 LoadOutcome ApplyFirmwareImage(ToneBank& bank, FirmwareImage image, bool keepBank) {
     LoadOutcome outcome;
     outcome.keepBank = keepBank;
@@ -265,11 +295,7 @@ LoadOutcome ApplyFirmwareImage(ToneBank& bank, FirmwareImage image, bool keepBan
 
 Result<LoadOutcome> LoadFirmware(const std::filesystem::path& path, ToneBank& bank, bool keepBank,
                                  std::size_t maxBytes) {
-    auto data = formats::ReadFileBytes(path, maxBytes, kImageLimitNote);
-    if (!data) {
-        return data.error();
-    }
-    auto image = ReadFirmwareImage(std::move(*data), path.string());
+    auto image = ReadFirmwareFile(path, path.string(), maxBytes, kImageLimitNote);
     if (!image) {
         return image.error();
     }

@@ -87,6 +87,13 @@ formats::Result<FirmwareImage> ReadFirmwareImage(formats::ByteView image, std::s
 // dropped.
 formats::Result<FirmwareImage> ReadFirmwareImage(formats::Bytes&& image, std::string_view sourceName);
 
+// The image in the file at path, read once: its layout is read from a mapping of the file, and
+// only head and tail are read into memory of their own, so the image is held once. A file that
+// is not a regular file (a pipe) is read whole first. Errors of MappedFile::Open (a file over
+// maxBytes: Limit, with limitNote) and of ReadFirmwareImage.
+formats::Result<FirmwareImage> ReadFirmwareFile(const std::filesystem::path& path, std::string_view sourceName,
+                                                std::size_t maxBytes, std::string_view limitNote);
+
 // What a successful load asks the caller to show and set.
 struct LoadOutcome {
     bool keepBank = false;             // the new state of "Keep TONE chunk from previous session"

@@ -80,11 +80,18 @@ struct SetOptions {
 // The bank of the image at path, as Load Firmware leaves it. The messages are the load's:
 // a file without PPM section is named as given ("standard input" for "-").
 Result<ToneBank> LoadBank(Console& console, const std::string& path) {
-    auto data = console.ReadInput(path, InputKind::Image);
-    if (!data) {
-        return data.error();
+    Result<bank::FirmwareImage> image = formats::MakeError(formats::ErrorCode::Io, "");
+    if (path == kStandardStream) {
+        auto data = console.ReadInput(path, InputKind::Image);
+        if (!data) {
+            return data.error();
+        }
+        image = bank::ReadFirmwareImage(std::move(*data), InputName(path));
+    } else {
+        // A file is read once: its layout from a mapping, then only the parts the bank keeps.
+        const InputLimit limit = console.Limit(InputKind::Image);
+        image = bank::ReadFirmwareFile(path, path, limit.maxBytes, limit.note);
     }
-    auto image = bank::ReadFirmwareImage(std::move(*data), InputName(path));
     if (!image) {
         return image.error();
     }

@@ -15,11 +15,16 @@ std::string InputName(const std::string& path) {
     return path == kStandardStream ? std::string("standard input") : path;
 }
 
+InputLimit Console::Limit(InputKind kind) const {
+    if (kind == InputKind::Image) {
+        return {global_.maxImageMegabytes * 1024 * 1024,
+                ", the most a firmware image may have here (--max-image-size raises it)."};
+    }
+    return {kMaxMelodyInputBytes, ", more than any ringtone text or RE file holds."};
+}
+
 formats::Result<formats::Bytes> Console::ReadInput(const std::string& path, InputKind kind) {
-    const bool image = kind == InputKind::Image;
-    const std::size_t limit = image ? global_.maxImageMegabytes * 1024 * 1024 : kMaxMelodyInputBytes;
-    const std::string note = image ? ", the most a firmware image may have here (--max-image-size raises it)."
-                                   : ", more than any ringtone text or RE file holds.";
+    const auto [limit, note] = Limit(kind);
     if (path != kStandardStream) {
         return formats::ReadFileBytes(path, limit, note);
     }

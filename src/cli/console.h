@@ -34,6 +34,10 @@ struct GlobalOptions {
 
 // What an input is, for its size limit.
 enum class InputKind { Melody, Image };
+struct InputLimit {
+    std::size_t maxBytes = 0;
+    std::string note;  // ends the refusal's message
+};
 
 class Console {
 public:
@@ -55,6 +59,9 @@ public:
     // Where a file output goes (formats::ResolveOutput). A read-only file is replaced only with
     // --force, as the window asks before replacing a file: Io error naming it otherwise.
     formats::Result<formats::OutputTarget> CheckReplace(const std::string& path) const;
+
+    // The size limit of an input of this kind.
+    InputLimit Limit(InputKind kind) const;
 
     const GlobalOptions& Global() const { return global_; }
 

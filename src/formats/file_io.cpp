@@ -315,6 +315,78 @@ Result<Bytes> ReadFileBytes(const fs::path& path, std::size_t maxBytes, std::str
     return data;
 }
 
+// ---- Mapped files ----------------------------------------------------------------------------
+
+bool IsRegularFile(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+Result<MappedFile> MappedFile::Open(const fs::path& path, std::size_t maxBytes, std::string_view limitNote) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return IoError(path, errno);
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return IoError(path, "it is not a regular file.");
+    }
+    const auto size = static_cast<std::uintmax_t>(info.st_size);
+    if (size > maxBytes) {
+        ::close(fd);
+        return MakeError(ErrorCode::Limit,
+                         path.string() + ": the file is larger than " + SizeText(maxBytes) + std::string(limitNote));
+    }
+    if (size == 0) {
+        return MappedFile(fd, nullptr, 0, path);
+    }
+    void* data = ::mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_PRIVATE, fd, 0);
+    if (data == MAP_FAILED) {
+        const int error = errno;
+        ::close(fd);
+        return IoError(path, error);
+    }
+    return MappedFile(fd, static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(size), path);
+}
+
+MappedFile::MappedFile(MappedFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)), path_(std::move(other.path_)) {}
+
+void MappedFile::Unmap() {
+    if (data_ != nullptr) {
+        ::munmap(const_cast<std::uint8_t*>(data_), size_);
+        data_ = nullptr;
+    }
+}
+
+MappedFile::~MappedFile() {
+    Unmap();
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+Result<Bytes> MappedFile::Copy(std::size_t offset, std::size_t count) const {
+    Bytes copy;
+    copy.reserve(count);
+    PreferLargePages(std::span<std::uint8_t>(copy.data(), copy.capacity()));
+    copy.resize(count);
+    std::size_t filled = 0;
+    while (filled < count) {
+        const ssize_t got = ::pread(fd_, copy.data() + filled, count - filled, static_cast<off_t>(offset + filled));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return IoError(path_, got < 0 ? errno : EIO);
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    return copy;
+}
+
 // ---- Where a save goes ---------------------------------------------------------------------
 
 Result<OutputTarget> ResolveOutput(const fs::path& target) {

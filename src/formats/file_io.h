@@ -17,6 +17,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "formats/bytes.h"
 #include "formats/result.h"
@@ -31,6 +32,41 @@ inline constexpr std::size_t kNoSizeLimit = std::numeric_limits<std::size_t>::ma
 // names the path and the limit, followed by limitNote (" ..." appended as given).
 Result<Bytes> ReadFileBytes(const std::filesystem::path& path, std::size_t maxBytes = kNoSizeLimit,
                             std::string_view limitNote = {});
+
+// A regular file mapped read-only: its layout can be read in place, and only the parts kept
+// are copied out (by reading them, not through the mapping). The file must not shrink while it
+// is mapped.
+class MappedFile {
+public:
+    // Io error naming the path when it cannot be opened or is not a regular file; Limit as
+    // ReadFileBytes when it is larger than maxBytes.
+    static Result<MappedFile> Open(const std::filesystem::path& path, std::size_t maxBytes = kNoSizeLimit,
+                                   std::string_view limitNote = {});
+    MappedFile(MappedFile&& other) noexcept;
+    MappedFile& operator=(MappedFile&&) = delete;
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    ~MappedFile();
+
+    // The file's bytes; empty after Unmap.
+    ByteView View() const { return {data_, data_ == nullptr ? 0 : size_}; }
+    // Drops the mapping (and the pages it brought in); Copy still works.
+    void Unmap();
+    // The bytes from offset on, count of them (within the file), in a buffer of their own. Io
+    // error when they cannot be read.
+    Result<formats::Bytes> Copy(std::size_t offset, std::size_t count) const;
+
+private:
+    MappedFile(int fd, const std::uint8_t* data, std::size_t size, std::filesystem::path path)
+        : fd_(fd), data_(data), size_(size), path_(std::move(path)) {}
+    int fd_ = -1;
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::filesystem::path path_;
+};
+
+// True when path names a regular file (links followed).
+bool IsRegularFile(const std::filesystem::path& path);
 
 // "64 MB", "1 MB", "1536 bytes": a size limit as messages state it.
 std::string SizeText(std::size_t bytes);
