@@ -72,6 +72,14 @@ void Forget(const std::string& temporary) {
     LiveTemporaries().erase(temporary);
 }
 
+template <typename Range, typename PathOf> void ForgetAll(const Range& files, PathOf pathOf) {
+    const std::lock_guard lock(liveMutex);
+    const SignalsBlocked blocked;
+    for (const auto& file : files) {
+        LiveTemporaries().erase(pathOf(file));
+    }
+}
+
 void RemoveAndForget(const std::string& temporary) {
     ::unlink(temporary.c_str());
     Forget(temporary);
@@ -281,12 +289,16 @@ Result<Bytes> ReadFileBytes(const fs::path& path, std::size_t maxBytes, std::str
         PreferLargePages(std::span<std::uint8_t>(data.data(), data.capacity()));
         data.resize(static_cast<std::size_t>(info.st_size));
     }
+    // A regular file is read up to the size it had when opened; anything else (a pipe, a
+    // device) until its end, through a small buffer once the first one is full.
+    const bool knownSize = !data.empty();
     std::size_t filled = 0;
     std::uint8_t probe[65536];
     for (;;) {
-        // Into the buffer while it has room; past its end (a pipe, a device, a file that grew)
-        // through a small buffer first, so that a file of the expected size is never copied.
         const bool full = filled == data.size();
+        if (full && knownSize) {
+            break;
+        }
         const ssize_t got =
             full ? ::read(fd, probe, sizeof probe) : ::read(fd, data.data() + filled, data.size() - filled);
         if (got < 0) {
@@ -547,13 +559,22 @@ Result<void> FileBatch::Commit() {
             }
         }
     }
-    for (std::size_t i = 0; i < pending.size(); ++i) {
-        if (::rename(pending[i].temporary.c_str(), pending[i].target.c_str()) != 0) {
-            return fail(i, pending[i].target, errno);
+    // Renamed files are forgotten together: a signal in between only unlinks names that are
+    // gone.
+    std::size_t renamed = 0;
+    const auto forgetRenamed = [&] {
+        ForgetAll(std::span(pending).first(renamed),
+                  [](const State::Pending& file) -> const std::string& { return file.temporary; });
+    };
+    for (; renamed < pending.size(); ++renamed) {
+        if (::rename(pending[renamed].temporary.c_str(), pending[renamed].target.c_str()) != 0) {
+            const int error = errno;
+            forgetRenamed();
+            return fail(renamed, pending[renamed].target, error);
         }
-        Forget(pending[i].temporary);
         ++state_->committed;
     }
+    forgetRenamed();
     for (const fs::path& folder : folders) {
         (void)SyncPath(folder, false);
     }
