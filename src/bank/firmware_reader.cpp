@@ -1,6 +1,7 @@
 #include "bank/firmware_reader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <utility>
@@ -224,17 +225,50 @@ Result<FirmwareImage> ReadFirmwareImage(Bytes&& image, std::string_view sourceNa
     if (!result) {
         return result;
     }
-    const std::size_t headSize = result->toneOffset;
+    // The head stays in the image's buffer; the tail is copied out a step at a time, and the
+    // memory it came from goes back to the system behind the copy. The whole image is thus held
+    // about once, never head, tail and image together.
     const std::size_t tailStart = result->chainEnd;
-    if (headSize >= image.size() - tailStart) {
-        result->tail = Slice(image, tailStart, image.size() - tailStart);
-        image.resize(headSize);
-        result->head = std::move(image);
-    } else {
-        result->head = Slice(image, 0, headSize);
-        image.erase(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(tailStart));
-        result->tail = std::move(image);
+    result->tail.reserve(image.size() - tailStart);
+    constexpr std::size_t kStep = 256 * 1024;
+    for (std::size_t at = tailStart; at < image.size(); at += kStep) {
+        const ByteView part = ByteView(image).subspan(at, std::min(kStep, image.size() - at));
+        result->tail.insert(result->tail.end(), part.begin(), part.end());
+        formats::ReleaseMemory(std::span<std::uint8_t>(image).subspan(at, part.size()));
     }
+    image.resize(result->toneOffset);
+    formats::ReleaseMemory(std::span<std::uint8_t>(image.data(), image.capacity()).subspan(image.size()));
+    result->head = std::move(image);
+    return result;
+}
+
+Result<FirmwareImage> ReadFirmwareFile(const std::filesystem::path& path, std::string_view sourceName,
+                                       std::size_t maxBytes, std::string_view limitNote) {
+    if (!formats::IsRegularFile(path)) {
+        auto data = formats::ReadFileBytes(path, maxBytes, limitNote);
+        if (!data) {
+            return data.error();
+        }
+        return ReadFirmwareImage(std::move(*data), sourceName);
+    }
+    auto file = formats::MappedFile::Open(path, maxBytes, limitNote);
+    if (!file) {
+        return file.error();
+    }
+    const std::size_t size = file->View().size();
+    auto result = ReadLayout(file->View(), sourceName);
+    if (!result) {
+        return result;
+    }
+    // What the layout read has been copied; the mapped pages go before head and tail come in.
+    file->Unmap();
+    auto head = file->Copy(0, result->toneOffset);
+    auto tail = file->Copy(result->chainEnd, size - result->chainEnd);
+    if (!head || !tail) {
+        return head ? tail.error() : head.error();
+    }
+    result->head = std::move(*head);
+    result->tail = std::move(*tail);
     return result;
 }
 
@@ -259,12 +293,9 @@ LoadOutcome ApplyFirmwareImage(ToneBank& bank, FirmwareImage image, bool keepBan
     return outcome;
 }
 
-Result<LoadOutcome> LoadFirmware(const std::filesystem::path& path, ToneBank& bank, bool keepBank) {
-    auto data = formats::ReadFileBytes(path);
-    if (!data) {
-        return data.error();
-    }
-    auto image = ReadFirmwareImage(std::move(*data), path.string());
+Result<LoadOutcome> LoadFirmware(const std::filesystem::path& path, ToneBank& bank, bool keepBank,
+                                 std::size_t maxBytes) {
+    auto image = ReadFirmwareFile(path, path.string(), maxBytes, kImageLimitNote);
     if (!image) {
         return image.error();
     }

@@ -82,9 +82,17 @@ struct FirmwareImage {
 //                running past the chunk, a TONE chunk without end record, more than 301
 //                records, a record whose name cannot be read.
 formats::Result<FirmwareImage> ReadFirmwareImage(formats::ByteView image, std::string_view sourceName);
-// The same, taking over the image's buffer for the larger of head and tail instead of copying
-// it (a 16 MB image is read once, not twice). On error the image is dropped.
+// The same, taking over the image's buffer for the head and handing the memory of the rest back
+// as the tail is copied out (a 16 MB image is held once, not twice). On error the image is
+// dropped.
 formats::Result<FirmwareImage> ReadFirmwareImage(formats::Bytes&& image, std::string_view sourceName);
+
+// The image in the file at path, read once: its layout is read from a mapping of the file, and
+// only head and tail are read into memory of their own, so the image is held once. A file that
+// is not a regular file (a pipe) is read whole first. Errors of MappedFile::Open (a file over
+// maxBytes: Limit, with limitNote) and of ReadFirmwareImage.
+formats::Result<FirmwareImage> ReadFirmwareFile(const std::filesystem::path& path, std::string_view sourceName,
+                                                std::size_t maxBytes, std::string_view limitNote);
 
 // What a successful load asks the caller to show and set.
 struct LoadOutcome {
@@ -98,8 +106,14 @@ struct LoadOutcome {
 // melodies replace the bank's, as they do without keepBank. Sets FirmwareLoaded.
 LoadOutcome ApplyFirmwareImage(ToneBank& bank, FirmwareImage image, bool keepBank);
 
-// Reads the file at path and applies it. On any error (Io from reading, or one of
-// ReadFirmwareImage's) the bank is left exactly as it was.
-formats::Result<LoadOutcome> LoadFirmware(const std::filesystem::path& path, ToneBank& bank, bool keepBank);
+// Flash images of the phones are 2 to 16 MB; a larger file is refused before it is read whole
+// unless the caller allows more. kImageLimitNote ends the message.
+inline constexpr std::size_t kMaxImageBytes = 64 * 1024 * 1024;
+inline constexpr std::string_view kImageLimitNote = ", more than any firmware image of these phones.";
+
+// Reads the file at path and applies it. On any error (Io from reading, Limit for a file over
+// maxBytes, or one of ReadFirmwareImage's) the bank is left exactly as it was.
+formats::Result<LoadOutcome> LoadFirmware(const std::filesystem::path& path, ToneBank& bank, bool keepBank,
+                                          std::size_t maxBytes = kMaxImageBytes);
 
 } // namespace belltower::bank

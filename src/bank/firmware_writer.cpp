@@ -66,29 +66,38 @@ Bytes BuildToneChunk(std::span<const Bytes> records) {
     return chunk;
 }
 
-Bytes BuildFirmwareImage(const ToneBank& bank) {
-    Bytes chunk = BuildToneChunk(bank.Records);
+SavedImage::SavedImage(const ToneBank& bank) : chunk_(BuildToneChunk(bank.Records)) {
     if (!bank.FirmwareLoaded) {
-        return chunk;
+        pieces_ = {chunk_};
+        return;
     }
-    const std::size_t newEnd = bank.FirmwareHead.size() + chunk.size() + bank.FirmwareMiddle.size();
-    const std::size_t oldSize = bank.ChainEnd + bank.FirmwareTail.size();
-    Bytes image;
-    image.reserve(std::max(oldSize, newEnd));
-    formats::Append(image, bank.FirmwareHead);
-    formats::Append(image, chunk);
-    formats::Append(image, bank.FirmwareMiddle);
+    pieces_ = {bank.FirmwareHead, chunk_, bank.FirmwareMiddle};
+    const std::size_t newEnd = bank.FirmwareHead.size() + chunk_.size() + bank.FirmwareMiddle.size();
     const ByteView tail = bank.FirmwareTail;
     if (newEnd > bank.ChainEnd) {
         // The chain grew: the tail bytes it covers are gone, the rest stay where they were.
         const std::size_t covered = newEnd - bank.ChainEnd;
         if (covered < tail.size()) {
-            formats::Append(image, tail.subspan(covered));
+            pieces_.push_back(tail.subspan(covered));
         }
     } else {
         // The chain shrank: erased flash (0xFF) up to the old chain end, then the tail.
-        image.resize(bank.ChainEnd, 0xFF);
-        formats::Append(image, tail);
+        fill_.assign(bank.ChainEnd - newEnd, 0xFF);
+        pieces_.push_back(fill_);
+        pieces_.push_back(tail);
+    }
+}
+
+Bytes BuildFirmwareImage(const ToneBank& bank) {
+    const SavedImage saved(bank);
+    Bytes image;
+    std::size_t size = 0;
+    for (const ByteView piece : saved.Pieces()) {
+        size += piece.size();
+    }
+    image.reserve(size);
+    for (const ByteView piece : saved.Pieces()) {
+        formats::Append(image, piece);
     }
     return image;
 }
@@ -139,6 +148,10 @@ std::vector<SaveWarning> SaveWarnings(const ToneBank& bank) {
         warnings.push_back(SaveWarning{std::string(kNoFirmwareLoaded), WarningIcon::Exclamation, WarningButtons::Ok,
                                        CancelEffect::None});
     }
+    if (bank.IsUnicode() && bank.Count() == 0) {
+        warnings.push_back(
+            SaveWarning{std::string(kEmptyUnicodeBank), WarningIcon::None, WarningButtons::Ok, CancelEffect::None});
+    }
     auto indexWarnings = CheckUniqueIndexes(bank);
     warnings.insert(warnings.end(), std::make_move_iterator(indexWarnings.begin()),
                     std::make_move_iterator(indexWarnings.end()));
@@ -185,8 +198,8 @@ bool ConfirmSave(const std::vector<SaveWarning>& warnings, const std::function<b
 
 formats::Result<void> SaveFirmware(const std::filesystem::path& path, const ToneBank& bank,
                                    const formats::WriteFault* fault) {
-    const Bytes image = BuildFirmwareImage(bank);
-    return formats::WriteFileAtomic(path, image, fault);
+    const SavedImage image(bank);
+    return formats::WriteFileAtomic(path, image.Pieces(), fault);
 }
 
 } // namespace belltower::bank

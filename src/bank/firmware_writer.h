@@ -45,8 +45,24 @@ formats::Bytes ChunkChecksum(formats::ByteView data);
 formats::Bytes BuildToneChunk(std::span<const formats::Bytes> records);
 std::size_t ToneChunkLength(std::span<const formats::Bytes> records);
 
-// The whole file a save writes: the image with the rebuilt chunk, or the chunk alone when no
-// firmware is loaded.
+// The whole file a save writes, as pieces to write one after the other: the image with the
+// rebuilt chunk, or the chunk alone when no firmware is loaded. Only the chunk (and the 0xFF
+// fill of a shrunk chain) is new memory; the other pieces are views into the bank, which must
+// outlive this object and stay unchanged while it is used.
+class SavedImage {
+public:
+    explicit SavedImage(const ToneBank& bank);
+    SavedImage(const SavedImage&) = delete;
+    SavedImage& operator=(const SavedImage&) = delete;
+    std::span<const formats::ByteView> Pieces() const { return pieces_; }
+
+private:
+    formats::Bytes chunk_;
+    formats::Bytes fill_;
+    std::vector<formats::ByteView> pieces_;
+};
+
+// The same file in one buffer.
 formats::Bytes BuildFirmwareImage(const ToneBank& bank);
 
 // How the rebuilt chain fits the loaded image.
@@ -57,6 +73,12 @@ struct ChainFit {
     std::size_t freed = 0;           // bytes filled with 0xFF before the old chain end
 };
 ChainFit FitChain(const ToneBank& bank);
+
+// The text format is told from the first melody, so a bank without melodies always loads as
+// ASCII.
+inline constexpr std::string_view kEmptyUnicodeBank =
+    "The bank has no melodies: the saved image will load as an ASCII bank, and melodies added to it then get "
+    "ASCII names, which the 6210 and 7110 do not show.";
 
 // One question asked before a save, in the order they come.
 enum class WarningIcon { None, Exclamation };
@@ -80,8 +102,8 @@ struct SaveWarning {
 std::vector<SaveWarning> CheckUniqueIndexes(const ToneBank& bank);
 
 // Every warning of a save, in order: too many melodies for an ASCII phone (more than 65);
-// no firmware loaded; shared indexes; the rebuilt chain covering tail bytes that hold data
-// or making the image longer than it was (Cancel aborts the save).
+// no firmware loaded; an empty Unicode bank (kEmptyUnicodeBank); shared indexes; the rebuilt chain covering tail bytes
+// that hold data or making the image longer than it was (Cancel aborts the save).
 std::vector<SaveWarning> SaveWarnings(const ToneBank& bank);
 
 // Walks the warnings through `ask`, which shows one and returns true for OK, false for

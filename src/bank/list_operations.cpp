@@ -25,10 +25,59 @@ bool IsLine(const ToneBank& bank, Selection selected) {
     return selected && *selected < bank.Count();
 }
 
+// The line that comes first after the change, when it changes; nothing otherwise.
+std::optional<std::size_t> NewFirstLine(const ToneBank& bank, ListChange change, Selection selected) {
+    if (!IsLine(bank, selected)) {
+        return std::nullopt;
+    }
+    switch (change) {
+    case ListChange::MoveUp:
+        return *selected == 1 ? std::optional<std::size_t>(1) : std::nullopt;
+    case ListChange::MoveDown:
+    case ListChange::Delete:
+        return *selected == 0 && bank.Count() > 1 ? std::optional<std::size_t>(1) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
+bool ReadsAsOtherFormatFirst(const ToneBank& bank, std::size_t line) {
+    return formats::DetectRecordFormat(bank.Records.at(line)) != bank.UnicodeNames;
+}
+
+std::string CannotComeFirstText(const ToneBank& bank, std::size_t line) {
+    return bank.IsUnicode() ? "The melody \"" + bank.Lines.at(line) +
+                                  "\" cannot come first in the list: its name is longer than 30 characters, so the "
+                                  "bank would read back as ASCII."
+                            : "The melody \"" + bank.Lines.at(line) +
+                                  "\" cannot come first in the list: its name begins with a control character, so "
+                                  "the bank would read back as Unicode.";
+}
+
+Result<void> CheckListChange(const ToneBank& bank, ListChange change, Selection selected) {
+    const auto first = NewFirstLine(bank, change, selected);
+    if (first && ReadsAsOtherFormatFirst(bank, *first)) {
+        return MakeError(ErrorCode::BadInput, CannotComeFirstText(bank, *first));
+    }
+    return {};
+}
+
+Result<void> CheckNameTerminator(ByteView record, formats::TextFormat format) {
+    const auto tail = formats::RecordTail(record, format);
+    if (!tail) {
+        return tail.error();
+    }
+    const std::size_t terminator = format == formats::TextFormat::Unicode ? 2 : 1;
+    if (tail->size() < terminator || std::any_of(tail->begin(), tail->begin() + static_cast<std::ptrdiff_t>(terminator),
+                                                 [](std::uint8_t b) { return b != 0; })) {
+        return MakeError(ErrorCode::DamagedData, std::string(kNoNameTerminator));
+    }
+    return {};
+}
+
 Selection MoveUp(ToneBank& bank, Selection selected) {
-    if (!IsLine(bank, selected) || *selected == 0) {
+    if (!IsLine(bank, selected) || *selected == 0 || !CheckListChange(bank, ListChange::MoveUp, selected)) {
         return std::nullopt;
     }
     SwapLines(bank, *selected, *selected - 1);
@@ -36,7 +85,8 @@ Selection MoveUp(ToneBank& bank, Selection selected) {
 }
 
 Selection MoveDown(ToneBank& bank, Selection selected) {
-    if (!IsLine(bank, selected) || *selected + 1 >= bank.Count()) {
+    if (!IsLine(bank, selected) || *selected + 1 >= bank.Count() ||
+        !CheckListChange(bank, ListChange::MoveDown, selected)) {
         return std::nullopt;
     }
     SwapLines(bank, *selected, *selected + 1);
@@ -56,14 +106,8 @@ Result<std::string> CheckRecordForBank(ByteView record, formats::TextFormat form
     auto line = formats::RecordDisplayName(record, format);
     // The name ends with its terminator (one zero byte per byte of a character): the format
     // conversions and the export take the record apart there.
-    if (line) {
-        const Bytes tail = *formats::RecordTail(record, format);
-        const std::size_t terminator = format == formats::TextFormat::Unicode ? 2 : 1;
-        if (tail.size() < terminator ||
-            std::any_of(tail.begin(), tail.begin() + static_cast<std::ptrdiff_t>(terminator),
-                        [](std::uint8_t b) { return b != 0; })) {
-            return MakeError(ErrorCode::DamagedData, "The new melody record has no terminator after its name.");
-        }
+    if (line && !CheckNameTerminator(record, format)) {
+        return MakeError(ErrorCode::DamagedData, "The new melody record has no terminator after its name.");
     }
     // A Unicode bank is recognised by a name-length byte of at most 31 in its first record:
     // a longer name would make the saved image read back as ASCII.
@@ -132,7 +176,7 @@ Result<Selection> Insert(ToneBank& bank, Selection selected, ByteView newRecord)
 }
 
 bool Delete(ToneBank& bank, Selection selected) {
-    if (!IsLine(bank, selected)) {
+    if (!IsLine(bank, selected) || !CheckListChange(bank, ListChange::Delete, selected)) {
         return false;
     }
     const auto at = static_cast<std::ptrdiff_t>(*selected);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 #include "bank/tone_bank.h"
@@ -25,9 +26,31 @@ inline constexpr std::string_view kControlCharacterFirst =
     "A melody name in an ASCII bank cannot begin with a control character: the bank would read back as "
     "Unicode.";
 
+inline constexpr std::string_view kNoNameTerminator =
+    "The melody record has no terminator after its name: it is damaged.";
+
+// A loaded image may hold, further down its list, a record that reads as the other text format
+// when it comes first; the image then reads back garbled or not at all. Such a record must
+// never be brought to the top.
+enum class ListChange { MoveUp, MoveDown, Delete };
+
+// True when line, brought to the top, would make the bank read back in the other format.
+bool ReadsAsOtherFormatFirst(const ToneBank& bank, std::size_t line);
+// Why line cannot come first, naming the melody.
+std::string CannotComeFirstText(const ToneBank& bank, std::size_t line);
+
+// BadInput (CannotComeFirstText) when the change of the selected line would bring such a
+// record to the top; nothing to refuse otherwise (a change that does nothing included).
+formats::Result<void> CheckListChange(const ToneBank& bank, ListChange change, Selection selected);
+
+// DamagedData kNoNameTerminator when the name is not followed by its terminator (one zero byte
+// per byte of a character): the format conversions, the export and the property panel take the
+// record apart there. The error of RecordTail when the name cannot be read.
+formats::Result<void> CheckNameTerminator(formats::ByteView record, formats::TextFormat format);
+
 // Swap the selected line with the one above / below. Return the moved line's new position,
-// or nothing (and change nothing) when nothing is selected or the line is already first /
-// last. Every record keeps its index field.
+// or nothing (and change nothing) when nothing is selected, the line is already first / last,
+// or CheckListChange refuses. Every record keeps its index field.
 Selection MoveUp(ToneBank& bank, Selection selected);
 Selection MoveDown(ToneBank& bank, Selection selected);
 
@@ -49,8 +72,8 @@ formats::Result<Selection> InsertPosition(const ToneBank& bank, Selection select
 // position. Same refusals as InsertPosition and Replace; the bank is unchanged on error.
 formats::Result<Selection> Insert(ToneBank& bank, Selection selected, formats::ByteView newRecord);
 
-// Removes the selected line and its record; afterwards nothing is selected. False when
-// nothing was selected.
+// Removes the selected line and its record; afterwards nothing is selected. False (nothing
+// changed) when nothing was selected or CheckListChange refuses.
 bool Delete(ToneBank& bank, Selection selected);
 
 // Every record's index becomes its list position counted from 1.

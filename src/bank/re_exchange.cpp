@@ -139,6 +139,9 @@ Result<Selection> InsertFromRe(ToneBank& bank, Selection selected, ByteView file
 }
 
 Result<Bytes> ExportRecord(ByteView record, formats::TextFormat bankFormat, formats::TextFormat chosenFormat) {
+    if (const auto intact = CheckNameTerminator(record, bankFormat); !intact) {
+        return intact.error();
+    }
     Result<Bytes> file = Bytes(record.begin(), record.end());
     if (bankFormat != chosenFormat) {
         file = chosenFormat == formats::TextFormat::Ascii ? RecordToAscii(record) : RecordToUnicode(record);

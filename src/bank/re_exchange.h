@@ -55,9 +55,9 @@ formats::Result<Selection> InsertFromRe(ToneBank& bank, Selection selected, form
 
 // The bytes of an RE file for a record of the bank in the format the user chose: the record
 // unchanged when the formats agree, else converted. The caller writes them once, atomically.
-// Besides the errors of the conversion, BadInput when the file would be taken for the other
-// format on import (DetectRecordFormat): an ASCII name beginning with a control character, a
-// Unicode name longer than 30 characters with a purpose other than 0.
+// DamagedData kNoNameTerminator for a record without terminator after its name. Besides the errors of the conversion,
+// BadInput when the file would be taken for the other format on import (DetectRecordFormat): an ASCII name beginning
+// with a control character, a Unicode name longer than 30 characters with a purpose other than 0.
 formats::Result<formats::Bytes> ExportRecord(formats::ByteView record, formats::TextFormat bankFormat,
                                              formats::TextFormat chosenFormat);
 

@@ -72,6 +72,10 @@ Result<AppliedRecord> RebuildRecord(formats::ByteView oldRecord, const RecordEdi
             return MakeError(ErrorCode::BadInput, "The purpose must be a whole number from 0 to 255.");
         }
     }
+    // A damaged record stays as it is: rebuilt, it would carry the fault under a new name.
+    if (const auto intact = CheckNameTerminator(oldRecord, format); !intact) {
+        return intact.error();
+    }
     // The tail still starts with the old name's terminator, which has the new one's width.
     const auto tail = formats::RecordTail(oldRecord, format);
     if (!tail) {

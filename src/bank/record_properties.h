@@ -65,8 +65,9 @@ struct AppliedRecord {
 // BadInput, with nothing built, for an index outside 0..2147483647, a purpose outside 0..255
 // (Unicode only), a name of more than 30 characters (Unicode only) or, in ASCII, a name
 // beginning with a control character (kControlCharacterFirst in list_operations.h);
-// DamagedData when the old record's name cannot be read. The line is the name as the list
-// shows it, without zero bytes.
+// DamagedData when the old record's name cannot be read or has no terminator
+// (kNoNameTerminator, list_operations.h). The line is the name as the list shows it, without
+// zero bytes.
 formats::Result<AppliedRecord> RebuildRecord(formats::ByteView oldRecord, const RecordEdits& edits,
                                              formats::TextFormat format);
 

@@ -5,6 +5,7 @@
 // and save the image as Save Firmware does, with the same warnings, to a new file (which may
 // be the image itself: it is replaced only once the new image is complete).
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,6 +23,7 @@
 #include "cli/command_support.h"
 #include "cli/melody_formats.h"
 #include "cli/text_encoding.h"
+#include "formats/file_io.h"
 
 namespace belltower::cli {
 namespace {
@@ -79,11 +81,18 @@ struct SetOptions {
 // The bank of the image at path, as Load Firmware leaves it. The messages are the load's:
 // a file without PPM section is named as given ("standard input" for "-").
 Result<ToneBank> LoadBank(Console& console, const std::string& path) {
-    auto data = console.ReadInput(path);
-    if (!data) {
-        return data.error();
+    Result<bank::FirmwareImage> image = formats::MakeError(formats::ErrorCode::Io, "");
+    if (path == kStandardStream) {
+        auto data = console.ReadInput(path, InputKind::Image);
+        if (!data) {
+            return data.error();
+        }
+        image = bank::ReadFirmwareImage(std::move(*data), InputName(path));
+    } else {
+        // A file is read once: its layout from a mapping, then only the parts the bank keeps.
+        const InputLimit limit = console.Limit(InputKind::Image);
+        image = bank::ReadFirmwareFile(path, path, limit.maxBytes, limit.note);
     }
-    auto image = bank::ReadFirmwareImage(std::move(*data), InputName(path));
     if (!image) {
         return image.error();
     }
@@ -128,16 +137,32 @@ ExitStatus SaveBank(const ToneBank& bank, const std::string& output, Console& co
             return ExitStatus::Refused;
         }
     }
-    const auto written = console.WriteOutput(output, bank::BuildFirmwareImage(bank));
+    const bank::SavedImage image(bank);
+    const auto written = console.WriteOutput(output, image.Pieces());
     if (!written) {
         return console.Refuse(written.error().message);
     }
     return ExitStatus::Done;
 }
 
-// Loads, edits and saves. The edit returns Done to go on to the save.
+// Loads, edits and saves. The edit returns Done to go on to the save. An image edited in place
+// is locked from the load to the save, so that two edits of it at once follow each other
+// instead of one losing the other.
 ExitStatus EditBank(const BankFiles& files, Console& console, const GlobalOptions& global,
                     const std::function<ExitStatus(ToneBank&)>& edit) {
+    std::optional<formats::EditLock> lock;
+    if (files.image != kStandardStream && files.output != kStandardStream) {
+        std::error_code ec;
+        if (std::filesystem::equivalent(files.image, files.output, ec)) {
+            auto locked = formats::EditLock::Acquire(files.image, [&] {
+                console.Warn(files.image + " is being edited by another program; waiting until it is saved.");
+            });
+            if (!locked) {
+                return console.Refuse(locked.error().message);
+            }
+            lock = std::move(*locked);
+        }
+    }
     auto bank = LoadBank(console, files.image);
     if (!bank) {
         return console.Refuse(bank.error().message);
@@ -255,6 +280,16 @@ ExitStatus List(const ListOptions& options, Console& console) {
         PrintJson(*bank, console.Out());
     } else {
         PrintTable(*bank, console.Out());
+    }
+    // What an edit would refuse, said where the melodies are seen.
+    for (std::size_t i = 0; i < bank->Count(); ++i) {
+        const std::string melody = "Melody " + std::to_string(i + 1) + ": ";
+        if (const auto intact = bank::CheckNameTerminator(bank->Records[i], bank->UnicodeNames); !intact) {
+            console.Warn(melody + intact.error().message);
+        }
+        if (i > 0 && bank::ReadsAsOtherFormatFirst(*bank, i)) {
+            console.Warn(melody + PrintableUtf8(bank::CannotComeFirstText(*bank, i)));
+        }
     }
     console.Out().flush();
     if (!console.Out()) {
@@ -460,19 +495,22 @@ void AddPutMelody(CLI::App& group, CommandTable& table, bool insert) {
 
 void AddDelete(CLI::App& group, CommandTable& table) {
     auto options = std::make_shared<PositionOptions>();
-    CLI::App* command =
-        table.AddCommand(group, "delete", "Remove a melody; the melodies below it move up and keep their indexes.",
-                         "  belltower-cli bank delete 3310.fls 2 -o 3310-new.fls",
-                         [options](Console& console, const GlobalOptions& global) {
-                             return EditBank(options->files, console, global, [&](ToneBank& bank) {
-                                 const auto index = ListIndex(bank, options->position, false, console);
-                                 if (!index) {
-                                     return ExitStatus::Refused;
-                                 }
-                                 bank::Delete(bank, *index);
-                                 return ExitStatus::Done;
-                             });
-                         });
+    CLI::App* command = table.AddCommand(
+        group, "delete", "Remove a melody; the melodies below it move up and keep their indexes.",
+        "  belltower-cli bank delete 3310.fls 2 -o 3310-new.fls",
+        [options](Console& console, const GlobalOptions& global) {
+            return EditBank(options->files, console, global, [&](ToneBank& bank) {
+                const auto index = ListIndex(bank, options->position, false, console);
+                if (!index) {
+                    return ExitStatus::Refused;
+                }
+                if (const auto allowed = bank::CheckListChange(bank, bank::ListChange::Delete, index); !allowed) {
+                    return console.Refuse(PrintableUtf8(allowed.error().message));
+                }
+                bank::Delete(bank, *index);
+                return ExitStatus::Done;
+            });
+        });
     command->add_option("IMAGE", options->files.image, "Firmware image; - reads standard input.")->required();
     AddPosition(*command, "POS", options->position, "The melody to remove, from 1.");
     command->add_option("-o,--output", options->files.output, "The image to write; - writes standard output.")
@@ -495,11 +533,15 @@ void AddMove(CLI::App& group, CommandTable& table) {
                 if (!to) {
                     return ExitStatus::Refused;
                 }
-                for (bank::Selection at = *from; at && *at > *to;) {
-                    at = bank::MoveUp(bank, at);
-                }
-                for (bank::Selection at = *from; at && *at < *to;) {
-                    at = bank::MoveDown(bank, at);
+                // Step by step, as the buttons move it; a step that would bring a melody to
+                // the top that cannot stand there refuses the whole move.
+                const bool up = *to < *from;
+                for (bank::Selection at = *from; at && *at != *to;) {
+                    const auto change = up ? bank::ListChange::MoveUp : bank::ListChange::MoveDown;
+                    if (const auto allowed = bank::CheckListChange(bank, change, at); !allowed) {
+                        return console.Refuse(PrintableUtf8(allowed.error().message));
+                    }
+                    at = up ? bank::MoveUp(bank, at) : bank::MoveDown(bank, at);
                 }
                 return ExitStatus::Done;
             });

@@ -43,7 +43,12 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
 
     GlobalOptions global;
     app.add_flag("--force", global.force,
-                 "Answer OK where the desktop program would ask OK or Cancel; without it such a command refuses.");
+                 "Answer OK where the desktop program would ask OK or Cancel, and replace read-only files; without "
+                 "it such a command refuses.");
+    app.add_option("--max-image-size", global.maxImageMegabytes,
+                   "Refuse firmware images larger than this many megabytes (default 64).")
+        ->type_name("MB")
+        ->check(CLI::Range(std::size_t{1}, std::size_t{4096}));
 
     CommandTable table;
     for (const AddGroupFunction addGroup : kCommandGroups) {
@@ -65,9 +70,18 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
             err << "Unknown command: " << extra.front() << "\nRun with --help for more information.\n";
             return static_cast<int>(ExitStatus::Usage);
         }
-        // --help and --version end the parse as "errors" with status 0; they print to out.
+        // --help and --version end the parse as "errors" with status 0; they print to out,
+        // and a script piping them on must learn when that failed.
         const int status = app.exit(error, out, err);
-        return status == 0 ? static_cast<int>(ExitStatus::Done) : static_cast<int>(ExitStatus::Usage);
+        if (status != 0) {
+            return static_cast<int>(ExitStatus::Usage);
+        }
+        out.flush();
+        if (!out) {
+            err << "standard output: it could not be written.\n";
+            return static_cast<int>(ExitStatus::Refused);
+        }
+        return static_cast<int>(ExitStatus::Done);
     }
 
     const Action* action = table.Find(ChosenCommand(app));
@@ -76,7 +90,7 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         err << "Name a command.\nRun with --help for more information.\n";
         return static_cast<int>(ExitStatus::Usage);
     }
-    Console console(in, out, err);
+    Console console(in, out, err, global);
     return static_cast<int>((*action)(console, global));
 }
 

@@ -31,6 +31,28 @@ melody::MelodyFields FieldsFromRingtone(const formats::Bytes& fileText) {
     return fields;
 }
 
+namespace {
+
+formats::Result<void> CheckText(const std::string& path, const formats::Bytes& text) {
+    if (auto checked = melody::CheckRingtoneText(formats::ToText(text)); !checked) {
+        return formats::MakeError(checked.error().code, InputName(path) + ": " + checked.error().message);
+    }
+    return {};
+}
+
+}  // namespace
+
+formats::Result<formats::Bytes> ReadRingtoneText(Console& console, const std::string& path) {
+    auto file = console.ReadInput(path);
+    if (!file) {
+        return file;
+    }
+    if (auto checked = CheckText(path, *file); !checked) {
+        return checked.error();
+    }
+    return file;
+}
+
 formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path) {
     auto file = console.ReadInput(path);
     if (!file) {
@@ -48,7 +70,25 @@ formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string
     if (NamedAsReFile(path) && !validRecord) {
         return formats::MakeError(formats::ErrorCode::DamagedData, std::string(bank::kNotValidReFile));
     }
+    if (!validRecord) {
+        if (auto checked = CheckText(path, *file); !checked) {
+            return checked.error();
+        }
+    }
     return MelodyInput{validRecord, std::move(*file), std::nullopt};
+}
+
+formats::Result<melody::MelodyFields> ReadMelodyFile(Console& console, const std::string& path) {
+    auto file = console.ReadInput(path);
+    if (!file) {
+        return file.error();
+    }
+    if (RecogniseMelody(*file) == MelodyContent::Ringtone) {
+        if (auto checked = CheckText(path, *file); !checked) {
+            return checked.error();
+        }
+    }
+    return ReadMelodyFields(*file, console);
 }
 
 formats::Result<formats::Bytes> EncodeRingtone(const formats::Bytes& text, formats::TextFormat form, Console& console) {

@@ -27,14 +27,22 @@ struct MelodyInput {
     std::optional<melody::MelodyFields> imported;
 };
 
+// Ringtone text read from path ("-": standard input): its reading errors, or the refusal of
+// melody::CheckRingtoneText naming the input.
+formats::Result<formats::Bytes> ReadRingtoneText(Console& console, const std::string& path);
+
 // Reads path ("-": standard input) and tells which kind it is. A file named *.re (any case)
 // is an RE file and must be a valid one: DamagedData "Not a valid raw melody file!"
 // otherwise, rather than being read as ringtone text. Any other input is a record when its
 // record length field equals its size (text never has the zero bytes that takes), and
-// ringtone text otherwise, unless its content is MIDI or .ott (see RecogniseMelody): those are
-// imported, their warnings printed, and their reader's error returned. Io error naming the path
-// when it cannot be read.
+// ringtone text otherwise, which must pass melody::CheckRingtoneText, unless its content is
+// MIDI or .ott (see RecogniseMelody): those are imported, their warnings printed, and their
+// reader's error returned. Io error naming the path when it cannot be read.
 formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path);
+
+// A melody file of any kind read from path ("-": standard input) as the edit fields, as
+// ReadMelodyFields reads it; ringtone text must pass melody::CheckRingtoneText first.
+formats::Result<melody::MelodyFields> ReadMelodyFile(Console& console, const std::string& path);
 
 // The record the tone encoder makes of ringtone text: the whole notes, the name in the given
 // format, playing options as the file gives them. "No data! This melody will not play." is

@@ -15,9 +15,18 @@ std::string InputName(const std::string& path) {
     return path == kStandardStream ? std::string("standard input") : path;
 }
 
-formats::Result<formats::Bytes> Console::ReadInput(const std::string& path) {
+InputLimit Console::Limit(InputKind kind) const {
+    if (kind == InputKind::Image) {
+        return {global_.maxImageMegabytes * 1024 * 1024,
+                ", the most a firmware image may have here (--max-image-size raises it)."};
+    }
+    return {kMaxMelodyInputBytes, ", more than any ringtone text or RE file holds."};
+}
+
+formats::Result<formats::Bytes> Console::ReadInput(const std::string& path, InputKind kind) {
+    const auto [limit, note] = Limit(kind);
     if (path != kStandardStream) {
-        return formats::ReadFileBytes(path);
+        return formats::ReadFileBytes(path, limit, note);
     }
     if (inputTaken_) {
         return MakeError(ErrorCode::Io, "standard input: it can be read only once.");
@@ -27,6 +36,9 @@ formats::Result<formats::Bytes> Console::ReadInput(const std::string& path) {
     char buffer[65536];
     while (in_.read(buffer, sizeof buffer) || in_.gcount() > 0) {
         const auto got = static_cast<std::size_t>(in_.gcount());
+        if (got > limit - data.size()) {
+            return MakeError(ErrorCode::Limit, "standard input: it is larger than " + formats::SizeText(limit) + note);
+        }
         data.insert(data.end(), buffer, buffer + got);
     }
     if (in_.bad()) {
@@ -35,13 +47,31 @@ formats::Result<formats::Bytes> Console::ReadInput(const std::string& path) {
     return data;
 }
 
+formats::Result<formats::OutputTarget> Console::CheckReplace(const std::string& path) const {
+    auto target = formats::ResolveOutput(path);
+    if (target && target->readOnly && !global_.force) {
+        return MakeError(ErrorCode::Io, path + ": the file is read-only; give --force to replace it.");
+    }
+    return target;
+}
+
 formats::Result<void> Console::WriteOutput(const std::string& path, formats::ByteView bytes) {
+    const formats::ByteView pieces[] = {bytes};
+    return WriteOutput(path, pieces);
+}
+
+formats::Result<void> Console::WriteOutput(const std::string& path, std::span<const formats::ByteView> pieces) {
     if (path != kStandardStream) {
-        return formats::WriteFileAtomic(path, bytes);
+        if (const auto allowed = CheckReplace(path); !allowed) {
+            return allowed.error();
+        }
+        return formats::WriteFileAtomic(path, pieces);
     }
     // A binary record goes out as it is; the stream is flushed so that a closed pipe or a
     // full disk is seen here and reported, not lost at exit.
-    out_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    for (const formats::ByteView piece : pieces) {
+        out_.write(reinterpret_cast<const char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
+    }
     out_.flush();
     if (!out_) {
         return MakeError(ErrorCode::Io, "standard output: it could not be written.");

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/command_groups.h"
+#include "cli/command_support.h"
 #include "cli/melody_formats.h"
 
 namespace belltower::cli {
@@ -15,11 +16,7 @@ struct DecodeOptions {
 };
 
 ExitStatus Decode(const DecodeOptions& options, Console& console) {
-    const auto file = console.ReadInput(options.input);
-    if (!file) {
-        return console.Refuse(file.error().message);
-    }
-    const auto fields = ReadMelodyFields(*file, console);
+    const auto fields = ReadMelodyFile(console, options.input);
     if (!fields) {
         return console.Refuse(fields.error().message);
     }

@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "formats/file_io.h"
 
 int main(int argc, char** argv) {
+    // An interrupted save leaves no temporary file behind.
+    belltower::formats::RemoveTemporariesOnSignals();
     try {
         const std::span<char*> all(argv, static_cast<std::size_t>(argc));
         std::vector<std::string> args;

@@ -2,10 +2,11 @@
 // saved as an RE file ("Save as RE...") or as a ringtone line ("Save as RTX"). encode also
 // takes RE, MIDI and .ott files, and writes ringtone text, MIDI or .ott with --to.
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
+#include <unordered_map>
 #include <vector>
 
 #include "cli/command_groups.h"
@@ -66,58 +67,57 @@ std::string AboutInput(const std::string& input, const std::string& message, boo
     return name + ": " + message;
 }
 
-// Same file on disk (both exist) or same spelling once "." and ".." are resolved.
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    if (std::filesystem::equivalent(a, b, ec)) {
-        return true;
+// One key per file a path names, whether the file exists or not: the folder with its links
+// resolved (looked up once per folder) and the file name. Comparing keys in a set keeps the
+// checks of a batch of thousands of files linear.
+class OutputKeys {
+public:
+    std::string Key(const std::string& output) {
+        const std::filesystem::path path(output);
+        const std::string folder = path.parent_path().string();
+        auto found = folders_.find(folder);
+        if (found == folders_.end()) {
+            std::error_code ec;
+            std::filesystem::path resolved = std::filesystem::weakly_canonical(folder.empty() ? "." : folder, ec);
+            found = folders_.emplace(folder, ec ? path.parent_path().lexically_normal() : resolved).first;
+        }
+        return (found->second / path.filename()).string();
     }
-    return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
-}
 
-// Encodes one input into its output; false (with the message reported) when it failed.
-bool EncodeOne(const EncodeJob& job, const EncodeOptions& options, bool severalInputs, Console& console) {
-    const auto file = console.ReadInput(job.input);
-    if (!file) {
-        console.Refuse(AboutInput(job.input, file.error().message, severalInputs));
-        return false;
-    }
+private:
+    std::map<std::string, std::filesystem::path> folders_;
+};
+
+// The output of one input (a record, or the file --to asks for), or nothing (with the message
+// reported) when it failed.
+std::optional<formats::Bytes> EncodeOne(const EncodeJob& job, const EncodeOptions& options, bool severalInputs,
+                                        Console& console) {
     // Ringtone text as a fresh window opens it; RE, MIDI and .ott files through their readers.
-    auto fields = ReadMelodyFields(*file, console);
+    auto fields = ReadMelodyFile(console, job.input);
     if (!fields) {
         console.Refuse(AboutInput(job.input, fields.error().message, severalInputs));
-        return false;
+        return std::nullopt;
     }
     fields->playTwice = fields->playTwice || options.playTwice;
     fields->noSmallPauses = fields->noSmallPauses || options.noSmallPauses;
     if (options.to == MelodyOutput::ReAscii || options.to == MelodyOutput::ReUnicode) {
         const TextFormat form = options.unicode ? TextFormat::Unicode : TextFormat::Ascii;
-        const melody::EncodeResult encoded = melody::EncodeReRecord(*fields, form);
+        melody::EncodeResult encoded = melody::EncodeReRecord(*fields, form);
         if (encoded.noData) {
             console.Warn(AboutInput(job.input, melody::kNoDataText, severalInputs));
         }
         if (!encoded.record) {
             console.Refuse(AboutInput(job.input, encoded.record.error().message, severalInputs));
-            return false;
+            return std::nullopt;
         }
-        const auto written = console.WriteOutput(job.output, *encoded.record);
-        if (!written) {
-            console.Refuse(AboutInput(job.input, written.error().message, severalInputs));
-            return false;
-        }
-        return true;
+        return std::move(*encoded.record);
     }
-    const auto converted = WriteMelodyFields(*fields, options.to, console);
+    auto converted = WriteMelodyFields(*fields, options.to, console);
     if (!converted) {
         console.Refuse(AboutInput(job.input, converted.error().message, severalInputs));
-        return false;
+        return std::nullopt;
     }
-    const auto written = console.WriteOutput(job.output, *converted);
-    if (!written) {
-        console.Refuse(AboutInput(job.input, written.error().message, severalInputs));
-        return false;
-    }
-    return true;
+    return std::move(*converted);
 }
 
 ExitStatus Encode(const EncodeOptions& options, Console& console) {
@@ -139,36 +139,69 @@ ExitStatus Encode(const EncodeOptions& options, Console& console) {
         }
     }
 
+    // Every record file is written first and all are put in place together at the end, with
+    // one flush to disk for the lot.
+    formats::FileBatch batch;
+    std::vector<const EncodeJob*> batched;
+    OutputKeys keys;
+    std::unordered_map<std::string, const std::string*> takenBy;  // output file -> its input
     bool allSaved = true;
-    for (std::size_t i = 0; i < jobs.size(); ++i) {
-        const EncodeJob& job = jobs[i];
+    for (const EncodeJob& job : jobs) {
         // Two inputs with the same name from different folders (or a.rtx and a.ert) would
         // give the same record file; the second would silently replace the first.
-        std::optional<std::string> takenBy;
-        for (std::size_t j = 0; j < i && !takenBy; ++j) {
-            if (SameFile(jobs[j].output, job.output)) {
-                takenBy = jobs[j].input;
+        std::string key;
+        if (job.output != kStandardStream) {
+            key = keys.Key(job.output);
+            const auto [taken, isNew] = takenBy.emplace(key, &job.input);
+            if (!isNew) {
+                console.Refuse(InputName(job.input) + ": its record " + job.output + " is the record of " +
+                               *taken->second + " already; not encoded.");
+                allSaved = false;
+                continue;
             }
         }
-        if (takenBy) {
-            console.Refuse(InputName(job.input) + ": its record " + job.output + " is the record of " + *takenBy +
-                           " already; not encoded.");
-            allSaved = false;
-            continue;
-        }
         // "encode tone.re" must not replace the RE file it was (wrongly) given to read.
-        if (job.derivedOutput && SameFile(job.input, job.output)) {
+        if (job.derivedOutput && keys.Key(job.input) == key) {
             console.Refuse(InputName(job.input) + ": its record would replace the input itself; not encoded.");
             allSaved = false;
             continue;
         }
-        allSaved = EncodeOne(job, options, severalInputs, console) && allSaved;
+        const auto record = EncodeOne(job, options, severalInputs, console);
+        if (!record) {
+            allSaved = false;
+            continue;
+        }
+        formats::Result<void> written;
+        if (job.output == kStandardStream) {
+            written = console.WriteOutput(job.output, *record);
+        } else if (const auto target = console.CheckReplace(job.output); !target) {
+            written = target.error();
+        } else if (written = batch.Add(*target, *record); written) {
+            batched.push_back(&job);
+        }
+        if (!written) {
+            console.Refuse(AboutInput(job.input, written.error().message, severalInputs));
+            allSaved = false;
+        }
+    }
+    if (const auto committed = batch.Commit(); !committed) {
+        const std::size_t done = batch.Committed();
+        std::string message = committed.error().message + ". ";
+        if (done == 0) {
+            message += "No record was written.";
+        } else {
+            message += "The records of the first " + std::to_string(done) + " inputs were written, up to " +
+                       InputName(batched[done - 1]->input) + "; the records of the other " +
+                       std::to_string(batched.size() - done) + " were not.";
+        }
+        console.Refuse(message);
+        allSaved = false;
     }
     return allSaved ? ExitStatus::Done : ExitStatus::Refused;
 }
 
 ExitStatus ToRtx(const ToRtxOptions& options, Console& console) {
-    const auto file = console.ReadInput(options.input);
+    const auto file = ReadRingtoneText(console, options.input);
     if (!file) {
         return console.Refuse(file.error().message);
     }
@@ -213,11 +246,11 @@ void AddEncode(CLI::App& app, CommandTable& table) {
 
 void AddToRtx(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<ToRtxOptions>();
-    CLI::App* toRtx = table.AddCommand(
-        app, "to-rtx", "Rewrite a ringtone file as one RTX line with every setting written out.",
-        "  belltower-cli to-rtx beep.txt -o beep.rtx\n"
-        "  belltower-cli to-rtx - -o - < beep.txt",
-        [options](Console& console, const GlobalOptions&) { return ToRtx(*options, console); });
+    CLI::App* toRtx =
+        table.AddCommand(app, "to-rtx", "Rewrite a ringtone file as one RTX line with every setting written out.",
+                         "  belltower-cli to-rtx beep.txt -o beep.rtx\n"
+                         "  belltower-cli to-rtx - -o - < beep.txt",
+                         [options](Console& console, const GlobalOptions&) { return ToRtx(*options, console); });
     toRtx->add_option("IN", options->input, "Ringtone file (RTX or ERT text); - reads standard input.")->required();
     toRtx->add_option("-o,--output", options->output, "The RTX file to write; - writes standard output.")
         ->type_name("OUT.rtx")

@@ -46,8 +46,9 @@ ExitStatus Render(const RenderOptions& options, Console& console) {
     const preview::WavResult wav =
         preview::WriteWav(melody, options.noVibration, options.half, static_cast<int>(options.hardware), limits);
     if (wav.truncated) {
-        console.Warn("The melody plays longer than " + std::to_string(limits.maxSeconds) +
-                     " seconds (its repeats multiply); the preview stops there.");
+        // Long notes tied together run long without any repeat; only name repeats that played.
+        console.Warn("The melody plays longer than " + std::to_string(limits.maxSeconds) + " seconds" +
+                     (wav.repeated ? " (its repeats multiply)" : "") + "; the preview stops there.");
     }
     const auto written = console.WriteOutput(options.output, wav.wav);
     if (!written) {

@@ -1,5 +1,6 @@
 #include "melody/rtx_text.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "formats/text_value.h"
@@ -46,7 +47,56 @@ void ApplySetting(std::string_view item, MelodyFields& fields) {
     }
 }
 
+// What a binary file most likely is, by the first bytes its format starts with.
+std::string_view BinaryKind(std::string_view bytes) {
+    const struct {
+        std::string_view magic;
+        std::size_t at;
+        std::string_view kind;
+    } kinds[] = {
+        {"WAVE", 8, "a WAV file"},
+        {"\x89PNG", 0, "a PNG image"},
+        {"GIF8", 0, "a GIF image"},
+        {"\xFF\xD8\xFF", 0, "a JPEG image"},
+        {"MThd", 0, "a MIDI file"},
+        {"PK\x03\x04", 0, "a ZIP archive"},
+        {"%PDF", 0, "a PDF document"},
+        {"\x7F"
+         "ELF",
+         0, "a program"},
+        {"BM", 0, "a bitmap image"},
+        {"PPM", 0, "a firmware image"},
+    };
+    for (const auto& kind : kinds) {
+        if (bytes.size() >= kind.at + kind.magic.size() && bytes.substr(kind.at, kind.magic.size()) == kind.magic) {
+            return kind.kind;
+        }
+    }
+    return "binary data";
+}
+
+bool IsControl(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t') || byte == 0x7F;
+}
+
 }  // namespace
+
+formats::Result<void> CheckRingtoneText(std::string_view fileText) {
+    const std::string_view line = FirstLine(fileText);
+    const bool binary =
+        fileText.find('\0') != std::string_view::npos || std::any_of(line.begin(), line.end(), IsControl);
+    const bool shapeless =
+        !fileText.empty() && line.find(':') == std::string_view::npos &&
+        std::none_of(line.begin(), line.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; });
+    if (!binary && !shapeless) {
+        return {};
+    }
+    return formats::MakeError(
+        formats::ErrorCode::BadInput,
+        "This is not ringtone text: it looks like " +
+            std::string(binary ? BinaryKind(fileText) : "no melody (no name, settings or notes)") + ".");
+}
 
 std::string_view FirstLine(std::string_view fileText) {
     const auto end = fileText.find_first_of("\r\n");

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "formats/result.h"
 #include "melody/melody_fields.h"
 
 namespace belltower::melody {
@@ -26,6 +27,13 @@ std::string_view FirstLine(std::string_view fileText);
 // settings alone and becomes the notes; a line with one ":" sets the name and puts the whole
 // line into the notes. playTwice and noSmallPauses are never touched.
 void ReadRtxText(std::string_view fileText, MelodyFields& fields);
+
+// Ringtone text is plain text whose first line has the "name:settings:notes" shape or at least
+// notes. BadInput saying what the bytes look like ("a WAV file", "a PNG image", "binary data")
+// when they hold a zero byte, or their first line holds control bytes or has no ":" and no
+// letter at all: read anyway, such a file becomes an empty, nameless melody. An empty file
+// passes (it encodes to the empty melody, with its own warning).
+formats::Result<void> CheckRingtoneText(std::string_view fileText);
 
 // The line the fields save as, every key present in a fixed order, ended by CR LF:
 // name:d=..,o=..,b=..,f=..,i=..,c=0|1,s=..,@=..:notes

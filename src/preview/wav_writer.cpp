@@ -140,6 +140,7 @@ public:
 
     std::uint64_t DataSize() const { return dataSize_; }
     bool Truncated() const { return truncated_; }
+    bool Repeated() const { return repeated_; }
 
 private:
     // Claims `bytes` more sample bytes, cut to the limit (the result is then truncated);
@@ -166,6 +167,7 @@ private:
         const std::size_t from = kWavHeaderSize + static_cast<std::size_t>(mark_);
         const std::uint64_t length = dataSize_ - mark_;
         for (std::uint64_t copy = 1; copy < repeatCount_ && !truncated_; ++copy) {
+            repeated_ = true;
             const Span span = Claim(length);
             if (out_ != nullptr) {
                 // The copy never overlaps its source: it goes after the current end.
@@ -246,7 +248,8 @@ private:
     Bytes* const out_;
     std::uint64_t dataSize_ = 0;  // sample bytes so far
     bool truncated_ = false;
-    int vibration_ = 0;  // 0 off, 1 hum at its base rate, 2 hum 10 % faster
+    bool repeated_ = false;  // a repeat played its notes again
+    int vibration_ = 0;      // 0 off, 1 hum at its base rate, 2 hum 10 % faster
     bool marked_ = false;
     std::uint64_t mark_ = 0;  // sample bytes at the repeat start
     std::uint64_t repeatCount_ = 0;
@@ -280,7 +283,8 @@ WavResult WriteWav(ByteView Noty, bool VypnoutVibraci, bool ZmensitSoubor, int T
     const ByteView tones = PlayedToneData(Noty);
     Renderer counter(VypnoutVibraci, ZmensitSoubor, TrueHardware, maxDataBytes, nullptr);
     counter.Run(tones);
-    WavResult result{Bytes(kWavHeaderSize + static_cast<std::size_t>(counter.DataSize())), counter.Truncated()};
+    WavResult result{Bytes(kWavHeaderSize + static_cast<std::size_t>(counter.DataSize())), counter.Truncated(),
+                     counter.Repeated()};
     Renderer renderer(VypnoutVibraci, ZmensitSoubor, TrueHardware, maxDataBytes, &result.wav);
     renderer.Run(tones);
     WriteHeader(result.wav, sampleRate, static_cast<std::uint32_t>(counter.DataSize()));

@@ -54,6 +54,7 @@ struct RenderLimits {
 struct WavResult {
     formats::Bytes wav;      // the whole file: header and samples
     bool truncated = false;  // the melody went on past RenderLimits and was cut there
+    bool repeated = false;   // a repeat played notes again (so repeats count in the length)
 };
 
 // The part of Noty that is played. When the big-endian number in bytes 4..7 equals the length

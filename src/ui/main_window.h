@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "bank/bank_history.h"
+#include "bank/list_operations.h"
 #include "bank/tone_bank.h"
 #include "formats/bytes.h"
 #include "formats/names.h"
@@ -356,6 +357,9 @@ private:
     // A stored record is recorded for Undo as `verb` and its line.
     void StoreRecord(bank::Selection line, StoreInBank store, formats::ByteView record, MessageIcon refusalIcon,
                      const char* verb);
+    // False, after telling why, when the change of the selected line would bring a melody to
+    // the top that makes the bank read back in the other text format.
+    bool AllowListChange(bank::ListChange change);
     // Asks for an RE file with openReDialog and stores it with store.
     void ImportReFile(bank::Selection line, StoreInBank store, const char* verb);
 

@@ -268,8 +268,19 @@ std::optional<formats::Bytes> MainWindow::EncodeForBank() {
     return std::move(*encoded.record);
 }
 
+bool MainWindow::AllowListChange(bank::ListChange change) {
+    const formats::Result<void> allowed = bank::CheckListChange(bank_, change, SelectedLine());
+    if (!allowed) {
+        TellCoreText(prompter_, allowed.error().message, MessageIcon::Exclamation);
+    }
+    return allowed.has_value();
+}
+
 void MainWindow::MoveMelodyUp() {
     DisableApply();
+    if (!AllowListChange(bank::ListChange::MoveUp)) {
+        return;
+    }
     bank::BankState before = bank::CaptureState(bank_, SelectedLine());
     if (const bank::Selection moved = bank::MoveUp(bank_, SelectedLine())) {
         ShowBankLines(moved);
@@ -279,6 +290,9 @@ void MainWindow::MoveMelodyUp() {
 
 void MainWindow::MoveMelodyDown() {
     DisableApply();
+    if (!AllowListChange(bank::ListChange::MoveDown)) {
+        return;
+    }
     bank::BankState before = bank::CaptureState(bank_, SelectedLine());
     if (const bank::Selection moved = bank::MoveDown(bank_, SelectedLine())) {
         ShowBankLines(moved);
@@ -330,6 +344,9 @@ void MainWindow::InsertMelody() {
 
 void MainWindow::DeleteMelody() {
     DisableApply();
+    if (!AllowListChange(bank::ListChange::Delete)) {
+        return;
+    }
     const bank::Selection line = SelectedLine();
     bank::BankState before = bank::CaptureState(bank_, line);
     const std::string name = line ? bank_.Lines[*line] : std::string();

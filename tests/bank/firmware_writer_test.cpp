@@ -102,6 +102,9 @@ TEST(SaveWarnings, WithoutFirmwareTheFileIsTheChunkAloneAndAsciiBanksWarnAboutMa
         {66, TextFormat::Ascii, {std::string(kTooManyMelodies), noFirmware}},
         {65, TextFormat::Ascii, {noFirmware}},
         {66, TextFormat::Unicode, {noFirmware}},
+        // The next load tells the format from the first melody: without one, ASCII.
+        {0, TextFormat::Unicode, {noFirmware, std::string(kEmptyUnicodeBank)}},
+        {0, TextFormat::Ascii, {noFirmware}},
     };
     for (const auto& c : cases) {
         const ToneBank bank = MakeBank(c.count, c.format);

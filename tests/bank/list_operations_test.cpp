@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "bank/re_exchange.h"
+#include "bank/record_properties.h"
 #include "formats/record.h"
 #include "test_banks.h"
 
@@ -135,6 +137,55 @@ TEST(Delete, RemovesTheLineAndItsRecord) {
         ToneBank bank = MakeBank(3);
         EXPECT_EQ(c.deleted, Delete(bank, c.selected));
         ExpectLines(bank, c.lines);
+    }
+}
+
+// The format is told from the first record: a record that reads as the other format there
+// (an ASCII name beginning with a control byte, a Unicode name over 30 characters with a
+// purpose) never gets to the top.
+TEST(ListChanges, NeverBringARecordOfTheOtherFormatToTheTop) {
+    const struct {
+        TextFormat format;
+        ListChange change;
+        Selection selected;
+        bool refused;
+    } cases[] = {
+        {TextFormat::Ascii, ListChange::MoveUp, 1, true},      {TextFormat::Ascii, ListChange::MoveDown, 0, true},
+        {TextFormat::Ascii, ListChange::Delete, 0, true},      {TextFormat::Ascii, ListChange::MoveUp, 2, false},
+        {TextFormat::Ascii, ListChange::MoveDown, 1, false},   {TextFormat::Ascii, ListChange::Delete, 1, false},
+        {TextFormat::Unicode, ListChange::MoveUp, 1, true},    {TextFormat::Unicode, ListChange::Delete, 0, true},
+        {TextFormat::Unicode, ListChange::MoveDown, 1, false},
+    };
+    for (const auto& c : cases) {
+        ToneBank bank = MakeBank(3, c.format);
+        const std::string odd = c.format == TextFormat::Ascii ? "\x01Odd" : std::string(31, 'L');
+        bank.Records[1] = Melody(c.format, 1, odd, "ID", 2);
+        bank.Lines[1] = odd;
+        const ToneBank before = bank;
+        const auto checked = CheckListChange(bank, c.change, c.selected);
+        ASSERT_EQ(c.refused, !checked) << static_cast<int>(c.change) << ' ' << *c.selected;
+        const bool changed = c.change == ListChange::Delete   ? Delete(bank, c.selected)
+                             : c.change == ListChange::MoveUp ? MoveUp(bank, c.selected).has_value()
+                                                              : MoveDown(bank, c.selected).has_value();
+        EXPECT_EQ(!c.refused, changed);
+        if (c.refused) {
+            EXPECT_EQ(ErrorCode::BadInput, checked.error().code);
+            EXPECT_NE(std::string::npos, checked.error().message.find("\"" + odd + "\" cannot come first"));
+            EXPECT_EQ(before, bank);
+        }
+    }
+}
+
+// A record whose name runs into its tone data without a terminator is damaged for every edit
+// that takes it apart.
+TEST(CheckNameTerminator, RefusesADamagedRecordWhereverItIsTakenApart) {
+    for (const TextFormat format : {TextFormat::Ascii, TextFormat::Unicode}) {
+        ToneBank bank = MakeBank(1, format);
+        bank.Records[0][format == TextFormat::Ascii ? 19 : 22] = 0x41;
+        EXPECT_EQ(kNoNameTerminator, CheckNameTerminator(bank.Records[0], format).error().message);
+        EXPECT_EQ(kNoNameTerminator, ApplyRecordEdits(bank, 0, {"M0", "ID", "1", "0"}).error().message);
+        EXPECT_EQ(kNoNameTerminator, ExportRecord(bank.Records[0], format, format).error().message);
+        EXPECT_TRUE(CheckNameTerminator(MakeBank(1, format).Records[0], format));
     }
 }
 

@@ -99,7 +99,24 @@ Outcome RunCli(const std::vector<std::string>& args, const std::string& input = 
 
 const Bytes kAscii3 = Image(kAscii, 3);
 const Bytes kUnicode3 = Image(kUnicode, 3);
-const std::string kLongName(250, 'x');  // no temporary file can stand beside it, even for root
+const std::string kLongName(250, 'x');  // legal, and longer than any temporary name built from it
+// An ASCII bank whose second melody begins with a control character: brought to the top, it would
+// make the bank read back as Unicode.
+// With damagedLast, the third has no terminator after its name.
+Bytes FlipImage(bool damagedLast = false) {
+    testing::ImageLayout layout;
+    for (const char* name : {"M1",
+                             "\x01"
+                             "Bad",
+                             "M3"}) {
+        layout.records.push_back(testing::MakeRecord(kAscii, 1, "ID", name, Hex("0A 01 8B 0B")));
+    }
+    if (damagedLast) {
+        layout.records.back()[19] = 'x';
+    }
+    return testing::BuildImage(layout).image;
+}
+const Bytes kFlip = FlipImage();
 
 // A scratch folder of its own, holding the inputs the tests name.
 class Cli : public ::testing::Test {
@@ -121,6 +138,7 @@ protected:
         Write("unicode3.fls", ToText(kUnicode3));
         Write("old", "old");
         Write(kLongName, "old");
+        Write("flip.fls", ToText(kFlip));
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
@@ -221,6 +239,14 @@ TEST_F(Cli, CommandsWriteWhatTheWindowWrites) {
 
 TEST_F(Cli, FailuresLeaveEveryFileAsItWas) {
     Write("bad.re", ToText(kUnicodeRe).substr(0, 20));
+    Write("tone.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16));
+    Write("image.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
+    Write("noise", "\xC3\xA9\xE2\x82\xAC 12 34\n");
+    Write("huge.rtx", "Huge:b=63:" + std::string(1024 * 1024, 'c'));
+    Write("big.fls", std::string(1024 * 1024 + 1, '\xFF'));
+    Write("ro", "old");
+    std::filesystem::permissions(Path("ro"), std::filesystem::perms::owner_read);
+    std::filesystem::create_symlink("nowhere", Path("dangling"));
     struct Case {
         std::vector<std::string> args;
         std::string message;  // empty: any
@@ -229,7 +255,21 @@ TEST_F(Cli, FailuresLeaveEveryFileAsItWas) {
     const Case cases[] = {
         {{"encode", "@broken.rtx", "-o", "@new.re"}, kNoTempo},
         {{"encode", "@tune.rtx", "-o", "@no/such/out.re"}, "@/no/such/out.re: No such file or directory\n"},
-        {{"encode", "@tune.rtx", "-o", "@" + kLongName}, "@/" + kLongName + ": File name too long\n"},
+        {{"encode", "@tone.wav", "-o", "@old"}, "@/tone.wav: This is not ringtone text: it looks like a WAV file.\n"},
+        {{"bank", "replace", "@ascii3.fls", "1", "@image.png", "-o", "@old"},
+         "@/image.png: This is not ringtone text: it looks like a PNG image.\n"},
+        {{"render", "@noise", "-o", "@old"},
+         "@/noise: This is not ringtone text: it looks like no melody (no name, settings or notes).\n"},
+        {{"encode", "@huge.rtx", "-o", "@old"},
+         "@/huge.rtx: the file is larger than 1 MB, more than any ringtone text or RE file holds.\n"},
+        {{"--max-image-size", "1", "bank", "save", "@big.fls", "-o", "@old"},
+         "@/big.fls: the file is larger than 1 MB, the most a firmware image may have here (--max-image-size raises "
+         "it).\n"},
+        {{"encode", "@tune.rtx", "-o", "@ro"}, "@/ro: the file is read-only; give --force to replace it.\n"},
+        {{"encode", "@tune.rtx", "-o", "@dangling"},
+         "@/dangling: it is a symbolic link to nowhere, which does not exist; not written.\n"},
+        {{"bank", "delete", "@flip.fls", "1", "-o", "@old"}, ""},
+        {{"bank", "move", "@flip.fls", "3", "1", "-o", "@old"}, ""},
         {{"encode", "@tune.re"}, ""},  // an RE file given as input is not replaced by its own record
         {{"to-rtx", "@missing.rtx", "-o", "@old"}, "@/missing.rtx: No such file or directory\n"},
         {{"render", "@cut.re", "-o", "@old"}, "Not a valid raw melody file!\n"},  // not read as text
@@ -245,7 +285,6 @@ TEST_F(Cli, FailuresLeaveEveryFileAsItWas) {
          "The index must be a whole number from 0 to 2147483647.\n"},
         {{"bank", "set", "@ascii3.fls", "2", "--index", "11", "-o", "@old"},
          "M2 has the same index 11 as M1. Please correct it.\nNot done: give --force to answer OK.\n"},
-        {{"bank", "reindex", "@ascii3.fls", "-o", "@" + kLongName}, "@/" + kLongName + ": File name too long\n"},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -258,9 +297,41 @@ TEST_F(Cli, FailuresLeaveEveryFileAsItWas) {
         }
         EXPECT_EQ(entries, EntryCount());  // no new file, no temporary file left behind
         EXPECT_BYTES_EQ(ToBytes("old"), *Read("old"));
-        EXPECT_BYTES_EQ(ToBytes("old"), *Read(kLongName));
+        EXPECT_BYTES_EQ(ToBytes("old"), *Read("ro"));
         EXPECT_BYTES_EQ(Encoded(kTune), *Read("tune.re"));
     }
+}
+
+// A save keeps what stands at the output: a link stays a link to the edited file, a read-only
+// file replaced with --force stays read-only, and a name too long for a temporary name built
+// from it is written all the same.
+TEST_F(Cli, SavesKeepWhatTheTargetIs) {
+    namespace fs = std::filesystem;
+    const std::string longImage(255, 'y');
+    Write(longImage, ToText(kAscii3));
+    Write("ro", "old");
+    fs::permissions(Path("ro"), fs::perms::owner_read);
+    fs::create_symlink("ascii3.fls", Path("link.fls"));
+    const Bytes deleted = Edited(kAscii3, [](ToneBank& b) { bank::Delete(b, 0); });
+    const struct {
+        std::vector<std::string> args;
+        std::string output;
+        Bytes expected;
+    } cases[] = {
+        {{"encode", "@tune.rtx", "-o", "@" + kLongName}, kLongName, Encoded(kTune)},
+        {{"bank", "delete", "@" + longImage, "1", "-o", "@" + longImage}, longImage, deleted},
+        {{"encode", "@tune.rtx", "-o", "@ro", "--force"}, "ro", Encoded(kTune)},
+        {{"bank", "delete", "@link.fls", "1", "-o", "@link.fls"}, "ascii3.fls", deleted},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        const auto entries = EntryCount();
+        EXPECT_EQ(0, RunIn(c.args).status);
+        EXPECT_BYTES_EQ(c.expected, *Read(c.output));
+        EXPECT_EQ(entries, EntryCount());
+    }
+    EXPECT_TRUE(fs::is_symlink(Path("link.fls")));
+    EXPECT_EQ(fs::perms::owner_read, fs::status(Path("ro")).permissions());
 }
 
 TEST_F(Cli, StandardInputAndOutput) {
@@ -276,6 +347,13 @@ TEST_F(Cli, StandardInputAndOutput) {
     out.setstate(std::ios::badbit);
     EXPECT_EQ(1, cli::Run({"encode", "-", "-o", "-"}, in, out, err));
     EXPECT_EQ("standard output: it could not be written.\n", err.str());
+    for (const char* flag : {"--help", "--version"}) {
+        EXPECT_EQ(1, cli::Run({flag}, in, out, err)) << flag;
+    }
+    // Standard input is read no further than its limit.
+    const Outcome huge = RunCli({"encode", "-", "-o", "-"}, std::string(1024 * 1024 + 1, 'c'));
+    EXPECT_EQ(1, huge.status);
+    EXPECT_EQ("standard input: it is larger than 1 MB, more than any ringtone text or RE file holds.\n", huge.err);
 }
 
 TEST_F(Cli, SeveralInputsIntoAFolderGoOnPastFailures) {
@@ -315,6 +393,12 @@ TEST_F(Cli, BankListAsATableOrJson) {
     testing::ImageLayout layout;
     layout.records = {testing::MakeRecord(kUnicode, 3, "AB", "Gr\xFC\xDF \"1\"", Hex("0A FE 07 0B"), 2),
                       testing::MakeRecord(kUnicode, 4, "", std::string("Tab\tA", 5), Hex("0A 0A 07 0B"), 0)};
+    // What an edit would refuse is said in a listing.
+    const Outcome flip = RunCli({"bank", "list", "-"}, ToText(FlipImage(true)));
+    EXPECT_EQ(0, flip.status);
+    EXPECT_NE(std::string::npos, flip.err.find("Melody 2: The melody \"")) << flip.err;
+    EXPECT_NE(std::string::npos, flip.err.find("\" cannot come first in the list")) << flip.err;
+    EXPECT_NE(std::string::npos, flip.err.find("Melody 3: " + std::string(bank::kNoNameTerminator))) << flip.err;
     const Outcome json = RunCli({"bank", "list", "-", "--json"}, ToText(testing::BuildImage(layout).image));
     EXPECT_EQ(0, json.status);
     EXPECT_EQ("{\n"

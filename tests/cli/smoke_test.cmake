@@ -31,6 +31,19 @@ if(NOT got EQUAL 0 OR NOT line STREQUAL expected)
     message(FATAL_ERROR "to-rtx through pipes: status ${got}, output '${line}'")
 endif()
 
+# An output that names the open standard output is written into when it is a pipe, and replaced
+# beside the file it is when it is a file; either way the bytes arrive there.
+expect_run(0 "${CLI}" to-rtx "${WORK}/a.rtx" -o /proc/self/fd/1)
+if(NOT last_out MATCHES "^A:d=8,o=6,b=140,f=,i=1,c=0,s=0,@=1:4c")
+    message(FATAL_ERROR "to-rtx -o /proc/self/fd/1 into a pipe printed '${last_out}'")
+endif()
+execute_process(COMMAND "${CLI}" to-rtx "${WORK}/a.rtx" -o /proc/self/fd/1 OUTPUT_FILE "${WORK}/fd1.rtx"
+                RESULT_VARIABLE got)
+file(READ "${WORK}/fd1.rtx" line HEX)
+if(NOT got EQUAL 0 OR NOT line STREQUAL expected)
+    message(FATAL_ERROR "to-rtx -o /proc/self/fd/1: status ${got}, output '${line}'")
+endif()
+
 # A ringtone is no firmware image: status 1, the message on standard error.
 expect_run(1 "${CLI}" bank list "${WORK}/a.rtx")
 if(NOT last_err MATCHES "a.rtx doesn't contain PPM section or is not in Dejan/RAW format!")

@@ -110,6 +110,31 @@ TEST(RtxText, WriteThenReadRestoresTheFields) {
     EXPECT_EQ(written, read);
 }
 
+TEST(RtxText, RefusesBinaryFilesSayingWhatTheyLookLike) {
+    using namespace std::string_literals;
+    const struct {
+        std::string text;
+        std::string looksLike;  // empty: ringtone text
+    } cases[] = {
+        {"Tune:d=4:c", ""},
+        {"c d e f", ""},                 // bare notes
+        {"", ""},                        // empty: the encoder says "No data"
+        {"\xE9t\xE9:b=90:c\n\x01", ""},  // Latin-1 name; only the first line must be text
+        {"RIFF\x24\0\0\0WAVEfmt "s, "a WAV file"},
+        {"\x89PNG\r\n\x1A\n\0\0\0\rIHDR"s, "a PNG image"},
+        {"Tune:d=4:c\0"s, "binary data"},
+        {"\x1B[0m:b=90:c", "binary data"},
+        {"\xC3\xA9 12 34", "no melody (no name, settings or notes)"},
+    };
+    for (const auto& c : cases) {
+        const auto checked = CheckRingtoneText(c.text);
+        ASSERT_EQ(c.looksLike.empty(), checked.has_value()) << c.text;
+        if (!checked) {
+            EXPECT_EQ("This is not ringtone text: it looks like " + c.looksLike + ".", checked.error().message);
+        }
+    }
+}
+
 TEST(RtxText, EveryCorpusLineReadsWithoutTrouble) {
     std::ifstream corpus(BELLTOWER_CORPUS, std::ios::binary);
     if (!corpus) {

@@ -265,8 +265,11 @@ TEST(WriteWav, NestedRepeatsStopAtTheLimit) {
         EXPECT_EQ(kWavHeaderSize + c.expectedBytes, result.wav.size());
         ExpectSizeFieldsAgree(result.wav);
     }
-    // A long tied note is cut too; a melody that just fits is not.
-    EXPECT_TRUE(WriteWav(Hex("41FF 41FF 41FF"), true, false, 0, RenderLimits{1}).truncated);
+    EXPECT_TRUE(WriteWav(bomb, true, false, 0, RenderLimits{2}).repeated);
+    // A long tied note is cut too, without any repeat to blame; a melody that just fits is not.
+    const WavResult tied = WriteWav(Hex("41FF 41FF 41FF"), true, false, 0, RenderLimits{1});
+    EXPECT_TRUE(tied.truncated);
+    EXPECT_FALSE(tied.repeated);
     const WavResult exact = WriteWav(Hex("4178"), true, false, 0, RenderLimits{1});
     EXPECT_FALSE(exact.truncated);
     EXPECT_EQ(22050U, Samples(exact).size());
