@@ -79,6 +79,35 @@ void FuzzRecordExchange(formats::ByteView input);
 // At most 64 steps are taken.
 void FuzzListOperations(formats::ByteView input);
 
+// Smart Messaging (.ott) reader and writer.
+//   byte 0       options, kOtt* bits; bits 1-2 with kOttNotes: the default octave, 4 to 7
+//   rest         kOttNotes clear: an .ott file, read, written again from what was read, and
+//                read once more; kOttNotes set: a notes text over the default fields, written
+//                as an .ott file and read back
+inline constexpr std::uint8_t kOttNotes = 0x01;
+inline constexpr std::uint8_t kOttPlayTwice = 0x08;
+void FuzzOttReader(formats::ByteView input);
+
+// Tone decoder.
+//   byte 0       options, kDecode* bits
+//   kDecodeNotes clear: the rest is a melody record or bare tone data, decoded; the decoded
+//                fields must encode, and give the input back whenever the decoder says exact
+//   kDecodeNotes set: byte 1 the staccato length (0 to 63), byte 2 the tempo (25 + 4 x byte),
+//                byte 3 the delay; the rest is a notes text over the default fields. What the
+//                encoder makes of it must decode exactly: encoding the decoded fields gives
+//                the same record
+inline constexpr std::uint8_t kDecodeNotes = 0x01;
+inline constexpr std::uint8_t kDecodeUnicode = 0x02;
+inline constexpr std::uint8_t kDecodePlayTwice = 0x04;
+inline constexpr std::uint8_t kDecodeForceOnePlay = 0x08;
+inline constexpr std::uint8_t kDecodeNoSmallPauses = 0x10;
+void FuzzToneDecoder(formats::ByteView input);
+
+// MIDI reader and writer: the whole input is read as a MIDI file (refused with DamagedData or
+// BadInput, or read into fields the encoder takes), and written from as tone data: the file
+// written must read back without a refusal.
+void FuzzMidiReader(formats::ByteView input);
+
 struct Harness {
     std::string_view name;  // also the folder name of its seeds and findings
     void (*run)(formats::ByteView input);

@@ -20,6 +20,7 @@
 #include "bank/tone_bank.h"
 #include "cli/command_groups.h"
 #include "cli/command_support.h"
+#include "cli/melody_formats.h"
 #include "cli/text_encoding.h"
 
 namespace belltower::cli {
@@ -43,8 +44,8 @@ struct ExportOptions {
     std::string image;
     std::size_t position = 0;
     std::string output;
-    formats::TextFormat to = formats::TextFormat::Ascii;
-    CLI::Option* toOption = nullptr;  // not given: the bank's format
+    MelodyOutput to = MelodyOutput::ReAscii;
+    CLI::Option* toOption = nullptr;  // not given: an RE file in the bank's format
 };
 
 struct MelodyFileOptions {  // insert, replace
@@ -273,8 +274,10 @@ ExitStatus Export(const ExportOptions& options, Console& console) {
     if (!index) {
         return ExitStatus::Refused;
     }
-    const formats::TextFormat to = options.toOption->count() > 0 ? options.to : bank->UnicodeNames;
-    const auto bytes = bank::ExportRecord(bank->Records[*index], bank->UnicodeNames, to);
+    const MelodyOutput bankFormat =
+        bank->UnicodeNames == formats::TextFormat::Unicode ? MelodyOutput::ReUnicode : MelodyOutput::ReAscii;
+    const MelodyOutput to = options.toOption->count() > 0 ? options.to : bankFormat;
+    const auto bytes = WriteMelodyRecord(bank->Records[*index], bank->UnicodeNames, to, console);
     if (!bytes) {
         return console.Refuse(bytes.error().message);
     }
@@ -309,7 +312,7 @@ ExitStatus PutMelody(ToneBank& bank, const MelodyFileOptions& options, bool inse
         done =
             insert ? bank::InsertFromRe(bank, *index, input->bytes) : bank::ReplaceFromRe(bank, *index, input->bytes);
     } else {
-        const auto record = EncodeRingtone(input->bytes, bank.UnicodeNames, console);
+        const auto record = EncodeMelodyInput(*input, bank.UnicodeNames, console);
         if (!record) {
             return console.Refuse(record.error().message);
         }
@@ -400,17 +403,19 @@ void AddList(CLI::App& group, CommandTable& table) {
 void AddExport(CLI::App& group, CommandTable& table) {
     auto options = std::make_shared<ExportOptions>();
     CLI::App* exportCommand =
-        table.AddCommand(group, "export", "Save one melody of a firmware image as an RE file.",
+        table.AddCommand(group, "export", "Save one melody of a firmware image as an RE, ringtone, MIDI or .ott file.",
                          "  belltower-cli bank export 3310.fls 4 -o tone.re\n"
-                         "  belltower-cli bank export 3310.fls 4 -o tone-7110.re --to unicode",
+                         "  belltower-cli bank export 3310.fls 4 -o tone-7110.re --to unicode\n"
+                         "  belltower-cli bank export 3310.fls 4 -o tone.mid --to mid",
                          [options](Console& console, const GlobalOptions&) { return Export(*options, console); });
     exportCommand->add_option("IMAGE", options->image, "Firmware image; - reads standard input.")->required();
     AddPosition(*exportCommand, "POS", options->position, "The melody's position in the list, from 1.");
-    exportCommand->add_option("-o,--output", options->output, "The RE file to write; - writes standard output.")
-        ->type_name("OUT.re")
+    exportCommand->add_option("-o,--output", options->output, "The file to write; - writes standard output.")
+        ->type_name("OUT")
         ->required();
-    options->toOption =
-        AddTextFormatOption(*exportCommand, "--to", options->to, "Text format of the file (default: the bank's).");
+    options->toOption = AddMelodyOutputOption(
+        *exportCommand, "--to", options->to, {"ascii", "unicode", "rtx", "mid", "ott"},
+        "An RE file with the name in ASCII or Unicode (default: the bank's format), ringtone text, MIDI or .ott.");
 }
 
 void AddSave(CLI::App& group, CommandTable& table) {
@@ -428,8 +433,9 @@ void AddPutMelody(CLI::App& group, CommandTable& table, bool insert) {
     auto options = std::make_shared<MelodyFileOptions>();
     CLI::App* command = table.AddCommand(
         group, insert ? "insert" : "replace",
-        insert ? "Insert a melody (RE file or ringtone text) at a position; the melodies from there move down."
-               : "Replace a melody with an RE file or ringtone text, keeping its index, ID and purpose.",
+        insert ? "Insert a melody (RE, MIDI, .ott file or ringtone text) at a position; the melodies from there move "
+                 "down."
+               : "Replace a melody with an RE, MIDI, .ott file or ringtone text, keeping its index, ID and purpose.",
         insert ? "  belltower-cli bank insert 3310.fls 1 tune.rtx -o 3310-new.fls\n"
                  "  belltower-cli bank insert 3310.fls 5 tone.re -o 3310.fls"
                : "  belltower-cli bank replace 3310.fls 3 tune.ert -o 3310-new.fls\n"
@@ -444,8 +450,8 @@ void AddPutMelody(CLI::App& group, CommandTable& table, bool insert) {
                        : "The melody to replace, from 1.");
     command
         ->add_option("FILE", options->melody,
-                     "RE file (converted to the bank's format) or ringtone text (encoded in it); - reads standard "
-                     "input.")
+                     "RE file (converted to the bank's format), or ringtone text, MIDI or .ott (encoded in it), "
+                     "recognised by its content; - reads standard input.")
         ->required();
     command->add_option("-o,--output", options->files.output, "The image to write; - writes standard output.")
         ->type_name("OUT")

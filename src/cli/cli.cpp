@@ -14,10 +14,7 @@ using AddGroupFunction = void (*)(CLI::App&, CommandTable&);
 
 // Every group of commands the program offers, in the order --help lists them.
 constexpr AddGroupFunction kCommandGroups[] = {
-    AddMelodyCommands,
-    AddRenderCommands,
-    AddConvertCommands,
-    AddBankCommands,
+    AddMelodyCommands, AddDecodeCommands, AddRenderCommands, AddConvertCommands, AddBankCommands,
 };
 
 constexpr const char* kProgramFooter =

@@ -9,6 +9,9 @@ namespace belltower::cli {
 // encode, to-rtx: ringtone text in, RE record or normalised ringtone text out.
 void AddMelodyCommands(CLI::App& app, CommandTable& table);
 
+// decode: any melody file as ringtone text.
+void AddDecodeCommands(CLI::App& app, CommandTable& table);
+
 // render: a melody previewed into a WAV file.
 void AddRenderCommands(CLI::App& app, CommandTable& table);
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "bank/re_exchange.h"
+#include "cli/melody_formats.h"
 #include "melody/rtx_text.h"
 #include "melody/tone_encoder.h"
 
@@ -35,15 +36,35 @@ formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string
     if (!file) {
         return file.error();
     }
-    const bool validRecord = bank::ValidateReFile(*file).has_value();
+    const MelodyContent content = RecogniseMelody(*file);
+    if (content == MelodyContent::Midi || content == MelodyContent::Ott) {
+        auto fields = ReadMelodyFields(*file, console);
+        if (!fields) {
+            return fields.error();
+        }
+        return MelodyInput{false, std::move(*file), std::move(*fields)};
+    }
+    const bool validRecord = content == MelodyContent::Record;
     if (NamedAsReFile(path) && !validRecord) {
         return formats::MakeError(formats::ErrorCode::DamagedData, std::string(bank::kNotValidReFile));
     }
-    return MelodyInput{validRecord, std::move(*file)};
+    return MelodyInput{validRecord, std::move(*file), std::nullopt};
 }
 
 formats::Result<formats::Bytes> EncodeRingtone(const formats::Bytes& text, formats::TextFormat form, Console& console) {
     melody::EncodeResult encoded = melody::EncodeMelody(FieldsFromRingtone(text), form, std::nullopt);
+    if (encoded.noData) {
+        console.Warn(melody::kNoDataText);
+    }
+    return std::move(encoded.record);
+}
+
+formats::Result<formats::Bytes> EncodeMelodyInput(const MelodyInput& input, formats::TextFormat form,
+                                                  Console& console) {
+    if (!input.imported) {
+        return EncodeRingtone(input.bytes, form, console);
+    }
+    melody::EncodeResult encoded = melody::EncodeMelody(*input.imported, form, std::nullopt);
     if (encoded.noData) {
         console.Warn(melody::kNoDataText);
     }

@@ -3,6 +3,7 @@
 // text format on the command line.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -18,23 +19,30 @@ namespace belltower::cli {
 // The melody edit area of a freshly opened window after "Open RTX" of the file's text.
 melody::MelodyFields FieldsFromRingtone(const formats::Bytes& fileText);
 
-// A melody input: one whole melody record (an RE file) or ringtone text (RTX or ERT).
+// A melody input: one whole melody record (an RE file), ringtone text (RTX or ERT), or a MIDI
+// or .ott file imported into the edit fields.
 struct MelodyInput {
     bool isRecord = false;
     formats::Bytes bytes;
+    std::optional<melody::MelodyFields> imported;
 };
 
 // Reads path ("-": standard input) and tells which kind it is. A file named *.re (any case)
 // is an RE file and must be a valid one: DamagedData "Not a valid raw melody file!"
 // otherwise, rather than being read as ringtone text. Any other input is a record when its
 // record length field equals its size (text never has the zero bytes that takes), and
-// ringtone text otherwise. Io error naming the path when it cannot be read.
+// ringtone text otherwise, unless its content is MIDI or .ott (see RecogniseMelody): those are
+// imported, their warnings printed, and their reader's error returned. Io error naming the path
+// when it cannot be read.
 formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path);
 
 // The record the tone encoder makes of ringtone text: the whole notes, the name in the given
 // format, playing options as the file gives them. "No data! This melody will not play." is
 // warned about, and the empty melody's record returned. The encoder's error otherwise.
 formats::Result<formats::Bytes> EncodeRingtone(const formats::Bytes& text, formats::TextFormat form, Console& console);
+
+// EncodeRingtone of a melody input that is no record: its imported fields, or its text.
+formats::Result<formats::Bytes> EncodeMelodyInput(const MelodyInput& input, formats::TextFormat form, Console& console);
 
 // An option "ascii" or "unicode" (any case) that sets target.
 CLI::Option* AddTextFormatOption(CLI::App& command, const std::string& name, formats::TextFormat& target,

@@ -1,11 +1,12 @@
 // convert: an RE file rewritten in the other text format, as Export writes a melody in the
-// format chosen in "Save in Format".
+// format chosen in "Save in Format", or written as ringtone text, MIDI or .ott.
 #include <memory>
 #include <string>
 
 #include "bank/re_exchange.h"
 #include "cli/command_groups.h"
 #include "cli/command_support.h"
+#include "cli/melody_formats.h"
 #include "formats/record.h"
 
 namespace belltower::cli {
@@ -14,7 +15,7 @@ namespace {
 struct ConvertOptions {
     std::string input;
     std::string output;
-    formats::TextFormat to = formats::TextFormat::Ascii;
+    MelodyOutput to = MelodyOutput::ReAscii;
 };
 
 ExitStatus Convert(const ConvertOptions& options, Console& console) {
@@ -27,7 +28,7 @@ ExitStatus Convert(const ConvertOptions& options, Console& console) {
     }
     // The file's own format is read from its bytes as the RE import reads it; a record
     // already in the wanted format is written unchanged.
-    const auto converted = bank::ExportRecord(*file, formats::DetectRecordFormat(*file), options.to);
+    const auto converted = WriteMelodyRecord(*file, formats::DetectRecordFormat(*file), options.to, console);
     if (!converted) {
         return console.Refuse(converted.error().message);
     }
@@ -43,15 +44,20 @@ ExitStatus Convert(const ConvertOptions& options, Console& console) {
 void AddConvertCommands(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<ConvertOptions>();
     CLI::App* convert = table.AddCommand(
-        app, "convert", "Rewrite an RE file with its name in ASCII (3210, 3310) or Unicode (6210, 7110).",
+        app, "convert",
+        "Rewrite an RE file with its name in ASCII (3210, 3310) or Unicode (6210, 7110), or as ringtone text, MIDI or "
+        ".ott.",
         "  belltower-cli convert tone.re -o tone-7110.re --to unicode\n"
+        "  belltower-cli convert tone.re -o tone.mid --to mid\n"
         "  belltower-cli convert - -o - --to ascii < tone-7110.re > tone-3310.re",
         [options](Console& console, const GlobalOptions&) { return Convert(*options, console); });
     convert->add_option("IN", options->input, "RE file; - reads standard input.")->required();
-    convert->add_option("-o,--output", options->output, "The RE file to write; - writes standard output.")
-        ->type_name("OUT.re")
+    convert->add_option("-o,--output", options->output, "The file to write; - writes standard output.")
+        ->type_name("OUT")
         ->required();
-    AddTextFormatOption(*convert, "--to", options->to, "The text format to write.")->required();
+    AddMelodyOutputOption(*convert, "--to", options->to, {"ascii", "unicode", "rtx", "mid", "ott"},
+                          "An RE file with the name in ASCII or Unicode, ringtone text, MIDI or .ott.")
+        ->required();
 }
 
 }  // namespace belltower::cli

@@ -1,5 +1,6 @@
 // encode and to-rtx: a fresh melody edit area filled from a ringtone file ("Open RTX"), then
-// saved as an RE file ("Save as RE...") or as a ringtone line ("Save as RTX").
+// saved as an RE file ("Save as RE...") or as a ringtone line ("Save as RTX"). encode also
+// takes RE, MIDI and .ott files, and writes ringtone text, MIDI or .ott with --to.
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -9,6 +10,7 @@
 
 #include "cli/command_groups.h"
 #include "cli/command_support.h"
+#include "cli/melody_formats.h"
 #include "formats/file_io.h"
 #include "melody/rtx_text.h"
 #include "melody/tone_encoder.h"
@@ -25,6 +27,7 @@ struct EncodeOptions {
     bool unicode = false;
     bool playTwice = false;
     bool noSmallPauses = false;
+    MelodyOutput to = MelodyOutput::ReAscii;
 };
 
 struct ToRtxOptions {
@@ -39,11 +42,13 @@ struct EncodeJob {
     bool derivedOutput = false;  // named after the input rather than given with -o
 };
 
-// The output for an input: its file name with the extension .re, in folder, or beside the
-// input when folder is empty. "\" separates folders too, as in paths typed the Windows way.
-std::string DerivedOutput(const std::string& input, const std::string& folder) {
+// The output for an input: its file name with the extension of the output format, in folder,
+// or beside the input when folder is empty. "\" separates folders too, as in paths typed the
+// Windows way.
+std::string DerivedOutput(const std::string& input, const std::string& folder, std::string_view extension) {
     const std::string inputFolder = formats::FolderOfPath(input);
-    std::string name = std::filesystem::path(input.substr(inputFolder.size())).replace_extension(".re").string();
+    std::string name =
+        std::filesystem::path(input.substr(inputFolder.size())).replace_extension(std::string(extension)).string();
     std::string outputFolder = folder.empty() ? inputFolder : folder;
     if (!outputFolder.empty() && outputFolder.back() != '/' && outputFolder.back() != '\\') {
         outputFolder += '/';
@@ -77,19 +82,37 @@ bool EncodeOne(const EncodeJob& job, const EncodeOptions& options, bool severalI
         console.Refuse(AboutInput(job.input, file.error().message, severalInputs));
         return false;
     }
-    melody::MelodyFields fields = FieldsFromRingtone(*file);
-    fields.playTwice = options.playTwice;
-    fields.noSmallPauses = options.noSmallPauses;
-    const TextFormat form = options.unicode ? TextFormat::Unicode : TextFormat::Ascii;
-    const melody::EncodeResult encoded = melody::EncodeReRecord(fields, form);
-    if (encoded.noData) {
-        console.Warn(AboutInput(job.input, melody::kNoDataText, severalInputs));
-    }
-    if (!encoded.record) {
-        console.Refuse(AboutInput(job.input, encoded.record.error().message, severalInputs));
+    // Ringtone text as a fresh window opens it; RE, MIDI and .ott files through their readers.
+    auto fields = ReadMelodyFields(*file, console);
+    if (!fields) {
+        console.Refuse(AboutInput(job.input, fields.error().message, severalInputs));
         return false;
     }
-    const auto written = console.WriteOutput(job.output, *encoded.record);
+    fields->playTwice = fields->playTwice || options.playTwice;
+    fields->noSmallPauses = fields->noSmallPauses || options.noSmallPauses;
+    if (options.to == MelodyOutput::ReAscii || options.to == MelodyOutput::ReUnicode) {
+        const TextFormat form = options.unicode ? TextFormat::Unicode : TextFormat::Ascii;
+        const melody::EncodeResult encoded = melody::EncodeReRecord(*fields, form);
+        if (encoded.noData) {
+            console.Warn(AboutInput(job.input, melody::kNoDataText, severalInputs));
+        }
+        if (!encoded.record) {
+            console.Refuse(AboutInput(job.input, encoded.record.error().message, severalInputs));
+            return false;
+        }
+        const auto written = console.WriteOutput(job.output, *encoded.record);
+        if (!written) {
+            console.Refuse(AboutInput(job.input, written.error().message, severalInputs));
+            return false;
+        }
+        return true;
+    }
+    const auto converted = WriteMelodyFields(*fields, options.to, console);
+    if (!converted) {
+        console.Refuse(AboutInput(job.input, converted.error().message, severalInputs));
+        return false;
+    }
+    const auto written = console.WriteOutput(job.output, *converted);
     if (!written) {
         console.Refuse(AboutInput(job.input, written.error().message, severalInputs));
         return false;
@@ -112,7 +135,7 @@ ExitStatus Encode(const EncodeOptions& options, Console& console) {
             }
             jobs.push_back({input, std::string(kStandardStream), false});
         } else {
-            jobs.push_back({input, DerivedOutput(input, options.directory), true});
+            jobs.push_back({input, DerivedOutput(input, options.directory, Extension(options.to)), true});
         }
     }
 
@@ -160,19 +183,23 @@ ExitStatus ToRtx(const ToRtxOptions& options, Console& console) {
 void AddEncode(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<EncodeOptions>();
     CLI::App* encode = table.AddCommand(
-        app, "encode", "Save ringtone files (RTX or ERT text) as RE files: one melody record each.",
+        app, "encode",
+        "Save ringtone files (RTX or ERT text; also RE, MIDI and .ott files, recognised by their content) as RE "
+        "files, one melody record each, or as ringtone text, MIDI or .ott with --to.",
         "  belltower-cli encode beep.rtx                 writes beep.re beside beep.rtx\n"
         "  belltower-cli encode beep.rtx -o BEEP.RE --unicode\n"
         "  belltower-cli encode *.rtx *.ert -d records   one .re per input, in records/\n"
-        "  belltower-cli encode - -o - < beep.rtx > beep.re",
+        "  belltower-cli encode - -o - < beep.rtx > beep.re\n"
+        "  belltower-cli encode song.mid --to rtx         writes song.rtx beside song.mid",
         [options](Console& console, const GlobalOptions&) { return Encode(*options, console); });
-    encode->add_option("IN", options->inputs, "Ringtone files; - reads standard input.")->required();
-    CLI::Option* output = encode->add_option(
-        "-o,--output", options->output, "The RE file to write (one input only); - writes standard output.");
-    output->type_name("OUT.re");
-    CLI::Option* directory = encode->add_option(
-        "-d,--directory", options->directory,
-        "Folder for the RE files, each named after its input with .re (needed for several inputs).");
+    encode->add_option("IN", options->inputs, "Ringtone, RE, MIDI or .ott files; - reads standard input.")->required();
+    CLI::Option* output = encode->add_option("-o,--output", options->output,
+                                             "The file to write (one input only); - writes standard output.");
+    output->type_name("OUT");
+    CLI::Option* directory =
+        encode->add_option("-d,--directory", options->directory,
+                           "Folder for the files written, each named after its input with the extension of its "
+                           "format (.re, .rtx, .mid, .ott; needed for several inputs).");
     directory->type_name("DIR");
     output->excludes(directory);
     encode->add_flag("--unicode", options->unicode,
@@ -180,6 +207,8 @@ void AddEncode(CLI::App& app, CommandTable& table) {
     encode->add_flag("--twice", options->playTwice, "Suggest playing twice.");
     encode->add_flag("--no-small-pauses", options->noSmallPauses,
                      "Disable small pauses between identical tones (NOT recommended!).");
+    AddMelodyOutputOption(*encode, "--to", options->to, {"re", "rtx", "mid", "ott"},
+                          "The format to write: an RE file (default), ringtone text, MIDI or .ott.");
 }
 
 void AddToRtx(CLI::App& app, CommandTable& table) {

@@ -36,7 +36,7 @@ ExitStatus Render(const RenderOptions& options, Console& console) {
     } else {
         // The window would play an empty preview after the encoder's message; a command that
         // says it rendered must have rendered the melody, so it refuses instead.
-        auto record = EncodeRingtone(input->bytes, formats::TextFormat::Ascii, console);
+        auto record = EncodeMelodyInput(*input, formats::TextFormat::Ascii, console);
         if (!record) {
             return console.Refuse(record.error().message);
         }
@@ -61,12 +61,16 @@ ExitStatus Render(const RenderOptions& options, Console& console) {
 void AddRenderCommands(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<RenderOptions>();
     CLI::App* render = table.AddCommand(
-        app, "render", "Render a melody (ringtone text or an RE file) into a WAV file, as the play buttons preview it.",
+        app, "render",
+        "Render a melody (ringtone text, an RE, MIDI or .ott file) into a WAV file, as the play buttons preview it.",
         "  belltower-cli render beep.rtx -o beep.wav\n"
         "  belltower-cli render tone.re -o tone.wav --hardware none --no-vibration\n"
         "  belltower-cli render - -o - --half < beep.rtx | aplay",
         [options](Console& console, const GlobalOptions&) { return Render(*options, console); });
-    render->add_option("IN", options->input, "Ringtone file (RTX or ERT text) or RE file; - reads standard input.")
+    render
+        ->add_option("IN", options->input,
+                     "Ringtone file (RTX or ERT text), RE, MIDI or .ott file, recognised by its content; - reads "
+                     "standard input.")
         ->required();
     render->add_option("-o,--output", options->output, "The WAV file to write; - writes standard output.")
         ->type_name("OUT.wav")

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "formats/dword.h"
+#include "formats/tone_commands.h"
 
 namespace belltower::formats {
 namespace {
@@ -96,8 +97,8 @@ Result<std::uint8_t> RecordPurpose(ByteView record) {
 int RecordPlayMode(ByteView record) {
     const std::size_t start = record.size() > 11 ? record.size() - 11 : 0;
     const ByteView window = record.subspan(start);
-    const int once = ContainsPair(window, 0x0A, 0x0E) ? 1 : 0;
-    const int twice = ContainsPair(window, 0x0A, 0x0A) ? 1 : 0;
+    const int once = ContainsPair(window, tone::kVibration, tone::kPlayOnce) ? 1 : 0;
+    const int twice = ContainsPair(window, tone::kVibration, tone::kPlayTwice) ? 1 : 0;
     return 2 * twice + once;
 }
 

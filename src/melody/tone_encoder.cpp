@@ -8,6 +8,8 @@
 #include "formats/file_io.h"
 #include "formats/record.h"
 #include "formats/text_value.h"
+#include "formats/tone_commands.h"
+#include "melody/note_token.h"
 
 namespace belltower::melody {
 namespace {
@@ -20,8 +22,10 @@ using formats::Result;
 using formats::RoundHalfEven;
 using formats::TextValue;
 
-constexpr double kPieceUnits = 125;  // the longest note or pause one command holds
-constexpr std::uint8_t kPauseCode = 0x40;
+namespace tone = formats::tone;
+
+constexpr double kPieceUnits = tone::kPieceUnits;
+constexpr std::uint8_t kPauseCode = tone::kPause;
 
 // The settings the edit fields give, read once per run.
 struct Settings {
@@ -61,39 +65,8 @@ bool FitsByte(double value) {
     return rounded >= 0 && rounded <= 255;
 }
 
-std::uint8_t ToByte(double value) { return static_cast<std::uint8_t>(RoundHalfEven(value)); }
-
-// Lower case for the Latin-1 texts of the edit fields.
-char Lower(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7)) {
-        return static_cast<char>(byte + 0x20);
-    }
-    return c;
-}
-
-bool IsPrefixDigit(char c) { return c >= '1' && c <= '9'; }
-
-std::optional<double> PitchBase(char letter) {
-    switch (letter) {
-    case 'c':
-        return 66;
-    case 'd':
-        return 68;
-    case 'e':
-        return 70;
-    case 'f':
-        return 71;
-    case 'g':
-        return 73;
-    case 'a':
-        return 75;
-    case 'b':
-    case 'h':
-        return 77;
-    default:
-        return std::nullopt;
-    }
+std::uint8_t ToByte(double value) {
+    return static_cast<std::uint8_t>(RoundHalfEven(value));
 }
 
 std::string_view SelectedNotes(std::string_view notes, std::optional<NotesSelection> selection) {
@@ -106,32 +79,12 @@ std::string_view SelectedNotes(std::string_view notes, std::optional<NotesSelect
     return notes.substr(selection->start, selection->length);
 }
 
-// Blanks and commas separate tokens; every other character belongs to the token it stands in.
-std::vector<std::string> Tokenize(std::string_view notes) {
-    std::vector<std::string> tokens;
-    std::string current;
-    for (const char c : notes) {
-        if (c == ' ' || c == ',') {
-            if (!current.empty()) {
-                tokens.push_back(std::move(current));
-                current.clear();
-            }
-        } else {
-            current += Lower(c);
-        }
-    }
-    if (!current.empty()) {
-        tokens.push_back(std::move(current));
-    }
-    return tokens;
-}
-
 // One command onto the tone data, refused when the data would grow past kMaxToneDataBytes.
 // `token` names the token being encoded, empty while the melody is closed.
 Result<void> Put(Bytes& data, std::uint8_t code, std::uint8_t parameter, std::string_view token) {
     if (data.size() + 2 > kMaxToneDataBytes) {
-        std::string message = "The melody is too long: its tone data passes " + std::to_string(kMaxToneDataBytes) +
-                              " bytes";
+        std::string message =
+            "The melody is too long: its tone data passes " + std::to_string(kMaxToneDataBytes) + " bytes";
         message += token.empty() ? "." : " at the token " + Shown(token) + ".";
         return MakeError(ErrorCode::Limit, message);
     }
@@ -140,9 +93,9 @@ Result<void> Put(Bytes& data, std::uint8_t code, std::uint8_t parameter, std::st
     return {};
 }
 
-#define BELLTOWER_TRY(expression)            \
-    if (auto tried = (expression); !tried) { \
-        return tried.error();                \
+#define BELLTOWER_TRY(expression)                                                                                      \
+    if (auto tried = (expression); !tried) {                                                                           \
+        return tried.error();                                                                                          \
     }
 
 Result<void> EncodeToken(const std::string& token, const Settings& settings, Progress& progress) {
@@ -158,51 +111,28 @@ Result<void> EncodeToken(const std::string& token, const Settings& settings, Pro
     if (token.front() == 'v') {
         const double vibration = TextValue(tail);
         if (vibration == 0) {
-            return Put(data, 0x0A, 0xFE, token);
+            return Put(data, tone::kVibration, tone::kVibrationOff, token);
         }
         if (vibration == 1) {
-            return Put(data, 0x0A, 0x01, token);
+            return Put(data, tone::kVibration, tone::kVibrationOn, token);
         }
         return {};
     }
 
-    double fraction = settings.duration;
-    double octave = settings.octave;
-    bool sharp = false;
-    bool dotted = false;
-    std::string_view rest = token;
-    if (IsPrefixDigit(rest.front())) {
-        const std::size_t digits = rest.size() > 1 && IsPrefixDigit(rest[1]) ? 2 : 1;
-        fraction = TextValue(rest.substr(0, digits));
-        rest.remove_prefix(digits);
-    }
-    if (rest.empty()) {
+    const auto note = ReadNoteToken(token);
+    if (!note) {
         return {};  // digits only: no letter
     }
-    const char letter = rest.front();
-    rest.remove_prefix(1);
-    // Sharp and dot may stand before or after the octave ("8c#.6", "8c6#.").
-    if (rest.starts_with('#')) {
-        sharp = true;
-        rest.remove_prefix(1);
-    }
-    if (rest.starts_with('.')) {
-        dotted = true;
-        rest.remove_prefix(1);
-    }
-    if (rest.ends_with('#')) {
-        sharp = true;
-        rest.remove_suffix(1);
-    }
-    if (rest.ends_with('.')) {
-        dotted = true;
-        rest.remove_suffix(1);
-    }
-    if (const double value = TextValue(rest); value > 0) {
+    const double fraction = note->fraction.value_or(settings.duration);
+    const char letter = note->letter;
+    const bool sharp = note->sharp;
+    const bool dotted = note->dotted;
+    double octave = settings.octave;
+    if (const double value = TextValue(note->octaveText); value > 0) {
         octave = value;
     }
 
-    const bool pause = letter == 'p' || letter == '-';
+    const bool pause = IsPauseLetter(letter);
     double code = kPauseCode;
     if (!pause) {
         const auto base = PitchBase(letter);
@@ -214,8 +144,8 @@ Result<void> EncodeToken(const std::string& token, const Settings& settings, Pro
     const std::string kind = pause ? "pause " : "note ";
 
     if (fraction == 0) {
-        return MakeError(ErrorCode::BadInput, "The " + kind + Shown(token) +
-                                                  " cannot be timed: the Duration field gives a duration of 0.");
+        return MakeError(ErrorCode::BadInput,
+                         "The " + kind + Shown(token) + " cannot be timed: the Duration field gives a duration of 0.");
     }
     if (progress.tempo == 0) {
         return MakeError(ErrorCode::BadInput,
@@ -232,13 +162,13 @@ Result<void> EncodeToken(const std::string& token, const Settings& settings, Pro
 
     // Two equal codes in a row get a short silence between them, so the phone sounds two notes.
     if (settings.smallPauses && progress.previousCode && RoundHalfEven(code) == *progress.previousCode) {
-        BELLTOWER_TRY(Put(data, kPauseCode, 2, token));
+        BELLTOWER_TRY(Put(data, kPauseCode, tone::kSmallPauseUnits, token));
     }
     if (!FitsByte(code)) {
         const bool high = !(RoundHalfEven(code) < 0);
-        return MakeError(ErrorCode::BadInput, "The note " + Shown(token) + " gives the code " + FormatNumber(code) +
-                                                  (high ? ", above 255: its octave is too high."
-                                                        : ", below 0: its octave is too low."));
+        return MakeError(ErrorCode::BadInput,
+                         "The note " + Shown(token) + " gives the code " + FormatNumber(code) +
+                             (high ? ", above 255: its octave is too high." : ", below 0: its octave is too low."));
     }
     if (length < 0) {
         return MakeError(ErrorCode::BadInput, "The " + kind + Shown(token) + " gets a negative length (" +
@@ -263,7 +193,8 @@ Result<void> EncodeToken(const std::string& token, const Settings& settings, Pro
             return MakeError(ErrorCode::Limit, "The " + kind + Shown(token) + " lasts " + FormatNumber(length) +
                                                    " units and needs " + FormatNumber(commands) +
                                                    " commands of at most 125 units: a melody's tone data is "
-                                                   "limited to " + std::to_string(kMaxToneDataBytes) + " bytes.");
+                                                   "limited to " +
+                                                   std::to_string(kMaxToneDataBytes) + " bytes.");
         }
     }
     std::size_t pieces = 0;
@@ -284,14 +215,14 @@ Result<Bytes> EncodeToneData(const MelodyFields& fields, const std::vector<std::
                             !fields.noSmallPauses};
     Progress progress;
     progress.tempo = TextValue(fields.tempo);
-    progress.data = {0x00, 0x02, 0xFC, 0x09, 0x0A, 0x01};
+    progress.data.assign(tone::kOpening.begin(), tone::kOpening.end());
     for (const auto& token : tokens) {
         BELLTOWER_TRY(EncodeToken(token, settings, progress));
     }
 
     Bytes& data = progress.data;
-    const std::uint8_t closing = fields.playTwice ? 0x0A : 0xFE;  // suggest playing twice, or vibration off
-    BELLTOWER_TRY(Put(data, 0x0A, closing, {}));
+    const std::uint8_t closing = fields.playTwice ? tone::kPlayTwice : tone::kVibrationOff;
+    BELLTOWER_TRY(Put(data, tone::kVibration, closing, {}));
     if (const double delay = TextValue(fields.delay); delay > 0) {
         if (!FitsByte(delay)) {
             return MakeError(ErrorCode::BadInput,
@@ -300,9 +231,9 @@ Result<Bytes> EncodeToneData(const MelodyFields& fields, const std::vector<std::
         BELLTOWER_TRY(Put(data, kPauseCode, ToByte(delay), {}));
     }
     if (fields.forceOnePlay) {
-        BELLTOWER_TRY(Put(data, 0x0A, 0x0E, {}));
+        BELLTOWER_TRY(Put(data, tone::kVibration, tone::kPlayOnce, {}));
     }
-    BELLTOWER_TRY(Put(data, 0x07, 0x0B, {}));
+    BELLTOWER_TRY(Put(data, tone::kEndCode, tone::kEndParameter, {}));
     return std::move(data);
 }
 
@@ -338,7 +269,7 @@ EncodeResult EncodeMelody(const MelodyFields& fields, formats::TextFormat form,
     EncodeResult result;
     const std::string_view notes = SelectedNotes(fields.notes, selection);
     result.noData = notes.empty();
-    result.tokens = Tokenize(notes);
+    result.tokens = TokenizeNotes(notes);
     result.record = EncodeRecord(fields, form, result.tokens);
     return result;
 }

@@ -9,6 +9,7 @@
 
 #include "formats/file_io.h"
 #include "formats/text_value.h"
+#include "formats/tone_commands.h"
 
 namespace belltower::preview {
 namespace {
@@ -24,19 +25,19 @@ constexpr double kToneAmplitude = 20000;
 constexpr double kHumAmplitude = 65000 - kToneAmplitude;
 constexpr double kPitchConstant = 0.0159;
 constexpr double kHumRate = 0.004;  // sine cycles per sample of the motor hum at its base rate
-constexpr double kUnitsPerSecond = 120;
+constexpr double kUnitsPerSecond = formats::tone::kUnitsPerSecond;
 constexpr double kGridRate = 22050;
 
-constexpr std::uint8_t kRepeatStart = 0x05;
-constexpr std::uint8_t kRepeatEnd = 0x06;
-constexpr std::uint8_t kVibration = 0x0A;
-constexpr std::uint8_t kPause = 0x40;
-constexpr std::uint8_t kHighestNote = 0xFA;
+constexpr std::uint8_t kRepeatStart = formats::tone::kRepeatStart;
+constexpr std::uint8_t kRepeatEnd = formats::tone::kRepeatEnd;
+constexpr std::uint8_t kVibration = formats::tone::kVibration;
+constexpr std::uint8_t kPause = formats::tone::kPause;
+constexpr std::uint8_t kHighestNote = formats::tone::kHighestPlayedNote;
 constexpr std::uint8_t kReplacementCode = 0x94;
 constexpr double kReplacementLevel = 0.1;
 
-constexpr std::uint64_t kVibrationOnParameter = 1;
-constexpr std::uint64_t kVibrationOffParameter = 0xFE;
+constexpr std::uint64_t kVibrationOnParameter = formats::tone::kVibrationOn;
+constexpr std::uint64_t kVibrationOffParameter = formats::tone::kVibrationOff;
 
 std::uint8_t ByteAt(ByteView bytes, std::size_t offset) {
     return offset < bytes.size() ? bytes[offset] : 0;

@@ -8,9 +8,12 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "formats/file_io.h"
 #include "fuzz/harnesses.h"
+#include "interchange/midi.h"
+#include "interchange/ott.h"
 #include "melody/tone_encoder.h"
 #include "support/hex.h"
 #include "support/image_builder.h"
@@ -367,6 +370,97 @@ std::size_t WriteListSeeds(const fs::path& root) {
     return seeds.Count();
 }
 
+std::size_t WriteOttSeeds(const fs::path& root) {
+    SeedWriter seeds(root, "ott_reader");
+    // Files the writer makes.
+    const std::initializer_list<std::pair<const char*, belltower::melody::MelodyFields>> melodies = {
+        {"tune", {.name = "Tune", .duration = "4", .octave = "5", .tempo = "125", .notes = "e,e,f,g,8d.,2d,p,g4"}},
+        {"tempo_changes", {.name = "Tempo", .notes = "c,t900,d,t25,8e.,t63,p"}},
+        {"every_scale_and_triplets", {.name = "Scales", .octave = "4", .notes = "6c,3c#5,12d6,48d#7,1b7,32a4."}},
+        {"empty", {.name = "", .tempo = "200"}},
+        {"play_twice", {.name = "Twice", .notes = "c,d", .playTwice = true}},
+    };
+    for (const auto& [name, fields] : melodies) {
+        seeds.Write("file_" + std::string(name),
+                    WithOptions(0, belltower::formats::ToText(belltower::interchange::WriteOtt(fields)->bytes)));
+    }
+    // Files as other writers lay them out.
+    const std::initializer_list<std::pair<const char*, const char*>> files = {
+        // patterns A, B and A again; volume, continuous style, a triplet
+        {"file_patterns_replayed", "024a3a4905080c0004a3480801d9691780000000"},
+        // staccato style, 900 per minute, a double-dotted whole note, looping without end
+        {"file_styles_endless_loop", "024a3a454c041e08e9f382215000"},
+        // a title of 20 characters with 4 in its length field
+        {"file_long_title", "024a3a5151dd95b9d1e4818da185c9858dd195c9cc81bdac04000a96479161548000"},
+        {"file_cut_short", "024a3a5151dd95b9d1e4818da185c9"},
+        {"not_a_file", "4a6f793a643d342c6f3d35"},
+    };
+    for (const auto& [name, hex] : files) {
+        seeds.Write(name, WithOptions(0, belltower::formats::ToText(Hex(hex))));
+    }
+    // Notes texts for the writer.
+    const std::initializer_list<std::pair<const char*, const char*>> notes = {
+        {"notes_plain", "8c,8d,8e,4p,2g"},
+        {"notes_out_of_range", "c3,b9,5c,t120,c,v1,d,v0"},
+        {"notes_odd_tokens", "x 12 8c#.6 8c6#. - h"},
+    };
+    for (const auto& [name, text] : notes) {
+        seeds.Write(name, WithOptions(fz::kOttNotes, text));
+    }
+    seeds.Write("notes_octave_seven_twice", WithOptions(fz::kOttNotes | 6 | fz::kOttPlayTwice, "c,d,e"));
+    return seeds.Count();
+}
+
+std::size_t WriteDecoderSeeds(const fs::path& root) {
+    SeedWriter seeds(root, "tone_decoder");
+    // Notes texts: staccato, tempo byte, delay, then the notes.
+    using namespace std::string_literals;
+    const std::initializer_list<std::tuple<const char*, std::uint8_t, std::string>> notes = {
+        {"notes_plain", fz::kDecodeNotes, "\x00\x1c\x01"s + "8c 8d# 4e 16f. 2p g6"},
+        {"notes_staccato_twice", fz::kDecodeNotes | fz::kDecodePlayTwice, "\x06\x1c\x0f"s + "4c 4c 8d t200 e"},
+        {"notes_long_unicode", fz::kDecodeNotes | fz::kDecodeUnicode | fz::kDecodeForceOnePlay,
+         "\x00\x06\x02"s + "1c 1c t400 1d v0 2p."},
+        {"notes_no_small_pauses", fz::kDecodeNotes | fz::kDecodeNoSmallPauses, "\x00\x1c\x01"s + "c c p p v1 d#5"},
+    };
+    for (const auto& [name, options, text] : notes) {
+        seeds.Write(name, WithOptions(options, text));
+    }
+    // Tone data from elsewhere: repeats, unknown commands, no opening, bytes after the end.
+    const std::initializer_list<std::pair<const char*, const char*>> data = {
+        {"data_repeat", "00 02 FC 09 0A 01 05 03 8B 34 06 8D 34 0A FE 07 0B"},
+        {"data_unknown_command", "00 02 FC 09 0A 01 8B 34 12 34 0A 01 0A 01 8D 34 0A FE 07 0B"},
+        {"data_no_opening", "8B 34 8B 34 40 02 8D 7D 8D 7D 8D 05"},
+        {"data_after_end", "00 02 FC 09 0A 01 8B 34 0A FE 07 0B 8B 34"},
+    };
+    for (const auto& [name, hex] : data) {
+        seeds.Write(name, WithOptions(0, belltower::formats::ToText(Hex(hex))));
+    }
+    return seeds.Count();
+}
+
+std::size_t WriteMidiSeeds(const fs::path& root) {
+    SeedWriter seeds(root, "midi_reader");
+    belltower::melody::MelodyFields fields;
+    fields.name = "Seed";
+    fields.notes = "8c 8d# 4e t200 16f. 2p g6 1c";
+    const auto record = belltower::melody::EncodeMelody(fields, TextFormat::Ascii, std::nullopt).record;
+    seeds.Write("written", *belltower::interchange::WriteMidiMelody(*record));
+    const std::initializer_list<std::pair<const char*, const char*>> files = {
+        // format 1: a tempo track, a track with running status, a drum note, an overlapping note
+        {"two_tracks_running_status", "4D546864 00000006 0001 0002 0060"
+                                      "4D54726B 0000000B 00FF5103 07A120 00FF2F00"
+                                      "4D54726B 00000019 00903C40 30 3C00 00 4040 00 99 24 40 60 80 4000 00FF2F00"},
+        {"smpte_division", "4D546864 00000006 0000 0001 E728 4D54726B 0000000C 00 90 45 50 8140 80 45 00 00FF2F00"},
+        {"chunk_past_end", "4D546864 00000006 0000 0001 0060 4D54726B 00000020 00 90"},
+        {"sysex_and_text",
+         "4D546864 00000006 0000 0001 0060 4D54726B 00000012 00 F0 03 7E 7F F7 00 FF 01 02 6869 00FF2F00"},
+    };
+    for (const auto& [name, hex] : files) {
+        seeds.Write(name, Hex(hex));
+    }
+    return seeds.Count();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -381,6 +475,9 @@ int main(int argc, char** argv) {
         std::printf("firmware_reader: %zu seeds\n", WriteFirmwareSeeds(root));
         std::printf("record_exchange: %zu seeds\n", WriteExchangeSeeds(root));
         std::printf("list_operations: %zu seeds\n", WriteListSeeds(root));
+        std::printf("ott_reader: %zu seeds\n", WriteOttSeeds(root));
+        std::printf("tone_decoder: %zu seeds\n", WriteDecoderSeeds(root));
+        std::printf("midi_reader: %zu seeds\n", WriteMidiSeeds(root));
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.what());

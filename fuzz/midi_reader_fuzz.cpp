@@ -1,0 +1,32 @@
+// The MIDI reader on any bytes, and the MIDI writer on any tone data: a file is refused with a
+// message or read into fields the encoder takes, and every file the writer makes reads back.
+#include "formats/record.h"
+#include "fuzz/fuzz_check.h"
+#include "fuzz/harnesses.h"
+#include "interchange/midi.h"
+#include "melody/tone_encoder.h"
+
+namespace belltower::fuzz {
+
+void FuzzMidiReader(formats::ByteView input) {
+    using formats::ErrorCode;
+    const auto read = interchange::ReadMidi(input);
+    if (!read) {
+        BELLTOWER_FUZZ_CHECK(!read.error().message.empty());
+        BELLTOWER_FUZZ_CHECK(read.error().code == ErrorCode::BadInput || read.error().code == ErrorCode::DamagedData);
+    } else {
+        BELLTOWER_FUZZ_CHECK(interchange::LooksLikeMidi(input));
+        for (const auto& warning : read->warnings) {
+            BELLTOWER_FUZZ_CHECK(!warning.empty());
+        }
+        if (read->fields.name.size() <= formats::kMaxNameLength) {
+            const auto encoded = melody::EncodeMelody(read->fields, formats::TextFormat::Ascii, std::nullopt);
+            BELLTOWER_FUZZ_CHECK(encoded.record.has_value() || encoded.record.error().code == ErrorCode::Limit);
+        }
+    }
+    const auto written = interchange::WriteMidiMelody(input);
+    BELLTOWER_FUZZ_CHECK(written.has_value());
+    BELLTOWER_FUZZ_CHECK(interchange::ReadMidi(*written).has_value());
+}
+
+}  // namespace belltower::fuzz

@@ -1,0 +1,55 @@
+// decode: a melody file of any kind (an RE file, MIDI, .ott or ringtone text) written out as
+// ringtone text with every setting, ready to be changed and encoded again.
+#include <memory>
+#include <string>
+
+#include "cli/command_groups.h"
+#include "cli/melody_formats.h"
+
+namespace belltower::cli {
+namespace {
+
+struct DecodeOptions {
+    std::string input;
+    std::string output;
+};
+
+ExitStatus Decode(const DecodeOptions& options, Console& console) {
+    const auto file = console.ReadInput(options.input);
+    if (!file) {
+        return console.Refuse(file.error().message);
+    }
+    const auto fields = ReadMelodyFields(*file, console);
+    if (!fields) {
+        return console.Refuse(fields.error().message);
+    }
+    const auto text = WriteMelodyFields(*fields, MelodyOutput::Rtx, console);
+    if (!text) {
+        return console.Refuse(text.error().message);
+    }
+    const auto written = console.WriteOutput(options.output, *text);
+    if (!written) {
+        return console.Refuse(written.error().message);
+    }
+    return ExitStatus::Done;
+}
+
+}  // namespace
+
+void AddDecodeCommands(CLI::App& app, CommandTable& table) {
+    auto options = std::make_shared<DecodeOptions>();
+    CLI::App* decode = table.AddCommand(
+        app, "decode",
+        "Write a melody (RE file, MIDI file, .ott ringtone or ringtone text) as ringtone text with every setting.",
+        "  belltower-cli decode tone.re -o tone.ert\n"
+        "  belltower-cli decode song.mid -o song.ert\n"
+        "  belltower-cli bank export 3310.fls 4 -o - | belltower-cli decode - -o -",
+        [options](Console& console, const GlobalOptions&) { return Decode(*options, console); });
+    decode->add_option("IN", options->input, "The melody file, recognised by its content; - reads standard input.")
+        ->required();
+    decode->add_option("-o,--output", options->output, "The ringtone text (ERT) to write; - writes standard output.")
+        ->type_name("OUT.ert")
+        ->required();
+}
+
+}  // namespace belltower::cli

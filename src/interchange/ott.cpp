@@ -1,0 +1,831 @@
+#include "interchange/ott.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <string_view>
+
+#include "formats/text_value.h"
+#include "melody/note_token.h"
+
+namespace belltower::interchange {
+namespace {
+
+using formats::Bytes;
+using formats::ByteView;
+using formats::ErrorCode;
+using formats::MakeError;
+using formats::Result;
+using formats::TextValue;
+
+constexpr unsigned kRingingToneProgramming = 0x25;  // 0100101
+constexpr unsigned kUnicode = 0x22;                 // 0100010
+constexpr unsigned kSound = 0x1D;                   // 0011101
+constexpr unsigned kBasicSong = 1;
+constexpr unsigned kTemporarySong = 2;
+
+// Instruction ids.
+constexpr unsigned kNote = 1;
+constexpr unsigned kScale = 2;
+constexpr unsigned kStyle = 3;
+constexpr unsigned kTempo = 4;
+constexpr unsigned kVolume = 5;
+
+constexpr unsigned kDefaultScale = 1;
+constexpr unsigned kDefaultTempoIndex = 8;  // 63 beats per minute
+constexpr unsigned kInfiniteLoop = 15;
+constexpr std::size_t kMaxPatternInstructions = 255;
+constexpr std::size_t kMaxPatterns = 255;
+// Repeated patterns are written out; this many notes is far more than any ringtone and keeps
+// a file of 255 patterns looping 14 times from becoming megabytes of text.
+constexpr std::size_t kMaxImportedNotes = 4096;
+
+// Ringtone-text octave of scale 0: a in octave 4 is the 440 Hz a (see the header).
+constexpr int kFirstOctave = 4;
+// Encoder code of c in octave 4, the first note of scale 0.
+constexpr int kFirstCode = 66 + 1 + 12 * kFirstOctave;
+
+constexpr std::array<const char*, 12> kNoteNames = {"c", "c#", "d", "d#", "e", "f", "f#", "g", "g#", "a", "a#", "b"};
+
+// The lengths a note can have: 1/2^duration of a whole note, times its specifier's factor.
+constexpr std::array<double, 4> kSpecifierFactors = {1.0, 1.5, 1.75, 2.0 / 3.0};
+constexpr std::array<const char*, 4> kSpecifierNames = {"", "dotted ", "double-dotted ", "triplet "};
+
+double OttLength(unsigned duration, unsigned specifier) {
+    return kSpecifierFactors[specifier] / static_cast<double>(1U << duration);
+}
+
+std::string FormatNumber(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+std::string DescribeLength(unsigned duration, unsigned specifier) {
+    return std::string(kSpecifierNames[specifier]) + "1/" + std::to_string(1U << duration);
+}
+
+// Warnings of one import or export. A kind of warning that many notes share is given once,
+// naming the first note and counting the others, so that a long melody gives a short list.
+class WarningList {
+public:
+    // One occurrence of the kind `key`: "<subject> <one>" for a single one, "<subject> and N
+    // more <many>" for several.
+    void Add(const std::string& key, std::string subject, std::string one, std::string many) {
+        if (const auto found = index_.find(key); found != index_.end()) {
+            ++entries_[found->second].count;
+            return;
+        }
+        index_.emplace(key, entries_.size());
+        entries_.push_back({std::move(subject), std::move(one), std::move(many), 1});
+    }
+    // A warning given once, however often it occurs.
+    void Once(const std::string& message) { Add(message, message, "", ""); }
+
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> messages;
+        for (const auto& entry : entries_) {
+            if (entry.one.empty()) {
+                messages.push_back(entry.subject);
+            } else if (entry.count == 1) {
+                messages.push_back(entry.subject + " " + entry.one);
+            } else {
+                messages.push_back(entry.subject + " and " + std::to_string(entry.count - 1) + " more " + entry.many);
+            }
+        }
+        return messages;
+    }
+
+private:
+    struct Entry {
+        std::string subject;
+        std::string one;
+        std::string many;
+        std::size_t count = 0;
+    };
+    std::vector<Entry> entries_;
+    std::map<std::string, std::size_t> index_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Bits
+
+// Reads fields of up to 16 bits, most significant bit first; never past the end.
+class BitReader {
+public:
+    explicit BitReader(ByteView bytes) : bytes_(bytes) {}
+
+    std::optional<unsigned> Read(unsigned count) {
+        if (bit_ + count > bytes_.size() * 8) {
+            return std::nullopt;
+        }
+        unsigned value = 0;
+        for (unsigned i = 0; i < count; ++i, ++bit_) {
+            const unsigned byte = bytes_[bit_ / 8];
+            value = (value << 1) | ((byte >> (7 - bit_ % 8)) & 1U);
+        }
+        return value;
+    }
+    void Align() { bit_ = (bit_ + 7) / 8 * 8; }
+    std::size_t Remaining() const { return bytes_.size() - std::min(bytes_.size(), (bit_ + 7) / 8); }
+
+private:
+    ByteView bytes_;
+    std::size_t bit_ = 0;
+};
+
+class BitWriter {
+public:
+    void Put(unsigned value, unsigned count) {
+        for (unsigned i = count; i-- > 0; ++bit_) {
+            if (bit_ % 8 == 0) {
+                bytes_.push_back(0);
+            }
+            if (((value >> i) & 1U) != 0) {
+                bytes_.back() = static_cast<std::uint8_t>(bytes_.back() | (0x80U >> (bit_ % 8)));
+            }
+        }
+    }
+    void Align() { bit_ = bytes_.size() * 8; }
+    Bytes Take() { return std::move(bytes_); }
+
+private:
+    Bytes bytes_;
+    std::size_t bit_ = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+
+struct OttInstruction {
+    unsigned id = 0;
+    unsigned value = 0;
+    unsigned duration = 0;   // notes only
+    unsigned specifier = 0;  // notes only
+};
+
+// A note as it sounds: the instruction with the scale and tempo in force.
+struct PlayedNote {
+    unsigned value = 0;  // 0 pause, 1-12 c to b
+    unsigned scale = 0;
+    unsigned duration = 0;
+    unsigned specifier = 0;
+    int tempo = 0;
+};
+
+// The text form of a note's length: a fraction of one or two digits, maybe dotted.
+struct TextLength {
+    int fraction = 4;
+    bool dotted = false;
+};
+
+Result<unsigned> Need(BitReader& reader, unsigned count, const char* what) {
+    if (const auto value = reader.Read(count)) {
+        return *value;
+    }
+    return MakeError(ErrorCode::DamagedData, std::string("The .ott file ends in the middle of its ") + what + ".");
+}
+
+#define BELLTOWER_READ(name, count, what)                                                                              \
+    const auto name##Read = Need(reader, count, what);                                                                 \
+    if (!name##Read) {                                                                                                 \
+        return name##Read.error();                                                                                     \
+    }                                                                                                                  \
+    const unsigned name = *name##Read;
+
+Result<OttInstruction> ReadInstruction(BitReader& reader) {
+    BELLTOWER_READ(id, 3, "instructions")
+    OttInstruction instruction{id};
+    switch (id) {
+    case kNote: {
+        BELLTOWER_READ(value, 4, "notes")
+        BELLTOWER_READ(duration, 3, "notes")
+        BELLTOWER_READ(specifier, 2, "notes")
+        if (value > 12) {
+            return MakeError(ErrorCode::DamagedData,
+                             "The .ott file holds the note value " + std::to_string(value) + ", which is reserved.");
+        }
+        if (duration > 5) {
+            return MakeError(ErrorCode::DamagedData, "The .ott file holds the note duration " +
+                                                         std::to_string(duration) + ", which is reserved.");
+        }
+        instruction.value = value;
+        instruction.duration = duration;
+        instruction.specifier = specifier;
+        return instruction;
+    }
+    case kScale:
+    case kStyle: {
+        BELLTOWER_READ(value, 2, "instructions")
+        instruction.value = value;
+        return instruction;
+    }
+    case kTempo: {
+        BELLTOWER_READ(value, 5, "instructions")
+        instruction.value = value;
+        return instruction;
+    }
+    case kVolume: {
+        BELLTOWER_READ(value, 4, "instructions")
+        instruction.value = value;
+        return instruction;
+    }
+    default:
+        return MakeError(ErrorCode::DamagedData,
+                         "The .ott file holds an unknown instruction (" + std::to_string(id) + ") in a pattern.");
+    }
+}
+
+struct Song {
+    std::string title;
+    std::vector<PlayedNote> notes;
+    bool playTwice = false;
+    int firstTempo = kOttTempos[kDefaultTempoIndex];  // the tempo at the first note, or the first one given
+};
+
+// Plays the instructions of one pattern pass into the song, keeping what the text cannot hold
+// as warnings (each kind once).
+struct Player {
+    unsigned scale = kDefaultScale;
+    unsigned tempoIndex = kDefaultTempoIndex;
+    bool capped = false;
+    WarningList* warnings = nullptr;
+
+    void Play(const std::vector<OttInstruction>& pattern, Song& song) {
+        for (const auto& instruction : pattern) {
+            switch (instruction.id) {
+            case kNote:
+                if (song.notes.size() >= kMaxImportedNotes) {
+                    capped = true;
+                    break;
+                }
+                if (song.notes.empty()) {
+                    song.firstTempo = kOttTempos[tempoIndex];
+                }
+                song.notes.push_back(
+                    {instruction.value, scale, instruction.duration, instruction.specifier, kOttTempos[tempoIndex]});
+                break;
+            case kScale:
+                scale = instruction.value;
+                break;
+            case kStyle:
+                if (instruction.value != 0) {
+                    warnings->Once(std::string("The ") + (instruction.value == 1 ? "continuous" : "staccato") +
+                                   " style is not kept: the notes play in the natural style.");
+                }
+                break;
+            case kTempo:
+                tempoIndex = instruction.value;
+                if (song.notes.empty()) {
+                    song.firstTempo = kOttTempos[tempoIndex];
+                }
+                break;
+            case kVolume:
+                warnings->Once("The volume instructions are not kept: ringtone text has no volume.");
+                break;
+            default:
+                break;
+            }
+        }
+    }
+};
+
+struct Pattern {
+    unsigned id = 0;
+    unsigned loop = 0;
+    std::vector<OttInstruction> instructions;
+};
+
+// `titleExtra` is added to the 4-bit title length (see ReadOtt); the title must then be
+// printable.
+Result<void> ReadSong(BitReader& reader, bool titled, bool unicode, unsigned titleExtra, Song& song,
+                      WarningList& warnings) {
+    if (titled) {
+        BELLTOWER_READ(titleField, 4, "title")
+        const unsigned titleLength = titleField + titleExtra;
+        bool unknown = false;
+        for (unsigned i = 0; i < titleLength; ++i) {
+            BELLTOWER_READ(character, unicode ? 16U : 8U, "title")
+            if (titleExtra > 0 && (character < 0x20 || character == 0x7F)) {
+                return MakeError(ErrorCode::DamagedData, "The .ott file holds no printable title of this length.");
+            }
+            unknown = unknown || character > 0xFF;
+            song.title += static_cast<char>(character > 0xFF ? '?' : character);
+        }
+        if (unknown) {
+            warnings.Once("The title \"" + song.title +
+                          "\" had characters outside Latin-1; they are shown as question marks.");
+        }
+    }
+    BELLTOWER_READ(patternCount, 8, "song sequence")
+    std::array<std::vector<OttInstruction>, 4> defined;
+    std::array<bool, 4> isDefined{};
+    std::vector<Pattern> sequence;
+    for (unsigned p = 0; p < patternCount; ++p) {
+        BELLTOWER_READ(header, 3, "pattern headers")
+        if (header != 0) {
+            return MakeError(ErrorCode::DamagedData,
+                             "The .ott file holds a damaged pattern header (pattern " + std::to_string(p + 1) + ").");
+        }
+        BELLTOWER_READ(id, 2, "pattern headers")
+        BELLTOWER_READ(loop, 4, "pattern headers")
+        BELLTOWER_READ(count, 8, "pattern headers")
+        if (count == 0) {
+            // Some writers give an empty song as one pattern of no instructions, which reads as
+            // a pattern played again before it was defined: read as empty.
+            if (!isDefined[id]) {
+                warnings.Once(std::string("The .ott file plays the pattern ") + static_cast<char>('A' + id) +
+                              ", which it never defines: it is read as empty.");
+            }
+        } else {
+            std::vector<OttInstruction> instructions;
+            for (unsigned i = 0; i < count; ++i) {
+                auto instruction = ReadInstruction(reader);
+                if (!instruction) {
+                    return instruction.error();
+                }
+                instructions.push_back(*instruction);
+            }
+            defined[id] = std::move(instructions);
+            isDefined[id] = true;
+        }
+        sequence.push_back({id, loop, defined[id]});
+    }
+
+    Player player;
+    player.warnings = &warnings;
+    if (sequence.size() == 1) {
+        // A loop on the only pattern repeats the whole song, as the phone repeats a ringtone
+        // anyway: one more pass is "suggest playing twice", longer loops are kept as one pass.
+        const unsigned loop = sequence.front().loop;
+        player.Play(sequence.front().instructions, song);
+        song.playTwice = loop == 1 && !song.notes.empty();
+        if (loop > 1 && !song.notes.empty()) {
+            warnings.Once(loop == kInfiniteLoop
+                              ? std::string("The song repeats without end; one pass is kept.")
+                              : "The song repeats " + std::to_string(loop) + " more times; one pass is kept.");
+        }
+    } else {
+        for (const auto& pattern : sequence) {
+            unsigned passes = pattern.loop + 1;
+            if (pattern.loop == kInfiniteLoop) {
+                passes = 1;
+                warnings.Once(std::string("The pattern ") + static_cast<char>('A' + pattern.id) +
+                              " repeats without end; one pass is kept.");
+            }
+            for (unsigned i = 0; i < passes; ++i) {
+                player.Play(pattern.instructions, song);
+            }
+        }
+    }
+    if (player.capped) {
+        warnings.Once("The song is cut after " + std::to_string(kMaxImportedNotes) + " notes.");
+    }
+    return {};
+}
+
+// The text length of an .ott length: exact for plain and dotted notes and for triplets of a
+// half note or shorter; the nearest text length for the others.
+TextLength ToTextLength(unsigned duration, unsigned specifier, bool& exact) {
+    const int fraction = 1 << duration;
+    exact = true;
+    if (specifier == 0 || specifier == 1) {
+        return {fraction, specifier == 1};
+    }
+    if (specifier == 3 && duration > 0) {
+        return {fraction * 3 / 2, false};  // two thirds of 1/n is 1/(1.5 n)
+    }
+    exact = false;
+    const double length = OttLength(duration, specifier);
+    TextLength best;
+    double bestDistance = INFINITY;
+    for (const int candidate : {1, 2, 3, 4, 6, 8, 12, 16, 24, 32, 48}) {
+        for (const bool dotted : {false, true}) {
+            const double distance = std::fabs(std::log((dotted ? 1.5 : 1.0) / candidate / length));
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                best = {candidate, dotted};
+            }
+        }
+    }
+    return best;
+}
+
+// The value used most often, the smallest of those used equally often.
+template <typename T> T MostUsed(const std::vector<T>& values, T fallback) {
+    std::map<T, int> counts;
+    for (const T& value : values) {
+        ++counts[value];
+    }
+    T best = fallback;
+    int bestCount = 0;
+    for (const auto& [value, count] : counts) {
+        if (count > bestCount) {
+            best = value;
+            bestCount = count;
+        }
+    }
+    return best;
+}
+
+melody::MelodyFields ToFields(const Song& song, WarningList& warnings) {
+    std::vector<TextLength> lengths;
+    std::vector<int> fractions;
+    std::vector<int> octaves;
+    for (std::size_t i = 0; i < song.notes.size(); ++i) {
+        const PlayedNote& note = song.notes[i];
+        bool exact = true;
+        lengths.push_back(ToTextLength(note.duration, note.specifier, exact));
+        fractions.push_back(lengths.back().fraction);
+        if (note.value != 0) {
+            octaves.push_back(static_cast<int>(note.scale) + kFirstOctave);
+        }
+        if (!exact) {
+            const std::string length = DescribeLength(note.duration, note.specifier);
+            const std::string becomes =
+                (lengths.back().dotted ? "dotted 1/" : "1/") + std::to_string(lengths.back().fraction) + ".";
+            warnings.Add(length, "Note " + std::to_string(i + 1),
+                         "is a " + length + " note, which ringtone text cannot write: it becomes " + becomes,
+                         "are " + length + " notes, which ringtone text cannot write: they become " + becomes);
+        }
+    }
+    const int defaultFraction = MostUsed(fractions, 4);
+    const int defaultOctave = MostUsed(octaves, static_cast<int>(kDefaultScale) + kFirstOctave);
+
+    melody::MelodyFields fields;
+    fields.name = song.title;
+    fields.duration = std::to_string(defaultFraction);
+    fields.octave = std::to_string(defaultOctave);
+    fields.tempo = std::to_string(song.firstTempo);
+    fields.playTwice = song.playTwice;
+    int tempo = song.firstTempo;
+    for (std::size_t i = 0; i < song.notes.size(); ++i) {
+        const PlayedNote& note = song.notes[i];
+        std::string token;
+        if (note.tempo != tempo) {
+            tempo = note.tempo;
+            token = "t" + std::to_string(tempo) + ",";
+        }
+        if (lengths[i].fraction != defaultFraction) {
+            token += std::to_string(lengths[i].fraction);
+        }
+        if (note.value == 0) {
+            token += "p";
+        } else {
+            token += kNoteNames[note.value - 1];
+            if (const int octave = static_cast<int>(note.scale) + kFirstOctave; octave != defaultOctave) {
+                token += std::to_string(octave);
+            }
+        }
+        if (lengths[i].dotted) {
+            token += ".";
+        }
+        if (!fields.notes.empty()) {
+            fields.notes += ",";
+        }
+        fields.notes += token;
+    }
+    return fields;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+
+struct Writer {
+    std::vector<OttInstruction> instructions;
+    WarningList warnings;
+    std::optional<unsigned> scale;  // the scale last written, once a note was written
+    // The tempo last written, once a note or pause was written
+    std::optional<unsigned> tempoIndex;
+};
+
+// A token as it can stand in a message: line breaks and other control characters as blanks.
+std::string Quoted(std::string_view token) {
+    std::string quoted = "\"";
+    for (const char c : token) {
+        quoted += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    }
+    return quoted + "\"";
+}
+
+// The table's tempo nearest to a tempo, by ratio.
+unsigned NearestTempo(double tempo) {
+    tempo = std::clamp(tempo, 1.0, 1e6);  // also infinity
+    unsigned best = 0;
+    for (unsigned i = 1; i < kOttTempos.size(); ++i) {
+        if (std::fabs(std::log(kOttTempos[i] / tempo)) < std::fabs(std::log(kOttTempos[best] / tempo))) {
+            best = i;
+        }
+    }
+    return best;
+}
+
+// The nearest .ott length (duration, specifier) to a length in whole notes; exact when equal.
+// Only lengths that ringtone text can write are chosen (no double dots, no whole-note
+// triplets), so that whatever is written here reads back as it was written.
+std::pair<unsigned, unsigned> NearestLength(double length, bool& exact) {
+    length = std::clamp(length, 1e-6, 1e6);
+    std::pair<unsigned, unsigned> best{0, 0};
+    double bestDistance = INFINITY;
+    for (unsigned duration = 0; duration <= 5; ++duration) {
+        for (const unsigned specifier : {0U, 1U, 3U}) {
+            if (duration == 0 && specifier == 3) {
+                continue;
+            }
+            const double distance = std::fabs(std::log(OttLength(duration, specifier) / length));
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                best = {duration, specifier};
+            }
+        }
+    }
+    exact = bestDistance < 1e-9;
+    return best;
+}
+
+Result<void> WriteToken(const std::string& token, double defaultFraction, double defaultOctave, double& tempo,
+                        Writer& writer) {
+    const std::string_view tail = std::string_view(token).substr(1);
+    if (token.front() == 't') {
+        if (const double value = TextValue(tail); value > 0) {
+            tempo = value;
+        }
+        return {};
+    }
+    if (token.front() == 'v') {
+        if (const double value = TextValue(tail); value == 0 || value == 1) {
+            writer.warnings.Once("The vibration tags are dropped: the format has no vibration.");
+        }
+        return {};
+    }
+    const auto note = melody::ReadNoteToken(token);
+    if (!note) {
+        return {};
+    }
+    const bool pause = melody::IsPauseLetter(note->letter);
+    const auto base = melody::PitchBase(note->letter);
+    if (!pause && !base) {
+        return {};  // not a note letter: the token counts for nothing, as in the tone encoder
+    }
+    const double fraction = note->fraction.value_or(defaultFraction);
+    const std::string kind = pause ? "pause " : "note ";
+    if (!(fraction > 0)) {
+        return MakeError(ErrorCode::BadInput,
+                         "The " + kind + Quoted(token) + " cannot be timed: its duration is not a positive number.");
+    }
+    if (!(tempo > 0)) {
+        return MakeError(ErrorCode::BadInput,
+                         "The " + kind + Quoted(token) + " cannot be timed: the tempo is not a positive number.");
+    }
+
+    OttInstruction instruction{kNote};
+    bool exact = true;
+    const auto [duration, specifier] = NearestLength((note->dotted ? 1.5 : 1.0) / fraction, exact);
+    instruction.duration = duration;
+    instruction.specifier = specifier;
+    if (!exact) {
+        const std::string becomes = DescribeLength(duration, specifier) + ".";
+        writer.warnings.Add(kind + "length " + FormatNumber((note->dotted ? 1.5 : 1.0) / fraction),
+                            "The " + kind + Quoted(token),
+                            "has a length the format cannot write: it becomes " + becomes,
+                            "have a length the format cannot write: they become " + becomes);
+    }
+
+    std::optional<unsigned> scale;
+    if (!pause) {
+        double octave = defaultOctave;
+        if (const double value = TextValue(note->octaveText); value > 0) {
+            octave = value;
+        }
+        const double code = formats::RoundHalfEven(*base + 1 + 12 * octave + (note->sharp ? 1 : 0));
+        if (!(code >= 0 && code <= 255)) {
+            // The tone encoder refuses these too: no phone code exists for them.
+            return MakeError(
+                ErrorCode::BadInput,
+                "The note " + Quoted(token) + " gives the code " + FormatNumber(code) +
+                    (code > 255 ? ", above 255: its octave is too high." : ", below 0: its octave is too low."));
+        }
+        const double semitone = code - kFirstCode;
+        const double octaveIndex = std::floor(semitone / 12);
+        const double clamped = std::clamp(octaveIndex, 0.0, 3.0);
+        if (clamped != octaveIndex) {
+            const auto moved = static_cast<long long>(std::fabs(clamped - octaveIndex));
+            const std::string where =
+                std::string(octaveIndex < 0 ? "below" : "above") + " the four octaves of the format: ";
+            const std::string move =
+                std::to_string(moved) + (moved == 1 ? " octave " : " octaves ") + (octaveIndex < 0 ? "up." : "down.");
+            writer.warnings.Add("octave " + move, "The note " + Quoted(token), "lies " + where + "it is moved " + move,
+                                "lie " + where + "they are moved " + move);
+        }
+        instruction.value = static_cast<unsigned>(semitone - 12 * octaveIndex) + 1;
+        scale = static_cast<unsigned>(clamped);
+    }
+
+    const unsigned tempoIndex = NearestTempo(tempo);
+    if (kOttTempos[tempoIndex] != tempo) {
+        writer.warnings.Once("The tempo " + FormatNumber(tempo) + " is not one the format has: it becomes " +
+                             std::to_string(kOttTempos[tempoIndex]) + ".");
+    }
+    if (!writer.tempoIndex) {
+        // The first note or pause: the song's scale, style and tempo in front of it. Pauses
+        // have no scale; the song's scale is that of its first note, set when it comes.
+        writer.instructions.push_back({kScale, kDefaultScale});
+        writer.instructions.push_back({kStyle, 0});
+        writer.instructions.push_back({kTempo, tempoIndex});
+        writer.tempoIndex = tempoIndex;
+    }
+    if (tempoIndex != *writer.tempoIndex) {
+        writer.instructions.push_back({kTempo, tempoIndex});
+        writer.tempoIndex = tempoIndex;
+    }
+    if (scale && !writer.scale) {
+        writer.instructions.front().value = *scale;
+        writer.scale = scale;
+    } else if (scale && scale != writer.scale) {
+        writer.instructions.push_back({kScale, *scale});
+        writer.scale = scale;
+    }
+    writer.instructions.push_back(instruction);
+    return {};
+}
+
+void PutInstruction(BitWriter& bits, const OttInstruction& instruction) {
+    bits.Put(instruction.id, 3);
+    switch (instruction.id) {
+    case kNote:
+        bits.Put(instruction.value, 4);
+        bits.Put(instruction.duration, 3);
+        bits.Put(instruction.specifier, 2);
+        break;
+    case kScale:
+    case kStyle:
+        bits.Put(instruction.value, 2);
+        break;
+    case kTempo:
+        bits.Put(instruction.value, 5);
+        break;
+    default:
+        bits.Put(instruction.value, 4);
+        break;
+    }
+}
+
+Result<OttImport> Parse(ByteView bytes, unsigned titleExtra) {
+    BitReader reader(bytes);
+    WarningList warnings;
+    BELLTOWER_READ(commandCount, 8, "command parts")
+    bool unicode = false;
+    bool sounded = false;
+    Song song;
+    for (unsigned i = 0; i < commandCount; ++i) {
+        BELLTOWER_READ(command, 7, "command parts")
+        if (command == kRingingToneProgramming || command == kUnicode) {
+            unicode = unicode || command == kUnicode;
+            reader.Align();
+            continue;
+        }
+        if (command != kSound) {
+            return MakeError(ErrorCode::DamagedData,
+                             "The .ott file holds an unknown command part (" + std::to_string(command) + ").");
+        }
+        if (sounded) {
+            return MakeError(ErrorCode::DamagedData, "The .ott file holds more than one song.");
+        }
+        sounded = true;
+        BELLTOWER_READ(songType, 3, "song type")
+        if (songType != kBasicSong && songType != kTemporarySong) {
+            return MakeError(ErrorCode::BadInput, "The .ott file holds a song of type " + std::to_string(songType) +
+                                                      " (MIDI, digitized or polyphonic), not ringtone notes.");
+        }
+        if (auto read = ReadSong(reader, songType == kBasicSong, unicode, titleExtra, song, warnings); !read) {
+            return read.error();
+        }
+        reader.Align();
+    }
+    if (!sounded) {
+        return MakeError(ErrorCode::DamagedData, "The .ott file holds no song.");
+    }
+    BELLTOWER_READ(end, 8, "command end")
+    if (end != 0) {
+        return MakeError(ErrorCode::DamagedData, "The .ott file does not close with a command end.");
+    }
+    if (const std::size_t extra = reader.Remaining(); extra > 0) {
+        warnings.Once("The " + std::to_string(extra) + (extra == 1 ? " byte" : " bytes") +
+                      " after the end of the ringtone are ignored.");
+    }
+    auto fields = ToFields(song, warnings);
+    return OttImport{std::move(fields), warnings.Messages()};
+}
+
+}  // namespace
+
+Result<OttImport> ReadOtt(ByteView bytes) {
+    if (!LooksLikeOtt(bytes)) {
+        return MakeError(ErrorCode::BadInput,
+                         "This is not a Smart Messaging ringtone: it does not begin with a ringing-tone command.");
+    }
+    auto result = Parse(bytes, 0);
+    if (result || result.error().code != ErrorCode::DamagedData) {
+        return result;
+    }
+    // Some writers put a title of more than 15 characters with only the low four bits of its
+    // length in the length field. When the file does not read as it stands, a longer printable
+    // title that makes the rest of the file read is taken, with a warning.
+    for (unsigned extra = 16; extra < 256; extra += 16) {
+        if (auto longer = Parse(bytes, extra)) {
+            longer->warnings.insert(longer->warnings.begin(),
+                                    "The title length field gives " +
+                                        std::to_string(longer->fields.name.size() - extra) + ", but the title has " +
+                                        std::to_string(longer->fields.name.size()) + " characters: read as written.");
+            return longer;
+        }
+    }
+    return result;
+}
+
+#undef BELLTOWER_READ
+
+Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
+    Writer writer;
+    std::string title = fields.name;
+    if (title.size() > kOttMaxTitle) {
+        title.resize(kOttMaxTitle);
+        writer.warnings.Once("The name is cut to its first " + std::to_string(kOttMaxTitle) + " characters, \"" +
+                             title + "\": a title holds no more.");
+    }
+    const double defaultFraction = TextValue(fields.duration);
+    const double defaultOctave = TextValue(fields.octave);
+    double tempo = TextValue(fields.tempo);
+    for (const auto& token : melody::TokenizeNotes(fields.notes)) {
+        if (auto written = WriteToken(token, defaultFraction, defaultOctave, tempo, writer); !written) {
+            return written.error();
+        }
+    }
+    // A loop plays the notes twice; a song without notes has nothing to play twice.
+    const bool loopOnce = fields.playTwice && writer.tempoIndex.has_value();
+    if (!writer.tempoIndex) {
+        // No notes: the settings alone, so that the tempo comes back on reading.
+        writer.instructions.push_back({kScale, kDefaultScale});
+        writer.instructions.push_back({kStyle, 0});
+        writer.instructions.push_back({kTempo, NearestTempo(tempo > 0 ? tempo : kOttTempos[kDefaultTempoIndex])});
+    }
+    if (const double staccato = TextValue(fields.staccato); staccato > 0) {
+        writer.warnings.Once("The staccato length " + FormatNumber(staccato) + " is dropped: the format has none.");
+    }
+    // The default delay of one unit (1/120 s) is no audible loss.
+    if (const double delay = TextValue(fields.delay); delay > 1) {
+        writer.warnings.Once("The delay of " + FormatNumber(delay) + " units is dropped: the format has none.");
+    }
+    if (fields.forceOnePlay) {
+        writer.warnings.Once("\"Force one play\" is dropped: the format has no such setting.");
+    }
+
+    const std::size_t patternCount =
+        std::max<std::size_t>(1, (writer.instructions.size() + kMaxPatternInstructions - 1) / kMaxPatternInstructions);
+    if (patternCount > kMaxPatterns) {
+        return MakeError(ErrorCode::Limit, "The melody needs " + std::to_string(writer.instructions.size()) +
+                                               " instructions: an .ott file holds at most " +
+                                               std::to_string(kMaxPatterns * kMaxPatternInstructions) + ".");
+    }
+    if (loopOnce && patternCount > 1) {
+        writer.warnings.Once("\"Suggest playing twice\" is dropped: the melody takes more than one pattern.");
+    }
+
+    BitWriter bits;
+    bits.Put(2, 8);  // ringing-tone programming and sound
+    bits.Put(kRingingToneProgramming, 7);
+    bits.Align();
+    bits.Put(kSound, 7);
+    bits.Put(kBasicSong, 3);
+    bits.Put(static_cast<unsigned>(title.size()), 4);
+    for (const char c : title) {
+        bits.Put(static_cast<unsigned char>(c), 8);
+    }
+    bits.Put(static_cast<unsigned>(patternCount), 8);
+    for (std::size_t p = 0; p < patternCount; ++p) {
+        const std::size_t first = p * kMaxPatternInstructions;
+        const std::size_t count = std::min(kMaxPatternInstructions, writer.instructions.size() - first);
+        bits.Put(0, 3);
+        bits.Put(static_cast<unsigned>(p % 4), 2);
+        bits.Put(loopOnce && patternCount == 1 ? 1 : 0, 4);
+        bits.Put(static_cast<unsigned>(count), 8);
+        for (std::size_t i = first; i < first + count; ++i) {
+            PutInstruction(bits, writer.instructions[i]);
+        }
+    }
+    bits.Align();
+    bits.Put(0, 8);  // command end
+    return OttExport{bits.Take(), writer.warnings.Messages()};
+}
+
+bool LooksLikeOtt(ByteView bytes) {
+    if (bytes.size() < 3 || bytes[0] < 1 || bytes[0] > 15 || (bytes[1] & 0xFEU) != kRingingToneProgramming << 1) {
+        return false;
+    }
+    const unsigned next = bytes[2] >> 1;
+    return next == kSound || next == kUnicode;
+}
+
+}  // namespace belltower::interchange

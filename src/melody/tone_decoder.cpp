@@ -1,0 +1,808 @@
+#include "melody/tone_decoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <optional>
+
+#include "formats/dword.h"
+#include "formats/record.h"
+#include "formats/text_value.h"
+#include "formats/tone_commands.h"
+#include "melody/tone_encoder.h"
+
+namespace belltower::melody {
+namespace {
+
+namespace tone = formats::tone;
+using formats::Bytes;
+using formats::ByteView;
+using formats::RoundHalfEven;
+
+// A token of the notes text before it is written out: a note or pause of a whole length in
+// duration units, or a vibration tag.
+struct Token {
+    enum class Kind { Sound, VibrationOn, VibrationOff };
+    Kind kind = Kind::Sound;
+    std::uint8_t code = 0;
+    double units = 0;
+    std::size_t offset = 0;  // its first command in the tone data
+    double tempo = 0;        // filled when written out
+};
+
+// The note fractions a plain token uses, longest first.
+constexpr std::array<int, 6> kFractions = {1, 2, 4, 8, 16, 32};
+constexpr int kHighestTempo = 999;
+
+// The 32 tempos of the ringtone world's common table: preferred where several tempos fit.
+constexpr std::array<int, 32> kTableTempos = {25,  28,  31,  35,  40,  45,  50,  56,  63,  70,  80,
+                                              90,  100, 112, 125, 140, 160, 180, 200, 225, 250, 285,
+                                              320, 355, 400, 450, 500, 565, 635, 715, 800, 900};
+
+// The length in units the encoder gives a token of this fraction at this tempo (same arithmetic).
+double LengthOf(double fraction, bool dotted, double tempo) {
+    double length = 29000 / (fraction * tempo);
+    if (dotted) {
+        length *= 1.5;
+    }
+    length = RoundHalfEven(length);
+    return length == 0 ? 1 : length;
+}
+
+struct Fraction {
+    int fraction = 0;
+    bool dotted = false;
+};
+
+// The plain fraction that gives `units` at `tempo`: the preferred one first, then undotted ones.
+std::optional<Fraction> FractionFor(double units, double tempo, int preferred) {
+    if (preferred > 0 && LengthOf(preferred, false, tempo) == units) {
+        return Fraction{preferred, false};
+    }
+    for (const bool dotted : {false, true}) {
+        for (const int fraction : kFractions) {
+            if (LengthOf(fraction, dotted, tempo) == units) {
+                return Fraction{fraction, dotted};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The whole tempos 1..kHighestTempo at which a fraction lasts `units`: one interval, as the
+// length only falls while the tempo rises.
+std::optional<std::pair<int, int>> TempoInterval(int fraction, bool dotted, double units) {
+    const double whole = 29000.0 * (dotted ? 1.5 : 1.0) / fraction;
+    int low = static_cast<int>(std::clamp(std::floor(whole / (units + 0.5)), 1.0, double{kHighestTempo}));
+    int high = units > 0.5 ? static_cast<int>(std::clamp(std::ceil(whole / (units - 0.5)), 1.0, double{kHighestTempo}))
+                           : kHighestTempo;
+    while (low <= high && LengthOf(fraction, dotted, low) != units) {
+        if (LengthOf(fraction, dotted, low) < units) {
+            return std::nullopt;
+        }
+        ++low;
+    }
+    while (high >= low && LengthOf(fraction, dotted, high) != units) {
+        --high;
+    }
+    if (low > high) {
+        return std::nullopt;
+    }
+    return std::pair{low, high};
+}
+
+// Lower is better among tempos that fit equally well.
+int TempoRank(int tempo) {
+    int rank = std::abs(tempo - 125);
+    if (tempo < 40 || tempo > 320) {
+        rank += 8000;  // rarely a ringtone's own tempo
+    }
+    if (std::find(kTableTempos.begin(), kTableTempos.end(), tempo) != kTableTempos.end()) {
+        rank -= 4000;
+    } else if (tempo % 10 == 0) {
+        rank -= 2000;
+    } else if (tempo % 5 == 0) {
+        rank -= 1000;
+    }
+    return rank;
+}
+
+std::string Number(double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.0f", value);
+    return text;
+}
+
+// The shortest text of a tempo at which a whole note (fraction 1) lasts `units`.
+std::optional<std::string> ExactTempoText(double units) {
+    for (int digits = 1; digits <= 17; ++digits) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%.*g", digits, 29000 / units);
+        const double tempo = formats::TextValue(text);
+        if (tempo > 0 && LengthOf(1, false, tempo) == units) {
+            return std::string(text);
+        }
+    }
+    return std::nullopt;
+}
+
+// The notes text and the settings around it.
+struct Written {
+    std::string notes;
+    std::string tempo = "140";
+    std::string duration = "8";
+    std::string octave = "6";
+    std::vector<ToneNotice> losses;
+    bool complete = true;  // every token was written as it stands
+};
+
+class TextWriter {
+public:
+    explicit TextWriter(std::vector<Token>& tokens) : tokens_(tokens) {}
+
+    Written Write() {
+        ChooseTempo();
+        ChooseDuration();
+        ChooseOctave();
+        double current = baseTempo_;
+        for (std::size_t i = 0; i < tokens_.size(); ++i) {
+            Token& token = tokens_[i];
+            if (token.kind != Token::Kind::Sound) {
+                Emit(token.kind == Token::Kind::VibrationOn ? "v1" : "v0");
+                continue;
+            }
+            std::optional<Fraction> fraction = FractionFor(token.units, current, duration_);
+            if (!fraction && current != baseTempo_ && FractionFor(token.units, baseTempo_, duration_)) {
+                current = baseTempo_;
+                Emit("t" + Number(current));
+                fraction = FractionFor(token.units, current, duration_);
+            }
+            if (!fraction) {
+                if (const auto tempo = BestTempoFrom(i)) {
+                    current = *tempo;
+                    Emit("t" + Number(current));
+                    fraction = FractionFor(token.units, current, duration_);
+                } else if (const auto exact = ExactTempoText(token.units)) {
+                    current = formats::TextValue(*exact);
+                    Emit("t" + *exact);
+                    fraction = Fraction{1, false};
+                } else {
+                    written_.complete = false;
+                    written_.losses.push_back({token.offset, "A length of " + Number(token.units) +
+                                                                 " units has no note length; it is left out."});
+                    continue;
+                }
+            }
+            token.tempo = current;
+            Emit(SoundText(token, *fraction));
+        }
+        written_.tempo = Number(baseTempo_);
+        written_.duration = std::to_string(duration_);
+        written_.octave = std::to_string(octave_);
+        return std::move(written_);
+    }
+
+private:
+    void Emit(const std::string& text) {
+        if (!written_.notes.empty()) {
+            written_.notes += ' ';
+        }
+        written_.notes += text;
+    }
+
+    std::string SoundText(const Token& token, Fraction fraction) {
+        std::string text = fraction.fraction == duration_ ? "" : std::to_string(fraction.fraction);
+        if (token.code == tone::kPause) {
+            text += 'p';
+        } else {
+            const NoteName name = NameOfCode(token.code);
+            text += name.letter;
+            if (name.sharp) {
+                text += '#';
+            }
+            if (name.octave != octave_) {
+                if (name.octave >= 1) {
+                    text += std::to_string(name.octave);
+                } else if (name.octave == 0) {
+                    text += "0.01";  // an octave of 0 is read as "none"; this rounds to the same code
+                } else {
+                    // Below octave 1 only the default octave reaches; the next octave up is kept.
+                    written_.complete = false;
+                    written_.losses.push_back({token.offset, "The note " + std::string(1, name.letter) +
+                                                                 (name.sharp ? "#" : "") + " of octave " +
+                                                                 std::to_string(name.octave) +
+                                                                 " cannot be written; it is written in octave 0."});
+                    text += "0.01";
+                }
+            }
+        }
+        if (fraction.dotted) {
+            text += '.';
+        }
+        return text;
+    }
+
+    std::map<double, int> LengthCounts() const {
+        std::map<double, int> counts;
+        for (const Token& token : tokens_) {
+            if (token.kind == Token::Kind::Sound) {
+                ++counts[token.units];
+            }
+        }
+        return counts;
+    }
+
+    // The tempo at which most notes and pauses have a plain length.
+    void ChooseTempo() {
+        // covered[t] - covered[t - 1], built from the tempo intervals of each length.
+        std::vector<int> steps(kHighestTempo + 2, 0);
+        for (const auto& [units, count] : LengthCounts()) {
+            std::vector<std::pair<int, int>> intervals;
+            for (const bool dotted : {false, true}) {
+                for (const int fraction : kFractions) {
+                    if (const auto interval = TempoInterval(fraction, dotted, units)) {
+                        intervals.push_back(*interval);
+                    }
+                }
+            }
+            std::sort(intervals.begin(), intervals.end());
+            int coveredTo = 0;  // a tempo counts a length once, however many fractions give it
+            for (auto [low, high] : intervals) {
+                low = std::max(low, coveredTo + 1);
+                if (low <= high) {
+                    steps[static_cast<std::size_t>(low)] += count;
+                    steps[static_cast<std::size_t>(high) + 1] -= count;
+                    coveredTo = std::max(coveredTo, high);
+                }
+            }
+        }
+        int covered = 0;
+        int bestCovered = -1;
+        int bestRank = 0;
+        for (int tempo = 1; tempo <= kHighestTempo; ++tempo) {
+            covered += steps[static_cast<std::size_t>(tempo)];
+            const int rank = TempoRank(tempo);
+            if (covered > bestCovered || (covered == bestCovered && rank < bestRank)) {
+                bestCovered = covered;
+                bestRank = rank;
+                baseTempo_ = tempo;
+            }
+        }
+    }
+
+    void ChooseDuration() {
+        std::map<int, int> uses;
+        for (const Token& token : tokens_) {
+            if (token.kind == Token::Kind::Sound) {
+                if (const auto fraction = FractionFor(token.units, baseTempo_, 0); fraction) {
+                    ++uses[fraction->fraction];
+                }
+            }
+        }
+        int most = 0;
+        for (const auto& [fraction, count] : uses) {
+            if (count > most) {
+                most = count;
+                duration_ = fraction;
+            }
+        }
+    }
+
+    void ChooseOctave() {
+        std::map<int, int> uses;
+        std::optional<int> lowest;
+        for (const Token& token : tokens_) {
+            if (token.kind == Token::Kind::Sound && token.code != tone::kPause) {
+                const int octave = NameOfCode(token.code).octave;
+                ++uses[octave];
+                if (octave < 0 && (!lowest || octave < *lowest)) {
+                    lowest = octave;
+                }
+            }
+        }
+        int most = 0;
+        for (const auto& [octave, count] : uses) {
+            if (count > most) {
+                most = count;
+                octave_ = octave;
+            }
+        }
+        if (lowest) {
+            octave_ = *lowest;  // octaves below 0 can only come from the default
+        }
+    }
+
+    // Integer tempos at which a plain fraction gives `units`, the preferred first.
+    const std::vector<int>& CandidatesFor(double units) {
+        auto found = candidates_.find(units);
+        if (found != candidates_.end()) {
+            return found->second;
+        }
+        std::vector<int> tempos;
+        for (const bool dotted : {false, true}) {
+            for (const int fraction : kFractions) {
+                const auto interval = TempoInterval(fraction, dotted, units);
+                if (!interval) {
+                    continue;
+                }
+                std::vector<int> fitting;
+                for (int tempo = interval->first; tempo <= interval->second; ++tempo) {
+                    fitting.push_back(tempo);
+                }
+                std::sort(fitting.begin(), fitting.end(), [](int a, int b) { return TempoRank(a) < TempoRank(b); });
+                fitting.resize(std::min<std::size_t>(fitting.size(), 4));
+                tempos.insert(tempos.end(), fitting.begin(), fitting.end());
+            }
+        }
+        std::sort(tempos.begin(), tempos.end(), [](int a, int b) { return TempoRank(a) < TempoRank(b); });
+        tempos.erase(std::unique(tempos.begin(), tempos.end()), tempos.end());
+        return candidates_.emplace(units, std::move(tempos)).first->second;
+    }
+
+    // The integer tempo that gives token i a plain length and keeps the most tokens after it plain.
+    std::optional<double> BestTempoFrom(std::size_t i) {
+        constexpr std::size_t kLookAhead = 8;
+        std::optional<double> best;
+        std::size_t bestRun = 0;
+        for (const int tempo : CandidatesFor(tokens_[i].units)) {
+            std::size_t run = 0;
+            for (std::size_t j = i; j < tokens_.size() && run < kLookAhead; ++j) {
+                if (tokens_[j].kind != Token::Kind::Sound) {
+                    continue;
+                }
+                if (!FractionFor(tokens_[j].units, tempo, 0)) {
+                    break;
+                }
+                ++run;
+            }
+            if (run > bestRun) {
+                bestRun = run;
+                best = tempo;
+            }
+        }
+        return best;
+    }
+
+    std::vector<Token>& tokens_;
+    Written written_;
+    double baseTempo_ = 140;
+    int duration_ = 8;
+    int octave_ = 6;
+    std::map<double, std::vector<int>> candidates_;
+};
+
+// The tone data split at what the encoder writes around the notes.
+struct Frame {
+    std::size_t bodyBegin = 0;  // first command after the opening
+    std::size_t bodyEnd = 0;    // the closing marker
+    bool playTwice = false;
+    bool forceOnePlay = false;
+    std::string delay = "0";
+};
+
+bool Is(const ToneCommand& command, std::uint8_t code, std::uint8_t parameter) {
+    return command.code == code && command.parameter == parameter;
+}
+
+// The frame of encoder output: the opening, then after the notes the closing marker, a delay
+// pause, the play-once marker and the end.
+std::optional<Frame> FindFrame(const std::vector<ToneCommand>& commands, std::size_t byteCount) {
+    if (commands.size() < 5 || byteCount % 2 != 0) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (commands[i].code != tone::kOpening[2 * i] || commands[i].parameter != tone::kOpening[2 * i + 1]) {
+            return std::nullopt;
+        }
+    }
+    Frame frame;
+    std::size_t last = commands.size() - 1;
+    if (!Is(commands[last], tone::kEndCode, tone::kEndParameter)) {
+        return std::nullopt;
+    }
+    --last;
+    if (Is(commands[last], tone::kVibration, tone::kPlayOnce)) {
+        frame.forceOnePlay = true;
+        --last;
+    }
+    if (commands[last].code == tone::kPause) {
+        // A delay that rounds to 0 still writes its pause.
+        frame.delay = commands[last].parameter == 0 ? "0.5" : Number(commands[last].parameter);
+        --last;
+    }
+    if (last < 3 || commands[last].code != tone::kVibration) {
+        return std::nullopt;
+    }
+    if (commands[last].parameter == tone::kPlayTwice) {
+        frame.playTwice = true;
+    } else if (commands[last].parameter != tone::kVibrationOff) {
+        return std::nullopt;
+    }
+    frame.bodyBegin = 3;
+    frame.bodyEnd = last;
+    return frame;
+}
+
+// The encoder's settings that decide how notes become commands.
+struct Hypothesis {
+    int staccato = 0;
+    bool smallPauses = true;
+};
+
+// The tokens the encoder turns into exactly the commands of the body under a hypothesis, or
+// nothing when it cannot have written them.
+std::optional<std::vector<Token>> ParseBody(const std::vector<ToneCommand>& commands, const Frame& frame,
+                                            Hypothesis hypothesis) {
+    std::vector<Token> tokens;
+    std::optional<std::uint8_t> previous;
+    std::size_t i = frame.bodyBegin;
+    const std::size_t end = frame.bodyEnd;
+    const auto isSound = [&](std::size_t k) { return k < end && commands[k].code >= tone::kPause; };
+    const auto codeAt = [&](std::size_t k) { return commands[k].code; };
+    // Pieces of one length: 125-unit commands of `code`, then one shorter (or a last 125).
+    // A 40 02 after whole pieces that another pause follows is the small pause before it.
+    const auto pieces = [&](std::size_t& k, std::uint8_t code) {
+        double units = 0;
+        std::size_t whole = 0;
+        while (k < end && codeAt(k) == code && commands[k].parameter == tone::kPieceUnits) {
+            units += tone::kPieceUnits;
+            ++k;
+            ++whole;
+        }
+        if (k < end && codeAt(k) == code) {
+            const bool smallPauseAhead = hypothesis.smallPauses && whole > 0 && code == tone::kPause &&
+                                         commands[k].parameter == tone::kSmallPauseUnits && k + 1 < end &&
+                                         codeAt(k + 1) == tone::kPause;
+            if (!smallPauseAhead || (!hypothesis.smallPauses)) {
+                units += commands[k].parameter;
+                ++k;
+            }
+        }
+        return units;
+    };
+    while (i < end) {
+        const ToneCommand& command = commands[i];
+        if (command.code == tone::kVibration &&
+            (command.parameter == tone::kVibrationOn || command.parameter == tone::kVibrationOff)) {
+            tokens.push_back(
+                {command.parameter == tone::kVibrationOn ? Token::Kind::VibrationOn : Token::Kind::VibrationOff, 0, 0,
+                 command.offset, 0});
+            ++i;
+            continue;
+        }
+        if (command.code < tone::kPause) {
+            return std::nullopt;
+        }
+        std::size_t k = i;
+        if (hypothesis.smallPauses && previous && Is(command, tone::kPause, tone::kSmallPauseUnits) && isSound(k + 1) &&
+            codeAt(k + 1) == *previous) {
+            ++k;  // the small pause the encoder puts between equal codes
+        } else if (hypothesis.smallPauses && previous && command.code == *previous) {
+            return std::nullopt;
+        }
+        const std::uint8_t code = codeAt(k);
+        const std::size_t start = k;
+        Token token{Token::Kind::Sound, code, 0, commands[i].offset, 0};
+        const bool cut = hypothesis.staccato > 0 && commands[k].parameter == hypothesis.staccato && isSound(k + 1) &&
+                         codeAt(k + 1) == tone::kPause;
+        if (cut) {
+            ++k;
+            token.units = hypothesis.staccato + pieces(k, tone::kPause);
+            previous = tone::kPause;
+        } else {
+            token.units = pieces(k, code);
+            if (k == start || (hypothesis.staccato > 0 && token.units > hypothesis.staccato)) {
+                return std::nullopt;
+            }
+            previous = code;
+        }
+        if (token.units < 1) {
+            return std::nullopt;
+        }
+        tokens.push_back(token);
+        i = k;
+    }
+    return tokens;
+}
+
+// The staccato lengths worth trying: note lengths a pause follows, the most frequent first.
+std::vector<int> StaccatoCandidates(const std::vector<ToneCommand>& commands, const Frame& frame) {
+    std::map<int, int> counts;
+    for (std::size_t i = frame.bodyBegin; i + 1 < frame.bodyEnd; ++i) {
+        if (commands[i].code > tone::kPause && commands[i].parameter > 0 && commands[i + 1].code == tone::kPause) {
+            ++counts[commands[i].parameter];
+        }
+    }
+    std::vector<std::pair<int, int>> ordered;
+    for (const auto& [length, count] : counts) {
+        ordered.emplace_back(count, length);
+    }
+    std::sort(ordered.rbegin(), ordered.rend());
+    std::vector<int> lengths;
+    for (std::size_t i = 0; i < ordered.size() && i < 3; ++i) {
+        lengths.push_back(ordered[i].second);
+    }
+    return lengths;
+}
+
+struct ToneResult {
+    MelodyFields fields;
+    std::vector<ToneNotice> losses;
+    std::vector<Token> tokens;
+    bool complete = false;
+};
+
+void ApplyWritten(Written&& written, ToneResult& result) {
+    result.fields.notes = std::move(written.notes);
+    result.fields.tempo = std::move(written.tempo);
+    result.fields.duration = std::move(written.duration);
+    result.fields.octave = std::move(written.octave);
+    result.complete = written.complete;
+    for (auto& loss : written.losses) {
+        result.losses.push_back(std::move(loss));
+    }
+}
+
+// The tone data of a record the fields encode to, fill removed.
+Bytes EncodedToneData(const MelodyFields& fields) {
+    MelodyFields bare = fields;
+    bare.name.clear();
+    const EncodeResult encoded = EncodeMelody(bare, formats::TextFormat::Ascii, std::nullopt);
+    if (!encoded.record) {
+        return {};
+    }
+    const std::size_t start = formats::kRecordHeaderSize + 1;  // empty name, its terminator
+    return formats::StripFill(formats::Mid(*encoded.record, start, encoded.record->size()));
+}
+
+// Words of a notes text, a tempo tag counting three: what makes a text hard to read.
+std::size_t TextCost(const std::string& notes) {
+    std::size_t cost = notes.empty() ? 0 : 1;
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        if (notes[i] == ' ') {
+            ++cost;
+        }
+        if (notes[i] == 't' && (i == 0 || notes[i - 1] == ' ')) {
+            cost += 2;
+        }
+    }
+    return cost;
+}
+
+// A staccato length is taken only when most notes are longer than it: a melody that merely
+// has a rest after some notes is not read as staccato.
+bool MostlyCut(const std::vector<Token>& tokens, int staccato) {
+    std::size_t notes = 0;
+    std::size_t cut = 0;
+    for (const Token& token : tokens) {
+        if (token.kind == Token::Kind::Sound && token.code != tone::kPause) {
+            ++notes;
+            cut += token.units > staccato ? 1 : 0;
+        }
+    }
+    return 2 * cut > notes;
+}
+
+// Encoder output decoded exactly: of the readings of the commands (with or without staccato
+// and small pauses), the shortest text that encodes to the same bytes.
+std::optional<ToneResult> DecodeExactly(const std::vector<ToneCommand>& commands, ByteView toneData) {
+    const auto frame = FindFrame(commands, toneData.size());
+    if (!frame) {
+        return std::nullopt;
+    }
+    const Bytes wanted = formats::StripFill(toneData);
+    const std::vector<int> staccatos = StaccatoCandidates(commands, *frame);
+    // Without the small pauses equal notes stand apart as they are; that reading is only tried
+    // when the encoder cannot have written the melody with small pauses.
+    for (const bool smallPauses : {true, false}) {
+        std::vector<ToneResult> readings;
+        for (std::size_t s = 0; s <= staccatos.size(); ++s) {
+            const Hypothesis hypothesis{s == 0 ? 0 : staccatos[s - 1], smallPauses};  // plain first
+            auto tokens = ParseBody(commands, *frame, hypothesis);
+            if (!tokens || (hypothesis.staccato > 0 && !MostlyCut(*tokens, hypothesis.staccato))) {
+                continue;
+            }
+            ToneResult result;
+            result.fields.playTwice = frame->playTwice;
+            result.fields.forceOnePlay = frame->forceOnePlay;
+            result.fields.delay = frame->delay;
+            result.fields.staccato = std::to_string(hypothesis.staccato);
+            result.fields.noSmallPauses = !hypothesis.smallPauses;
+            ApplyWritten(TextWriter(*tokens).Write(), result);
+            result.tokens = std::move(*tokens);
+            if (result.complete) {
+                readings.push_back(std::move(result));
+            }
+        }
+        // The reading with the shortest text that encodes to the same bytes.
+        std::stable_sort(readings.begin(), readings.end(), [](const ToneResult& a, const ToneResult& b) {
+            return TextCost(a.fields.notes) < TextCost(b.fields.notes);
+        });
+        for (ToneResult& reading : readings) {
+            if (EncodedToneData(reading.fields) == wanted) {
+                return std::move(reading);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// Tone data of any other origin: the timed events as the phone plays them, written out.
+ToneResult DecodeClosest(const std::vector<ToneCommand>& commands, ByteView toneData) {
+    ToneResult result;
+    // The end of the melody the encoder writes is recognised wherever the opening is missing.
+    std::size_t bodyEnd = toneData.size();
+    std::optional<Frame> frame;
+    {
+        std::vector<ToneCommand> framed(commands.begin(), commands.end());
+        if (framed.size() >= 2) {
+            // Pretend an opening so that the closing part alone is checked.
+            std::vector<ToneCommand> padded = {{0, tone::kOpening[0], tone::kOpening[1]},
+                                               {2, tone::kOpening[2], tone::kOpening[3]},
+                                               {4, tone::kOpening[4], tone::kOpening[5]}};
+            padded.insert(padded.end(), framed.begin(), framed.end());
+            frame = FindFrame(padded, toneData.size() % 2 == 0 ? toneData.size() : toneData.size() + 1);
+            if (frame) {
+                bodyEnd = padded[frame->bodyEnd].offset;
+                result.fields.playTwice = frame->playTwice;
+                result.fields.forceOnePlay = frame->forceOnePlay;
+                result.fields.delay = frame->delay;
+            }
+        }
+    }
+    if (!frame) {
+        result.fields.delay = "0";
+        bool ended = false;
+        for (const ToneCommand& command : commands) {
+            if (Is(command, tone::kEndCode, tone::kEndParameter)) {
+                bodyEnd = command.offset;
+                ended = true;
+                break;
+            }
+        }
+        if (ended && bodyEnd + 2 < toneData.size()) {
+            result.losses.push_back({bodyEnd + 2, "The bytes after the end of the melody (07 0B) are left out."});
+        }
+    }
+    Timeline timeline = BuildTimeline(formats::Mid(toneData, 0, bodyEnd));
+    for (auto& notice : timeline.notices) {
+        result.losses.push_back(std::move(notice));
+    }
+    // Equal codes next to each other without a pause between (a vibration tag between them) can
+    // only be kept with the small pauses switched off; otherwise the encoder puts them back.
+    const std::vector<TimedEvent>& events = timeline.events;
+    bool adjacentEqual = false;
+    for (std::size_t e = 1; e < events.size(); ++e) {
+        adjacentEqual = adjacentEqual || events[e].code == events[e - 1].code;
+    }
+    result.fields.noSmallPauses = adjacentEqual;
+    bool vibration = true;  // the opening switches it on
+    for (std::size_t e = 0; e < events.size(); ++e) {
+        const TimedEvent& event = events[e];
+        if (event.vibration != vibration) {
+            vibration = event.vibration;
+            result.tokens.push_back(
+                {vibration ? Token::Kind::VibrationOn : Token::Kind::VibrationOff, 0, 0, event.offset, 0});
+        }
+        const bool smallPause = !adjacentEqual && event.IsPause() && event.units == tone::kSmallPauseUnits && e > 0 &&
+                                e + 1 < events.size() && events[e - 1].code == events[e + 1].code;
+        if (!smallPause) {
+            result.tokens.push_back(
+                {Token::Kind::Sound, event.code, static_cast<double>(event.units), event.offset, 0});
+        }
+    }
+    ApplyWritten(TextWriter(result.tokens).Write(), result);
+    return result;
+}
+
+// Each event gets the tempo of the last token at or before its first command.
+void SetTempos(Timeline& timeline, const std::vector<Token>& tokens) {
+    std::map<std::size_t, double> tempos;
+    for (const Token& token : tokens) {
+        if (token.kind == Token::Kind::Sound && token.tempo > 0) {
+            tempos.emplace(token.offset, token.tempo);
+        }
+    }
+    if (tempos.empty()) {
+        return;
+    }
+    for (TimedEvent& event : timeline.events) {
+        auto found = tempos.upper_bound(event.offset);
+        event.tempo = found == tempos.begin() ? found->second : std::prev(found)->second;
+    }
+}
+
+DecodedMelody Decode(ByteView toneData) {
+    const std::vector<ToneCommand> commands = ReadToneCommands(toneData);
+    DecodedMelody decoded;
+    std::optional<ToneResult> result = DecodeExactly(commands, toneData);
+    decoded.exact = result.has_value();
+    if (!result) {
+        result = DecodeClosest(commands, toneData);
+        if (result->losses.empty()) {
+            result->losses.push_back({0, "The tone data was not written in Belltower's way; the text plays the "
+                                         "same but encodes to other bytes."});
+        }
+    }
+    decoded.fields = std::move(result->fields);
+    decoded.losses = std::move(result->losses);
+    decoded.timeline = BuildTimeline(toneData);
+    SetTempos(decoded.timeline, result->tokens);
+    return decoded;
+}
+
+std::string Hex(std::uint8_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X", value);
+    return text;
+}
+
+}  // namespace
+
+DecodedMelody DecodeToneData(formats::ByteView toneData) {
+    DecodedMelody decoded = Decode(toneData);
+    decoded.fields.name.clear();
+    return decoded;
+}
+
+DecodedMelody DecodeMelody(formats::ByteView recordOrToneData) {
+    const ByteView input = recordOrToneData;
+    const auto length = formats::RecordLengthField(input);
+    if (input.size() < formats::kRecordHeaderSize + 1 || !length || static_cast<std::size_t>(*length) != input.size()) {
+        return DecodeToneData(input);
+    }
+    const formats::TextFormat format = formats::DetectRecordFormat(input);
+    const auto nameBytes = formats::RecordNameBytes(input, format);
+    const auto tail = formats::RecordTail(input, format);
+    const auto index = formats::RecordIndex(input);
+    const auto id = formats::RecordId(input);
+    const std::size_t terminator = format == formats::TextFormat::Unicode ? 2 : 1;
+    if (!nameBytes || !tail || tail->size() < terminator) {
+        return DecodeToneData(input);
+    }
+    const Bytes toneData = formats::StripFill(formats::Mid(*tail, terminator, tail->size()));
+    DecodedMelody decoded = Decode(toneData);
+    // Offsets of losses count from the start of the record.
+    const std::size_t toneStart = input.size() - tail->size() + terminator;
+    for (ToneNotice& loss : decoded.losses) {
+        loss.offset += toneStart;
+    }
+    decoded.record = true;
+    decoded.format = format;
+    const Bytes& name = *nameBytes;
+    std::string text;
+    for (std::size_t i = 0; i < name.size(); i += terminator) {
+        const std::uint8_t high = terminator == 2 ? name[i] : 0;
+        const std::uint8_t low = terminator == 2 ? name[i + 1] : name[i];
+        if (high != 0) {
+            decoded.losses.push_back({17 + i, "A character of the name outside Latin-1 is written as \"?\"."});
+            text += '?';
+        } else {
+            text += static_cast<char>(low);
+        }
+    }
+    decoded.fields.name = text;
+    std::string idText = id ? *id : std::string();
+    while (!idText.empty() && idText.back() == ' ') {
+        idText.pop_back();
+    }
+    decoded.fields.id = idText;
+    if (index) {
+        decoded.fields.index = std::to_string(*index);
+    } else {
+        decoded.losses.push_back({0, "The index is larger than an index may be; 1 is written instead."});
+    }
+    if (format == formats::TextFormat::Unicode && input[16] != 0) {
+        decoded.losses.push_back({16, "The purpose byte " + Hex(input[16]) +
+                                          " is not kept: a melody Belltower "
+                                          "encodes has 00 there."});
+    }
+    // Exact when the whole record comes back byte for byte.
+    const EncodeResult again = EncodeMelody(decoded.fields, format, std::nullopt);
+    decoded.exact = again.record && *again.record == Bytes(input.begin(), input.end());
+    return decoded;
+}
+
+}  // namespace belltower::melody

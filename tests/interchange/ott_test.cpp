@@ -1,0 +1,251 @@
+// Smart Messaging ringtones: a hand-made file read and written back bit for bit, the limits of
+// the format, and damaged files.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iostream>
+
+#include "interchange/ott.h"
+#include "melody/rtx_text.h"
+#include "support/hex.h"
+
+namespace belltower::interchange {
+namespace {
+
+using formats::Bytes;
+using formats::ErrorCode;
+using melody::MelodyFields;
+
+// "0100 101": the bits of a file, most significant first; blanks are ignored. The last byte is
+// filled with zero bits.
+Bytes Bits(std::string_view bits) {
+    Bytes bytes;
+    int count = 0;
+    for (const char c : bits) {
+        if (c != '0' && c != '1') {
+            continue;
+        }
+        if (count % 8 == 0) {
+            bytes.push_back(0);
+        }
+        bytes.back() = static_cast<std::uint8_t>(bytes.back() | ((c - '0') << (7 - count % 8)));
+        ++count;
+    }
+    return bytes;
+}
+
+// The bits of a file, then filler up to a byte and the command end (or another last byte).
+Bytes Closed(std::string_view bits, std::uint8_t end = 0) {
+    Bytes bytes = Bits(bits);
+    bytes.push_back(end);
+    return bytes;
+}
+
+std::string Repeat(std::string_view bits, std::size_t times) {
+    std::string repeated;
+    for (std::size_t i = 0; i < times; ++i) {
+        repeated += bits;
+    }
+    return repeated;
+}
+
+// Everything of a file up to its first instruction, for a basic song titled "X" and one
+// pattern A.
+std::string Head(const char* loop, const char* count) {
+    return std::string("00000010 0100101 0 0011101 001 0001 01011000 00000001 000 00 ") + loop + " " + count + " ";
+}
+
+// The first phrase of a well-known tune, with a rest and a low g, as a writer lays it out.
+const Bytes kJoy = Closed("00000010"                          // two command parts
+                          "0100101 0"                         // ringing-tone programming, filler
+                          "0011101 001"                       // sound, basic song
+                          "0011 01001010 01101111 01111001"   // title "Joy"
+                          "00000001"                          // one pattern
+                          "000 00 0000 00010101"              // pattern A, no loop, 21 instructions
+                          "010 01  011 00  100 01110"         // scale 1 (a at 880 Hz), natural style, 125 per minute
+                          "001 0101 010 00  001 0101 010 00"  // e e (quarters)
+                          "001 0110 010 00  001 1000 010 00"  // f g
+                          "001 1000 010 00  001 0110 010 00"  // g f
+                          "001 0101 010 00  001 0011 010 00"  // e d
+                          "001 0001 010 00  001 0001 010 00"  // c c
+                          "001 0011 010 00  001 0101 010 00"  // d e
+                          "001 0101 010 01  001 0011 011 00"  // e. (dotted) 8d
+                          "001 0011 001 00  001 0000 010 00"  // 2d, quarter rest
+                          "010 00  001 1000 001 00");         // scale 0, 2g; then filler and the command end
+const char* const kJoyNotes = "e,e,f,g,g,f,e,d,c,c,d,e,e.,8d,2d,p,2g4";
+
+TEST(Ott, ReadsAHandMadeFileAndWritesItBackBitForBit) {
+    const auto read = ReadOtt(kJoy);
+    ASSERT_TRUE(read) << read.error().message;
+    const MelodyFields& fields = read->fields;
+    EXPECT_EQ(fields.name, "Joy");
+    EXPECT_EQ(fields.duration + " " + fields.octave + " " + fields.tempo, "4 5 125");
+    EXPECT_EQ(fields.notes, kJoyNotes);
+    EXPECT_TRUE(read->warnings.empty());
+    const auto written = WriteOtt(fields);
+    ASSERT_TRUE(written);
+    EXPECT_BYTES_EQ(kJoy, written->bytes);
+    EXPECT_TRUE(LooksLikeOtt(kJoy));
+}
+
+// Melodies within the format: written, read and written again, the bytes stay, nothing warns.
+TEST(Ott, ImportThenExportKeepsTheBytes) {
+    const std::string longMelody = Repeat("c,g7,", 150);  // a scale change before every note
+    const std::vector<MelodyFields> cases = {
+        {.name = "Tempo", .tempo = "63", .notes = "c,t900,d,t25,8e.,t63,p"},
+        {.name = "Scales", .octave = "4", .notes = "4c,c#5,d6,d#7,b7,a4,p"},
+        {.name = "Triplets", .duration = "6", .notes = "c,3d,12e,24f,48g,32a.,1b,16p."},
+        {.name = "Pause first", .notes = "p,4p,c4"},
+        {.name = "Empty", .tempo = "200"},
+        {.name = "Twice", .notes = "c,d", .playTwice = true},
+        {.name = "Three patterns", .notes = longMelody},
+        {.name = "Latin-1 \xE9\xFF"},
+    };
+    for (const auto& fields : cases) {
+        const auto first = WriteOtt(fields);
+        ASSERT_TRUE(first) << fields.name;
+        EXPECT_TRUE(first->warnings.empty()) << fields.name << ": " << first->warnings.front();
+        const auto read = ReadOtt(first->bytes);
+        ASSERT_TRUE(read) << fields.name << ": " << read.error().message;
+        EXPECT_TRUE(read->warnings.empty()) << fields.name << ": " << read->warnings.front();
+        EXPECT_EQ(read->fields.playTwice, fields.playTwice) << fields.name;
+        EXPECT_BYTES_EQ(first->bytes, WriteOtt(read->fields)->bytes) << fields.name;
+    }
+}
+
+// What the format cannot hold: rounded or dropped, with a warning naming it.
+TEST(Ott, RoundsOrDropsWhatTheFormatCannotHold) {
+    struct Case {
+        MelodyFields fields;
+        const char* readBack;  // the notes as an import gives them ("" when not checked)
+        const char* warning;   // a part of the one warning
+    };
+    const std::vector<Case> cases = {
+        {{.notes = "c3,c,d3"},
+         "c,c6,d",
+         "\"c3\" and 1 more lie below the four octaves of the format: they are moved 1 octave up"},
+        {{.notes = "c,b9"}, "c,b7", "\"b9\" lies above the four octaves of the format: it is moved 2 octaves down"},
+        {{.tempo = "120", .notes = "c"}, "", "tempo 120 is not one the format has: it becomes 125"},
+        {{.notes = "c,t1000,d"}, "c,t900,d", "tempo 1000 is not one the format has: it becomes 900"},
+        {{.notes = "5c"}, "", "\"5c\" has a length the format cannot write: it becomes dotted 1/8"},
+        {{.notes = "c,v1,d,v0"}, "", "vibration tags are dropped"},
+        {{.notes = "c", .staccato = "5"}, "", "staccato length 5 is dropped"},
+        {{.notes = "c", .delay = "20"}, "", "delay of 20 units is dropped"},
+        {{.notes = "c", .forceOnePlay = true}, "", "\"Force one play\" is dropped"},
+        {{.name = "A name of twenty chars"}, "", "cut to its first 15 characters, \"A name of twent\""},
+    };
+    for (const auto& [fields, readBack, warning] : cases) {
+        const auto written = WriteOtt(fields);
+        ASSERT_TRUE(written) << warning;
+        ASSERT_EQ(written->warnings.size(), 1u) << warning;
+        EXPECT_NE(written->warnings[0].find(warning), std::string::npos) << written->warnings[0];
+        if (*readBack != '\0') {
+            EXPECT_EQ(ReadOtt(written->bytes)->fields.notes, readBack);
+        }
+    }
+    const std::vector<std::pair<MelodyFields, std::string>> refused = {
+        {{.duration = "0", .notes = "c"}, "The note \"c\" cannot be timed: its duration is not a positive number."},
+        {{.tempo = "0", .notes = "p"}, "The pause \"p\" cannot be timed: the tempo is not a positive number."},
+        {{.notes = "c30"}, "The note \"c30\" gives the code 427, above 255: its octave is too high."},
+    };
+    for (const auto& [fields, message] : refused) {
+        const auto written = WriteOtt(fields);
+        ASSERT_FALSE(written) << message;
+        EXPECT_EQ(written.error(), (formats::Error{ErrorCode::BadInput, message}));
+    }
+}
+
+// What other writers put in a file that the edit fields cannot hold.
+TEST(Ott, ReadsWhatTheTextCannotHoldWithAWarning) {
+    struct Case {
+        std::string bits;
+        const char* text;     // duration:octave:notes
+        const char* warning;  // a part of the one warning, or none
+    };
+    const std::vector<Case> cases = {
+        {Head("0000", "00000001") + "001 1010 010 10", "2:5:a", "double-dotted 1/4 note"},
+        {Head("0000", "00000010") + "011 10 001 1010 000 01", "1:5:a.", "staccato style is not kept"},
+        {Head("0000", "00000001") + "101 1111", "4:5:", "volume instructions are not kept"},
+        {Head("0011", "00000001") + "001 1010 010 00", "4:5:a", "repeats 3 more times; one pass is kept"},
+        {Head("1111", "00000001") + "001 1010 010 00", "4:5:a", "repeats without end; one pass is kept"},
+        {"00000010 0100101 0 0011101 001 0001 01011000 00000011"  // patterns A (twice), B, A again
+         "000 00 0001 00000001 001 1010 010 00  000 01 0000 00000001 001 0001 011 00  000 00 0000 00000000",
+         "4:5:a,a,8c,a", ""},
+        {"00000010 0100101 0 0011101 001 0001" + Repeat(" 01011000", 17) +  // 17 characters, length field 1
+             " 00000001 000 00 0000 00000001 001 1010 010 00",
+         "4:5:a", "length field gives 1, but the title has 17 characters"},
+        {"00000010 0100101 0 0011101 001 0000 00000001 000 01 0101 00000000", "4:5:",  // as some tools give no notes
+         "pattern B, which it never defines: it is read as empty"},
+        {"00000010 0100101 0 0011101 010 00000001 000 00 0000 00000001 001 1010 010 00", "4:5:a", ""},  // no title
+        {Head("0000", "00000001") + "001 1010 010 00 00000 00000000 11111111", "4:5:a",
+         "2 bytes after the end of the ringtone are ignored"},
+        {"00000011 0100101 0 0100010 0 0011101 001 0001 00000001 00000000 00000000",  // Unicode title
+         "4:5:", "had characters outside Latin-1"},
+    };
+    for (const auto& [bits, text, warning] : cases) {
+        const auto read = ReadOtt(Closed(bits));
+        ASSERT_TRUE(read) << bits << ": " << read.error().message;
+        const auto& fields = read->fields;
+        EXPECT_EQ(fields.duration + ":" + fields.octave + ":" + fields.notes, text) << bits;
+        if (*warning == '\0') {
+            EXPECT_TRUE(read->warnings.empty()) << read->warnings.front();
+        } else {
+            ASSERT_EQ(read->warnings.size(), 1u) << bits;
+            EXPECT_NE(read->warnings[0].find(warning), std::string::npos) << read->warnings[0];
+        }
+    }
+    const auto twice = ReadOtt(Closed(Head("0001", "00000001") + "001 1010 010 00"));
+    EXPECT_TRUE(twice->fields.playTwice && twice->warnings.empty());
+}
+
+TEST(Ott, RefusesDamagedFilesWithAClearMessage) {
+    const std::vector<std::tuple<Bytes, ErrorCode, std::string>> cases = {
+        {formats::ToBytes("Joy:d=4,o=5,b=125:e"), ErrorCode::BadInput, "not a Smart Messaging ringtone"},
+        {Closed("00000010 0100101 0 0011101 011"), ErrorCode::BadInput, "song of type 3"},
+        {Closed(Head("0000", "00000001") + "111 00000"), ErrorCode::DamagedData, "unknown instruction (7)"},
+        {Closed(Head("0000", "00000001") + "001 1101 010 00"), ErrorCode::DamagedData, "note value 13"},
+        {Closed(Head("0000", "00000001") + "001 0001 110 00"), ErrorCode::DamagedData, "note duration 6"},
+        {Closed(Head("0000", "00000001") + "001 1010 010 00", 0x01), ErrorCode::DamagedData,
+         "close with a command end"},
+        {Closed("00000011 0100101 0 0011101 001 0000 00000000 00 0000001"), ErrorCode::DamagedData, "command part (1)"},
+    };
+    for (const auto& [bytes, code, message] : cases) {
+        const auto read = ReadOtt(bytes);
+        ASSERT_FALSE(read) << message;
+        EXPECT_EQ(read.error().code, code) << read.error().message;
+        EXPECT_NE(read.error().message.find(message), std::string::npos) << read.error().message;
+    }
+    // Every cut of a whole file is refused, never read past its end.
+    for (std::size_t size = 0; size < kJoy.size(); ++size) {
+        const auto read = ReadOtt(formats::ByteView(kJoy).first(size));
+        ASSERT_FALSE(read) << size;
+        EXPECT_FALSE(read.error().message.empty());
+    }
+}
+
+// Every corpus melody that the writer takes comes back from an import to the same bytes.
+TEST(OttCorpus, ImportThenExportKeepsTheBytesOfEveryWrittenMelody) {
+    std::ifstream corpus(BELLTOWER_CORPUS, std::ios::binary);
+    if (!corpus) {
+        GTEST_SKIP() << "corpus not found at " << BELLTOWER_CORPUS;
+    }
+    std::size_t written = 0;
+    std::size_t lines = 0;
+    for (std::string line; std::getline(corpus, line); ++lines) {
+        MelodyFields fields;
+        melody::ReadRtxText(line, fields);
+        const auto first = WriteOtt(fields);
+        if (!first) {
+            continue;
+        }
+        ++written;
+        const auto read = ReadOtt(first->bytes);
+        ASSERT_TRUE(read) << line << ": " << read.error().message;
+        EXPECT_BYTES_EQ(first->bytes, WriteOtt(read->fields)->bytes) << line;
+    }
+    std::cout << "corpus: " << lines << " lines, " << written << " written as .ott and read back\n";
+    EXPECT_GE(static_cast<double>(written), 0.99 * static_cast<double>(lines));
+}
+
+}  // namespace
+}  // namespace belltower::interchange
