@@ -38,6 +38,7 @@ void MainWindow::StopPreview() {
     if (player_ != nullptr) {
         player_->Stop();
     }
+    StopPlayhead();
 }
 
 void MainWindow::PlaySelectedMelody() {
@@ -79,6 +80,7 @@ void MainWindow::PlayPreview(formats::ByteView melody) {
     playbackErrorShown_ = false;
     statusBar->clearMessage();
     player.Play(wav->path);
+    StartPlayhead();
     if (wav->truncated) {
         // Told after the sound has started, so the user hears it while reading.
         prompter_.ShowMessage({QStringLiteral("This melody plays for more than %1 minutes; the preview stops there.")
