@@ -74,6 +74,8 @@ void MainWindow::ConnectPianoRollControls() {
     });
     connect(melodySplitter, &QSplitter::splitterMoved, this,
             [this] { ProgramSettings()->setValue(kRollSplitterKey, melodySplitter->saveState()); });
+    connect(pianoRoll, &PianoRollView::Zoomed, this,
+            [](double zoom) { ProgramSettings()->setValue(kRollZoomKey, zoom); });
     connect(exportRollAction, &QAction::triggered, this, &MainWindow::ExportPianoRoll);
 
     // Every edit field restarts the pause in typing; the roll follows when it ends.

@@ -190,6 +190,7 @@ void PianoRollView::wheelEvent(QWheelEvent* event) {
     const int steps = event->angleDelta().y() / 120;
     if (steps != 0) {
         SetZoom(zoom_ * std::pow(1.25, steps));
+        emit Zoomed(zoom_);
     }
     event->accept();
 }

@@ -55,6 +55,8 @@ public:
 signals:
     // A bar was clicked whose note came from the notes text at these characters.
     void TokenClicked(std::size_t start, std::size_t length);
+    // The user zoomed with Ctrl+wheel.
+    void Zoomed(double pixelsPerUnit);
 
 protected:
     bool event(QEvent* event) override;
