@@ -30,6 +30,7 @@ const QString kRollVisibleKey = QStringLiteral("PianoRoll/Visible");
 const QString kRollSplitterKey = QStringLiteral("PianoRoll/Splitter");
 const QString kRollZoomKey = QStringLiteral("PianoRoll/Zoom");
 constexpr int kPlayheadIntervalMs = 30;
+constexpr int kRollMinimumHeight = 200;
 
 }  // namespace
 
@@ -40,7 +41,8 @@ void MainWindow::CreatePianoRoll() {
     pianoRollPane->setObjectName(QStringLiteral("pianoRollPane"));
     pianoRollPane->setWidget(pianoRoll);
     pianoRollPane->setWidgetResizable(true);
-    pianoRollPane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tall enough for the rows of a melody of two octaves or more to read.
+    pianoRollPane->setMinimumHeight(kRollMinimumHeight);
     melodySplitter = new QSplitter(Qt::Vertical, this);
     melodySplitter->setObjectName(QStringLiteral("melodySplitter"));
     melodySplitter->setChildrenCollapsible(false);
@@ -65,7 +67,10 @@ void MainWindow::ConnectPianoRollControls() {
     const auto settings = ProgramSettings();
     pianoRollAction->setChecked(settings->value(kRollVisibleKey, true).toBool());
     pianoRollPane->setVisible(pianoRollAction->isChecked());
-    melodySplitter->restoreState(settings->value(kRollSplitterKey).toByteArray());
+    if (!melodySplitter->restoreState(settings->value(kRollSplitterKey).toByteArray())) {
+        // At first the melody fields take what they need and the roll has the rest.
+        melodySplitter->setSizes({1, 100000});
+    }
     pianoRoll->SetZoom(settings->value(kRollZoomKey, 1.0).toDouble());
 
     connect(pianoRollAction, &QAction::toggled, this, [this](bool visible) {

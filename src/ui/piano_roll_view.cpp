@@ -19,6 +19,7 @@ namespace {
 constexpr double kKeyboardWidth = 40;
 constexpr double kRulerHeight = 26;
 constexpr double kRightMargin = 16;
+constexpr double kMinRowHeight = 10;  // a row stays tall enough for its note name
 constexpr double kUnitsPerSecond = formats::tone::kUnitsPerSecond;
 // The widest the view may grow: far below QWidget's limit, and enough for any zoom of
 // any melody the phone can hold to scroll smoothly.
@@ -91,16 +92,17 @@ void PianoRollView::Relayout() {
     low_ = low <= high ? low : std::uint8_t{0x7C};
     high_ = low <= high ? high : std::uint8_t{0xA2};
     setMinimumWidth(static_cast<int>(std::ceil(X(timeline_.units) + kRightMargin)));
+    setMinimumHeight(static_cast<int>(kRulerHeight + kMinRowHeight * static_cast<double>(high_ - low_ + 1)));
     updateGeometry();
     update();
 }
 
 QSize PianoRollView::sizeHint() const {
-    return {minimumWidth(), 220};
+    return {minimumWidth(), minimumHeight()};
 }
 
 QSize PianoRollView::minimumSizeHint() const {
-    return {minimumWidth(), 80};
+    return {minimumWidth(), minimumHeight()};
 }
 
 double PianoRollView::X(std::uint64_t units) const {
@@ -109,7 +111,7 @@ double PianoRollView::X(std::uint64_t units) const {
 
 double PianoRollView::RowHeight() const {
     const double rows = static_cast<double>(high_ - low_ + 1);
-    return std::max(2.0, (static_cast<double>(height()) - kRulerHeight) / rows);
+    return std::max(kMinRowHeight, (static_cast<double>(height()) - kRulerHeight) / rows);
 }
 
 double PianoRollView::RowTop(std::uint8_t code) const {
@@ -261,6 +263,9 @@ void PianoRollView::paintEvent(QPaintEvent* event) {
     const double strip = 0;
     painter.fillRect(QRectF(strip, kRulerHeight, kKeyboardWidth, height() - kRulerHeight), palette().window());
     painter.setPen(palette().color(QPalette::WindowText));
+    QFont small = font();
+    small.setPixelSize(static_cast<int>(kMinRowHeight) - 1);
+    painter.setFont(small);
     const bool everyRow = rowHeight >= painter.fontMetrics().height() * 0.8;
     for (int code = high_; code >= low_; --code) {
         const auto key = static_cast<std::uint8_t>(code);
