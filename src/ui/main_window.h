@@ -417,6 +417,7 @@ private:
     void CreatePianoRoll();           // before LayOutControls
     void ConnectPianoRollControls();  // after CreateMenus
     void ShowBankMelodyInRoll();
+    void ShowEncodingInRoll(const melody::EncodeResult& encoded);
     void StartPlayhead();
     void StopPlayhead();
 

@@ -44,6 +44,7 @@ void MainWindow::StopPreview() {
 void MainWindow::PlaySelectedMelody() {
     const std::optional<formats::Bytes> record = SelectedBankRecord();
     if (record) {
+        ShowBankMelodyInRoll();
         PlayPreview(*record);
     }
 }
@@ -62,6 +63,7 @@ void MainWindow::PlayEditFields() {
     const melody::EncodeResult encoded =
         melody::EncodeMelody(EditFields(), formats::TextFormat::Ascii, NotesSelection());
     if (ReportEncoding(encoded)) {
+        ShowEncodingInRoll(encoded);  // what plays, the selected notes only when some are
         PlayPreview(*encoded.record);
     }
 }

@@ -124,6 +124,10 @@ void MainWindow::RefreshPianoRoll() {
     const melody::MelodyFields fields = EditFields();
     const melody::EncodeResult encoded = melody::EncodeMelody(fields, formats::TextFormat::Ascii, std::nullopt);
     rollName_ = FromCoreText(fields.name);
+    ShowEncodingInRoll(encoded);
+}
+
+void MainWindow::ShowEncodingInRoll(const melody::EncodeResult& encoded) {
     if (!encoded.record) {
         pianoRoll->SetFailure(FromCoreMessage(encoded.record.error().message));
         return;
