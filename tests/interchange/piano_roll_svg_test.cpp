@@ -38,7 +38,7 @@ TEST(PianoRollSvg, DrawsEachNoteAsABarScriptsCanRead) {
         const char* units;
         const char* outOfRange;
         const char* x;  // keyboard strip 56 + margin 8, one pixel per unit
-        const char* y;  // rows of 12 from b7 (0xA3) at the top, under the 36 of margin and ruler
+        const char* y;  // rows of 12 from c8 (0xA3) at the top, under the 36 of margin and ruler
         bool warning;
     } table[] = {
         {"124", "0", "120", "", "64", "505", false},
@@ -65,7 +65,7 @@ TEST(PianoRollSvg, DrawsEachNoteAsABarScriptsCanRead) {
     EXPECT_EQ(vibration[0].at("x"), "64");
     EXPECT_EQ(vibration[0].at("width"), "180");  // the note and the pause after it
 
-    // One keyboard row per semitone from c4 to b7, named; a ruler mark per second.
+    // One keyboard row per semitone from c4 to c8, named; a ruler mark per second.
     EXPECT_EQ(Elements(svg, "rect", "white").size() + Elements(svg, "rect", "black").size(), 0xA3U - 0x73 + 1);
     for (const char* text : {">c4</text>", ">a4</text>", ">a#7</text>", ">0 s</text>", ">2 s</text>",
                              "<title>Tom &amp; &quot;Jerry&quot;</title>", "it sounds as a6, softly"}) {

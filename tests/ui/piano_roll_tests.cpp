@@ -29,7 +29,7 @@ private slots:
     }
     void cleanup() { Release(); }
 
-    // c4 (0x73), a4 (0x7C) and b7 (0xA3, one above the phone's top) drawn into an image.
+    // c4 (0x73), a4 (0x7C) and c8 (0xA3, one above the top of every range) drawn into an image.
     void paintsOutOfRangeNotesInTheWarningColour() {
         PianoRollView view;
         view.SetTimeline(
