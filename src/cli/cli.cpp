@@ -14,7 +14,7 @@ using AddGroupFunction = void (*)(CLI::App&, CommandTable&);
 
 // Every group of commands the program offers, in the order --help lists them.
 constexpr AddGroupFunction kCommandGroups[] = {
-    AddMelodyCommands, AddDecodeCommands, AddRenderCommands, AddConvertCommands, AddBankCommands,
+    AddMelodyCommands, AddDecodeCommands, AddRenderCommands, AddRollCommands, AddConvertCommands, AddBankCommands,
 };
 
 constexpr const char* kProgramFooter =

@@ -15,6 +15,9 @@ void AddDecodeCommands(CLI::App& app, CommandTable& table);
 // render: a melody previewed into a WAV file.
 void AddRenderCommands(CLI::App& app, CommandTable& table);
 
+// roll: a melody drawn as a piano roll into an SVG picture.
+void AddRollCommands(CLI::App& app, CommandTable& table);
+
 // convert: an RE file in the other text format.
 void AddConvertCommands(CLI::App& app, CommandTable& table);
 

@@ -20,21 +20,35 @@ bool IsPrefixDigit(char c) {
 
 }  // namespace
 
-std::vector<std::string> TokenizeNotes(std::string_view notes) {
-    std::vector<std::string> tokens;
-    std::string current;
-    for (const char c : notes) {
+std::vector<PlacedToken> TokenizeNotesPlaced(std::string_view notes) {
+    std::vector<PlacedToken> tokens;
+    PlacedToken current;
+    for (std::size_t i = 0; i < notes.size(); ++i) {
+        const char c = notes[i];
         if (c == ' ' || c == ',') {
-            if (!current.empty()) {
+            if (!current.text.empty()) {
+                current.length = i - current.start;
                 tokens.push_back(std::move(current));
-                current.clear();
+                current = {};
             }
         } else {
-            current += Lower(c);
+            if (current.text.empty()) {
+                current.start = i;
+            }
+            current.text += Lower(c);
         }
     }
-    if (!current.empty()) {
+    if (!current.text.empty()) {
+        current.length = notes.size() - current.start;
         tokens.push_back(std::move(current));
+    }
+    return tokens;
+}
+
+std::vector<std::string> TokenizeNotes(std::string_view notes) {
+    std::vector<std::string> tokens;
+    for (PlacedToken& token : TokenizeNotesPlaced(notes)) {
+        tokens.push_back(std::move(token.text));
     }
     return tokens;
 }

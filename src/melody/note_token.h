@@ -3,6 +3,7 @@
 // means in time and in bytes stays with each writer.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,14 @@ namespace belltower::melody {
 // The notes text cut into tokens at blanks and commas; every other character (line breaks and
 // tabs too) belongs to its token, which is lower-cased (Latin-1).
 std::vector<std::string> TokenizeNotes(std::string_view notes);
+
+// TokenizeNotes with where each token stands in the notes text.
+struct PlacedToken {
+    std::string text;  // lower-cased
+    std::size_t start = 0;
+    std::size_t length = 0;
+};
+std::vector<PlacedToken> TokenizeNotesPlaced(std::string_view notes);
 
 // A note or pause token taken apart: [dd]L[#][.][octave][#][.]
 struct NoteToken {

@@ -1,5 +1,6 @@
 #include "melody/timeline.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -34,7 +35,11 @@ public:
             }
             if (command.code >= tone::kPause && command.code <= tone::kHighestPlayedNote) {
                 // Equal codes in a row are one sound, as the synthesiser ties them.
-                TimedEvent event{command.code, timeline_.units, 0, command.offset, 0, vibration_ > 0, 0};
+                TimedEvent event;
+                event.code = command.code;
+                event.start = timeline_.units;
+                event.offset = command.offset;
+                event.vibration = vibration_ > 0;
                 std::size_t j = i;
                 for (; j < commands.size() && commands[j].code == command.code; ++j) {
                     event.units += commands[j].parameter;
@@ -138,6 +143,98 @@ std::vector<ToneCommand> ReadToneCommands(formats::ByteView toneData) {
 
 Timeline BuildTimeline(formats::ByteView toneData) {
     return Builder().Build(ReadToneCommands(toneData));
+}
+
+std::string NoteLabel(std::uint8_t code) {
+    if (code == tone::kPause) {
+        return "pause";
+    }
+    const NoteName name = NameOfCode(code);
+    std::string label(1, name.letter);
+    if (name.sharp) {
+        label += '#';
+    }
+    return label + std::to_string(name.octave);
+}
+
+bool OutOfRange(std::uint8_t code, Hardware hardware) {
+    if (code <= tone::kPause) {
+        return false;
+    }
+    switch (hardware) {
+    case Hardware::Phone:
+        return code < 0x7C || code > 0xA2;
+    case Hardware::LogoManager:
+        return code < 0x73 || code > 0xA2;
+    case Hardware::None:
+        break;
+    }
+    return false;
+}
+
+Sounded SoundedAs(std::uint8_t code, Hardware hardware) {
+    return OutOfRange(code, hardware) ? Sounded{kReplacementCode, kReplacementLevel} : Sounded{code, 1.0};
+}
+
+std::string OutOfRangeWords(std::uint8_t code) {
+    std::string words;
+    if (OutOfRange(code, Hardware::Phone)) {
+        words = "phone";
+    }
+    if (OutOfRange(code, Hardware::LogoManager)) {
+        words += words.empty() ? "logomanager" : " logomanager";
+    }
+    return words;
+}
+
+std::vector<UnitSpan> VibrationSpans(const Timeline& timeline) {
+    std::vector<UnitSpan> spans;
+    for (const TimedEvent& event : timeline.events) {
+        if (!event.vibration) {
+            continue;
+        }
+        if (!spans.empty() && spans.back().end == event.start) {
+            spans.back().end = event.start + event.units;
+        } else {
+            spans.push_back({event.start, event.start + event.units});
+        }
+    }
+    return spans;
+}
+
+std::vector<TempoChange> TempoChanges(const Timeline& timeline) {
+    std::vector<TempoChange> changes;
+    for (const TimedEvent& event : timeline.events) {
+        if (event.tempo > 0 && (changes.empty() || changes.back().tempo != event.tempo)) {
+            changes.push_back({event.start, event.tempo});
+        }
+    }
+    return changes;
+}
+
+void AttachTokens(Timeline& timeline, const std::vector<TokenSpan>& spans) {
+    // Spans are in data order; the tokens that wrote nothing have no commands to find.
+    const auto holding = [&spans](std::size_t offset) -> const TokenSpan* {
+        auto found = std::upper_bound(spans.begin(), spans.end(), offset,
+                                      [](std::size_t at, const TokenSpan& span) { return at < span.dataStart; });
+        while (found != spans.begin()) {
+            --found;
+            if (found->dataStart < found->dataEnd) {
+                return offset < found->dataEnd ? &*found : nullptr;
+            }
+        }
+        return nullptr;
+    };
+    const TimedEvent* previous = nullptr;
+    for (TimedEvent& event : timeline.events) {
+        if (const TokenSpan* span = holding(event.offset)) {
+            event.token = span->text;
+            event.tempo = span->tempo;
+        }
+        event.staccatoRest = event.IsPause() && event.token && previous != nullptr && !previous->IsPause() &&
+                             previous->token == event.token;
+        previous = &event;
+    }
 }
 
 }  // namespace belltower::melody

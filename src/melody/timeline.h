@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,14 @@ struct ToneCommand {
 // lone last byte is a command whose parameter reads as 0.
 std::vector<ToneCommand> ReadToneCommands(formats::ByteView toneData);
 
+// Characters of the notes text: start counted from 0, length in characters (Latin-1 bytes).
+struct TextRange {
+    std::size_t start = 0;
+    std::size_t length = 0;
+
+    friend bool operator==(const TextRange&, const TextRange&) = default;
+};
+
 struct TimedEvent {
     std::uint8_t code = 0;     // 0x40 pause, 0x41..0xFF note (semitones, 0x7C = a of octave 4)
     std::uint64_t start = 0;   // duration units from the start of the melody
@@ -43,8 +52,15 @@ struct TimedEvent {
     std::size_t commands = 0;  // tied commands it is made of
     bool vibration = false;    // the vibration motor runs while it plays
     double tempo = 0;          // beats per minute of the ringtone text it was written at; 0 unknown
+    // The token of the notes text that wrote its first command, when the tone data came from
+    // the encoder (see AttachTokens).
+    std::optional<TextRange> token;
+    // A pause that is the silent rest of a note its own token cut short with staccato.
+    bool staccatoRest = false;
 
     bool IsPause() const { return code == formats::tone::kPause; }
+    double StartSeconds() const { return static_cast<double>(start) / formats::tone::kUnitsPerSecond; }
+    double Seconds() const { return static_cast<double>(units) / formats::tone::kUnitsPerSecond; }
 };
 
 // Something of the tone data the event list does not show.
@@ -68,7 +84,63 @@ struct NoteName {
 };
 NoteName NameOfCode(std::uint8_t code);
 
+// The name as ringtone text writes it, octave last: "a4", "c#6", "g#-1"; "pause" for 0x40.
+std::string NoteLabel(std::uint8_t code);
+
+// The hardware the preview emulates (the Hardware box; the synthesiser's TrueHardware number).
+// The phone sounds the notes from a of octave 4 (0x7C) to 0xA2; the flashing tool's own
+// preview from c of octave 4 (0x73) to 0xA2. A note outside is played as kReplacementCode at
+// a tenth of the level, a quiet stand-in rather than silence.
+enum class Hardware { None = 0, Phone = 1, LogoManager = 2 };
+inline constexpr std::uint8_t kReplacementCode = 0x94;
+inline constexpr double kReplacementLevel = 0.1;
+
+// Whether a note code lies outside what the hardware sounds; a pause never does.
+bool OutOfRange(std::uint8_t code, Hardware hardware);
+
+// What is heard for a code under a hardware: the code itself at full level, or the stand-in.
+struct Sounded {
+    std::uint8_t code = 0;
+    double level = 1.0;
+};
+Sounded SoundedAs(std::uint8_t code, Hardware hardware);
+
+// The hardware choices under which a code is out of range, as lower-case words separated by
+// blanks ("phone", "phone logomanager"), empty when every choice sounds it.
+std::string OutOfRangeWords(std::uint8_t code);
+
 // The events of bare tone data (no record header), in playing order.
 Timeline BuildTimeline(formats::ByteView toneData);
+
+// A stretch of time in duration units, end exclusive.
+struct UnitSpan {
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
+
+    friend bool operator==(const UnitSpan&, const UnitSpan&) = default;
+};
+
+// The stretches in which the vibration motor runs: runs of events with vibration set.
+std::vector<UnitSpan> VibrationSpans(const Timeline& timeline);
+
+// Where the tempo changes: the first event with a known tempo, then each event whose tempo
+// differs from the one before it.
+struct TempoChange {
+    std::uint64_t start = 0;
+    double tempo = 0;
+};
+std::vector<TempoChange> TempoChanges(const Timeline& timeline);
+
+// One token of the notes text and the tone data it wrote: the encoder's account of its work.
+struct TokenSpan {
+    TextRange text;
+    std::size_t dataStart = 0;  // byte offsets in the tone data, end exclusive; equal when
+    std::size_t dataEnd = 0;    // the token wrote nothing (a tempo tag, an unknown letter)
+    double tempo = 0;           // the tempo in force after the token
+};
+
+// Gives each event the token that wrote its first command and the tempo then in force, and
+// marks the rest of a staccato note: a pause whose token is the token of the note before it.
+void AttachTokens(Timeline& timeline, const std::vector<TokenSpan>& spans);
 
 }  // namespace belltower::melody

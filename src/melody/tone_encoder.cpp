@@ -210,14 +210,18 @@ Result<void> EncodeToken(const std::string& token, const Settings& settings, Pro
     return {};
 }
 
-Result<Bytes> EncodeToneData(const MelodyFields& fields, const std::vector<std::string>& tokens) {
+Result<Bytes> EncodeToneData(const MelodyFields& fields, const std::vector<PlacedToken>& tokens, std::size_t shift,
+                             std::vector<TokenSpan>& spans) {
     const Settings settings{TextValue(fields.duration), TextValue(fields.octave), TextValue(fields.staccato),
                             !fields.noSmallPauses};
     Progress progress;
     progress.tempo = TextValue(fields.tempo);
     progress.data.assign(tone::kOpening.begin(), tone::kOpening.end());
     for (const auto& token : tokens) {
-        BELLTOWER_TRY(EncodeToken(token, settings, progress));
+        const std::size_t before = progress.data.size();
+        const auto encoded = EncodeToken(token.text, settings, progress);
+        spans.push_back({{shift + token.start, token.length}, before, progress.data.size(), progress.tempo});
+        BELLTOWER_TRY(encoded);
     }
 
     Bytes& data = progress.data;
@@ -239,8 +243,8 @@ Result<Bytes> EncodeToneData(const MelodyFields& fields, const std::vector<std::
 
 #undef BELLTOWER_TRY
 
-Result<Bytes> EncodeRecord(const MelodyFields& fields, formats::TextFormat form,
-                           const std::vector<std::string>& tokens) {
+Result<Bytes> EncodeRecord(const MelodyFields& fields, formats::TextFormat form, const std::vector<PlacedToken>& tokens,
+                           std::size_t shift, EncodeResult& result) {
     const double index = RoundHalfEven(TextValue(fields.index));
     if (!(index >= 0 && index <= static_cast<double>(formats::kMaxDword))) {
         return MakeError(ErrorCode::BadInput, "The index " + FormatNumber(index) + " is outside 0 to " +
@@ -252,10 +256,11 @@ Result<Bytes> EncodeRecord(const MelodyFields& fields, formats::TextFormat form,
                                                   " characters: a melody name holds at most " +
                                                   std::to_string(formats::kMaxNameLength) + ".");
     }
-    auto toneData = EncodeToneData(fields, tokens);
+    auto toneData = EncodeToneData(fields, tokens, shift, result.tokenSpans);
     if (!toneData) {
         return toneData.error();
     }
+    result.toneData = *toneData;
     // The tail starts with the name's terminator, one zero byte per byte of a character.
     Bytes tail(form == formats::TextFormat::Unicode ? 2 : 1, 0x00);
     formats::Append(tail, *toneData);
@@ -269,9 +274,25 @@ EncodeResult EncodeMelody(const MelodyFields& fields, formats::TextFormat form,
     EncodeResult result;
     const std::string_view notes = SelectedNotes(fields.notes, selection);
     result.noData = notes.empty();
-    result.tokens = TokenizeNotes(notes);
-    result.record = EncodeRecord(fields, form, result.tokens);
+    const std::vector<PlacedToken> placed = TokenizeNotesPlaced(notes);
+    for (const PlacedToken& token : placed) {
+        result.tokens.push_back(token.text);
+    }
+    const std::size_t shift = notes.empty() ? 0 : static_cast<std::size_t>(notes.data() - fields.notes.data());
+    result.record = EncodeRecord(fields, form, placed, shift, result);
+    if (!result.record) {
+        result.toneData.clear();
+    }
     return result;
+}
+
+Timeline EncodedTimeline(const EncodeResult& encoded) {
+    if (!encoded.record) {
+        return {};
+    }
+    Timeline timeline = BuildTimeline(encoded.toneData);
+    AttachTokens(timeline, encoded.tokenSpans);
+    return timeline;
 }
 
 EncodeResult EncodeReRecord(const MelodyFields& fields, formats::TextFormat form,

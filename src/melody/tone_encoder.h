@@ -48,6 +48,7 @@
 #include "formats/names.h"
 #include "formats/result.h"
 #include "melody/melody_fields.h"
+#include "melody/timeline.h"
 
 namespace belltower::melody {
 
@@ -64,6 +65,11 @@ struct EncodeResult {
     // The tokens of the notes text in text order, lower-cased: what the window lists in List1.
     // Filled even when the encoding fails later.
     std::vector<std::string> tokens;
+    // For each token that was encoded, where it stands in the whole notes text (a selection's
+    // start included) and the tone data it wrote; up to the failing token when encoding fails.
+    std::vector<TokenSpan> tokenSpans;
+    // The tone data inside the record, empty when the encoding failed.
+    formats::Bytes toneData;
     // The notes text (after the selection) is empty. The caller shows kNoDataText with an OK
     // button before anything else; the record is still produced, with no note commands.
     bool noData = false;
@@ -85,6 +91,10 @@ struct EncodeResult {
 //   Limit     tone data above kMaxToneDataBytes
 EncodeResult EncodeMelody(const MelodyFields& fields, formats::TextFormat form,
                           std::optional<NotesSelection> selection);
+
+// The melody of a successful encoding as the phone plays it, each event with its token and
+// tempo (see AttachTokens); an empty timeline when the encoding failed.
+Timeline EncodedTimeline(const EncodeResult& encoded);
 
 // EncodeMelody for an RE file. In ASCII form a name beginning with a
 // control character (byte 1..31) is refused (BadInput): whoever reads the file tells its

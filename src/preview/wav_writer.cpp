@@ -10,6 +10,7 @@
 #include "formats/file_io.h"
 #include "formats/text_value.h"
 #include "formats/tone_commands.h"
+#include "melody/timeline.h"
 
 namespace belltower::preview {
 namespace {
@@ -33,8 +34,8 @@ constexpr std::uint8_t kRepeatEnd = formats::tone::kRepeatEnd;
 constexpr std::uint8_t kVibration = formats::tone::kVibration;
 constexpr std::uint8_t kPause = formats::tone::kPause;
 constexpr std::uint8_t kHighestNote = formats::tone::kHighestPlayedNote;
-constexpr std::uint8_t kReplacementCode = 0x94;
-constexpr double kReplacementLevel = 0.1;
+constexpr std::uint8_t kReplacementCode = melody::kReplacementCode;
+constexpr double kReplacementLevel = melody::kReplacementLevel;
 
 constexpr std::uint64_t kVibrationOnParameter = formats::tone::kVibrationOn;
 constexpr std::uint64_t kVibrationOffParameter = formats::tone::kVibrationOff;
@@ -204,14 +205,9 @@ private:
     }
 
     bool OutOfRange(std::uint8_t code) const {
-        switch (trueHardware_) {
-        case 1:
-            return code < 0x7C || code > 0xA2;  // the phone: a of octave 4 to octave 7
-        case 2:
-            return code < 0x73 || code > 0xA2;  // the flashing tool: octaves 4 to 7
-        default:
-            return false;
-        }
+        // 1 the phone, 2 the flashing tool; any other number emulates nothing.
+        return (trueHardware_ == 1 || trueHardware_ == 2) &&
+               melody::OutOfRange(code, static_cast<melody::Hardware>(trueHardware_));
     }
 
     // The first `count` written samples of the tone (j = step, 2 step, ...).

@@ -14,6 +14,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -119,12 +121,14 @@ MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
           QStringLiteral("RE melody [*.RE]|*.re|MIDI file [*.MID]|*.mid|Smart Messaging ringtone [*.OTT]|*.ott|"
                          "All Files|*.*"),
           FileDialogMode::Save),
-      prompter_(prompter) {
+      prompter_(prompter), exportRollDialog(QStringLiteral("Export Piano Roll..."),
+                                            QStringLiteral("SVG Picture|*.svg|All Files|*.*"), FileDialogMode::Save) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Belltower v.1.1 by Quenby"));
     setWindowIcon(ProgramIcon());
     setFont(WindowFont());
     CreateControls();
+    CreatePianoRoll();
     for (const auto& [name, control] : ControlTable()) {
         control->setObjectName(QLatin1String(name));
     }
@@ -137,6 +141,7 @@ MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
     ConnectBankControls();
     ConnectEncoderControls();
     ConnectPreviewControls();
+    ConnectPianoRollControls();
     connect(aboutButton, &QPushButton::clicked, this, &MainWindow::ShowAbout);
     // A file dropped onto the window opens as one named at start-up; an RE file is imported.
     AcceptFileDrops(this, [this](const QString& path) { OpenDroppedFile(path); });
@@ -383,7 +388,12 @@ void MainWindow::LayOutControls() {
     previewBox->setLayout(Row({hardwareLabel, hardwareCombo, vibrationBox, halfQualityBox}));
 
     auto* window = new QGridLayout(this);
-    window->addWidget(melodyBox, 0, 0);
+    // The piano roll under the melody fields, on a splitter the user drags.
+    melodySplitter->addWidget(melodyBox);
+    melodySplitter->addWidget(pianoRollPane);
+    melodySplitter->setStretchFactor(0, 0);
+    melodySplitter->setStretchFactor(1, 1);
+    window->addWidget(melodySplitter, 0, 0);
     window->addWidget(previewBox, 1, 0);
     window->addWidget(bankBox, 0, 1, 2, 1);
     window->setColumnStretch(0, 3);

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -36,6 +37,9 @@
 
 class QAction;
 class QCloseEvent;
+class QScrollArea;
+class QSplitter;
+class QTimer;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
@@ -47,6 +51,7 @@ struct EncodeResult;
 namespace belltower::ui {
 
 class Prompter;
+class PianoRollView;
 enum class MessageIcon;
 
 class MainWindow : public QWidget {
@@ -401,6 +406,35 @@ private:
 
     preview::Player* player_ = nullptr;           // the player in use, set or own
     std::unique_ptr<preview::Player> ownPlayer_;  // the system's audio output, made on first use
+
+    // ---- Piano roll (main_window_roll.cpp) ----------------------------------------------
+public:
+    PianoRollView* pianoRoll = nullptr;    // the melody as the phone plays it
+    QScrollArea* pianoRollPane = nullptr;  // scrolls the roll; hidden with View > Piano Roll
+    QSplitter* melodySplitter = nullptr;   // the melody fields over the roll, resizable
+    QAction* pianoRollAction = nullptr;    // View > Piano Roll, checkable
+    QAction* exportRollAction = nullptr;   // File > Export Piano Roll...
+    FileDialog exportRollDialog;           // "Export Piano Roll..."
+    // Draws the edit fields in the roll now, without waiting for the pause in typing.
+    void RefreshPianoRoll();
+    // How long after the last keystroke the roll follows the edit fields.
+    static constexpr int kRollTypingPauseMs = 250;
+
+private slots:
+    void ExportPianoRoll();
+
+private:
+    void CreatePianoRoll();           // before LayOutControls
+    void ConnectPianoRollControls();  // after CreateMenus
+    void ShowBankMelodyInRoll();
+    void ShowEncodingInRoll(const melody::EncodeResult& encoded);
+    void StartPlayhead();
+    void StopPlayhead();
+
+    QTimer* rollTimer_ = nullptr;      // single shot: the pause in typing
+    QTimer* playheadTimer_ = nullptr;  // moves the playhead while a preview plays
+    QElapsedTimer playClock_;
+    QString rollName_;  // the name of the melody in the roll, for the exported picture
 };
 
 }  // namespace belltower::ui

@@ -38,11 +38,13 @@ void MainWindow::StopPreview() {
     if (player_ != nullptr) {
         player_->Stop();
     }
+    StopPlayhead();
 }
 
 void MainWindow::PlaySelectedMelody() {
     const std::optional<formats::Bytes> record = SelectedBankRecord();
     if (record) {
+        ShowBankMelodyInRoll();
         PlayPreview(*record);
     }
 }
@@ -61,6 +63,7 @@ void MainWindow::PlayEditFields() {
     const melody::EncodeResult encoded =
         melody::EncodeMelody(EditFields(), formats::TextFormat::Ascii, NotesSelection());
     if (ReportEncoding(encoded)) {
+        ShowEncodingInRoll(encoded);  // what plays, the selected notes only when some are
         PlayPreview(*encoded.record);
     }
 }
@@ -79,6 +82,7 @@ void MainWindow::PlayPreview(formats::ByteView melody) {
     playbackErrorShown_ = false;
     statusBar->clearMessage();
     player.Play(wav->path);
+    StartPlayhead();
     if (wav->truncated) {
         // Told after the sound has started, so the user hears it while reading.
         prompter_.ShowMessage({QStringLiteral("This melody plays for more than %1 minutes; the preview stops there.")

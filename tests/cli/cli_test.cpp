@@ -21,7 +21,9 @@
 #include "bank/record_properties.h"
 #include "cli/cli.h"
 #include "formats/file_io.h"
+#include "interchange/piano_roll_svg.h"
 #include "melody/rtx_text.h"
+#include "melody/tone_decoder.h"
 #include "melody/tone_encoder.h"
 #include "preview/wav_writer.h"
 #include "support/hex.h"
@@ -59,6 +61,20 @@ Bytes Encoded(const std::string& ringtone, TextFormat form = kAscii, bool twice 
 }
 
 // Melodies M1, M2, ... with indexes 11, 12, ..., IDs "ID" and purpose 2.
+// The picture of a melody record: its decoded timeline (the tempos the text would write).
+Bytes RollOf(const Bytes& record, melody::Hardware hardware) {
+    const melody::DecodedMelody decoded = melody::DecodeMelody(record);
+    return formats::ToBytes(interchange::WritePianoRollSvg(decoded.timeline, decoded.fields.name, hardware));
+}
+
+// The picture of ringtone text: the encoder's timeline, with the tempos the text gives.
+Bytes RollOfText(const std::string& ringtone) {
+    melody::MelodyFields fields;
+    melody::ReadRtxText(ringtone, fields);
+    const auto timeline = melody::EncodedTimeline(melody::EncodeMelody(fields, kAscii, std::nullopt));
+    return formats::ToBytes(interchange::WritePianoRollSvg(timeline, fields.name, melody::Hardware::Phone));
+}
+
 Bytes Image(TextFormat format, std::size_t count) {
     testing::ImageLayout layout;
     for (std::size_t i = 1; i <= count; ++i) {
@@ -196,6 +212,8 @@ TEST_F(Cli, CommandsWriteWhatTheWindowWrites) {
         {{"render", "@tune7110", "-o", "@out", "--hardware", "none"}, "out", preview::WriteWav(unicode, false, false, 0).wav},
         {{"render", "@loop.re", "-o", "@out", "--half"}, "out", preview::WriteWav(loop, false, true, 1).wav,
          "The melody plays longer than 600 seconds (its repeats multiply); the preview stops there.\n"},
+        {{"roll", "@tune.re", "-o", "@out", "--hardware", "none"}, "out", RollOf(Encoded(kTune), melody::Hardware::None)},
+        {{"roll", "@tune.rtx", "-o", "@out"}, "out", RollOfText(kTune)},
         {{"convert", "@tune.re", "-o", "@out", "--to", "unicode"}, "out", unicode},
         {{"convert", "@tune7110", "-o", "@out", "--to", "ASCII"}, "out", Encoded(kTune)},
         {{"bank", "save", "@unicode3.fls", "-o", "@out"}, "out", kUnicode3},  // the builder's images save unchanged
@@ -274,6 +292,7 @@ TEST_F(Cli, FailuresLeaveEveryFileAsItWas) {
         {{"to-rtx", "@missing.rtx", "-o", "@old"}, "@/missing.rtx: No such file or directory\n"},
         {{"render", "@cut.re", "-o", "@old"}, "Not a valid raw melody file!\n"},  // not read as text
         {{"render", "@broken.rtx", "-o", "@old"}, kNoTempo},
+        {{"roll", "@broken.rtx", "-o", "@old"}, kNoTempo},
         {{"convert", "@cut.re", "-o", "@old", "--to", "unicode"}, "Not a valid raw melody file!\n"},
         {{"bank", "save", "@tune.rtx", "-o", "@old"}, "@/tune.rtx doesn't contain PPM section or is not in Dejan/RAW format!\n"},
         {{"bank", "insert", "@ascii3.fls", "1", "@bad.re", "-o", "@old"}, "Not a valid raw melody file!\n"},
@@ -417,7 +436,7 @@ TEST_F(Cli, BankListAsATableOrJson) {
 
 TEST(CliUsage, HelpAndVersion) {
     for (const std::string command :
-         {"encode", "to-rtx", "render", "convert", "bank list", "bank export", "bank save", "bank insert",
+         {"encode", "to-rtx", "render", "roll", "convert", "bank list", "bank export", "bank save", "bank insert",
           "bank replace", "bank delete", "bank move", "bank reindex", "bank set"}) {
         SCOPED_TRACE(command);
         std::vector<std::string> args;

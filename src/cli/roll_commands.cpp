@@ -1,0 +1,82 @@
+// roll: a melody drawn as a piano roll into an SVG picture.
+//
+// Ringtone text is encoded as the edit fields encode it, so every note stands where the phone
+// plays it; an RE file is read through the tone decoder, which knows the tempo of each note.
+#include <map>
+#include <memory>
+#include <string>
+
+#include "cli/command_groups.h"
+#include "cli/command_support.h"
+#include "cli/text_encoding.h"
+#include "interchange/piano_roll_svg.h"
+#include "melody/tone_decoder.h"
+#include "melody/tone_encoder.h"
+
+namespace belltower::cli {
+namespace {
+
+struct RollOptions {
+    std::string input;
+    std::string output;
+    melody::Hardware hardware = melody::Hardware::Phone;
+};
+
+ExitStatus Roll(const RollOptions& options, Console& console) {
+    auto input = ReadMelodyInput(console, options.input);
+    if (!input) {
+        return console.Refuse(input.error().message);
+    }
+    melody::Timeline timeline;
+    std::string name;
+    if (input->isRecord) {
+        melody::DecodedMelody decoded = melody::DecodeMelody(input->bytes);
+        timeline = std::move(decoded.timeline);
+        name = decoded.fields.name;
+    } else {
+        const melody::MelodyFields fields = input->imported ? *input->imported : FieldsFromRingtone(input->bytes);
+        const melody::EncodeResult encoded = melody::EncodeMelody(fields, formats::TextFormat::Ascii, std::nullopt);
+        if (!encoded.record) {
+            return console.Refuse(encoded.record.error().message);
+        }
+        if (encoded.noData) {
+            console.Warn(melody::kNoDataText);
+        }
+        timeline = melody::EncodedTimeline(encoded);
+        name = fields.name;
+    }
+    const std::string svg = interchange::WritePianoRollSvg(timeline, Latin1ToUtf8(name), options.hardware);
+    const auto written = console.WriteOutput(options.output, formats::ToBytes(svg));
+    if (!written) {
+        return console.Refuse(written.error().message);
+    }
+    return ExitStatus::Done;
+}
+
+}  // namespace
+
+void AddRollCommands(CLI::App& app, CommandTable& table) {
+    auto options = std::make_shared<RollOptions>();
+    CLI::App* roll = table.AddCommand(
+        app, "roll", "Draw a melody (ringtone text, an RE, MIDI or .ott file) as a piano roll into an SVG picture.",
+        "  belltower-cli roll beep.rtx -o beep.svg\n"
+        "  belltower-cli roll tone.re -o - --hardware logomanager > tone.svg",
+        [options](Console& console, const GlobalOptions&) { return Roll(*options, console); });
+    roll->add_option("IN", options->input,
+                     "Ringtone file (RTX or ERT text), RE, MIDI or .ott file, recognised by its content; - reads "
+                     "standard input.")
+        ->required();
+    roll->add_option("-o,--output", options->output, "The SVG file to write; - writes standard output.")
+        ->type_name("OUT.svg")
+        ->required();
+    const std::map<std::string, melody::Hardware> hardware{{"none", melody::Hardware::None},
+                                                           {"phone", melody::Hardware::Phone},
+                                                           {"logomanager", melody::Hardware::LogoManager}};
+    roll->add_option("--hardware", options->hardware,
+                     "Draw in the warning colour the notes out of range for the phone (a4 to b7, default), "
+                     "LogoManager (c4 to b7) or none.")
+        ->transform(CLI::CheckedTransformer(hardware, CLI::ignore_case))
+        ->type_name("none|phone|logomanager");
+}
+
+}  // namespace belltower::cli

@@ -1,0 +1,123 @@
+// The piano roll: out-of-range notes in the warning colour, a click on a bar selects its
+// token, the roll follows the edit fields and shows failures in itself, and its export.
+#include <QFile>
+#include <QImage>
+#include <QScrollArea>
+#include <QTextCursor>
+#include <QtTest>
+
+#include "bank/tone_bank.h"
+#include "melody/tone_encoder.h"
+#include "ui/piano_roll_view.h"
+#include "window_helpers.h"
+
+using belltower::melody::Hardware;
+using belltower::ui::PianoRollView;
+using namespace belltower::ui::testing;
+
+class PianoRollTest : public QObject, WindowFixture {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        Start();
+        window_->resize(1100, 800);
+        window_->show();
+        Find<QLineEdit>(*window_, "Text4")->setText(QStringLiteral("125"));
+        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("4c5 4a4,  4c8 4p 4g4"));
+        window_->RefreshPianoRoll();
+    }
+    void cleanup() { Release(); }
+
+    // c4 (0x73), a4 (0x7C) and c8 (0xA3, one above the top of every range) drawn into an image.
+    void paintsOutOfRangeNotesInTheWarningColour() {
+        PianoRollView view;
+        view.SetTimeline(
+            belltower::melody::BuildTimeline(belltower::formats::Bytes{0x73, 0x3C, 0x7C, 0x3C, 0xA3, 0x3C}));
+        view.resize(400, 300);
+        const struct {
+            Hardware hardware;
+            bool warned[3];
+        } cases[] = {
+            {Hardware::None, {false, false, false}},
+            {Hardware::Phone, {true, false, true}},
+            {Hardware::LogoManager, {false, false, true}},
+        };
+        for (const auto& c : cases) {
+            view.SetHardware(c.hardware);
+            QImage image(view.size(), QImage::Format_RGB32);
+            view.render(&image);
+            for (std::size_t note = 0; note < 3; ++note) {
+                const QColor want = c.warned[note] ? PianoRollView::WarningColour() : PianoRollView::NoteColour();
+                QCOMPARE(image.pixelColor(view.BarRect(note).center().toPoint()), want);
+            }
+        }
+        view.SetHardware(Hardware::Phone);
+        QVERIFY(view.NoteTip(2).contains(QStringLiteral("it plays a6 at a tenth of the level")));
+        QVERIFY(!view.NoteTip(1).contains(QStringLiteral("range")));
+    }
+
+    // Each bar, clicked, selects the token that wrote it; the pause and the blank have none.
+    void clickingABarSelectsItsToken() {
+        auto* roll = window_->pianoRoll;
+        auto* notes = Find<QPlainTextEdit>(*window_, "Text5");
+        const struct {
+            std::size_t event;
+            const char* token;
+        } cases[] = {{0, "4c5"}, {1, "4a4"}, {2, "4c8"}, {4, "4g4"}};
+        for (const auto& c : cases) {
+            window_->pianoRollPane->ensureVisible(static_cast<int>(roll->BarRect(c.event).center().x()), 0);
+            QTest::mouseClick(roll, Qt::LeftButton, {}, roll->BarRect(c.event).center().toPoint());
+            QCOMPARE(notes->textCursor().selectedText(), QLatin1String(c.token));
+        }
+    }
+
+    // Typing redraws the roll after the pause; a melody that cannot be encoded is said in the
+    // roll, with no message box (the prompter fails the test on any unscripted box).
+    void followsTypingAndShowsFailuresInItself() {
+        auto* roll = window_->pianoRoll;
+        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("4c5"));
+        QTRY_COMPARE(roll->Shown().events.size(), std::size_t{2});  // the note and the closing delay
+        Find<QLineEdit>(*window_, "Text4")->setText(QStringLiteral("0"));
+        QTRY_VERIFY(roll->Failure().contains(QStringLiteral("tempo of 0")));
+        QCOMPARE(roll->Shown().events.size(), std::size_t{2});  // the last melody stays drawn
+        Find<QLineEdit>(*window_, "Text4")->setText(QStringLiteral("100"));
+        QTRY_VERIFY(roll->Failure().isEmpty());
+    }
+
+    // A melody picked in the firmware list is drawn; typing brings the edit fields back.
+    void showsTheSelectedFirmwareMelody() {
+        belltower::melody::MelodyFields fields;
+        fields.notes = "4a4 4b4 4c8";
+        belltower::bank::ToneBank tones;
+        tones.Records.push_back(
+            belltower::melody::EncodeMelody(fields, belltower::formats::TextFormat::Ascii, std::nullopt)
+                .record.value());
+        tones.Lines.emplace_back("A");
+        window_->SetBank(tones);
+        window_->bankList->setCurrentRow(0);
+        QCOMPARE(window_->pianoRoll->Shown().events.front().code, 0x7C);
+        QCOMPARE(window_->pianoRoll->Shown().events.size(), std::size_t{4});
+        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("4d5"));
+        QTRY_COMPARE(window_->pianoRoll->Shown().events.front().code, 0x81);
+    }
+
+    // The roll's picture through the save dialog; the View toggle is remembered.
+    void exportsAndRemembersItsPane() {
+        const QString path = File("roll.svg");
+        prompter_->AnswerFile(path);
+        window_->exportRollAction->trigger();
+        QFile svg(path);
+        QVERIFY(svg.open(QIODevice::ReadOnly));
+        QVERIFY(svg.readAll().contains("data-code=\"163\" data-start=\"116\" data-units=\"58\" "
+                                       "data-out-of-range=\"phone logomanager\""));
+        window_->pianoRollAction->setChecked(false);
+        QVERIFY(window_->pianoRollPane->isHidden());
+        Fresh();
+        QVERIFY(!window_->pianoRollAction->isChecked());
+        QVERIFY(window_->pianoRollPane->isHidden());
+    }
+};
+
+QTEST_MAIN(PianoRollTest)
+#include "piano_roll_tests.moc"
