@@ -111,6 +111,15 @@ formats::Result<formats::Bytes> EncodeMelodyInput(const MelodyInput& input, form
     return std::move(encoded.record);
 }
 
+CLI::Option* AddHardwareOption(CLI::App& command, melody::Hardware& target, const std::string& description) {
+    const std::map<std::string, melody::Hardware> hardware{{"none", melody::Hardware::None},
+                                                           {"phone", melody::Hardware::Phone},
+                                                           {"logomanager", melody::Hardware::LogoManager}};
+    return command.add_option("--hardware", target, description)
+        ->transform(CLI::CheckedTransformer(hardware, CLI::ignore_case))
+        ->type_name("none|phone|logomanager");
+}
+
 CLI::Option* AddTextFormatOption(CLI::App& command, const std::string& name, formats::TextFormat& target,
                                  const std::string& description) {
     const std::map<std::string, formats::TextFormat> formats{{"ascii", formats::TextFormat::Ascii},

@@ -13,6 +13,7 @@
 #include "formats/names.h"
 #include "formats/result.h"
 #include "melody/melody_fields.h"
+#include "melody/timeline.h"
 
 namespace belltower::cli {
 
@@ -51,6 +52,9 @@ formats::Result<formats::Bytes> EncodeRingtone(const formats::Bytes& text, forma
 
 // EncodeRingtone of a melody input that is no record: its imported fields, or its text.
 formats::Result<formats::Bytes> EncodeMelodyInput(const MelodyInput& input, formats::TextFormat form, Console& console);
+
+// --hardware none|phone|logomanager (any case): the note range of the Hardware box.
+CLI::Option* AddHardwareOption(CLI::App& command, melody::Hardware& target, const std::string& description);
 
 // An option "ascii" or "unicode" (any case) that sets target.
 CLI::Option* AddTextFormatOption(CLI::App& command, const std::string& name, formats::TextFormat& target,

@@ -3,7 +3,6 @@
 // Ringtone text plays as the edit fields do: a fresh window opens the file, and the whole
 // notes are encoded as an ASCII record. An RE file plays as a melody of the bank list does:
 // the whole record goes to the wave synthesiser, which plays its tone data.
-#include <map>
 #include <memory>
 #include <string>
 
@@ -14,15 +13,12 @@
 namespace belltower::cli {
 namespace {
 
-// Combo1's items: the note range the preview keeps.
-enum class Hardware { None = 0, Phone = 1, LogoManager = 2 };
-
 struct RenderOptions {
     std::string input;
     std::string output;
-    bool noVibration = false;  // "Emulate Vibration" cleared
-    bool half = false;        // "Half Quality" ticked
-    Hardware hardware = Hardware::Phone;
+    bool noVibration = false;                             // "Emulate Vibration" cleared
+    bool half = false;                                    // "Half Quality" ticked
+    melody::Hardware hardware = melody::Hardware::Phone;  // the Hardware box
 };
 
 ExitStatus Render(const RenderOptions& options, Console& console) {
@@ -79,14 +75,9 @@ void AddRenderCommands(CLI::App& app, CommandTable& table) {
     render->add_flag("--no-vibration", options->noVibration,
                      "Do not emulate vibration: no motor hum (\"Emulate Vibration\" cleared).");
     render->add_flag("--half", options->half, "Half quality: 11025 samples per second.");
-    const std::map<std::string, Hardware> hardware{
-        {"none", Hardware::None}, {"phone", Hardware::Phone}, {"logomanager", Hardware::LogoManager}};
-    render
-        ->add_option("--hardware", options->hardware,
-                     "Notes kept as the phone (a4 to b7, default), LogoManager (c4 to b7) or none plays them; "
-                     "others sound as a6, softly.")
-        ->transform(CLI::CheckedTransformer(hardware, CLI::ignore_case))
-        ->type_name("none|phone|logomanager");
+    AddHardwareOption(*render, options->hardware,
+                      "Notes kept as the phone (a4 to b7, default), LogoManager (c4 to b7) or none plays them; "
+                      "others sound as a6, softly.");
 }
 
 }  // namespace belltower::cli

@@ -2,7 +2,6 @@
 //
 // Ringtone text is encoded as the edit fields encode it, so every note stands where the phone
 // plays it; an RE file is read through the tone decoder, which knows the tempo of each note.
-#include <map>
 #include <memory>
 #include <string>
 
@@ -69,14 +68,9 @@ void AddRollCommands(CLI::App& app, CommandTable& table) {
     roll->add_option("-o,--output", options->output, "The SVG file to write; - writes standard output.")
         ->type_name("OUT.svg")
         ->required();
-    const std::map<std::string, melody::Hardware> hardware{{"none", melody::Hardware::None},
-                                                           {"phone", melody::Hardware::Phone},
-                                                           {"logomanager", melody::Hardware::LogoManager}};
-    roll->add_option("--hardware", options->hardware,
-                     "Draw in the warning colour the notes out of range for the phone (a4 to b7, default), "
-                     "LogoManager (c4 to b7) or none.")
-        ->transform(CLI::CheckedTransformer(hardware, CLI::ignore_case))
-        ->type_name("none|phone|logomanager");
+    AddHardwareOption(*roll, options->hardware,
+                      "Draw in the warning colour the notes out of range for the phone (a4 to b7, default), "
+                      "LogoManager (c4 to b7) or none.");
 }
 
 }  // namespace belltower::cli

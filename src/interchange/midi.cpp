@@ -9,6 +9,7 @@
 #include <set>
 
 #include "formats/tone_commands.h"
+#include "interchange/most_used.h"
 #include "melody/tone_decoder.h"
 
 namespace belltower::interchange {
@@ -520,27 +521,16 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
     }
 
     // The defaults that most notes share.
-    std::map<int, int> fractions;
-    std::map<int, int> octaves;
+    std::vector<int> fractions;
+    std::vector<int> octaves;
     for (const Piece& piece : pieces) {
-        ++fractions[piece.length.fraction];
+        fractions.push_back(piece.length.fraction);
         if (piece.code != formats::tone::kPause) {
-            ++octaves[melody::NameOfCode(static_cast<std::uint8_t>(piece.code)).octave];
+            octaves.push_back(melody::NameOfCode(static_cast<std::uint8_t>(piece.code)).octave);
         }
     }
-    const auto most = [](const std::map<int, int>& counts, int fallback) {
-        int best = fallback;
-        int bestCount = 0;
-        for (const auto& [value, count] : counts) {
-            if (count > bestCount) {
-                best = value;
-                bestCount = count;
-            }
-        }
-        return best;
-    };
-    const int duration = most(fractions, 4);
-    const int octave = std::max(1, most(octaves, 5));
+    const int duration = MostUsed(fractions, 4);
+    const int octave = std::max(1, MostUsed(octaves, 5));
 
     melody::MelodyFields& fields = imported.fields;
     fields.name = song.name;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "formats/text_value.h"
+#include "interchange/most_used.h"
 #include "melody/note_token.h"
 
 namespace belltower::interchange {
@@ -408,23 +409,6 @@ TextLength ToTextLength(unsigned duration, unsigned specifier, bool& exact) {
                 bestDistance = distance;
                 best = {candidate, dotted};
             }
-        }
-    }
-    return best;
-}
-
-// The value used most often, the smallest of those used equally often.
-template <typename T> T MostUsed(const std::vector<T>& values, T fallback) {
-    std::map<T, int> counts;
-    for (const T& value : values) {
-        ++counts[value];
-    }
-    T best = fallback;
-    int bestCount = 0;
-    for (const auto& [value, count] : counts) {
-        if (count > bestCount) {
-            best = value;
-            bestCount = count;
         }
     }
     return best;
