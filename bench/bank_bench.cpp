@@ -24,7 +24,7 @@ const Bytes& Image() {
     static const Bytes image = [] {
         std::mt19937 random(300);
         belltower::testing::ImageLayout layout;
-        layout.ppmBlock = 96; // the PPM section somewhere in the middle of the flash
+        layout.ppmBlock = 96;  // the PPM section somewhere in the middle of the flash
         layout.chunksBefore = {belltower::testing::MakeChunk("PROD", Bytes(4096, 0x11))};
         for (std::uint32_t i = 0; i < 300; ++i) {
             Bytes tone(200, 0x42);
@@ -118,6 +118,6 @@ void CopyFilePlain(benchmark::State& state) {
 }
 BENCHMARK(CopyFilePlain)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

@@ -103,8 +103,8 @@ int MakeImage(const std::string& path) {
     for (std::uint32_t i = 0; i < 300; ++i) {
         Bytes tone(200, 0x42);
         tone.back() = 0x0B;
-        layout.records.push_back(belltower::testing::MakeRecord(belltower::formats::TextFormat::Unicode, i + 1,
-                                                                "TONE", "Melody " + std::to_string(i), tone, 2));
+        layout.records.push_back(belltower::testing::MakeRecord(belltower::formats::TextFormat::Unicode, i + 1, "TONE",
+                                                                "Melody " + std::to_string(i), tone, 2));
     }
     layout.chunksAfter = {belltower::testing::MakeChunk("LOGO", Bytes(2048, 0x22))};
     layout.minimumSize = kImageSize;

@@ -79,8 +79,12 @@ void EncodeAll(benchmark::State& state, TextFormat form) {
     state.SetLabel(std::to_string(melodies.size()) + " melodies");
 }
 
-void BM_EncodeAscii(benchmark::State& state) { EncodeAll(state, TextFormat::Ascii); }
-void BM_EncodeUnicode(benchmark::State& state) { EncodeAll(state, TextFormat::Unicode); }
+void BM_EncodeAscii(benchmark::State& state) {
+    EncodeAll(state, TextFormat::Ascii);
+}
+void BM_EncodeUnicode(benchmark::State& state) {
+    EncodeAll(state, TextFormat::Unicode);
+}
 
 }  // namespace
 

@@ -142,7 +142,8 @@ private:
                 (std::pow(std::sin(((kPi + kPi) * 0.004) * static_cast<double>(j) * rate), 6.0) - 0.5) * 45000);
         });
     }
-    template <typename Compute> static double Remembered(std::vector<double>& known, std::size_t j, Compute compute) {
+    template <typename Compute>
+    static double Remembered(std::vector<double>& known, std::size_t j, Compute compute) {
         if (known.empty()) {
             known.assign(kLimitSeconds * preview::kSampleRate * 2 + 1, std::numeric_limits<double>::quiet_NaN());
         }

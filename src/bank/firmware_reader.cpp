@@ -209,7 +209,7 @@ Result<FirmwareImage> ReadLayout(ByteView image, std::string_view sourceName) {
     return result;
 }
 
-} // namespace
+}  // namespace
 
 Result<FirmwareImage> ReadFirmwareImage(ByteView image, std::string_view sourceName) {
     auto result = ReadLayout(image, sourceName);
@@ -302,4 +302,4 @@ Result<LoadOutcome> LoadFirmware(const std::filesystem::path& path, ToneBank& ba
     return ApplyFirmwareImage(bank, std::move(*image), keepBank);
 }
 
-} // namespace belltower::bank
+}  // namespace belltower::bank

@@ -45,7 +45,7 @@ inline constexpr std::size_t kBlockSize = 65536;
 inline constexpr std::size_t kPpmHeaderSize = 44;
 inline constexpr std::size_t kChunkHeaderSize = 12;
 inline constexpr std::size_t kChainEndMarkerSize = 36;
-inline constexpr std::size_t kToneChunkHeaderSize = 20; // checksum, length, "TONE", version
+inline constexpr std::size_t kToneChunkHeaderSize = 20;  // checksum, length, "TONE", version
 inline constexpr std::size_t kEndRecordSize = 16;
 
 // Fixed messages of the firmware load.
@@ -62,13 +62,13 @@ struct FirmwareImage {
     formats::Bytes middle;
     formats::Bytes tail;
     std::size_t ppmOffset = 0;
-    std::size_t toneOffset = 0; // where the TONE chunk starts (= head size)
-    std::size_t toneLength = 0; // its length field
-    std::size_t chainEnd = 0;   // first byte after the chain end marker
-    std::string headerText;     // ToPrintable of the 44 header bytes
+    std::size_t toneOffset = 0;  // where the TONE chunk starts (= head size)
+    std::size_t toneLength = 0;  // its length field
+    std::size_t chainEnd = 0;    // first byte after the chain end marker
+    std::string headerText;      // ToPrintable of the 44 header bytes
     formats::TextFormat format = formats::TextFormat::Ascii;
-    std::vector<formats::Bytes> records; // in chunk order, each exactly as stored
-    std::vector<std::string> lines;      // their names as listed
+    std::vector<formats::Bytes> records;  // in chunk order, each exactly as stored
+    std::vector<std::string> lines;       // their names as listed
 };
 
 // Takes an image apart. sourceName (the path as the user gave it) only goes into the
@@ -96,8 +96,8 @@ formats::Result<FirmwareImage> ReadFirmwareFile(const std::filesystem::path& pat
 
 // What a successful load asks the caller to show and set.
 struct LoadOutcome {
-    bool keepBank = false;             // the new state of "Keep TONE chunk from previous session"
-    std::vector<std::string> messages; // to show in order (plain OK boxes)
+    bool keepBank = false;              // the new state of "Keep TONE chunk from previous session"
+    std::vector<std::string> messages;  // to show in order (plain OK boxes)
 };
 
 // Puts a read image into the bank. With keepBank set and the image in the bank's text format,
@@ -116,4 +116,4 @@ inline constexpr std::string_view kImageLimitNote = ", more than any firmware im
 formats::Result<LoadOutcome> LoadFirmware(const std::filesystem::path& path, ToneBank& bank, bool keepBank,
                                           std::size_t maxBytes = kMaxImageBytes);
 
-} // namespace belltower::bank
+}  // namespace belltower::bank

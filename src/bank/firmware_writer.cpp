@@ -26,7 +26,7 @@ std::size_t NewChainEnd(const ToneBank& bank) {
     return bank.FirmwareHead.size() + ToneChunkLength(bank.Records) + bank.FirmwareMiddle.size();
 }
 
-} // namespace
+}  // namespace
 
 Bytes ChunkChecksum(ByteView data) {
     std::uint32_t sum = 0;
@@ -50,7 +50,7 @@ Bytes BuildToneChunk(std::span<const Bytes> records) {
     const std::size_t length = ToneChunkLength(records);
     Bytes chunk;
     chunk.reserve(length);
-    chunk.resize(4); // checksum, filled in last
+    chunk.resize(4);  // checksum, filled in last
     formats::Append(chunk, formats::NumberToDword(static_cast<std::int64_t>(length)));
     formats::Append(chunk, formats::ToBytes("TONEversion"));
     chunk.push_back(0);
@@ -202,4 +202,4 @@ formats::Result<void> SaveFirmware(const std::filesystem::path& path, const Tone
     return formats::WriteFileAtomic(path, image.Pieces(), fault);
 }
 
-} // namespace belltower::bank
+}  // namespace belltower::bank

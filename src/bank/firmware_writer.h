@@ -67,10 +67,10 @@ formats::Bytes BuildFirmwareImage(const ToneBank& bank);
 
 // How the rebuilt chain fits the loaded image.
 struct ChainFit {
-    std::size_t overwritten = 0;     // tail bytes the grown chain covers
-    std::size_t overwrittenData = 0; // ... of which are not 0xFF
-    std::size_t grownBy = 0;         // bytes by which the file gets longer than the loaded image
-    std::size_t freed = 0;           // bytes filled with 0xFF before the old chain end
+    std::size_t overwritten = 0;      // tail bytes the grown chain covers
+    std::size_t overwrittenData = 0;  // ... of which are not 0xFF
+    std::size_t grownBy = 0;          // bytes by which the file gets longer than the loaded image
+    std::size_t freed = 0;            // bytes filled with 0xFF before the old chain end
 };
 ChainFit FitChain(const ToneBank& bank);
 
@@ -84,9 +84,9 @@ inline constexpr std::string_view kEmptyUnicodeBank =
 enum class WarningIcon { None, Exclamation };
 enum class WarningButtons { Ok, OkCancel };
 enum class CancelEffect {
-    None,          // only OK can be answered
-    EndIndexCheck, // skip the remaining warnings of this kind and go on
-    AbortSave,     // write nothing
+    None,           // only OK can be answered
+    EndIndexCheck,  // skip the remaining warnings of this kind and go on
+    AbortSave,      // write nothing
 };
 struct SaveWarning {
     std::string text;
@@ -114,4 +114,4 @@ bool ConfirmSave(const std::vector<SaveWarning>& warnings, const std::function<b
 formats::Result<void> SaveFirmware(const std::filesystem::path& path, const ToneBank& bank,
                                    const formats::WriteFault* fault = nullptr);
 
-} // namespace belltower::bank
+}  // namespace belltower::bank

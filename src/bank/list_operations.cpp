@@ -40,7 +40,7 @@ std::optional<std::size_t> NewFirstLine(const ToneBank& bank, ListChange change,
     return std::nullopt;
 }
 
-} // namespace
+}  // namespace
 
 bool ReadsAsOtherFormatFirst(const ToneBank& bank, std::size_t line) {
     return formats::DetectRecordFormat(bank.Records.at(line)) != bank.UnicodeNames;
@@ -125,10 +125,10 @@ void CarryHeaderFields(ByteView from, Bytes& to, formats::TextFormat format) {
     if (from.size() < needed || to.size() < needed) {
         throw std::invalid_argument("CarryHeaderFields: record shorter than its header");
     }
-    std::copy_n(from.begin(), 4, to.begin());         // index
-    std::copy_n(from.begin() + 8, 4, to.begin() + 8); // ID
+    std::copy_n(from.begin(), 4, to.begin());          // index
+    std::copy_n(from.begin() + 8, 4, to.begin() + 8);  // ID
     if (format == formats::TextFormat::Unicode) {
-        to[16] = from[16]; // purpose
+        to[16] = from[16];  // purpose
     }
 }
 
@@ -192,4 +192,4 @@ void Reindex(ToneBank& bank) {
     }
 }
 
-} // namespace belltower::bank
+}  // namespace belltower::bank

@@ -89,4 +89,4 @@ void CarryHeaderFields(formats::ByteView from, formats::Bytes& to, formats::Text
 // kControlCharacterFirst). Returns the line it lists as.
 formats::Result<std::string> CheckRecordForBank(formats::ByteView record, formats::TextFormat format);
 
-} // namespace belltower::bank
+}  // namespace belltower::bank

@@ -29,7 +29,7 @@ Bytes Finish(Bytes record) {
     return record;
 }
 
-} // namespace
+}  // namespace
 
 Result<Bytes> RecordToUnicode(ByteView asciiRecord) {
     const Bytes s = formats::StripFill(asciiRecord);
@@ -49,9 +49,9 @@ Result<Bytes> RecordToUnicode(ByteView asciiRecord) {
     out.reserve(s.size() + nameLength + 5);
     AppendRange(out, s, 0, 13);
     out.push_back(0);
-    AppendRange(out, s, 13, 17); // name-length dword; its third byte becomes the purpose
+    AppendRange(out, s, 13, 17);  // name-length dword; its third byte becomes the purpose
     formats::Append(out, formats::AsciiToUnicode(ByteView(s).subspan(17, nameLength)));
-    out.push_back(0); // widens the terminator that starts the tail
+    out.push_back(0);  // widens the terminator that starts the tail
     AppendRange(out, s, 17 + nameLength, s.size());
     return Finish(std::move(out));
 }
@@ -81,8 +81,8 @@ Result<Bytes> RecordToAscii(ByteView unicodeRecord) {
     AppendRange(out, s, 0, 13);
     AppendRange(out, s, 14, 18);
     formats::Append(out, name);
-    AppendRange(out, s, 19 + nameBytes, s.size()); // the second terminator byte stays
-    out[15] = 0;                                   // the old purpose
+    AppendRange(out, s, 19 + nameBytes, s.size());  // the second terminator byte stays
+    out[15] = 0;                                    // the old purpose
     return Finish(std::move(out));
 }
 
@@ -167,4 +167,4 @@ Result<void> ExportReFile(const std::filesystem::path& path, ByteView record, fo
     return formats::WriteFileAtomic(path, *file, fault);
 }
 
-} // namespace belltower::bank
+}  // namespace belltower::bank

@@ -68,4 +68,4 @@ formats::Result<void> ExportReFile(const std::filesystem::path& path, formats::B
                                    formats::TextFormat bankFormat, formats::TextFormat chosenFormat,
                                    const formats::WriteFault* fault = nullptr);
 
-} // namespace belltower::bank
+}  // namespace belltower::bank

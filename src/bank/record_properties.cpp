@@ -19,13 +19,13 @@ using formats::Result;
 // The leading number of a typed text as a whole number in lo..hi, or nothing.
 std::optional<std::int64_t> WholeNumberIn(std::string_view text, double lo, double hi) {
     const double value = formats::RoundHalfEven(formats::TextValue(text));
-    if (!(value >= lo && value <= hi)) { // also false for NaN
+    if (!(value >= lo && value <= hi)) {  // also false for NaN
         return std::nullopt;
     }
     return static_cast<std::int64_t>(value);
 }
 
-} // namespace
+}  // namespace
 
 Result<RecordView> DescribeRecord(formats::ByteView record, formats::TextFormat format) {
     auto name = formats::RecordDisplayName(record, format);
@@ -103,4 +103,4 @@ Result<void> ApplyRecordEdits(ToneBank& bank, std::size_t listIndex, const Recor
     return {};
 }
 
-} // namespace belltower::bank
+}  // namespace belltower::bank

@@ -28,14 +28,14 @@ inline constexpr std::string_view kNotApplicable = "n/a";
 
 // What the panel shows for one record.
 struct RecordView {
-    std::string name;        // Text10
-    std::string id;          // Text11, the four ID bytes
-    std::string indexText;   // Text12, decimal digits
-    std::string purposeText; // Text13: decimal digits in a Unicode bank, "n/a" in an ASCII one
+    std::string name;         // Text10
+    std::string id;           // Text11, the four ID bytes
+    std::string indexText;    // Text12, decimal digits
+    std::string purposeText;  // Text13: decimal digits in a Unicode bank, "n/a" in an ASCII one
     bool purposeEnabled = false;
-    int playMode = 0;         // 0..3
-    std::string playModeText; // Label13
-    std::string applyCaption; // "Apply to " + name
+    int playMode = 0;          // 0..3
+    std::string playModeText;  // Label13
+    std::string applyCaption;  // "Apply to " + name
 
     friend bool operator==(const RecordView&, const RecordView&) = default;
 };
@@ -52,12 +52,12 @@ struct RecordEdits {
     std::string name;
     std::string id;
     std::string indexText;
-    std::string purposeText; // read only in a Unicode bank
+    std::string purposeText;  // read only in a Unicode bank
 };
 
 struct AppliedRecord {
     formats::Bytes record;
-    std::string line; // the new list line: the name as typed
+    std::string line;  // the new list line: the name as typed
 };
 
 // The record rebuilt from the boxes and the old record's tail (terminator, tone data, fill).
@@ -75,4 +75,4 @@ formats::Result<AppliedRecord> RebuildRecord(formats::ByteView oldRecord, const 
 // On error the bank is unchanged.
 formats::Result<void> ApplyRecordEdits(ToneBank& bank, std::size_t listIndex, const RecordEdits& edits);
 
-} // namespace belltower::bank
+}  // namespace belltower::bank

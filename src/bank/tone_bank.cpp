@@ -10,4 +10,4 @@ std::string HeaderCaption(const ToneBank& bank) {
     return bank.HeaderText + (bank.IsUnicode() ? "[Unicode]" : "[ASCII]");
 }
 
-} // namespace belltower::bank
+}  // namespace belltower::bank

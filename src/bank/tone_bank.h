@@ -68,4 +68,4 @@ std::string CountText(const ToneBank& bank);
 // The header line shown after a load: HeaderText followed by "[Unicode]" or "[ASCII]".
 std::string HeaderCaption(const ToneBank& bank);
 
-} // namespace belltower::bank
+}  // namespace belltower::bank

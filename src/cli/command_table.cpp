@@ -19,8 +19,8 @@ CLI::App* CommandTable::AddGroup(CLI::App& parent, const std::string& name, cons
 }
 
 const Action* CommandTable::Find(const CLI::App& app) const {
-    const auto found = std::find_if(actions_.begin(), actions_.end(),
-                                    [&](const auto& entry) { return entry.first == &app; });
+    const auto found =
+        std::find_if(actions_.begin(), actions_.end(), [&](const auto& entry) { return entry.first == &app; });
     return found == actions_.end() ? nullptr : &found->second;
 }
 

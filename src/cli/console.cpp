@@ -79,7 +79,9 @@ formats::Result<void> Console::WriteOutput(const std::string& path, std::span<co
     return {};
 }
 
-void Console::Warn(std::string_view message) { err_ << message << '\n'; }
+void Console::Warn(std::string_view message) {
+    err_ << message << '\n';
+}
 
 bool Console::Ask(std::string_view question, const GlobalOptions& global) {
     err_ << question << '\n';

@@ -13,10 +13,16 @@ using Bytes = std::vector<std::uint8_t>;
 using ByteView = std::span<const std::uint8_t>;
 
 // Texts in the core are byte strings too: one char per byte, Latin-1 when shown.
-inline Bytes ToBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
-inline std::string ToText(ByteView bytes) { return std::string(bytes.begin(), bytes.end()); }
+inline Bytes ToBytes(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
+inline std::string ToText(ByteView bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
 
-inline void Append(Bytes& to, ByteView more) { to.insert(to.end(), more.begin(), more.end()); }
+inline void Append(Bytes& to, ByteView more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
 
 // The n bytes from offset, or fewer when the string ends first (none past the end).
 inline ByteView Mid(ByteView bytes, std::size_t offset, std::size_t count) {

@@ -72,7 +72,8 @@ void Forget(const std::string& temporary) {
     LiveTemporaries().erase(temporary);
 }
 
-template <typename Range, typename PathOf> void ForgetAll(const Range& files, PathOf pathOf) {
+template <typename Range, typename PathOf>
+void ForgetAll(const Range& files, PathOf pathOf) {
     const std::lock_guard lock(liveMutex);
     const SignalsBlocked blocked;
     for (const auto& file : files) {

@@ -8,7 +8,9 @@
 namespace belltower::formats {
 namespace {
 
-std::uint8_t ByteAt(ByteView bytes, std::size_t offset) { return offset < bytes.size() ? bytes[offset] : 0; }
+std::uint8_t ByteAt(ByteView bytes, std::size_t offset) {
+    return offset < bytes.size() ? bytes[offset] : 0;
+}
 
 bool ContainsPair(ByteView bytes, std::uint8_t first, std::uint8_t second) {
     for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
@@ -74,7 +76,9 @@ Result<Bytes> RecordTail(ByteView record, TextFormat format) {
     return Bytes(tail.begin(), tail.end());
 }
 
-Result<std::int32_t> RecordIndex(ByteView record) { return ReadDwordField(record, 0, "index of the melody record"); }
+Result<std::int32_t> RecordIndex(ByteView record) {
+    return ReadDwordField(record, 0, "index of the melody record");
+}
 
 Result<std::int32_t> RecordLengthField(ByteView record) {
     return ReadDwordField(record, 4, "length field of the melody record");

@@ -45,9 +45,11 @@
 namespace belltower::formats {
 
 inline constexpr std::size_t kRecordHeaderSize = 17;  // bytes before the name in ASCII (one more in Unicode)
-inline constexpr std::size_t kMaxNameLength = 254;     // L + 1 must fit the name-length byte
+inline constexpr std::size_t kMaxNameLength = 254;    // L + 1 must fit the name-length byte
 
-inline std::size_t UnicodeOffset(TextFormat format) { return format == TextFormat::Unicode ? 1 : 0; }
+inline std::size_t UnicodeOffset(TextFormat format) {
+    return format == TextFormat::Unicode ? 1 : 0;
+}
 
 // The record's format told from its bytes (for records arriving without a bank format):
 // Unicode if byte 16 is 0 or byte 17 is 1..31, ASCII otherwise. Missing bytes read as 0.

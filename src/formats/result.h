@@ -24,21 +24,35 @@ struct Error {
     friend bool operator==(const Error&, const Error&) = default;
 };
 
-inline Error MakeError(ErrorCode code, std::string message) { return Error{code, std::move(message)}; }
+inline Error MakeError(ErrorCode code, std::string message) {
+    return Error{code, std::move(message)};
+}
 
 template <typename T>
 class [[nodiscard]] Result {
 public:
-    Result(T value) : state_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
+    Result(T value) : state_(std::move(value)) {}      // NOLINT(google-explicit-constructor)
     Result(Error error) : state_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
 
     bool has_value() const { return state_.index() == 0; }
     explicit operator bool() const { return has_value(); }
 
-    T& value() & { assert(has_value()); return std::get<0>(state_); }
-    const T& value() const& { assert(has_value()); return std::get<0>(state_); }
-    T&& value() && { assert(has_value()); return std::get<0>(std::move(state_)); }
-    const Error& error() const { assert(!has_value()); return std::get<1>(state_); }
+    T& value() & {
+        assert(has_value());
+        return std::get<0>(state_);
+    }
+    const T& value() const& {
+        assert(has_value());
+        return std::get<0>(state_);
+    }
+    T&& value() && {
+        assert(has_value());
+        return std::get<0>(std::move(state_));
+    }
+    const Error& error() const {
+        assert(!has_value());
+        return std::get<1>(state_);
+    }
 
     T& operator*() & { return value(); }
     const T& operator*() const& { return value(); }
@@ -58,7 +72,10 @@ public:
 
     bool has_value() const { return !failed_; }
     explicit operator bool() const { return has_value(); }
-    const Error& error() const { assert(failed_); return error_; }
+    const Error& error() const {
+        assert(failed_);
+        return error_;
+    }
 
 private:
     Error error_{};

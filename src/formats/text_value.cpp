@@ -8,8 +8,12 @@
 namespace belltower::formats {
 namespace {
 
-bool IsSkipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsSkipped(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // "&H" / "&O" integers: digits of the base up to the first other character.
 double RadixValue(std::string_view text, std::size_t pos, int base) {

@@ -18,7 +18,8 @@ bool LooksLikeRecord(formats::ByteView bytes) {
     return bytes.size() >= 8 && length && static_cast<std::size_t>(*length) == bytes.size();
 }
 
-template <typename Import> formats::Result<MelodyImport> Imported(formats::Result<Import> read) {
+template <typename Import>
+formats::Result<MelodyImport> Imported(formats::Result<Import> read) {
     if (!read) {
         return read.error();
     }

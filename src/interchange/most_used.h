@@ -9,7 +9,8 @@ namespace belltower::interchange {
 
 // The value used most often, the smallest of those used equally often; fallback when there
 // are no values.
-template <typename T> T MostUsed(const std::vector<T>& values, T fallback) {
+template <typename T>
+T MostUsed(const std::vector<T>& values, T fallback) {
     std::map<T, int> counts;
     for (const T& value : values) {
         ++counts[value];

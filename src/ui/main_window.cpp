@@ -34,12 +34,14 @@ const QString kDownGlyph = QStringLiteral("\u25BC");
 const QString kPlayGlyph = QStringLiteral("\u25B6");
 const QString kStopGlyph = QStringLiteral("\u25A0");
 
-template <typename Widget> Widget* Named(Widget* widget, const char* name) {
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
 
-template <typename Widget> Widget* WithToolTip(Widget* widget, const QString& toolTip) {
+template <typename Widget>
+Widget* WithToolTip(Widget* widget, const QString& toolTip) {
     if (!toolTip.isEmpty()) {
         widget->setToolTip(toolTip);
     }

@@ -45,15 +45,16 @@ TEST(Dword, OtherThanFourBytesIsAnInternalErrorCarryingTheBytes) {
 }
 
 TEST(Dword, InternalErrorTextIsTheFixedMessage) {
-    EXPECT_EQ(std::string("Vážná vnitřní chyba: Do procedury pro převod z dWord na číslo pronikl řetězec jiné délky než 4B!"),
-              kDwordInternalErrorText);
+    EXPECT_EQ(
+        std::string("Vážná vnitřní chyba: Do procedury pro převod z dWord na číslo pronikl řetězec jiné délky než 4B!"),
+        kDwordInternalErrorText);
 }
 
 TEST(ReadDwordField, RejectsFieldsOutsideTheDataOrAboveTheSignedRange) {
     const Bytes data = Hex("00 00 01 2C 80 00 00 00 7F");
     EXPECT_EQ(300, *ReadDwordField(data, 0, "x"));
     EXPECT_EQ(ErrorCode::DamagedData, ReadDwordField(data, 4, "x").error().code);  // first byte 0x80
-    EXPECT_FALSE(ReadDwordField(data, 6, "x"));                                   // runs past the end
+    EXPECT_FALSE(ReadDwordField(data, 6, "x"));                                    // runs past the end
     EXPECT_FALSE(ReadDwordField(data, 9, "x"));
     EXPECT_FALSE(ReadDwordField(data, 100, "x"));
 }

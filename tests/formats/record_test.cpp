@@ -13,13 +13,13 @@ const Bytes kToneData = Hex("00 02 FC 09 0A 01 8B 34 0A FE 07 0B 00");  // 13 by
 
 // "Ab", index 300, no ID, 13 bytes of tone data.
 Bytes AsciiAb() {
-    return Hex("00 00 01 2C"   // index 300
-               "00 00 00 24"   // record length 36
-               "20 20 20 20"   // no ID
-               "00 00 00 00"   // zero bytes
-               "03"            // name-length byte
-               "41 62"         // "Ab"
-               "00"            // terminator
+    return Hex("00 00 01 2C"  // index 300
+               "00 00 00 24"  // record length 36
+               "20 20 20 20"  // no ID
+               "00 00 00 00"  // zero bytes
+               "03"           // name-length byte
+               "41 62"        // "Ab"
+               "00"           // terminator
                "00 02 FC 09 0A 01 8B 34 0A FE 07 0B 00"
                "FF FF FF");
 }
@@ -34,10 +34,18 @@ Bytes UnicodeAb(std::uint8_t purpose) {
 }
 
 TEST(BuildRecord, BuildsTheAbExampleInBothLayouts) {
-    const Bytes asciiTail = [] { Bytes t{0}; Append(t, kToneData); return t; }();
+    const Bytes asciiTail = [] {
+        Bytes t{0};
+        Append(t, kToneData);
+        return t;
+    }();
     EXPECT_BYTES_EQ(AsciiAb(), *BuildRecord(300, "", "Ab", asciiTail, std::nullopt, TextFormat::Ascii));
 
-    const Bytes unicodeTail = [] { Bytes t{0, 0}; Append(t, kToneData); return t; }();
+    const Bytes unicodeTail = [] {
+        Bytes t{0, 0};
+        Append(t, kToneData);
+        return t;
+    }();
     EXPECT_BYTES_EQ(UnicodeAb(0), *BuildRecord(300, "", "Ab", unicodeTail, std::nullopt, TextFormat::Unicode));
     EXPECT_BYTES_EQ(UnicodeAb(2), *BuildRecord(300, "", "Ab", unicodeTail, 2, TextFormat::Unicode));
     // The ASCII layout has no purpose byte: a given purpose is ignored.
@@ -165,8 +173,8 @@ TEST(DetectRecordFormat, TellsTheLayoutFromBytes16And17) {
         std::uint8_t b17;
         TextFormat format;
     } cases[] = {
-        {6, 0x52, TextFormat::Ascii},  {0, 0x52, TextFormat::Unicode}, {2, 5, TextFormat::Unicode},
-        {2, 31, TextFormat::Unicode},  {2, 32, TextFormat::Ascii},     {3, 0, TextFormat::Ascii},
+        {6, 0x52, TextFormat::Ascii}, {0, 0x52, TextFormat::Unicode}, {2, 5, TextFormat::Unicode},
+        {2, 31, TextFormat::Unicode}, {2, 32, TextFormat::Ascii},     {3, 0, TextFormat::Ascii},
     };
     for (const auto& c : cases) {
         Bytes record(24, 0x20);

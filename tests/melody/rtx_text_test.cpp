@@ -30,28 +30,107 @@ TEST(RtxText, ReadsTheFirstLineIntoTheFields) {
     };
     const Case cases[] = {
         {"Beep:d=4,o=5,b=125:8c,8d,8e",
-         [](MelodyFields& f) { f.name = "Beep"; f.duration = "4"; f.octave = "5"; f.tempo = "125"; f.notes = "8c,8d,8e"; }},
-        {"A:D=16,O=6:c", [](MelodyFields& f) { f.name = "A"; f.duration = "16"; f.octave = "6"; f.notes = "c"; }},
+         [](MelodyFields& f) {
+             f.name = "Beep";
+             f.duration = "4";
+             f.octave = "5";
+             f.tempo = "125";
+             f.notes = "8c,8d,8e";
+         }},
+        {"A:D=16,O=6:c",
+         [](MelodyFields& f) {
+             f.name = "A";
+             f.duration = "16";
+             f.octave = "6";
+             f.notes = "c";
+         }},
         // A blank before the key makes it another key.
-        {"A:d=4, o=5:c", [](MelodyFields& f) { f.name = "A"; f.duration = "4"; f.notes = "c"; }},
-        {"A:d=4,x,o=5:c", [](MelodyFields& f) { f.name = "A"; f.duration = "4"; f.octave = "5"; f.notes = "c"; }},
-        {"A:d=4,,o=5:c", [](MelodyFields& f) { f.name = "A"; f.duration = "4"; f.octave = "5"; f.notes = "c"; }},
-        {"A:f=AB=C:c", [](MelodyFields& f) { f.name = "A"; f.id = "AB=C"; f.notes = "c"; }},
-        {"A:c=1:c", [](MelodyFields& f) { f.name = "A"; f.forceOnePlay = true; f.notes = "c"; }},
-        {"A:c=-2:c", [](MelodyFields& f) { f.name = "A"; f.notes = "c"; }},
-        {"A:d=8:c:d:e", [](MelodyFields& f) { f.name = "A"; f.duration = "8"; f.notes = "c:d:e"; }},
+        {"A:d=4, o=5:c",
+         [](MelodyFields& f) {
+             f.name = "A";
+             f.duration = "4";
+             f.notes = "c";
+         }},
+        {"A:d=4,x,o=5:c",
+         [](MelodyFields& f) {
+             f.name = "A";
+             f.duration = "4";
+             f.octave = "5";
+             f.notes = "c";
+         }},
+        {"A:d=4,,o=5:c",
+         [](MelodyFields& f) {
+             f.name = "A";
+             f.duration = "4";
+             f.octave = "5";
+             f.notes = "c";
+         }},
+        {"A:f=AB=C:c",
+         [](MelodyFields& f) {
+             f.name = "A";
+             f.id = "AB=C";
+             f.notes = "c";
+         }},
+        {"A:c=1:c",
+         [](MelodyFields& f) {
+             f.name = "A";
+             f.forceOnePlay = true;
+             f.notes = "c";
+         }},
+        {"A:c=-2:c",
+         [](MelodyFields& f) {
+             f.name = "A";
+             f.notes = "c";
+         }},
+        {"A:d=8:c:d:e",
+         [](MelodyFields& f) {
+             f.name = "A";
+             f.duration = "8";
+             f.notes = "c:d:e";
+         }},
         {"c d e", [](MelodyFields& f) { f.notes = "c d e"; }},
-        {"A:c d", [](MelodyFields& f) { f.name = "A"; f.notes = "A:c d"; }},
+        {"A:c d",
+         [](MelodyFields& f) {
+             f.name = "A";
+             f.notes = "A:c d";
+         }},
         {"", [](MelodyFields& f) { f.notes = ""; }},
         {"\r\nA:d=4:c", [](MelodyFields& f) { f.notes = ""; }},
-        {"A:i=7,s=6,@=15,b= 90 ,i=8::c", [](MelodyFields& f) {
-             f.name = "A"; f.index = "8"; f.staccato = "6"; f.delay = "15"; f.tempo = " 90 "; f.notes = ":c"; }},
+        {"A:i=7,s=6,@=15,b= 90 ,i=8::c",
+         [](MelodyFields& f) {
+             f.name = "A";
+             f.index = "8";
+             f.staccato = "6";
+             f.delay = "15";
+             f.tempo = " 90 ";
+             f.notes = ":c";
+         }},
         // Lines end at CR, CR LF or LF.
-        {"A:d=4:c\r\nB:d=2:e", [](MelodyFields& f) { f.name = "A"; f.duration = "4"; f.notes = "c"; }},
-        {"A:d=4:c\nB:d=2:e", [](MelodyFields& f) { f.name = "A"; f.duration = "4"; f.notes = "c"; }},
-        {"A:d=4:c\rB", [](MelodyFields& f) { f.name = "A"; f.duration = "4"; f.notes = "c"; }},
+        {"A:d=4:c\r\nB:d=2:e",
+         [](MelodyFields& f) {
+             f.name = "A";
+             f.duration = "4";
+             f.notes = "c";
+         }},
+        {"A:d=4:c\nB:d=2:e",
+         [](MelodyFields& f) {
+             f.name = "A";
+             f.duration = "4";
+             f.notes = "c";
+         }},
+        {"A:d=4:c\rB",
+         [](MelodyFields& f) {
+             f.name = "A";
+             f.duration = "4";
+             f.notes = "c";
+         }},
         // Latin-1 bytes pass through untouched.
-        {"Caf\xE9:d=4:\xFF", [](MelodyFields& f) { f.name = "Caf\xE9"; f.duration = "4"; f.notes = "\xFF"; }},
+        {"Caf\xE9:d=4:\xFF",
+         [](MelodyFields& f) {
+             f.name = "Caf\xE9";
+             f.duration = "4";
+             f.notes = "\xFF";
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -73,7 +152,7 @@ TEST(RtxText, ForceOnePlayFollowsTheSignOfTheValue) {
         const char* text;
         bool before;
         bool after;
-    } cases[] = {{"A:c=1:c", false, true}, {"A:c=0:c", true, false}, {"A:c=abc:c", true, false},
+    } cases[] = {{"A:c=1:c", false, true}, {"A:c=0:c", true, false},   {"A:c=abc:c", true, false},
                  {"A:c=-2:c", true, true}, {"A:c=-2:c", false, false}, {"A:C=0.5:c", false, true}};
     for (const auto& c : cases) {
         MelodyFields f;

@@ -69,22 +69,40 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettings) {
         {"8c#6", "8C 1A"},
         {"8c6#", "8C 1A"},
         {"8c#.6 8c6.# 8c.6", "8C 27 40 02 8C 27 8B 27"},
-        {"8#c", ""},  // the letter is "#"
+        {"8#c", ""},                                                  // the letter is "#"
         {"1c t400 1c", "8B 7D 8B 7D 8B 7D 8B 7D 8B 50  40 02 8B 48",  // 580 units; 72.5 -> 72
          [](MelodyFields& f) { f.tempo = "50"; }},
         {"t0 4c T70 4d", "8B 34 8D 68"},  // a tempo tag of 0 is ignored; tags are lower-cased too
         {"4c 4c", "8B 06 40 2E 8B 06 40 2E", [](MelodyFields& f) { f.staccato = "6"; }},
-        {"1c", "8B FF 40 7D 40 7D 40 4B", [](MelodyFields& f) { f.staccato = "255.4"; f.tempo = "50"; }},
+        {"1c", "8B FF 40 7D 40 7D 40 4B",
+         [](MelodyFields& f) {
+             f.staccato = "255.4";
+             f.tempo = "50";
+         }},
         {"4c", "8B 34", [](MelodyFields& f) { f.staccato = "300"; }},  // too long to cut this note
         {"4- 4p", "40 34 40 02 40 34"},
-        {"4x 10c 4 v2", ""},  // "10c" has the prefix 1 and the letter 0
-        {"D#5", "82 1A"},     // 68 + 1 + 60 + 1 = 130
+        {"4x 10c 4 v2", ""},                  // "10c" has the prefix 1 and the letter 0
+        {"D#5", "82 1A"},                     // 68 + 1 + 60 + 1 = 130
         {"c d\r\ne f", "8B 1A 8D 1A 90 1A"},  // the token "d\r\ne" is the note d
         {"32c 99h", "8B 06 96 02"},
-        {"c", "43 1A", [](MelodyFields& f) { f.octave = "abc"; f.duration = "8x"; }},  // octave 0
+        {"c", "43 1A",
+         [](MelodyFields& f) {
+             f.octave = "abc";
+             f.duration = "8x";
+         }},  // octave 0
         {"", ""},
-        {"4c", "8B 34", [](MelodyFields& f) { f.delay = "10"; f.forceOnePlay = true; }, "0A FE 40 0A 0A 0E 07 0B"},
-        {"4c", "8B 34", [](MelodyFields& f) { f.delay = "0"; f.playTwice = true; }, "0A 0A 07 0B"},
+        {"4c", "8B 34",
+         [](MelodyFields& f) {
+             f.delay = "10";
+             f.forceOnePlay = true;
+         },
+         "0A FE 40 0A 0A 0E 07 0B"},
+        {"4c", "8B 34",
+         [](MelodyFields& f) {
+             f.delay = "0";
+             f.playTwice = true;
+         },
+         "0A 0A 07 0B"},
         {"4c", "8B 34", [](MelodyFields& f) { f.delay = "255.4"; }, "0A FE 40 FF 07 0B"},
         {"t0 v1", "0A 01", [](MelodyFields& f) { f.tempo = "0"; }},
     };
@@ -155,13 +173,19 @@ TEST(ToneEncoder, RefusesWhatDoesNotFitWithAMessage) {
          R"(The note "c" gives the code -5, below 0: its octave is too low.)"},
         {"4c", [](MelodyFields& f) { f.tempo = "-140"; }, ErrorCode::BadInput,
          R"(The note "4c" gets a negative length (-52 units): the tempo and the duration must be positive.)"},
-        {"1c", [](MelodyFields& f) { f.tempo = "50"; f.staccato = "255.5"; }, ErrorCode::BadInput,
+        {"1c",
+         [](MelodyFields& f) {
+             f.tempo = "50";
+             f.staccato = "255.5";
+         },
+         ErrorCode::BadInput,
          R"(The staccato length 255.5 is too long to cut the note "1c": a tone lasts at most 255 units.)"},
         {"4c", [](MelodyFields& f) { f.delay = "255.5"; }, ErrorCode::BadInput,
          "The delay 255.5 is too long: a pause lasts at most 255 units."},
         {"4c", [](MelodyFields& f) { f.index = "2147483647.5"; }, ErrorCode::BadInput,
          "The index 2147483648 is outside 0 to 2147483647."},
-        {"4c", [](MelodyFields& f) { f.index = "-1"; }, ErrorCode::BadInput, "The index -1 is outside 0 to 2147483647."},
+        {"4c", [](MelodyFields& f) { f.index = "-1"; }, ErrorCode::BadInput,
+         "The index -1 is outside 0 to 2147483647."},
         {"4c", [](MelodyFields& f) { f.name.assign(255, 'n'); }, ErrorCode::BadInput,
          "The name has 255 characters: a melody name holds at most 254."},
         {"4c", [](MelodyFields& f) { f.tempo = "0.0001"; }, ErrorCode::Limit,
@@ -198,8 +222,10 @@ TEST(ToneEncoder, ReFilesRefuseAnAsciiNameThatWouldReadAsUnicode) {
         const char* name;
         TextFormat form;
         bool accepted;
-    } cases[] = {{"\tTune", TextFormat::Ascii, false}, {"\x1FTune", TextFormat::Ascii, false},
-                 {"\tTune", TextFormat::Unicode, true}, {" Tune", TextFormat::Ascii, true},
+    } cases[] = {{"\tTune", TextFormat::Ascii, false},
+                 {"\x1FTune", TextFormat::Ascii, false},
+                 {"\tTune", TextFormat::Unicode, true},
+                 {" Tune", TextFormat::Ascii, true},
                  {"", TextFormat::Ascii, true}};
     for (const auto& c : cases) {
         MelodyFields fields = Melody("4c");
@@ -222,7 +248,8 @@ TEST(ToneEncoder, RefusesTheNoteThatPassesTheToneDataLimit) {
     const auto result = EncodeMelody(Melody(notes.c_str()), TextFormat::Ascii, std::nullopt);
     ASSERT_FALSE(result.record.has_value());
     EXPECT_EQ(result.record.error().code, formats::ErrorCode::Limit);
-    EXPECT_EQ(result.record.error().message, R"(The melody is too long: its tone data passes 65535 bytes at the token "c".)");
+    EXPECT_EQ(result.record.error().message,
+              R"(The melody is too long: its tone data passes 65535 bytes at the token "c".)");
 }
 
 class ToneEncoderFile : public ::testing::Test {

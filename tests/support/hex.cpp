@@ -13,9 +13,9 @@ formats::Bytes Hex(std::string_view hex) {
             continue;
         }
         const int digit = std::isdigit(static_cast<unsigned char>(c)) != 0 ? c - '0'
-                          : (c >= 'a' && c <= 'f')                       ? c - 'a' + 10
-                          : (c >= 'A' && c <= 'F')                       ? c - 'A' + 10
-                                                                         : -1;
+                          : (c >= 'a' && c <= 'f')                         ? c - 'a' + 10
+                          : (c >= 'A' && c <= 'F')                         ? c - 'A' + 10
+                                                                           : -1;
         if (digit < 0) {
             throw std::invalid_argument("Hex: not a hex digit: " + std::string(1, c));
         }
@@ -63,9 +63,9 @@ std::string ToHex(formats::ByteView bytes) {
         const bool cutBack = from + 2 * kContext < bytes.size();
         return (cutFront ? "... " : "") + shown + (cutBack ? " ..." : "");
     };
-    return ::testing::AssertionFailure() << "first difference at offset " << first << " (expected "
-                                         << expected.size() << " bytes, got " << actual.size() << ")\n  expected: "
-                                         << window(expected) << "\n  actual:   " << window(actual);
+    return ::testing::AssertionFailure() << "first difference at offset " << first << " (expected " << expected.size()
+                                         << " bytes, got " << actual.size() << ")\n  expected: " << window(expected)
+                                         << "\n  actual:   " << window(actual);
 }
 
 }  // namespace belltower::testing

@@ -44,7 +44,7 @@ std::uint8_t RandomByte(std::mt19937& random, int lo = 0, int hi = 255) {
     return static_cast<std::uint8_t>(std::uniform_int_distribution<int>(lo, hi)(random));
 }
 
-} // namespace
+}  // namespace
 
 Bytes MakeRecord(TextFormat format, std::uint32_t index, std::string_view id, std::string_view name, ByteView toneData,
                  std::uint8_t purpose) {
@@ -108,7 +108,7 @@ Bytes ChainEndMarker() {
     Bytes marker(36, 0);
     marker[7] = 0x24;
     for (std::size_t i = 12; i < marker.size(); ++i) {
-        marker[i] = static_cast<std::uint8_t>(0xA0 + i); // a body that is not all zero
+        marker[i] = static_cast<std::uint8_t>(0xA0 + i);  // a body that is not all zero
     }
     std::uint32_t sum = 0;
     for (std::size_t i = 4; i < marker.size(); i += 4) {
@@ -135,7 +135,7 @@ BuiltImage BuildImage(const ImageLayout& layout) {
     built.ppmOffset = layout.ppmBlock * 65536;
     image.resize(built.ppmOffset);
     for (std::size_t i = 0; i < image.size(); ++i) {
-        image[i] = static_cast<std::uint8_t>(i * 7 + i / 251); // not "PPM" at any block start
+        image[i] = static_cast<std::uint8_t>(i * 7 + i / 251);  // not "PPM" at any block start
     }
     image.insert(image.end(), layout.header.begin(), layout.header.end());
     for (const Bytes& chunk : layout.chunksBefore) {
@@ -213,4 +213,4 @@ ImageLayout RandomLayout(std::mt19937& random, TextFormat format, std::size_t ma
     return layout;
 }
 
-} // namespace belltower::testing
+}  // namespace belltower::testing

@@ -34,7 +34,7 @@ Bytes MakeRecord(TextFormat format, std::uint32_t index, std::string_view id, st
 // checksum, length, 4-byte name, body.
 Bytes MakeChunk(std::string_view name, ByteView body);
 
-ByteView DefaultToneVersion(); // "version" 00, as Belltower writes it
+ByteView DefaultToneVersion();  // "version" 00, as Belltower writes it
 
 // A TONE chunk: "TONE", the 8-byte version field, the records, the 16-byte end record.
 Bytes MakeToneChunk(const std::vector<Bytes>& records, ByteView version = DefaultToneVersion());
@@ -50,11 +50,11 @@ struct ImageLayout {
     Bytes header = PpmHeader();
     std::vector<Bytes> chunksBefore;
     std::vector<Bytes> records;
-    std::optional<Bytes> toneChunk; // used as it stands instead of MakeToneChunk(records)
+    std::optional<Bytes> toneChunk;  // used as it stands instead of MakeToneChunk(records)
     std::vector<Bytes> chunksAfter;
     bool endMarker = true;
     Bytes tail;
-    std::size_t minimumSize = 0; // 0xFF added behind the tail up to this size
+    std::size_t minimumSize = 0;  // 0xFF added behind the tail up to this size
 };
 
 struct BuiltImage {
@@ -62,16 +62,16 @@ struct BuiltImage {
     std::size_t ppmOffset = 0;
     std::size_t toneOffset = 0;
     std::size_t toneLength = 0;
-    std::size_t chainEnd = 0; // first byte after the marker (or after chunksAfter without one)
+    std::size_t chainEnd = 0;  // first byte after the marker (or after chunksAfter without one)
 };
 
 BuiltImage BuildImage(const ImageLayout& layout);
 
 // Random pieces for property tests (deterministic for a seeded engine).
-Bytes RandomToneData(std::mt19937& random); // 2..60 bytes, never ending in 0xFF
+Bytes RandomToneData(std::mt19937& random);  // 2..60 bytes, never ending in 0xFF
 // A name the format detection reads right when it is the first record's: 0..30 characters,
 // never a zero byte; in ASCII the first character is 32 or above.
 std::string RandomName(std::mt19937& random, TextFormat format);
 ImageLayout RandomLayout(std::mt19937& random, TextFormat format, std::size_t maxRecords = 24);
 
-} // namespace belltower::testing
+}  // namespace belltower::testing

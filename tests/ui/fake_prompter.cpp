@@ -6,7 +6,8 @@ namespace belltower::ui::testing {
 namespace {
 
 // The next scripted answer; without one the test fails and the prompt is cancelled.
-template <typename Answer> Answer Next(std::deque<Answer>& answers, Answer cancel, const QString& what) {
+template <typename Answer>
+Answer Next(std::deque<Answer>& answers, Answer cancel, const QString& what) {
     if (answers.empty()) {
         QTest::qFail(qPrintable(QStringLiteral("unscripted prompt: ") + what), __FILE__, __LINE__);
         return cancel;

@@ -9,7 +9,8 @@ namespace belltower::ui::testing {
 
 // The control of this kind named name inside window. A missing control ends the test run
 // with its name: the window no longer has the control the test means.
-template <typename Control = QWidget> Control* Find(const QObject& window, const char* name) {
+template <typename Control = QWidget>
+Control* Find(const QObject& window, const char* name) {
     auto* control = window.findChild<Control*>(QLatin1String(name));
     if (control == nullptr) {
         qFatal("no control named %s", name);
