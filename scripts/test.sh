@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs the whole test suite twice: a debug build
-# with warnings as errors, and a build under AddressSanitizer and UndefinedBehaviorSanitizer.
-# Between the two the Debian package is built from the debug build and listed.
+# Installs what is missing, checks the formatting of every C++ file and runs clang-tidy over
+# src/, then builds and runs the whole test suite twice: a debug build with warnings as errors,
+# and a build under AddressSanitizer and UndefinedBehaviorSanitizer. Between the two the Debian
+# package is built from the debug build and listed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-deps.sh
 export QT_QPA_PLATFORM=offscreen
+bash scripts/format-check.sh
 cmake --workflow --preset dev
 bash scripts/package-check.sh build/dev
 cmake --workflow --preset asan
