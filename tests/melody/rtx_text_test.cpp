@@ -7,15 +7,7 @@ namespace {
 
 // What a read leaves in the edit fields; nullptr (nullopt) for a field it must leave alone.
 struct Read {
-    const char* name = nullptr;
-    const char* duration = nullptr;
-    const char* octave = nullptr;
-    const char* tempo = nullptr;
-    const char* notes = nullptr;
-    const char* id = nullptr;
-    const char* delay = nullptr;
-    const char* index = nullptr;
-    const char* staccato = nullptr;
+    const char *name{}, *duration{}, *octave{}, *tempo{}, *notes{}, *id{}, *delay{}, *index{}, *staccato{};
     std::optional<bool> forceOnePlay;
 };
 

@@ -4,9 +4,7 @@
 
 #include <fstream>
 #include <iostream>
-#include <map>
 #include <random>
-#include <regex>
 
 #include "formats/record.h"
 #include "melody/rtx_text.h"
@@ -32,13 +30,6 @@ using formats::TextFormat;
                                          << belltower::testing::BytesEqual(record, again ? *again : Bytes{}).message();
 }
 
-// A failure message with its token and numbers blanked, so failures of one kind count together.
-std::string MessageKind(const std::string& message) {
-    static const std::regex token(R"("[^"]*")");
-    static const std::regex number(R"(-?[0-9]+(\.[0-9]+)?(e[+-]?[0-9]+)?)");
-    return std::regex_replace(std::regex_replace(message, token, "\"...\""), number, "#");
-}
-
 TEST(ToneEncoderCorpus, EncodesRealRingtonesOrSaysWhyNot) {
     std::ifstream corpus(BELLTOWER_CORPUS, std::ios::binary);
     if (!corpus) {
@@ -46,7 +37,6 @@ TEST(ToneEncoderCorpus, EncodesRealRingtonesOrSaysWhyNot) {
     }
     std::size_t lines = 0;
     std::size_t encoded = 0;
-    std::map<std::string, std::size_t> failures;
     std::string line;
     while (std::getline(corpus, line)) {
         ++lines;
@@ -62,10 +52,8 @@ TEST(ToneEncoderCorpus, EncodesRealRingtonesOrSaysWhyNot) {
         for (const auto form : {TextFormat::Ascii, TextFormat::Unicode}) {
             const auto result = EncodeMelody(fields, form, std::nullopt);
             if (!result.record) {
+                // Tempo 0 or an octave too high: the message says which.
                 EXPECT_FALSE(result.record.error().message.empty()) << line;
-                if (form == TextFormat::Ascii) {
-                    ++failures[MessageKind(result.record.error().message)];
-                }
                 allEncoded = false;
                 continue;
             }
@@ -77,11 +65,7 @@ TEST(ToneEncoderCorpus, EncodesRealRingtonesOrSaysWhyNot) {
         }
         encoded += allEncoded ? 1 : 0;
     }
-    std::cout << "corpus: " << lines << " lines, " << encoded << " encoded in both forms, " << lines - encoded
-              << " failed\n";
-    for (const auto& [kind, count] : failures) {
-        std::cout << "  " << count << " x " << kind << "\n";
-    }
+    std::cout << "corpus: " << lines << " lines, " << encoded << " encoded in both forms\n";
     ASSERT_GT(lines, 900u);
     EXPECT_GE(static_cast<double>(encoded), 0.99 * static_cast<double>(lines));
 }
