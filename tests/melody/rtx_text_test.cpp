@@ -90,10 +90,8 @@ TEST(RtxText, WritesEveryKeyInOrderAndReadsItBack) {
 
 TEST(RtxText, RefusesBinaryFilesSayingWhatTheyLookLike) {
     using namespace std::string_literals;
-    const struct {
-        std::string text;
-        std::string looksLike;  // empty: ringtone text
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
+        // text, what it looks like (empty: ringtone text)
         {"Tune:d=4:c", ""},
         {"c d e f", ""},                 // bare notes
         {"", ""},                        // empty: the encoder says "No data"
@@ -104,11 +102,11 @@ TEST(RtxText, RefusesBinaryFilesSayingWhatTheyLookLike) {
         {"\x1B[0m:b=90:c", "binary data"},
         {"\xC3\xA9 12 34", "no melody (no name, settings or notes)"},
     };
-    for (const auto& c : cases) {
-        const auto checked = CheckRingtoneText(c.text);
-        ASSERT_EQ(c.looksLike.empty(), checked.has_value()) << c.text;
+    for (const auto& [text, looksLike] : cases) {
+        const auto checked = CheckRingtoneText(text);
+        ASSERT_EQ(looksLike.empty(), checked.has_value()) << text;
         if (!checked) {
-            EXPECT_EQ("This is not ringtone text: it looks like " + c.looksLike + ".", checked.error().message);
+            EXPECT_EQ("This is not ringtone text: it looks like " + looksLike + ".", checked.error().message);
         }
     }
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iostream>
 #include <random>
 
 #include "formats/record.h"
@@ -65,7 +64,6 @@ TEST(ToneEncoderCorpus, EncodesRealRingtonesOrSaysWhyNot) {
         }
         encoded += allEncoded ? 1 : 0;
     }
-    std::cout << "corpus: " << lines << " lines, " << encoded << " encoded in both forms\n";
     ASSERT_GT(lines, 900u);
     EXPECT_GE(static_cast<double>(encoded), 0.99 * static_cast<double>(lines));
 }
@@ -89,18 +87,12 @@ TEST(ToneDecoder, RoundTripsGeneratedMelodies) {
                             .forceOnePlay = pick(2) == 1,
                             .noSmallPauses = pick(4) == 0};
         for (int i = pick(40); i > 0; --i) {
-            switch (pick(12)) {
-            case 0:
-                fields.notes += "t" + number(20, 400);
-                break;
-            case 1:
-                fields.notes += "v" + number(0, 2);
-                break;
-            default:
-                fields.notes += (pick(2) == 1 ? std::to_string(1 << pick(6)) : "") +
-                                letters[static_cast<std::size_t>(pick(10))] + (pick(4) == 0 ? "#" : "") +
-                                (pick(2) == 1 ? number(4, 4) : "") + (pick(4) == 0 ? "." : "");
-            }
+            const int kind = pick(12);  // a tempo tag, a vibration tag, or (mostly) a note or pause
+            fields.notes += kind == 0   ? "t" + number(20, 400)
+                            : kind == 1 ? "v" + number(0, 2)
+                                        : (pick(2) == 1 ? std::to_string(1 << pick(6)) : "") +
+                                              letters[static_cast<std::size_t>(pick(10))] + (pick(4) == 0 ? "#" : "") +
+                                              (pick(2) == 1 ? number(4, 4) : "") + (pick(4) == 0 ? "." : "");
             fields.notes += " ";
         }
         for (const auto form : {TextFormat::Ascii, TextFormat::Unicode}) {
