@@ -2,11 +2,7 @@
 // the format, and damaged files.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iostream>
-
 #include "interchange/ott.h"
-#include "melody/rtx_text.h"
 #include "support/hex.h"
 
 namespace belltower::interchange {
@@ -34,10 +30,10 @@ Bytes Closed(std::string_view bits, std::uint8_t end = 0) {
     return bytes;
 }
 
-std::string Repeat(std::string_view bits, std::size_t times) {
+std::string Repeat(std::string_view text, std::size_t times) {
     std::string repeated;
-    for (std::size_t i = 0; i < times; ++i) {
-        repeated += bits;
+    while (times-- > 0) {
+        repeated += text;
     }
     return repeated;
 }
@@ -65,19 +61,12 @@ const Bytes kJoy = Closed("00000010"                          // two command par
                           "001 0101 010 01  001 0011 011 00"  // e. (dotted) 8d
                           "001 0011 001 00  001 0000 010 00"  // 2d, quarter rest
                           "010 00  001 1000 001 00");         // scale 0, 2g; then filler and the command end
-const char* const kJoyNotes = "e,e,f,g,g,f,e,d,c,c,d,e,e.,8d,2d,p,2g4";
 
 TEST(Ott, ReadsAHandMadeFileAndWritesItBackBitForBit) {
     const auto read = ReadOtt(kJoy);
     ASSERT_TRUE(read) << read.error().message;
-    const MelodyFields& fields = read->fields;
-    EXPECT_EQ(fields.name, "Joy");
-    EXPECT_EQ(fields.duration + " " + fields.octave + " " + fields.tempo, "4 5 125");
-    EXPECT_EQ(fields.notes, kJoyNotes);
-    EXPECT_TRUE(read->warnings.empty());
-    const auto written = WriteOtt(fields);
-    ASSERT_TRUE(written);
-    EXPECT_BYTES_EQ(kJoy, written->bytes);
+    EXPECT_EQ(read->fields.name + " " + read->fields.tempo, "Joy 125");  // the notes: see the reading table
+    EXPECT_BYTES_EQ(kJoy, WriteOtt(read->fields)->bytes);
     EXPECT_TRUE(LooksLikeOtt(kJoy));
 }
 
@@ -86,9 +75,8 @@ TEST(Ott, ReadsAHandMadeFileAndWritesItBackBitForBit) {
 TEST(Ott, WritesWhatTheFormatHoldsAndSaysWhatItChanged) {
     struct Case {
         MelodyFields fields;
-        const char* readBack;  // the notes as an import gives them ("" when not checked)
-        const char* warning;   // a part of the one warning, "" for none
-        const char* refusal = nullptr;
+        const char* readBack;  // the notes as an import gives them ("" when not checked), or "refused"
+        const char* message;   // a part of the one warning ("" for none), or the refusal
     };
     const std::vector<Case> cases = {
         {{.notes = "p,4p,c4"}, "", ""},
@@ -107,16 +95,17 @@ TEST(Ott, WritesWhatTheFormatHoldsAndSaysWhatItChanged) {
         {{.notes = "c", .forceOnePlay = true}, "", "\"Force one play\" is dropped"},
         {{.name = "A name of twenty chars"}, "", "cut to its first 15 characters, \"A name of twent\""},
         {{.duration = "0", .notes = "c"},
-         "",
-         "",
+         "refused",
          "The note \"c\" cannot be timed: its duration is not a positive number."},
-        {{.tempo = "0", .notes = "p"}, "", "", "The pause \"p\" cannot be timed: the tempo is not a positive number."},
-        {{.notes = "c30"}, "", "", "The note \"c30\" gives the code 427, above 255: its octave is too high."},
+        {{.tempo = "0", .notes = "p"},
+         "refused",
+         "The pause \"p\" cannot be timed: the tempo is not a positive number."},
+        {{.notes = "c30"}, "refused", "The note \"c30\" gives the code 427, above 255: its octave is too high."},
     };
-    for (const auto& [fields, readBack, warning, refusal] : cases) {
+    for (const auto& [fields, readBack, warning] : cases) {
         const auto written = WriteOtt(fields);
-        if (refusal != nullptr) {
-            EXPECT_EQ(written.error(), (formats::Error{ErrorCode::BadInput, refusal}));
+        if (std::string_view(readBack) == "refused") {
+            EXPECT_EQ(written.error(), (formats::Error{ErrorCode::BadInput, warning}));
             continue;
         }
         ASSERT_TRUE(written) << warning;
@@ -126,9 +115,7 @@ TEST(Ott, WritesWhatTheFormatHoldsAndSaysWhatItChanged) {
         const auto read = ReadOtt(written->bytes);
         ASSERT_TRUE(read && read->warnings.empty()) << fields.notes;
         EXPECT_BYTES_EQ(written->bytes, WriteOtt(read->fields)->bytes) << fields.notes;
-        if (*readBack != '\0') {
-            EXPECT_EQ(read->fields.notes, readBack);
-        }
+        EXPECT_TRUE(*readBack == '\0' || read->fields.notes == readBack) << read->fields.notes;
     }
 }
 
@@ -140,6 +127,7 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
         const char* read;     // duration:octave:notes, or the error code when refused
         const char* message;  // a part of the one warning or of the error, "" for no warning
     } cases[] = {
+        {kJoy, "4:5:e,e,f,g,g,f,e,d,c,c,d,e,e.,8d,2d,p,2g4", ""},
         {Closed(Head("0000", "00000001") + "001 1010 010 10"), "2:5:a", "double-dotted 1/4 note"},
         {Closed(Head("0000", "00000010") + "011 10 001 1010 000 01"), "1:5:a.", "staccato style is not kept"},
         {Closed(Head("0000", "00000001") + "101 1111"), "4:5:", "volume instructions are not kept"},
@@ -186,28 +174,6 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
         ASSERT_FALSE(read) << size;
         EXPECT_FALSE(read.error().message.empty());
     }
-}
-
-// Every corpus melody that the writer takes comes back from an import to the same bytes.
-TEST(OttCorpus, ImportThenExportKeepsTheBytesOfEveryWrittenMelody) {
-    std::ifstream corpus(BELLTOWER_CORPUS, std::ios::binary);
-    if (!corpus) {
-        GTEST_SKIP() << "corpus not found at " << BELLTOWER_CORPUS;
-    }
-    std::size_t lines = 0;
-    std::size_t written = 0;
-    for (std::string line; std::getline(corpus, line); ++lines) {
-        MelodyFields fields;
-        melody::ReadRtxText(line, fields);
-        if (const auto ott = WriteOtt(fields)) {
-            ++written;
-            const auto read = ReadOtt(ott->bytes);
-            ASSERT_TRUE(read) << line << ": " << read.error().message;
-            EXPECT_BYTES_EQ(ott->bytes, WriteOtt(read->fields)->bytes) << line;
-        }
-    }
-    std::cout << "corpus: " << lines << " lines, " << written << " written as .ott and read back\n";
-    EXPECT_GE(static_cast<double>(written), 0.99 * static_cast<double>(lines));
 }
 
 }  // namespace
