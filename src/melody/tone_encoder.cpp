@@ -98,91 +98,103 @@ Result<void> Put(Bytes& data, std::uint8_t code, std::uint8_t parameter, std::st
         return tried.error();                                                                                          \
     }
 
-Result<void> EncodeToken(const std::string& token, const Settings& settings, Progress& progress) {
-    Bytes& data = progress.data;
-    const std::string_view tail = std::string_view(token).substr(1);
-    if (token.front() == 't') {
-        // Tempo tag; a tempo of 0 or less would stop every following note, so it is ignored.
-        if (const double tempo = TextValue(tail); tempo > 0) {
-            progress.tempo = tempo;
-        }
-        return {};
-    }
-    if (token.front() == 'v') {
-        const double vibration = TextValue(tail);
-        if (vibration == 0) {
-            return Put(data, tone::kVibration, tone::kVibrationOff, token);
-        }
-        if (vibration == 1) {
-            return Put(data, tone::kVibration, tone::kVibrationOn, token);
-        }
-        return {};
-    }
-
-    const auto note = ReadNoteToken(token);
-    if (!note) {
-        return {};  // digits only: no letter
-    }
-    const double fraction = note->fraction.value_or(settings.duration);
-    const char letter = note->letter;
-    const bool sharp = note->sharp;
-    const bool dotted = note->dotted;
-    double octave = settings.octave;
-    if (const double value = TextValue(note->octaveText); value > 0) {
-        octave = value;
-    }
-
-    const bool pause = IsPauseLetter(letter);
+// A note or pause token read with the defaults of the edit fields: the code it sounds (not yet
+// checked against the byte range) and its duration fraction.
+struct NoteValue {
+    bool pause = false;
     double code = kPauseCode;
-    if (!pause) {
-        const auto base = PitchBase(letter);
+    double fraction = 0;
+    bool dotted = false;
+};
+
+// Reads a lower-cased token; nullopt for a token that is no note or pause (digits only, or a
+// letter that names no note), which counts for nothing.
+std::optional<NoteValue> ReadNote(std::string_view token, const Settings& settings) {
+    const auto read = ReadNoteToken(token);
+    if (!read) {
+        return std::nullopt;
+    }
+    NoteValue note;
+    note.pause = IsPauseLetter(read->letter);
+    note.fraction = read->fraction.value_or(settings.duration);
+    note.dotted = read->dotted;
+    if (!note.pause) {
+        const auto base = PitchBase(read->letter);
         if (!base) {
-            return {};  // not a note letter: the token counts for nothing
+            return std::nullopt;
         }
-        code = *base + 1 + 12 * octave + (sharp ? 1 : 0);
+        double octave = settings.octave;
+        if (const double value = TextValue(read->octaveText); value > 0) {
+            octave = value;
+        }
+        note.code = *base + 1 + 12 * octave + (read->sharp ? 1 : 0);
     }
-    const std::string kind = pause ? "pause " : "note ";
+    return note;
+}
 
-    if (fraction == 0) {
-        return MakeError(ErrorCode::BadInput,
-                         "The " + kind + Shown(token) + " cannot be timed: the Duration field gives a duration of 0.");
-    }
-    if (progress.tempo == 0) {
-        return MakeError(ErrorCode::BadInput,
-                         "The " + kind + Shown(token) + " cannot be timed: the BPM field gives a tempo of 0.");
-    }
-    double length = 29000 / (fraction * progress.tempo);
-    if (dotted) {
-        length *= 1.5;
-    }
-    length = RoundHalfEven(length);
-    if (length == 0) {
-        length = 1;
-    }
+// A note or pause in duration units.
+struct NoteTiming {
+    double code = kPauseCode;
+    // The whole length, rounded half to even and at least 1; negative for a negative tempo or
+    // duration, which the writer refuses.
+    double units = 0;
+    // Staccato: the code sounds for this many units and the rest of the length is silence.
+    std::optional<double> cutAt;
+};
 
-    // Two equal codes in a row get a short silence between them, so the phone sounds two notes.
-    if (settings.smallPauses && progress.previousCode && RoundHalfEven(code) == *progress.previousCode) {
+// `what` names the token in messages ("note \"c\"").
+Result<NoteTiming> TimeNote(const NoteValue& note, double tempo, double staccato, const std::string& what) {
+    if (note.fraction == 0) {
+        return MakeError(ErrorCode::BadInput,
+                         "The " + what + " cannot be timed: the Duration field gives a duration of 0.");
+    }
+    if (tempo == 0) {
+        return MakeError(ErrorCode::BadInput, "The " + what + " cannot be timed: the BPM field gives a tempo of 0.");
+    }
+    double units = 29000 / (note.fraction * tempo);
+    if (note.dotted) {
+        units *= 1.5;
+    }
+    units = RoundHalfEven(units);
+    if (units == 0) {
+        units = 1;
+    }
+    NoteTiming timing{note.code, units, std::nullopt};
+    if (staccato > 0 && units > staccato) {
+        timing.cutAt = staccato;
+    }
+    return timing;
+}
+
+// Writes the commands of a timed note: the small pause in front when asked for, the staccato
+// part, then the length (or its silent rest) as pieces of at most 125 units. Refuses what no
+// byte holds. Gives the code of the last command written.
+Result<std::uint8_t> WriteNote(const NoteTiming& timing, bool smallPauseFirst, const std::string& what,
+                               std::string_view token, Bytes& data) {
+    if (smallPauseFirst) {
         BELLTOWER_TRY(Put(data, kPauseCode, tone::kSmallPauseUnits, token));
     }
+    double code = timing.code;
     if (!FitsByte(code)) {
         const bool high = !(RoundHalfEven(code) < 0);
         return MakeError(ErrorCode::BadInput,
                          "The note " + Shown(token) + " gives the code " + FormatNumber(code) +
                              (high ? ", above 255: its octave is too high." : ", below 0: its octave is too low."));
     }
+    double length = timing.units;
     if (length < 0) {
-        return MakeError(ErrorCode::BadInput, "The " + kind + Shown(token) + " gets a negative length (" +
-                                                  FormatNumber(length) +
+        return MakeError(ErrorCode::BadInput, "The " + what + " gets a negative length (" + FormatNumber(length) +
                                                   " units): the tempo and the duration must be positive.");
     }
-    if (settings.staccato > 0 && length > settings.staccato) {
-        if (!FitsByte(settings.staccato)) {
-            return MakeError(ErrorCode::BadInput, "The staccato length " + FormatNumber(settings.staccato) +
-                                                      " is too long to cut the " + kind + Shown(token) +
+    if (timing.cutAt) {
+        const double sounding = *timing.cutAt;
+        if (!FitsByte(sounding)) {
+            return MakeError(ErrorCode::BadInput, "The staccato length " + FormatNumber(sounding) +
+                                                      " is too long to cut the " + what +
                                                       ": a tone lasts at most 255 units.");
         }
-        BELLTOWER_TRY(Put(data, ToByte(code), ToByte(settings.staccato), token));
-        length -= settings.staccato;
+        BELLTOWER_TRY(Put(data, ToByte(code), ToByte(sounding), token));
+        length -= sounding;
         code = kPauseCode;  // the rest of the note is silence
     }
 
@@ -190,8 +202,8 @@ Result<void> EncodeToken(const std::string& token, const Settings& settings, Pro
         // Refuse before counting: a length of millions of units would take millions of commands.
         const double commands = std::ceil(length / kPieceUnits);
         if (static_cast<double>(data.size()) + 2 * commands > static_cast<double>(kMaxToneDataBytes)) {
-            return MakeError(ErrorCode::Limit, "The " + kind + Shown(token) + " lasts " + FormatNumber(length) +
-                                                   " units and needs " + FormatNumber(commands) +
+            return MakeError(ErrorCode::Limit, "The " + what + " lasts " + FormatNumber(length) + " units and needs " +
+                                                   FormatNumber(commands) +
                                                    " commands of at most 125 units: a melody's tone data is "
                                                    "limited to " +
                                                    std::to_string(kMaxToneDataBytes) + " bytes.");
@@ -206,7 +218,49 @@ Result<void> EncodeToken(const std::string& token, const Settings& settings, Pro
         BELLTOWER_TRY(Put(data, ToByte(code), static_cast<std::uint8_t>(kPieceUnits), token));
     }
     BELLTOWER_TRY(Put(data, ToByte(code), ToByte(length), token));
-    progress.previousCode = RoundHalfEven(code);
+    return ToByte(code);
+}
+
+// A tag changes the tempo or writes a vibration command.
+Result<void> EncodeTag(const std::string& token, Progress& progress) {
+    const double value = TextValue(std::string_view(token).substr(1));
+    if (token.front() == 't') {
+        // A tempo of 0 or less would stop every following note, so it is ignored.
+        if (value > 0) {
+            progress.tempo = value;
+        }
+        return {};
+    }
+    if (value == 0) {
+        return Put(progress.data, tone::kVibration, tone::kVibrationOff, token);
+    }
+    if (value == 1) {
+        return Put(progress.data, tone::kVibration, tone::kVibrationOn, token);
+    }
+    return {};
+}
+
+Result<void> EncodeToken(const std::string& token, const Settings& settings, Progress& progress) {
+    if (token.front() == 't' || token.front() == 'v') {
+        return EncodeTag(token, progress);
+    }
+    const auto note = ReadNote(token, settings);
+    if (!note) {
+        return {};
+    }
+    const std::string what = (note->pause ? "pause " : "note ") + Shown(token);
+    const auto timing = TimeNote(*note, progress.tempo, settings.staccato, what);
+    if (!timing) {
+        return timing.error();
+    }
+    // Two equal codes in a row get a short silence between them, so the phone sounds two notes.
+    const bool smallPause =
+        settings.smallPauses && progress.previousCode && RoundHalfEven(timing->code) == *progress.previousCode;
+    const auto last = WriteNote(*timing, smallPause, what, token, progress.data);
+    if (!last) {
+        return last.error();
+    }
+    progress.previousCode = *last;
     return {};
 }
 
