@@ -50,6 +50,7 @@ constexpr TextFormat kUnicode = TextFormat::Unicode;
 constexpr const char* kTune = "Tune:d=4,o=5,b=125,f=TUNE,i=7,s=0,@=3:8c 8c 4d# t200 v1 2e. v0 p 8c3 8c4\r\n";
 const std::string kNoTempo = "The note \"4c\" cannot be timed: the BPM field gives a tempo of 0.\n";
 const std::string kUsage = "\nRun with --help for more information.\n";
+const std::string kCantWrite = "standard output: it could not be written.\n";
 const Bytes kUnicodeRe = testing::MakeRecord(kUnicode, 99, "RE", "From file", Hex("00 02 FC 09 7F 10 0A FE 07 0B"));
 
 melody::MelodyFields Fields(const std::string& ringtone) {
@@ -71,16 +72,23 @@ Bytes Wav(const Bytes& melody, bool vibration, bool half, Hardware hardware) {
     return preview::WriteWav(melody, !vibration, half, static_cast<int>(hardware)).wav;
 }
 
-// An image of the given records; by default M1, M2, ... with indexes 11, 12, ..., ID "ID" and
-// purpose 2.
+Bytes Roll(const melody::Timeline& timeline, Hardware hardware = Hardware::Phone) {
+    return ToBytes(interchange::WritePianoRollSvg(timeline, "Tune", hardware));
+}
+
+// Melody Mi with index 10 + i, ID "ID" and purpose 2.
+Bytes Melody(TextFormat format, std::size_t i) {
+    return testing::MakeRecord(format, static_cast<std::uint32_t>(10 + i), "ID", "M" + std::to_string(i),
+                               Hex("0A 01 8B 34 0A FE 07 0B"), 2);
+}
+
+// An image of the given records, then melodies M1 to Mcount.
 Bytes Image(TextFormat format, std::size_t count, std::vector<Bytes> records = {}) {
     for (std::size_t i = 1; i <= count; ++i) {
-        records.push_back(testing::MakeRecord(format, static_cast<std::uint32_t>(10 + i), "ID", "M" + std::to_string(i),
-                                              Hex("0A 01 8B 34 0A FE 07 0B"), 2));
+        records.push_back(Melody(format, i));
     }
     testing::ImageLayout layout;
     layout.records = std::move(records);
-    layout.chunksAfter.push_back(testing::MakeChunk("PPMX", Bytes(24, 0x11)));
     return testing::BuildImage(layout).image;
 }
 
@@ -124,8 +132,9 @@ protected:
         const std::pair<const char*, std::string> files[] = {
             {"tune.rtx", kTune}, {"tune.ert", kTune}, {"broken.rtx", "Broken:b=0:4c\r\n"},
             {"tune.re", ToText(Encoded(kTune))}, {"cut.re", ToText(Encoded(kTune)).substr(0, 30)},
-            {"unicode.re", ToText(kUnicodeRe)}, {"ascii3.fls", ToText(kAscii3)}, {"unicode3.fls", ToText(kUnicode3)},
-            {"flip.fls", ToText(FlipImage())}, {"ro", "old"}};
+            {"u.re", ToText(kUnicodeRe)}, {"a3.fls", ToText(kAscii3)}, {"u3.fls", ToText(kUnicode3)},
+            {"flip.fls", ToText(FlipImage())}, {"ro", "old"}, {"tone.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16)},
+            {"image.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)}};
         // clang-format on
         for (const auto& [name, text] : files) {
             Write(name, text);
@@ -163,22 +172,16 @@ protected:
 };
 
 TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
-    const Bytes unicode = *bank::RecordToUnicode(Encoded(kTune));
     // A melody whose repeats would play for hours: 05 FF, a note, then three repeat ends.
     const Bytes loop = testing::MakeRecord(kAscii, 1, "", "L", Hex("00 02 FC 09 05 FF 7F FF 06 06 06 07 0B"));
-    const Bytes record = Encoded(kTune, kAscii, true, true);
+    const Bytes record = Encoded(kTune, kAscii, true, true), many = Image(kAscii, 66);
     const Bytes midi = *interchange::WriteMidiMelody(Encoded(kTune));
     const melody::MelodyFields fromMidi = interchange::ReadMelodyFile(midi)->fields;
     const Bytes decoded = ToBytes(melody::WriteRtxText(melody::DecodeMelody(record).fields));
     const std::string lost =
         "Ringtone text cannot hold every option of this melody; encode it with: --twice --no-small-pauses\n";
-    const std::string plain = "Plain:b=125:8c 4d#\r\n", empty = "Empty:b=140:\r\n";
-    const std::string cantWrite = "standard output: it could not be written.\n";
-    const Bytes many = Image(kAscii, 66);
+    const std::string plain = "Plain:b=125:8c 4d#\r\n", empty = "Empty:b=140:\r\n", kHuge(1024 * 1024 + 1, 'c');
     Write("song.mid", ToText(midi));
-    Write("tone.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16));
-    Write("image.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
-    Write("big.fls", std::string(1024 * 1024 + 1, '\xFF'));
     struct Case {
         std::vector<std::string> args;
         int status = 0;        // 1: refused, 2: usage error; nothing is written then
@@ -204,46 +207,37 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {{"render", "tune.rtx", "-o", "out"}, 0, "", Wav(Encoded(kTune), true, false, Hardware::Phone), "", "out"},
         {{"render", "tune.re", "-o", "-", "--no-vibration", "--half", "--hardware", "LogoManager"}, 0, "",
          Wav(Encoded(kTune), false, true, Hardware::LogoManager)},
-        {{"render", "-", "-o", "-"}, 0, "", Wav(*melody::EncodeMelody(fromMidi, kAscii, {}).record, true, false, Hardware::Phone), ToText(midi)},
+        {{"render", "song.mid", "-o", "-"}, 0, "", Wav(*melody::EncodeMelody(fromMidi, kAscii, {}).record, true, false, Hardware::Phone)},
         {{"render", "-", "-o", "-", "--hardware", "none"}, 0,
          "The melody plays longer than 600 seconds (its repeats multiply); the preview stops there.\n",
          Wav(loop, true, false, Hardware::None), ToText(loop)},
-        {{"roll", "tune.re", "-o", "-", "--hardware", "none"}, 0, "",
-         ToBytes(interchange::WritePianoRollSvg(melody::DecodeMelody(Encoded(kTune)).timeline, "Tune", Hardware::None))},
-        {{"roll", "tune.rtx", "-o", "-"}, 0, "", ToBytes(interchange::WritePianoRollSvg(
-             melody::EncodedTimeline(melody::EncodeMelody(Fields(kTune), kAscii, {})), "Tune", Hardware::Phone))},
-        {{"convert", "-", "-o", "-", "--to", "ASCII"}, 0, "", Encoded(kTune), ToText(unicode)},
+        {{"roll", "tune.re", "-o", "-", "--hardware", "none"}, 0, "", Roll(melody::DecodeMelody(Encoded(kTune)).timeline, Hardware::None)},
+        {{"roll", "tune.rtx", "-o", "-"}, 0, "", Roll(melody::EncodedTimeline(melody::EncodeMelody(Fields(kTune), kAscii, {})))},
+        {{"convert", "-", "-o", "-", "--to", "ASCII"}, 0, "", Encoded(kTune), ToText(*bank::RecordToUnicode(Encoded(kTune)))},
         {{"convert", "-", "-o", "-", "--to", "rtx"}, 0, lost, decoded, ToText(record)},
         // More than 65 melodies in an ASCII bank: a warning, no question.
         {{"bank", "save", "-", "-o", "-"}, 0, std::string(bank::kTooManyMelodies) + "\n", many, ToText(many)},
-        {{"bank", "export", "ascii3.fls", "2", "--to", "unicode", "-o", "-"}, 0, "",
-         *bank::RecordToUnicode(testing::MakeRecord(kAscii, 12, "ID", "M2", Hex("0A 01 8B 34 0A FE 07 0B"), 2))},
-        {{"bank", "export", "-", "1", "-o", "-", "--to", "MID"}, 0, "", *interchange::WriteMidiMelody(record),
-         ToText(Image(kAscii, 0, {record}))},
-        {{"bank", "insert", "ascii3.fls", "2", "tune.rtx", "-o", "-"}, 0, "",
-         Edited(kAscii3, [](ToneBank& b) { (void)bank::Insert(b, 1, Encoded(kTune)); })},
-        {{"bank", "insert", "ascii3.fls", "3", "unicode.re", "-o", "-"}, 0, "",
-         Edited(kAscii3, [](ToneBank& b) { (void)bank::InsertFromRe(b, 2, kUnicodeRe); })},
-        {{"bank", "replace", "unicode3.fls", "1", "tune.rtx", "-o", "-"}, 0, "",
-         Edited(kUnicode3, [](ToneBank& b) { (void)bank::Replace(b, 0, Encoded(kTune, kUnicode)); })},
-        {{"bank", "move", "unicode3.fls", "3", "1", "-o", "-"}, 0, "",
-         Edited(kUnicode3, [](ToneBank& b) { bank::MoveUp(b, *bank::MoveUp(b, 2)); })},
-        {{"bank", "move", "unicode3.fls", "1", "3", "-o", "-"}, 0, "",
-         Edited(kUnicode3, [](ToneBank& b) { bank::MoveDown(b, *bank::MoveDown(b, 0)); })},
-        {{"bank", "reindex", "unicode3.fls", "-o", "-"}, 0, "", Edited(kUnicode3, [](ToneBank& b) { bank::Reindex(b); })},
+        {{"bank", "export", "a3.fls", "2", "--to", "unicode", "-o", "-"}, 0, "", *bank::RecordToUnicode(Melody(kAscii, 2))},
+        {{"bank", "export", "-", "1", "-o", "-", "--to", "MID"}, 0, "", *interchange::WriteMidiMelody(record), ToText(Image(kAscii, 0, {record}))},
+        {{"bank", "insert", "a3.fls", "2", "tune.rtx", "-o", "-"}, 0, "", Edited(kAscii3, [](auto& b) { (void)bank::Insert(b, 1, Encoded(kTune)); })},
+        {{"bank", "insert", "a3.fls", "3", "u.re", "-o", "-"}, 0, "", Edited(kAscii3, [](auto& b) { (void)bank::InsertFromRe(b, 2, kUnicodeRe); })},
+        {{"bank", "replace", "u3.fls", "1", "tune.rtx", "-o", "-"}, 0, "",
+         Edited(kUnicode3, [](auto& b) { (void)bank::Replace(b, 0, Encoded(kTune, kUnicode)); })},
+        {{"bank", "move", "u3.fls", "3", "1", "-o", "-"}, 0, "", Edited(kUnicode3, [](auto& b) { bank::MoveUp(b, *bank::MoveUp(b, 2)); })},
+        {{"bank", "move", "u3.fls", "1", "3", "-o", "-"}, 0, "", Edited(kUnicode3, [](auto& b) { bank::MoveDown(b, *bank::MoveDown(b, 0)); })},
+        {{"bank", "reindex", "u3.fls", "-o", "-"}, 0, "", Edited(kUnicode3, [](auto& b) { bank::Reindex(b); })},
         // A name typed in UTF-8 is stored in Latin-1.
-        {{"bank", "set", "unicode3.fls", "2", "--name", "F\xC3\xBC\xC3\x9F", "--id", "AB", "--index", "42", "--purpose", "5", "-o", "-"},
-         0, "", Edited(kUnicode3, [](ToneBank& b) { (void)bank::ApplyRecordEdits(b, 1, {"F\xFC\xDF", "AB", "42", "5"}); })},
+        {{"bank", "set", "u3.fls", "2", "--name", "F\xC3\xBC\xC3\x9F", "--id", "AB", "--index", "42", "--purpose", "5", "-o", "-"},
+         0, "", Edited(kUnicode3, [](auto& b) { (void)bank::ApplyRecordEdits(b, 1, {"F\xFC\xDF", "AB", "42", "5"}); })},
         // --force answers the question about an index two melodies share.
-        {{"bank", "set", "ascii3.fls", "3", "--index", "11", "--force", "-o", "-"}, 0,
-         "M3 has the same index 11 as M1. Please correct it.\n",
-         Edited(kAscii3, [](ToneBank& b) { (void)bank::ApplyRecordEdits(b, 2, {"M3", "ID  ", "11", "n/a"}); })},
+        {{"bank", "set", "a3.fls", "3", "--index", "11", "--force", "-o", "-"}, 0, "M3 has the same index 11 as M1. Please correct it.\n",
+         Edited(kAscii3, [](auto& b) { (void)bank::ApplyRecordEdits(b, 2, {"M3", "ID  ", "11", "n/a"}); })},
+        {{"--version"}, 0, "", ToBytes("belltower-cli " BELLTOWER_VERSION "\n")},
 
         {{"encode", "broken.rtx", "-o", "new.re"}, 1, kNoTempo},
         {{"encode", "tune.rtx", "-o", "no/such/out.re"}, 1, "no/such/out.re: No such file or directory\n"},
         {{"encode", "tone.wav", "-o", "x"}, 1, "tone.wav: This is not ringtone text: it looks like a WAV file.\n"},
-        {{"encode", "-", "-o", "-"}, 1, "standard input: it is larger than 1 MB, more than any ringtone text or RE file holds.\n",
-         {}, std::string(1024 * 1024 + 1, 'c')},
+        {{"encode", "-"}, 1, "standard input: it is larger than 1 MB, more than any ringtone text or RE file holds.\n", {}, kHuge},
         {{"encode", "tune.rtx", "-o", "ro"}, 1, "ro: the file is read-only; give --force to replace it.\n"},
         {{"encode", "tune.re"}, 1, "*"},  // an RE file given as input is not replaced by its own record
         {{"to-rtx", "missing.rtx", "-o", "x"}, 1, "missing.rtx: No such file or directory\n"},
@@ -251,25 +245,21 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {{"render", "broken.rtx", "-o", "x"}, 1, kNoTempo},
         {{"roll", "broken.rtx", "-o", "x"}, 1, kNoTempo},
         {{"convert", "cut.re", "-o", "x", "--to", "unicode"}, 1, "Not a valid raw melody file!\n"},
-        {{"--max-image-size", "1", "bank", "list", "big.fls"}, 1,
-         "big.fls: the file is larger than 1 MB, the most a firmware image may have here (--max-image-size raises it).\n"},
+        {{"--max-image-size", "1", "bank", "list", "-"}, 1,
+         "standard input: it is larger than 1 MB, the most a firmware image may have here (--max-image-size raises it).\n", {}, kHuge},
         {{"bank", "save", "tune.rtx", "-o", "x"}, 1, "tune.rtx doesn't contain PPM section or is not in Dejan/RAW format!\n"},
-        {{"bank", "export", "ascii3.fls", "4", "-o", "x"}, 1,
-         "Position 4 is out of range: the bank holds 3 melodies (positions 1 to 3).\n"},
+        {{"bank", "export", "a3.fls", "4", "-o", "x"}, 1, "Position 4 is out of range: the bank holds 3 melodies (positions 1 to 3).\n"},
         {{"bank", "insert", "-", "1", "-", "-o", "x"}, 1, "standard input: it can be read only once.\n", {}, ToText(kAscii3)},
-        {{"bank", "replace", "ascii3.fls", "1", "image.png", "-o", "x"}, 1,
-         "image.png: This is not ringtone text: it looks like a PNG image.\n"},
+        {{"bank", "replace", "a3.fls", "1", "image.png", "-o", "x"}, 1, "image.png: This is not ringtone text: it looks like a PNG image.\n"},
         {{"bank", "delete", "flip.fls", "1", "-o", "flip.fls"}, 1, "*"},  // the second would come first
         {{"bank", "move", "flip.fls", "3", "1", "-o", "flip.fls"}, 1, "*"},
-        {{"bank", "set", "ascii3.fls", "1", "--purpose", "2", "-o", "x"}, 1,
+        {{"bank", "set", "a3.fls", "1", "--purpose", "2", "-o", "x"}, 1,
          "The melodies of an ASCII bank have no purpose: --purpose is for Unicode banks only.\n"},
-        {{"bank", "set", "ascii3.fls", "1", "--name", "\xE2\x82\xAC", "-o", "x"}, 1,
-         "The name holds a character the phone cannot store: only Latin-1 characters fit.\n"},
-        {{"bank", "set", "ascii3.fls", "2", "--index", "11", "-o", "ascii3.fls"}, 1,
+        {{"bank", "set", "a3.fls", "2", "--index", "11", "-o", "a3.fls"}, 1,
          "M2 has the same index 11 as M1. Please correct it.\nNot done: give --force to answer OK.\n"},
-        {{"encode", "-", "-o", "-"}, 1, cantWrite, {}, kTune, "", true},
-        {{"bank", "list", "-"}, 1, cantWrite, {}, ToText(kAscii3), "", true},
-        {{"--version"}, 1, cantWrite, {}, "", "", true},
+        {{"encode", "-", "-o", "-"}, 1, kCantWrite, {}, kTune, "", true},
+        {{"bank", "list", "-"}, 1, kCantWrite, {}, ToText(kAscii3), "", true},
+        {{"--version"}, 1, kCantWrite, {}, "", "", true},
 
         {{}, 2}, {{"encode", "a.rtx", "b.rtx"}, 2} /* several inputs need -d */, {{"encode", "a.rtx", "--bogus"}, 2},
         {{"encode", "a.rtx", "-o", "x.re", "-d", "."}, 2}, {{"encode", "-", "a.rtx", "-d", "."}, 2} /* no name */,
@@ -278,8 +268,7 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {{"bank", "export", "a.fls", "1", "-o", "b.re", "--to", "latin1"}, 2}, {{"bank", "delete", "a.fls", "-1", "-o", "b"}, 2},
         {{"bank", "move", "a.fls", "1.5", "2", "-o", "b"}, 2}, {{"bank", "move", "a.fls", "1234567890", "2", "-o", "b"}, 2},
         {{"frob", "x"}, 2, "Unknown command: frob" + kUsage}, {{"bank", "frob", "x"}, 2, "Unknown command: frob" + kUsage},
-        {{"bank", "delete", "ascii3.fls", "1", "-o", "ascii3.fls"}, 0, "",  // in place, last
-         Edited(kAscii3, [](ToneBank& b) { bank::Delete(b, 0); }), "", "ascii3.fls"},
+        {{"bank", "delete", "a3.fls", "1", "-o", "a3.fls"}, 0, "", Edited(kAscii3, [](auto& b) { bank::Delete(b, 0); }), "", "a3.fls"},  // in place, last
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -349,12 +338,9 @@ TEST_F(Cli, BankListAsATableOrJson) {
 }
 
 // Every command's help ends with its examples, which CommandTable adds; one command stands for all.
-TEST_F(Cli, HelpAndVersion) {
+TEST_F(Cli, Help) {
     EXPECT_NE(std::string::npos, Run({"--help"}).out.find("Usage: belltower-cli"));
-    const Outcome help = Run({"bank", "set", "--help"});
-    EXPECT_EQ(0, help.status);
-    EXPECT_NE(std::string::npos, help.out.find("Examples:\n  belltower-cli bank set")) << help.out;
-    EXPECT_EQ("belltower-cli " BELLTOWER_VERSION "\n", Run({"--version"}).out);
+    EXPECT_NE(std::string::npos, Run({"bank", "set", "--help"}).out.find("Examples:\n  belltower-cli bank set"));
 }
 
 }  // namespace
