@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -19,6 +18,7 @@
 #include "bank/re_exchange.h"
 #include "bank/record_properties.h"
 #include "cli/cli.h"
+#include "cli/text_encoding.h"
 #include "formats/file_io.h"
 #include "interchange/melody_file.h"
 #include "interchange/midi.h"
@@ -35,7 +35,6 @@
 namespace belltower::cli {
 namespace {
 
-using bank::ToneBank;
 using formats::Bytes;
 using formats::TextFormat;
 using formats::ToBytes;
@@ -45,13 +44,12 @@ using testing::Hex;
 constexpr TextFormat kAscii = TextFormat::Ascii;
 constexpr TextFormat kUnicode = TextFormat::Unicode;
 
-// Settings, a repeated note, a sharp, a tempo tag, vibration on and off, a pause and low notes
-// (the hardware ranges differ there).
+// Settings, a repeated note, a sharp, a tempo, vibration, a pause and notes the hardware ranges differ on.
 constexpr const char* kTune = "Tune:d=4,o=5,b=125,f=TUNE,i=7,s=0,@=3:8c 8c 4d# t200 v1 2e. v0 p 8c3 8c4\r\n";
 const std::string kNoTempo = "The note \"4c\" cannot be timed: the BPM field gives a tempo of 0.\n";
 const std::string kUsage = "\nRun with --help for more information.\n";
 const std::string kCantWrite = "standard output: it could not be written.\n";
-const Bytes kUnicodeRe = testing::MakeRecord(kUnicode, 99, "RE", "From file", Hex("00 02 FC 09 7F 10 0A FE 07 0B"));
+const Bytes kRe7110 = testing::MakeRecord(kUnicode, 99, "RE", "From file", Hex("00 02 FC 09 7F 10 0A FE 07 0B"));
 
 melody::MelodyFields Fields(const std::string& ringtone) {
     melody::MelodyFields fields;
@@ -76,16 +74,12 @@ Bytes Roll(const melody::Timeline& timeline, Hardware hardware = Hardware::Phone
     return ToBytes(interchange::WritePianoRollSvg(timeline, "Tune", hardware));
 }
 
-// Melody Mi with index 10 + i, ID "ID" and purpose 2.
-Bytes Melody(TextFormat format, std::size_t i) {
-    return testing::MakeRecord(format, static_cast<std::uint32_t>(10 + i), "ID", "M" + std::to_string(i),
-                               Hex("0A 01 8B 34 0A FE 07 0B"), 2);
-}
-
-// An image of the given records, then melodies M1 to Mcount.
+// An image of the given records, then melodies M1 to Mcount with indexes 11, 12, ..., ID "ID" and
+// purpose 2.
 Bytes Image(TextFormat format, std::size_t count, std::vector<Bytes> records = {}) {
     for (std::size_t i = 1; i <= count; ++i) {
-        records.push_back(Melody(format, i));
+        records.push_back(testing::MakeRecord(format, static_cast<std::uint32_t>(10 + i), "ID", "M" + std::to_string(i),
+                                              Hex("0A 01 8B 34 0A FE 07 0B"), 2));
     }
     testing::ImageLayout layout;
     layout.records = std::move(records);
@@ -93,8 +87,8 @@ Bytes Image(TextFormat format, std::size_t count, std::vector<Bytes> records = {
 }
 
 // The image Save Firmware writes after `edit` of the loaded image.
-Bytes Edited(const Bytes& image, const std::function<void(ToneBank&)>& edit) {
-    ToneBank bank;
+Bytes Edited(const Bytes& image, const auto& edit) {
+    bank::ToneBank bank;
     (void)bank::ApplyFirmwareImage(bank, *bank::ReadFirmwareImage(image, "image"), false);
     edit(bank);
     return bank::BuildFirmwareImage(bank);
@@ -107,20 +101,12 @@ Bytes FlipImage(bool damagedLast = false) {
     for (const char* name : {"M1", "\x01M2", "M3"}) {
         records.push_back(testing::MakeRecord(kAscii, 1, "ID", name, Hex("0A 01 8B 0B")));
     }
-    if (damagedLast) {
-        records.back()[19] = 'x';
-    }
+    records[2][19] = damagedLast ? std::uint8_t{'x'} : std::uint8_t{0};
     return Image(kAscii, 0, records);
 }
 
 const Bytes kAscii3 = Image(kAscii, 3);
 const Bytes kUnicode3 = Image(kUnicode, 3);
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 // Runs in a scratch folder of its own holding the inputs the tests name, so that messages name
 // the files as they were given.
@@ -132,39 +118,30 @@ protected:
         const std::pair<const char*, std::string> files[] = {
             {"tune.rtx", kTune}, {"tune.ert", kTune}, {"broken.rtx", "Broken:b=0:4c\r\n"},
             {"tune.re", ToText(Encoded(kTune))}, {"cut.re", ToText(Encoded(kTune)).substr(0, 30)},
-            {"u.re", ToText(kUnicodeRe)}, {"a3.fls", ToText(kAscii3)}, {"u3.fls", ToText(kUnicode3)},
+            {"u.re", ToText(kRe7110)}, {"a3.fls", ToText(kAscii3)}, {"u3.fls", ToText(kUnicode3)},
             {"flip.fls", ToText(FlipImage())}, {"ro", "old"}, {"tone.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16)},
-            {"image.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)}};
+            {"x.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)},
+            {"song.mid", ToText(*interchange::WriteMidiMelody(Encoded(kTune)))}};
         // clang-format on
         for (const auto& [name, text] : files) {
-            Write(name, text);
+            std::ofstream(name, std::ios::binary) << text;
         }
         std::filesystem::permissions("ro", std::filesystem::perms::owner_read);
+        std::filesystem::create_directory("records");
     }
     void TearDown() override { std::filesystem::current_path(home_); }
 
-    static void Write(const std::string& name, const std::string& text) {
-        std::ofstream(name, std::ios::binary) << text;
-    }
     static Bytes Read(const std::string& name) {
         auto bytes = formats::ReadFileBytes(name);
         return bytes ? *bytes : Bytes{};
     }
     // Every file of the folder with its bytes.
-    static std::map<std::string, Bytes> Files(const std::string& folder = ".") {
+    static std::map<std::string, Bytes> Files() {
         std::map<std::string, Bytes> files;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        for (const auto& entry : std::filesystem::directory_iterator(".")) {
             files[entry.path().string()] = Read(entry.path().string());
         }
         return files;
-    }
-    static Outcome Run(const std::vector<std::string>& args, const std::string& input = "", bool badOutput = false) {
-        std::istringstream in(input);
-        std::ostringstream out;
-        std::ostringstream err;
-        out.setstate(badOutput ? std::ios::badbit : std::ios::goodbit);
-        const int status = cli::Run(args, in, out, err);
-        return {status, out.str(), err.str()};
     }
 
     std::filesystem::path home_ = std::filesystem::current_path();
@@ -174,16 +151,19 @@ protected:
 TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
     // A melody whose repeats would play for hours: 05 FF, a note, then three repeat ends.
     const Bytes loop = testing::MakeRecord(kAscii, 1, "", "L", Hex("00 02 FC 09 05 FF 7F FF 06 06 06 07 0B"));
-    const Bytes record = Encoded(kTune, kAscii, true, true), many = Image(kAscii, 66);
+    const Bytes record = Encoded(kTune, kAscii, true, true), single = Image(kAscii, 0, {record});
+    const Bytes many = Image(kAscii, 66);
     const Bytes midi = *interchange::WriteMidiMelody(Encoded(kTune));
     const melody::MelodyFields fromMidi = interchange::ReadMelodyFile(midi)->fields;
     const Bytes decoded = ToBytes(melody::WriteRtxText(melody::DecodeMelody(record).fields));
     const std::string lost =
         "Ringtone text cannot hold every option of this melody; encode it with: --twice --no-small-pauses\n";
-    const std::string plain = "Plain:b=125:8c 4d#\r\n", empty = "Empty:b=140:\r\n", kHuge(1024 * 1024 + 1, 'c');
-    Write("song.mid", ToText(midi));
+    const std::string plain = "Plain:b=125:8c 4d#\r\n", empty = "Empty:b=140:\r\n", huge(1024 * 1024 + 1, 'c');
+    const Bytes unicodeBank = Image(kUnicode, 0,
+                                    {testing::MakeRecord(kUnicode, 3, "AB", "Gr\xFC\xDF \"1\"", Hex("0A FE 07 0B"), 2),
+                                     testing::MakeRecord(kUnicode, 4, "", "Tab\tA", Hex("0A 0A 07 0B"), 0)});
     struct Case {
-        std::vector<std::string> args;
+        std::string line;      // the arguments, split at spaces
         int status = 0;        // 1: refused, 2: usage error; nothing is written then
         std::string err{};     // standard error; "*": any
         Bytes expected{};      // what the command writes
@@ -193,154 +173,145 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
     };
     // clang-format off
     const Case cases[] = {
-        {{"encode", "tune.rtx", "--unicode", "--twice", "--no-small-pauses", "-o", "ro", "--force"}, 0, "",
-         Encoded(kTune, kUnicode, true, true), "", "ro"},  // --force after the command replaces a read-only file
-        {{"encode", "tune.ert"}, 0, "", Encoded(kTune), "", "tune.re"},  // named after its input
-        {{"encode", "-"}, 0, std::string(melody::kNoDataText) + "\n", Encoded(empty), empty},  // no -o: standard output
-        {{"encode", "-", "-o", "-", "--to", "ott"}, 0, "", interchange::WriteOtt(Fields(plain))->bytes, plain},
-        {{"encode", "-", "-o", "-", "--to", "mid"}, 0, "", midi, kTune},
-        {{"encode", "-", "-o", "-"}, 0, "", record, ToText(record)},  // an RE file in, the same record out
-        {{"to-rtx", "-", "-o", "-"}, 0, "", ToBytes("Beep:d=4,o=5,b=125,f=,i=1,c=0,s=0,@=1:8c,8d:e\r\n"),
+        // --force after the command replaces a read-only file.
+        {"encode tune.rtx --unicode --twice --no-small-pauses -o ro --force", 0, "",
+         Encoded(kTune, kUnicode, true, true), "", "ro"},
+        {"encode tune.ert", 0, "", Encoded(kTune), "", "tune.re"},  // named after its input
+        {"encode -", 0, std::string(melody::kNoDataText) + "\n", Encoded(empty), empty},  // no -o: standard output
+        {"encode - -o - --to ott", 0, "", interchange::WriteOtt(Fields(plain))->bytes, plain},
+        {"encode - -o -", 0, "", record, ToText(record)},  // an RE file in, the same record out
+        {"to-rtx - -o -", 0, "", ToBytes("Beep:d=4,o=5,b=125,f=,i=1,c=0,s=0,@=1:8c,8d:e\r\n"),
          "Beep:D=4,O=5,B=125, x=1:8c,8d:e\nnext line\n"},
-        {{"decode", "-", "-o", "-"}, 0, lost, decoded, ToText(record)},
-        {{"decode", "song.mid", "-o", "-"}, 0, "", ToBytes(melody::WriteRtxText(fromMidi))},
-        {{"render", "tune.rtx", "-o", "out"}, 0, "", Wav(Encoded(kTune), true, false, Hardware::Phone), "", "out"},
-        {{"render", "tune.re", "-o", "-", "--no-vibration", "--half", "--hardware", "LogoManager"}, 0, "",
+        {"decode - -o -", 0, lost, decoded, ToText(record)},
+        {"render tune.rtx -o out", 0, "", Wav(Encoded(kTune), true, false, Hardware::Phone), "", "out"},
+        {"render tune.re -o - --no-vibration --half --hardware LogoManager", 0, "",
          Wav(Encoded(kTune), false, true, Hardware::LogoManager)},
-        {{"render", "song.mid", "-o", "-"}, 0, "", Wav(*melody::EncodeMelody(fromMidi, kAscii, {}).record, true, false, Hardware::Phone)},
-        {{"render", "-", "-o", "-", "--hardware", "none"}, 0,
+        {"render song.mid -o -", 0, "", Wav(*melody::EncodeMelody(fromMidi, kAscii, {}).record, true, false,
+                                            Hardware::Phone)},
+        {"render - -o - --hardware none", 0,
          "The melody plays longer than 600 seconds (its repeats multiply); the preview stops there.\n",
          Wav(loop, true, false, Hardware::None), ToText(loop)},
-        {{"roll", "tune.re", "-o", "-", "--hardware", "none"}, 0, "", Roll(melody::DecodeMelody(Encoded(kTune)).timeline, Hardware::None)},
-        {{"roll", "tune.rtx", "-o", "-"}, 0, "", Roll(melody::EncodedTimeline(melody::EncodeMelody(Fields(kTune), kAscii, {})))},
-        {{"convert", "-", "-o", "-", "--to", "ASCII"}, 0, "", Encoded(kTune), ToText(*bank::RecordToUnicode(Encoded(kTune)))},
-        {{"convert", "-", "-o", "-", "--to", "rtx"}, 0, lost, decoded, ToText(record)},
+        {"roll tune.re -o - --hardware none", 0, "", Roll(melody::DecodeMelody(Encoded(kTune)).timeline,
+                                                                      Hardware::None)},
+        {"roll tune.rtx -o -", 0, "", Roll(melody::EncodedTimeline(melody::EncodeMelody(Fields(kTune), kAscii, {})))},
+        {"convert - -o - --to ASCII", 0, "", Encoded(kTune), ToText(*bank::RecordToUnicode(Encoded(kTune)))},
+        {"convert - -o - --to rtx", 0, lost, decoded, ToText(record)},
         // More than 65 melodies in an ASCII bank: a warning, no question.
-        {{"bank", "save", "-", "-o", "-"}, 0, std::string(bank::kTooManyMelodies) + "\n", many, ToText(many)},
-        {{"bank", "export", "a3.fls", "2", "--to", "unicode", "-o", "-"}, 0, "", *bank::RecordToUnicode(Melody(kAscii, 2))},
-        {{"bank", "export", "-", "1", "-o", "-", "--to", "MID"}, 0, "", *interchange::WriteMidiMelody(record), ToText(Image(kAscii, 0, {record}))},
-        {{"bank", "insert", "a3.fls", "2", "tune.rtx", "-o", "-"}, 0, "", Edited(kAscii3, [](auto& b) { (void)bank::Insert(b, 1, Encoded(kTune)); })},
-        {{"bank", "insert", "a3.fls", "3", "u.re", "-o", "-"}, 0, "", Edited(kAscii3, [](auto& b) { (void)bank::InsertFromRe(b, 2, kUnicodeRe); })},
-        {{"bank", "replace", "u3.fls", "1", "tune.rtx", "-o", "-"}, 0, "",
+        {"bank save - -o -", 0, std::string(bank::kTooManyMelodies) + "\n", many, ToText(many)},
+        {"bank export - 1 --to unicode -o -", 0, "", *bank::RecordToUnicode(record), ToText(single)},
+        {"bank export - 1 -o - --to MID", 0, "", *interchange::WriteMidiMelody(record), ToText(single)},
+        {"bank insert a3.fls 2 tune.rtx -o -", 0, "",
+         Edited(kAscii3, [](auto& b) { (void)bank::Insert(b, 1, Encoded(kTune)); })},
+        {"bank insert a3.fls 3 u.re -o -", 0, "", Edited(kAscii3, [](auto& b) { (void)InsertFromRe(b, 2, kRe7110); })},
+        {"bank replace u3.fls 1 tune.rtx -o -", 0, "",
          Edited(kUnicode3, [](auto& b) { (void)bank::Replace(b, 0, Encoded(kTune, kUnicode)); })},
-        {{"bank", "move", "u3.fls", "3", "1", "-o", "-"}, 0, "", Edited(kUnicode3, [](auto& b) { bank::MoveUp(b, *bank::MoveUp(b, 2)); })},
-        {{"bank", "move", "u3.fls", "1", "3", "-o", "-"}, 0, "", Edited(kUnicode3, [](auto& b) { bank::MoveDown(b, *bank::MoveDown(b, 0)); })},
-        {{"bank", "reindex", "u3.fls", "-o", "-"}, 0, "", Edited(kUnicode3, [](auto& b) { bank::Reindex(b); })},
+        {"bank move u3.fls 3 1 -o -", 0, "", Edited(kUnicode3, [](auto& b) { MoveUp(b, *MoveUp(b, 2)); })},
+        {"bank move u3.fls 1 3 -o -", 0, "", Edited(kUnicode3, [](auto& b) { MoveDown(b, *MoveDown(b, 0)); })},
+        {"bank reindex u3.fls -o -", 0, "", Edited(kUnicode3, [](auto& b) { bank::Reindex(b); })},
         // A name typed in UTF-8 is stored in Latin-1.
-        {{"bank", "set", "u3.fls", "2", "--name", "F\xC3\xBC\xC3\x9F", "--id", "AB", "--index", "42", "--purpose", "5", "-o", "-"},
-         0, "", Edited(kUnicode3, [](auto& b) { (void)bank::ApplyRecordEdits(b, 1, {"F\xFC\xDF", "AB", "42", "5"}); })},
+        {"bank set u3.fls 2 --name F\xC3\xBC\xC3\x9F --id AB --index 42 --purpose 5 -o -", 0, "",
+         Edited(kUnicode3, [](auto& b) { (void)bank::ApplyRecordEdits(b, 1, {"F\xFC\xDF", "AB", "42", "5"}); })},
         // --force answers the question about an index two melodies share.
-        {{"bank", "set", "a3.fls", "3", "--index", "11", "--force", "-o", "-"}, 0, "M3 has the same index 11 as M1. Please correct it.\n",
+        {"bank set a3.fls 3 --index 11 --force -o -", 0, "M3 has the same index 11 as M1. Please correct it.\n",
          Edited(kAscii3, [](auto& b) { (void)bank::ApplyRecordEdits(b, 2, {"M3", "ID  ", "11", "n/a"}); })},
-        {{"--version"}, 0, "", ToBytes("belltower-cli " BELLTOWER_VERSION "\n")},
-
-        {{"encode", "broken.rtx", "-o", "new.re"}, 1, kNoTempo},
-        {{"encode", "tune.rtx", "-o", "no/such/out.re"}, 1, "no/such/out.re: No such file or directory\n"},
-        {{"encode", "tone.wav", "-o", "x"}, 1, "tone.wav: This is not ringtone text: it looks like a WAV file.\n"},
-        {{"encode", "-"}, 1, "standard input: it is larger than 1 MB, more than any ringtone text or RE file holds.\n", {}, kHuge},
-        {{"encode", "tune.rtx", "-o", "ro"}, 1, "ro: the file is read-only; give --force to replace it.\n"},
-        {{"encode", "tune.re"}, 1, "*"},  // an RE file given as input is not replaced by its own record
-        {{"to-rtx", "missing.rtx", "-o", "x"}, 1, "missing.rtx: No such file or directory\n"},
-        {{"render", "cut.re", "-o", "x"}, 1, "Not a valid raw melody file!\n"},  // not read as text
-        {{"render", "broken.rtx", "-o", "x"}, 1, kNoTempo},
-        {{"roll", "broken.rtx", "-o", "x"}, 1, kNoTempo},
-        {{"convert", "cut.re", "-o", "x", "--to", "unicode"}, 1, "Not a valid raw melody file!\n"},
-        {{"--max-image-size", "1", "bank", "list", "-"}, 1,
-         "standard input: it is larger than 1 MB, the most a firmware image may have here (--max-image-size raises it).\n", {}, kHuge},
-        {{"bank", "save", "tune.rtx", "-o", "x"}, 1, "tune.rtx doesn't contain PPM section or is not in Dejan/RAW format!\n"},
-        {{"bank", "export", "a3.fls", "4", "-o", "x"}, 1, "Position 4 is out of range: the bank holds 3 melodies (positions 1 to 3).\n"},
-        {{"bank", "insert", "-", "1", "-", "-o", "x"}, 1, "standard input: it can be read only once.\n", {}, ToText(kAscii3)},
-        {{"bank", "replace", "a3.fls", "1", "image.png", "-o", "x"}, 1, "image.png: This is not ringtone text: it looks like a PNG image.\n"},
-        {{"bank", "delete", "flip.fls", "1", "-o", "flip.fls"}, 1, "*"},  // the second would come first
-        {{"bank", "move", "flip.fls", "3", "1", "-o", "flip.fls"}, 1, "*"},
-        {{"bank", "set", "a3.fls", "1", "--purpose", "2", "-o", "x"}, 1,
-         "The melodies of an ASCII bank have no purpose: --purpose is for Unicode banks only.\n"},
-        {{"bank", "set", "a3.fls", "2", "--index", "11", "-o", "a3.fls"}, 1,
-         "M2 has the same index 11 as M1. Please correct it.\nNot done: give --force to answer OK.\n"},
-        {{"encode", "-", "-o", "-"}, 1, kCantWrite, {}, kTune, "", true},
-        {{"bank", "list", "-"}, 1, kCantWrite, {}, ToText(kAscii3), "", true},
-        {{"--version"}, 1, kCantWrite, {}, "", "", true},
-
-        {{}, 2}, {{"encode", "a.rtx", "b.rtx"}, 2} /* several inputs need -d */, {{"encode", "a.rtx", "--bogus"}, 2},
-        {{"encode", "a.rtx", "-o", "x.re", "-d", "."}, 2}, {{"encode", "-", "a.rtx", "-d", "."}, 2} /* no name */,
-        {{"to-rtx", "a.rtx"}, 2} /* -o is required */, {{"render", "a.rtx", "-o", "a.wav", "--hardware", "siemens"}, 2},
-        {{"convert", "a.re", "-o", "b.re"}, 2} /* --to is required */, {{"bank", "set", "a.fls", "1", "-o", "b.fls"}, 2},
-        {{"bank", "export", "a.fls", "1", "-o", "b.re", "--to", "latin1"}, 2}, {{"bank", "delete", "a.fls", "-1", "-o", "b"}, 2},
-        {{"bank", "move", "a.fls", "1.5", "2", "-o", "b"}, 2}, {{"bank", "move", "a.fls", "1234567890", "2", "-o", "b"}, 2},
-        {{"frob", "x"}, 2, "Unknown command: frob" + kUsage}, {{"bank", "frob", "x"}, 2, "Unknown command: frob" + kUsage},
-        {{"bank", "delete", "a3.fls", "1", "-o", "a3.fls"}, 0, "", Edited(kAscii3, [](auto& b) { bank::Delete(b, 0); }), "", "a3.fls"},  // in place, last
-    };
-    // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.args));
-        const auto before = Files();
-        const Outcome run = Run(c.args, c.input, c.badOutput);
-        EXPECT_EQ(c.status, run.status);
-        if (c.err != "*" && (c.status != 2 || !c.err.empty())) {
-            EXPECT_EQ(c.err, run.err);
-        }
-        EXPECT_TRUE(c.status != 2 || run.err.ends_with(kUsage)) << run.err;
-        EXPECT_BYTES_EQ(c.expected, c.output.empty() ? ToBytes(run.out) : Read(c.output));
-        if (c.status != 0) {
-            EXPECT_EQ(before, Files());  // no file changed, no new or temporary file left behind
-        }
-    }
-    EXPECT_EQ(std::filesystem::perms::owner_read, std::filesystem::status("ro").permissions());
-}
-
-TEST_F(Cli, SeveralInputsIntoAFolderGoOnPastFailures) {
-    std::filesystem::create_directory("records");
-    Write("once.rtx", "Once:b=90,c=1:4g 4a\r\n");
-    const Outcome run =
-        Run({"encode", "tune.rtx", "broken.rtx", "missing.rtx", "once.rtx", "tune.ert", "-d", "records"});
-    EXPECT_EQ(1, run.status);
-    // One line per failing input, each naming it; tune.ert must not replace tune.re of tune.rtx.
-    EXPECT_EQ("broken.rtx: " + kNoTempo + "missing.rtx: No such file or directory\n" +
-                  "tune.ert: its record records/tune.re is the record of tune.rtx already; not encoded.\n",
-              run.err);
-    const std::map<std::string, Bytes> records{{"records/tune.re", Encoded(kTune)},
-                                               {"records/once.re", Encoded("Once:b=90,c=1:4g 4a\r\n")}};
-    EXPECT_EQ(records, Files("records"));
-}
-
-TEST_F(Cli, BankListAsATableOrJson) {
-    const Outcome table = Run({"bank", "list", "-"}, ToText(Image(kAscii, 2)));
-    EXPECT_EQ(0, table.status);
-    EXPECT_EQ("PPM NHM-5 V 5.31 synthetic test image       [ASCII]\n"
-              "2 melodies\n"
-              "Pos  Index  ID    Name  Play mode                     Length\n"
-              "  1     11  ID    M1    Ringing and preview infinite      28\n"
-              "  2     12  ID    M2    Ringing and preview infinite      28\n",
-              table.out);
-    // What an edit would refuse is said in a listing.
-    const Outcome flip = Run({"bank", "list", "-"}, ToText(FlipImage(true)));
-    EXPECT_EQ(0, flip.status);
-    EXPECT_NE(std::string::npos, flip.err.find("Melody 2: The melody \"?M2\" cannot come first in the list"))
-        << flip.err;
-    EXPECT_NE(std::string::npos, flip.err.find("Melody 3: " + std::string(bank::kNoNameTerminator))) << flip.err;
-    const Bytes image = Image(kUnicode, 0,
-                              {testing::MakeRecord(kUnicode, 3, "AB", "Gr\xFC\xDF \"1\"", Hex("0A FE 07 0B"), 2),
-                               testing::MakeRecord(kUnicode, 4, "", std::string("Tab\tA", 5), Hex("0A 0A 07 0B"), 0)});
-    const Outcome json = Run({"bank", "list", "-", "--json"}, ToText(image));
-    EXPECT_EQ(0, json.status);
-    EXPECT_EQ("{\n"
-              "  \"header\": \"PPM NHM-5 V 5.31 synthetic test image       \",\n"
-              "  \"format\": \"unicode\",\n"
-              "  \"count\": 2,\n"
-              "  \"melodies\": [\n"
+        {"--version", 0, "", ToBytes("belltower-cli " BELLTOWER_VERSION "\n")},
+        // What an edit would refuse is said where the melodies are seen.
+        {"bank list -", 0,
+         "Melody 2: The melody \"?M2\" cannot come first in the list: its name begins with a control character, so "
+         "the bank would read back as Unicode.\nMelody 3: " + std::string(bank::kNoNameTerminator) + "\n",
+         ToBytes("PPM NHM-5 V 5.31 synthetic test image       [ASCII]\n"
+                 "3 melodies\n"
+                 "Pos  Index  ID    Name  Play mode                     Length\n"
+                 "  1      1  ID    M1    Ringing and preview infinite      24\n"
+                 "  2      1  ID    ?M2   Ringing and preview infinite      28\n"
+                 "  3      1  ID    M3    Ringing and preview infinite      24\n"), ToText(FlipImage(true))},
+        {"bank list - --json", 0, "",
+         ToBytes("{\n  \"header\": \"PPM NHM-5 V 5.31 synthetic test image       \",\n  \"format\": \"unicode\",\n"
+              "  \"count\": 2,\n  \"melodies\": [\n"
               "    {\"position\": 1, \"index\": 3, \"id\": \"AB  \", \"name\": \"Gr\xC3\xBC\xC3\x9F \\\"1\\\"\", "
               "\"purpose\": 2, \"playMode\": 0, \"playModeText\": \"Ringing and preview infinite\", \"length\": 40},\n"
               "    {\"position\": 2, \"index\": 4, \"id\": \"    \", \"name\": \"Tab\\u0009A\", \"purpose\": 0, "
               "\"playMode\": 2, \"playModeText\": \"Preview twice\", \"length\": 36}\n"
-              "  ]\n"
-              "}\n",
-              json.out);
+              "  ]\n}\n"), ToText(unicodeBank)},
+        // Several inputs go on past failures, one message each; tune.ert must not replace tune.rtx's record.
+        {"encode broken.rtx missing.rtx tune.rtx tune.ert -d records", 1, "broken.rtx: " + kNoTempo +
+         "missing.rtx: No such file or directory\n"
+         "tune.ert: its record records/tune.re is the record of tune.rtx already; not encoded.\n",
+         Encoded(kTune), "", "records/tune.re"},
+
+        {"encode broken.rtx -o new.re", 1, kNoTempo},
+        {"encode tune.rtx -o no/such/out.re", 1, "no/such/out.re: No such file or directory\n"},
+        {"encode tone.wav -o x", 1, "tone.wav: This is not ringtone text: it looks like a WAV file.\n"},
+        {"encode -", 1, "standard input: it is larger than 1 MB, more than any ringtone text or RE file holds.\n", {},
+         huge},
+        {"encode tune.rtx -o ro", 1, "ro: the file is read-only; give --force to replace it.\n"},
+        {"encode tune.re", 1, "*"},  // an RE file given as input is not replaced by its own record
+        {"to-rtx missing.rtx -o x", 1, "missing.rtx: No such file or directory\n"},
+        {"render cut.re -o x", 1, "Not a valid raw melody file!\n"},  // not read as text
+        {"render broken.rtx -o x", 1, kNoTempo},
+        {"roll broken.rtx -o x", 1, kNoTempo},
+        {"convert cut.re -o x --to unicode", 1, "Not a valid raw melody file!\n"},
+        {"--max-image-size 1 bank list -", 1, "standard input: it is larger than 1 MB, the most a firmware image may "
+         "have here (--max-image-size raises it).\n", {}, huge},
+        {"bank save tune.rtx -o x", 1, "tune.rtx doesn't contain PPM section or is not in Dejan/RAW format!\n"},
+        {"bank export a3.fls 4 -o x", 1, "Position 4 is out of range: the bank holds 3 melodies (positions 1 to 3).\n"},
+        {"bank insert - 1 - -o x", 1, "standard input: it can be read only once.\n", {}, ToText(kAscii3)},
+        {"bank replace a3.fls 1 x.png -o -", 1, "x.png: This is not ringtone text: it looks like a PNG image.\n"},
+        {"bank delete flip.fls 1 -o flip.fls", 1, "*"},  // the second melody would come first
+        {"bank move flip.fls 3 1 -o flip.fls", 1, "*"},
+        {"bank set a3.fls 1 --purpose 2 -o x", 1,
+         "The melodies of an ASCII bank have no purpose: --purpose is for Unicode banks only.\n"},
+        {"bank set a3.fls 2 --index 11 -o a3.fls", 1,
+         "M2 has the same index 11 as M1. Please correct it.\nNot done: give --force to answer OK.\n"},
+        {"encode - -o -", 1, kCantWrite, {}, kTune, "", true},
+        {"bank list -", 1, kCantWrite, {}, ToText(kAscii3), "", true},
+        {"--version", 1, kCantWrite, {}, "", "", true},
+
+        {"", 2}, {"encode a.rtx b.rtx", 2} /* several inputs need -d */, {"encode a.rtx -o x.re -d .", 2},
+        {"encode - a.rtx -d .", 2} /* standard input has no name */, {"to-rtx a.rtx", 2} /* -o is required */,
+        {"render a.rtx -o a.wav --hardware siemens", 2}, {"convert a.re -o b.re", 2} /* --to is required */,
+        {"bank set a.fls 1 -o b.fls", 2} /* nothing to set */, {"bank export a.fls 1 -o b.re --to latin1", 2},
+        {"bank delete a.fls -1 -o b", 2}, {"bank move a.fls 1.5 2 -o b", 2}, {"bank move a.fls 1234567890 2 -o b", 2},
+        {"frob x", 2, "Unknown command: frob" + kUsage}, {"bank frob x", 2, "Unknown command: frob" + kUsage},
+        {"bank delete a3.fls 1 -o a3.fls", 0, "", Edited(kAscii3, [](auto& b) { bank::Delete(b, 0); }), "",
+         "a3.fls"},  // in place, last
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::istringstream words(c.line), in(c.input);
+        std::ostringstream out, err;
+        out.setstate(c.badOutput ? std::ios::badbit : std::ios::goodbit);
+        const auto before = Files();
+        const std::vector<std::string> args(std::istream_iterator<std::string>(words), {});
+        EXPECT_EQ(c.status, cli::Run(args, in, out, err));
+        EXPECT_TRUE(c.err == "*" || c.err == err.str() || (c.status == 2 && c.err.empty())) << err.str();
+        EXPECT_TRUE(c.status != 2 || err.str().ends_with(kUsage)) << err.str();
+        EXPECT_BYTES_EQ(c.expected, c.output.empty() ? ToBytes(out.str()) : Read(c.output));
+        if (c.status != 0 && c.output.empty()) {
+            EXPECT_EQ(before, Files());  // no file changed, no new or temporary file left behind
+        }
+    }
 }
 
-// Every command's help ends with its examples, which CommandTable adds; one command stands for all.
-TEST_F(Cli, Help) {
-    EXPECT_NE(std::string::npos, Run({"--help"}).out.find("Usage: belltower-cli"));
-    EXPECT_NE(std::string::npos, Run({"bank", "set", "--help"}).out.find("Examples:\n  belltower-cli bank set"));
+TEST(TextEncoding, CommandLineTextsBecomeLatin1) {
+    const struct {
+        std::string argument;
+        std::string latin1;  // empty: refused
+    } cases[] = {
+        {"F\xC3\xBC\xC3\x9F", "F\xFC\xDF"},  // UTF-8 from the shell
+        {"F\xFC\xDF", "F\xFC\xDF"},          // not UTF-8: already Latin-1
+        {"\xC3", "\xC3"},                    // cut short: not UTF-8
+        {"\xC0\xA0", "\xC0\xA0"},            // overlong form: not UTF-8
+        {"\xE2\x82\xAC uro", ""},            // U+20AC fits no record
+        {"\xF0\x9F\x8E\xB5", ""},            // nor does U+1F3B5
+    };
+    for (const auto& c : cases) {
+        const auto converted = ArgumentToLatin1(c.argument, "name");
+        EXPECT_EQ(c.latin1.empty() ? "The name holds a character the phone cannot store: only Latin-1 characters fit."
+                                   : c.latin1,
+                  converted ? *converted : converted.error().message);
+    }
 }
 
 }  // namespace
