@@ -108,13 +108,13 @@ ExitStatus SetFields(ToneBank& bank, const SetOptions& options, Console& console
 
 void AddDelete(CLI::App& group, CommandTable& table) {
     auto options = std::make_shared<PositionOptions>();
-    CLI::App* command = table.AddCommand(
-        group, "delete", "Remove a melody; the melodies below it move up and keep their indexes.",
-        "  belltower-cli bank delete 3310.fls 2 -o 3310-new.fls",
-        [options](Console& console, const GlobalOptions& global) {
-            return EditBank(options->files, console, global,
-                            [&](ToneBank& bank) { return Delete(bank, *options, console); });
-        });
+    CLI::App* command =
+        table.AddCommand(group, "delete", "Remove a melody; the melodies below it move up and keep their indexes.",
+                         "  belltower-cli bank delete 3310.fls 2 -o 3310-new.fls",
+                         [options](Console& console, const GlobalOptions& global) {
+                             return EditBank(options->files, console, global,
+                                             [&](ToneBank& bank) { return Delete(bank, *options, console); });
+                         });
     AddImageOption(*command, options->files.image);
     AddPosition(*command, "POS", options->position, "The melody to remove, from 1.");
     AddImageOutputOption(*command, options->files.output);
