@@ -111,6 +111,25 @@ formats::Result<formats::Bytes> EncodeMelodyInput(const MelodyInput& input, form
     return std::move(encoded.record);
 }
 
+ExitStatus WriteAndFinish(Console& console, const std::string& path, formats::ByteView bytes) {
+    if (const auto written = console.WriteOutput(path, bytes); !written) {
+        return console.Refuse(written.error().message);
+    }
+    return ExitStatus::Done;
+}
+
+ExitStatus WriteAndFinish(Console& console, const std::string& path, std::span<const formats::ByteView> pieces) {
+    if (const auto written = console.WriteOutput(path, pieces); !written) {
+        return console.Refuse(written.error().message);
+    }
+    return ExitStatus::Done;
+}
+
+CLI::Option* AddOutputOption(CLI::App& command, std::string& target, const std::string& description,
+                             const std::string& typeName) {
+    return command.add_option("-o,--output", target, description)->type_name(typeName)->required();
+}
+
 CLI::Option* AddHardwareOption(CLI::App& command, melody::Hardware& target, const std::string& description) {
     const std::map<std::string, melody::Hardware> hardware{{"none", melody::Hardware::None},
                                                            {"phone", melody::Hardware::Phone},

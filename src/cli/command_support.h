@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 
 #include <CLI/CLI.hpp>
@@ -52,6 +53,16 @@ formats::Result<formats::Bytes> EncodeRingtone(const formats::Bytes& text, forma
 
 // EncodeRingtone of a melody input that is no record: its imported fields, or its text.
 formats::Result<formats::Bytes> EncodeMelodyInput(const MelodyInput& input, formats::TextFormat form, Console& console);
+
+// The end of a command that writes one file: the bytes written to path (Console::WriteOutput),
+// then Done, or the refusal with the write's message.
+ExitStatus WriteAndFinish(Console& console, const std::string& path, formats::ByteView bytes);
+ExitStatus WriteAndFinish(Console& console, const std::string& path, std::span<const formats::ByteView> pieces);
+
+// The required -o,--output of a command that writes one file ("-": standard output); typeName
+// names it in the help ("OUT.wav").
+CLI::Option* AddOutputOption(CLI::App& command, std::string& target, const std::string& description,
+                             const std::string& typeName = "OUT");
 
 // --hardware none|phone|logomanager (any case): the note range of the Hardware box.
 CLI::Option* AddHardwareOption(CLI::App& command, melody::Hardware& target, const std::string& description);

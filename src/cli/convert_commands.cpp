@@ -32,11 +32,7 @@ ExitStatus Convert(const ConvertOptions& options, Console& console) {
     if (!converted) {
         return console.Refuse(converted.error().message);
     }
-    const auto written = console.WriteOutput(options.output, *converted);
-    if (!written) {
-        return console.Refuse(written.error().message);
-    }
-    return ExitStatus::Done;
+    return WriteAndFinish(console, options.output, *converted);
 }
 
 }  // namespace
@@ -52,9 +48,7 @@ void AddConvertCommands(CLI::App& app, CommandTable& table) {
         "  belltower-cli convert - -o - --to ascii < tone-7110.re > tone-3310.re",
         [options](Console& console, const GlobalOptions&) { return Convert(*options, console); });
     convert->add_option("IN", options->input, "RE file; - reads standard input.")->required();
-    convert->add_option("-o,--output", options->output, "The file to write; - writes standard output.")
-        ->type_name("OUT")
-        ->required();
+    AddOutputOption(*convert, options->output, "The file to write; - writes standard output.");
     AddMelodyOutputOption(*convert, "--to", options->to, {"ascii", "unicode", "rtx", "mid", "ott"},
                           "An RE file with the name in ASCII or Unicode, ringtone text, MIDI or .ott.")
         ->required();

@@ -24,11 +24,7 @@ ExitStatus Decode(const DecodeOptions& options, Console& console) {
     if (!text) {
         return console.Refuse(text.error().message);
     }
-    const auto written = console.WriteOutput(options.output, *text);
-    if (!written) {
-        return console.Refuse(written.error().message);
-    }
-    return ExitStatus::Done;
+    return WriteAndFinish(console, options.output, *text);
 }
 
 }  // namespace
@@ -44,9 +40,7 @@ void AddDecodeCommands(CLI::App& app, CommandTable& table) {
         [options](Console& console, const GlobalOptions&) { return Decode(*options, console); });
     decode->add_option("IN", options->input, "The melody file, recognised by its content; - reads standard input.")
         ->required();
-    decode->add_option("-o,--output", options->output, "The ringtone text (ERT) to write; - writes standard output.")
-        ->type_name("OUT.ert")
-        ->required();
+    AddOutputOption(*decode, options->output, "The ringtone text (ERT) to write; - writes standard output.", "OUT.ert");
 }
 
 }  // namespace belltower::cli

@@ -206,11 +206,7 @@ ExitStatus ToRtx(const ToRtxOptions& options, Console& console) {
         return console.Refuse(file.error().message);
     }
     const std::string line = melody::WriteRtxText(FieldsFromRingtone(*file));
-    const auto written = console.WriteOutput(options.output, formats::ToBytes(line));
-    if (!written) {
-        return console.Refuse(written.error().message);
-    }
-    return ExitStatus::Done;
+    return WriteAndFinish(console, options.output, formats::ToBytes(line));
 }
 
 void AddEncode(CLI::App& app, CommandTable& table) {
@@ -252,9 +248,7 @@ void AddToRtx(CLI::App& app, CommandTable& table) {
                          "  belltower-cli to-rtx - -o - < beep.txt",
                          [options](Console& console, const GlobalOptions&) { return ToRtx(*options, console); });
     toRtx->add_option("IN", options->input, "Ringtone file (RTX or ERT text); - reads standard input.")->required();
-    toRtx->add_option("-o,--output", options->output, "The RTX file to write; - writes standard output.")
-        ->type_name("OUT.rtx")
-        ->required();
+    AddOutputOption(*toRtx, options->output, "The RTX file to write; - writes standard output.", "OUT.rtx");
 }
 
 }  // namespace

@@ -46,11 +46,7 @@ ExitStatus Render(const RenderOptions& options, Console& console) {
         console.Warn("The melody plays longer than " + std::to_string(limits.maxSeconds) + " seconds" +
                      (wav.repeated ? " (its repeats multiply)" : "") + "; the preview stops there.");
     }
-    const auto written = console.WriteOutput(options.output, wav.wav);
-    if (!written) {
-        return console.Refuse(written.error().message);
-    }
-    return ExitStatus::Done;
+    return WriteAndFinish(console, options.output, wav.wav);
 }
 
 }  // namespace
@@ -69,9 +65,7 @@ void AddRenderCommands(CLI::App& app, CommandTable& table) {
                      "Ringtone file (RTX or ERT text), RE, MIDI or .ott file, recognised by its content; - reads "
                      "standard input.")
         ->required();
-    render->add_option("-o,--output", options->output, "The WAV file to write; - writes standard output.")
-        ->type_name("OUT.wav")
-        ->required();
+    AddOutputOption(*render, options->output, "The WAV file to write; - writes standard output.", "OUT.wav");
     render->add_flag("--no-vibration", options->noVibration,
                      "Do not emulate vibration: no motor hum (\"Emulate Vibration\" cleared).");
     render->add_flag("--half", options->half, "Half quality: 11025 samples per second.");

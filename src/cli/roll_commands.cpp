@@ -45,11 +45,7 @@ ExitStatus Roll(const RollOptions& options, Console& console) {
         name = fields.name;
     }
     const std::string svg = interchange::WritePianoRollSvg(timeline, Latin1ToUtf8(name), options.hardware);
-    const auto written = console.WriteOutput(options.output, formats::ToBytes(svg));
-    if (!written) {
-        return console.Refuse(written.error().message);
-    }
-    return ExitStatus::Done;
+    return WriteAndFinish(console, options.output, formats::ToBytes(svg));
 }
 
 }  // namespace
@@ -65,9 +61,7 @@ void AddRollCommands(CLI::App& app, CommandTable& table) {
                      "Ringtone file (RTX or ERT text), RE, MIDI or .ott file, recognised by its content; - reads "
                      "standard input.")
         ->required();
-    roll->add_option("-o,--output", options->output, "The SVG file to write; - writes standard output.")
-        ->type_name("OUT.svg")
-        ->required();
+    AddOutputOption(*roll, options->output, "The SVG file to write; - writes standard output.", "OUT.svg");
     AddHardwareOption(*roll, options->hardware,
                       "Draw in the warning colour the notes out of range for the phone (a4 to b7, default), "
                       "LogoManager (c4 to b7) or none.");

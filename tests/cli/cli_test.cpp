@@ -1,15 +1,13 @@
-// The commands run in-process against the core routines the window's buttons run: every file
-// written must be the one the window writes. The core itself is tested byte for byte in its own
-// folders; here each command is checked once, with its arguments, streams and exit statuses.
+// The command line is glue over the core, which is tested byte for byte in its own folders. Here
+// each command and flag runs once in-process and must write what the core writes for it, each
+// failure must reach standard error with its exit status and change no file, and the listing is
+// checked once in each of its formats.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
-#include <optional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,7 +18,11 @@
 #include "bank/re_exchange.h"
 #include "bank/record_properties.h"
 #include "cli/cli.h"
+#include "cli/text_encoding.h"
 #include "formats/file_io.h"
+#include "interchange/melody_file.h"
+#include "interchange/midi.h"
+#include "interchange/ott.h"
 #include "interchange/piano_roll_svg.h"
 #include "melody/rtx_text.h"
 #include "melody/tone_decoder.h"
@@ -28,457 +30,288 @@
 #include "preview/wav_writer.h"
 #include "support/hex.h"
 #include "support/image_builder.h"
+#include "support/scratch_dir.h"
 
 namespace belltower::cli {
 namespace {
 
-using bank::ToneBank;
 using formats::Bytes;
 using formats::TextFormat;
 using formats::ToBytes;
 using formats::ToText;
+using melody::Hardware;
 using testing::Hex;
 constexpr TextFormat kAscii = TextFormat::Ascii;
 constexpr TextFormat kUnicode = TextFormat::Unicode;
 
-// Settings, a repeated note (small pause), a sharp, a tempo tag, vibration on and off, a pause and
-// low notes (the hardware models differ there).
+// Settings, a repeated note, a sharp, a tempo, vibration, a pause and notes the hardware ranges differ on.
 constexpr const char* kTune = "Tune:d=4,o=5,b=125,f=TUNE,i=7,s=0,@=3:8c 8c 4d# t200 v1 2e. v0 p 8c3 8c4\r\n";
-constexpr const char* kForceOnce = "Once:b=90,c=1:4g 4a\r\n";
-constexpr const char* kEmpty = "Empty:b=140:\r\n";
 const std::string kNoTempo = "The note \"4c\" cannot be timed: the BPM field gives a tempo of 0.\n";
-const Bytes kUnicodeRe = testing::MakeRecord(kUnicode, 99, "RE", "From file", Hex("00 02 FC 09 7F 10 0A FE 07 0B"));
+const std::string kUsage = "\nRun with --help for more information.\n";
+const std::string kCantWrite = "standard output: it could not be written.\n";
+const Bytes kRe7110 = testing::MakeRecord(kUnicode, 99, "RE", "From file", Hex("00 02 FC 09 7F 10 0A FE 07 0B"));
 
-// What the window saves with Save as RE after opening the ringtone in a fresh window.
-Bytes Encoded(const std::string& ringtone, TextFormat form = kAscii, bool twice = false, bool noSmallPauses = false) {
+melody::MelodyFields Fields(const std::string& ringtone) {
     melody::MelodyFields fields;
     melody::ReadRtxText(ringtone, fields);
+    return fields;
+}
+
+// What Save as RE writes after the ringtone is opened in a fresh window.
+Bytes Encoded(const std::string& ringtone, TextFormat form = kAscii, bool twice = false, bool noPauses = false) {
+    melody::MelodyFields fields = Fields(ringtone);
     fields.playTwice = twice;
-    fields.noSmallPauses = noSmallPauses;
+    fields.noSmallPauses = noPauses;
     auto encoded = melody::EncodeMelody(fields, form, std::nullopt);
-    EXPECT_TRUE(encoded.record.has_value());
-    return encoded.record.has_value() ? *encoded.record : Bytes{};
+    return encoded.record ? *encoded.record : Bytes{};
 }
 
-// Melodies M1, M2, ... with indexes 11, 12, ..., IDs "ID" and purpose 2.
-// The picture of a melody record: its decoded timeline (the tempos the text would write).
-Bytes RollOf(const Bytes& record, melody::Hardware hardware) {
-    const melody::DecodedMelody decoded = melody::DecodeMelody(record);
-    return formats::ToBytes(interchange::WritePianoRollSvg(decoded.timeline, decoded.fields.name, hardware));
+Bytes Wav(const Bytes& melody, bool vibration, bool half, Hardware hardware) {
+    return preview::WriteWav(melody, !vibration, half, static_cast<int>(hardware)).wav;
 }
 
-// The picture of ringtone text: the encoder's timeline, with the tempos the text gives.
-Bytes RollOfText(const std::string& ringtone) {
-    melody::MelodyFields fields;
-    melody::ReadRtxText(ringtone, fields);
-    const auto timeline = melody::EncodedTimeline(melody::EncodeMelody(fields, kAscii, std::nullopt));
-    return formats::ToBytes(interchange::WritePianoRollSvg(timeline, fields.name, melody::Hardware::Phone));
+Bytes Roll(const melody::Timeline& timeline, Hardware hardware = Hardware::Phone) {
+    return ToBytes(interchange::WritePianoRollSvg(timeline, "Tune", hardware));
 }
 
-Bytes Image(TextFormat format, std::size_t count) {
-    testing::ImageLayout layout;
+// An image of the given records, then melodies M1 to Mcount with indexes 11, 12, ..., ID "ID" and
+// purpose 2.
+Bytes Image(TextFormat format, std::size_t count, std::vector<Bytes> records = {}) {
     for (std::size_t i = 1; i <= count; ++i) {
-        layout.records.push_back(testing::MakeRecord(format, static_cast<std::uint32_t>(10 + i), "ID",
-                                                     "M" + std::to_string(i), Hex("0A 01 8B 34 0A FE 07 0B"), 2));
+        records.push_back(testing::MakeRecord(format, static_cast<std::uint32_t>(10 + i), "ID", "M" + std::to_string(i),
+                                              Hex("0A 01 8B 34 0A FE 07 0B"), 2));
     }
-    layout.chunksAfter.push_back(testing::MakeChunk("PPMX", Bytes(24, 0x11)));
+    testing::ImageLayout layout;
+    layout.records = std::move(records);
     return testing::BuildImage(layout).image;
 }
 
-ToneBank Loaded(const Bytes& image) {
-    ToneBank bank;
-    (void)bank::ApplyFirmwareImage(bank, *bank::ReadFirmwareImage(image, "image"), false);
-    return bank;
-}
-
 // The image Save Firmware writes after `edit` of the loaded image.
-Bytes Edited(const Bytes& image, const std::function<void(ToneBank&)>& edit) {
-    ToneBank bank = Loaded(image);
+Bytes Edited(const Bytes& image, const auto& edit) {
+    bank::ToneBank bank;
+    (void)bank::ApplyFirmwareImage(bank, *bank::ReadFirmwareImage(image, "image"), false);
     edit(bank);
     return bank::BuildFirmwareImage(bank);
 }
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// One command line, with `input` as standard input.
-Outcome RunCli(const std::vector<std::string>& args, const std::string& input = "") {
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = Run(args, in, out, err);
-    return {status, out.str(), err.str()};
+// An ASCII bank whose second melody begins with a control character: at the top it would make
+// the bank read back as Unicode. With damagedLast the third has no terminator after its name.
+Bytes FlipImage(bool damagedLast = false) {
+    std::vector<Bytes> records;
+    for (const char* name : {"M1", "\x01M2", "M3"}) {
+        records.push_back(testing::MakeRecord(kAscii, 1, "ID", name, Hex("0A 01 8B 0B")));
+    }
+    records[2][19] = damagedLast ? std::uint8_t{'x'} : std::uint8_t{0};
+    return Image(kAscii, 0, records);
 }
 
 const Bytes kAscii3 = Image(kAscii, 3);
 const Bytes kUnicode3 = Image(kUnicode, 3);
-const std::string kLongName(250, 'x');  // legal, and longer than any temporary name built from it
-// An ASCII bank whose second melody begins with a control character: brought to the top, it would
-// make the bank read back as Unicode.
-// With damagedLast, the third has no terminator after its name.
-Bytes FlipImage(bool damagedLast = false) {
-    testing::ImageLayout layout;
-    for (const char* name : {"M1",
-                             "\x01"
-                             "Bad",
-                             "M3"}) {
-        layout.records.push_back(testing::MakeRecord(kAscii, 1, "ID", name, Hex("0A 01 8B 0B")));
-    }
-    if (damagedLast) {
-        layout.records.back()[19] = 'x';
-    }
-    return testing::BuildImage(layout).image;
-}
-const Bytes kFlip = FlipImage();
 
-// A scratch folder of its own, holding the inputs the tests name.
+// Runs in a scratch folder of its own holding the inputs the tests name, so that messages name
+// the files as they were given.
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "belltower-cli-XXXXXX").string();
-        ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-        dir_ = pattern;
-        for (const char* name : {"tune.rtx", "tune.ert"}) {
-            Write(name, kTune);
+        std::filesystem::current_path(dir_.path());
+        // clang-format off
+        const std::pair<const char*, std::string> files[] = {
+            {"tune.rtx", kTune}, {"tune.ert", kTune}, {"broken.rtx", "Broken:b=0:4c\r\n"},
+            {"tune.re", ToText(Encoded(kTune))}, {"cut.re", ToText(Encoded(kTune)).substr(0, 30)},
+            {"u.re", ToText(kRe7110)}, {"a3.fls", ToText(kAscii3)}, {"u3.fls", ToText(kUnicode3)},
+            {"flip.fls", ToText(FlipImage())}, {"ro", "old"}, {"tone.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16)},
+            {"x.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)},
+            {"song.mid", ToText(*interchange::WriteMidiMelody(Encoded(kTune)))}};
+        // clang-format on
+        for (const auto& [name, text] : files) {
+            std::ofstream(name, std::ios::binary) << text;
         }
-        Write("once.rtx", kForceOnce);
-        Write("broken.rtx", "Broken:b=0:4c\r\n");
-        Write("empty.rtx", kEmpty);
-        Write("tune.re", ToText(Encoded(kTune)));
-        Write("cut.re", ToText(Encoded(kTune)).substr(0, 30));
-        Write("unicode.re", ToText(kUnicodeRe));
-        Write("ascii3.fls", ToText(kAscii3));
-        Write("unicode3.fls", ToText(kUnicode3));
-        Write("old", "old");
-        Write(kLongName, "old");
-        Write("flip.fls", ToText(kFlip));
+        std::filesystem::permissions("ro", std::filesystem::perms::owner_read);
+        std::filesystem::create_directory("records");
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
+    void TearDown() override { std::filesystem::current_path(home_); }
 
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    // A plain stream, not an atomic save: it must also write names too long for a temporary file.
-    std::string Write(const std::string& name, const std::string& text) const {
-        std::ofstream(Path(name), std::ios::binary) << text;
-        return Path(name);
+    static Bytes Read(const std::string& name) {
+        auto bytes = formats::ReadFileBytes(name);
+        return bytes ? *bytes : Bytes{};
     }
-    auto Read(const std::string& name) const { return formats::ReadFileBytes(Path(name)); }
-    auto EntryCount(const std::string& folder = "") const {
-        return std::distance(std::filesystem::directory_iterator(dir_ / folder), {});
-    }
-    // "@name" stands for a file of the scratch folder, "@/" in a message for the folder.
-    Outcome RunIn(std::vector<std::string> args, const std::string& input = "") const {
-        for (std::string& arg : args) {
-            arg = arg.starts_with("@") ? Path(arg.substr(1)) : arg;
+    // Every file of the folder with its bytes.
+    static std::map<std::string, Bytes> Files() {
+        std::map<std::string, Bytes> files;
+        for (const auto& entry : std::filesystem::directory_iterator(".")) {
+            files[entry.path().string()] = Read(entry.path().string());
         }
-        return RunCli(args, input);
-    }
-    std::string InFolder(std::string message) const {
-        for (auto at = message.find("@/"); at != std::string::npos; at = message.find("@/", at)) {
-            message.replace(at, 1, dir_.string());
-        }
-        return message;
+        return files;
     }
 
-    std::filesystem::path dir_;
+    std::filesystem::path home_ = std::filesystem::current_path();
+    testing::ScratchDir dir_{"cli"};
 };
 
-TEST_F(Cli, CommandsWriteWhatTheWindowWrites) {
-    const Bytes unicode = *bank::RecordToUnicode(Encoded(kTune));
-    Write("tune7110", ToText(unicode));  // a record is told by its length field, whatever its name
+TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
     // A melody whose repeats would play for hours: 05 FF, a note, then three repeat ends.
     const Bytes loop = testing::MakeRecord(kAscii, 1, "", "L", Hex("00 02 FC 09 05 FF 7F FF 06 06 06 07 0B"));
-    Write("loop.re", ToText(loop));
-    Write("many.fls", ToText(Image(kAscii, 66)));
+    const Bytes record = Encoded(kTune, kAscii, true, true), single = Image(kAscii, 0, {record});
+    const Bytes many = Image(kAscii, 66);
+    const Bytes midi = *interchange::WriteMidiMelody(Encoded(kTune));
+    const melody::MelodyFields fromMidi = interchange::ReadMelodyFile(midi)->fields;
+    const Bytes decoded = ToBytes(melody::WriteRtxText(melody::DecodeMelody(record).fields));
+    const std::string lost =
+        "Ringtone text cannot hold every option of this melody; encode it with: --twice --no-small-pauses\n";
+    const std::string plain = "Plain:b=125:8c 4d#\r\n", empty = "Empty:b=140:\r\n", huge(1024 * 1024 + 1, 'c');
+    const Bytes unicodeBank = Image(kUnicode, 0,
+                                    {testing::MakeRecord(kUnicode, 3, "AB", "Gr\xFC\xDF \"1\"", Hex("0A FE 07 0B"), 2),
+                                     testing::MakeRecord(kUnicode, 4, "", "Tab\tA", Hex("0A 0A 07 0B"), 0)});
     struct Case {
-        std::vector<std::string> args;
-        std::string output;
-        Bytes expected;
-        std::string warning{};
+        std::string line;      // the arguments, split at spaces
+        int status = 0;        // 1: refused, 2: usage error; nothing is written then
+        std::string err{};     // standard error; "*": any
+        Bytes expected{};      // what the command writes
+        std::string input{};   // standard input
+        std::string output{};  // the file written; empty: standard output
+        bool badOutput = false;
     };
     // clang-format off
     const Case cases[] = {
-        {{"encode", "@tune.rtx", "-o", "@out"}, "out", Encoded(kTune)},
-        {{"--force", "encode", "@tune.rtx", "--unicode", "--twice", "--no-small-pauses", "-o", "@out"}, "out",
-         Encoded(kTune, kUnicode, true, true)},
-        {{"encode", "@once.rtx", "-o", "@out", "--force"}, "out", Encoded(kForceOnce)},  // c=1: one play
-        {{"encode", "@tune.ert"}, "tune.re", Encoded(kTune)},  // named after its input
-        {{"encode", "@empty.rtx", "-o", "@out"}, "out", Encoded(kEmpty), std::string(melody::kNoDataText) + "\n"},
-        {{"render", "@tune.rtx", "-o", "@out"}, "out", preview::WriteWav(Encoded(kTune), false, false, 1).wav},
-        {{"render", "@tune.re", "-o", "@out", "--no-vibration", "--half", "--hardware", "LogoManager"}, "out",
-         preview::WriteWav(Encoded(kTune), true, true, 2).wav},
-        {{"render", "@tune7110", "-o", "@out", "--hardware", "none"}, "out", preview::WriteWav(unicode, false, false, 0).wav},
-        {{"render", "@loop.re", "-o", "@out", "--half"}, "out", preview::WriteWav(loop, false, true, 1).wav,
-         "The melody plays longer than 600 seconds (its repeats multiply); the preview stops there.\n"},
-        {{"roll", "@tune.re", "-o", "@out", "--hardware", "none"}, "out", RollOf(Encoded(kTune), melody::Hardware::None)},
-        {{"roll", "@tune.rtx", "-o", "@out"}, "out", RollOfText(kTune)},
-        {{"convert", "@tune.re", "-o", "@out", "--to", "unicode"}, "out", unicode},
-        {{"convert", "@tune7110", "-o", "@out", "--to", "ASCII"}, "out", Encoded(kTune)},
-        {{"bank", "save", "@unicode3.fls", "-o", "@out"}, "out", kUnicode3},  // the builder's images save unchanged
-        {{"bank", "insert", "@ascii3.fls", "2", "@tune.rtx", "-o", "@out"}, "out",
-         Edited(kAscii3, [](ToneBank& b) { (void)bank::Insert(b, 1, Encoded(kTune)); })},
-        {{"bank", "insert", "@ascii3.fls", "3", "@unicode.re", "-o", "@out"}, "out",
-         Edited(kAscii3, [](ToneBank& b) { (void)bank::InsertFromRe(b, 2, kUnicodeRe); })},
-        {{"bank", "replace", "@unicode3.fls", "1", "@tune.rtx", "-o", "@out"}, "out",
-         Edited(kUnicode3, [](ToneBank& b) { (void)bank::Replace(b, 0, Encoded(kTune, kUnicode)); })},
-        {{"bank", "delete", "@ascii3.fls", "1", "-o", "@out"}, "out", Edited(kAscii3, [](ToneBank& b) { bank::Delete(b, 0); })},
-        {{"bank", "move", "@ascii3.fls", "3", "1", "-o", "@out"}, "out",
-         Edited(kAscii3, [](ToneBank& b) { bank::MoveUp(b, *bank::MoveUp(b, 2)); })},
-        {{"bank", "move", "@unicode3.fls", "1", "3", "-o", "@out"}, "out",
-         Edited(kUnicode3, [](ToneBank& b) { bank::MoveDown(b, *bank::MoveDown(b, 0)); })},
-        {{"bank", "reindex", "@unicode3.fls", "-o", "@out"}, "out", Edited(kUnicode3, [](ToneBank& b) { bank::Reindex(b); })},
-        // A name typed in UTF-8 is stored in Latin-1.
-        {{"bank", "set", "@ascii3.fls", "2", "--name", "F\xC3\xBC\xC3\x9F", "--id", "AB", "--index", "42", "-o", "@out"},
-         "out", Edited(kAscii3, [](ToneBank& b) { (void)bank::ApplyRecordEdits(b, 1, {"F\xFC\xDF", "AB", "42", "n/a"}); })},
-        {{"bank", "set", "@unicode3.fls", "1", "--purpose", "5", "-o", "@out"}, "out",
-         Edited(kUnicode3, [](ToneBank& b) { (void)bank::ApplyRecordEdits(b, 0, {"M1", "ID  ", "11", "5"}); })},
-        // --force answers the question about an index two melodies share.
-        {{"bank", "set", "@ascii3.fls", "3", "--index", "11", "--force", "-o", "@out"}, "out",
-         Edited(kAscii3, [](ToneBank& b) { (void)bank::ApplyRecordEdits(b, 2, {"M3", "ID  ", "11", "n/a"}); }),
-         "M3 has the same index 11 as M1. Please correct it.\n"},
+        // --force after the command replaces a read-only file.
+        {"encode tune.rtx --unicode --twice --no-small-pauses -o ro --force", 0, "",
+         Encoded(kTune, kUnicode, true, true), "", "ro"},
+        {"encode tune.ert", 0, "", Encoded(kTune), "", "tune.re"},  // named after its input
+        {"encode -", 0, std::string(melody::kNoDataText) + "\n", Encoded(empty), empty},  // no -o: standard output
+        {"encode - -o - --to ott", 0, "", interchange::WriteOtt(Fields(plain))->bytes, plain},
+        {"encode - -o -", 0, "", record, ToText(record)},  // an RE file in, the same record out
+        {"to-rtx - -o -", 0, "", ToBytes("Beep:d=4,o=5,b=125,f=,i=1,c=0,s=0,@=1:8c,8d:e\r\n"),
+         "Beep:D=4,O=5,B=125, x=1:8c,8d:e\nnext line\n"},
+        {"decode - -o -", 0, lost, decoded, ToText(record)},
+        {"render tune.rtx -o out", 0, "", Wav(Encoded(kTune), true, false, Hardware::Phone), "", "out"},
+        {"render tune.re -o - --no-vibration --hardware LogoManager", 0, "",
+         Wav(Encoded(kTune), false, false, Hardware::LogoManager)},
+        {"render song.mid -o -", 0, "", Wav(*melody::EncodeMelody(fromMidi, kAscii, {}).record, true, false,
+                                            Hardware::Phone)},
+        {"render - -o - --half --hardware none", 0,
+         "The melody plays longer than 600 seconds (its repeats multiply); the preview stops there.\n",
+         Wav(loop, true, true, Hardware::None), ToText(loop)},
+        {"roll tune.re -o - --hardware none", 0, "", Roll(melody::DecodeMelody(Encoded(kTune)).timeline,
+                                                                      Hardware::None)},
+        {"roll tune.rtx -o -", 0, "", Roll(melody::EncodedTimeline(melody::EncodeMelody(Fields(kTune), kAscii, {})))},
+        {"convert - -o - --to ASCII", 0, "", Encoded(kTune), ToText(*bank::RecordToUnicode(Encoded(kTune)))},
+        {"convert - -o - --to rtx", 0, lost, decoded, ToText(record)},
         // More than 65 melodies in an ASCII bank: a warning, no question.
-        {{"bank", "save", "@many.fls", "-o", "@out"}, "out", *Read("many.fls"), std::string(bank::kTooManyMelodies) + "\n"},
-        {{"bank", "export", "@ascii3.fls", "2", "--to", "unicode", "-o", "@out"}, "out",
-         *bank::ExportRecord(Loaded(kAscii3).Records[1], kAscii, kUnicode)},
-    };
-    // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.args));
-        const Outcome run = RunIn(c.args);
-        EXPECT_EQ(0, run.status);
-        EXPECT_EQ(c.warning, run.err);
-        EXPECT_EQ("", run.out);
-        ASSERT_TRUE(Read(c.output));
-        EXPECT_BYTES_EQ(c.expected, *Read(c.output));
-    }
-}
-
-TEST_F(Cli, FailuresLeaveEveryFileAsItWas) {
-    Write("bad.re", ToText(kUnicodeRe).substr(0, 20));
-    Write("tone.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16));
-    Write("image.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
-    Write("noise", "\xC3\xA9\xE2\x82\xAC 12 34\n");
-    Write("huge.rtx", "Huge:b=63:" + std::string(1024 * 1024, 'c'));
-    Write("big.fls", std::string(1024 * 1024 + 1, '\xFF'));
-    Write("ro", "old");
-    std::filesystem::permissions(Path("ro"), std::filesystem::perms::owner_read);
-    std::filesystem::create_symlink("nowhere", Path("dangling"));
-    struct Case {
-        std::vector<std::string> args;
-        std::string message;  // empty: any
-    };
-    // clang-format off
-    const Case cases[] = {
-        {{"encode", "@broken.rtx", "-o", "@new.re"}, kNoTempo},
-        {{"encode", "@tune.rtx", "-o", "@no/such/out.re"}, "@/no/such/out.re: No such file or directory\n"},
-        {{"encode", "@tone.wav", "-o", "@old"}, "@/tone.wav: This is not ringtone text: it looks like a WAV file.\n"},
-        {{"bank", "replace", "@ascii3.fls", "1", "@image.png", "-o", "@old"},
-         "@/image.png: This is not ringtone text: it looks like a PNG image.\n"},
-        {{"render", "@noise", "-o", "@old"},
-         "@/noise: This is not ringtone text: it looks like no melody (no name, settings or notes).\n"},
-        {{"encode", "@huge.rtx", "-o", "@old"},
-         "@/huge.rtx: the file is larger than 1 MB, more than any ringtone text or RE file holds.\n"},
-        {{"--max-image-size", "1", "bank", "save", "@big.fls", "-o", "@old"},
-         "@/big.fls: the file is larger than 1 MB, the most a firmware image may have here (--max-image-size raises "
-         "it).\n"},
-        {{"encode", "@tune.rtx", "-o", "@ro"}, "@/ro: the file is read-only; give --force to replace it.\n"},
-        {{"encode", "@tune.rtx", "-o", "@dangling"},
-         "@/dangling: it is a symbolic link to nowhere, which does not exist; not written.\n"},
-        {{"bank", "delete", "@flip.fls", "1", "-o", "@old"}, ""},
-        {{"bank", "move", "@flip.fls", "3", "1", "-o", "@old"}, ""},
-        {{"encode", "@tune.re"}, ""},  // an RE file given as input is not replaced by its own record
-        {{"to-rtx", "@missing.rtx", "-o", "@old"}, "@/missing.rtx: No such file or directory\n"},
-        {{"render", "@cut.re", "-o", "@old"}, "Not a valid raw melody file!\n"},  // not read as text
-        {{"render", "@broken.rtx", "-o", "@old"}, kNoTempo},
-        {{"roll", "@broken.rtx", "-o", "@old"}, kNoTempo},
-        {{"convert", "@cut.re", "-o", "@old", "--to", "unicode"}, "Not a valid raw melody file!\n"},
-        {{"bank", "save", "@tune.rtx", "-o", "@old"}, "@/tune.rtx doesn't contain PPM section or is not in Dejan/RAW format!\n"},
-        {{"bank", "insert", "@ascii3.fls", "1", "@bad.re", "-o", "@old"}, "Not a valid raw melody file!\n"},
-        {{"bank", "delete", "@ascii3.fls", "4", "-o", "@old"},
-         "Position 4 is out of range: the bank holds 3 melodies (positions 1 to 3).\n"},
-        {{"bank", "set", "@ascii3.fls", "1", "--purpose", "2", "-o", "@old"},
-         "The melodies of an ASCII bank have no purpose: --purpose is for Unicode banks only.\n"},
-        {{"bank", "set", "@ascii3.fls", "1", "--index", "2147483648", "-o", "@old"},
-         "The index must be a whole number from 0 to 2147483647.\n"},
-        {{"bank", "set", "@ascii3.fls", "2", "--index", "11", "-o", "@old"},
-         "M2 has the same index 11 as M1. Please correct it.\nNot done: give --force to answer OK.\n"},
-    };
-    // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.args));
-        const auto entries = EntryCount();
-        const Outcome run = RunIn(c.args);
-        EXPECT_EQ(1, run.status);
-        if (!c.message.empty()) {
-            EXPECT_EQ(InFolder(c.message), run.err);
-        }
-        EXPECT_EQ(entries, EntryCount());  // no new file, no temporary file left behind
-        EXPECT_BYTES_EQ(ToBytes("old"), *Read("old"));
-        EXPECT_BYTES_EQ(ToBytes("old"), *Read("ro"));
-        EXPECT_BYTES_EQ(Encoded(kTune), *Read("tune.re"));
-    }
-}
-
-// A save keeps what stands at the output: a link stays a link to the edited file, a read-only
-// file replaced with --force stays read-only, and a name too long for a temporary name built
-// from it is written all the same.
-TEST_F(Cli, SavesKeepWhatTheTargetIs) {
-    namespace fs = std::filesystem;
-    const std::string longImage(255, 'y');
-    Write(longImage, ToText(kAscii3));
-    Write("ro", "old");
-    fs::permissions(Path("ro"), fs::perms::owner_read);
-    fs::create_symlink("ascii3.fls", Path("link.fls"));
-    const Bytes deleted = Edited(kAscii3, [](ToneBank& b) { bank::Delete(b, 0); });
-    const struct {
-        std::vector<std::string> args;
-        std::string output;
-        Bytes expected;
-    } cases[] = {
-        {{"encode", "@tune.rtx", "-o", "@" + kLongName}, kLongName, Encoded(kTune)},
-        {{"bank", "delete", "@" + longImage, "1", "-o", "@" + longImage}, longImage, deleted},
-        {{"encode", "@tune.rtx", "-o", "@ro", "--force"}, "ro", Encoded(kTune)},
-        {{"bank", "delete", "@link.fls", "1", "-o", "@link.fls"}, "ascii3.fls", deleted},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.args));
-        const auto entries = EntryCount();
-        EXPECT_EQ(0, RunIn(c.args).status);
-        EXPECT_BYTES_EQ(c.expected, *Read(c.output));
-        EXPECT_EQ(entries, EntryCount());
-    }
-    EXPECT_TRUE(fs::is_symlink(Path("link.fls")));
-    EXPECT_EQ(fs::perms::owner_read, fs::status(Path("ro")).permissions());
-}
-
-TEST_F(Cli, StandardInputAndOutput) {
-    EXPECT_BYTES_EQ(Encoded(kTune, kUnicode), ToBytes(RunCli({"encode", "-", "-o", "-", "--unicode"}, kTune).out));
-    EXPECT_BYTES_EQ(Encoded(kTune), ToBytes(RunCli({"encode", "-"}, kTune).out));  // no -o: standard output
-    EXPECT_BYTES_EQ(kUnicode3, ToBytes(RunCli({"bank", "save", "-", "-o", "-"}, ToText(kUnicode3)).out));
-    const Outcome twice = RunIn({"bank", "insert", "-", "1", "-", "-o", "@out"}, ToText(kAscii3));
-    EXPECT_EQ(1, twice.status);
-    EXPECT_EQ("standard input: it can be read only once.\n", twice.err);
-    std::istringstream in(kTune);
-    std::ostringstream out;
-    std::ostringstream err;
-    out.setstate(std::ios::badbit);
-    EXPECT_EQ(1, cli::Run({"encode", "-", "-o", "-"}, in, out, err));
-    EXPECT_EQ("standard output: it could not be written.\n", err.str());
-    for (const char* flag : {"--help", "--version"}) {
-        EXPECT_EQ(1, cli::Run({flag}, in, out, err)) << flag;
-    }
-    // Standard input is read no further than its limit.
-    const Outcome huge = RunCli({"encode", "-", "-o", "-"}, std::string(1024 * 1024 + 1, 'c'));
-    EXPECT_EQ(1, huge.status);
-    EXPECT_EQ("standard input: it is larger than 1 MB, more than any ringtone text or RE file holds.\n", huge.err);
-}
-
-TEST_F(Cli, SeveralInputsIntoAFolderGoOnPastFailures) {
-    std::filesystem::create_directory(dir_ / "records");
-    const Outcome run = RunIn({"encode", "@tune.rtx", "@broken.rtx", "@missing.rtx", "@once.rtx", "@tune.ert", "-d",
-                               "@records", "--unicode"});
-    EXPECT_EQ(1, run.status);
-    EXPECT_BYTES_EQ(Encoded(kTune, kUnicode), *Read("records/tune.re"));
-    EXPECT_BYTES_EQ(Encoded(kForceOnce, kUnicode), *Read("records/once.re"));
-    EXPECT_EQ(2, EntryCount("records"));
-    // One line per failing input, each naming it; tune.ert must not replace tune.re of tune.rtx.
-    EXPECT_NE(std::string::npos, run.err.find(InFolder("@/broken.rtx: " + kNoTempo))) << run.err;
-    EXPECT_NE(std::string::npos, run.err.find(InFolder("@/missing.rtx: No such file or directory\n")));
-    EXPECT_NE(std::string::npos, run.err.find(InFolder("@/tune.ert: ")));
-    EXPECT_EQ(3, std::count(run.err.begin(), run.err.end(), '\n')) << run.err;
-}
-
-TEST_F(Cli, ToRtxRoundTrip) {
-    const std::string in = Write("beep.txt", "Beep:D=4,O=5,B=125, x=1:8c,8d:e\nnext line\n");
-    ASSERT_EQ(0, RunCli({"to-rtx", in, "-o", Path("beep.rtx")}).status);
-    const std::string line = "Beep:d=4,o=5,b=125,f=,i=1,c=0,s=0,@=1:8c,8d:e\r\n";
-    EXPECT_BYTES_EQ(ToBytes(line), *Read("beep.rtx"));
-    // Read back: the same line, and the same record as the original file.
-    EXPECT_EQ(line, RunCli({"to-rtx", "-", "-o", "-"}, line).out);
-    EXPECT_EQ(RunCli({"encode", in, "-o", "-"}).out, RunCli({"encode", Path("beep.rtx"), "-o", "-"}).out);
-}
-
-TEST_F(Cli, BankListAsATableOrJson) {
-    const Outcome table = RunCli({"bank", "list", Write("two.fls", ToText(Image(kAscii, 2)))});
-    EXPECT_EQ(0, table.status);
-    EXPECT_EQ("PPM NHM-5 V 5.31 synthetic test image       [ASCII]\n"
-              "2 melodies\n"
-              "Pos  Index  ID    Name  Play mode                     Length\n"
-              "  1     11  ID    M1    Ringing and preview infinite      28\n"
-              "  2     12  ID    M2    Ringing and preview infinite      28\n",
-              table.out);
-    testing::ImageLayout layout;
-    layout.records = {testing::MakeRecord(kUnicode, 3, "AB", "Gr\xFC\xDF \"1\"", Hex("0A FE 07 0B"), 2),
-                      testing::MakeRecord(kUnicode, 4, "", std::string("Tab\tA", 5), Hex("0A 0A 07 0B"), 0)};
-    // What an edit would refuse is said in a listing.
-    const Outcome flip = RunCli({"bank", "list", "-"}, ToText(FlipImage(true)));
-    EXPECT_EQ(0, flip.status);
-    EXPECT_NE(std::string::npos, flip.err.find("Melody 2: The melody \"")) << flip.err;
-    EXPECT_NE(std::string::npos, flip.err.find("\" cannot come first in the list")) << flip.err;
-    EXPECT_NE(std::string::npos, flip.err.find("Melody 3: " + std::string(bank::kNoNameTerminator))) << flip.err;
-    const Outcome json = RunCli({"bank", "list", "-", "--json"}, ToText(testing::BuildImage(layout).image));
-    EXPECT_EQ(0, json.status);
-    EXPECT_EQ("{\n"
-              "  \"header\": \"PPM NHM-5 V 5.31 synthetic test image       \",\n"
-              "  \"format\": \"unicode\",\n"
-              "  \"count\": 2,\n"
-              "  \"melodies\": [\n"
+        {"bank save - -o -", 0, std::string(bank::kTooManyMelodies) + "\n", many, ToText(many)},
+        {"bank export - 1 --to unicode -o -", 0, "", *bank::RecordToUnicode(record), ToText(single)},
+        {"bank export - 1 -o - --to MID", 0, "", *interchange::WriteMidiMelody(record), ToText(single)},
+        {"bank insert a3.fls 2 tune.rtx -o -", 0, "",
+         Edited(kAscii3, [](auto& b) { (void)bank::Insert(b, 1, Encoded(kTune)); })},
+        {"bank insert a3.fls 3 u.re -o -", 0, "", Edited(kAscii3, [](auto& b) { (void)InsertFromRe(b, 2, kRe7110); })},
+        {"bank replace u3.fls 1 tune.rtx -o -", 0, "",
+         Edited(kUnicode3, [](auto& b) { (void)bank::Replace(b, 0, Encoded(kTune, kUnicode)); })},
+        {"bank move u3.fls 3 1 -o -", 0, "", Edited(kUnicode3, [](auto& b) { MoveUp(b, *MoveUp(b, 2)); })},
+        {"bank move u3.fls 1 3 -o -", 0, "", Edited(kUnicode3, [](auto& b) { MoveDown(b, *MoveDown(b, 0)); })},
+        {"bank reindex u3.fls -o -", 0, "", Edited(kUnicode3, [](auto& b) { bank::Reindex(b); })},
+        // A name typed in UTF-8 is stored in Latin-1.
+        {"bank set u3.fls 2 --name F\xC3\xBC\xC3\x9F --id AB --index 42 --purpose 5 -o -", 0, "",
+         Edited(kUnicode3, [](auto& b) { (void)bank::ApplyRecordEdits(b, 1, {"F\xFC\xDF", "AB", "42", "5"}); })},
+        // --force answers the question about an index two melodies share.
+        {"bank set a3.fls 3 --index 11 --force -o -", 0, "M3 has the same index 11 as M1. Please correct it.\n",
+         Edited(kAscii3, [](auto& b) { (void)bank::ApplyRecordEdits(b, 2, {"M3", "ID  ", "11", "n/a"}); })},
+        {"--version", 0, "", ToBytes("belltower-cli " BELLTOWER_VERSION "\n")},
+        // What an edit would refuse is said where the melodies are seen.
+        {"bank list -", 0,
+         "Melody 2: The melody \"?M2\" cannot come first in the list: its name begins with a control character, so "
+         "the bank would read back as Unicode.\nMelody 3: " + std::string(bank::kNoNameTerminator) + "\n",
+         ToBytes("PPM NHM-5 V 5.31 synthetic test image       [ASCII]\n"
+                 "3 melodies\n"
+                 "Pos  Index  ID    Name  Play mode                     Length\n"
+                 "  1      1  ID    M1    Ringing and preview infinite      24\n"
+                 "  2      1  ID    ?M2   Ringing and preview infinite      28\n"
+                 "  3      1  ID    M3    Ringing and preview infinite      24\n"), ToText(FlipImage(true))},
+        {"bank list - --json", 0, "",
+         ToBytes("{\n  \"header\": \"PPM NHM-5 V 5.31 synthetic test image       \",\n  \"format\": \"unicode\",\n"
+              "  \"count\": 2,\n  \"melodies\": [\n"
               "    {\"position\": 1, \"index\": 3, \"id\": \"AB  \", \"name\": \"Gr\xC3\xBC\xC3\x9F \\\"1\\\"\", "
               "\"purpose\": 2, \"playMode\": 0, \"playModeText\": \"Ringing and preview infinite\", \"length\": 40},\n"
               "    {\"position\": 2, \"index\": 4, \"id\": \"    \", \"name\": \"Tab\\u0009A\", \"purpose\": 0, "
               "\"playMode\": 2, \"playModeText\": \"Preview twice\", \"length\": 36}\n"
-              "  ]\n"
-              "}\n",
-              json.out);
-}
+              "  ]\n}\n"), ToText(unicodeBank)},
+        // Several inputs go on past failures, one message each; tune.ert must not replace tune.rtx's record.
+        {"encode broken.rtx missing.rtx tune.rtx tune.ert -d records", 1, "broken.rtx: " + kNoTempo +
+         "missing.rtx: No such file or directory\n"
+         "tune.ert: its record records/tune.re is the record of tune.rtx already; not encoded.\n",
+         Encoded(kTune), "", "records/tune.re"},
 
-TEST(CliUsage, HelpAndVersion) {
-    for (const std::string command :
-         {"encode", "to-rtx", "render", "roll", "convert", "bank list", "bank export", "bank save", "bank insert",
-          "bank replace", "bank delete", "bank move", "bank reindex", "bank set"}) {
-        SCOPED_TRACE(command);
-        std::vector<std::string> args;
-        std::istringstream words(command + " --help");
-        for (std::string word; words >> word;) {
-            args.push_back(word);
-        }
-        const Outcome run = RunCli(args);
-        EXPECT_EQ(0, run.status);
-        EXPECT_EQ("", run.err);
-        EXPECT_NE(std::string::npos, run.out.find("Examples:\n  belltower-cli " + command)) << run.out;
-    }
-    EXPECT_NE(std::string::npos, RunCli({"--help"}).out.find("Usage: belltower-cli"));
-    EXPECT_EQ(RunCli({"to-rtx", "--help"}).out, RunCli({"to-rtx", "-h"}).out);
-    EXPECT_EQ("belltower-cli " BELLTOWER_VERSION "\n", RunCli({"--version"}).out);
-}
+        {"encode broken.rtx -o new.re", 1, kNoTempo},
+        {"encode tune.rtx -o no/such/out.re", 1, "no/such/out.re: No such file or directory\n"},
+        {"encode tone.wav -o x", 1, "tone.wav: This is not ringtone text: it looks like a WAV file.\n"},
+        {"encode -", 1, "standard input: it is larger than 1 MB, more than any ringtone text or RE file holds.\n", {},
+         huge},
+        {"encode tune.rtx -o ro", 1, "ro: the file is read-only; give --force to replace it.\n"},
+        {"encode tune.re", 1, "*"},  // an RE file given as input is not replaced by its own record
+        {"to-rtx missing.rtx -o x", 1, "missing.rtx: No such file or directory\n"},
+        {"render cut.re -o x", 1, "Not a valid raw melody file!\n"},  // not read as text
+        {"render broken.rtx -o x", 1, kNoTempo},
+        {"roll broken.rtx -o x", 1, kNoTempo},
+        {"convert cut.re -o x --to unicode", 1, "Not a valid raw melody file!\n"},
+        {"--max-image-size 1 bank list -", 1, "standard input: it is larger than 1 MB, the most a firmware image may "
+         "have here (--max-image-size raises it).\n", {}, huge},
+        {"bank save tune.rtx -o x", 1, "tune.rtx doesn't contain PPM section or is not in Dejan/RAW format!\n"},
+        {"bank export a3.fls 4 -o x", 1, "Position 4 is out of range: the bank holds 3 melodies (positions 1 to 3).\n"},
+        {"bank insert - 1 - -o x", 1, "standard input: it can be read only once.\n", {}, ToText(kAscii3)},
+        {"bank replace a3.fls 1 x.png -o -", 1, "x.png: This is not ringtone text: it looks like a PNG image.\n"},
+        {"bank delete flip.fls 1 -o flip.fls", 1, "*"},  // the second melody would come first
+        {"bank move flip.fls 3 1 -o flip.fls", 1, "*"},
+        {"bank set a3.fls 1 --purpose 2 -o x", 1,
+         "The melodies of an ASCII bank have no purpose: --purpose is for Unicode banks only.\n"},
+        {"bank set a3.fls 2 --index 11 -o a3.fls", 1,
+         "M2 has the same index 11 as M1. Please correct it.\nNot done: give --force to answer OK.\n"},
+        {"encode - -o -", 1, kCantWrite, {}, kTune, "", true},
+        {"bank list -", 1, kCantWrite, {}, ToText(kAscii3), "", true},
+        {"--version", 1, kCantWrite, {}, "", "", true},
 
-TEST(CliUsage, WrongCommandLinesAreUsageErrors) {
-    const std::vector<std::string> lines[] = {
-        {},
-        {"encode", "a.rtx", "b.rtx"},                  // several inputs need -d
-        {"encode", "a.rtx", "-o", "x.re", "-d", "."},  // -o and -d exclude each other
-        {"encode", "-", "a.rtx", "-d", "."},           // standard input has no name
-        {"encode", "a.rtx", "--bogus"},
-        {"to-rtx", "a.rtx"},  // -o is required
-        {"render", "a.rtx", "-o", "a.wav", "--hardware", "siemens"},
-        {"convert", "a.re", "-o", "b.re"},             // --to is required
-        {"bank", "set", "a.fls", "1", "-o", "b.fls"},  // nothing to set
-        {"bank", "export", "a.fls", "1", "-o", "b.re", "--to", "latin1"},
-        {"bank", "delete", "a.fls", "-1", "-o", "b.fls"},
-        {"bank", "move", "a.fls", "1.5", "2", "-o", "b.fls"},
-        {"frob", "x"},
-        {"bank", "frob", "x"},
+        {"", 2}, {"encode a.rtx b.rtx", 2} /* several inputs need -d */, {"encode a.rtx -o x.re -d .", 2},
+        {"encode - a.rtx -d .", 2} /* standard input has no name */, {"to-rtx a.rtx", 2} /* -o is required */,
+        {"render a.rtx -o a.wav --hardware siemens", 2}, {"convert a.re -o b.re", 2} /* --to is required */,
+        {"bank set a.fls 1 -o b.fls", 2} /* nothing to set */, {"bank export a.fls 1 -o b.re --to latin1", 2},
+        {"bank delete a.fls -1 -o b", 2}, {"bank move a.fls 1.5 2 -o b", 2}, {"bank move a.fls 1234567890 2 -o b", 2},
+        {"frob x", 2, "Unknown command: frob" + kUsage}, {"bank frob x", 2, "Unknown command: frob" + kUsage},
+        {"bank delete a3.fls 1 -o a3.fls", 0, "", Edited(kAscii3, [](auto& b) { bank::Delete(b, 0); }), "",
+         "a3.fls"},  // in place, last
     };
-    for (const auto& args : lines) {
-        SCOPED_TRACE(::testing::PrintToString(args));
-        const Outcome run = RunCli(args);
-        EXPECT_EQ(2, run.status);
-        EXPECT_EQ("", run.out);
-        EXPECT_TRUE(run.err.ends_with("\nRun with --help for more information.\n")) << run.err;
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::istringstream words(c.line), in(c.input);
+        std::ostringstream out, err;
+        out.setstate(c.badOutput ? std::ios::badbit : std::ios::goodbit);
+        const auto before = Files();
+        const std::vector<std::string> args(std::istream_iterator<std::string>(words), {});
+        EXPECT_EQ(c.status, cli::Run(args, in, out, err));
+        EXPECT_TRUE(c.err == "*" || c.err == err.str() || (c.status == 2 && c.err.empty())) << err.str();
+        EXPECT_TRUE(c.status != 2 || err.str().ends_with(kUsage)) << err.str();
+        EXPECT_BYTES_EQ(c.expected, c.output.empty() ? ToBytes(out.str()) : Read(c.output));
+        if (c.status != 0 && c.output.empty()) {
+            EXPECT_EQ(before, Files());  // no file changed, no new or temporary file left behind
+        }
     }
-    EXPECT_EQ("Unknown command: frob\nRun with --help for more information.\n", RunCli({"bank", "frob", "x"}).err);
+}
+
+TEST(TextEncoding, CommandLineTextsBecomeLatin1) {
+    const struct {
+        std::string argument;
+        std::string latin1;  // empty: refused
+    } cases[] = {
+        {"F\xC3\xBC\xC3\x9F", "F\xFC\xDF"},  // UTF-8 from the shell
+        {"F\xFC\xDF", "F\xFC\xDF"},          // not UTF-8: already Latin-1
+        {"\xC3", "\xC3"},                    // cut short: not UTF-8
+        {"\xC0\xA0", "\xC0\xA0"},            // overlong form: not UTF-8
+        {"\xE2\x82\xAC uro", ""},            // U+20AC fits no record
+        {"\xF0\x9F\x8E\xB5", ""},            // nor does U+1F3B5
+    };
+    for (const auto& c : cases) {
+        const auto converted = ArgumentToLatin1(c.argument, "name");
+        EXPECT_EQ(c.latin1.empty() ? "The name holds a character the phone cannot store: only Latin-1 characters fit."
+                                   : c.latin1,
+                  converted ? *converted : converted.error().message);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,109 @@
+// bank list and bank export: the commands that read a firmware image and change nothing.
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "bank/list_operations.h"
+#include "cli/bank_printers.h"
+#include "cli/bank_support.h"
+#include "cli/command_support.h"
+#include "cli/melody_formats.h"
+#include "cli/text_encoding.h"
+
+namespace belltower::cli {
+namespace {
+
+struct ListOptions {
+    std::string image;
+    bool json = false;
+};
+
+struct ExportOptions {
+    std::string image;
+    std::size_t position = 0;
+    std::string output;
+    MelodyOutput to = MelodyOutput::ReAscii;
+    CLI::Option* toOption = nullptr;  // not given: an RE file in the bank's format
+};
+
+ExitStatus List(const ListOptions& options, Console& console) {
+    const auto bank = LoadBank(console, options.image);
+    if (!bank) {
+        return console.Refuse(bank.error().message);
+    }
+    if (options.json) {
+        PrintBankJson(*bank, console.Out());
+    } else {
+        PrintBankTable(*bank, console.Out());
+    }
+    // What an edit would refuse, said where the melodies are seen.
+    for (std::size_t i = 0; i < bank->Count(); ++i) {
+        const std::string melody = "Melody " + std::to_string(i + 1) + ": ";
+        if (const auto intact = bank::CheckNameTerminator(bank->Records[i], bank->UnicodeNames); !intact) {
+            console.Warn(melody + intact.error().message);
+        }
+        if (i > 0 && bank::ReadsAsOtherFormatFirst(*bank, i)) {
+            console.Warn(melody + PrintableUtf8(bank::CannotComeFirstText(*bank, i)));
+        }
+    }
+    console.Out().flush();
+    if (!console.Out()) {
+        return console.Refuse("standard output: it could not be written.");
+    }
+    return ExitStatus::Done;
+}
+
+ExitStatus Export(const ExportOptions& options, Console& console) {
+    const auto bank = LoadBank(console, options.image);
+    if (!bank) {
+        return console.Refuse(bank.error().message);
+    }
+    const auto index = ListIndex(*bank, options.position, false, console);
+    if (!index) {
+        return ExitStatus::Refused;
+    }
+    const MelodyOutput bankFormat =
+        bank->UnicodeNames == formats::TextFormat::Unicode ? MelodyOutput::ReUnicode : MelodyOutput::ReAscii;
+    const MelodyOutput to = options.toOption->count() > 0 ? options.to : bankFormat;
+    const auto bytes = WriteMelodyRecord(bank->Records[*index], bank->UnicodeNames, to, console);
+    if (!bytes) {
+        return console.Refuse(bytes.error().message);
+    }
+    return WriteAndFinish(console, options.output, *bytes);
+}
+
+void AddList(CLI::App& group, CommandTable& table) {
+    auto options = std::make_shared<ListOptions>();
+    CLI::App* list = table.AddCommand(
+        group, "list", "List the melodies of a firmware image: position, index, ID, name, purpose, play mode, length.",
+        "  belltower-cli bank list 3310.fls\n"
+        "  belltower-cli bank list 6210.fls --json > melodies.json",
+        [options](Console& console, const GlobalOptions&) { return List(*options, console); });
+    AddImageOption(*list, options->image, "Firmware image (.fls or raw flash); - reads standard input.");
+    list->add_flag("--json", options->json, "Write a JSON document instead of a table.");
+}
+
+void AddExport(CLI::App& group, CommandTable& table) {
+    auto options = std::make_shared<ExportOptions>();
+    CLI::App* exportCommand =
+        table.AddCommand(group, "export", "Save one melody of a firmware image as an RE, ringtone, MIDI or .ott file.",
+                         "  belltower-cli bank export 3310.fls 4 -o tone.re\n"
+                         "  belltower-cli bank export 3310.fls 4 -o tone-7110.re --to unicode\n"
+                         "  belltower-cli bank export 3310.fls 4 -o tone.mid --to mid",
+                         [options](Console& console, const GlobalOptions&) { return Export(*options, console); });
+    AddImageOption(*exportCommand, options->image);
+    AddPosition(*exportCommand, "POS", options->position, "The melody's position in the list, from 1.");
+    AddOutputOption(*exportCommand, options->output, "The file to write; - writes standard output.");
+    options->toOption = AddMelodyOutputOption(
+        *exportCommand, "--to", options->to, {"ascii", "unicode", "rtx", "mid", "ott"},
+        "An RE file with the name in ASCII or Unicode (default: the bank's format), ringtone text, MIDI or .ott.");
+}
+
+}  // namespace
+
+void AddBankViewCommands(CLI::App& group, CommandTable& table) {
+    AddList(group, table);
+    AddExport(group, table);
+}
+
+}  // namespace belltower::cli
