@@ -206,11 +206,11 @@ TEST_F(Cli, CommandsWriteWhatTheWindowWrites) {
         {{"encode", "@once.rtx", "-o", "@out", "--force"}, "out", Encoded(kForceOnce)},  // c=1: one play
         {{"encode", "@tune.ert"}, "tune.re", Encoded(kTune)},  // named after its input
         {{"encode", "@empty.rtx", "-o", "@out"}, "out", Encoded(kEmpty), std::string(melody::kNoDataText) + "\n"},
-        {{"render", "@tune.rtx", "-o", "@out"}, "out", preview::WriteWav(Encoded(kTune), false, false, 1).wav},
+        {{"render", "@tune.rtx", "-o", "@out"}, "out", preview::WriteWav(Encoded(kTune), {true, false, melody::Hardware::Phone}).wav},
         {{"render", "@tune.re", "-o", "@out", "--no-vibration", "--half", "--hardware", "LogoManager"}, "out",
-         preview::WriteWav(Encoded(kTune), true, true, 2).wav},
-        {{"render", "@tune7110", "-o", "@out", "--hardware", "none"}, "out", preview::WriteWav(unicode, false, false, 0).wav},
-        {{"render", "@loop.re", "-o", "@out", "--half"}, "out", preview::WriteWav(loop, false, true, 1).wav,
+         preview::WriteWav(Encoded(kTune), {false, true, melody::Hardware::LogoManager}).wav},
+        {{"render", "@tune7110", "-o", "@out", "--hardware", "none"}, "out", preview::WriteWav(unicode, {true, false, melody::Hardware::None}).wav},
+        {{"render", "@loop.re", "-o", "@out", "--half"}, "out", preview::WriteWav(loop, {true, true, melody::Hardware::Phone}).wav,
          "The melody plays longer than 600 seconds (its repeats multiply); the preview stops there.\n"},
         {{"roll", "@tune.re", "-o", "@out", "--hardware", "none"}, "out", RollOf(Encoded(kTune), melody::Hardware::None)},
         {{"roll", "@tune.rtx", "-o", "@out"}, "out", RollOfText(kTune)},

@@ -79,7 +79,7 @@ TEST(DecodeCommands, WriteAndReadEveryMelodyFormat) {
         {"render a MIDI file",
          {"render", "-", "-o", "-"},
          midi,
-         preview::WriteWav(Encoded(kMidiDecoded), false, false, 1).wav,
+         preview::WriteWav(Encoded(kMidiDecoded), {true, false, melody::Hardware::Phone}).wav,
          ""},
     };
     for (const Case& row : cases) {

@@ -5,14 +5,13 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <optional>
 #include <string>
 
-#include "formats/bytes.h"
 #include "formats/file_io.h"
 #include "preview/melody_preview.h"
 #include "support/hex.h"
+#include "support/scratch_dir.h"
 
 namespace belltower::preview {
 namespace {
@@ -25,65 +24,24 @@ mode_t ModeOf(const fs::path& path) {
     return info.st_mode & 07777;
 }
 
-class PrivateDir : public ::testing::Test {
-protected:
-    void SetUp() override {
-        base_ = fs::temp_directory_path() / ("belltower-tmptest-" + std::to_string(::getpid()));
-        fs::remove_all(base_);
-        fs::create_directories(base_);
-    }
-    void TearDown() override { fs::remove_all(base_); }
-    std::string Own() const { return "belltower-" + std::to_string(::geteuid()); }
-    fs::path base_;
-};
-
-TEST_F(PrivateDir, IsMadeOnceWithModeSevenHundred) {
+TEST(PrivateDir, IsMadeOnceWithModeSevenHundredOrIsThePrivateRuntimeDirectory) {
+    const testing::ScratchDir base;
+    const fs::path own = base / ("belltower-" + std::to_string(::geteuid()));
     const mode_t oldMask = ::umask(0277);  // a umask that would leave the owner without write access
-    const auto dir = PrivateTempDirUnder(std::nullopt, base_);
+    const auto dir = PrivateTempDirUnder(std::nullopt, base.path());
     ::umask(oldMask);
     ASSERT_TRUE(dir);
-    EXPECT_EQ(base_ / Own(), *dir);
+    EXPECT_EQ(own, *dir);
     EXPECT_EQ(0700U, ModeOf(*dir));
-    EXPECT_EQ(*dir, *PrivateTempDirUnder(std::nullopt, base_));
-}
+    EXPECT_EQ(*dir, *PrivateTempDirUnder(std::nullopt, base.path()));
 
-TEST_F(PrivateDir, PrefersTheSessionRuntimeDirectoryWhenItIsPrivate) {
-    const fs::path runtime = base_ / "run";
+    const fs::path runtime = base / "run";
     fs::create_directory(runtime);
     fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
-    EXPECT_EQ(runtime / "belltower", *PrivateTempDirUnder(runtime, base_));
-
+    EXPECT_EQ(runtime / "belltower", *PrivateTempDirUnder(runtime, base.path()));
     fs::permissions(runtime, fs::perms::all, fs::perm_options::replace);  // writable by anyone: not used
-    EXPECT_EQ(base_ / Own(), *PrivateTempDirUnder(runtime, base_));
-    EXPECT_EQ(base_ / Own(), *PrivateTempDirUnder(base_ / "missing", base_));
-}
-
-TEST_F(PrivateDir, APlantedLinkOrOpenDirectoryIsNeverUsed) {
-    // Another user got to the shared name first: a link to a folder of their choosing ...
-    const fs::path victim = base_ / "victim";
-    fs::create_directory(victim);
-    fs::permissions(victim, fs::perms::owner_all, fs::perm_options::replace);
-    fs::create_directory_symlink(victim, base_ / Own());
-    const auto dir = PrivateTempDirUnder(std::nullopt, base_);
-    ASSERT_TRUE(dir);
-    EXPECT_NE(base_ / Own(), *dir);
-    EXPECT_TRUE(IsPrivateDirectory(*dir));
-    ASSERT_TRUE(RenderPreviewIn(*dir, testing::Hex("410A"), {}));
-    EXPECT_TRUE(fs::is_empty(victim));
-    EXPECT_TRUE(fs::is_symlink(base_ / Own()));
-
-    // ... or a directory others may enter.
-    fs::remove(base_ / Own());
-    fs::create_directory(base_ / Own());
-    fs::permissions(base_ / Own(),
-                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
-                        fs::perms::others_exec,
-                    fs::perm_options::replace);
-    const auto fresh = PrivateTempDirUnder(std::nullopt, base_);
-    ASSERT_TRUE(fresh);
-    EXPECT_NE(base_ / Own(), *fresh);
-    EXPECT_EQ(0700U, ModeOf(*fresh));
-    EXPECT_EQ(0755U, ModeOf(base_ / Own()));
+    EXPECT_EQ(own, *PrivateTempDirUnder(runtime, base.path()));
+    EXPECT_EQ(own, *PrivateTempDirUnder(base / "missing", base.path()));
 }
 
 // Sets an environment variable (or removes it) for the life of the object.
@@ -104,35 +62,44 @@ private:
     std::optional<std::string> old_;
 };
 
-TEST_F(PrivateDir, PreviewInASharedTemporaryFolderFollowsNoPlantedLink) {
-    // Another user of the shared temporary folder planted links at every name a preview could
-    // use there: the per-user directory and the two fixed file names.
-    const fs::path victim = base_ / "victim";
-    fs::create_directory(victim);
-    const fs::path victimFile = base_ / "victim.txt";
+// Another user of the shared temporary folder got to the per-user name first, with a link to a
+// folder of their choosing or a directory others may enter, and planted links at both fixed
+// file names: the preview goes to a fresh private directory and follows none of them.
+TEST(PrivateDir, APreviewFollowsNoPlantedLinkAndUsesNoOpenDirectory) {
     const formats::Bytes precious = testing::Hex("50 52 45 43 49 4F 55 53");
-    ASSERT_TRUE(formats::WriteFileAtomic(victimFile, precious));
-    fs::create_directory_symlink(victim, base_ / Own());
-    fs::create_symlink(victimFile, base_ / kMelodyWavName);
-    fs::create_symlink(victimFile, base_ / kMelodyReName);
+    for (const bool link : {true, false}) {
+        SCOPED_TRACE(link ? "link" : "open directory");
+        const testing::ScratchDir base;
+        const fs::path own = base / ("belltower-" + std::to_string(::geteuid()));
+        fs::create_directory(base / "victim");
+        ASSERT_TRUE(formats::WriteFileAtomic(base / "victim.txt", precious));
+        if (link) {
+            fs::create_directory_symlink(base / "victim", own);
+        } else {
+            fs::create_directory(own);
+            fs::permissions(own, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec,
+                            fs::perm_options::replace);
+        }
+        fs::create_symlink(base / "victim.txt", base / kMelodyWavName);
+        fs::create_symlink(base / "victim.txt", base / kMelodyReName);
 
-    const ScopedEnv temporary("TMPDIR", base_.c_str());
-    const ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
-    const auto preview = RenderPreview(testing::Hex("0A01 410A"), {true, false, 0});
-    ASSERT_TRUE(preview) << preview.error().message;
-    EXPECT_EQ(*MelodyWavPath(), preview->path);
-    const fs::path folder = preview->path.parent_path();
-    EXPECT_EQ(folder, MelodyRePath()->parent_path());
-    EXPECT_EQ(base_, folder.parent_path());
-    EXPECT_NE(base_ / Own(), folder);
-    EXPECT_TRUE(IsPrivateDirectory(folder));
-    EXPECT_FALSE(fs::is_symlink(preview->path));
-    EXPECT_BYTES_EQ(WriteWav(testing::Hex("0A01 410A"), false, false, 0).wav, *formats::ReadFileBytes(preview->path));
-
-    EXPECT_TRUE(fs::is_empty(victim));
-    EXPECT_BYTES_EQ(precious, *formats::ReadFileBytes(victimFile));
-    EXPECT_TRUE(fs::is_symlink(base_ / Own()));
-    EXPECT_TRUE(fs::is_symlink(base_ / kMelodyWavName));
+        const ScopedEnv temporary("TMPDIR", base.path().c_str());
+        const ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
+        const auto preview = RenderPreview(testing::Hex("0A01 410A"), {});
+        ASSERT_TRUE(preview) << preview.error().message;
+        EXPECT_EQ(*MelodyWavPath(), preview->path);
+        const fs::path folder = preview->path.parent_path();
+        EXPECT_EQ(folder, MelodyRePath()->parent_path());
+        EXPECT_EQ(base.path(), folder.parent_path());
+        EXPECT_NE(own, folder);
+        EXPECT_EQ(0700U, ModeOf(folder));
+        EXPECT_TRUE(IsPrivateDirectory(folder));
+        EXPECT_BYTES_EQ(WriteWav(testing::Hex("0A01 410A"), {}).wav, *formats::ReadFileBytes(preview->path));
+        EXPECT_TRUE(fs::is_empty(base / "victim"));
+        EXPECT_BYTES_EQ(precious, *formats::ReadFileBytes(base / "victim.txt"));
+        EXPECT_EQ(link ? 0777U : 0705U, ModeOf(own));
+        EXPECT_TRUE(fs::is_symlink(base / kMelodyWavName));
+    }
 }
 
 }  // namespace
