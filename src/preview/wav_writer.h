@@ -64,8 +64,9 @@ struct RenderOptions {
     bool vibration = true;
     // 11025 samples per second instead of 22050: the same duration in half the size.
     bool halfQuality = false;
-    // Note-range emulation: notes the chosen hardware does not sound play as the quiet stand-in
-    // melody::SoundedAs names (see melody::OutOfRange). None plays every note as written.
+    // Note-range emulation (melody::SoundedAs): Phone sounds the codes 0x7C..0xA2 as the phone
+    // plays them, LogoManager 0x73..0xA2 as the flashing tool does; any other note sounds as
+    // code 0x94 at a tenth of the level. None (or a value outside the names) plays every note.
     melody::Hardware hardware = melody::Hardware::None;
 };
 
