@@ -19,12 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using melody::Hardware;
 
-mode_t ModeOf(const fs::path& path) {
-    struct stat info {};
-    EXPECT_EQ(0, ::lstat(path.c_str(), &info)) << path;
-    return info.st_mode & 07777;
-}
-
 TEST(PrivateDir, IsMadeOnceWithModeSevenHundredOrIsThePrivateRuntimeDirectory) {
     const testing::ScratchDir base;
     const fs::path own = base / ("belltower-" + std::to_string(::geteuid()));
@@ -33,7 +27,7 @@ TEST(PrivateDir, IsMadeOnceWithModeSevenHundredOrIsThePrivateRuntimeDirectory) {
     ::umask(oldMask);
     ASSERT_TRUE(dir);
     EXPECT_EQ(own, *dir);
-    EXPECT_EQ(0700U, ModeOf(*dir));
+    EXPECT_EQ(fs::perms::owner_all, fs::status(*dir).permissions());
     EXPECT_EQ(*dir, *PrivateTempDirUnder(std::nullopt, base.path()));
 
     const fs::path runtime = base / "run";
@@ -61,9 +55,7 @@ TEST(RenderPreview, WritesMelodyWavWithTheWindowsOptions) {
 // Sets an environment variable (or removes it) for the life of the object.
 struct ScopedEnv {
     ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
+        old_ = std::getenv(name) != nullptr ? std::optional<std::string>(std::getenv(name)) : std::nullopt;
         value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
     }
     ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
@@ -105,7 +97,8 @@ TEST(PrivateDir, APreviewFollowsNoPlantedLinkAndUsesNoOpenDirectory) {
         EXPECT_BYTES_EQ(WriteWav(testing::Hex("0A01 410A"), {}).wav, *formats::ReadFileBytes(preview->path));
         EXPECT_TRUE(fs::is_empty(base / "victim"));
         EXPECT_BYTES_EQ(precious, *formats::ReadFileBytes(base / "victim.txt"));
-        EXPECT_EQ(link ? 0777U : 0705U, ModeOf(own));
+        EXPECT_EQ(link ? fs::perms::all : fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec,
+                  fs::symlink_status(own).permissions());
         EXPECT_TRUE(fs::is_symlink(base / kMelodyWavName));
     }
 }

@@ -44,12 +44,9 @@ TEST(WriteWav, EmptyInputIsTheHeaderAlone) {
     EXPECT_BYTES_EQ(Hex(head + "112B0000 22560000" + tail), WriteWav({}, kHalf).wav);
 }
 
-// Samples worked out by hand from the waveforms (j counts from 1 at the start of a command):
-// note (sin^4(2 pi w j) - 0.5) * 20000 * level with w = 2^(code / 12 - 10) * 0.0159 / 2, hum
-// (sin^6(2 pi 0.004 j rate) - 0.5) * 45000, each rounded half to even. They pin the formulas,
-// half quality keeping the even j, the out-of-range stand-in (0x94 at a tenth), the hum and its
-// faster rate, and the grouping of the products: at these j of a long 0xFA another grouping
-// rounds the other way.
+// Samples worked out by hand (j from 1 per command): note (sin^4(2 pi w j) - 0.5) * 20000 * level,
+// w = 2^(code / 12 - 10) * 0.0159 / 2; hum (sin^6(2 pi 0.004 j rate) - 0.5) * 45000; rounded half
+// to even. At these j of a long 0xFA another grouping of the products rounds the other way.
 TEST(WriteWav, SamplesFollowTheWaveforms) {
     const std::string longFa = "FAFF FAFF FAFF FAFF FAFF FAFF";  // 1530 units, tied
     const struct {
@@ -98,8 +95,7 @@ const PlayRow kVibration[] = {{"0A01 400A", 1838},      {"0A01 0A01 0A01 400A", 
 const PlayRow kRanges[] = {{"7B0A", 1838}, {"7C0A", 1838}, {"A20A", 1838}, {"A30A", 1838},
                            {"720A", 1838}, {"730A", 1838}, {"FA0A", 1838}, {"FB0A 3F0A", 0}};
 
-// Every row under every option plays as the plain renderer has it; the sample count pins how
-// much plays independently of it.
+// Every row under every option plays as the plain renderer; the sample count pins it on its own.
 TEST(WriteWav, PlaysAsThePlainRendererUnderEveryOption) {
     using Table = std::span<const PlayRow>;
     for (const Table table : {Table(kSampleCounts), Table(kTies), Table(kRepeats), Table(kVibration), Table(kRanges)}) {
@@ -131,8 +127,7 @@ TEST(PlayedToneData, FindsTheToneDataOfRecordsInEitherLayout) {
     // With a length field that does not match, the whole record is tone data.
     EXPECT_BYTES_EQ(Hex("410A"), PlayedToneData(Hex("00000001 00000017 20202020 00000000 02 41 00 0002 410A")));
     EXPECT_EQ(23u, PlayedToneData(Hex("00000001 00000018 20202020 00000000 02 41 00 0002 410A")).size());
-    // Too short for its own header: nothing to play, no read past the end.
-    EXPECT_TRUE(PlayedToneData(Hex("00000000 00000008")).empty());
+    EXPECT_TRUE(PlayedToneData(Hex("00000000 00000008")).empty());  // too short for its own header
     EXPECT_BYTES_EQ(Hex("41"), PlayedToneData(Hex("41")));
 }
 
