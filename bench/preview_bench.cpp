@@ -80,7 +80,7 @@ void WriteWavFull(benchmark::State& state) {
     const Bytes tones = ToneData(notes);
     const bool half = state.range(0) != 0;
     for (auto _ : state) {
-        auto wav = belltower::preview::WriteWav(tones, false, half, 0);
+        auto wav = belltower::preview::WriteWav(tones, {true, half, belltower::melody::Hardware::None});
         benchmark::DoNotOptimize(wav.wav.data());
     }
     state.counters["samples/s"] = benchmark::Counter(

@@ -15,11 +15,7 @@ using formats::ByteView;
 // Index fields are compared and shown as the four bytes stand; a record from an RE file may
 // carry one above 2147483647, which a signed reading would show negative.
 std::uint32_t IndexField(ByteView record) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4 && i < record.size(); ++i) {
-        value = (value << 8) | record[i];
-    }
-    return value;
+    return formats::BigEndianAt(record, 0);
 }
 
 std::size_t NewChainEnd(const ToneBank& bank) {
@@ -31,8 +27,7 @@ std::size_t NewChainEnd(const ToneBank& bank) {
 Bytes ChunkChecksum(ByteView data) {
     std::uint32_t sum = 0;
     for (std::size_t i = 0; i + 4 <= data.size(); i += 4) {
-        sum += (std::uint32_t{data[i]} << 24) | (std::uint32_t{data[i + 1]} << 16) | (std::uint32_t{data[i + 2]} << 8) |
-               std::uint32_t{data[i + 3]};
+        sum += formats::BigEndianAt(data, i);
     }
     return Bytes{static_cast<std::uint8_t>(sum >> 24), static_cast<std::uint8_t>(sum >> 16),
                  static_cast<std::uint8_t>(sum >> 8), static_cast<std::uint8_t>(sum)};

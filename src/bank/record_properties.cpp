@@ -36,9 +36,7 @@ Result<RecordView> DescribeRecord(formats::ByteView record, formats::TextFormat 
     RecordView view;
     view.name = std::move(*name);
     view.id = formats::ToText(record.subspan(8, 4));
-    const std::uint32_t index = (std::uint32_t{record[0]} << 24) | (std::uint32_t{record[1]} << 16) |
-                                (std::uint32_t{record[2]} << 8) | std::uint32_t{record[3]};
-    view.indexText = std::to_string(index);
+    view.indexText = std::to_string(formats::BigEndianAt(record, 0));
     if (format == formats::TextFormat::Unicode) {
         view.purposeText = std::to_string(record[16]);
         view.purposeEnabled = true;

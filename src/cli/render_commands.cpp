@@ -40,7 +40,7 @@ ExitStatus Render(const RenderOptions& options, Console& console) {
     }
     const preview::RenderLimits limits;
     const preview::WavResult wav =
-        preview::WriteWav(melody, options.noVibration, options.half, static_cast<int>(options.hardware), limits);
+        preview::WriteWav(melody, {!options.noVibration, options.half, options.hardware}, limits);
     if (wav.truncated) {
         // Long notes tied together run long without any repeat; only name repeats that played.
         console.Warn("The melody plays longer than " + std::to_string(limits.maxSeconds) + " seconds" +

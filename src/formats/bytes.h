@@ -1,6 +1,8 @@
 // Byte strings: every file, chunk, record and name field Belltower handles is one.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -30,6 +32,22 @@ inline ByteView Mid(ByteView bytes, std::size_t offset, std::size_t count) {
         return {};
     }
     return bytes.subspan(offset, std::min(count, bytes.size() - offset));
+}
+
+// The byte at a 0-based offset, or 0 past the end: the phone's own tools read short or damaged
+// data this way, and so does every reader here that must never fail.
+inline std::uint8_t ByteAt(ByteView bytes, std::size_t offset) {
+    return offset < bytes.size() ? bytes[offset] : 0;
+}
+
+// The unsigned big-endian number in `width` (1..4) bytes from offset, most significant first;
+// bytes past the end read as 0 (see ByteAt). Whether the bytes are there is the caller's check.
+inline std::uint32_t BigEndianAt(ByteView bytes, std::size_t offset, std::size_t width = 4) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < width; ++i) {
+        value = (value << 8) | ByteAt(bytes, offset + i);
+    }
+    return value;
 }
 
 }  // namespace belltower::formats

@@ -18,9 +18,7 @@ std::int32_t DwordToNumber(ByteView fourBytes) {
     if (fourBytes.size() != 4) {
         throw DwordLengthError(Bytes(fourBytes.begin(), fourBytes.end()));
     }
-    const std::uint32_t value = (std::uint32_t{fourBytes[0]} << 24) | (std::uint32_t{fourBytes[1]} << 16) |
-                                (std::uint32_t{fourBytes[2]} << 8) | std::uint32_t{fourBytes[3]};
-    return static_cast<std::int32_t>(value);
+    return static_cast<std::int32_t>(BigEndianAt(fourBytes, 0));
 }
 
 Result<std::int32_t> ReadDwordField(ByteView data, std::size_t offset, const std::string& what) {
@@ -31,7 +29,7 @@ Result<std::int32_t> ReadDwordField(ByteView data, std::size_t offset, const std
     if (data[offset] >= 0x80) {
         return MakeError(ErrorCode::DamagedData, "The " + what + " holds a number above 2147483647.");
     }
-    return DwordToNumber(data.subspan(offset, 4));
+    return static_cast<std::int32_t>(BigEndianAt(data, offset));
 }
 
 }  // namespace belltower::formats

@@ -8,10 +8,6 @@
 namespace belltower::formats {
 namespace {
 
-std::uint8_t ByteAt(ByteView bytes, std::size_t offset) {
-    return offset < bytes.size() ? bytes[offset] : 0;
-}
-
 bool ContainsPair(ByteView bytes, std::uint8_t first, std::uint8_t second) {
     for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
         if (bytes[i] == first && bytes[i + 1] == second) {

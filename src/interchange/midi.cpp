@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 
+#include "formats/bytes.h"
 #include "formats/tone_commands.h"
 #include "interchange/most_used.h"
 #include "melody/tone_decoder.h"
@@ -111,16 +112,11 @@ public:
         }
         return bytes_[pos_++];
     }
-    std::optional<std::uint32_t> Big(int size) {
-        std::uint32_t value = 0;
-        for (int i = 0; i < size; ++i) {
-            const auto byte = Byte();
-            if (!byte) {
-                return std::nullopt;
-            }
-            value = (value << 8) | *byte;
+    std::optional<std::uint32_t> Big(std::size_t size) {
+        if (!Skip(size)) {
+            return std::nullopt;
         }
-        return value;
+        return formats::BigEndianAt(bytes_, pos_ - size, size);
     }
     // A varlen number; nothing when cut short or longer than 4 bytes.
     std::optional<std::uint32_t> VarLen() {
@@ -213,7 +209,7 @@ Result<void> ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, int t
             }
             const ByteView data = cursor.Take(*length);
             if (type == 0x51 && data.size() >= 3) {
-                const std::uint32_t micros = (std::uint32_t{data[0]} << 16) | (std::uint32_t{data[1]} << 8) | data[2];
+                const std::uint32_t micros = formats::BigEndianAt(data, 0, 3);
                 if (micros > 0) {
                     song.tempos[tick] = micros;
                 }

@@ -5,17 +5,16 @@
 namespace belltower::preview {
 
 formats::Result<PreviewWav> RenderPreviewIn(const std::filesystem::path& directory, formats::ByteView melody,
-                                            const PreviewOptions& options, const RenderLimits& limits) {
+                                            const RenderOptions& options, const RenderLimits& limits) {
     const std::filesystem::path wav = directory / kMelodyWavName;
-    const auto written =
-        WriteWavFile(melody, wav, !options.emulateVibration, options.halfQuality, options.trueHardware, limits);
+    const auto written = WriteWavFile(melody, wav, options, limits);
     if (!written) {
         return written.error();
     }
     return PreviewWav{wav, written->truncated};
 }
 
-formats::Result<PreviewWav> RenderPreview(formats::ByteView melody, const PreviewOptions& options,
+formats::Result<PreviewWav> RenderPreview(formats::ByteView melody, const RenderOptions& options,
                                           const RenderLimits& limits) {
     const auto directory = PrivateTempDir();
     if (!directory) {

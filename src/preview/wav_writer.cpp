@@ -15,6 +15,7 @@
 namespace belltower::preview {
 namespace {
 
+using formats::ByteAt;
 using formats::Bytes;
 using formats::ByteView;
 
@@ -39,10 +40,6 @@ constexpr double kReplacementLevel = melody::kReplacementLevel;
 
 constexpr std::uint64_t kVibrationOnParameter = formats::tone::kVibrationOn;
 constexpr std::uint64_t kVibrationOffParameter = formats::tone::kVibrationOff;
-
-std::uint8_t ByteAt(ByteView bytes, std::size_t offset) {
-    return offset < bytes.size() ? bytes[offset] : 0;
-}
 
 void PutLe(Bytes& out, std::size_t offset, std::uint32_t value, int size) {
     for (int i = 0; i < size; ++i) {
@@ -95,8 +92,8 @@ double HumSample(double rate, std::uint64_t j) {
 class Renderer {
 public:
     // out: the whole file, header space included, sized by a counting run; nullptr to count.
-    Renderer(bool noVibration, bool halfQuality, int trueHardware, std::uint64_t maxDataBytes, Bytes* out)
-        : noVibration_(noVibration), step_(halfQuality ? 2 : 1), trueHardware_(trueHardware),
+    Renderer(const RenderOptions& options, std::uint64_t maxDataBytes, Bytes* out)
+        : emulateVibration_(options.vibration), step_(options.halfQuality ? 2 : 1), hardware_(options.hardware),
           maxDataBytes_(maxDataBytes), out_(out) {}
 
     void Run(ByteView tones) {
@@ -123,7 +120,7 @@ public:
             const std::uint64_t units = parameter + tie;
             if (code == kVibration) {
                 if (units == kVibrationOnParameter) {
-                    vibration_ = vibration_ == 1 ? 2 : (noVibration_ ? vibration_ : 1);
+                    vibration_ = vibration_ == 1 ? 2 : (emulateVibration_ ? 1 : vibration_);
                 } else if (units == kVibrationOffParameter) {
                     vibration_ = 0;
                 }
@@ -187,7 +184,7 @@ private:
         if (out_ == nullptr || count == 0) {
             return;
         }
-        const bool replaced = code > kPause && OutOfRange(code);
+        const bool replaced = melody::OutOfRange(code, hardware_);
         const double level = replaced ? kReplacementLevel : 1.0;
         const std::int16_t* tone = nullptr;
         if (code != kPause) {
@@ -202,12 +199,6 @@ private:
             sampleBytes[2 * i] = static_cast<std::uint8_t>(bits & 0xFF);
             sampleBytes[2 * i + 1] = static_cast<std::uint8_t>(bits >> 8);
         }
-    }
-
-    bool OutOfRange(std::uint8_t code) const {
-        // 1 the phone, 2 the flashing tool; any other number emulates nothing.
-        return (trueHardware_ == 1 || trueHardware_ == 2) &&
-               melody::OutOfRange(code, static_cast<melody::Hardware>(trueHardware_));
     }
 
     // The first `count` written samples of the tone (j = step, 2 step, ...).
@@ -236,9 +227,9 @@ private:
         return table.data();
     }
 
-    const bool noVibration_;
+    const bool emulateVibration_;  // false: vibration commands render no hum
     const std::size_t step_;
-    const int trueHardware_;
+    const melody::Hardware hardware_;
     const std::uint64_t maxDataBytes_;
 
     Bytes* const out_;
@@ -257,41 +248,38 @@ private:
 
 }  // namespace
 
-ByteView PlayedToneData(ByteView Noty) {
-    const std::uint64_t lengthField = (std::uint64_t{ByteAt(Noty, 4)} << 24) | (std::uint64_t{ByteAt(Noty, 5)} << 16) |
-                                      (std::uint64_t{ByteAt(Noty, 6)} << 8) | std::uint64_t{ByteAt(Noty, 7)};
-    if (lengthField != Noty.size()) {
-        return Noty;
+ByteView PlayedToneData(ByteView melody) {
+    if (formats::BigEndianAt(melody, 4) != melody.size()) {
+        return melody;
     }
-    const std::uint8_t unicodeLength = ByteAt(Noty, 17);
+    const std::uint8_t unicodeLength = ByteAt(melody, 17);
     const std::size_t start = (unicodeLength >= 1 && unicodeLength <= 31) ? 20 + 2 * std::size_t{unicodeLength}
-                                                                          : 19 + std::size_t{ByteAt(Noty, 16)};
-    return formats::Mid(Noty, start, Noty.size());
+                                                                          : 19 + std::size_t{ByteAt(melody, 16)};
+    return formats::Mid(melody, start, melody.size());
 }
 
-WavResult WriteWav(ByteView Noty, bool VypnoutVibraci, bool ZmensitSoubor, int TrueHardware,
-                   const RenderLimits& limits) {
-    const std::uint32_t sampleRate = ZmensitSoubor ? kHalfSampleRate : kSampleRate;
+WavResult WriteWav(ByteView melody, const RenderOptions& options, const RenderLimits& limits) {
+    const std::uint32_t sampleRate = options.halfQuality ? kHalfSampleRate : kSampleRate;
     // The size fields are 32-bit; keep well inside them whatever the limit asks for.
     constexpr std::uint64_t kLargestData = (std::numeric_limits<std::uint32_t>::max() - 36) & ~std::uint64_t{1};
     const std::uint64_t maxDataBytes =
         std::min<std::uint64_t>(std::uint64_t{limits.maxSeconds} * sampleRate * 2, kLargestData);
-    const ByteView tones = PlayedToneData(Noty);
-    Renderer counter(VypnoutVibraci, ZmensitSoubor, TrueHardware, maxDataBytes, nullptr);
+    const ByteView tones = PlayedToneData(melody);
+    Renderer counter(options, maxDataBytes, nullptr);
     counter.Run(tones);
     WavResult result{Bytes(kWavHeaderSize + static_cast<std::size_t>(counter.DataSize())), counter.Truncated(),
                      counter.Repeated()};
-    Renderer renderer(VypnoutVibraci, ZmensitSoubor, TrueHardware, maxDataBytes, &result.wav);
+    Renderer renderer(options, maxDataBytes, &result.wav);
     renderer.Run(tones);
     WriteHeader(result.wav, sampleRate, static_cast<std::uint32_t>(counter.DataSize()));
     return result;
 }
 
-formats::Result<WavFileInfo> WriteWavFile(ByteView Noty, const std::filesystem::path& WaveFile, bool VypnoutVibraci,
-                                          bool ZmensitSoubor, int TrueHardware, const RenderLimits& limits,
+formats::Result<WavFileInfo> WriteWavFile(ByteView melody, const std::filesystem::path& waveFile,
+                                          const RenderOptions& options, const RenderLimits& limits,
                                           const formats::WriteFault* fault) {
-    const WavResult rendered = WriteWav(Noty, VypnoutVibraci, ZmensitSoubor, TrueHardware, limits);
-    if (auto written = formats::WriteFileAtomic(WaveFile, rendered.wav, fault); !written) {
+    const WavResult rendered = WriteWav(melody, options, limits);
+    if (auto written = formats::WriteFileAtomic(waveFile, rendered.wav, fault); !written) {
         return written.error();
     }
     return WavFileInfo{static_cast<std::uint32_t>(rendered.wav.size() - kWavHeaderSize), rendered.truncated};

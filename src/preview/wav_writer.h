@@ -37,6 +37,7 @@
 #include "formats/bytes.h"
 #include "formats/file_io.h"
 #include "formats/result.h"
+#include "melody/timeline.h"
 
 namespace belltower::preview {
 
@@ -57,36 +58,42 @@ struct WavResult {
     bool repeated = false;   // a repeat played notes again (so repeats count in the length)
 };
 
-// The part of Noty that is played. When the big-endian number in bytes 4..7 equals the length
-// of Noty, Noty is taken as a whole melody record: Unicode when byte 17 is 1..31 (byte 17 is
-// then the name-length byte k and playing starts at offset 20 + 2k), ASCII otherwise (byte 16
-// is k, start 19 + k). Either start lies two bytes into the tone data, past the opening
-// command 00 02. Otherwise all of Noty is tone data. Missing bytes read as 0; a start past the
-// end gives nothing to play.
-formats::ByteView PlayedToneData(formats::ByteView Noty);
+// How a melody is rendered: the preview options of the main window and the render command.
+struct RenderOptions {
+    // Vibration commands switch the motor hum on and off; false ignores them (no hum at all).
+    bool vibration = true;
+    // 11025 samples per second instead of 22050: the same duration in half the size.
+    bool halfQuality = false;
+    // Note-range emulation (melody::SoundedAs): Phone sounds the codes 0x7C..0xA2 as the phone
+    // plays them, LogoManager 0x73..0xA2 as the flashing tool does; any other note sounds as
+    // code 0x94 at a tenth of the level. None (or a value outside the names) plays every note.
+    melody::Hardware hardware = melody::Hardware::None;
+};
 
-// The WAV file for Noty (a melody record or bare tone data, see PlayedToneData).
-//   VypnoutVibraci  true: vibration commands are ignored and no motor hum is rendered
-//   ZmensitSoubor   true: half quality, 11025 samples per second (same duration, half the size)
-//   TrueHardware    note-range emulation: 0 none, 1 as the phone plays (codes 0x7C..0xA2),
-//                   2 as the flashing tool plays (0x73..0xA2); notes outside the range sound
-//                   as code 0x94 at a tenth of the level. Other values: none.
+// The part of `melody` that is played. When the big-endian number in bytes 4..7 equals the
+// length of `melody`, it is taken as a whole melody record: Unicode when byte 17 is 1..31
+// (byte 17 is then the name-length byte k and playing starts at offset 20 + 2k), ASCII
+// otherwise (byte 16 is k, start 19 + k). Either start lies two bytes into the tone data, past
+// the opening command 00 02. Otherwise all of it is tone data. Missing bytes read as 0; a start
+// past the end gives nothing to play.
+formats::ByteView PlayedToneData(formats::ByteView melody);
+
+// The WAV file for `melody` (a melody record or bare tone data, see PlayedToneData).
 // Never fails: unknown codes are skipped and missing bytes read as 0. Both size fields of the
 // header always agree with the samples written (RIFF size = data size + 36).
-WavResult WriteWav(formats::ByteView Noty, bool VypnoutVibraci, bool ZmensitSoubor, int TrueHardware,
-                   const RenderLimits& limits = {});
+WavResult WriteWav(formats::ByteView melody, const RenderOptions& options, const RenderLimits& limits = {});
 
 struct WavFileInfo {
     std::uint32_t dataSize = 0;  // sample bytes written
     bool truncated = false;      // as WavResult::truncated
 };
 
-// WriteWav's file written to WaveFile through formats::WriteFileAtomic: a player still reading
+// WriteWav's file written to waveFile through formats::WriteFileAtomic: a player still reading
 // the previous preview keeps its file, and a failed write leaves the old file as it was.
 // Io error with the operating system's description when the file cannot be written.
 // `fault` makes the write fail part-way, for tests (see formats::WriteFileAtomic).
-formats::Result<WavFileInfo> WriteWavFile(formats::ByteView Noty, const std::filesystem::path& WaveFile,
-                                          bool VypnoutVibraci, bool ZmensitSoubor, int TrueHardware,
-                                          const RenderLimits& limits = {}, const formats::WriteFault* fault = nullptr);
+formats::Result<WavFileInfo> WriteWavFile(formats::ByteView melody, const std::filesystem::path& waveFile,
+                                          const RenderOptions& options, const RenderLimits& limits = {},
+                                          const formats::WriteFault* fault = nullptr);
 
 }  // namespace belltower::preview

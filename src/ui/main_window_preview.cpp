@@ -70,8 +70,8 @@ void MainWindow::PlayEditFields() {
 
 void MainWindow::PlayPreview(formats::ByteView melody) {
     // The options are read at every press; hardwareCombo's list index is the hardware emulation.
-    const preview::PreviewOptions options{vibrationBox->isChecked(), halfQualityBox->checkState() != Qt::Unchecked,
-                                          hardwareCombo->currentIndex()};
+    const preview::RenderOptions options{vibrationBox->isChecked(), halfQualityBox->checkState() != Qt::Unchecked,
+                                         static_cast<melody::Hardware>(hardwareCombo->currentIndex())};
     const formats::Result<preview::PreviewWav> wav = preview::RenderPreview(melody, options);
     if (!wav) {
         ShowWriteFailure(wav.error());

@@ -67,7 +67,7 @@ Bytes Encoded(const std::string& ringtone, TextFormat form = kAscii, bool twice 
 }
 
 Bytes Wav(const Bytes& melody, bool vibration, bool half, Hardware hardware) {
-    return preview::WriteWav(melody, !vibration, half, static_cast<int>(hardware)).wav;
+    return preview::WriteWav(melody, {vibration, half, hardware}).wav;
 }
 
 Bytes Roll(const melody::Timeline& timeline, Hardware hardware = Hardware::Phone) {

@@ -37,7 +37,8 @@ belltower::formats::Bytes RecordOf(const MainWindow& window, const char* notes, 
 }
 
 QByteArray Wav(const belltower::formats::Bytes& record, bool vibration, bool half, int hardware) {
-    return AsQBytes(preview::WriteWav(record, !vibration, half, hardware).wav);
+    return AsQBytes(
+        preview::WriteWav(record, {vibration, half, static_cast<belltower::melody::Hardware>(hardware)}).wav);
 }
 
 // A Unicode bank of these melodies, all named A.
