@@ -302,7 +302,17 @@ private slots:
     void StopPreview();
 
 private:
+    // The controls, one area of the window at a time, in the order the window reads.
     void CreateControls();
+    void CreateMelodyFields();
+    void CreateRecordFields();
+    void CreateMelodyOptions();
+    void CreateMelodyCommands();
+    void CreateFirmwareList();
+    void CreateListCommands();
+    void CreateMelodyDetails();
+    void CreatePreviewControls();
+    void CreateFooter();
     void LayOutControls();
     // What a melody file or record could not hand to the edit fields, in one message.
     void ShowConversionWarnings(const QString& source, const std::vector<std::string>& warnings);
