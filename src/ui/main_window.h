@@ -329,6 +329,8 @@ private:
     // (true), Cancel stops (false).
     bool MaySaveBank();
     bool MaySaveFields();
+    // "Save changes to <what>?" with the three answers above; save is the usual save.
+    bool AskToSave(const QString& what, bool (MainWindow::*save)());
     // Records a change of the bank, made from `before`, for Undo under `name` (core text).
     void RecordChange(const std::string& name, bank::BankState before);
     // Shows the bank after an undo or redo with `selected` selected.
@@ -375,6 +377,8 @@ private:
     // False, after telling why, when the change of the selected line would bring a melody to
     // the top that makes the bank read back in the other text format.
     bool AllowListChange(bank::ListChange change);
+    // Moves the selected melody one line up or down (change), recorded for Undo.
+    void MoveMelody(bank::ListChange change);
     // Asks for an RE file with openReDialog and stores it with store.
     void ImportReFile(bank::Selection line, StoreInBank store, const char* verb);
 

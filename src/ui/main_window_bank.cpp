@@ -277,26 +277,23 @@ bool MainWindow::AllowListChange(bank::ListChange change) {
 }
 
 void MainWindow::MoveMelodyUp() {
-    DisableApply();
-    if (!AllowListChange(bank::ListChange::MoveUp)) {
-        return;
-    }
-    bank::BankState before = bank::CaptureState(bank_, SelectedLine());
-    if (const bank::Selection moved = bank::MoveUp(bank_, SelectedLine())) {
-        ShowBankLines(moved);
-        RecordChange("Move Up \"" + bank_.Lines[*moved] + "\"", std::move(before));
-    }
+    MoveMelody(bank::ListChange::MoveUp);
 }
 
 void MainWindow::MoveMelodyDown() {
+    MoveMelody(bank::ListChange::MoveDown);
+}
+
+void MainWindow::MoveMelody(bank::ListChange change) {
     DisableApply();
-    if (!AllowListChange(bank::ListChange::MoveDown)) {
+    if (!AllowListChange(change)) {
         return;
     }
+    const bool up = change == bank::ListChange::MoveUp;
     bank::BankState before = bank::CaptureState(bank_, SelectedLine());
-    if (const bank::Selection moved = bank::MoveDown(bank_, SelectedLine())) {
+    if (const bank::Selection moved = (up ? bank::MoveUp : bank::MoveDown)(bank_, SelectedLine())) {
         ShowBankLines(moved);
-        RecordChange("Move Down \"" + bank_.Lines[*moved] + "\"", std::move(before));
+        RecordChange((up ? "Move Up \"" : "Move Down \"") + bank_.Lines[*moved] + "\"", std::move(before));
     }
 }
 

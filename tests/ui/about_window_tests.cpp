@@ -3,9 +3,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "modal_helpers.h"
 #include "ui/about_window.h"
-#include "ui/main_window.h"
 #include "ui/qt_prompter.h"
 #include "window_helpers.h"
 
@@ -22,8 +20,8 @@ private slots:
     // application-modal over the main window and OK closes it; every "?" lays it out afresh
     // the same way.
     void shownModallyAndLaidOutAroundTheText() {
-        QTemporaryDir settings;
-        belltower::ui::testing::UseScratchSettings(settings.path());
+        const belltower::testing::ScratchDir settings("settings");
+        belltower::ui::testing::UseScratchSettings(QString::fromStdString(settings.path().string()));
         belltower::ui::QtPrompter prompter;
         belltower::ui::MainWindow window(prompter);
         prompter.SetParentWindow(&window);

@@ -3,10 +3,9 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "find_control.h"
-#include "modal_helpers.h"
 #include "ui/format_dialog.h"
 #include "ui/qt_prompter.h"
+#include "window_helpers.h"
 
 using belltower::formats::TextFormat;
 using belltower::ui::FormatDialog;

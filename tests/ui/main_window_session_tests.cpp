@@ -1,42 +1,15 @@
 // What keeps the user's work in the main window: the "Save changes" question on every path
 // that would replace modified work, the title, undo and redo of each kind of bank change,
-// dropped RE files, playback errors and the recent files. The history itself is tested in
-// the core (bank_history_test.cpp); here only the window's glue.
-#include <QAction>
-#include <QDropEvent>
+// dropped files and the recent files. The history itself is tested in the core.
 #include <QMenu>
-#include <QMimeData>
-#include <QStatusBar>
-#include <QUrl>
 
-#include "fake_player.h"
 #include "support/image_builder.h"
 #include "window_helpers.h"
 
 using belltower::formats::Bytes;
 using belltower::formats::TextFormat;
-using belltower::ui::MainWindow;
 using belltower::ui::MessageAnswer;
 using namespace belltower::ui::testing;
-
-namespace {
-
-const Bytes kTones = {0x00, 0x02, 0xFC, 0x09, 0x0A, 0x01, 0x7F, 0x10, 0x0A, 0x0A, 0x07, 0x0B};
-
-Bytes Record(std::uint32_t index, const char* name) {
-    return belltower::testing::MakeRecord(TextFormat::Ascii, index, "ID", name, kTones);
-}
-
-Bytes Image(std::vector<Bytes> records) {
-    belltower::testing::ImageLayout layout;
-    layout.records = std::move(records);
-    return belltower::testing::BuildImage(layout).image;
-}
-
-// How the question is answered, and how the save it may start ends.
-enum class Answer { SaveWrites, SaveCancelled, SaveFails, Discard, Cancel };
-
-}  // namespace
 
 class MainWindowSessionTest : public QObject, WindowFixture {
     Q_OBJECT
@@ -46,209 +19,185 @@ private slots:
         Start();
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-        image_ = WriteAll(File("in.fls"), AsQBytes(Image({Record(1, "A"), Record(2, "B"), Record(3, "C")})));
+        image_ = WriteAll(File("in.fls"), Image({Record(TextFormat::Ascii, 7, "A"), Record(TextFormat::Ascii, 8, "B"),
+                                                 Record(TextFormat::Ascii, 9, "C")}));
     }
     void cleanup() { Release(); }
 
     // Every path that would replace modified work asks first; Save saves through the usual
     // dialog, and a save that is cancelled or fails keeps the work and stops the path.
     void modifiedWorkIsOfferedForSaving() {
-        const struct {
-            const char* path;
-            bool bank;  // the bank is modified (else the melody fields)
-        } paths[] = {{"close", true}, {"load", true}, {"close", false}, {"open", false}};
-        const struct {
-            Answer answer;
-            bool goesOn;
-        } answers[] = {{Answer::SaveWrites, true},
-                       {Answer::SaveCancelled, false},
-                       {Answer::SaveFails, false},
-                       {Answer::Discard, true},
-                       {Answer::Cancel, false}};
-        for (const auto& p : paths) {
-            for (const auto& a : answers) {
-                const QString what = QStringLiteral("%1 %2 %3").arg(p.path).arg(p.bank).arg(int(a.answer));
+        enum class Answer { SaveWrites, SaveCancelled, SaveFails, Discard, Cancel };
+        const std::pair<const char*, bool> paths[] = {
+            {"close", true}, {"load", true}, {"close", false}, {"open", false}};
+        const std::pair<Answer, bool> answers[] = {{Answer::SaveWrites, true},
+                                                   {Answer::SaveCancelled, false},
+                                                   {Answer::SaveFails, false},
+                                                   {Answer::Discard, true},
+                                                   {Answer::Cancel, false}};
+        for (const auto& [path, bank] : paths) {
+            for (const auto& [answer, goesOn] : answers) {
+                const QString what = QStringLiteral("%1 %2 %3").arg(path).arg(bank).arg(int(answer));
                 init();
                 const QString melody = WriteAll(File("other.rtx"), "Other:d=4:c");
                 Load(image_);
-                if (p.bank) {
+                if (bank) {
                     Click(0);
-                    Press(Find<QPushButton>(*window_, "Command8"));
+                    Press(*window_, "Command8");
                 } else {
-                    Find<QLineEdit>(*window_, "Text1")->setText(QStringLiteral("Mine"));
+                    SetText(*window_, "Text1", QStringLiteral("Mine"));
                 }
                 const Bytes modified = window_->Bank().Records.front();
                 const QString saved = File("saved.out");
-                QFile::remove(saved);
-                prompter_->AnswerMessage(a.answer == Answer::Discard  ? MessageAnswer::Discard
-                                         : a.answer == Answer::Cancel ? MessageAnswer::Cancel
-                                                                      : MessageAnswer::Save);
-                if (a.answer == Answer::SaveWrites || a.answer == Answer::SaveFails) {
-                    prompter_->AnswerFile(a.answer == Answer::SaveWrites ? saved : File("no/such/folder/x"));
-                } else if (a.answer == Answer::SaveCancelled) {
+                prompter_->AnswerMessage(answer == Answer::Discard  ? MessageAnswer::Discard
+                                         : answer == Answer::Cancel ? MessageAnswer::Cancel
+                                                                    : MessageAnswer::Save);
+                if (answer == Answer::SaveWrites || answer == Answer::SaveFails) {
+                    prompter_->AnswerFile(answer == Answer::SaveWrites ? saved : File("no/such/folder/x"));
+                } else if (answer == Answer::SaveCancelled) {
                     prompter_->AnswerFile(std::nullopt);
                 }
-                if (a.answer == Answer::SaveFails) {
+                if (answer == Answer::SaveFails) {
                     prompter_->AnswerMessage(MessageAnswer::Ok);
                 }
-                const std::string path = p.path;
-                bool closed = false;
-                if (path == "close") {
-                    closed = window_->close();
-                } else if (a.goesOn) {
-                    prompter_->AnswerFile(path == "load" ? image_ : melody);
+                const bool close = qstrcmp(path, "close") == 0, load = qstrcmp(path, "load") == 0;
+                const bool closed = close && window_->close();
+                if (!close && goesOn) {
+                    prompter_->AnswerFile(load ? image_ : melody);
                 }
-                if (path != "close") {
-                    Press(Find<QPushButton>(*window_, path == "load" ? "Command3" : "Command1"));
+                if (!close) {
+                    Press(*window_, load ? "Command3" : "Command1");
                 }
 
-                const QString question = prompter_->messages.at(0).text;
-                QVERIFY2(question == (p.bank ? QStringLiteral("Save changes to \"in.fls\"?")
-                                             : QStringLiteral("Save changes to the melody \"Mine\"?")),
-                         qPrintable(question));
-                QVERIFY2(QFile::exists(saved) == (a.answer == Answer::SaveWrites), qPrintable(what));
-                if (path == "close") {
-                    QVERIFY2(closed == a.goesOn && window_->isVisible() != a.goesOn, qPrintable(what));
-                } else if (path == "load") {
-                    QVERIFY2((window_->Bank().Count() == 3) == a.goesOn, qPrintable(what));
-                } else {
-                    QVERIFY2((Find<QLineEdit>(*window_, "Text1")->text() == QStringLiteral("Other")) == a.goesOn,
-                             qPrintable(what));
-                }
-                if (!a.goesOn) {  // nothing of the work is lost
-                    QVERIFY(window_->Bank().Records.front() == modified && window_->isWindowModified());
-                }
+                QCOMPARE(prompter_->messages.at(0).text, bank ? QStringLiteral("Save changes to \"in.fls\"?")
+                                                              : QStringLiteral("Save changes to the melody \"Mine\"?"));
+                QVERIFY2(QFile::exists(saved) == (answer == Answer::SaveWrites), qPrintable(what));
+                const bool wentOn = close  ? closed && !window_->isVisible()
+                                    : load ? window_->Bank().Count() == 3
+                                           : Text(*window_, "Text1") == QStringLiteral("Other");
+                QVERIFY2(wentOn == goesOn, qPrintable(what));
+                // Nothing of the work is lost.
+                QVERIFY(goesOn || (window_->Bank().Records.front() == modified && window_->isWindowModified()));
             }
         }
     }
 
-    void titleNamesTheFileAndMarksChanges() {
+    // The title names the open file and marks changes; a new load clears the history.
+    void titleAndHistoryFollowTheWork() {
         const QString caption = QStringLiteral("Belltower v.1.1 by Quenby");
-        QCOMPARE(window_->windowTitle(), caption + QStringLiteral("[*]"));
         const struct {
             const char* step;
             const char* title;
             bool modified;
         } steps[] = {
-            {"load", "in.fls[*] - ", false}, {"delete", "in.fls[*] - ", true}, {"undo", "in.fls[*] - ", false},
-            {"redo", "in.fls[*] - ", true},  {"save", "out.fls[*] - ", false}, {"type", "out.fls[*] - ", true},
+            {"load", "in.fls[*] - ", false},  {"delete", "in.fls[*] - ", true}, {"undo", "in.fls[*] - ", false},
+            {"redo", "in.fls[*] - ", true},   {"save", "out.fls[*] - ", false}, {"type", "out.fls[*] - ", true},
+            {"reload", "in.fls[*] - ", true},
         };
         for (const auto& s : steps) {
             const std::string step = s.step;
-            if (step == "load") {
+            if (step == "load" || step == "reload") {
                 Load(image_);
             } else if (step == "delete") {
                 Click(1);
-                Press(Find<QPushButton>(*window_, "Command8"));
-            } else if (step == "undo") {
-                window_->undoAction->trigger();
-            } else if (step == "redo") {
-                window_->redoAction->trigger();
+                Press(*window_, "Command8");
+            } else if (step == "undo" || step == "redo") {
+                (step == "undo" ? window_->undoAction : window_->redoAction)->trigger();
             } else if (step == "save") {
                 prompter_->AnswerFile(File("out.fls"));
-                Press(Find<QPushButton>(*window_, "Command9"));
+                Press(*window_, "Command9");
             } else {
-                QTest::keyClicks(Find<QLineEdit>(*window_, "Text1"), QStringLiteral("x"));
+                QTest::keyClicks(Find(*window_, "Text1"), QStringLiteral("x"));
             }
             QCOMPARE(window_->windowTitle(), QLatin1String(s.title) + caption);
             QVERIFY2(window_->isWindowModified() == s.modified, s.step);
         }
+        QVERIFY(!window_->undoAction->isEnabled() && !window_->IsBankModified());
     }
 
-    // Each kind of change is undone byte for byte with the list, the selection and the
-    // details as they were, and redone as it was made.
+    // Each kind of change, from its button or menu command, is undone byte for byte with the
+    // list, the selection and the details as they were, and redone as it was made.
     void undoAndRedoEveryKindOfChange() {
-        const struct {
-            const char* command;  // a button, or "drop"
-            const char* undoText;
-        } changes[] = {
-            {"Command11", "&Undo Apply to \"B\""}, {"Command4", "&Undo Move Up \"B\""},
-            {"Command5", "&Undo Move Down \"B\""}, {"Command6", "&Undo Replace \"New\""},
-            {"Command7", "&Undo Insert \"New\""},  {"Command8", "&Undo Delete \"B\""},
-            {"Command10", "&Undo Reindex"},        {"Command12", "&Undo Replace \"Imp\""},
-            {"Command13", "&Undo Insert \"Imp\""}, {"drop", "&Undo Insert \"Imp\""},
+        const std::pair<const char*, const char*> changes[] = {
+            {"Command11", "&Undo Apply to \"B\""},    {"Command4", "&Undo Move Up \"B\""},
+            {"Command5", "&Undo Move Down \"B\""},    {"Command6", "&Undo Replace \"New\""},
+            {"Command7", "&Undo Insert \"New\""},     {"Command8", "&Undo Delete \"B\""},
+            {"&Delete Melody", "&Undo Delete \"B\""}, {"Command10", "&Undo Reindex"},
+            {"Command12", "&Undo Replace \"Imp\""},   {"Command13", "&Undo Insert \"Imp\""},
+            {"drop", "&Undo Insert \"Imp\""},
         };
-        for (const auto& c : changes) {
+        for (const auto& [command, undoText] : changes) {
             init();
-            const QString re = WriteAll(File("imp.re"), AsQBytes(Record(9, "Imp")));
-            Load(WriteAll(File("odd.fls"), AsQBytes(Image({Record(7, "A"), Record(8, "B"), Record(9, "C")}))));
-            Find<QLineEdit>(*window_, "Text1")->setText(QStringLiteral("New"));
-            Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("c d"));
+            const QString re = WriteAll(File("imp.re"), AsQBytes(Record(TextFormat::Ascii, 9, "Imp")));
+            Load(image_);
+            SetText(*window_, "Text1", QStringLiteral("New"));
+            SetText(*window_, "Text5", QStringLiteral("c d"));
             Click(1);
-            Find<QLineEdit>(*window_, "Text10")->setText(QStringLiteral("Bee"));
+            SetText(*window_, "Text10", QStringLiteral("Bee"));
             const belltower::bank::ToneBank before = window_->Bank();
-            const QStringList panelBefore = Panel();
-            const std::string command = c.command;
-            if (command == "drop") {
+            const QStringList detailsBefore = Details();
+            if (qstrcmp(command, "drop") == 0) {
                 prompter_->AnswerMessage(MessageAnswer::Ok);
-                Drop(re);
+                Drop(window_.get(), {QUrl::fromLocalFile(re)});
             } else {
-                if (command == "Command12" || command == "Command13") {
+                if (qstrcmp(command, "Command12") == 0 || qstrcmp(command, "Command13") == 0) {
                     prompter_->AnswerFile(re);
                 }
-                Press(Find<QPushButton>(*window_, c.command));
+                Trigger(command);
             }
             const belltower::bank::ToneBank after = window_->Bank();
-            QVERIFY2(!(after == before), c.command);
-            QCOMPARE(window_->undoAction->text(), QLatin1String(c.undoText));
+            QVERIFY2(!(after == before), command);
+            QCOMPARE(window_->undoAction->text(), QLatin1String(undoText));
 
             window_->undoAction->trigger();
-            QVERIFY2(window_->Bank() == before, c.command);
+            QVERIFY2(window_->Bank() == before, command);
             QCOMPARE(Find<QListWidget>(*window_, "List2")->currentRow(), 1);
-            QCOMPARE(Panel().mid(1), panelBefore.mid(1));  // the typed name is shown as stored
-            QCOMPARE(Panel().at(0), QStringLiteral("B"));
+            QCOMPARE(Details().mid(1), detailsBefore.mid(1));  // the typed name is shown as stored
+            QCOMPARE(Details().at(0), QStringLiteral("B"));
             window_->redoAction->trigger();
-            QVERIFY2(window_->Bank() == after, c.command);
+            QVERIFY2(window_->Bank() == after, command);
             QVERIFY(!window_->redoAction->isEnabled());
         }
     }
 
-    void aLoadClearsTheHistory() {
-        Load(image_);
-        Click(0);
-        Press(Find<QPushButton>(*window_, "Command8"));
-        QVERIFY(window_->undoAction->isEnabled());
-        prompter_->AnswerMessage(MessageAnswer::Discard);
-        Load(image_);
-        QVERIFY(!window_->undoAction->isEnabled() && !window_->isWindowModified());
-        QCOMPARE(Panel(), QStringList({"", "", "", "", "", "Apply"}));
-    }
-
     // An RE file dropped with no image loaded is refused; with one it is offered, and only
-    // OK inserts it. Other binary files never reach the notes.
+    // OK inserts it. Other binary files never reach the notes; a ringtone file dropped on the
+    // window or a box opens as at start-up, a web address does not.
     void droppedFiles() {
-        const QString re = WriteAll(File("drop.re"), AsQBytes(Record(5, "Dropped")));
-        const QString binary = WriteAll(File("noise.bin"), QByteArray("\x01\x02\x00\x7F", 4));
-        Drop(re, MessageAnswer::Ok);
+        const QString re = WriteAll(File("drop.re"), AsQBytes(Record(TextFormat::Ascii, 5, "Dropped")));
+        prompter_->AnswerMessage(MessageAnswer::Ok);
+        QVERIFY(Drop(window_.get(), {QUrl::fromLocalFile(re)}));
         QVERIFY(prompter_->messages.back().text.contains(QStringLiteral("Load a firmware image first")));
-        Drop(binary, MessageAnswer::Ok);
+        prompter_->AnswerMessage(MessageAnswer::Ok);
+        Drop(window_.get(), {QUrl::fromLocalFile(WriteAll(File("noise.bin"), QByteArray("\x01\x02\x00\x7F", 4)))});
         QVERIFY(prompter_->messages.back().text.contains(QStringLiteral("noise.bin is neither")));
-        QVERIFY(Find<QPlainTextEdit>(*window_, "Text5")->toPlainText().isEmpty());
+        QVERIFY(Text(*window_, "Text5").isEmpty());
 
         Load(image_);
-        Drop(re, MessageAnswer::Cancel);
+        prompter_->AnswerMessage(MessageAnswer::Cancel);
+        Drop(window_.get(), {QUrl::fromLocalFile(re)});
         QCOMPARE(window_->Bank().Count(), std::size_t{3});
         Click(2);
-        Drop(re, MessageAnswer::Ok);
-        QCOMPARE(Lines(Find<QListWidget>(*window_, "List2")), QStringList({"A", "B", "Dropped", "C"}));
-        QCOMPARE(Panel().at(0), QStringLiteral("Dropped"));
-    }
+        prompter_->AnswerMessage(MessageAnswer::Ok);
+        Drop(window_.get(), {QUrl::fromLocalFile(re)});
+        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A|B|Dropped|C"));
+        QCOMPARE(Details().at(0), QStringLiteral("Dropped"));
 
-    // The player's error is shown once per preview; Stop stops it.
-    void playbackErrorsAndStop() {
-        FakePlayer player;
-        window_->SetPreviewPlayer(player);
-        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("c"));
-        Press(Find<QPushButton>(*window_, "Command18"));
-        player.Fail("No audio output device is available.");
-        player.Fail("a second report of the same failure");
-        QCOMPARE(window_->statusBar->currentMessage(),
-                 QStringLiteral("The preview cannot be played: No audio output device is available."));
-        Press(Find<QPushButton>(*window_, "stopButton"));
-        QCOMPARE(player.calls, (std::vector<std::string>{"Stop", "Play", "Stop"}));
-        Press(Find<QPushButton>(*window_, "Command18"));
-        QVERIFY(window_->statusBar->currentMessage().isEmpty());
-        QVERIFY(prompter_->messages.empty());
+        const QString rtx = WriteAll(File("dropped.rtx"), "Dropped:d=16,o=5:c d e");
+        const QUrl local = QUrl::fromLocalFile(rtx), web(QStringLiteral("https://example.org/a.rtx"));
+        const std::pair<QWidget*, QUrl> drops[] = {{window_.get(), local},
+                                                   {Find<QPlainTextEdit>(*window_, "Text5")->viewport(), local},
+                                                   {Find(*window_, "Text1"), local},
+                                                   {window_.get(), web}};
+        for (const auto& [target, url] : drops) {
+            SetText(*window_, "Text1", QStringLiteral("A"));
+            if (url.isLocalFile()) {
+                prompter_->AnswerMessage(MessageAnswer::Discard);  // the name typed above
+            }
+            QCOMPARE(Drop(target, {url, QUrl::fromLocalFile(File("second.rtx"))}), url.isLocalFile());
+            QCOMPARE(Text(*window_, "Text1"), url.isLocalFile() ? QStringLiteral("Dropped") : QStringLiteral("A"));
+            QCOMPARE(Text(*window_, "Text5"), QStringLiteral("c d e"));
+        }
     }
 
     // Opened and saved files are kept for the next run, the last eight, newest first, as are
@@ -257,7 +206,7 @@ private slots:
         Load(image_);
         for (int i = 0; i < 9; ++i) {
             prompter_->AnswerFile(WriteAll(File(qPrintable(QStringLiteral("m%1.rtx").arg(i))), "Tune:d=4:c"));
-            Press(Find<QPushButton>(*window_, "Command1"));
+            Press(*window_, "Command1");
         }
         Fresh();
         QStringList names;
@@ -267,44 +216,16 @@ private slots:
         QCOMPARE(names.size(), 8);
         QCOMPARE(names.front(), QStringLiteral("&1 m8.rtx"));
         QCOMPARE(names.back(), QStringLiteral("&8 m1.rtx"));
-        QCOMPARE(window_->openMelodyDialog.Folder(), folder_->path() + QLatin1Char('/'));
-        QCOMPARE(window_->openFirmwareDialog.Folder(), folder_->path() + QLatin1Char('/'));
+        QCOMPARE(window_->openMelodyDialog.Folder(), Folder() + QLatin1Char('/'));
+        QCOMPARE(window_->openFirmwareDialog.Folder(), Folder() + QLatin1Char('/'));
         QVERIFY(window_->saveRtxDialog.Folder().isEmpty());
 
         window_->recentMenu->actions().front()->trigger();
-        QCOMPARE(Find<QLineEdit>(*window_, "Text1")->text(), QStringLiteral("Tune"));
+        QCOMPARE(Text(*window_, "Text1"), QStringLiteral("Tune"));
         QCOMPARE(window_->windowTitle(), QStringLiteral("m8.rtx[*] - Belltower v.1.1 by Quenby"));
     }
 
 private:
-    QStringList Panel() const {
-        const MainWindow& w = *window_;
-        return {Find<QLineEdit>(w, "Text10")->text(), Find<QLineEdit>(w, "Text11")->text(),
-                Find<QLineEdit>(w, "Text12")->text(), Find<QLineEdit>(w, "Text13")->text(),
-                Find<QLabel>(w, "Label13")->text(),   Find<QPushButton>(w, "Command11")->text()};
-    }
-    void Load(const QString& path) {
-        prompter_->AnswerFile(path);
-        Press(Find<QPushButton>(*window_, "Command3"));
-    }
-    void Click(int row) {
-        QListWidget* list = Find<QListWidget>(*window_, "List2");
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-    }
-    // Drops the file on the window; answer, when given, is scripted for the box it brings.
-    void Drop(const QString& path, std::optional<MessageAnswer> answer = std::nullopt) {
-        if (answer) {
-            prompter_->AnswerMessage(*answer);
-        }
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(path)});
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window_.get(), &enter);
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window_.get(), &drop);
-        QCoreApplication::processEvents();
-    }
-
     QString image_;
 };
 

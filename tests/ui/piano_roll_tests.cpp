@@ -1,10 +1,7 @@
 // The piano roll: out-of-range notes in the warning colour, a click on a bar selects its
 // token, the roll follows the edit fields and shows failures in itself, and its export.
-#include <QFile>
 #include <QImage>
 #include <QScrollArea>
-#include <QTextCursor>
-#include <QtTest>
 
 #include "bank/tone_bank.h"
 #include "melody/tone_encoder.h"
@@ -23,8 +20,8 @@ private slots:
         Start();
         window_->resize(1100, 800);
         window_->show();
-        Find<QLineEdit>(*window_, "Text4")->setText(QStringLiteral("125"));
-        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("4c5 4a4,  4c8 4p 4g4"));
+        SetText(*window_, "Text4", QStringLiteral("125"));
+        SetText(*window_, "Text5", QStringLiteral("4c5 4a4,  4c8 4p 4g4"));
         window_->RefreshPianoRoll();
     }
     void cleanup() { Release(); }
@@ -76,12 +73,12 @@ private slots:
     // roll, with no message box (the prompter fails the test on any unscripted box).
     void followsTypingAndShowsFailuresInItself() {
         auto* roll = window_->pianoRoll;
-        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("4c5"));
+        SetText(*window_, "Text5", QStringLiteral("4c5"));
         QTRY_COMPARE(roll->Shown().events.size(), std::size_t{2});  // the note and the closing delay
-        Find<QLineEdit>(*window_, "Text4")->setText(QStringLiteral("0"));
+        SetText(*window_, "Text4", QStringLiteral("0"));
         QTRY_VERIFY(roll->Failure().contains(QStringLiteral("tempo of 0")));
         QCOMPARE(roll->Shown().events.size(), std::size_t{2});  // the last melody stays drawn
-        Find<QLineEdit>(*window_, "Text4")->setText(QStringLiteral("100"));
+        SetText(*window_, "Text4", QStringLiteral("100"));
         QTRY_VERIFY(roll->Failure().isEmpty());
     }
 
@@ -98,7 +95,7 @@ private slots:
         window_->bankList->setCurrentRow(0);
         QCOMPARE(window_->pianoRoll->Shown().events.front().code, 0x7C);
         QCOMPARE(window_->pianoRoll->Shown().events.size(), std::size_t{4});
-        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("4d5"));
+        SetText(*window_, "Text5", QStringLiteral("4d5"));
         QTRY_COMPARE(window_->pianoRoll->Shown().events.front().code, 0x81);
     }
 
@@ -107,9 +104,7 @@ private slots:
         const QString path = File("roll.svg");
         prompter_->AnswerFile(path);
         window_->exportRollAction->trigger();
-        QFile svg(path);
-        QVERIFY(svg.open(QIODevice::ReadOnly));
-        QVERIFY(svg.readAll().contains("data-code=\"163\" data-start=\"116\" data-units=\"58\" "
+        QVERIFY(ReadAll(path).contains("data-code=\"163\" data-start=\"116\" data-units=\"58\" "
                                        "data-out-of-range=\"phone logomanager\""));
         window_->pianoRollAction->setChecked(false);
         QVERIFY(window_->pianoRollPane->isHidden());
