@@ -3,23 +3,8 @@
 // folder, dropped files, modal dialogs, and a fixture with a fresh main window.
 #pragma once
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
-#include <QDropEvent>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMimeData>
-#include <QPlainTextEdit>
-#include <QSettings>
-#include <QTest>
-#include <QTimer>
-#include <QUrl>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <deque>
 #include <functional>
@@ -51,41 +36,26 @@ Control* Find(const QObject& window, const char* name) {
 // What a control shows: a box's text, a caption, the current item, a list's lines joined by "|".
 inline QString Text(const QObject& window, const char* name) {
     QWidget* control = Find(window, name);
+    QStringList lines;
     if (auto* list = qobject_cast<QListWidget*>(control)) {
-        QStringList lines;
         for (int row = 0; row < list->count(); ++row) {
             lines << list->item(row)->text();
         }
-        return lines.join(QLatin1Char('|'));
     }
-    if (auto* notes = qobject_cast<QPlainTextEdit*>(control)) {
-        return notes->toPlainText();
+    for (const char* property : {"text", "plainText", "currentText"}) {
+        if (const QVariant value = control->property(property); value.isValid()) {
+            return value.toString();
+        }
     }
-    if (auto* combo = qobject_cast<QComboBox*>(control)) {
-        return combo->currentText();
-    }
-    if (auto* label = qobject_cast<QLabel*>(control)) {
-        return label->text();
-    }
-    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-        return button->text();
-    }
-    return Find<QLineEdit>(window, name)->text();
+    return lines.join(QLatin1Char('|'));
 }
 
 inline void SetText(const QObject& window, const char* name, const QString& text) {
-    if (auto* notes = qobject_cast<QPlainTextEdit*>(Find(window, name))) {
-        notes->setPlainText(text);
-    } else {
-        Find<QLineEdit>(window, name)->setText(text);
-    }
+    QWidget* control = Find(window, name);
+    control->setProperty(qobject_cast<QPlainTextEdit*>(control) ? "plainText" : "text", text);
 }
 
-inline void Press(const QObject& window, const char* name) {
-    QTest::mouseClick(Find<QAbstractButton>(window, name), Qt::LeftButton);
-}
-
-// A synthetic melody record with a few tones, ID "ID".
+// A synthetic melody record of a few tones, ID "ID".
 inline formats::Bytes Record(formats::TextFormat format, std::uint32_t index, const char* name,
                              std::uint8_t purpose = 0) {
     const formats::Bytes tones = {0x00, 0x02, 0xFC, 0x09, 0x0A, 0x01, 0x7F, 0x10, 0x0A, 0x0A, 0x07, 0x0B};
@@ -196,12 +166,11 @@ private:
     std::deque<std::optional<formats::TextFormat>> formats_;
 };
 
-// Records every call and keeps a copy of each file it was given (the next preview overwrites it).
+// Records every call and keeps a copy of each file played (the next preview overwrites it).
 class FakePlayer final : public preview::Player {
 public:
     void Play(const std::filesystem::path& wav) override {
         calls.emplace_back("Play");
-        played.push_back(wav);
         playedBytes.push_back(ReadAll(QString::fromStdString(wav.string())));
     }
     void Stop() override { calls.emplace_back("Stop"); }
@@ -209,7 +178,6 @@ public:
     void Fail(const std::string& description) { ReportError(description); }
 
     std::vector<std::string> calls;  // "Play" and "Stop" in order
-    std::vector<std::filesystem::path> played;
     std::vector<QByteArray> playedBytes;
 };
 
@@ -227,7 +195,7 @@ protected:
         prompter_ = std::make_unique<FakePrompter>();
         window_ = std::make_unique<MainWindow>(*prompter_);
     }
-    // Called from the test's cleanup, so that unused scripted answers fail that test.
+    // From the test's cleanup, so that unused scripted answers fail that test.
     void Release() {
         window_.reset();
         prompter_.reset();
@@ -236,10 +204,10 @@ protected:
     QString Folder() const { return QString::fromStdString(folder_->path().string()); }
     void Load(const QString& path) {
         prompter_->AnswerFile(path);
-        Press(*window_, "Command3");
+        Press("Command3");
     }
     // Presses the button of this name, or triggers the menu command of this text.
-    void Trigger(const char* name) {
+    void Press(const char* name) {
         if (auto* button = window_->findChild<QAbstractButton*>(QLatin1String(name))) {
             QTest::mouseClick(button, Qt::LeftButton);
             return;
