@@ -1,7 +1,6 @@
 // The main window's melody area and preview through its controls: each command reaches its
 // dialog and the core, what the window shows at start, files in and out, start-up files.
 #include "melody/tone_encoder.h"
-#include "preview/temp_files.h"
 #include "window_helpers.h"
 
 using belltower::formats::TextFormat;
@@ -17,8 +16,6 @@ private slots:
     void initTestCase() {
         // The tests bring their own session runtime directory for the private preview folder.
         qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime_.path().string()));
-        wavPath_ = QString::fromStdString(
-            (*belltower::preview::PrivateTempDir() / belltower::preview::kMelodyWavName).string());
     }
     void init() {
         Start();
@@ -162,44 +159,39 @@ private slots:
         }
     }
 
-    // Save as RE suggests the melody's name and the bank's format and writes the record in the
-    // format chosen; a cancelled dialog or a melody that cannot be encoded writes nothing.
+    // Save as RE suggests the name and the bank's format and writes the format chosen; a
+    // cancelled dialog or a melody that cannot be encoded writes nothing.
     void saveAsRe() {
         const std::optional<TextFormat> cancelled, ascii = TextFormat::Ascii, unicode = TextFormat::Unicode;
-        const struct {
-            TextFormat bank;
-            bool chooseFile;
-            std::optional<std::optional<TextFormat>> format;  // the format dialog's answer, if asked
-            const char* tempo;
-        } cases[] = {{TextFormat::Ascii, true, unicode, "140"},
-                     {TextFormat::Unicode, true, ascii, "140"},
-                     {TextFormat::Ascii, false, std::nullopt, "140"},
-                     {TextFormat::Ascii, true, cancelled, "140"},
-                     {TextFormat::Ascii, true, ascii, "0"}};
-        for (const auto& c : cases) {
+        const std::tuple<TextFormat, std::optional<std::optional<TextFormat>>, const char*> cases[] = {
+            {TextFormat::Ascii, unicode, "140"},
+            {TextFormat::Unicode, ascii, "140"},
+            {TextFormat::Ascii, std::nullopt, "140"},
+            {TextFormat::Ascii, cancelled, "140"},
+            {TextFormat::Ascii, ascii, "0"}};  // no format answer: the file dialog is cancelled
+        for (const auto& [bank, format, tempo] : cases) {
             init();
             belltower::bank::ToneBank tones;
-            tones.UnicodeNames = c.bank;
+            tones.UnicodeNames = bank;
             window_->SetBank(tones);
-            MelodyFields fields;
-            fields.name = "A", fields.tempo = c.tempo, fields.notes = "4c";
-            window_->SetEditFields(fields);
-            prompter_->AnswerFile(c.chooseFile ? std::optional(WriteAll(File("old.re"), "old")) : std::nullopt);
-            if (c.format) {
-                prompter_->AnswerTextFormat(*c.format);
+            SetText(*window_, "Text1", QStringLiteral("A"));
+            SetText(*window_, "Text4", QLatin1String(tempo));
+            SetText(*window_, "Text5", QStringLiteral("4c"));
+            prompter_->AnswerFile(format ? std::optional(WriteAll(File("old.re"), "old")) : std::nullopt);
+            if (format) {
+                prompter_->AnswerTextFormat(*format);
             }
-            const bool fails = qstrcmp(c.tempo, "0") == 0;
+            const bool fails = qstrcmp(tempo, "0") == 0, written = format && *format && !fails;
             if (fails) {
                 prompter_->AnswerMessage(MessageAnswer::Ok);
             }
             Press("Command2");
-            const bool written = c.format && *c.format && !fails;
+            const auto record =
+                belltower::melody::EncodeReRecord(window_->EditFields(), format && *format ? **format : bank);
             QCOMPARE(ReadAll(File("old.re")),
-                     written ? AsQBytes(*belltower::melody::EncodeReRecord(window_->EditFields(), **c.format).record)
-                     : c.chooseFile ? QByteArray("old")
-                                    : QByteArray("<missing>"));
+                     written ? AsQBytes(*record.record) : QByteArray(format ? "old" : "<missing>"));
             QCOMPARE(prompter_->fileRequests.at(0).fileName, QStringLiteral("A"));
-            QVERIFY(!c.format || prompter_->formatSuggestions.at(0) == c.bank);
+            QVERIFY(!format || prompter_->formatSuggestions.at(0) == bank);
             QVERIFY(!fails || prompter_->messages.at(0).icon == MessageIcon::Exclamation);
         }
     }
@@ -236,7 +228,6 @@ private slots:
             return player_->playedBytes.empty() ? QByteArray() : player_->playedBytes.back();
         };
         const QByteArray whole = play("4c v1 4d");
-        QCOMPARE(ReadAll(wavPath_), whole);
         SetText(*window_, "Text5", QStringLiteral("8d 4c v1 4d 8c4"));
         QTextCursor cursor = Find<QPlainTextEdit>(*window_, "Text5")->textCursor();
         cursor.setPosition(3);
@@ -287,7 +278,6 @@ private slots:
 
 private:
     belltower::testing::ScratchDir runtime_{"runtime"};
-    QString wavPath_;
     std::unique_ptr<FakePlayer> player_;
 };
 

@@ -3,8 +3,7 @@
 #include <QImage>
 #include <QScrollArea>
 
-#include "bank/tone_bank.h"
-#include "melody/tone_encoder.h"
+#include "melody/timeline.h"
 #include "ui/piano_roll_view.h"
 #include "window_helpers.h"
 
@@ -80,23 +79,6 @@ private slots:
         QCOMPARE(roll->Shown().events.size(), std::size_t{2});  // the last melody stays drawn
         SetText(*window_, "Text4", QStringLiteral("100"));
         QTRY_VERIFY(roll->Failure().isEmpty());
-    }
-
-    // A melody picked in the firmware list is drawn; typing brings the edit fields back.
-    void showsTheSelectedFirmwareMelody() {
-        belltower::melody::MelodyFields fields;
-        fields.notes = "4a4 4b4 4c8";
-        belltower::bank::ToneBank tones;
-        tones.Records.push_back(
-            belltower::melody::EncodeMelody(fields, belltower::formats::TextFormat::Ascii, std::nullopt)
-                .record.value());
-        tones.Lines.emplace_back("A");
-        window_->SetBank(tones);
-        window_->bankList->setCurrentRow(0);
-        QCOMPARE(window_->pianoRoll->Shown().events.front().code, 0x7C);
-        QCOMPARE(window_->pianoRoll->Shown().events.size(), std::size_t{4});
-        SetText(*window_, "Text5", QStringLiteral("4d5"));
-        QTRY_COMPARE(window_->pianoRoll->Shown().events.front().code, 0x81);
     }
 
     // The roll's picture through the save dialog; the View toggle is remembered.

@@ -1,6 +1,5 @@
-// What the widget tests share: controls found by the names the program's users know them by
-// (Text1, Command11, List2 ...), a scripted Prompter, a recording Player, files in a scratch
-// folder, dropped files, modal dialogs, and a fixture with a fresh main window.
+// What the widget tests share: controls found by the names users know them by (Text1,
+// Command11 ...), a scripted Prompter, a recording Player, scratch files and a window fixture.
 #pragma once
 
 #include <QtTest>
@@ -9,12 +8,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
-#include "formats/bytes.h"
-#include "preview/player.h"
 #include "support/image_builder.h"
 #include "support/scratch_dir.h"
 #include "ui/main_window.h"
@@ -22,8 +16,7 @@
 
 namespace belltower::ui::testing {
 
-// The control of this kind named name inside window. A missing control ends the run with its
-// name: the window no longer has the control the test means.
+// The control of this kind named name inside window; a missing one ends the run.
 template <typename Control = QWidget>
 Control* Find(const QObject& window, const char* name) {
     auto* control = window.findChild<Control*>(QLatin1String(name));
@@ -73,7 +66,6 @@ inline QByteArray Image(std::vector<formats::Bytes> records) {
     return AsQBytes(belltower::testing::BuildImage(layout).image);
 }
 
-// The file's bytes, or "<missing>" when it cannot be read.
 inline QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -87,8 +79,7 @@ inline QString WriteAll(const QString& path, const QByteArray& bytes) {
     return path;
 }
 
-// Drags the files onto target and drops them; true when the drag and the drop were both
-// accepted, as a copy (the file stays where it is).
+// Drops the files on target; true when the drag and the drop were accepted as a copy.
 inline bool Drop(QWidget* target, const QList<QUrl>& urls) {
     QMimeData data;
     data.setUrls(urls);
@@ -100,8 +91,7 @@ inline bool Drop(QWidget* target, const QList<QUrl>& urls) {
     return enter.isAccepted() && drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
 }
 
-// Drives a dialog opened with exec(): the action runs once the dialog is up, and a guard
-// closes whatever is still modal after a few seconds, so a test cannot hang.
+// Runs action on the dialog once exec() has shown it; a guard closes it after a few seconds.
 inline void WhenModal(std::function<void(QWidget* dialog)> action) {
     QTimer::singleShot(0, [action = std::move(action)] { action(QApplication::activeModalWidget()); });
     QTimer::singleShot(5000, [] {
@@ -111,15 +101,14 @@ inline void WhenModal(std::function<void(QWidget* dialog)> action) {
     });
 }
 
-// Points the program's settings (recent files, dialog folders) at a folder of the test's.
+// The program's settings (recent files, dialog folders) in a folder of the test's.
 inline void UseScratchSettings(const QString& folder) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
 }
 
-// Answers come from queues the test fills; every request is recorded. A prompt without a
-// scripted answer fails the running test and answers "cancel", so no test waits for a dialog;
-// scripted answers left unused fail it too.
+// Answers come from queues the test fills; every request is recorded. A prompt without an
+// answer, or an answer never asked for, fails the test; the prompt is then cancelled.
 class FakePrompter final : public Prompter {
 public:
     ~FakePrompter() override {
@@ -174,7 +163,6 @@ public:
         playedBytes.push_back(ReadAll(QString::fromStdString(wav.string())));
     }
     void Stop() override { calls.emplace_back("Stop"); }
-    // The player finds it cannot play, as a real one does without an audio output.
     void Fail(const std::string& description) { ReportError(description); }
 
     std::vector<std::string> calls;  // "Play" and "Stop" in order
@@ -183,13 +171,12 @@ public:
 
 class WindowFixture {
 protected:
-    // A new, empty folder, settings of its own and a new window.
+    // A new, empty folder with the program's settings, a new window.
     void Start() {
         folder_ = std::make_unique<belltower::testing::ScratchDir>("ui");
         UseScratchSettings(File("settings"));
         Fresh();
     }
-    // A new window and prompter; the folder stays.
     void Fresh() {
         window_.reset();
         prompter_ = std::make_unique<FakePrompter>();
