@@ -379,6 +379,9 @@ private:
     bool AllowListChange(bank::ListChange change);
     // Moves the selected melody one line up or down (change), recorded for Undo.
     void MoveMelody(bank::ListChange change);
+    // True when a melody can go in above line; a full bank is told, before any dialog or
+    // encoder message.
+    bool CanInsertAt(bank::Selection line);
     // Asks for an RE file with openReDialog and stores it with store.
     void ImportReFile(bank::Selection line, StoreInBank store, const char* verb);
 

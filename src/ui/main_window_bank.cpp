@@ -322,16 +322,20 @@ void MainWindow::ReplaceMelody() {
     }
 }
 
+bool MainWindow::CanInsertAt(bank::Selection line) {
+    const formats::Result<bank::Selection> position = bank::InsertPosition(bank_, line);
+    if (!position) {
+        TellCoreText(prompter_, position.error().message);
+        return false;
+    }
+    return position->has_value();
+}
+
 void MainWindow::InsertMelody() {
     DisableApply();
     const bank::Selection line = SelectedLine();
     // The limit is told before the melody is encoded, so its messages do not come first.
-    const formats::Result<bank::Selection> position = bank::InsertPosition(bank_, line);
-    if (!position) {
-        TellCoreText(prompter_, position.error().message);
-        return;
-    }
-    if (!*position) {
+    if (!CanInsertAt(line)) {
         return;
     }
     if (const std::optional<formats::Bytes> record = EncodeForBank()) {
@@ -386,13 +390,7 @@ void MainWindow::ReplaceFromFile() {
 
 void MainWindow::InsertFromFile() {
     DisableApply();
-    const bank::Selection line = SelectedLine();
-    const formats::Result<bank::Selection> position = bank::InsertPosition(bank_, line);
-    if (!position) {
-        TellCoreText(prompter_, position.error().message);
-        return;
-    }
-    if (*position) {
+    if (const bank::Selection line = SelectedLine(); CanInsertAt(line)) {
         ImportReFile(line, &bank::InsertFromRe, "Insert");
     }
 }
