@@ -19,6 +19,9 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <initializer_list>
+#include <utility>
+
 #include "ui/file_drop.h"
 #include "ui/name_counter.h"
 #include "ui/prompter.h"
@@ -87,6 +90,13 @@ void MakeGlyphButton(QPushButton* button, const QString& accessibleName) {
     button->setFixedSize(side + side / 2, side);
 }
 
+// Keyboard accelerators of the captions move to the boxes they name.
+void SetBuddies(std::initializer_list<std::pair<QLabel*, QWidget*>> buddies) {
+    for (const auto& [label, box] : buddies) {
+        label->setBuddy(box);
+    }
+}
+
 QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, bool stretchAtEnd = true) {
     auto* row = new QHBoxLayout;
     for (QWidget* widget : widgets) {
@@ -153,7 +163,18 @@ MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
 }
 
 void MainWindow::CreateControls() {
-    // Melody edit area.
+    CreateMelodyFields();
+    CreateRecordFields();
+    CreateMelodyOptions();
+    CreateMelodyCommands();
+    CreateFirmwareList();
+    CreateListCommands();
+    CreateMelodyDetails();
+    CreatePreviewControls();
+    CreateFooter();
+}
+
+void MainWindow::CreateMelodyFields() {
     nameLabel = NewLabel(this, QStringLiteral("Name:"),
                          QStringLiteral("Name of your tone (More than 14 characters not recommended!)"));
     nameEdit = NewTextBox(this, QString(), 30);
@@ -171,6 +192,13 @@ void MainWindow::CreateControls() {
     notesEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     notesEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     notesEdit->setTabChangesFocus(true);
+    tokenList = new QListWidget(this);
+    SetBuddies(
+        {{nameLabel, nameEdit}, {durationLabel, durationEdit}, {octaveLabel, octaveEdit}, {tempoLabel, tempoEdit}});
+}
+
+// The fields that go into the melody record besides the notes: ID, delay, index, staccato.
+void MainWindow::CreateRecordFields() {
     idLabel = NewLabel(this, QStringLiteral("&FourCC ID:"),
                        QStringLiteral("Please use characters A-Z and numbers. This one is not very important."));
     idEdit = NewTextBox(this, QString(), 4);
@@ -187,6 +215,10 @@ void MainWindow::CreateControls() {
                              QStringLiteral("Use Staccato to give some extra sense of rhythm to your song."));
     staccatoLabel->setWordWrap(true);
     staccatoEdit = NewTextBox(this, QStringLiteral("0"), 5);
+    SetBuddies({{idLabel, idEdit}, {delayLabel, delayEdit}, {indexLabel, indexEdit}, {staccatoLabel, staccatoEdit}});
+}
+
+void MainWindow::CreateMelodyOptions() {
     playTwiceBox = NewCheckBox(this, QStringLiteral("Suggest playing twice"),
                                QStringLiteral("Recommended, unless you want that melody to loop infinitely "
                                               "when used as an SMS alert."));
@@ -196,31 +228,61 @@ void MainWindow::CreateControls() {
     noSmallPausesBox =
         NewCheckBox(this, QStringLiteral("Disable small pauses between identical tones (NOT recommended!)"),
                     QStringLiteral("This will blend two same notes together forming one longer note."));
-    tokenList = new QListWidget(this);
+}
+
+// The row under the melody fields: files in and out, play and stop.
+void MainWindow::CreateMelodyCommands() {
     openRtxButton =
         NewButton(this, QStringLiteral("Open RTX"), QStringLiteral("Loads a melody file into edit fields."));
     saveReButton = NewButton(this, QStringLiteral("Save as RE..."),
                              QStringLiteral("Save this RTX tone to a RE chunk that is readable by PPM Manager."));
     saveRtxButton = NewButton(this, QStringLiteral("Save as RTX"));
+    playNotesButton = NewButton(
+        this, kPlayGlyph, QStringLiteral("Play. Tip: Select some notes and it will play the selected part only."));
+    stopButton = Named(NewButton(this, kStopGlyph, QStringLiteral("Stop the preview")), "stopButton");
+    MakeGlyphButton(playNotesButton, QStringLiteral("Play"));
+    MakeGlyphButton(stopButton, QStringLiteral("Stop"));
+}
 
-    // Tone bank area.
+// The firmware row over the melody list, and the list with its move and play buttons.
+void MainWindow::CreateFirmwareList() {
     loadFirmwareButton =
         NewButton(this, QStringLiteral("Load Firmware"), QStringLiteral("Opens a FLS file that can be then altered."));
     keepBankBox = NewCheckBox(this, QStringLiteral("Keep TONE chunk from previous session"),
                               QStringLiteral("This lets you easily transfer the whole tone chunk between different "
                                              "firmware files. Load fw with tones, check this, load another and save "
                                              "with the first tone chunk."));
+    bankCountLabel = NewLabel(
+        this, QString(), QStringLiteral("Watch for not adding more than 35 tones on Nokia 7110 or 65 on other types!"));
     bankList = new QListWidget(this);
     moveUpButton = NewButton(this, kUpGlyph, QStringLiteral("Move Up"));
     moveDownButton = NewButton(this, kDownGlyph, QStringLiteral("Move Down"));
+    playMelodyButton = NewButton(this, kPlayGlyph, QStringLiteral("Play"));
+    MakeGlyphButton(moveUpButton, QStringLiteral("Move Up"));
+    MakeGlyphButton(moveDownButton, QStringLiteral("Move Down"));
+    MakeGlyphButton(playMelodyButton, QStringLiteral("Play"));
+}
+
+// The two rows of buttons under the melody details: list changes, then files.
+void MainWindow::CreateListCommands() {
     replaceButton = NewButton(this, QStringLiteral("Replace"),
                               QStringLiteral("Replaces a selected melody with the contents of RTX edit fields above."));
+    replaceFromFileButton = NewButton(this, QStringLiteral("File.."),
+                                      QStringLiteral("Replaces the selected melody with a RE melody image from file."));
     insertButton = NewButton(this, QStringLiteral("Insert"), QStringLiteral("Inserts a RTX melody above the cursor."));
+    insertFromFileButton =
+        NewButton(this, QStringLiteral("File.."), QStringLiteral("Inserts a melody from a RE image file."));
     deleteButton = NewButton(this, QStringLiteral("Delete"), QStringLiteral("Removes selected melody."));
     reindexButton = NewButton(this, QStringLiteral("Reindex!"),
                               QStringLiteral("Press this before each file saving to ensure proper indexing!"));
+    exportButton = NewButton(this, QStringLiteral("Export"),
+                             QStringLiteral("Exports selected melody from firmware to a RE file."));
     saveFirmwareButton = NewButton(this, QStringLiteral("Save Firmware..."),
                                    QStringLiteral("After you have done your work, don't forget to save it."));
+}
+
+// The selected melody's name, ID, index, purpose and play mode, with Apply.
+void MainWindow::CreateMelodyDetails() {
     melodyNameLabel = NewLabel(this, QStringLiteral("Name:"),
                                QStringLiteral("You can rename your tones even if they are in the firmware. "
                                               "Don't forget to hit Apply."));
@@ -246,18 +308,15 @@ void MainWindow::CreateControls() {
     applyButton->setText(QStringLiteral("Apply to ") + QString(30, QLatin1Char('n')));
     applyButton->setFixedWidth(applyButton->sizeHint().width());
     applyButton->setText(QStringLiteral("Apply"));
-    replaceFromFileButton = NewButton(this, QStringLiteral("File.."),
-                                      QStringLiteral("Replaces the selected melody with a RE melody image from file."));
-    insertFromFileButton =
-        NewButton(this, QStringLiteral("File.."), QStringLiteral("Inserts a melody from a RE image file."));
-    exportButton = NewButton(this, QStringLiteral("Export"),
-                             QStringLiteral("Exports selected melody from firmware to a RE file."));
-    bankCountLabel = NewLabel(
-        this, QString(), QStringLiteral("Watch for not adding more than 35 tones on Nokia 7110 or 65 on other types!"));
     formatMailbox = NewLabel(this, QString());
     formatMailbox->setVisible(false);
+    SetBuddies({{melodyNameLabel, melodyNameEdit},
+                {melodyIdLabel, melodyIdEdit},
+                {melodyIndexLabel, melodyIndexEdit},
+                {purposeLabel, purposeEdit}});
+}
 
-    // Preview area and the rest.
+void MainWindow::CreatePreviewControls() {
     hardwareLabel = NewLabel(this, QStringLiteral("Hardware"),
                              QStringLiteral("About emulating phone behavior: None will play all octaves, Phone will "
                                             "play 5 thru 7, LM will play 4 thru 7. Lets you check if there aren't any "
@@ -265,6 +324,7 @@ void MainWindow::CreateControls() {
     hardwareCombo = new QComboBox(this);
     hardwareCombo->addItems({QStringLiteral("None"), QStringLiteral("Phone"), QStringLiteral("LogoManager")});
     hardwareCombo->setCurrentIndex(1);
+    hardwareLabel->setBuddy(hardwareCombo);
     vibrationBox =
         NewCheckBox(this, QStringLiteral("Emulate Vibration"),
                     QStringLiteral("Will generate vroom when the motor would vibrate. Adds realistic sound "
@@ -273,44 +333,19 @@ void MainWindow::CreateControls() {
     halfQualityBox =
         NewCheckBox(this, QStringLiteral("Half Quality"),
                     QStringLiteral("Smaller (temporary) wave file, worse quality. Affect the play button only."));
-    playNotesButton = NewButton(
-        this, kPlayGlyph, QStringLiteral("Play. Tip: Select some notes and it will play the selected part only."));
-    playMelodyButton = NewButton(this, kPlayGlyph, QStringLiteral("Play"));
+}
+
+// The credit line with "?", and the status bar under everything.
+void MainWindow::CreateFooter() {
+    creditLabel = NewLabel(this, QStringLiteral("Belltower 1.1, melodies for Nokia DCT3 phones"));
     aboutButton = NewButton(this, QStringLiteral("?"));
-    stopButton = Named(NewButton(this, kStopGlyph, QStringLiteral("Stop the preview")), "stopButton");
+    MakeGlyphButton(aboutButton, QStringLiteral("About Belltower"));
     statusBar = Named(new QStatusBar(this), "statusBar");
     statusBar->setSizeGripEnabled(false);
     // Shown only while it has something to say.
     statusBar->hide();
     connect(statusBar, &QStatusBar::messageChanged, statusBar,
             [bar = statusBar](const QString& message) { bar->setVisible(!message.isEmpty()); });
-    creditLabel = NewLabel(this, QStringLiteral("Belltower 1.1, melodies for Nokia DCT3 phones"));
-
-    // Keyboard accelerators of the captions move to the boxes they name.
-    const std::pair<QLabel*, QWidget*> buddies[] = {
-        {nameLabel, nameEdit},
-        {durationLabel, durationEdit},
-        {octaveLabel, octaveEdit},
-        {tempoLabel, tempoEdit},
-        {idLabel, idEdit},
-        {delayLabel, delayEdit},
-        {indexLabel, indexEdit},
-        {staccatoLabel, staccatoEdit},
-        {melodyNameLabel, melodyNameEdit},
-        {melodyIdLabel, melodyIdEdit},
-        {melodyIndexLabel, melodyIndexEdit},
-        {purposeLabel, purposeEdit},
-        {hardwareLabel, hardwareCombo},
-    };
-    for (const auto& [label, box] : buddies) {
-        label->setBuddy(box);
-    }
-    MakeGlyphButton(moveUpButton, QStringLiteral("Move Up"));
-    MakeGlyphButton(moveDownButton, QStringLiteral("Move Down"));
-    MakeGlyphButton(playMelodyButton, QStringLiteral("Play"));
-    MakeGlyphButton(playNotesButton, QStringLiteral("Play"));
-    MakeGlyphButton(aboutButton, QStringLiteral("About Belltower"));
-    MakeGlyphButton(stopButton, QStringLiteral("Stop"));
 }
 
 void MainWindow::LayOutControls() {

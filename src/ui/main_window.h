@@ -302,7 +302,17 @@ private slots:
     void StopPreview();
 
 private:
+    // The controls, one area of the window at a time, in the order the window reads.
     void CreateControls();
+    void CreateMelodyFields();
+    void CreateRecordFields();
+    void CreateMelodyOptions();
+    void CreateMelodyCommands();
+    void CreateFirmwareList();
+    void CreateListCommands();
+    void CreateMelodyDetails();
+    void CreatePreviewControls();
+    void CreateFooter();
     void LayOutControls();
     // What a melody file or record could not hand to the edit fields, in one message.
     void ShowConversionWarnings(const QString& source, const std::vector<std::string>& warnings);
@@ -319,6 +329,8 @@ private:
     // (true), Cancel stops (false).
     bool MaySaveBank();
     bool MaySaveFields();
+    // "Save changes to <what>?" with the three answers above; save is the usual save.
+    bool AskToSave(const QString& what, bool (MainWindow::*save)());
     // Records a change of the bank, made from `before`, for Undo under `name` (core text).
     void RecordChange(const std::string& name, bank::BankState before);
     // Shows the bank after an undo or redo with `selected` selected.
@@ -365,6 +377,11 @@ private:
     // False, after telling why, when the change of the selected line would bring a melody to
     // the top that makes the bank read back in the other text format.
     bool AllowListChange(bank::ListChange change);
+    // Moves the selected melody one line up or down (change), recorded for Undo.
+    void MoveMelody(bank::ListChange change);
+    // True when a melody can go in above line; a full bank is told, before any dialog or
+    // encoder message.
+    bool CanInsertAt(bank::Selection line);
     // Asks for an RE file with openReDialog and stores it with store.
     void ImportReFile(bank::Selection line, StoreInBank store, const char* verb);
 

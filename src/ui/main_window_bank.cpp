@@ -277,26 +277,23 @@ bool MainWindow::AllowListChange(bank::ListChange change) {
 }
 
 void MainWindow::MoveMelodyUp() {
-    DisableApply();
-    if (!AllowListChange(bank::ListChange::MoveUp)) {
-        return;
-    }
-    bank::BankState before = bank::CaptureState(bank_, SelectedLine());
-    if (const bank::Selection moved = bank::MoveUp(bank_, SelectedLine())) {
-        ShowBankLines(moved);
-        RecordChange("Move Up \"" + bank_.Lines[*moved] + "\"", std::move(before));
-    }
+    MoveMelody(bank::ListChange::MoveUp);
 }
 
 void MainWindow::MoveMelodyDown() {
+    MoveMelody(bank::ListChange::MoveDown);
+}
+
+void MainWindow::MoveMelody(bank::ListChange change) {
     DisableApply();
-    if (!AllowListChange(bank::ListChange::MoveDown)) {
+    if (!AllowListChange(change)) {
         return;
     }
+    const bool up = change == bank::ListChange::MoveUp;
     bank::BankState before = bank::CaptureState(bank_, SelectedLine());
-    if (const bank::Selection moved = bank::MoveDown(bank_, SelectedLine())) {
+    if (const bank::Selection moved = (up ? bank::MoveUp : bank::MoveDown)(bank_, SelectedLine())) {
         ShowBankLines(moved);
-        RecordChange("Move Down \"" + bank_.Lines[*moved] + "\"", std::move(before));
+        RecordChange((up ? "Move Up \"" : "Move Down \"") + bank_.Lines[*moved] + "\"", std::move(before));
     }
 }
 
@@ -325,16 +322,20 @@ void MainWindow::ReplaceMelody() {
     }
 }
 
+bool MainWindow::CanInsertAt(bank::Selection line) {
+    const formats::Result<bank::Selection> position = bank::InsertPosition(bank_, line);
+    if (!position) {
+        TellCoreText(prompter_, position.error().message);
+        return false;
+    }
+    return position->has_value();
+}
+
 void MainWindow::InsertMelody() {
     DisableApply();
     const bank::Selection line = SelectedLine();
     // The limit is told before the melody is encoded, so its messages do not come first.
-    const formats::Result<bank::Selection> position = bank::InsertPosition(bank_, line);
-    if (!position) {
-        TellCoreText(prompter_, position.error().message);
-        return;
-    }
-    if (!*position) {
+    if (!CanInsertAt(line)) {
         return;
     }
     if (const std::optional<formats::Bytes> record = EncodeForBank()) {
@@ -389,13 +390,7 @@ void MainWindow::ReplaceFromFile() {
 
 void MainWindow::InsertFromFile() {
     DisableApply();
-    const bank::Selection line = SelectedLine();
-    const formats::Result<bank::Selection> position = bank::InsertPosition(bank_, line);
-    if (!position) {
-        TellCoreText(prompter_, position.error().message);
-        return;
-    }
-    if (*position) {
+    if (const bank::Selection line = SelectedLine(); CanInsertAt(line)) {
         ImportReFile(line, &bank::InsertFromRe, "Insert");
     }
 }

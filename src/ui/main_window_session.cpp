@@ -128,15 +128,7 @@ bool MainWindow::MaySaveBank() {
     }
     const QString what = imagePath_.isEmpty() ? QStringLiteral("the firmware melodies")
                                               : QStringLiteral("\"%1\"").arg(QFileInfo(imagePath_).fileName());
-    switch (prompter_.ShowMessage({QStringLiteral("Save changes to %1?").arg(what), QString(), MessageIcon::Exclamation,
-                                   MessageButtons::SaveDiscardCancel})) {
-    case MessageAnswer::Save:
-        return SaveFirmware();
-    case MessageAnswer::Discard:
-        return true;
-    default:
-        return false;
-    }
+    return AskToSave(what, &MainWindow::SaveFirmware);
 }
 
 bool MainWindow::MaySaveFields() {
@@ -149,10 +141,14 @@ bool MainWindow::MaySaveFields() {
     } else if (!nameEdit->text().isEmpty()) {
         what = QStringLiteral("the melody \"%1\"").arg(nameEdit->text());
     }
+    return AskToSave(what, &MainWindow::SaveRtx);
+}
+
+bool MainWindow::AskToSave(const QString& what, bool (MainWindow::*save)()) {
     switch (prompter_.ShowMessage({QStringLiteral("Save changes to %1?").arg(what), QString(), MessageIcon::Exclamation,
                                    MessageButtons::SaveDiscardCancel})) {
     case MessageAnswer::Save:
-        return SaveRtx();
+        return (this->*save)();
     case MessageAnswer::Discard:
         return true;
     default:

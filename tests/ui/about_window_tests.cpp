@@ -3,9 +3,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "modal_helpers.h"
 #include "ui/about_window.h"
-#include "ui/main_window.h"
 #include "ui/qt_prompter.h"
 #include "window_helpers.h"
 
@@ -17,18 +15,15 @@ class AboutWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // OK sits 4 pixels below the wrapped text and the window ends just below OK, whatever
-    // height the text needs with the installed font. Through the real prompter the window is
-    // application-modal over the main window and OK closes it; every "?" lays it out afresh
-    // the same way.
+    // OK sits 4 pixels below the wrapped text and the window ends just below OK, whatever the
+    // font. Through the real prompter it is modal over the main window; every "?" lays it out anew.
     void shownModallyAndLaidOutAroundTheText() {
-        QTemporaryDir settings;
-        belltower::ui::testing::UseScratchSettings(settings.path());
+        const belltower::testing::ScratchDir settings("settings");
+        belltower::ui::testing::UseScratchSettings(QString::fromStdString(settings.path().string()));
         belltower::ui::QtPrompter prompter;
         belltower::ui::MainWindow window(prompter);
         prompter.SetParentWindow(&window);
         window.show();
-        QList<QRect> okPlaces;
         for (int round = 0; round < 2; ++round) {
             bool modal = false;
             WhenModal([&](QWidget* dialog) {
@@ -44,15 +39,12 @@ private slots:
                 QCOMPARE(ok, QRect(216, text.bottom() + 1 + 4, 97, 25));
                 QCOMPARE(about->size(), QSize(48 + 465 + 8, ok.bottom() + 1 + 8));
                 QCOMPARE(Find<QLabel>(*about, "Image1")->geometry(), QRect(8, 8, 32, 32));
-                okPlaces << ok;
                 QTest::mouseClick(Find<QPushButton>(*about, "Command1"), Qt::LeftButton);
             });
             QTest::mouseClick(Find<QPushButton>(window, "Command16"), Qt::LeftButton);
             QVERIFY(modal);
             QVERIFY(QApplication::activeModalWidget() == nullptr);
         }
-        QCOMPARE(okPlaces.size(), 2);
-        QCOMPARE(okPlaces[1], okPlaces[0]);
     }
 };
 

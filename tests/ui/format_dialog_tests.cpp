@@ -3,10 +3,9 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "find_control.h"
-#include "modal_helpers.h"
 #include "ui/format_dialog.h"
 #include "ui/qt_prompter.h"
+#include "window_helpers.h"
 
 using belltower::formats::TextFormat;
 using belltower::ui::FormatDialog;
@@ -17,35 +16,26 @@ class FormatDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The suggestion preselected, a click, then OK or Cancel.
     void choices() {
-        const std::optional<TextFormat> none;
-        const std::optional<TextFormat> ascii = TextFormat::Ascii;
-        const std::optional<TextFormat> unicode = TextFormat::Unicode;
-        const struct {
-            const char* what;
-            std::optional<TextFormat> suggested;
-            const char* click;  // nullptr: no click
-            bool accept;
-            std::optional<TextFormat> expected;
-        } cases[] = {
-            {"ASCII suggested, accepted", ascii, nullptr, true, ascii},
-            {"Unicode suggested, accepted", unicode, nullptr, true, unicode},
-            {"Unicode suggested, ASCII chosen", unicode, "Option1", true, ascii},
-            {"cancelled", ascii, "Option2", false, none},
-            {"nothing selected, accepted", none, nullptr, true, none},
-        };
-        for (const auto& c : cases) {
-            FormatDialog dialog(c.suggested);
+        const std::optional<TextFormat> none, ascii = TextFormat::Ascii, unicode = TextFormat::Unicode;
+        const std::tuple<std::optional<TextFormat>, const char*, const char*, std::optional<TextFormat>> cases[] = {
+            {ascii, nullptr, "Command1", ascii},
+            {unicode, nullptr, "Command1", unicode},
+            {unicode, "Option1", "Command1", ascii},
+            {ascii, "Option2", "Command2", none},
+            {none, nullptr, "Command1", none}};
+        for (const auto& [suggested, click, button, expected] : cases) {
+            FormatDialog dialog(suggested);
             dialog.show();
-            QVERIFY2(Find<QRadioButton>(dialog, "Option1")->isChecked() == (c.suggested == ascii), c.what);
-            QVERIFY2(Find<QRadioButton>(dialog, "Option2")->isChecked() == (c.suggested == unicode), c.what);
-            if (c.click != nullptr) {
-                QTest::mouseClick(Find<QRadioButton>(dialog, c.click), Qt::LeftButton);
+            QCOMPARE(Find<QRadioButton>(dialog, "Option1")->isChecked(), suggested == ascii);
+            QCOMPARE(Find<QRadioButton>(dialog, "Option2")->isChecked(), suggested == unicode);
+            if (click != nullptr) {
+                QTest::mouseClick(Find<QRadioButton>(dialog, click), Qt::LeftButton);
             }
-            QTest::mouseClick(c.accept ? Find<QPushButton>(dialog, "Command1") : Find<QPushButton>(dialog, "Command2"),
-                              Qt::LeftButton);
-            QVERIFY2(!dialog.isVisible() && dialog.Choice() == c.expected, c.what);
-            QCOMPARE(dialog.result(), int(c.expected ? QDialog::Accepted : QDialog::Rejected));
+            QTest::mouseClick(Find<QPushButton>(dialog, button), Qt::LeftButton);
+            QVERIFY(!dialog.isVisible() && dialog.Choice() == expected);
+            QCOMPARE(dialog.result(), int(expected ? QDialog::Accepted : QDialog::Rejected));
         }
     }
 

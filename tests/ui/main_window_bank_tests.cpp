@@ -1,46 +1,24 @@
-// The tone bank area of the main window through its controls, with scripted dialogs and
-// synthetic firmware images.
-#include <string>
-#include <vector>
-
+// The firmware melodies area of the main window and what keeps the user's work (the "Save
+// changes" question, the title, undo and redo, dropped and recent files), through the controls
+// with scripted dialogs and synthetic images. The bank's rules and history are tested in the core.
 #include "bank/firmware_reader.h"
 #include "bank/re_exchange.h"
-#include "formats/record.h"
 #include "interchange/melody_file.h"
-#include "interchange/ott.h"
 #include "melody/tone_encoder.h"
 #include "support/image_builder.h"
 #include "window_helpers.h"
 
 using belltower::formats::Bytes;
 using belltower::formats::TextFormat;
+constexpr auto Ascii = TextFormat::Ascii;
+constexpr auto Unicode = TextFormat::Unicode;
 using belltower::testing::BuildImage;
 using belltower::testing::ImageLayout;
-using belltower::testing::MakeRecord;
-using belltower::ui::MainWindow;
 using belltower::ui::MessageAnswer;
 using belltower::ui::MessageButtons;
+using belltower::ui::MessageIcon;
 using namespace belltower::ui::testing;
 namespace bank = belltower::bank;
-
-namespace {
-
-const Bytes kTones = {0x00, 0x02, 0xFC, 0x09, 0x0A, 0x01, 0x7F, 0x10, 0x0A, 0x0A, 0x07, 0x0B};
-
-Bytes Record(TextFormat format, std::uint32_t index, const char* name, std::uint8_t purpose = 0) {
-    return MakeRecord(format, index, "ID", name, kTones, purpose);
-}
-
-bank::ToneBank AsciiBank(const std::vector<const char*>& names) {
-    bank::ToneBank tones;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        tones.Records.push_back(Record(TextFormat::Ascii, static_cast<std::uint32_t>(i + 1), names[i]));
-        tones.Lines.emplace_back(names[i]);
-    }
-    return tones;
-}
-
-}  // namespace
 
 class MainWindowBankTest : public QObject, WindowFixture {
     Q_OBJECT
@@ -48,307 +26,333 @@ class MainWindowBankTest : public QObject, WindowFixture {
 private slots:
     void init() {
         Start();
-        NewWindow();
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        image_ = WriteAll(File("in.fls"), Image({Record(Ascii, 7, "A"), Record(Ascii, 8, "B"), Record(Ascii, 9, "C")}));
     }
     void cleanup() { Release(); }
 
-    // Load, rename, insert, move, delete, reindex and save; the saved image reads back as edited.
-    void editedBankSurvivesSaveAndReload() {
-        MainWindow& w = *window_;
-        ImageLayout layout;
-        layout.chunksBefore = {belltower::testing::MakeChunk("ABCD", Bytes(20, 0x11))};
-        layout.chunksAfter = {belltower::testing::MakeChunk("EFGH", Bytes(8, 0x22))};
-        layout.records = {Record(TextFormat::Ascii, 1, "A"), Record(TextFormat::Ascii, 2, "B"),
-                          Record(TextFormat::Ascii, 3, "C")};
-        const Bytes image = BuildImage(layout).image;
-        Load(WriteFile("in.fls", image));
-        QCOMPARE(Lines(Find<QListWidget>(w, "List2")), QStringList({"A", "B", "C"}));
-        QVERIFY(Find<QLabel>(w, "email")->text().startsWith(QStringLiteral("PPM NHM-5 V 5.31 synthetic test image")));
-
+    // Load shows the list, the count and the image's header; a click shows the melody's
+    // details; Apply and Save reach the core, and the saved image reads back as edited.
+    void loadShowApplyAndSave() {
+        Load(WriteAll(File("in.fls"), Image({Record(Ascii, 1, "A"), Record(Ascii, 2, "B")})));
+        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A|B"));
+        QCOMPARE(Text(*window_, "Label12"), QStringLiteral("2"));
+        QVERIFY(Text(*window_, "email").startsWith(QStringLiteral("PPM NHM-5 V 5.31 synthetic test image")));
         Click(1);
-        QCOMPARE(Panel(), QStringList({"B", "ID  ", "2", "n/a", "Preview twice", "Apply to B"}));
-        QVERIFY(Find<QPushButton>(w, "Command11")->isEnabled() && !Find<QLineEdit>(w, "Text13")->isEnabled());
-        Find<QLineEdit>(w, "Text10")->setText(QStringLiteral("Bee"));
-        Press(Find<QPushButton>(w, "Command11"));
-        Click(0);
-        Find<QLineEdit>(w, "Text1")->setText(QStringLiteral("New"));
-        Find<QPlainTextEdit>(w, "Text5")->setPlainText(QStringLiteral("c d,e"));
-        Press(Find<QPushButton>(w, "Command7"));  // insert above "A"
-        QCOMPARE(Lines(Find<QListWidget>(w, "List2")), QStringList({"New", "A", "Bee", "C"}));
-        QCOMPARE(Find<QLabel>(w, "Label12")->text(), QStringLiteral("4"));
-        Click(0);
-        Press(Find<QPushButton>(w, "Command5"));
-        QCOMPARE(Lines(Find<QListWidget>(w, "List2")), QStringList({"A", "New", "Bee", "C"}));
-        QVERIFY(Find<QListWidget>(w, "List2")->currentRow() == 1 && Find<QPushButton>(w, "Command11")->isEnabled());
-        Click(3);
-        Press(Find<QPushButton>(w, "Command8"));
-        QCOMPARE(Lines(Find<QListWidget>(w, "List2")), QStringList({"A", "New", "Bee"}));
-        QVERIFY(Find<QListWidget>(w, "List2")->selectedItems().isEmpty() &&
-                !Find<QPushButton>(w, "Command11")->isEnabled());
-        QCOMPARE(Panel(), QStringList({"", "", "", "", "", "Apply"}));  // nothing selected, nothing shown
-        Click(2);
-        Press(Find<QPushButton>(w, "Command10"));
-        QCOMPARE(Panel(), QStringList({"Bee", "ID  ", "3", "n/a", "Preview twice", "Apply to Bee"}));
+        QCOMPARE(Details(), QStringList({"B", "ID  ", "2", "n/a", "Preview twice", "Apply to B"}));
+        QVERIFY(Find(*window_, "Command11")->isEnabled() && !Find(*window_, "Text13")->isEnabled());
+        SetText(*window_, "Text10", QStringLiteral("Bee"));
+        Press("Command11");
+        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A|Bee"));
 
-        const QString saved = File("out.fls");
-        prompter_->AnswerFile(saved);
-        Press(Find<QPushButton>(w, "Command9"));
+        prompter_->AnswerFile(File("out.fls"));
+        Press("Command9");
         QVERIFY(prompter_->messages.empty());
-        QCOMPARE(ReadAll(saved).size(), qsizetype(image.size()));
-
-        const bank::ToneBank edited = w.Bank();
-        NewWindow();
-        Load(saved);
-        QCOMPARE(Lines(Find<QListWidget>(*window_, "List2")), QStringList({"A", "New", "Bee"}));
+        const bank::ToneBank edited = window_->Bank();
+        prompter_->AnswerMessage(MessageAnswer::Ok);
+        Load(File("missing.fls"));  // a failed load says why and changes nothing
+        QVERIFY(prompter_->messages.at(0).text.contains(QStringLiteral("No such file or directory")));
+        QVERIFY(window_->Bank() == edited && Text(*window_, "email").startsWith(QStringLiteral("PPM NHM-5")));
+        Fresh();
+        Load(File("out.fls"));
         QVERIFY(window_->Bank().Records == edited.Records && window_->Bank().FirmwareHead == edited.FirmwareHead);
-        for (std::size_t i = 0; i < 3; ++i) {
-            QCOMPARE(belltower::formats::RecordIndex(window_->Bank().Records[i]).value(), int(i + 1));
-        }
     }
 
-    // "Keep TONE chunk" keeps the list while the header changes, until the formats differ.
+    // "Keep TONE chunk" keeps the list across a load until the formats differ; a Unicode
+    // melody's purpose can be edited.
     void keepingTheBankAcrossLoads() {
-        MainWindow& w = *window_;
-        Load(WriteImage("a.fls", {Record(TextFormat::Ascii, 1, "A")}));
-        Find<QCheckBox>(w, "Check4")->setChecked(true);
-        ImageLayout second;
-        second.header = belltower::testing::PpmHeader("second image");
-        second.records = {Record(TextFormat::Ascii, 1, "X")};
-        Load(WriteFile("b.fls", BuildImage(second).image));
-        QCOMPARE(Lines(Find<QListWidget>(w, "List2")), QStringList({"A"}));
-        QVERIFY(Find<QLabel>(w, "email")->text().startsWith(QStringLiteral("PPM second image")) &&
-                Find<QCheckBox>(w, "Check4")->isChecked());
-
+        Load(WriteAll(File("a.fls"), Image({Record(Ascii, 1, "A")})));
+        Find<QCheckBox>(*window_, "Check4")->setChecked(true);
+        Load(image_);
+        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A"));
         prompter_->AnswerMessage(MessageAnswer::Ok);
-        Load(WriteImage("u.fls", {Record(TextFormat::Unicode, 1, "U"), Record(TextFormat::Unicode, 2, "V")}));
+        Load(WriteAll(File("u.fls"), Image({Record(Unicode, 1, "U", 2), Record(Unicode, 2, "V")})));
         QCOMPARE(prompter_->messages.at(0).text.toStdString(), std::string(bank::kDifferentFormats));
-        QVERIFY(!Find<QCheckBox>(w, "Check4")->isChecked());
-        QCOMPARE(Lines(Find<QListWidget>(w, "List2")), QStringList({"U", "V"}));
-        QCOMPARE(Find<QLabel>(w, "Label12")->text(), QStringLiteral("2"));
+        QVERIFY(!Find<QCheckBox>(*window_, "Check4")->isChecked());
+        QCOMPARE(Text(*window_, "List2"), QStringLiteral("U|V"));
+        Click(0);
+        QVERIFY(Find(*window_, "Text13")->isEnabled() && Text(*window_, "Text13") == QStringLiteral("2"));
     }
 
-    void failedLoadChangesNothing() {
-        const std::pair<QString, const char*> cases[] = {
-            {WriteFile("small.fls", Bytes(70000, 0xFF)), "doesn't contain PPM section or is not in Dejan/RAW format!"},
-            {File("missing.fls"), "No such file or directory"},
-        };
-        for (const auto& [path, message] : cases) {
-            NewWindow();
-            Load(WriteImage("good.fls", {Record(TextFormat::Ascii, 1, "A")}));
-            Click(0);
-            const bank::ToneBank before = window_->Bank();
-            const QString email = Find<QLabel>(*window_, "email")->text();
-            prompter_->AnswerMessage(MessageAnswer::Ok);
-            Load(path);
-            QVERIFY2(prompter_->messages.at(0).text.contains(QLatin1String(message)), message);
-            QVERIFY(window_->Bank() == before && !Find<QPushButton>(*window_, "Command11")->isEnabled());
-            QCOMPARE(Lines(Find<QListWidget>(*window_, "List2")), QStringList({"A"}));
-            QCOMPARE(Find<QLabel>(*window_, "email")->text(), email);
-        }
-    }
-
-    // 66 ASCII melodies without firmware, two pairs sharing an index: Cancel on the first index
-    // box skips the second and the save goes on.
-    void saveWarningsInOrder() {
-        bank::ToneBank tones = AsciiBank(std::vector<const char*>(66, "M"));
-        tones.Records[4] = Record(TextFormat::Ascii, 2, "M");
-        tones.Records[5] = Record(TextFormat::Ascii, 3, "M");
-        window_->SetBank(tones);
-        for (MessageAnswer answer : {MessageAnswer::Ok, MessageAnswer::Ok, MessageAnswer::Cancel}) {
-            prompter_->AnswerMessage(answer);
-        }
-        const QString path = File("bank.fls");
-        prompter_->AnswerFile(path);
-        Press(Find<QPushButton>(*window_, "Command9"));
-        const auto& shown = prompter_->messages;
-        QCOMPARE(shown.size(), std::size_t{3});
-        QCOMPARE(shown[2].text, QStringLiteral("M has the same index 2 as M. Please correct it."));
-        QCOMPARE(shown[2].buttons, MessageButtons::OkCancel);
-        QCOMPARE(ReadAll(path).size(), qsizetype(36 + 66 * tones.Records[0].size()));
-    }
-
-    // A chain grown over data behind it asks first; Cancel asks for no file.
-    void cancelledSaveWritesNothing() {
+    // The save's warnings are shown with their icon and buttons; Cancel on a grown chain stops it.
+    void saveWarnings() {
         ImageLayout layout;
-        layout.records = {Record(TextFormat::Ascii, 1, "A")};
+        layout.records = {Record(Ascii, 1, "A")};
         layout.tail = Bytes(64, 0x33);
-        Load(WriteFile("in.fls", BuildImage(layout).image));
+        Load(WriteAll(File("in.fls"), AsQBytes(BuildImage(layout).image)));
         Click(0);
-        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("c"));
-        Find<QLineEdit>(*window_, "Text8")->setText(QStringLiteral("2"));
-        Press(Find<QPushButton>(*window_, "Command7"));
+        SetText(*window_, "Text5", QStringLiteral("c"));
+        SetText(*window_, "Text8", QStringLiteral("2"));
+        Press("Command7");
         prompter_->AnswerMessage(MessageAnswer::Cancel);
-        Press(Find<QPushButton>(*window_, "Command9"));
+        const std::size_t asked = prompter_->fileRequests.size();
+        Press("Command9");
         QCOMPARE(prompter_->messages.back().buttons, MessageButtons::OkCancel);
-        QCOMPARE(prompter_->fileRequests.size(), std::size_t{1});
+        QCOMPARE(prompter_->messages.back().icon, MessageIcon::Exclamation);
+        QCOMPARE(prompter_->fileRequests.size(), asked);
     }
 
-    void exportConvertsOrWritesNothing() {
-        window_->SetBank(AsciiBank({"Tune"}));
-        const QString path = File("tune.re");
-        Click(0);
-        prompter_->AnswerFile(path);
-        prompter_->AnswerTextFormat(TextFormat::Unicode);
-        Press(Find<QPushButton>(*window_, "Command14"));
-        QCOMPARE(prompter_->fileRequests.back().fileName, QStringLiteral("Tune"));
-        QCOMPARE(prompter_->formatSuggestions.back(), TextFormat::Ascii);
-        QCOMPARE(ReadAll(path), AsQBytes(bank::RecordToUnicode(window_->Bank().Records[0]).value()));
-
-        const QByteArray before = ReadAll(path);
-        prompter_->AnswerFile(std::nullopt);
-        Press(Find<QPushButton>(*window_, "Command14"));
-        prompter_->AnswerFile(path);
-        prompter_->AnswerTextFormat(std::nullopt);
-        Press(Find<QPushButton>(*window_, "Command14"));
-        QCOMPARE(prompter_->formatSuggestions.size(), std::size_t{2});
-        QCOMPARE(ReadAll(path), before);
-    }
-
-    // A firmware melody opens in the edit fields (double click, or Edit in the list's menu),
-    // is changed and replaces itself; unchanged, it replaces itself byte for byte.
-    void melodyFromTheBankIsEditedAndReplaced() {
-        MainWindow& w = *window_;
-        belltower::melody::MelodyFields fields;
-        fields.name = "Tune";
-        fields.id = "AB";
-        fields.index = "7";
-        fields.staccato = "6";
-        fields.notes = "4c 8d#6 4.e t200 1c5 16p g";
-        const Bytes record = belltower::melody::EncodeReRecord(fields, TextFormat::Unicode).record.value();
-        Load(WriteImage("u.fls", {record, Record(TextFormat::Unicode, 2, "B")}));
-        QListWidget* list = Find<QListWidget>(w, "List2");
-        Click(0);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
-        QCOMPARE(Find<QLineEdit>(w, "Text1")->text(), QStringLiteral("Tune"));
-        QCOMPARE(Find<QLineEdit>(w, "Text9")->text(), QStringLiteral("6"));
-        Press(Find<QPushButton>(w, "Command6"));
-        QCOMPARE(w.Bank().Records[0], record);
-
-        Click(1);
-        Find<QPlainTextEdit>(w, "Text5")->setPlainText(QStringLiteral("4c 4d"));
-        Click(0);
-        prompter_->AnswerMessage(MessageAnswer::Discard);  // the typed notes are unsaved work
-        list->actions().first()->trigger();
-        QCOMPARE(list->actions().first()->text(), QStringLiteral("&Edit"));
-        const belltower::melody::MelodyFields decoded = belltower::interchange::ReadMelodyRecord(record).fields;
-        QCOMPARE(Find<QPlainTextEdit>(w, "Text5")->toPlainText().toStdString(), decoded.notes);
-        Find<QPlainTextEdit>(w, "Text5")->setPlainText(QStringLiteral("4c 4d"));
-        Press(Find<QPushButton>(w, "Command6"));
-        belltower::melody::MelodyFields changed = decoded;
-        changed.notes = "4c 4d";
-        QCOMPARE(w.Bank().Records[0], belltower::melody::EncodeReRecord(changed, TextFormat::Unicode).record.value());
-    }
-
-    // Open RTX reads MIDI and .ott files by their content; a damaged one is refused in one
-    // message and leaves the fields alone.
-    void openReadsOtherMelodyFiles() {
-        MainWindow& w = *window_;
-        belltower::melody::MelodyFields fields;
-        fields.name = "Ott";
-        fields.notes = "4c 8e 8g 2c7";
-        const Bytes ott = belltower::interchange::WriteOtt(fields).value().bytes;
-        const Bytes midi =
-            belltower::interchange::WriteMelodyFields(fields, belltower::interchange::MelodyOutput::Mid).value().bytes;
-        for (const Bytes& file : {ott, midi}) {
-            prompter_->AnswerFile(WriteFile("tune.bin", file));
-            Press(Find<QPushButton>(w, "Command1"));
-            QCOMPARE(Find<QPlainTextEdit>(w, "Text5")->toPlainText().toStdString(),
-                     belltower::interchange::ReadMelodyFile(file).value().fields.notes);
-        }
-        Bytes damaged = midi;
-        damaged.resize(20);
-        prompter_->AnswerFile(WriteFile("bad.mid", damaged));
-        prompter_->AnswerMessage(MessageAnswer::Ok);
-        Press(Find<QPushButton>(w, "Command1"));
-        QVERIFY(prompter_->messages.back().text.startsWith(QStringLiteral("bad.mid cannot be opened: ")));
-        QCOMPARE(Find<QPlainTextEdit>(w, "Text5")->toPlainText().toStdString(),
-                 belltower::interchange::ReadMelodyFile(midi).value().fields.notes);
-    }
-
-    // Export writes MIDI or .ott when the chosen name says so, without the format question.
-    void exportWritesMidiAndOtt() {
+    // Export suggests the melody's name and the bank's format; the name chosen says the format
+    // (.mid and .ott, else RE in the format chosen next). A cancelled dialog writes nothing.
+    void exportWritesTheChosenFormat() {
+        using belltower::interchange::MelodyOutput;
         belltower::melody::MelodyFields fields;
         fields.name = "Tune";
         fields.notes = "4c 8e 8g";
         bank::ToneBank tones;
-        tones.Records = {belltower::melody::EncodeReRecord(fields, TextFormat::Ascii).record.value()};
+        tones.Records = {*belltower::melody::EncodeReRecord(fields, Ascii).record};
         tones.Lines = {"Tune"};
         window_->SetBank(tones);
-        Click(0);
-        prompter_->AnswerFile(File("tune.mid"));
-        Press(Find<QPushButton>(*window_, "Command14"));
-        const auto ott =
-            belltower::interchange::WriteMelodyRecord(tones.Records[0], belltower::interchange::MelodyOutput::Ott);
-        prompter_->AnswerFile(File("tune.ott"));
-        if (!ott.value().warnings.empty()) {
-            prompter_->AnswerMessage(MessageAnswer::Ok);
+        const auto& record = tones.Records[0];
+        const auto mid = belltower::interchange::WriteMelodyRecord(record, MelodyOutput::Mid).value().bytes;
+        // The file chosen (none: the dialog is cancelled), the format chosen if asked, what is written.
+        const std::tuple<const char*, std::optional<std::optional<TextFormat>>, QByteArray> cases[] = {
+            {"tune.re", Unicode, AsQBytes(bank::RecordToUnicode(record).value())},
+            {nullptr, std::nullopt, "old"},
+            {"tune.re", std::optional<TextFormat>(), "old"},
+            {"tune.mid", std::nullopt, AsQBytes(mid)}};
+        for (const auto& [file, format, written] : cases) {
+            const QString path = WriteAll(File(file ? file : "tune.re"), "old");
+            prompter_->AnswerFile(file ? std::optional(path) : std::nullopt);
+            if (format) {
+                prompter_->AnswerTextFormat(*format);
+            }
+            Click(0);
+            Press("Command14");
+            QCOMPARE(prompter_->fileRequests.back().fileName, QStringLiteral("Tune"));
+            QCOMPARE(ReadAll(path), written);
         }
-        Press(Find<QPushButton>(*window_, "Command14"));
-        QVERIFY(prompter_->formatSuggestions.empty());
-        QVERIFY(ReadAll(File("tune.mid")).startsWith("MThd"));
-        QCOMPARE(ReadAll(File("tune.ott")), AsQBytes(ott.value().bytes));
+        QCOMPARE(prompter_->formatSuggestions, std::vector<TextFormat>(2, Ascii));
     }
 
-    // Import replaces the selected melody (keeping its index, ID and purpose); a rejected file
-    // changes nothing, whether it replaces or is inserted.
-    void importReplacesOrChangesNothing() {
-        Load(WriteImage("u.fls", {Record(TextFormat::Unicode, 5, "Old", 2)}));
+    // A firmware melody opens in the edit fields with a double click or Edit in the list's
+    // menu, after the question about unsaved fields.
+    void melodyFromTheBankOpensInTheFields() {
+        belltower::melody::MelodyFields fields;
+        fields.name = "Tune";
+        fields.notes = "4c 8d#6 4.e t200 1c5 16p g";
+        const Bytes record = *belltower::melody::EncodeReRecord(fields, Unicode).record;
+        Load(WriteAll(File("u.fls"), Image({record, Record(Unicode, 2, "B")})));
+        QListWidget* list = Find<QListWidget>(*window_, "List2");
         Click(0);
-        prompter_->AnswerFile(WriteFile("imp.re", MakeRecord(TextFormat::Ascii, 99, "ZZ", "Imp", kTones)));
-        Press(Find<QPushButton>(*window_, "Command12"));
-        QCOMPARE(Panel(), QStringList({"Imp", "ID  ", "5", "2", "Preview twice", "Apply to Imp"}));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        const auto decoded = belltower::interchange::ReadMelodyRecord(record).fields;
+        QVERIFY(window_->EditFields() == decoded);
 
+        SetText(*window_, "Text5", QStringLiteral("4c 4d"));
+        prompter_->AnswerMessage(MessageAnswer::Discard);
+        QCOMPARE(list->actions().first()->text(), QStringLiteral("&Edit"));
+        list->actions().first()->trigger();
+        QVERIFY(window_->EditFields() == decoded);
+    }
+
+    // An RE file that is refused (replace or insert) changes nothing and says why; a damaged
+    // record in the list is shown as damaged, with nothing to apply.
+    void refusedAndDamagedRecords() {
+        Load(WriteAll(File("u.fls"), Image({Record(Unicode, 5, "Old", 2)})));
         const bank::ToneBank before = window_->Bank();
-        for (QPushButton* command :
-             {Find<QPushButton>(*window_, "Command12"), Find<QPushButton>(*window_, "Command13")}) {
+        for (const char* command : {"Command12", "Command13"}) {
             Click(0);
-            prompter_->AnswerFile(WriteFile("bad.re", Bytes(7, 0)));
+            prompter_->AnswerFile(WriteAll(File("bad.re"), QByteArray(7, '\0')));
             prompter_->AnswerMessage(MessageAnswer::Ok);
             Press(command);
-            QVERIFY(window_->Bank() == before && Lines(Find<QListWidget>(*window_, "List2")) == QStringList({"Imp"}));
+            QVERIFY2(window_->Bank() == before && Text(*window_, "List2") == QStringLiteral("Old"), command);
+        }
+
+        bank::ToneBank tones;
+        tones.Records = {Record(Ascii, 1, "A"), Record(Ascii, 2, "B")};
+        tones.Records[1].resize(12);
+        tones.Lines = {"A", "B"};
+        window_->SetBank(tones);
+        Click(1);
+        QVERIFY(Text(*window_, "Label13").startsWith(QStringLiteral("Damaged melody record: ")));
+        QVERIFY(Text(*window_, "Text10").isEmpty() && !Find(*window_, "Command11")->isEnabled());
+    }
+
+    // Every path that would replace modified work asks first; Save saves through the usual
+    // dialog, and a save that is cancelled or fails keeps the work and stops the path.
+    void modifiedWorkIsOfferedForSaving() {
+        const std::pair<const char*, bool> paths[] = {
+            {"close", true}, {"load", true}, {"close", false}, {"open", false}};
+        // The answer, the save dialog's answer (none: not asked, "": cancelled), whether the path goes on.
+        const std::tuple<MessageAnswer, const char*, bool> answers[] = {
+            {MessageAnswer::Save, "saved.out", true},
+            {MessageAnswer::Save, "", false},
+            {MessageAnswer::Save, "no/such/folder/x", false},
+            {MessageAnswer::Discard, nullptr, true},
+            {MessageAnswer::Cancel, nullptr, false}};
+        for (const auto& [path, bank] : paths) {
+            for (const auto& [answer, file, goesOn] : answers) {
+                init();
+                Load(image_);
+                bank ? (Click(0), Press("Command8")) : SetText(*window_, "Text1", QStringLiteral("Mine"));
+                const Bytes modified = window_->Bank().Records.front();
+                prompter_->AnswerMessage(answer);
+                if (file != nullptr) {
+                    prompter_->AnswerFile(*file != 0 ? std::optional(File(file)) : std::nullopt);
+                }
+                if (file != nullptr && qstrcmp(file, "no/such/folder/x") == 0) {
+                    prompter_->AnswerMessage(MessageAnswer::Ok);  // the failed save
+                }
+                const bool close = qstrcmp(path, "close") == 0, load = qstrcmp(path, "load") == 0;
+                if (!close && goesOn) {
+                    prompter_->AnswerFile(load ? image_ : WriteAll(File("other.rtx"), "Other:d=4:c"));
+                }
+                const bool closed = close ? window_->close() : (Press(load ? "Command3" : "Command1"), false);
+
+                QCOMPARE(prompter_->messages.at(0).text, bank ? QStringLiteral("Save changes to \"in.fls\"?")
+                                                              : QStringLiteral("Save changes to the melody \"Mine\"?"));
+                QCOMPARE(QFile::exists(File("saved.out")), qstrcmp(file, "saved.out") == 0);
+                const bool wentOn = close  ? closed && !window_->isVisible()
+                                    : load ? window_->Bank().Count() == 3
+                                           : Text(*window_, "Text1") == QStringLiteral("Other");
+                QVERIFY2(wentOn == goesOn, path);
+                // Nothing of the work is lost.
+                QVERIFY(goesOn || (window_->Bank().Records.front() == modified && window_->isWindowModified()));
+            }
         }
     }
 
-    void damagedRecordIsShownAsDamaged() {
-        bank::ToneBank tones = AsciiBank({"A", "B"});
-        tones.Records[1].resize(12);
-        window_->SetBank(tones);
-        Click(0);
-        QVERIFY(Find<QPushButton>(*window_, "Command11")->isEnabled());
-        Click(1);
-        QVERIFY(Find<QLabel>(*window_, "Label13")->text().contains(QStringLiteral("Damaged")));
-        QVERIFY(Find<QLineEdit>(*window_, "Text10")->text().isEmpty() &&
-                !Find<QPushButton>(*window_, "Command11")->isEnabled());
+    // The title names the open file and marks changes; a new load clears the history.
+    void titleAndHistoryFollowTheWork() {
+        const QString caption = QStringLiteral("Belltower v.1.1 by Quenby");
+        const struct {
+            const char* step;
+            const char* title;
+            bool modified;
+        } steps[] = {
+            {"load", "in.fls[*] - ", false},  {"delete", "in.fls[*] - ", true}, {"undo", "in.fls[*] - ", false},
+            {"redo", "in.fls[*] - ", true},   {"save", "out.fls[*] - ", false}, {"type", "out.fls[*] - ", true},
+            {"reload", "in.fls[*] - ", true},
+        };
+        for (const auto& s : steps) {
+            const std::string step = s.step;
+            if (step == "load" || step == "reload") {
+                Load(image_);
+            } else if (step == "delete") {
+                Click(1);
+                Press("Command8");
+            } else if (step == "undo" || step == "redo") {
+                (step == "undo" ? window_->undoAction : window_->redoAction)->trigger();
+            } else if (step == "save") {
+                prompter_->AnswerFile(File("out.fls"));
+                Press("Command9");
+            } else {
+                QTest::keyClicks(Find(*window_, "Text1"), QStringLiteral("x"));
+            }
+            QCOMPARE(window_->windowTitle(), QLatin1String(s.title) + caption);
+            QVERIFY2(window_->isWindowModified() == s.modified, s.step);
+        }
+        QVERIFY(!window_->undoAction->isEnabled() && !window_->IsBankModified());
+    }
+
+    // Each kind of change, from its button or menu command, is undone byte for byte with the
+    // list, the selection and the details as they were, and redone as it was made.
+    void undoAndRedoEveryKindOfChange() {
+        const std::pair<const char*, const char*> changes[] = {
+            {"Command11", "&Undo Apply to \"B\""},    {"Command4", "&Undo Move Up \"B\""},
+            {"Command5", "&Undo Move Down \"B\""},    {"Command6", "&Undo Replace \"New\""},
+            {"Command7", "&Undo Insert \"New\""},     {"Command8", "&Undo Delete \"B\""},
+            {"&Delete Melody", "&Undo Delete \"B\""}, {"Command10", "&Undo Reindex"},
+            {"Command12", "&Undo Replace \"Imp\""},   {"Command13", "&Undo Insert \"Imp\""},
+            {"drop", "&Undo Insert \"Imp\""},
+        };
+        for (const auto& [command, undoText] : changes) {
+            init();
+            const QString re = WriteAll(File("imp.re"), AsQBytes(Record(Ascii, 9, "Imp")));
+            Load(image_);
+            SetText(*window_, "Text1", QStringLiteral("New"));
+            SetText(*window_, "Text5", QStringLiteral("c d"));
+            Click(1);
+            SetText(*window_, "Text10", QStringLiteral("Bee"));
+            const belltower::bank::ToneBank before = window_->Bank();
+            const QStringList detailsBefore = Details();
+            if (qstrcmp(command, "drop") == 0) {
+                prompter_->AnswerMessage(MessageAnswer::Ok);
+                Drop(window_.get(), {QUrl::fromLocalFile(re)});
+            } else {
+                if (qstrcmp(command, "Command12") == 0 || qstrcmp(command, "Command13") == 0) {
+                    prompter_->AnswerFile(re);
+                }
+                Press(command);
+            }
+            const belltower::bank::ToneBank after = window_->Bank();
+            QVERIFY2(!(after == before), command);
+            QCOMPARE(window_->undoAction->text(), QLatin1String(undoText));
+
+            window_->undoAction->trigger();
+            QVERIFY2(window_->Bank() == before, command);
+            QCOMPARE(Find<QListWidget>(*window_, "List2")->currentRow(), 1);
+            QCOMPARE(Details().mid(1), detailsBefore.mid(1));  // the typed name is shown as stored
+            QCOMPARE(Details().at(0), QStringLiteral("B"));
+            window_->redoAction->trigger();
+            QVERIFY2(window_->Bank() == after, command);
+            QVERIFY(!window_->redoAction->isEnabled());
+        }
+    }
+
+    // An RE file dropped with no image loaded is refused; with one it is offered (OK inserts it,
+    // see the undo table). Other binary files never reach the notes; a ringtone file dropped on the
+    // window or a box opens as at start-up, a web address does not.
+    void droppedFiles() {
+        const QString re = WriteAll(File("drop.re"), AsQBytes(Record(Ascii, 5, "Dropped")));
+        prompter_->AnswerMessage(MessageAnswer::Ok);
+        QVERIFY(Drop(window_.get(), {QUrl::fromLocalFile(re)}));
+        QVERIFY(prompter_->messages.back().text.contains(QStringLiteral("Load a firmware image first")));
+        prompter_->AnswerMessage(MessageAnswer::Ok);
+        Drop(window_.get(), {QUrl::fromLocalFile(WriteAll(File("noise.bin"), QByteArray("\x01\x02\x00\x7F", 4)))});
+        QVERIFY(prompter_->messages.back().text.contains(QStringLiteral("noise.bin is neither")));
+        QVERIFY(Text(*window_, "Text5").isEmpty());
+
+        Load(image_);
+        prompter_->AnswerMessage(MessageAnswer::Cancel);
+        Drop(window_.get(), {QUrl::fromLocalFile(re)});
+        QCOMPARE(window_->Bank().Count(), std::size_t{3});
+        const QString rtx = WriteAll(File("dropped.rtx"), "Dropped:d=16,o=5:c d e");
+        const QUrl local = QUrl::fromLocalFile(rtx), web(QStringLiteral("https://example.org/a.rtx"));
+        const std::pair<QWidget*, QUrl> drops[] = {{window_.get(), local},
+                                                   {Find<QPlainTextEdit>(*window_, "Text5")->viewport(), local},
+                                                   {Find(*window_, "Text1"), local},
+                                                   {window_.get(), web}};
+        for (const auto& [target, url] : drops) {
+            SetText(*window_, "Text1", QStringLiteral("A"));
+            if (url.isLocalFile()) {
+                prompter_->AnswerMessage(MessageAnswer::Discard);  // the name typed above
+            }
+            QCOMPARE(Drop(target, {url, QUrl::fromLocalFile(File("second.rtx"))}), url.isLocalFile());
+            QCOMPARE(Text(*window_, "Text1"), url.isLocalFile() ? QStringLiteral("Dropped") : QStringLiteral("A"));
+            QCOMPARE(Text(*window_, "Text5"), QStringLiteral("c d e"));
+        }
+    }
+
+    // Opened and saved files are kept for the next run, the last eight, newest first, as are
+    // the dialogs' folders; a recent file opens from the menu.
+    void recentFilesAndFoldersAreKept() {
+        Load(image_);
+        for (int i = 0; i < 9; ++i) {
+            prompter_->AnswerFile(WriteAll(File(qPrintable(QStringLiteral("m%1.rtx").arg(i))), "Tune:d=4:c"));
+            Press("Command1");
+        }
+        Fresh();
+        QStringList names;
+        for (QAction* action : window_->recentMenu->actions()) {
+            names << action->text();
+        }
+        QCOMPARE(names.size(), 8);
+        QCOMPARE(names.front(), QStringLiteral("&1 m8.rtx"));
+        QCOMPARE(names.back(), QStringLiteral("&8 m1.rtx"));
+        QCOMPARE(window_->openMelodyDialog.Folder(), Folder() + QLatin1Char('/'));
+        QCOMPARE(window_->openFirmwareDialog.Folder(), Folder() + QLatin1Char('/'));
+        QVERIFY(window_->saveRtxDialog.Folder().isEmpty());
+
+        window_->recentMenu->actions().front()->trigger();
+        QCOMPARE(Text(*window_, "Text1"), QStringLiteral("Tune"));
+        QCOMPARE(window_->windowTitle(), QStringLiteral("m8.rtx[*] - Belltower v.1.1 by Quenby"));
     }
 
 private:
-    // What the property panel shows: name, ID, index, purpose, play mode, Apply's caption.
-    QStringList Panel() const {
-        const MainWindow& w = *window_;
-        return {Find<QLineEdit>(w, "Text10")->text(), Find<QLineEdit>(w, "Text11")->text(),
-                Find<QLineEdit>(w, "Text12")->text(), Find<QLineEdit>(w, "Text13")->text(),
-                Find<QLabel>(w, "Label13")->text(),   Find<QPushButton>(w, "Command11")->text()};
-    }
-    void NewWindow() {
-        Fresh();
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-    }
-    QString WriteFile(const char* name, const Bytes& bytes) { return WriteAll(File(name), AsQBytes(bytes)); }
-    QString WriteImage(const char* name, std::vector<Bytes> records) {
-        ImageLayout layout;
-        layout.records = std::move(records);
-        return WriteFile(name, BuildImage(layout).image);
-    }
-    void Load(const QString& path) {
-        prompter_->AnswerFile(path);
-        Press(Find<QPushButton>(*window_, "Command3"));
-    }
-    void Click(int row) {
-        QListWidget* list = Find<QListWidget>(*window_, "List2");
-        list->scrollToItem(list->item(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-    }
+    QString image_;
 };
 
 QTEST_MAIN(MainWindowBankTest)

@@ -1,147 +1,134 @@
-// The main window's melody area through its controls, with scripted dialogs.
-#include <QDir>
-
+// The main window's melody area and preview through its controls: each command reaches its
+// dialog and the core, what the window shows at start, files in and out, start-up files.
+#include "melody/tone_encoder.h"
 #include "window_helpers.h"
 
+using belltower::formats::TextFormat;
 using belltower::melody::MelodyFields;
-using belltower::ui::FileDialog;
-using belltower::ui::FileDialogMode;
 using belltower::ui::MessageAnswer;
+using belltower::ui::MessageIcon;
 using namespace belltower::ui::testing;
-
-namespace {
-
-// The fields as a list, so that a failing comparison names the field that differs.
-QStringList Shown(const MelodyFields& f) {
-    QStringList shown;
-    for (const std::string* text :
-         {&f.name, &f.duration, &f.octave, &f.tempo, &f.notes, &f.id, &f.delay, &f.index, &f.staccato}) {
-        shown << QString::fromLatin1(text->data(), static_cast<qsizetype>(text->size()));
-    }
-    shown << QStringLiteral("boxes %1%2%3").arg(f.playTwice).arg(f.forceOnePlay).arg(f.noSmallPauses);
-    return shown;
-}
-
-}  // namespace
 
 class MainWindowTest : public QObject, WindowFixture {
     Q_OBJECT
 
 private slots:
-    void init() { Start(); }
+    void initTestCase() {
+        // The tests bring their own session runtime directory for the private preview folder.
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime_.path().string()));
+    }
+    void init() {
+        Start();
+        player_ = std::make_unique<FakePlayer>();
+        window_->SetPreviewPlayer(*player_);
+    }
     void cleanup() { Release(); }
 
     void initialState() {
-        const belltower::ui::MainWindow& w = *window_;
-        QCOMPARE(Shown(w.EditFields()), Shown(MelodyFields{}));
-        const QStringList shown = {Find<QLineEdit>(w, "Text2")->text(),        Find<QLineEdit>(w, "Text3")->text(),
-                                   Find<QLineEdit>(w, "Text4")->text(),        Find<QLineEdit>(w, "Text8")->text(),
-                                   Find<QLabel>(w, "zbyva")->text(),           Find<QLabel>(w, "zbyva2")->text(),
-                                   Find<QComboBox>(w, "Combo1")->currentText()};
-        QCOMPARE(shown, QStringList({"8", "6", "140", "1", "14", "14", "Phone"}));
-        for (const QCheckBox* box : w.findChildren<QCheckBox*>()) {
-            QVERIFY2(box->isChecked() == (box == Find<QCheckBox>(w, "Check5")), qPrintable(box->objectName()));
+        QStringList shown;
+        for (const char* name : {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9",
+                                 "zbyva", "zbyva2", "Combo1", "List1", "List2", "Label12", "Command11", "email"}) {
+            shown << Text(*window_, name);
         }
-        QVERIFY(Find<QListWidget>(w, "List1")->count() == 0 && Find<QListWidget>(w, "List2")->count() == 0);
-        QVERIFY(!Find<QPushButton>(w, "Command11")->isEnabled() && !Find<QLineEdit>(w, "Text13")->isEnabled() &&
-                Find<QLabel>(w, "ascii")->isHidden());
+        QCOMPARE(shown.join(QLatin1Char('|')),
+                 QStringLiteral("|8|6|140|||1|1|0|14|14|Phone||||Apply|Belltower 1.1, melodies for Nokia DCT3 phones"));
+        QVERIFY(window_->EditFields() == MelodyFields{});
+        for (const QCheckBox* box : window_->findChildren<QCheckBox*>()) {
+            QVERIFY2(box->isChecked() == (box->objectName() == QLatin1String("Check5")), qPrintable(box->objectName()));
+        }
+        QVERIFY(!Find(*window_, "Command11")->isEnabled() && !Find(*window_, "Text13")->isEnabled());
+        QVERIFY(Find(*window_, "ascii")->isHidden());
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Belltower v.1.1 by Quenby[*]"));
     }
 
-    // Save RTX and Open RTX keep every byte value but the line ends (and the separators a field
-    // cannot hold), leave the boxes the file has no key for, and set texts whole, beyond the
-    // typing limit. A file that cannot be read empties only the notes.
+    // Each button and menu command that asks for a file asks with its own dialog; cancelled,
+    // it changes nothing.
+    void commandsAskWithTheirDialogs() {
+        Load(WriteAll(File("in.fls"), Image({Record(TextFormat::Ascii, 1, "A")})));
+        Click(0);
+        const std::pair<const char*, const char*> commands[] = {{"Command1", "Open Melody File..."},
+                                                                {"Command15", "Save RTX File..."},
+                                                                {"Command2", "Save Raw File..."},
+                                                                {"Command3", "Open Firmware File..."},
+                                                                {"Command9", "Save FirmWare As..."},
+                                                                {"Command12", "Open raw File..."},
+                                                                {"Command13", "Open raw File..."},
+                                                                {"Command14", "Export raw melody from firmware..."},
+                                                                {"&Open Melody...", "Open Melody File..."},
+                                                                {"&Save Melody...", "Save RTX File..."},
+                                                                {"Save as &RE...", "Save Raw File..."},
+                                                                {"&Load Firmware...", "Open Firmware File..."},
+                                                                {"Save &Firmware...", "Save FirmWare As..."},
+                                                                {"&Export Piano Roll...", "Export Piano Roll..."}};
+        for (const auto& [command, title] : commands) {
+            prompter_->AnswerFile(std::nullopt);
+            Press(command);
+            QCOMPARE(prompter_->fileRequests.back().title, QLatin1String(title));
+        }
+        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A"));
+        QVERIFY(prompter_->messages.empty() && !window_->isWindowModified());
+    }
+
+    // Save as RTX and Open RTX keep every byte of the notes but the line ends, and set texts
+    // whole, past the typing limit. A file that cannot be read empties only the notes.
     void saveThenOpenRestoresTheFields() {
-        MelodyFields fields;
+        MelodyFields fields{.name = std::string(40, 'N') + "\xE9",
+                            .duration = "16",
+                            .octave = "5",
+                            .tempo = "137.5",
+                            .notes = "",
+                            .id = "B\xE9L ",
+                            .delay = "15",
+                            .index = "42",
+                            .staccato = "6",
+                            .forceOnePlay = true};
         for (int byte = 0; byte < 256; ++byte) {
-            if (byte != '\r' && byte != '\n') {
-                fields.notes += static_cast<char>(byte);
-                if (byte != ':') {
-                    fields.name += static_cast<char>(byte);
-                }
-            }
+            fields.notes += byte == '\r' || byte == '\n' ? "" : std::string(1, static_cast<char>(byte));
         }
-        fields.duration = "16", fields.octave = "5", fields.tempo = "137.5", fields.id = "B\xE9L ";
-        fields.delay = "15", fields.index = "42", fields.staccato = "6", fields.forceOnePlay = true;
         window_->SetEditFields(fields);
-        QCOMPARE(Shown(window_->EditFields()), Shown(fields));
-        QVERIFY(QDir(folder_->path()).mkdir(QStringLiteral("tones")));
-        const QString path = File("tones/round.rtx");
-        prompter_->AnswerFile(path);
-        Press(Find<QPushButton>(*window_, "Command15"));
-        QCOMPARE(prompter_->fileRequests.at(0).fileName, Find<QLineEdit>(*window_, "Text1")->text());
-
+        QVERIFY(window_->EditFields() == fields);
+        prompter_->AnswerFile(File("a.rtx"));
+        Press("Command15");
+        QCOMPARE(prompter_->fileRequests.at(0).fileName, Text(*window_, "Text1"));
         Fresh();
-        Find<QLineEdit>(*window_, "Text1")->setText(QStringLiteral("Old"));
-        Find<QCheckBox>(*window_, "Check1")->setChecked(true);
-        fields.playTwice = true;
-        prompter_->AnswerMessage(MessageAnswer::Discard);  // the edits above
-        prompter_->AnswerFile(path);
-        Press(Find<QPushButton>(*window_, "Command1"));
-        QCOMPARE(Shown(window_->EditFields()), Shown(fields));
-        QCOMPARE(Find<QLineEdit>(*window_, "Text1")->text().size(), 253);
-        QVERIFY(prompter_->fileRequests.at(0).fileName.isEmpty());
+        SetText(*window_, "Text1", QStringLiteral("Old"));
+        prompter_->AnswerMessage(MessageAnswer::Discard);  // the edit above
+        prompter_->AnswerFile(File("a.rtx"));
+        Press("Command1");
+        QVERIFY(window_->EditFields() == fields);
 
-        QVERIFY(QFile::remove(path));
-        prompter_->AnswerFile(path);
-        Press(Find<QPushButton>(*window_, "Command1"));
-        QCOMPARE(prompter_->fileRequests.at(1).folder, File("tones/"));
+        QVERIFY(QFile::remove(File("a.rtx")));
+        prompter_->AnswerFile(File("a.rtx"));
+        Press("Command1");
         fields.notes.clear();
-        QCOMPARE(Shown(window_->EditFields()), Shown(fields));
-        QCOMPARE(prompter_->messages.size(), std::size_t{1});  // only the Discard question
-    }
-
-    void failedSaveShowsTheDescription() {
+        QVERIFY(window_->EditFields() == fields);
         prompter_->AnswerFile(File("no-such-folder/a.rtx"));
         prompter_->AnswerMessage(MessageAnswer::Ok);
-        Press(Find<QPushButton>(*window_, "Command15"));
-        QVERIFY2(prompter_->messages.at(0).text.contains(QStringLiteral("No such file or directory")),
-                 qPrintable(prompter_->messages[0].text));
+        Press("Command15");
+        QCOMPARE(prompter_->messages.size(), std::size_t{2});  // the Discard question, the failure
+        QVERIFY(prompter_->messages.back().text.contains(QStringLiteral("No such file or directory")));
     }
 
-    void counterCaptionsAndColours() {
-        const struct {
-            int length;
-            const char* caption;
-            QColor colour;
-        } steps[] = {
-            {13, " 1", QColor(0, 0, 0)}, {14, " 0", QColor(0, 0, 200)}, {15, "-1", QColor(200, 0, 0)},
-            {13, " 1", QColor(0, 0, 0)}, {0, " 14", QColor(0, 0, 0)},
-        };
-        const std::pair<QLineEdit*, QLabel*> counters[] = {
-            {Find<QLineEdit>(*window_, "Text1"), Find<QLabel>(*window_, "zbyva")},
-            {Find<QLineEdit>(*window_, "Text10"), Find<QLabel>(*window_, "zbyva2")}};
-        for (const auto& [box, counter] : counters) {
-            for (const auto& step : steps) {
-                // Typed or deleted one key at a time, as a user would.
-                while (box->text().size() < step.length) {
-                    QTest::keyClick(box, Qt::Key_M);
+    // The counters show the characters left of 14, blue at none and red below; typing stops at
+    // a box's limit.
+    void countersAndTypingLimits() {
+        const std::tuple<int, const char*, QColor> steps[] = {{13, " 1", QColor(0, 0, 0)},
+                                                              {14, " 0", QColor(0, 0, 200)},
+                                                              {15, "-1", QColor(200, 0, 0)},
+                                                              {0, " 14", QColor(0, 0, 0)}};
+        for (const auto& [box, counter] : {std::pair{"Text1", "zbyva"}, std::pair{"Text10", "zbyva2"}}) {
+            for (const auto& [length, caption, colour] : steps) {
+                while (Text(*window_, box).size() != length) {  // one key at a time, as a user types
+                    QTest::keyClick(Find(*window_, box),
+                                    Text(*window_, box).size() < length ? Qt::Key_M : Qt::Key_Backspace);
                 }
-                while (box->text().size() > step.length) {
-                    QTest::keyClick(box, Qt::Key_Backspace);
-                }
-                QCOMPARE(counter->text(), QLatin1String(step.caption));
-                QCOMPARE(counter->palette().color(QPalette::WindowText), step.colour);
+                QCOMPARE(Text(*window_, counter), QLatin1String(caption));
+                QCOMPARE(Find(*window_, counter)->palette().color(QPalette::WindowText), colour);
             }
         }
-    }
-
-    void typingStopsAtTheLimitButLoadedNamesStayWhole() {
-        QTest::keyClicks(Find<QLineEdit>(*window_, "Text1"), QString(35, QLatin1Char('a')));
-        QCOMPARE(Find<QLineEdit>(*window_, "Text1")->text().size(), 30);
-        Find<QLineEdit>(*window_, "Text3")->clear();
-        QTest::keyClicks(Find<QLineEdit>(*window_, "Text3"), QStringLiteral("57"));
-        QCOMPARE(Find<QLineEdit>(*window_, "Text3")->text(), QStringLiteral("5"));
-
-        const QString name(40, QLatin1Char('N'));
-        window_->ReadRtxFile(WriteAll(File("long.rtx"), name.toLatin1() + ":d=4:c"));
-        QCOMPARE(Find<QLineEdit>(*window_, "Text1")->text(), name);
-        QCOMPARE(Find<QLabel>(*window_, "zbyva")->text(), QStringLiteral("-26"));
-        Find<QLineEdit>(*window_, "Text1")->end(false);
-        QTest::keyClick(Find<QLineEdit>(*window_, "Text1"), Qt::Key_X);
-        QCOMPARE(Find<QLineEdit>(*window_, "Text1")->text(), name);
-        QTest::keyClick(Find<QLineEdit>(*window_, "Text1"), Qt::Key_Backspace);
-        QTest::keyClick(Find<QLineEdit>(*window_, "Text1"), Qt::Key_X);
-        QCOMPARE(Find<QLineEdit>(*window_, "Text1")->text().size(), 39);
+        SetText(*window_, "Text3", QString());
+        QTest::keyClicks(Find(*window_, "Text3"), QStringLiteral("57"));
+        QCOMPARE(Text(*window_, "Text3"), QStringLiteral("5"));
     }
 
     // Up to 64000 bytes a melody, above a firmware image; what cannot be opened is ignored.
@@ -151,63 +138,147 @@ private slots:
             return WriteAll(File(name), QByteArray("Big:d=4:c d e\r\n").leftJustified(size, '\xFF'));
         };
         const QString large = big("large.bin", 64001);
-        QVERIFY(QDir(folder_->path()).mkdir(QStringLiteral("my tones")));
-        const QString blanks = WriteAll(File("my tones/a b.rtx"), "Quoted:d=16:e");
-        const struct {
-            QString argument;
-            const char* name;
-            const char* notes;
-            QString message;
-        } cases[] = {
-            {big("small.bin", 64000), "Big", "c d e", {}},
-            {large, "", "keep", large + QStringLiteral(" doesn't contain PPM section or is not in Dejan/RAW format!")},
-            {QLatin1Char('"') + blanks + QLatin1Char('"'), "Quoted", "e", {}},
-            {File("missing.rtx"), "", "keep", {}},
-            {folder_->path(), "", "keep", {}},
-            {QString(), "", "keep", {}},
-            {QStringLiteral("\""), "", "keep", {}},
-        };
-        for (const auto& c : cases) {
+        const QString blanks = WriteAll(File("a b.rtx"), "Quoted:d=16:e");
+        const std::tuple<QString, const char*, QString> cases[] = {
+            {big("small.bin", 64000), "c d e", {}},
+            {large, "keep", large + QStringLiteral(" doesn't contain PPM section or is not in Dejan/RAW format!")},
+            {QLatin1Char('"') + blanks + QLatin1Char('"'), "e", {}},
+            {File("missing.rtx"), "keep", {}},
+            {Folder(), "keep", {}},
+            {QStringLiteral("\""), "keep", {}}};
+        for (const auto& [argument, notes, message] : cases) {
             Fresh();
-            Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("keep"));
-            if (!c.message.isEmpty()) {
+            SetText(*window_, "Text5", QStringLiteral("keep"));
+            if (!message.isEmpty()) {
                 prompter_->AnswerMessage(MessageAnswer::Ok);
             }
-            window_->OpenStartupFile(c.argument);
-            QVERIFY2(Find<QLineEdit>(*window_, "Text1")->text() == QLatin1String(c.name), qPrintable(c.argument));
-            QCOMPARE(Find<QPlainTextEdit>(*window_, "Text5")->toPlainText(), QLatin1String(c.notes));
-            QCOMPARE(prompter_->messages.size(), std::size_t{c.message.isEmpty() ? 0U : 1U});
-            QVERIFY(c.message.isEmpty() || prompter_->messages[0].text == c.message);
+            window_->OpenStartupFile(argument);
+            QVERIFY2(Text(*window_, "Text5") == QLatin1String(notes), qPrintable(argument));
+            QCOMPARE(prompter_->messages.empty() ? QString() : prompter_->messages[0].text, message);
             QVERIFY(window_->openMelodyDialog.Folder().isEmpty() && window_->openFirmwareDialog.Folder().isEmpty());
         }
     }
 
-    // Each dialog keeps its own folder: the chosen path up to its last "/" or "\".
-    void fileDialogsRememberTheirFolders() {
-        const struct {
-            std::optional<QString> answer;
-            const char* folderAfter;
-        } steps[] = {
-            {QStringLiteral("/home/ann/tones/a.re"), "/home/ann/tones/"},
-            {std::nullopt, "/home/ann/tones/"},
-            {QString(), "/home/ann/tones/"},
-            {QStringLiteral("b.re"), "/home/ann/tones/"},
-            {QStringLiteral("C:\\Phone\\Tones\\c.re"), "C:\\Phone\\Tones\\"},
-            {QStringLiteral("/media/card\\dir/d.re"), "/media/card\\dir/"},
-        };
-        FileDialog dialog(QStringLiteral("Save Raw File..."), QStringLiteral("Raw melody [*.RE]|*.re"),
-                          FileDialogMode::Save);
-        QString folderBefore;
-        for (const auto& step : steps) {
-            prompter_->AnswerFile(step.answer);
-            const auto chosen = dialog.Choose(*prompter_, QStringLiteral("Tune"));
-            QCOMPARE(chosen.has_value(), step.answer.has_value() && !step.answer->isEmpty());
-            QCOMPARE(prompter_->fileRequests.back().folder, folderBefore);
-            QCOMPARE(prompter_->fileRequests.back().fileName, QStringLiteral("Tune"));
-            QCOMPARE(dialog.Folder(), QLatin1String(step.folderAfter));
-            folderBefore = dialog.Folder();
+    // Save as RE suggests the name and the bank's format and writes the format chosen; a
+    // cancelled dialog or a melody that cannot be encoded writes nothing.
+    void saveAsRe() {
+        const std::optional<TextFormat> cancelled, ascii = TextFormat::Ascii, unicode = TextFormat::Unicode;
+        const std::tuple<TextFormat, std::optional<std::optional<TextFormat>>, const char*> cases[] = {
+            {TextFormat::Ascii, unicode, "140"},
+            {TextFormat::Unicode, ascii, "140"},
+            {TextFormat::Ascii, std::nullopt, "140"},
+            {TextFormat::Ascii, cancelled, "140"},
+            {TextFormat::Ascii, ascii, "0"}};  // no format answer: the file dialog is cancelled
+        for (const auto& [bank, format, tempo] : cases) {
+            init();
+            belltower::bank::ToneBank tones;
+            tones.UnicodeNames = bank;
+            window_->SetBank(tones);
+            SetText(*window_, "Text1", QStringLiteral("A"));
+            SetText(*window_, "Text4", QLatin1String(tempo));
+            SetText(*window_, "Text5", QStringLiteral("4c"));
+            prompter_->AnswerFile(format ? std::optional(WriteAll(File("old.re"), "old")) : std::nullopt);
+            if (format) {
+                prompter_->AnswerTextFormat(*format);
+            }
+            const bool fails = qstrcmp(tempo, "0") == 0, written = format && *format && !fails;
+            if (fails) {
+                prompter_->AnswerMessage(MessageAnswer::Ok);
+            }
+            Press("Command2");
+            const auto record =
+                belltower::melody::EncodeReRecord(window_->EditFields(), format && *format ? **format : bank);
+            QCOMPARE(ReadAll(File("old.re")),
+                     written ? AsQBytes(*record.record) : QByteArray(format ? "old" : "<missing>"));
+            QCOMPARE(prompter_->fileRequests.at(0).fileName, QStringLiteral("A"));
+            QVERIFY(!format || prompter_->formatSuggestions.at(0) == bank);
+            QVERIFY(!fails || prompter_->messages.at(0).icon == MessageIcon::Exclamation);
         }
     }
+
+    // Each preview option reaches the renderer at the press: one control changed, the WAV
+    // differs or not (the notes decide which options matter), half quality makes it smaller.
+    void previewOptionsReachTheRenderer() {
+        enum class Wav { Same, Differs, Smaller };
+        const std::tuple<const char*, const char*, int, Wav> cases[] = {{"8d v1 4d v0 8g", "Check5", 0, Wav::Differs},
+                                                                        {"8d v1 4d v0 8g", "Combo1", 0, Wav::Same},
+                                                                        {"8d v1 4d v0 8g", "Check6", 1, Wav::Smaller},
+                                                                        {"8c4 8d", "Combo1", 0, Wav::Differs},
+                                                                        {"8c4 8d", "Combo1", 2, Wav::Differs}};
+        for (const auto& [notes, control, value, wav] : cases) {
+            init();
+            SetText(*window_, "Text5", QLatin1String(notes));
+            Press("Command18");
+            QWidget* changed = Find(*window_, control);
+            changed->setProperty(qobject_cast<QCheckBox*>(changed) ? "checked" : "currentIndex", value);
+            Press("Command18");
+            QCOMPARE(player_->calls, (std::vector<std::string>{"Stop", "Play", "Stop", "Play"}));
+            const QByteArray &before = player_->playedBytes.at(0), &after = player_->playedBytes.at(1);
+            QVERIFY2((before == after) == (wav == Wav::Same), notes);
+            QVERIFY2((after.size() < before.size()) == (wav == Wav::Smaller), notes);
+        }
+    }
+
+    // Selected notes play alone; the list's button plays the selected melody; a preview past
+    // ten minutes is cut and said; one that cannot be encoded is said and not played.
+    void playButtons() {
+        const auto play = [&](const char* notes, const char* button = "Command18") {
+            SetText(*window_, "Text5", QLatin1String(notes));
+            Press(button);
+            return player_->playedBytes.empty() ? QByteArray() : player_->playedBytes.back();
+        };
+        const QByteArray whole = play("4c v1 4d");
+        SetText(*window_, "Text5", QStringLiteral("8d 4c v1 4d 8c4"));
+        QTextCursor cursor = Find<QPlainTextEdit>(*window_, "Text5")->textCursor();
+        cursor.setPosition(3);
+        cursor.setPosition(11, QTextCursor::KeepAnchor);
+        Find<QPlainTextEdit>(*window_, "Text5")->setTextCursor(cursor);
+        Press("Command18");
+        QCOMPARE(Text(*window_, "List1"), QStringLiteral("4c|v1|4d"));
+        QCOMPARE(player_->playedBytes.back(), whole);
+
+        belltower::bank::ToneBank tones;
+        MelodyFields fields;
+        fields.notes = "8d 8e";
+        tones.Records = {*belltower::melody::EncodeReRecord(fields, TextFormat::Unicode).record};
+        tones.Lines = {"A"};
+        window_->SetBank(tones);
+        player_->playedBytes.clear();
+        QCOMPARE(play("", "Command17"), QByteArray());  // nothing selected
+        Click(0);
+        const QByteArray selected = play("", "Command17");
+        QCOMPARE(selected, play("8d 8e"));
+
+        SetText(*window_, "Text4", QStringLiteral("1"));
+        prompter_->AnswerMessage(MessageAnswer::Ok);
+        QVERIFY(!play("1c 1c 1c").isEmpty());
+        QVERIFY(prompter_->messages.back().text.contains(QStringLiteral("more than 10 minutes")));
+        const std::size_t plays = player_->calls.size();
+        SetText(*window_, "Text4", QStringLiteral("0"));
+        prompter_->AnswerMessage(MessageAnswer::Ok);
+        play("8x 4c");
+        QCOMPARE(Text(*window_, "List1"), QStringLiteral("8x|4c"));
+        QCOMPARE(prompter_->messages.back().icon, MessageIcon::Exclamation);
+        QCOMPARE(player_->calls.size(), plays);
+    }
+
+    // The player's error is shown once per preview, in the status bar; Stop stops it.
+    void playbackErrorsAndStop() {
+        SetText(*window_, "Text5", QStringLiteral("c"));
+        Press("Command18");
+        player_->Fail("No audio output device is available.");
+        player_->Fail("a second report of the same failure");
+        QCOMPARE(window_->statusBar->currentMessage(),
+                 QStringLiteral("The preview cannot be played: No audio output device is available."));
+        Press("stopButton");
+        QCOMPARE(player_->calls, (std::vector<std::string>{"Stop", "Play", "Stop"}));
+        Press("Command18");
+        QVERIFY(window_->statusBar->currentMessage().isEmpty());
+    }
+
+private:
+    belltower::testing::ScratchDir runtime_{"runtime"};
+    std::unique_ptr<FakePlayer> player_;
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -1,13 +1,9 @@
 // The piano roll: out-of-range notes in the warning colour, a click on a bar selects its
 // token, the roll follows the edit fields and shows failures in itself, and its export.
-#include <QFile>
 #include <QImage>
 #include <QScrollArea>
-#include <QTextCursor>
-#include <QtTest>
 
-#include "bank/tone_bank.h"
-#include "melody/tone_encoder.h"
+#include "melody/timeline.h"
 #include "ui/piano_roll_view.h"
 #include "window_helpers.h"
 
@@ -23,8 +19,8 @@ private slots:
         Start();
         window_->resize(1100, 800);
         window_->show();
-        Find<QLineEdit>(*window_, "Text4")->setText(QStringLiteral("125"));
-        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("4c5 4a4,  4c8 4p 4g4"));
+        SetText(*window_, "Text4", QStringLiteral("125"));
+        SetText(*window_, "Text5", QStringLiteral("4c5 4a4,  4c8 4p 4g4"));
         window_->RefreshPianoRoll();
     }
     void cleanup() { Release(); }
@@ -76,30 +72,13 @@ private slots:
     // roll, with no message box (the prompter fails the test on any unscripted box).
     void followsTypingAndShowsFailuresInItself() {
         auto* roll = window_->pianoRoll;
-        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("4c5"));
+        SetText(*window_, "Text5", QStringLiteral("4c5"));
         QTRY_COMPARE(roll->Shown().events.size(), std::size_t{2});  // the note and the closing delay
-        Find<QLineEdit>(*window_, "Text4")->setText(QStringLiteral("0"));
+        SetText(*window_, "Text4", QStringLiteral("0"));
         QTRY_VERIFY(roll->Failure().contains(QStringLiteral("tempo of 0")));
         QCOMPARE(roll->Shown().events.size(), std::size_t{2});  // the last melody stays drawn
-        Find<QLineEdit>(*window_, "Text4")->setText(QStringLiteral("100"));
+        SetText(*window_, "Text4", QStringLiteral("100"));
         QTRY_VERIFY(roll->Failure().isEmpty());
-    }
-
-    // A melody picked in the firmware list is drawn; typing brings the edit fields back.
-    void showsTheSelectedFirmwareMelody() {
-        belltower::melody::MelodyFields fields;
-        fields.notes = "4a4 4b4 4c8";
-        belltower::bank::ToneBank tones;
-        tones.Records.push_back(
-            belltower::melody::EncodeMelody(fields, belltower::formats::TextFormat::Ascii, std::nullopt)
-                .record.value());
-        tones.Lines.emplace_back("A");
-        window_->SetBank(tones);
-        window_->bankList->setCurrentRow(0);
-        QCOMPARE(window_->pianoRoll->Shown().events.front().code, 0x7C);
-        QCOMPARE(window_->pianoRoll->Shown().events.size(), std::size_t{4});
-        Find<QPlainTextEdit>(*window_, "Text5")->setPlainText(QStringLiteral("4d5"));
-        QTRY_COMPARE(window_->pianoRoll->Shown().events.front().code, 0x81);
     }
 
     // The roll's picture through the save dialog; the View toggle is remembered.
@@ -107,9 +86,7 @@ private slots:
         const QString path = File("roll.svg");
         prompter_->AnswerFile(path);
         window_->exportRollAction->trigger();
-        QFile svg(path);
-        QVERIFY(svg.open(QIODevice::ReadOnly));
-        QVERIFY(svg.readAll().contains("data-code=\"163\" data-start=\"116\" data-units=\"58\" "
+        QVERIFY(ReadAll(path).contains("data-code=\"163\" data-start=\"116\" data-units=\"58\" "
                                        "data-out-of-range=\"phone logomanager\""));
         window_->pianoRollAction->setChecked(false);
         QVERIFY(window_->pianoRollPane->isHidden());

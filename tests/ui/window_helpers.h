@@ -1,39 +1,76 @@
-// What the main window's tests share: a fresh window with scripted dialogs and a folder of
-// its own, files in and out, list contents, a click.
+// What the widget tests share: controls found by the names users know them by (Text1,
+// Command11 ...), a scripted Prompter, a recording Player, scratch files and a window fixture.
 #pragma once
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QSettings>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
+#include <deque>
+#include <functional>
 #include <memory>
 
-#include "fake_prompter.h"
-#include "find_control.h"
-#include "formats/bytes.h"
+#include "support/image_builder.h"
+#include "support/scratch_dir.h"
 #include "ui/main_window.h"
+#include "ui/prompter.h"
 
 namespace belltower::ui::testing {
+
+// The control of this kind named name inside window; a missing one ends the run.
+template <typename Control = QWidget>
+Control* Find(const QObject& window, const char* name) {
+    auto* control = window.findChild<Control*>(QLatin1String(name));
+    if (control == nullptr) {
+        qFatal("no control named %s", name);
+    }
+    return control;
+}
+
+// What a control shows: a box's text, a caption, the current item, a list's lines joined by "|".
+inline QString Text(const QObject& window, const char* name) {
+    QWidget* control = Find(window, name);
+    QStringList lines;
+    if (auto* list = qobject_cast<QListWidget*>(control)) {
+        for (int row = 0; row < list->count(); ++row) {
+            lines << list->item(row)->text();
+        }
+    }
+    for (const char* property : {"text", "plainText", "currentText"}) {
+        if (const QVariant value = control->property(property); value.isValid()) {
+            return value.toString();
+        }
+    }
+    return lines.join(QLatin1Char('|'));
+}
+
+inline void SetText(const QObject& window, const char* name, const QString& text) {
+    QWidget* control = Find(window, name);
+    control->setProperty(qobject_cast<QPlainTextEdit*>(control) ? "plainText" : "text", text);
+}
+
+// A synthetic melody record of a few tones, ID "ID".
+inline formats::Bytes Record(formats::TextFormat format, std::uint32_t index, const char* name,
+                             std::uint8_t purpose = 0) {
+    const formats::Bytes tones = {0x00, 0x02, 0xFC, 0x09, 0x0A, 0x01, 0x7F, 0x10, 0x0A, 0x0A, 0x07, 0x0B};
+    return belltower::testing::MakeRecord(format, index, "ID", name, tones, purpose);
+}
 
 inline QByteArray AsQBytes(const formats::Bytes& bytes) {
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
-// The file's bytes, or "<missing>" when it cannot be read.
+// A firmware image holding these records.
+inline QByteArray Image(std::vector<formats::Bytes> records) {
+    belltower::testing::ImageLayout layout;
+    layout.records = std::move(records);
+    return AsQBytes(belltower::testing::BuildImage(layout).image);
+}
+
 inline QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// Writes the file and hands its path back.
 inline QString WriteAll(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
@@ -42,47 +79,149 @@ inline QString WriteAll(const QString& path, const QByteArray& bytes) {
     return path;
 }
 
-inline QStringList Lines(const QListWidget* list) {
-    QStringList lines;
-    for (int row = 0; row < list->count(); ++row) {
-        lines << list->item(row)->text();
-    }
-    return lines;
+// Drops the files on target; true when the drag and the drop were accepted as a copy.
+inline bool Drop(QWidget* target, const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(target, &drop);
+    QCoreApplication::processEvents();
+    return enter.isAccepted() && drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
 }
 
-// Points the program's settings (recent files, dialog folders) at a folder of the test's, so
-// no test reads or writes the user's own.
+// Runs action on the dialog once exec() has shown it; a guard closes it after a few seconds.
+inline void WhenModal(std::function<void(QWidget* dialog)> action) {
+    QTimer::singleShot(0, [action = std::move(action)] { action(QApplication::activeModalWidget()); });
+    QTimer::singleShot(5000, [] {
+        if (QWidget* stuck = QApplication::activeModalWidget()) {
+            stuck->close();
+        }
+    });
+}
+
+// The program's settings (recent files, dialog folders) in a folder of the test's.
 inline void UseScratchSettings(const QString& folder) {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
 }
 
-inline void Press(QPushButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton);
-}
+// Answers come from queues the test fills; every request is recorded. A prompt without an
+// answer, or an answer never asked for, fails the test; the prompt is then cancelled.
+class FakePrompter final : public Prompter {
+public:
+    ~FakePrompter() override {
+        if (!files_.empty() || !answers_.empty() || !formats_.empty()) {
+            QTest::qFail("scripted prompts were never asked", __FILE__, __LINE__);
+        }
+    }
+    void AnswerFile(std::optional<QString> path) { files_.push_back(std::move(path)); }
+    void AnswerMessage(MessageAnswer answer) { answers_.push_back(answer); }
+    void AnswerTextFormat(std::optional<formats::TextFormat> format) { formats_.push_back(format); }
+
+    std::optional<QString> ChooseFile(const FileDialogRequest& request) override {
+        fileRequests.push_back(request);
+        return Next(files_, std::optional<QString>(), request.title);
+    }
+    MessageAnswer ShowMessage(const MessageRequest& message) override {
+        messages.push_back(message);
+        return Next(answers_, MessageAnswer::Cancel, message.text);
+    }
+    std::optional<formats::TextFormat> ChooseTextFormat(formats::TextFormat suggested) override {
+        formatSuggestions.push_back(suggested);
+        return Next(formats_, std::optional<formats::TextFormat>(), QStringLiteral("Save in Format"));
+    }
+    void ShowAbout() override { QTest::qFail("unscripted prompt: About window", __FILE__, __LINE__); }
+
+    std::vector<FileDialogRequest> fileRequests;
+    std::vector<MessageRequest> messages;
+    std::vector<formats::TextFormat> formatSuggestions;
+
+private:
+    template <typename Answer>
+    static Answer Next(std::deque<Answer>& answers, Answer cancel, const QString& what) {
+        if (answers.empty()) {
+            QTest::qFail(qPrintable(QStringLiteral("unscripted prompt: ") + what), __FILE__, __LINE__);
+            return cancel;
+        }
+        Answer answer = std::move(answers.front());
+        answers.pop_front();
+        return answer;
+    }
+
+    std::deque<std::optional<QString>> files_;
+    std::deque<MessageAnswer> answers_;
+    std::deque<std::optional<formats::TextFormat>> formats_;
+};
+
+// Records every call and keeps a copy of each file played (the next preview overwrites it).
+class FakePlayer final : public preview::Player {
+public:
+    void Play(const std::filesystem::path& wav) override {
+        calls.emplace_back("Play");
+        playedBytes.push_back(ReadAll(QString::fromStdString(wav.string())));
+    }
+    void Stop() override { calls.emplace_back("Stop"); }
+    void Fail(const std::string& description) { ReportError(description); }
+
+    std::vector<std::string> calls;  // "Play" and "Stop" in order
+    std::vector<QByteArray> playedBytes;
+};
 
 class WindowFixture {
 protected:
-    // A new, empty folder, settings of its own and a new window.
+    // A new, empty folder with the program's settings, a new window.
     void Start() {
-        folder_ = std::make_unique<QTemporaryDir>();
-        UseScratchSettings(folder_->filePath(QStringLiteral("settings")));
+        folder_ = std::make_unique<belltower::testing::ScratchDir>("ui");
+        UseScratchSettings(File("settings"));
         Fresh();
     }
-    // A new window and prompter; the folder stays.
     void Fresh() {
         window_.reset();
         prompter_ = std::make_unique<FakePrompter>();
         window_ = std::make_unique<MainWindow>(*prompter_);
     }
-    // Called from the test's cleanup, so that unused scripted answers fail that test.
+    // From the test's cleanup, so that unused scripted answers fail that test.
     void Release() {
         window_.reset();
         prompter_.reset();
     }
-    QString File(const char* name) const { return folder_->filePath(QString::fromUtf8(name)); }
+    QString File(const char* name) const { return QString::fromStdString((*folder_ / name).string()); }
+    QString Folder() const { return QString::fromStdString(folder_->path().string()); }
+    void Load(const QString& path) {
+        prompter_->AnswerFile(path);
+        Press("Command3");
+    }
+    // Presses the button of this name, or triggers the menu command of this text.
+    void Press(const char* name) {
+        if (auto* button = window_->findChild<QAbstractButton*>(QLatin1String(name))) {
+            QTest::mouseClick(button, Qt::LeftButton);
+            return;
+        }
+        for (QAction* action : window_->findChildren<QAction*>()) {
+            if (action->text() == QLatin1String(name)) {
+                return action->trigger();
+            }
+        }
+        QTest::qFail(name, __FILE__, __LINE__);
+    }
+    // Clicks a line of the firmware list.
+    void Click(int row) {
+        QListWidget* list = Find<QListWidget>(*window_, "List2");
+        list->scrollToItem(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    }
+    // What the details of the selected melody show: name, ID, index, purpose, play mode, Apply.
+    QStringList Details() const {
+        QStringList shown;
+        for (const char* name : {"Text10", "Text11", "Text12", "Text13", "Label13", "Command11"}) {
+            shown << Text(*window_, name);
+        }
+        return shown;
+    }
 
-    std::unique_ptr<QTemporaryDir> folder_;
+    std::unique_ptr<belltower::testing::ScratchDir> folder_;
     std::unique_ptr<FakePrompter> prompter_;
     std::unique_ptr<MainWindow> window_;
 };
