@@ -32,6 +32,7 @@
 #include "formats/names.h"
 #include "formats/result.h"
 #include "melody/melody_fields.h"
+#include "melody/timeline.h"
 #include "preview/player.h"
 #include "ui/file_dialog.h"
 
@@ -414,6 +415,8 @@ private:
     // Renders the melody (a whole record) with the preview options of the window and starts
     // playing it in place of any preview still playing.
     void PlayPreview(formats::ByteView melody);
+    // The Hardware box's choice: its list holds the emulations in the order of melody::Hardware.
+    melody::Hardware ChosenHardware() const;
     preview::Player& PreviewPlayer();
 
     // The text format of the bank's names (main_window_encoder.cpp) and the record of the

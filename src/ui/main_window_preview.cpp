@@ -68,10 +68,14 @@ void MainWindow::PlayEditFields() {
     }
 }
 
+melody::Hardware MainWindow::ChosenHardware() const {
+    return static_cast<melody::Hardware>(hardwareCombo->currentIndex());
+}
+
 void MainWindow::PlayPreview(formats::ByteView melody) {
-    // The options are read at every press; hardwareCombo's list index is the hardware emulation.
+    // The options are read at every press.
     const preview::RenderOptions options{vibrationBox->isChecked(), halfQualityBox->checkState() != Qt::Unchecked,
-                                         static_cast<melody::Hardware>(hardwareCombo->currentIndex())};
+                                         ChosenHardware()};
     const formats::Result<preview::PreviewWav> wav = preview::RenderPreview(melody, options);
     if (!wav) {
         ShowWriteFailure(wav.error());

@@ -96,9 +96,8 @@ void MainWindow::ConnectPianoRollControls() {
     connect(rollTimer_, &QTimer::timeout, this, &MainWindow::RefreshPianoRoll);
     connect(bankList, &QListWidget::itemSelectionChanged, this, &MainWindow::ShowBankMelodyInRoll);
     connect(bankList, &QListWidget::itemClicked, this, &MainWindow::ShowBankMelodyInRoll);
-    const auto hardware = [this](int index) { pianoRoll->SetHardware(static_cast<melody::Hardware>(index)); };
-    connect(hardwareCombo, &QComboBox::currentIndexChanged, this, hardware);
-    hardware(hardwareCombo->currentIndex());
+    connect(hardwareCombo, &QComboBox::currentIndexChanged, this, [this] { pianoRoll->SetHardware(ChosenHardware()); });
+    pianoRoll->SetHardware(ChosenHardware());
 
     connect(pianoRoll, &PianoRollView::TokenClicked, this, [this](std::size_t start, std::size_t length) {
         QTextCursor cursor = notesEdit->textCursor();
@@ -161,8 +160,8 @@ void MainWindow::ExportPianoRoll() {
     if (!path) {
         return;
     }
-    const std::string svg = interchange::WritePianoRollSvg(
-        pianoRoll->Shown(), rollName_.toStdString(), static_cast<melody::Hardware>(hardwareCombo->currentIndex()));
+    const std::string svg =
+        interchange::WritePianoRollSvg(pianoRoll->Shown(), rollName_.toStdString(), ChosenHardware());
     if (const formats::Result<void> written = formats::WriteFileAtomic(ToFilePath(*path), formats::ToBytes(svg));
         !written) {
         ShowWriteFailure(written.error());
