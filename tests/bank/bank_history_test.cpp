@@ -11,8 +11,8 @@
 namespace belltower::bank {
 namespace {
 
-// A random edit of the bank, as the window makes them; the selection is picked at random too.
-// Returns the selection afterwards.
+// A random edit of the bank, as the window makes them, on a random line; returns the selection
+// afterwards.
 Selection RandomEdit(ToneBank& bank, std::mt19937& random) {
     const auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
     const Selection line = bank.Count() == 0 ? std::nullopt : Selection(pick(bank.Count()));
@@ -46,7 +46,7 @@ Selection RandomEdit(ToneBank& bank, std::mt19937& random) {
 // byte, passing every intermediate state on the way, and redoing them all gives the last.
 TEST(BankHistory, UndoesAndRedoesRandomEditsToTheLoadedBank) {
     std::mt19937 random(14);
-    for (const TextFormat format : {TextFormat::Ascii, TextFormat::Unicode}) {
+    for (const TextFormat format : {kAscii, kUnicode}) {
         ToneBank bank = LoadedBank(testing::RandomLayout(random, format, 12));
         const ToneBank loaded = bank;
         BankHistory history;
@@ -61,10 +61,9 @@ TEST(BankHistory, UndoesAndRedoesRandomEditsToTheLoadedBank) {
         }
         ASSERT_GT(befores.size(), 50U);
         const ToneBank last = bank;
-        while (!befores.empty()) {
+        for (; !befores.empty(); befores.pop_back()) {
             ASSERT_EQ(befores.back().Selected, history.Undo(bank).value());
             ASSERT_EQ(befores.back(), CaptureState(bank, befores.back().Selected)) << befores.size();
-            befores.pop_back();
         }
         EXPECT_EQ(loaded, bank);
         EXPECT_FALSE(history.Undo(bank));
@@ -74,56 +73,40 @@ TEST(BankHistory, UndoesAndRedoesRandomEditsToTheLoadedBank) {
     }
 }
 
-// The names of the steps, what a new change does to redo, the step limit, and when the bank
-// counts as clean (saved) again.
+// The names of the steps, what a new change does to redo, the limit of two steps, and when the
+// bank counts as clean (saved) again.
 TEST(BankHistory, NamesLimitAndCleanState) {
     ToneBank bank = MakeBank(3);
     BankHistory history(2);
-    EXPECT_TRUE(history.IsClean());
-    const auto edit = [&](const char* name) {
-        BankState before = CaptureState(bank, 0);
-        (void)MoveDown(bank, bank.Lines[0] == "M0" ? 0 : 1);
-        return history.Add(name, std::move(before), bank, 1);
-    };
     EXPECT_FALSE(history.Add("nothing", CaptureState(bank, 0), bank, 0));
     EXPECT_TRUE(history.IsClean() && !history.UndoName());
-
+    const auto name = [](const char* text) { return *text ? std::optional<std::string>(text) : std::nullopt; };
     const struct {
         const char* action;  // a name: a new change; "undo", "redo", "save"
         const char* undoName;
         const char* redoName;
         bool clean;
     } steps[] = {
-        {"one", "one", nullptr, false},
-        {"save", "one", nullptr, true},
-        {"undo", nullptr, "one", false},
-        {"redo", "one", nullptr, true},
-        {"two", "two", nullptr, false},
-        {"three", "three", nullptr, false},
-        {"undo", "two", "three", false},
-        {"undo", nullptr, "two", true},  // saved after "one", which fell off the
-                                         // limit
-        {"four", "four", nullptr, false},
-        {"save", "four", nullptr, true},
-        {"undo", nullptr, "four", false},
-        {"five", "five", nullptr, false},  // the saved state can no longer come back
-        {"undo", nullptr, "five", false},
+        {"one", "one", "", false},       {"save", "one", "", true},  {"undo", "", "one", false},
+        {"redo", "one", "", true},       {"two", "two", "", false},  {"three", "three", "", false},
+        {"undo", "two", "three", false}, {"undo", "", "two", true},  // saved after "one", which fell off the limit
+        {"four", "four", "", false},     {"save", "four", "", true}, {"undo", "", "four", false},
+        {"five", "five", "", false},  // the saved state can no longer come back
+        {"undo", "", "five", false},
     };
     for (const auto& step : steps) {
         const std::string action = step.action;
-        if (action == "undo") {
-            EXPECT_TRUE(history.Undo(bank));
-        } else if (action == "redo") {
-            EXPECT_TRUE(history.Redo(bank));
+        if (action == "undo" || action == "redo") {
+            EXPECT_TRUE(action == "undo" ? history.Undo(bank) : history.Redo(bank));
         } else if (action == "save") {
             history.MarkClean();
         } else {
-            EXPECT_TRUE(edit(step.action));
+            BankState before = CaptureState(bank, 0);
+            (void)MoveDown(bank, bank.Lines[0] == "M0" ? 0 : 1);
+            EXPECT_TRUE(history.Add(action, std::move(before), bank, 1));
         }
-        EXPECT_EQ(step.undoName ? std::optional<std::string>(step.undoName) : std::nullopt, history.UndoName())
-            << action;
-        EXPECT_EQ(step.redoName ? std::optional<std::string>(step.redoName) : std::nullopt, history.RedoName())
-            << action;
+        EXPECT_EQ(name(step.undoName), history.UndoName()) << action;
+        EXPECT_EQ(name(step.redoName), history.RedoName()) << action;
         EXPECT_EQ(step.clean, history.IsClean()) << action;
     }
     history.Clear();

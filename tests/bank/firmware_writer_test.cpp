@@ -19,28 +19,11 @@ TEST(ChunkChecksum, SumsBigEndianWordsAndDropsALoneTail) {
     for (const auto& [data, sum] : cases) {
         EXPECT_BYTES_EQ(Hex(sum), ChunkChecksum(Hex(data))) << data;
     }
-}
-
-TEST(ToneChunk, AnEmptyBankIsTheEndRecordAlone) {
     EXPECT_BYTES_EQ(Hex("34 24 2E EC"                                        // checksum of the rest
                         "00 00 00 24"                                        // length 36
                         "54 4F 4E 45 76 65 72 73 69 6F 6E 00"                // "TONEversion" 00
                         "00 00 00 00 00 00 00 10 00 00 00 00 00 00 00 00"),  // end record
                     BuildToneChunk({}));
-}
-
-// A loaded bank of four melodies, the second 48 bytes long, with tail bytes `tail`.
-ToneBank FourMelodies(Bytes tail) {
-    return LoadedBank(
-        {.records = {Melody(TextFormat::Ascii, 1, "One"), Melody(TextFormat::Ascii, 2, std::string(14, 'L')),
-                     Melody(TextFormat::Ascii, 3, "Three"), Melody(TextFormat::Ascii, 4, "Four")},
-         .chunksAfter = {testing::MakeChunk("LOGO", Bytes(8, 0x33))},
-         .tail = std::move(tail)});
-}
-
-void AddSixtyFourBytes(ToneBank& bank) {
-    bank.Records.push_back(Melody(TextFormat::Ascii, 9, std::string(30, 'x')));
-    bank.Lines.emplace_back(30, 'x');
 }
 
 Lines Texts(const std::vector<SaveWarning>& warnings) {
@@ -51,45 +34,56 @@ Lines Texts(const std::vector<SaveWarning>& warnings) {
     return texts;
 }
 
-TEST(FirmwareImage, TheTailStaysWhereItWasAndOnlyDataCoveredByAGrowingChainIsAskedAbout) {
-    const std::string dataCovered =
-        "The melodies need 64 bytes more than the TONE chunk of the loaded image had. Saving overwrites 64 bytes "
-        "behind the chunk chain, 64 of which hold data (not 0xFF). Such an image may not work in the phone. Save "
-        "anyway?";
+// A bank of four melodies (the second 48 bytes long) grows by 64 bytes or shrinks by 48: the
+// chunks behind TONE move with it, the tail stays where it was, and only data (not 0xFF) that
+// a growing chain covers, or a longer file, is asked about.
+TEST(FirmwareImage, EveryByteBesideTheToneChunkStaysAndOnlyCoveredDataIsAskedAbout) {
+    const std::string need = "The melodies need 64 bytes more than the TONE chunk of the loaded image had.";
+    const std::string covers = " Saving overwrites 64 bytes behind the chunk chain, 64 of which hold data (not 0xFF).";
+    const std::string longer = " The saved image will be 54 bytes longer than the loaded one.";
+    const std::string ask = " Such an image may not work in the phone. Save anyway?";
     const struct {
-        bool grow;  // by 64 bytes, or shrink by the 48 of the second melody
-        std::uint8_t tailByte;
+        bool grow;
+        Bytes tail;
         Lines questions;
-    } cases[] = {{false, 0x5A, {}}, {true, 0xFF, {}}, {true, 0x00, {dataCovered}}};
+    } cases[] = {
+        {false, Bytes(200, 0x5A), {}},
+        {true, Bytes(200, 0xFF), {}},
+        {true, Bytes(200, 0x00), {need + covers + ask}},
+        {true, Bytes(10, 0xFF), {need + longer + ask}},
+        {true,
+         Patched(Bytes(10, 0xFF), 9, "00"),
+         {need + " Saving overwrites 10 bytes behind the chunk chain, 1 of which hold data (not 0xFF)." + longer +
+          ask}},
+    };
     for (const auto& c : cases) {
-        ToneBank bank = FourMelodies(Bytes(200, c.tailByte));
+        ToneBank bank = LoadedBank({.records = {Melody(kAscii, 1, "One"), Melody(kAscii, 2, std::string(14, 'L')),
+                                                Melody(kAscii, 3, "Three"), Melody(kAscii, 4, "Four")},
+                                    .chunksAfter = {testing::MakeChunk("LOGO", Bytes(8, 0x33))}});
+        bank.FirmwareTail = c.tail;
         const Bytes before = BuildFirmwareImage(bank);
-        c.grow ? AddSixtyFourBytes(bank) : void(Delete(bank, 1));
+        if (c.grow) {
+            bank.Records.push_back(Melody(kAscii, 9, std::string(30, 'x')));
+            bank.Lines.emplace_back(30, 'x');
+        } else {
+            ASSERT_TRUE(Delete(bank, 1));
+        }
         const Bytes after = BuildFirmwareImage(bank);
-        ASSERT_EQ(before.size(), after.size());
+        const std::size_t head = bank.FirmwareHead.size();
         const std::size_t oldEnd = bank.ChainEnd;
         const std::size_t newEnd = c.grow ? oldEnd + 64 : oldEnd - 48;
-        const std::size_t middle = bank.FirmwareMiddle.size();
-        EXPECT_BYTES_EQ(bank.FirmwareMiddle, ByteView(after).subspan(newEnd - middle, middle));  // moved with the chunk
-        if (!c.grow) {
-            EXPECT_BYTES_EQ(Bytes(48, 0xFF), ByteView(after).subspan(newEnd, 48));  // erased flash
-        }
+        const std::size_t middle = newEnd - bank.FirmwareMiddle.size();
+        EXPECT_EQ(std::max(before.size(), newEnd), after.size());
+        EXPECT_BYTES_EQ(ByteView(before).first(head), ByteView(after).first(head));
+        EXPECT_BYTES_EQ(BuildToneChunk(bank.Records), formats::Mid(after, head, middle - head));
+        EXPECT_BYTES_EQ(bank.FirmwareMiddle, formats::Mid(after, middle, newEnd - middle));
+        EXPECT_BYTES_EQ(Bytes(c.grow ? 0 : 48, 0xFF), formats::Mid(after, newEnd, oldEnd - std::min(oldEnd, newEnd)));
         const std::size_t kept = std::max(oldEnd, newEnd);
-        EXPECT_BYTES_EQ(ByteView(before).subspan(kept), ByteView(after).subspan(kept));
+        EXPECT_BYTES_EQ(formats::Mid(before, kept, before.size()), formats::Mid(after, kept, after.size()));
         EXPECT_EQ(c.questions, Texts(SaveWarnings(bank)));
         // Cancel aborts the save.
         EXPECT_EQ(c.questions.empty(), ConfirmSave(SaveWarnings(bank), [](const SaveWarning&) { return false; }));
     }
-}
-
-TEST(FirmwareImage, AChainGrowingPastTheEndMakesTheImageLonger) {
-    ToneBank bank = FourMelodies({});
-    bank.FirmwareTail.assign(10, 0xFF);
-    AddSixtyFourBytes(bank);
-    EXPECT_EQ(bank.ChainEnd + 64, BuildFirmwareImage(bank).size());
-    const auto warnings = SaveWarnings(bank);
-    ASSERT_EQ(1u, warnings.size());
-    EXPECT_NE(std::string::npos, warnings[0].text.find("The saved image will be 54 bytes longer")) << warnings[0].text;
 }
 
 TEST(SaveWarnings, WithoutFirmwareTheFileIsTheChunkAloneAndAsciiBanksWarnAboutManyMelodies) {
@@ -99,12 +93,12 @@ TEST(SaveWarnings, WithoutFirmwareTheFileIsTheChunkAloneAndAsciiBanksWarnAboutMa
         TextFormat format;
         Lines warnings;
     } cases[] = {
-        {66, TextFormat::Ascii, {std::string(kTooManyMelodies), noFirmware}},
-        {65, TextFormat::Ascii, {noFirmware}},
-        {66, TextFormat::Unicode, {noFirmware}},
+        {66, kAscii, {std::string(kTooManyMelodies), noFirmware}},
+        {65, kAscii, {noFirmware}},
+        {66, kUnicode, {noFirmware}},
         // The next load tells the format from the first melody: without one, ASCII.
-        {0, TextFormat::Unicode, {noFirmware, std::string(kEmptyUnicodeBank)}},
-        {0, TextFormat::Ascii, {noFirmware}},
+        {0, kUnicode, {noFirmware, std::string(kEmptyUnicodeBank)}},
+        {0, kAscii, {noFirmware}},
     };
     for (const auto& c : cases) {
         const ToneBank bank = MakeBank(c.count, c.format);
@@ -124,7 +118,6 @@ TEST(CheckUniqueIndexes, OneQuestionPerPairSharingAnIndexInListOrder) {
     EXPECT_EQ(WarningButtons::OkCancel, warnings.at(0).buttons);
     bank.Records[5][3] = 7;
     EXPECT_EQ((Lines{same("M4", "M1"), same("M5", "M1"), same("M5", "M4")}), Texts(CheckUniqueIndexes(bank)));
-
     // Cancel ends the index check but not the save.
     Lines asked;
     EXPECT_TRUE(ConfirmSave(SaveWarnings(bank), [&](const SaveWarning& w) {

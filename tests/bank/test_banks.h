@@ -2,8 +2,6 @@
 // loaded from generated images, patched byte strings and a scratch folder.
 #pragma once
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -13,6 +11,7 @@
 #include "bank/tone_bank.h"
 #include "support/hex.h"
 #include "support/image_builder.h"
+#include "support/scratch_dir.h"
 
 namespace belltower::bank {
 
@@ -22,6 +21,8 @@ using formats::ErrorCode;
 using formats::TextFormat;
 using testing::Hex;
 using Lines = std::vector<std::string>;
+constexpr TextFormat kAscii = TextFormat::Ascii;
+constexpr TextFormat kUnicode = TextFormat::Unicode;
 
 inline const Bytes kTone = Hex("00 02 FC 09 0A 01 8B 34 0A FE 07 0B 00");
 
@@ -30,7 +31,7 @@ inline Bytes Melody(TextFormat format, std::uint32_t index, const std::string& n
     return testing::MakeRecord(format, index, id, name, kTone, purpose);
 }
 
-inline ToneBank MakeBank(std::size_t count, TextFormat format = TextFormat::Ascii) {
+inline ToneBank MakeBank(std::size_t count, TextFormat format = kAscii) {
     ToneBank bank;
     bank.UnicodeNames = format;
     for (std::size_t i = 0; i < count; ++i) {
@@ -54,12 +55,9 @@ inline Bytes Patched(Bytes bytes, std::size_t offset, std::string_view hex) {
     return bytes;
 }
 
-// A folder for the test's files, removed with them at the end.
-struct ScratchDir {
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("belltower-bank-" + std::to_string(::getpid()));
-    ScratchDir() { std::filesystem::create_directories(path); }
-    ~ScratchDir() { std::filesystem::remove_all(path); }
+// The shared scratch folder with its path as a member, as the save fault tests use it.
+struct ScratchDir : testing::ScratchDir {
+    const std::filesystem::path path = testing::ScratchDir::path();
 };
 
 }  // namespace belltower::bank
