@@ -10,48 +10,36 @@
 namespace belltower::bank {
 namespace {
 
-enum class Edit { Up, Down, Delete, Insert };
+enum Edit { kUp, kDown, kDelete, kInsert };  // kUp..kDelete in the order of ListChange
 
-// The format is told from the first record: a record that reads as the other format there (an
-// ASCII name beginning with a control byte, a Unicode name over 30 characters) never gets to
-// the top. Rows with `odd` have such a melody on line 1.
+// Lines move, go and come with their records. The format is told from the first record: a
+// record that reads as the other format there (an ASCII name beginning with a control byte, a
+// Unicode name over 30 characters) never gets to the top. Rows with `odd` have such a melody
+// on line 1; their edits that give nothing are refused.
 TEST(ListEdits, MoveInsertAndDeleteRecordsWithTheirLines) {
     const struct {
         Edit edit;
+        TextFormat format;
+        bool odd;
         Selection selected;
         Selection expected;
-        std::string_view order;  // the lines afterwards: melody i of the bank before, or 'N' the new one
-        TextFormat format = kAscii;
-        std::size_t count = 3;
-        bool odd = false;
-        bool refused = false;
+        std::string_view order;  // the lines afterwards: line i of the bank before, or 'N' the new one
     } cases[] = {
-        {Edit::Up, 2, 1, "021"},
-        {Edit::Up, 0, {}, "012"},
-        {Edit::Up, {}, {}, "012"},
-        {Edit::Down, 1, 2, "021"},
-        {Edit::Down, 2, {}, "012"},
-        {Edit::Down, 9, {}, "012"},
-        {Edit::Delete, 0, 0, "12"},
-        {Edit::Delete, 2, 2, "01"},
-        {Edit::Delete, {}, {}, "012"},
-        {Edit::Insert, {}, 0, "N", kUnicode, 0},
-        {Edit::Insert, 0, 0, "N012", kUnicode},
-        {Edit::Insert, 2, 2, "01N2", kUnicode},
-        {Edit::Insert, {}, {}, "012", kUnicode},
-        {Edit::Up, 1, {}, "012", kAscii, 3, true, true},
-        {Edit::Down, 0, {}, "012", kAscii, 3, true, true},
-        {Edit::Delete, 0, {}, "012", kAscii, 3, true, true},
-        {Edit::Up, 2, 1, "021", kAscii, 3, true},
-        {Edit::Down, 1, 2, "021", kAscii, 3, true},
-        {Edit::Delete, 1, 1, "02", kAscii, 3, true},
-        {Edit::Up, 1, {}, "012", kUnicode, 3, true, true},
-        {Edit::Delete, 0, {}, "012", kUnicode, 3, true, true},
-        {Edit::Down, 1, 2, "021", kUnicode, 3, true},
+        {kUp, kAscii, false, 2, 1, "021"},        {kUp, kAscii, false, 0, {}, "012"},
+        {kUp, kAscii, false, {}, {}, "012"},      {kDown, kAscii, false, 1, 2, "021"},
+        {kDown, kAscii, false, 2, {}, "012"},     {kDown, kAscii, false, 9, {}, "012"},
+        {kDelete, kAscii, false, 0, 0, "12"},     {kDelete, kAscii, false, 2, 2, "01"},
+        {kDelete, kAscii, false, {}, {}, "012"},  {kInsert, kUnicode, false, 0, 0, "N012"},
+        {kInsert, kUnicode, false, 2, 2, "01N2"}, {kInsert, kUnicode, false, {}, {}, "012"},
+        {kUp, kAscii, true, 1, {}, "012"},        {kDown, kAscii, true, 0, {}, "012"},
+        {kDelete, kAscii, true, 0, {}, "012"},    {kUp, kAscii, true, 2, 1, "021"},
+        {kDown, kAscii, true, 1, 2, "021"},       {kDelete, kAscii, true, 1, 1, "02"},
+        {kUp, kUnicode, true, 1, {}, "012"},      {kDelete, kUnicode, true, 0, {}, "012"},
+        {kDown, kUnicode, true, 1, 2, "021"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(std::tuple(static_cast<int>(c.edit), c.selected, c.order)));
-        ToneBank bank = MakeBank(c.count, c.format);
+        SCOPED_TRACE(::testing::PrintToString(std::tuple(static_cast<int>(c.edit), c.odd, c.selected, c.order)));
+        ToneBank bank = MakeBank(3, c.format);
         const std::string odd = c.format == kAscii ? "\x01Odd" : std::string(31, 'L');
         if (c.odd) {
             bank.Records[1] = Melody(c.format, 1, odd, "ID", 2);
@@ -59,17 +47,18 @@ TEST(ListEdits, MoveInsertAndDeleteRecordsWithTheirLines) {
         }
         const ToneBank before = bank;
         const Bytes fresh = Melody(c.format, 77, "New", "NEW", 0);
-        if (c.edit != Edit::Insert) {
+        const bool refused = c.odd && !c.expected;
+        if (c.edit != kInsert) {
             const auto checked = CheckListChange(bank, static_cast<ListChange>(c.edit), c.selected);
-            ASSERT_EQ(c.refused, !checked);
-            if (c.refused) {
+            ASSERT_EQ(refused, !checked);
+            if (refused) {
                 EXPECT_EQ(ErrorCode::BadInput, checked.error().code);
                 EXPECT_NE(std::string::npos, checked.error().message.find("\"" + odd + "\" cannot come first"));
             }
         }
-        const Selection result = c.edit == Edit::Up         ? MoveUp(bank, c.selected)
-                                 : c.edit == Edit::Down     ? MoveDown(bank, c.selected)
-                                 : c.edit == Edit::Insert   ? *Insert(bank, c.selected, fresh)
+        const Selection result = c.edit == kUp              ? MoveUp(bank, c.selected)
+                                 : c.edit == kDown          ? MoveDown(bank, c.selected)
+                                 : c.edit == kInsert        ? *Insert(bank, c.selected, fresh)
                                  : Delete(bank, c.selected) ? c.selected
                                                             : std::nullopt;
         EXPECT_EQ(c.expected, result);
@@ -95,46 +84,52 @@ TEST(Replace, KeepsIndexIdAndPurposeOfTheReplacedMelody) {
     EXPECT_EQ(replaced, bank);
 }
 
-TEST(ReplaceAndInsert, RefuseRecordsUnfitForTheBankAndChangeNothing) {
+// A record goes into the bank only whole: its length field its size, and its name followed by a
+// terminator (the format conversions take the record apart there). The saved image's format is
+// told from its first record: there, an ASCII name starting with a byte 1..31 (a tab from a
+// ringtone file) looks like a Unicode name-length byte, and a Unicode name over 30 characters
+// looks like ASCII. A refused record changes nothing; one that fits goes first into an empty bank.
+TEST(ReplaceAndInsert, TakeOnlyRecordsFitForTheBank) {
     const Bytes x = Melody(kAscii, 1, "X");
-    // A name running to the end of the record, or not followed by a zero byte, has no
-    // terminator: the format conversions could not take the record apart.
     Bytes runsToEnd = testing::MakeRecord(kAscii, 1, "", "nnn", {});
     runsToEnd.resize(20);
     formats::SetRecordLength(runsToEnd);
+    const auto damaged = std::optional(ErrorCode::DamagedData);
+    const auto bad = std::optional(ErrorCode::BadInput);
     const struct {
         TextFormat format;
         Bytes record;
-        ErrorCode code = ErrorCode::DamagedData;
+        std::optional<ErrorCode> refused;
     } cases[] = {
-        {kAscii, {}},
-        {kAscii, Bytes(3, 0x11)},
-        {kAscii, Patched(x, 7, "04")},   // length field not the size
-        {kAscii, Patched(x, 16, "00")},  // name-length byte 0
-        {kAscii, runsToEnd},
-        {kAscii, Patched(x, 18, "59")},  // "XY" without terminator
-        // The saved image's format is told from its first record: there, an ASCII name starting
-        // with a byte 1..31 (a tab from a ringtone file) looks like a Unicode name-length byte.
-        {kAscii, Melody(kAscii, 1, "\x01Tune"), ErrorCode::BadInput},
-        {kAscii, Melody(kAscii, 1, "\tTune"), ErrorCode::BadInput},
-        {kAscii, Melody(kAscii, 1, "\x1FTune"), ErrorCode::BadInput},
-        // Names over 30 characters would hide a Unicode bank's format from the reader.
-        {kUnicode, Melody(kUnicode, 1, std::string(31, 'n')), ErrorCode::BadInput},
+        {kAscii, {}, damaged},
+        {kAscii, Bytes(3, 0x11), damaged},
+        {kAscii, Patched(x, 7, "04"), damaged},
+        {kAscii, Patched(x, 16, "00"), damaged},
+        {kAscii, runsToEnd, damaged},
+        {kAscii, Patched(x, 18, "59"), damaged},
+        {kAscii, Melody(kAscii, 1, "\x01Tune"), bad},
+        {kAscii, Melody(kAscii, 1, "\tTune"), bad},
+        {kAscii, Melody(kAscii, 1, "\x1FTune"), bad},
+        {kAscii, Melody(kAscii, 1, " \tTune"), {}},
+        {kUnicode, Melody(kUnicode, 1, std::string(31, 'n')), bad},
+        {kUnicode, Melody(kUnicode, 1, std::string(30, 'n')), {}},
+        {kUnicode, Melody(kUnicode, 1, "\tTune"), {}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::ToHex(c.record));
         ToneBank bank = MakeBank(3, c.format);
         const auto replaced = Replace(bank, 0, c.record);
-        ASSERT_FALSE(replaced) << testing::ToHex(c.record);
-        EXPECT_EQ(c.code, replaced.error().code);
-        EXPECT_FALSE(Insert(bank, 0, c.record));
-        EXPECT_EQ(MakeBank(3, c.format), bank);  // no placeholder line is left behind
+        ASSERT_EQ(c.refused.has_value(), !replaced);
+        if (c.refused) {
+            EXPECT_EQ(*c.refused, replaced.error().code);
+            EXPECT_FALSE(Insert(bank, 0, c.record));
+            EXPECT_EQ(MakeBank(3, c.format), bank);  // no placeholder line is left behind
+        } else {
+            ToneBank empty = MakeBank(0, c.format);
+            EXPECT_EQ(Selection{0}, *Insert(empty, std::nullopt, c.record));
+            EXPECT_EQ(std::vector<Bytes>{c.record}, empty.Records);
+        }
     }
-    // A blank or a later control character is fine, and so is any name of 30 characters in Unicode.
-    ToneBank ascii = MakeBank(0);
-    EXPECT_TRUE(Insert(ascii, std::nullopt, Melody(kAscii, 1, " \tTune")));
-    ToneBank unicode = MakeBank(0, kUnicode);
-    EXPECT_TRUE(Insert(unicode, std::nullopt, Melody(kUnicode, 1, "\tTune")));
-    EXPECT_TRUE(Replace(unicode, 0, Melody(kUnicode, 1, std::string(30, 'n'))));
 }
 
 TEST(Insert, StopsAtThreeHundredMelodies) {

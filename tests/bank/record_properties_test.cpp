@@ -24,8 +24,8 @@ TEST(ShowRecord, ShowsTheFieldsOfEitherFormat) {
     }
 }
 
-// The record is rebuilt from the boxes around the old tone data, the index read as its leading
-// number rounded half to even; the list shows the name as every reader of the record does.
+// The record is rebuilt from the boxes around the old tone data, the index rounded half to even; the list shows the
+// name as every reader of the record does.
 TEST(ApplyRecordEdits, RebuildsTheRecordFromTheBoxes) {
     const struct {
         TextFormat format;
@@ -44,12 +44,8 @@ TEST(ApplyRecordEdits, RebuildsTheRecordFromTheBoxes) {
         {kUnicode, {"M0", "", "1", "7"}, 1, 7},
         {kUnicode, {"M0", "", "1", "255"}, 1, 255},
         {kAscii, {"M0", "", "1", "999"}, 1},  // no purpose in ASCII
-        {kAscii, {"M0", "", "7x", ""}, 7},
-        {kAscii, {"M0", "", "abc", ""}, 0},
         {kAscii, {"M0", "", "2.5", ""}, 2},
         {kAscii, {"M0", "", "3.5", ""}, 4},
-        {kAscii, {"M0", "", " 1 2", ""}, 12},
-        {kAscii, {"M0", "", "&H1F", ""}, 31},
         {kAscii, {"M0", "", "-0.4", ""}, 0},
         {kAscii, {"M0", "", "2147483647", ""}, 2147483647},
     };
@@ -70,9 +66,11 @@ TEST(ApplyRecordEdits, RefusesValuesOutsideTheirFieldsAndWritesNothing) {
         const char* purpose;
         std::string name = "M0";
     } cases[] = {
-        {kAscii, "-1", ""},        {kAscii, "2147483648", ""}, {kAscii, "1e10", ""},
-        {kAscii, "&HFFFF", ""},  // reads -1
-        {kUnicode, "1", "256"},    {kUnicode, "1", "-1"},      {kUnicode, "1", "2", std::string(31, 'n')},
+        {kAscii, "-1", ""},
+        {kAscii, "2147483648", ""},
+        {kUnicode, "1", "256"},
+        {kUnicode, "1", "-1"},
+        {kUnicode, "1", "2", std::string(31, 'n')},
         {kAscii, "1", "", "\tM0"},  // would make the bank read back as Unicode
     };
     for (const auto& c : cases) {
