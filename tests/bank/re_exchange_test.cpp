@@ -63,44 +63,32 @@ TEST(RecordConversion, AsciiToUnicodeToAsciiIsIdentity) {
         const std::string name = testing::RandomName(random, kUnicode);
         const Bytes ascii = testing::MakeRecord(kAscii, n, "ID", name, testing::RandomToneData(random));
         const auto unicode = RecordToUnicode(ascii);
-        ASSERT_TRUE(unicode);
         EXPECT_EQ(name, *formats::RecordDisplayName(*unicode, kUnicode));
         ASSERT_BYTES_EQ(ascii, *RecordToAscii(*unicode)) << n;
     }
 }
 
+// Records cut to `size` bytes (0: whole) or patched: a name-length byte of 0, no terminator, a
+// Unicode character beyond ASCII (U+0141).
 TEST(RecordConversion, RefusesRecordsItCannotTakeApart) {
     const struct {
-        Bytes record;
         bool toUnicode;
-        ErrorCode code = ErrorCode::DamagedData;
+        std::size_t size;
+        std::size_t at;
+        const char* patch;
+        ErrorCode code;
     } cases[] = {
-        {Patched(kAsciiAb, 16, "00"), true},  // name-length byte 0
-        {Bytes(kAsciiAb.begin(), kAsciiAb.begin() + 16), true},
-        {Bytes(kAsciiAb.begin(), kAsciiAb.begin() + 19), true},  // no terminator
-        {Patched(kUnicodeAb, 17, "00"), false},
-        {Bytes(kUnicodeAb.begin(), kUnicodeAb.begin() + 17), false},
-        {Bytes(kUnicodeAb.begin(), kUnicodeAb.begin() + 22), false},
-        {Patched(kUnicodeAb, 18, "01"), false, ErrorCode::BadInput},  // U+0141: both bytes in use
+        {true, 0, 16, "00", ErrorCode::DamagedData}, {true, 16, 0, "", ErrorCode::DamagedData},
+        {true, 19, 0, "", ErrorCode::DamagedData},   {false, 0, 17, "00", ErrorCode::DamagedData},
+        {false, 17, 0, "", ErrorCode::DamagedData},  {false, 22, 0, "", ErrorCode::DamagedData},
+        {false, 0, 18, "01", ErrorCode::BadInput},
     };
     for (const auto& c : cases) {
-        const auto converted = c.toUnicode ? RecordToUnicode(c.record) : RecordToAscii(c.record);
-        ASSERT_FALSE(converted) << testing::ToHex(c.record);
+        Bytes record = Patched(c.toUnicode ? kAsciiAb : kUnicodeAb, c.at, c.patch);
+        record.resize(c.size == 0 ? record.size() : c.size);
+        const auto converted = c.toUnicode ? RecordToUnicode(record) : RecordToAscii(record);
+        ASSERT_FALSE(converted) << testing::ToHex(record);
         EXPECT_EQ(c.code, converted.error().code);
-    }
-}
-
-TEST(ReFile, IsValidWhenItsLengthFieldIsItsSize) {
-    const std::pair<Bytes, bool> cases[] = {
-        {kAsciiAb, true},
-        {Hex("00 00 00 01 00 00 00 08"), true},
-        {Hex("00 00 00 01 00 00 00"), false},                          // 7 bytes
-        {Patched(Bytes(24, 0), 0, "00 00 00 01 00 00 00 14"), false},  // says 20, has 24
-        {Hex("00 00 00 01 80 00 00 08"), false},
-        {{}, false},
-    };
-    for (const auto& [file, valid] : cases) {
-        EXPECT_EQ(valid, ValidateReFile(file).has_value()) << testing::ToHex(file);
     }
 }
 
@@ -118,8 +106,8 @@ TEST(ReImport, ReplaceConvertsToTheBankFormatAndInsertKeepsTheFileAsItIs) {
 
 TEST(ReImport, ARejectedFileChangesNothing) {
     const Bytes files[] = {
-        Bytes(7, 0), Bytes(kAsciiAb.begin(), kAsciiAb.end() - 4),
-        Patched(kAsciiAb, 16, "30"),  // the name runs past the record
+        Bytes(7, 0), Bytes(kAsciiAb.begin(), kAsciiAb.end() - 4),  // shorter than its length field says
+        Patched(kAsciiAb, 16, "30"),                               // the name runs past the record
         Patched(kAsciiAb, 16, "00"),  // byte 16 of 0 reads as Unicode, whatever byte 17 holds
     };
     for (const Bytes& file : files) {
@@ -130,6 +118,7 @@ TEST(ReImport, ARejectedFileChangesNothing) {
             EXPECT_EQ(MakeBank(3, format), bank);
         }
     }
+    EXPECT_TRUE(ValidateReFile(Hex("00 00 00 01 00 00 00 08")));  // the shortest RE file: a length field
     ToneBank full = MakeBank(300);
     EXPECT_EQ(kBankFull, InsertFromRe(full, 0, kAsciiAb).error().message);
 }

@@ -1,11 +1,10 @@
-// What the bank tests share: small banks of melodies "M0", "M1", ... with index 10 + i, banks
-// loaded from generated images, patched byte strings and a scratch folder.
+// What the bank tests share: banks of melodies "M0", "M1", ... with index 10 + i, ID "ID" and
+// purpose 2, banks loaded from generated images, and patched byte strings.
 #pragma once
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
-#include <string_view>
 
 #include "bank/firmware_reader.h"
 #include "bank/tone_bank.h"
@@ -23,7 +22,6 @@ using testing::Hex;
 using Lines = std::vector<std::string>;
 constexpr TextFormat kAscii = TextFormat::Ascii;
 constexpr TextFormat kUnicode = TextFormat::Unicode;
-
 inline const Bytes kTone = Hex("00 02 FC 09 0A 01 8B 34 0A FE 07 0B 00");
 
 inline Bytes Melody(TextFormat format, std::uint32_t index, const std::string& name, std::string_view id = "",
@@ -41,14 +39,12 @@ inline ToneBank MakeBank(std::size_t count, TextFormat format = kAscii) {
     return bank;
 }
 
-// The bank as a load of the image (without keeping the melodies) leaves it.
 inline ToneBank LoadedBank(const testing::ImageLayout& layout) {
     ToneBank bank;
     (void)ApplyFirmwareImage(bank, *ReadFirmwareImage(testing::BuildImage(layout).image, "f"), false);
     return bank;
 }
 
-// `bytes` with the bytes of `hex` written over them from `offset` on.
 inline Bytes Patched(Bytes bytes, std::size_t offset, std::string_view hex) {
     const Bytes patch = Hex(hex);
     std::copy(patch.begin(), patch.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
