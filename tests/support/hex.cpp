@@ -1,18 +1,13 @@
 #include "support/hex.h"
 
 #include <algorithm>
-#include <cctype>
 #include <stdexcept>
 
 namespace belltower::testing {
 
 formats::Bytes Hex(std::string_view hex) {
-    std::string digits;
-    for (const char c : hex) {
-        if (std::isspace(static_cast<unsigned char>(c)) == 0) {
-            digits += c;
-        }
-    }
+    std::string digits(hex);
+    std::erase_if(digits, [](char c) { return c == ' ' || c == '\n' || c == '\t'; });
     if (digits.size() % 2 != 0 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
         throw std::invalid_argument("Hex: not pairs of hex digits: " + std::string(hex));
     }
@@ -24,23 +19,20 @@ formats::Bytes Hex(std::string_view hex) {
 }
 
 std::string ToHex(formats::ByteView bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string out;
     for (const std::uint8_t b : bytes) {
-        out += out.empty() ? "" : " ";
-        out += kDigits[b >> 4];
-        out += kDigits[b & 0x0F];
+        out += (out.empty() ? "" : " ") + std::string{"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 0x0F]};
     }
     return out;
 }
 
+// Long strings (whole firmware images) are shown only around the first difference.
 ::testing::AssertionResult BytesEqual(formats::ByteView expected, formats::ByteView actual) {
-    const auto [e, a] = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
-    if (e == expected.end() && a == actual.end()) {
+    const auto first = static_cast<std::size_t>(
+        std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first - expected.begin());
+    if (first == expected.size() && expected.size() == actual.size()) {
         return ::testing::AssertionSuccess();
     }
-    // Long strings (whole firmware images) are shown only around the first difference.
-    const auto first = static_cast<std::size_t>(e - expected.begin());
     const std::size_t from = first > 32 ? first - 32 : 0;
     const auto window = [from](formats::ByteView bytes) {
         return (from > 0 ? "... " : "") + ToHex(formats::Mid(bytes, from, 64)) +

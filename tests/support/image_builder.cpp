@@ -5,14 +5,10 @@
 namespace belltower::testing {
 namespace {
 
-Bytes Dword(std::uint32_t value) {
-    return {static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
-            static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
-}
-
 void SetDword(Bytes& in, std::size_t offset, std::uint32_t value) {
-    const Bytes four = Dword(value);
-    std::copy(four.begin(), four.end(), in.begin() + static_cast<std::ptrdiff_t>(offset));
+    for (std::size_t i = 0; i < 4; ++i) {
+        in[offset + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
+    }
 }
 
 std::size_t Uniform(std::mt19937& random, std::size_t lo, std::size_t hi) {
@@ -28,8 +24,8 @@ std::uint8_t RandomByte(std::mt19937& random, int lo = 0, int hi = 255) {
 Bytes MakeRecord(TextFormat format, std::uint32_t index, std::string_view id, std::string_view name, ByteView toneData,
                  std::uint8_t purpose) {
     const bool unicode = format == TextFormat::Unicode;
-    Bytes record = Dword(index);
-    record.resize(8, 0);
+    Bytes record(8, 0);
+    SetDword(record, 0, index);
     std::string paddedId(id.substr(0, 4));
     paddedId.resize(4, ' ');
     formats::Append(record, formats::ToBytes(paddedId));
@@ -70,9 +66,8 @@ Bytes MakeToneChunk(const std::vector<Bytes>& records) {
     for (const Bytes& record : records) {
         formats::Append(body, record);
     }
-    formats::Append(body, Dword(0));
-    formats::Append(body, Dword(16));
-    body.resize(body.size() + 8, 0);
+    body.resize(body.size() + 16, 0);  // the end record: index 0, length 16, zero bytes
+    body[body.size() - 9] = 16;
     return MakeChunk("TONE", body);
 }
 
@@ -135,18 +130,14 @@ Bytes FullSizeImage() {
 
 Bytes RandomToneData(std::mt19937& random) {
     Bytes data(Uniform(random, 2, 60));
-    for (auto& b : data) {
-        b = RandomByte(random);
-    }
+    std::ranges::generate(data, [&random] { return RandomByte(random); });
     data.back() = RandomByte(random, 0, 254);
     return data;
 }
 
 std::string RandomName(std::mt19937& random, TextFormat format) {
     std::string name(Uniform(random, 0, 30), ' ');
-    for (auto& c : name) {
-        c = static_cast<char>(RandomByte(random, 1, 255));
-    }
+    std::ranges::generate(name, [&random] { return static_cast<char>(RandomByte(random, 1, 255)); });
     if (format == TextFormat::Ascii && !name.empty()) {
         name[0] = static_cast<char>(RandomByte(random, 32, 255));
     }
@@ -158,22 +149,17 @@ ImageLayout RandomLayout(std::mt19937& random, TextFormat format, std::size_t ma
     layout.ppmBlock = Uniform(random, 0, 2);
     for (auto* chunks : {&layout.chunksBefore, &layout.chunksAfter}) {
         for (std::size_t i = Uniform(random, 0, 3); i > 0; --i) {
-            const char* const names[] = {"PROD", "SIMS", "LOGO", "FONT"};
-            chunks->push_back(MakeChunk(names[Uniform(random, 0, 3)], RandomToneData(random)));
+            const std::string name = std::string("PRODSIMSLOGOFONT").substr(4 * Uniform(random, 0, 3), 4);
+            chunks->push_back(MakeChunk(name, RandomToneData(random)));
         }
     }
     for (std::size_t i = Uniform(random, 0, maxRecords); i > 0; --i) {
-        std::string id(Uniform(random, 0, 4), 'A');
-        for (auto& c : id) {
-            c = static_cast<char>(RandomByte(random, 'A', 'Z'));
-        }
+        const std::string id = std::string("ABCDWXYZ").substr(Uniform(random, 0, 7), Uniform(random, 0, 4));
         layout.records.push_back(MakeRecord(format, static_cast<std::uint32_t>(Uniform(random, 0, 400)), id,
                                             RandomName(random, format), RandomToneData(random), RandomByte(random)));
     }
     layout.tail.resize(Uniform(random, 0, 3000));
-    for (auto& b : layout.tail) {
-        b = Uniform(random, 0, 3) == 0 ? RandomByte(random) : 0xFF;
-    }
+    std::ranges::generate(layout.tail, [&random] { return Uniform(random, 0, 3) == 0 ? RandomByte(random) : 0xFF; });
     return layout;
 }
 

@@ -1,15 +1,10 @@
-// Synthetic firmware images and melody records for tests, benchmarks and fuzz seeds.
-//
-// Everything here is laid out by hand from the image and record layouts, independently of the
-// code under test, so the two check each other. An image is built as
-//
+// Synthetic firmware images and melody records for tests, benchmarks and fuzz seeds, laid out
+// by hand independently of the code under test, so the two check each other. An image is
 //   filler up to block ppmBlock | PPM header (44) | chunksBefore | TONE chunk | chunksAfter |
 //   chain end marker (36) | tail | 0xFF up to at least one whole block past the PPM start
-//
 // with every chunk carrying a correct checksum (sum of its big-endian words from offset 4).
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <random>
