@@ -34,7 +34,9 @@ TEST(LoadFirmware, ListsTheToneChunkOrRejectsTheDamage) {
     Bytes offBlock(3 * 65536, 0xFF);
     std::copy_n(good.begin(), 2000, offBlock.begin() + 100);
     const std::string noPpm = "image.fls doesn't contain PPM section or is not in Dejan/RAW format!";
-    const Bytes noEnd = MakeChunk("TONE", Hex("76 65 72 73 69 6F 6E 00" + testing::ToHex(ok)));  // "version" 00
+    // "version" 00 and a record, with no end record or with eight bytes of one.
+    const std::string tone = "76 65 72 73 69 6F 6E 00" + testing::ToHex(ok);
+    const Bytes noEnd = MakeChunk("TONE", Hex(tone)), cutEnd = MakeChunk("TONE", Hex(tone + "00000000 00000010"));
     const struct {
         Bytes image;
         Lines lines;
@@ -61,8 +63,10 @@ TEST(LoadFirmware, ListsTheToneChunkOrRejectsTheDamage) {
         {Only({Patched(ok, 6, "01 90")}), {}, kAscii, "runs past the end of the TONE chunk"},
         {Only({Patched(ok, 4, "80")}), {}, kAscii, "above 2147483647"},
         {BuildImage({.toneChunk = noEnd}).image, {}, kAscii, "has no end record"},
+        {BuildImage({.toneChunk = cutEnd}).image, {}, kAscii, "16 bytes long, less than the 17-byte record header"},
         {Only(std::vector<Bytes>(302, ok)), {}, kAscii, "more than 301 melodies"},
-        {Only({ok, Patched(ok, 16, "00")}), {}, kAscii, "Error reading file."},  // name-length field 0
+        // A name-length field of 0 in a record of just 17 bytes.
+        {Only({ok, Hex("00000001 00000011 20202020 00000000 00")}), {}, kAscii, "Error reading file."},
         {Only({Patched(ok, 16, "C8")}), {}, kAscii, "Melody 1 at byte offset 64"},
         {Only({}, {testing::ChainEndMarker()}), {}, kAscii, "TONE chunk not found!!!", ErrorCode::NotFound},
         // Without a marker behind TONE, the 0xFF padding is read as a chunk length.

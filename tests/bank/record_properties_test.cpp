@@ -15,8 +15,8 @@ TEST(ShowRecord, ShowsTheFieldsOfEitherFormat) {
     EXPECT_EQ((RecordView{"M0", "ID  ", "10", "2", true, 0, "Ringing and preview infinite", "Apply to M0"}),
               *ShowRecord(MakeBank(1, kUnicode), 0));
     // An index above 2147483647 (possible in an RE file) is shown as the bytes say.
-    ascii.Records[0][0] = 0xFF;
-    EXPECT_EQ("4278190090", ShowRecord(ascii, 0)->indexText);
+    ascii.Records[0] = Patched(ascii.Records[0], 0, "FF 01 02");
+    EXPECT_EQ("4278256138", ShowRecord(ascii, 0)->indexText);
     // Records too short for their header or name.
     for (const char* cut : {"", "00 00 00 01 00 00 00 10 20 20 20 20 00 00 00 00",
                             "00 00 00 01 00 00 00 14 20 20 20 20 00 00 00 00 09 41 42 00"}) {
