@@ -1,16 +1,16 @@
 // Loading and saving a full-size firmware image (16 MB, 300 melodies) against plain copies of
 // the same bytes: the reader and the writer should cost little more than moving the bytes.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
-#include <random>
+#include <stdexcept>
 
 #include "bank/firmware_reader.h"
 #include "bank/firmware_writer.h"
 #include "formats/file_io.h"
 #include "support/image_builder.h"
+#include "support/scratch_dir.h"
 
 namespace {
 
@@ -18,38 +18,20 @@ using belltower::formats::Bytes;
 namespace bank = belltower::bank;
 namespace fs = std::filesystem;
 
-constexpr std::size_t kImageSize = 16 * 1024 * 1024;
-
 const Bytes& Image() {
-    static const Bytes image = [] {
-        std::mt19937 random(300);
-        belltower::testing::ImageLayout layout;
-        layout.ppmBlock = 96;  // the PPM section somewhere in the middle of the flash
-        layout.chunksBefore = {belltower::testing::MakeChunk("PROD", Bytes(4096, 0x11))};
-        for (std::uint32_t i = 0; i < 300; ++i) {
-            Bytes tone(200, 0x42);
-            tone.back() = 0x0B;
-            layout.records.push_back(belltower::testing::MakeRecord(belltower::formats::TextFormat::Unicode, i + 1,
-                                                                    "TONE", "Melody " + std::to_string(i), tone, 2));
-        }
-        layout.chunksAfter = {belltower::testing::MakeChunk("LOGO", Bytes(2048, 0x22))};
-        layout.minimumSize = kImageSize;
-        return belltower::testing::BuildImage(layout).image;
-    }();
+    static const Bytes image = belltower::testing::FullSizeImage();
     return image;
 }
 
 struct Files {
-    fs::path dir = fs::temp_directory_path() / ("belltower-bench-" + std::to_string(::getpid()));
+    belltower::testing::ScratchDir dir{"bench"};
     fs::path source = dir / "source.fls";
     fs::path target = dir / "target.fls";
     Files() {
-        fs::create_directories(dir);
         if (!belltower::formats::WriteFileAtomic(source, Image())) {
             throw std::runtime_error("cannot write the benchmark image");
         }
     }
-    ~Files() { fs::remove_all(dir); }
 };
 
 const Files& TheFiles() {

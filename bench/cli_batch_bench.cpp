@@ -24,6 +24,7 @@
 #include "cli/cli.h"
 #include "formats/file_io.h"
 #include "support/image_builder.h"
+#include "support/scratch_dir.h"
 
 extern char** environ;
 
@@ -32,8 +33,6 @@ namespace {
 namespace fs = std::filesystem;
 using belltower::formats::Bytes;
 using Clock = std::chrono::steady_clock;
-
-constexpr std::size_t kImageSize = 16 * 1024 * 1024;
 
 struct ChildResult {
     double seconds = 0;
@@ -97,18 +96,7 @@ int DurableCopy(const std::string& from, const std::string& to) {
 
 // A 16 MB flash image with 300 Unicode melodies in its TONE chunk.
 int MakeImage(const std::string& path) {
-    belltower::testing::ImageLayout layout;
-    layout.ppmBlock = 96;  // the PPM section in the middle of the flash
-    layout.chunksBefore = {belltower::testing::MakeChunk("PROD", Bytes(4096, 0x11))};
-    for (std::uint32_t i = 0; i < 300; ++i) {
-        Bytes tone(200, 0x42);
-        tone.back() = 0x0B;
-        layout.records.push_back(belltower::testing::MakeRecord(belltower::formats::TextFormat::Unicode, i + 1, "TONE",
-                                                                "Melody " + std::to_string(i), tone, 2));
-    }
-    layout.chunksAfter = {belltower::testing::MakeChunk("LOGO", Bytes(2048, 0x22))};
-    layout.minimumSize = kImageSize;
-    const Bytes bytes = belltower::testing::BuildImage(layout).image;
+    const Bytes bytes = belltower::testing::FullSizeImage();
     std::ofstream file(path, std::ios::binary);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return file ? 0 : 1;
@@ -188,13 +176,12 @@ int main(int argc, char** argv) {
     }
     const std::string what = args.empty() ? "all" : args[0];
     const std::size_t count = args.size() > 1 ? std::stoul(args[1]) : 10000;
-    const fs::path dir = fs::temp_directory_path() / ("belltower-batch-bench-" + std::to_string(::getpid()));
+    const belltower::testing::ScratchDir dir("batch-bench");
     if (what == "encode" || what == "all") {
         Encode(dir / "encode", count);
     }
     if (what == "save" || what == "all") {
         Save(dir / "save");
     }
-    fs::remove_all(dir);
     return 0;
 }

@@ -2,136 +2,126 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "bank/list_operations.h"
 #include "test_banks.h"
 
 namespace belltower::bank {
 namespace {
 
+// Sums of big-endian words: carries run between bytes, the one out of the top byte is dropped,
+// and so is a lone last byte.
 TEST(ChunkChecksum, SumsBigEndianWordsAndDropsALoneTail) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"00 00 00 01 00 00 00 02", "00 00 00 03"},
-        {"FF FF FF FF 00 00 00 01", "00 00 00 00"},  // the carry out of the top byte is dropped
-        {"00 00 01 00 FF", "00 00 01 00"},           // the lone last byte does not count
-        {"00 00 00 FF 00 00 00 01", "00 00 01 00"},  // carries between bytes
-        {"", "00 00 00 00"},
-    };
+    const std::pair<const char*, const char*> cases[] = {{"00 00 00 01 00 00 00 02", "00 00 00 03"},
+                                                         {"FF FF FF FF 00 00 00 01", "00 00 00 00"},
+                                                         {"00 00 01 00 FF", "00 00 01 00"},
+                                                         {"00 00 00 FF 00 00 00 01", "00 00 01 00"},
+                                                         {"", "00 00 00 00"}};
     for (const auto& [data, sum] : cases) {
         EXPECT_BYTES_EQ(Hex(sum), ChunkChecksum(Hex(data))) << data;
     }
 }
 
-TEST(ToneChunk, AnEmptyBankIsTheEndRecordAlone) {
-    EXPECT_BYTES_EQ(Hex("34 24 2E EC"                                        // checksum of the rest
-                        "00 00 00 24"                                        // length 36
-                        "54 4F 4E 45 76 65 72 73 69 6F 6E 00"                // "TONEversion" 00
-                        "00 00 00 00 00 00 00 10 00 00 00 00 00 00 00 00"),  // end record
-                    BuildToneChunk({}));
-}
-
-// A loaded bank of four melodies, the second 48 bytes long, with tail bytes `tail`.
-ToneBank FourMelodies(Bytes tail) {
-    return LoadedBank(
-        {.records = {Melody(TextFormat::Ascii, 1, "One"), Melody(TextFormat::Ascii, 2, std::string(14, 'L')),
-                     Melody(TextFormat::Ascii, 3, "Three"), Melody(TextFormat::Ascii, 4, "Four")},
-         .chunksAfter = {testing::MakeChunk("LOGO", Bytes(8, 0x33))},
-         .tail = std::move(tail)});
-}
-
-void AddSixtyFourBytes(ToneBank& bank) {
-    bank.Records.push_back(Melody(TextFormat::Ascii, 9, std::string(30, 'x')));
-    bank.Lines.emplace_back(30, 'x');
-}
-
 Lines Texts(const std::vector<SaveWarning>& warnings) {
     Lines texts;
-    for (const auto& warning : warnings) {
-        texts.push_back(warning.text);
-    }
+    std::ranges::transform(warnings, std::back_inserter(texts), &SaveWarning::text);
     return texts;
 }
 
-TEST(FirmwareImage, TheTailStaysWhereItWasAndOnlyDataCoveredByAGrowingChainIsAskedAbout) {
-    const std::string dataCovered =
-        "The melodies need 64 bytes more than the TONE chunk of the loaded image had. Saving overwrites 64 bytes "
-        "behind the chunk chain, 64 of which hold data (not 0xFF). Such an image may not work in the phone. Save "
-        "anyway?";
+// A bank of four melodies (the second 48 bytes long) grows by 64 bytes or shrinks by 48: the
+// chunks behind TONE move with it, the tail stays where it was, and only data (not 0xFF) that
+// a growing chain covers, or a longer file, is asked about.
+TEST(FirmwareImage, EveryByteBesideTheToneChunkStaysAndOnlyCoveredDataIsAskedAbout) {
+    const std::string need = "The melodies need 64 bytes more than the TONE chunk of the loaded image had.";
+    const std::string covers = " Saving overwrites 64 bytes behind the chunk chain, 64 of which hold data (not 0xFF).";
+    const std::string covers10 = " Saving overwrites 10 bytes behind the chunk chain, 1 of which hold data (not 0xFF).";
+    const std::string longer = " The saved image will be 54 bytes longer than the loaded one.";
+    const std::string ask = " Such an image may not work in the phone. Save anyway?";
+    const Lines none, covered{need + covers + ask}, grown{need + longer + ask}, both{need + covers10 + longer + ask};
     const struct {
-        bool grow;  // by 64 bytes, or shrink by the 48 of the second melody
+        bool grow;
+        std::size_t tailSize;
         std::uint8_t tailByte;
+        bool lastByteZero;
         Lines questions;
-    } cases[] = {{false, 0x5A, {}}, {true, 0xFF, {}}, {true, 0x00, {dataCovered}}};
+    } cases[] = {
+        {false, 200, 0x5A, false, none}, {true, 200, 0xFF, false, none}, {true, 200, 0x00, false, covered},
+        {true, 10, 0xFF, false, grown},  {true, 10, 0xFF, true, both},
+    };
     for (const auto& c : cases) {
-        ToneBank bank = FourMelodies(Bytes(200, c.tailByte));
+        ToneBank bank = LoadedBank({.records = {Melody(kAscii, 1, "One"), Melody(kAscii, 2, std::string(14, 'L')),
+                                                Melody(kAscii, 3, "Three"), Melody(kAscii, 4, "Four")},
+                                    .chunksAfter = {testing::MakeChunk("LOGO", Bytes(8, 0x33))}});
+        bank.FirmwareTail.assign(c.tailSize, c.tailByte);
+        bank.FirmwareTail.back() = c.lastByteZero ? 0 : c.tailByte;
         const Bytes before = BuildFirmwareImage(bank);
-        c.grow ? AddSixtyFourBytes(bank) : void(Delete(bank, 1));
+        if (c.grow) {
+            bank.Records.push_back(Melody(kAscii, 9, std::string(30, 'x')));
+            bank.Lines.emplace_back(30, 'x');
+        } else {
+            ASSERT_TRUE(Delete(bank, 1));
+        }
         const Bytes after = BuildFirmwareImage(bank);
-        ASSERT_EQ(before.size(), after.size());
+        const std::size_t head = bank.FirmwareHead.size();
         const std::size_t oldEnd = bank.ChainEnd;
         const std::size_t newEnd = c.grow ? oldEnd + 64 : oldEnd - 48;
-        const std::size_t middle = bank.FirmwareMiddle.size();
-        EXPECT_BYTES_EQ(bank.FirmwareMiddle, ByteView(after).subspan(newEnd - middle, middle));  // moved with the chunk
-        if (!c.grow) {
-            EXPECT_BYTES_EQ(Bytes(48, 0xFF), ByteView(after).subspan(newEnd, 48));  // erased flash
-        }
+        const std::size_t middle = newEnd - bank.FirmwareMiddle.size();
+        EXPECT_EQ(std::max(before.size(), newEnd), after.size());
+        EXPECT_BYTES_EQ(ByteView(before).first(head), ByteView(after).first(head));
+        EXPECT_BYTES_EQ(BuildToneChunk(bank.Records), formats::Mid(after, head, middle - head));
+        EXPECT_BYTES_EQ(bank.FirmwareMiddle, formats::Mid(after, middle, newEnd - middle));
+        EXPECT_BYTES_EQ(Bytes(c.grow ? 0 : 48, 0xFF), formats::Mid(after, newEnd, oldEnd - std::min(oldEnd, newEnd)));
         const std::size_t kept = std::max(oldEnd, newEnd);
-        EXPECT_BYTES_EQ(ByteView(before).subspan(kept), ByteView(after).subspan(kept));
+        EXPECT_BYTES_EQ(formats::Mid(before, kept, before.size()), formats::Mid(after, kept, after.size()));
         EXPECT_EQ(c.questions, Texts(SaveWarnings(bank)));
         // Cancel aborts the save.
         EXPECT_EQ(c.questions.empty(), ConfirmSave(SaveWarnings(bank), [](const SaveWarning&) { return false; }));
     }
 }
 
-TEST(FirmwareImage, AChainGrowingPastTheEndMakesTheImageLonger) {
-    ToneBank bank = FourMelodies({});
-    bank.FirmwareTail.assign(10, 0xFF);
-    AddSixtyFourBytes(bank);
-    EXPECT_EQ(bank.ChainEnd + 64, BuildFirmwareImage(bank).size());
-    const auto warnings = SaveWarnings(bank);
-    ASSERT_EQ(1u, warnings.size());
-    EXPECT_NE(std::string::npos, warnings[0].text.find("The saved image will be 54 bytes longer")) << warnings[0].text;
-}
-
-TEST(SaveWarnings, WithoutFirmwareTheFileIsTheChunkAloneAndAsciiBanksWarnAboutManyMelodies) {
-    const std::string noFirmware(kNoFirmwareLoaded);
-    const struct {
-        std::size_t count;
-        TextFormat format;
-        Lines warnings;
-    } cases[] = {
-        {66, TextFormat::Ascii, {std::string(kTooManyMelodies), noFirmware}},
-        {65, TextFormat::Ascii, {noFirmware}},
-        {66, TextFormat::Unicode, {noFirmware}},
-        // The next load tells the format from the first melody: without one, ASCII.
-        {0, TextFormat::Unicode, {noFirmware, std::string(kEmptyUnicodeBank)}},
-        {0, TextFormat::Ascii, {noFirmware}},
-    };
-    for (const auto& c : cases) {
-        const ToneBank bank = MakeBank(c.count, c.format);
-        EXPECT_EQ(c.warnings, Texts(SaveWarnings(bank))) << c.count;
-        EXPECT_BYTES_EQ(BuildToneChunk(bank.Records), BuildFirmwareImage(bank));
-    }
-}
-
-TEST(CheckUniqueIndexes, OneQuestionPerPairSharingAnIndexInListOrder) {
+// Without firmware the file is the TONE chunk alone. ASCII banks warn about many melodies; the
+// next load tells the format from the first melody, so an empty Unicode bank warns that it
+// comes back as ASCII; each later melody sharing an index with an earlier one is asked about.
+TEST(SaveWarnings, ComeInOrderAndTheFileWithoutFirmwareIsTheChunkAlone) {
+    const std::string many(kTooManyMelodies), none(kNoFirmwareLoaded), empty(kEmptyUnicodeBank);
     const auto same = [](const char* later, const char* earlier) {
         return std::string(later) + " has the same index 7 as " + earlier + ". Please correct it.";
     };
+    const std::string m41 = same("M4", "M1"), m51 = same("M5", "M1"), m54 = same("M5", "M4");
+    const struct {
+        std::size_t count;
+        TextFormat format;
+        std::string_view sevens;  // the lines given index 7
+        Lines warnings;
+    } cases[] = {
+        {66, kAscii, "", {many, none}},
+        {65, kAscii, "", {none}},
+        {66, kUnicode, "", {none}},
+        {0, kUnicode, "", {none, empty}},
+        {0, kAscii, "", {none}},
+        {6, kAscii, "14", {none, m41}},
+        {6, kUnicode, "145", {none, m41, m51, m54}},
+    };
+    for (const auto& c : cases) {
+        ToneBank bank = MakeBank(c.count, c.format);
+        for (const char line : c.sevens) {
+            bank.Records[static_cast<std::size_t>(line - '0')][3] = 7;
+        }
+        EXPECT_EQ(c.warnings, Texts(SaveWarnings(bank))) << c.count;
+        EXPECT_BYTES_EQ(BuildToneChunk(bank.Records), BuildFirmwareImage(bank));
+    }
+    // Cancel ends the index check (OkCancel) but not the save.
     ToneBank bank = MakeBank(6);
-    bank.Records[1][3] = bank.Records[4][3] = 7;
-    const auto warnings = CheckUniqueIndexes(bank);
-    EXPECT_EQ(Lines{same("M4", "M1")}, Texts(warnings));
-    EXPECT_EQ(WarningButtons::OkCancel, warnings.at(0).buttons);
-    bank.Records[5][3] = 7;
-    EXPECT_EQ((Lines{same("M4", "M1"), same("M5", "M1"), same("M5", "M4")}), Texts(CheckUniqueIndexes(bank)));
-
-    // Cancel ends the index check but not the save.
+    bank.Records[1][3] = bank.Records[4][3] = bank.Records[5][3] = 7;
+    EXPECT_EQ(WarningButtons::OkCancel, CheckUniqueIndexes(bank).at(0).buttons);
     Lines asked;
     EXPECT_TRUE(ConfirmSave(SaveWarnings(bank), [&](const SaveWarning& w) {
         asked.push_back(w.text);
         return w.cancelEffect != CancelEffect::EndIndexCheck;  // OK to everything but the index check
     }));
-    EXPECT_EQ((Lines{std::string(kNoFirmwareLoaded), same("M4", "M1")}), asked);
+    EXPECT_EQ((Lines{none, m41}), asked);
 }
 
 }  // namespace

@@ -10,178 +10,145 @@
 namespace belltower::bank {
 namespace {
 
-// The bank lists `lines`, each with its record whole: "Mi" MakeBank's melody i, any other `other`.
-// Catches lines and records drifting apart and headers rewritten on the way.
-void ExpectLines(const ToneBank& bank, const Lines& lines, const Bytes& other = {}) {
-    EXPECT_EQ(lines, bank.Lines);
-    ASSERT_EQ(lines.size(), bank.Records.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const bool made = lines[i][0] == 'M';
-        const auto index = made ? static_cast<std::uint32_t>(10 + std::stoi(lines[i].substr(1))) : 0;
-        EXPECT_BYTES_EQ(made ? Melody(bank.UnicodeNames, index, lines[i], "ID", 2) : other, bank.Records[i]) << i;
-    }
-}
+enum Edit { kUp, kDown, kDelete, kInsert };  // kUp..kDelete in the order of ListChange
 
-TEST(MoveLines, MoveRecordsWithTheirLinesAndKeepTheirIndexes) {
-    using Move = Selection (*)(ToneBank&, Selection);
-    const Lines unmoved{"M0", "M1", "M2", "M3", "M4"};
+// Lines move, go and come with their records. The format is told from the first record: a
+// record that reads as the other format there (an ASCII name beginning with a control byte, a
+// Unicode name over 30 characters) never gets to the top. Rows with `odd` have such a melody
+// on line 1; their edits that give nothing are refused.
+TEST(ListEdits, MoveInsertAndDeleteRecordsWithTheirLines) {
     const struct {
-        Move move;
+        Edit edit;
+        TextFormat format;
+        bool odd;
         Selection selected;
         Selection expected;
-        Lines lines;
+        std::string_view order;  // the lines afterwards: line i of the bank before, or 'N' the new one
     } cases[] = {
-        {MoveUp, 2, 1, {"M0", "M2", "M1", "M3", "M4"}}, {MoveUp, 0, std::nullopt, unmoved},
-        {MoveUp, std::nullopt, std::nullopt, unmoved},  {MoveDown, 3, 4, {"M0", "M1", "M2", "M4", "M3"}},
-        {MoveDown, 4, std::nullopt, unmoved},           {MoveDown, 9, std::nullopt, unmoved},
+        {kUp, kAscii, false, 2, 1, "021"},        {kUp, kAscii, false, 0, {}, "012"},
+        {kUp, kAscii, false, {}, {}, "012"},      {kDown, kAscii, false, 1, 2, "021"},
+        {kDown, kAscii, false, 2, {}, "012"},     {kDown, kAscii, false, 9, {}, "012"},
+        {kDelete, kAscii, false, 0, 0, "12"},     {kDelete, kAscii, false, 2, 2, "01"},
+        {kDelete, kAscii, false, {}, {}, "012"},  {kInsert, kUnicode, false, 0, 0, "N012"},
+        {kInsert, kUnicode, false, 2, 2, "01N2"}, {kInsert, kUnicode, false, {}, {}, "012"},
+        {kUp, kAscii, true, 1, {}, "012"},        {kDown, kAscii, true, 0, {}, "012"},
+        {kDelete, kAscii, true, 0, {}, "012"},    {kUp, kAscii, true, 2, 1, "021"},
+        {kDown, kAscii, true, 1, 2, "021"},       {kDelete, kAscii, true, 1, 1, "02"},
+        {kUp, kUnicode, true, 1, {}, "012"},      {kDelete, kUnicode, true, 0, {}, "012"},
+        {kDown, kUnicode, true, 1, 2, "021"},
     };
     for (const auto& c : cases) {
-        ToneBank bank = MakeBank(5);
-        EXPECT_EQ(c.expected, c.move(bank, c.selected));
-        ExpectLines(bank, c.lines);
+        SCOPED_TRACE(::testing::PrintToString(std::tuple(static_cast<int>(c.edit), c.odd, c.selected, c.order)));
+        ToneBank bank = MakeBank(3, c.format);
+        const std::string odd = c.format == kAscii ? "\x01Odd" : std::string(31, 'L');
+        if (c.odd) {
+            bank.Records[1] = Melody(c.format, 1, odd, "ID", 2);
+            bank.Lines[1] = odd;
+        }
+        const ToneBank before = bank;
+        const Bytes fresh = Melody(c.format, 77, "New", "NEW", 0);
+        const bool refused = c.odd && !c.expected;
+        if (c.edit != kInsert) {
+            const auto checked = CheckListChange(bank, static_cast<ListChange>(c.edit), c.selected);
+            ASSERT_EQ(refused, !checked);
+            if (refused) {
+                EXPECT_EQ(ErrorCode::BadInput, checked.error().code);
+                EXPECT_NE(std::string::npos, checked.error().message.find("\"" + odd + "\" cannot come first"));
+            }
+        }
+        const Selection result = c.edit == kUp              ? MoveUp(bank, c.selected)
+                                 : c.edit == kDown          ? MoveDown(bank, c.selected)
+                                 : c.edit == kInsert        ? *Insert(bank, c.selected, fresh)
+                                 : Delete(bank, c.selected) ? c.selected
+                                                            : std::nullopt;
+        EXPECT_EQ(c.expected, result);
+        ToneBank expected;
+        for (const char line : c.order) {
+            const std::size_t i = line == 'N' ? 0 : static_cast<std::size_t>(line - '0');
+            expected.Records.push_back(line == 'N' ? fresh : before.Records[i]);
+            expected.Lines.push_back(line == 'N' ? "New" : before.Lines[i]);
+        }
+        EXPECT_EQ(expected.Lines, bank.Lines);
+        EXPECT_EQ(expected.Records, bank.Records);
     }
 }
 
 TEST(Replace, KeepsIndexIdAndPurposeOfTheReplacedMelody) {
-    ToneBank bank = MakeBank(3, TextFormat::Unicode);
+    ToneBank bank = MakeBank(3, kUnicode);
     const Bytes tone = Hex("0A 0E 07 0B");
-    EXPECT_EQ(Selection{1}, *Replace(bank, 1, testing::MakeRecord(TextFormat::Unicode, 1, "NEW", "Fresh tune", tone)));
-    EXPECT_BYTES_EQ(testing::MakeRecord(TextFormat::Unicode, 11, "ID", "Fresh tune", tone, 2), bank.Records[1]);
+    EXPECT_EQ(Selection{1}, *Replace(bank, 1, testing::MakeRecord(kUnicode, 1, "NEW", "Fresh tune", tone)));
+    EXPECT_BYTES_EQ(testing::MakeRecord(kUnicode, 11, "ID", "Fresh tune", tone, 2), bank.Records[1]);
     EXPECT_EQ("Fresh tune", bank.Lines[1]);
-
     const ToneBank replaced = bank;
-    EXPECT_EQ(Selection{}, *Replace(bank, std::nullopt, Melody(TextFormat::Unicode, 1, "X")));
+    EXPECT_EQ(Selection{}, *Replace(bank, std::nullopt, Melody(kUnicode, 1, "X")));
     EXPECT_EQ(replaced, bank);
 }
 
-TEST(ReplaceAndInsert, RefuseRecordsUnfitForTheBankAndChangeNothing) {
-    const Bytes x = Melody(TextFormat::Ascii, 1, "X");
-    // A name running to the end of the record, or not followed by a zero byte, has no
-    // terminator: the format conversions could not take the record apart.
-    Bytes runsToEnd = testing::MakeRecord(TextFormat::Ascii, 1, "", "nnn", {});
+// A record goes into the bank only whole: its length field its size, and its name followed by a
+// terminator (the format conversions take the record apart there). The saved image's format is
+// told from its first record: there, an ASCII name starting with a byte 1..31 (a tab from a
+// ringtone file) looks like a Unicode name-length byte, and a Unicode name over 30 characters
+// looks like ASCII. A refused record changes nothing; one that fits goes first into an empty bank.
+TEST(ReplaceAndInsert, TakeOnlyRecordsFitForTheBank) {
+    const Bytes x = Melody(kAscii, 1, "X");
+    Bytes runsToEnd = testing::MakeRecord(kAscii, 1, "", "nnn", {});
     runsToEnd.resize(20);
     formats::SetRecordLength(runsToEnd);
+    const auto damaged = std::optional(ErrorCode::DamagedData);
+    const auto bad = std::optional(ErrorCode::BadInput);
     const struct {
         TextFormat format;
         Bytes record;
-        ErrorCode code;
+        std::optional<ErrorCode> refused;
     } cases[] = {
-        {TextFormat::Ascii, {}, ErrorCode::DamagedData},
-        {TextFormat::Ascii, Bytes(3, 0x11), ErrorCode::DamagedData},
-        {TextFormat::Ascii, Patched(x, 7, "04"), ErrorCode::DamagedData},   // length field not the size
-        {TextFormat::Ascii, Patched(x, 16, "00"), ErrorCode::DamagedData},  // name-length byte 0
-        {TextFormat::Ascii, runsToEnd, ErrorCode::DamagedData},
-        {TextFormat::Ascii, Patched(x, 18, "59"), ErrorCode::DamagedData},  // "XY" without terminator
-        // The saved image's format is told from its first record: there, an ASCII name starting
-        // with a byte 1..31 (a tab from a ringtone file) looks like a Unicode name-length byte.
-        {TextFormat::Ascii, Melody(TextFormat::Ascii, 1, "\x01Tune"), ErrorCode::BadInput},
-        {TextFormat::Ascii, Melody(TextFormat::Ascii, 1, "\tTune"), ErrorCode::BadInput},
-        {TextFormat::Ascii, Melody(TextFormat::Ascii, 1, "\x1FTune"), ErrorCode::BadInput},
-        // Names over 30 characters would hide a Unicode bank's format from the reader.
-        {TextFormat::Unicode, Melody(TextFormat::Unicode, 1, std::string(31, 'n')), ErrorCode::BadInput},
+        {kAscii, {}, damaged},
+        {kAscii, Bytes(3, 0x11), damaged},
+        {kAscii, Patched(x, 7, "04"), damaged},
+        {kAscii, Patched(x, 16, "00"), damaged},
+        {kAscii, runsToEnd, damaged},
+        {kAscii, Patched(x, 18, "59"), damaged},
+        {kAscii, Melody(kAscii, 1, "\x01Tune"), bad},
+        {kAscii, Melody(kAscii, 1, "\tTune"), bad},
+        {kAscii, Melody(kAscii, 1, "\x1FTune"), bad},
+        {kAscii, Melody(kAscii, 1, " \tTune"), {}},
+        {kUnicode, Melody(kUnicode, 1, std::string(31, 'n')), bad},
+        {kUnicode, Melody(kUnicode, 1, std::string(30, 'n')), {}},
+        {kUnicode, Melody(kUnicode, 1, "\tTune"), {}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::ToHex(c.record));
         ToneBank bank = MakeBank(3, c.format);
         const auto replaced = Replace(bank, 0, c.record);
-        ASSERT_FALSE(replaced) << testing::ToHex(c.record);
-        EXPECT_EQ(c.code, replaced.error().code);
-        EXPECT_FALSE(Insert(bank, 0, c.record));
-        EXPECT_EQ(MakeBank(3, c.format), bank);  // no placeholder line is left behind
-    }
-    // A blank or a later control character is fine, and so is any name of 30 characters in Unicode.
-    ToneBank ascii = MakeBank(0);
-    EXPECT_TRUE(Insert(ascii, std::nullopt, Melody(TextFormat::Ascii, 1, " \tTune")));
-    ToneBank unicode = MakeBank(0, TextFormat::Unicode);
-    EXPECT_TRUE(Insert(unicode, std::nullopt, Melody(TextFormat::Unicode, 1, "\tTune")));
-    EXPECT_TRUE(Replace(unicode, 0, Melody(TextFormat::Unicode, 1, std::string(30, 'n'))));
-}
-
-TEST(Insert, PutsTheMelodyAboveTheCursorWithItsOwnHeader) {
-    const Bytes fresh = Melody(TextFormat::Unicode, 77, "New", "NEW", 0);
-    const struct {
-        std::size_t count;
-        Selection selected;
-        Selection expected;
-        Lines lines;
-    } cases[] = {
-        {0, std::nullopt, 0, {"New"}},
-        {3, 0, 0, {"New", "M0", "M1", "M2"}},
-        {3, 2, 2, {"M0", "M1", "New", "M2"}},
-        {3, std::nullopt, std::nullopt, {"M0", "M1", "M2"}},
-    };
-    for (const auto& c : cases) {
-        ToneBank bank = MakeBank(c.count, TextFormat::Unicode);
-        EXPECT_EQ(c.expected, *Insert(bank, c.selected, fresh));
-        ExpectLines(bank, c.lines, fresh);
+        ASSERT_EQ(c.refused.has_value(), !replaced);
+        if (c.refused) {
+            EXPECT_EQ(*c.refused, replaced.error().code);
+            EXPECT_FALSE(Insert(bank, 0, c.record));
+            EXPECT_EQ(MakeBank(3, c.format), bank);  // no placeholder line is left behind
+        } else {
+            ToneBank empty = MakeBank(0, c.format);
+            EXPECT_EQ(Selection{0}, *Insert(empty, std::nullopt, c.record));
+            EXPECT_EQ(std::vector<Bytes>{c.record}, empty.Records);
+        }
     }
 }
 
 TEST(Insert, StopsAtThreeHundredMelodies) {
     ToneBank bank = MakeBank(299);
-    ASSERT_TRUE(Insert(bank, 5, Melody(TextFormat::Ascii, 1, "Last")));
+    ASSERT_TRUE(Insert(bank, 5, Melody(kAscii, 1, "Last")));
     const ToneBank full = bank;
-    for (const auto& result : {InsertPosition(bank, 5), Insert(bank, 5, Melody(TextFormat::Ascii, 1, "More"))}) {
+    for (const auto& result : {InsertPosition(bank, 5), Insert(bank, 5, Melody(kAscii, 1, "More"))}) {
         ASSERT_FALSE(result);
         EXPECT_EQ(ErrorCode::Limit, result.error().code);
     }
     EXPECT_EQ(full, bank);
 }
 
-TEST(Delete, RemovesTheLineAndItsRecord) {
-    const struct {
-        Selection selected;
-        bool deleted;
-        Lines lines;
-    } cases[] = {{0, true, {"M1", "M2"}}, {2, true, {"M0", "M1"}}, {std::nullopt, false, {"M0", "M1", "M2"}}};
-    for (const auto& c : cases) {
-        ToneBank bank = MakeBank(3);
-        EXPECT_EQ(c.deleted, Delete(bank, c.selected));
-        ExpectLines(bank, c.lines);
-    }
-}
-
-// The format is told from the first record: a record that reads as the other format there
-// (an ASCII name beginning with a control byte, a Unicode name over 30 characters with a
-// purpose) never gets to the top.
-TEST(ListChanges, NeverBringARecordOfTheOtherFormatToTheTop) {
-    const struct {
-        TextFormat format;
-        ListChange change;
-        Selection selected;
-        bool refused;
-    } cases[] = {
-        {TextFormat::Ascii, ListChange::MoveUp, 1, true},      {TextFormat::Ascii, ListChange::MoveDown, 0, true},
-        {TextFormat::Ascii, ListChange::Delete, 0, true},      {TextFormat::Ascii, ListChange::MoveUp, 2, false},
-        {TextFormat::Ascii, ListChange::MoveDown, 1, false},   {TextFormat::Ascii, ListChange::Delete, 1, false},
-        {TextFormat::Unicode, ListChange::MoveUp, 1, true},    {TextFormat::Unicode, ListChange::Delete, 0, true},
-        {TextFormat::Unicode, ListChange::MoveDown, 1, false},
-    };
-    for (const auto& c : cases) {
-        ToneBank bank = MakeBank(3, c.format);
-        const std::string odd = c.format == TextFormat::Ascii ? "\x01Odd" : std::string(31, 'L');
-        bank.Records[1] = Melody(c.format, 1, odd, "ID", 2);
-        bank.Lines[1] = odd;
-        const ToneBank before = bank;
-        const auto checked = CheckListChange(bank, c.change, c.selected);
-        ASSERT_EQ(c.refused, !checked) << static_cast<int>(c.change) << ' ' << *c.selected;
-        const bool changed = c.change == ListChange::Delete   ? Delete(bank, c.selected)
-                             : c.change == ListChange::MoveUp ? MoveUp(bank, c.selected).has_value()
-                                                              : MoveDown(bank, c.selected).has_value();
-        EXPECT_EQ(!c.refused, changed);
-        if (c.refused) {
-            EXPECT_EQ(ErrorCode::BadInput, checked.error().code);
-            EXPECT_NE(std::string::npos, checked.error().message.find("\"" + odd + "\" cannot come first"));
-            EXPECT_EQ(before, bank);
-        }
-    }
-}
-
 // A record whose name runs into its tone data without a terminator is damaged for every edit
 // that takes it apart.
 TEST(CheckNameTerminator, RefusesADamagedRecordWhereverItIsTakenApart) {
-    for (const TextFormat format : {TextFormat::Ascii, TextFormat::Unicode}) {
+    for (const TextFormat format : {kAscii, kUnicode}) {
         ToneBank bank = MakeBank(1, format);
-        bank.Records[0][format == TextFormat::Ascii ? 19 : 22] = 0x41;
+        bank.Records[0][format == kAscii ? 19 : 22] = 0x41;
         EXPECT_EQ(kNoNameTerminator, CheckNameTerminator(bank.Records[0], format).error().message);
         EXPECT_EQ(kNoNameTerminator, ApplyRecordEdits(bank, 0, {"M0", "ID", "1", "0"}).error().message);
         EXPECT_EQ(kNoNameTerminator, ExportRecord(bank.Records[0], format, format).error().message);
@@ -195,7 +162,7 @@ TEST(Reindex, NumbersTheMelodiesInListOrder) {
     bank.Records[1][3] = bank.Records[2][3] = 3;
     Reindex(bank);
     for (std::uint32_t i = 0; i < 3; ++i) {
-        EXPECT_BYTES_EQ(Melody(TextFormat::Ascii, i + 1, bank.Lines[i], "ID", 2), bank.Records[i]);
+        EXPECT_BYTES_EQ(Melody(kAscii, i + 1, bank.Lines[i], "ID", 2), bank.Records[i]);
     }
 }
 

@@ -1,18 +1,16 @@
-// What the bank tests share: small banks of melodies "M0", "M1", ... with index 10 + i, banks
-// loaded from generated images, patched byte strings and a scratch folder.
+// What the bank tests share: banks of melodies "M0", "M1", ... with index 10 + i, ID "ID" and
+// purpose 2, banks loaded from generated images, and patched byte strings.
 #pragma once
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
-#include <string_view>
 
 #include "bank/firmware_reader.h"
 #include "bank/tone_bank.h"
 #include "support/hex.h"
 #include "support/image_builder.h"
+#include "support/scratch_dir.h"
 
 namespace belltower::bank {
 
@@ -22,7 +20,8 @@ using formats::ErrorCode;
 using formats::TextFormat;
 using testing::Hex;
 using Lines = std::vector<std::string>;
-
+constexpr TextFormat kAscii = TextFormat::Ascii;
+constexpr TextFormat kUnicode = TextFormat::Unicode;
 inline const Bytes kTone = Hex("00 02 FC 09 0A 01 8B 34 0A FE 07 0B 00");
 
 inline Bytes Melody(TextFormat format, std::uint32_t index, const std::string& name, std::string_view id = "",
@@ -30,7 +29,7 @@ inline Bytes Melody(TextFormat format, std::uint32_t index, const std::string& n
     return testing::MakeRecord(format, index, id, name, kTone, purpose);
 }
 
-inline ToneBank MakeBank(std::size_t count, TextFormat format = TextFormat::Ascii) {
+inline ToneBank MakeBank(std::size_t count, TextFormat format = kAscii) {
     ToneBank bank;
     bank.UnicodeNames = format;
     for (std::size_t i = 0; i < count; ++i) {
@@ -40,26 +39,21 @@ inline ToneBank MakeBank(std::size_t count, TextFormat format = TextFormat::Asci
     return bank;
 }
 
-// The bank as a load of the image (without keeping the melodies) leaves it.
 inline ToneBank LoadedBank(const testing::ImageLayout& layout) {
     ToneBank bank;
     (void)ApplyFirmwareImage(bank, *ReadFirmwareImage(testing::BuildImage(layout).image, "f"), false);
     return bank;
 }
 
-// `bytes` with the bytes of `hex` written over them from `offset` on.
 inline Bytes Patched(Bytes bytes, std::size_t offset, std::string_view hex) {
     const Bytes patch = Hex(hex);
     std::copy(patch.begin(), patch.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
     return bytes;
 }
 
-// A folder for the test's files, removed with them at the end.
-struct ScratchDir {
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("belltower-bank-" + std::to_string(::getpid()));
-    ScratchDir() { std::filesystem::create_directories(path); }
-    ~ScratchDir() { std::filesystem::remove_all(path); }
+// The shared scratch folder with its path as a member, as the save fault tests use it.
+struct ScratchDir : testing::ScratchDir {
+    const std::filesystem::path path = testing::ScratchDir::path();
 };
 
 }  // namespace belltower::bank

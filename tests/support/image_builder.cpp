@@ -5,35 +5,10 @@
 namespace belltower::testing {
 namespace {
 
-void PutDword(Bytes& to, std::uint32_t value) {
-    to.push_back(static_cast<std::uint8_t>(value >> 24));
-    to.push_back(static_cast<std::uint8_t>(value >> 16));
-    to.push_back(static_cast<std::uint8_t>(value >> 8));
-    to.push_back(static_cast<std::uint8_t>(value));
-}
-
 void SetDword(Bytes& in, std::size_t offset, std::uint32_t value) {
-    Bytes four;
-    PutDword(four, value);
-    std::copy(four.begin(), four.end(), in.begin() + static_cast<std::ptrdiff_t>(offset));
-}
-
-void Put(Bytes& to, std::string_view text) {
-    to.insert(to.end(), text.begin(), text.end());
-}
-
-// Chunk with checksum and length filled in; `rest` starts with the name.
-Bytes SealChunk(const Bytes& rest) {
-    Bytes chunk(8 + rest.size(), 0);
-    std::copy(rest.begin(), rest.end(), chunk.begin() + 8);
-    SetDword(chunk, 4, static_cast<std::uint32_t>(chunk.size()));
-    std::uint32_t sum = 0;
-    for (std::size_t i = 4; i + 4 <= chunk.size(); i += 4) {
-        sum += (std::uint32_t{chunk[i]} << 24) | (std::uint32_t{chunk[i + 1]} << 16) |
-               (std::uint32_t{chunk[i + 2]} << 8) | chunk[i + 3];
+    for (std::size_t i = 0; i < 4; ++i) {
+        in[offset + i] = static_cast<std::uint8_t>(value >> (24 - 8 * i));
     }
-    SetDword(chunk, 0, sum);
-    return chunk;
 }
 
 std::size_t Uniform(std::mt19937& random, std::size_t lo, std::size_t hi) {
@@ -49,13 +24,12 @@ std::uint8_t RandomByte(std::mt19937& random, int lo = 0, int hi = 255) {
 Bytes MakeRecord(TextFormat format, std::uint32_t index, std::string_view id, std::string_view name, ByteView toneData,
                  std::uint8_t purpose) {
     const bool unicode = format == TextFormat::Unicode;
-    Bytes record;
-    PutDword(record, index);
-    PutDword(record, 0);
-    std::string paddedId(id.substr(0, std::min<std::size_t>(4, id.size())));
+    Bytes record(8, 0);
+    SetDword(record, 0, index);
+    std::string paddedId(id.substr(0, 4));
     paddedId.resize(4, ' ');
-    Put(record, paddedId);
-    record.insert(record.end(), {0, 0, 0, 0});
+    formats::Append(record, formats::ToBytes(paddedId));
+    record.resize(16, 0);
     if (unicode) {
         record.push_back(purpose);
     }
@@ -66,66 +40,49 @@ Bytes MakeRecord(TextFormat format, std::uint32_t index, std::string_view id, st
         }
         record.push_back(static_cast<std::uint8_t>(c));
     }
-    record.push_back(0);
-    if (unicode) {
-        record.push_back(0);
-    }
-    record.insert(record.end(), toneData.begin(), toneData.end());
-    while (record.size() % 4 != 0) {
-        record.push_back(0xFF);
-    }
+    record.resize(record.size() + (unicode ? 2 : 1), 0);
+    formats::Append(record, toneData);
+    record.resize((record.size() + 3) / 4 * 4, 0xFF);
     SetDword(record, 4, static_cast<std::uint32_t>(record.size()));
     return record;
 }
 
 Bytes MakeChunk(std::string_view name, ByteView body) {
-    Bytes rest;
-    Put(rest, name.substr(0, 4));
-    rest.resize(4, 0);
-    rest.insert(rest.end(), body.begin(), body.end());
-    return SealChunk(rest);
-}
-
-ByteView DefaultToneVersion() {
-    static const Bytes version{'v', 'e', 'r', 's', 'i', 'o', 'n', 0};
-    return version;
-}
-
-Bytes MakeToneChunk(const std::vector<Bytes>& records, ByteView version) {
-    Bytes rest;
-    Put(rest, "TONE");
-    rest.insert(rest.end(), version.begin(), version.end());
-    for (const Bytes& record : records) {
-        rest.insert(rest.end(), record.begin(), record.end());
+    Bytes chunk(12, 0);
+    std::copy_n(name.begin(), std::min<std::size_t>(4, name.size()), chunk.begin() + 8);
+    formats::Append(chunk, body);
+    SetDword(chunk, 4, static_cast<std::uint32_t>(chunk.size()));
+    std::uint32_t sum = 0;
+    for (std::size_t i = 4; i + 4 <= chunk.size(); i += 4) {
+        sum += (std::uint32_t{chunk[i]} << 24) | (std::uint32_t{chunk[i + 1]} << 16) |
+               (std::uint32_t{chunk[i + 2]} << 8) | chunk[i + 3];
     }
-    PutDword(rest, 0);
-    PutDword(rest, 16);
-    rest.resize(rest.size() + 8, 0);
-    return SealChunk(rest);
+    SetDword(chunk, 0, sum);
+    return chunk;
+}
+
+Bytes MakeToneChunk(const std::vector<Bytes>& records) {
+    Bytes body{'v', 'e', 'r', 's', 'i', 'o', 'n', 0};
+    for (const Bytes& record : records) {
+        formats::Append(body, record);
+    }
+    body.resize(body.size() + 16, 0);  // the end record: index 0, length 16, zero bytes
+    body[body.size() - 9] = 16;
+    return MakeChunk("TONE", body);
 }
 
 Bytes ChainEndMarker() {
-    Bytes marker(36, 0);
-    marker[7] = 0x24;
-    for (std::size_t i = 12; i < marker.size(); ++i) {
-        marker[i] = static_cast<std::uint8_t>(0xA0 + i);  // a body that is not all zero
+    Bytes body(24);
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        body[i] = static_cast<std::uint8_t>(0xAC + i);
     }
-    std::uint32_t sum = 0;
-    for (std::size_t i = 4; i < marker.size(); i += 4) {
-        sum += (std::uint32_t{marker[i]} << 24) | (std::uint32_t{marker[i + 1]} << 16) |
-               (std::uint32_t{marker[i + 2]} << 8) | marker[i + 3];
-    }
-    SetDword(marker, 0, sum);
-    return marker;
+    return MakeChunk("", body);
 }
 
 Bytes PpmHeader(std::string_view text) {
-    Bytes header(44, 0);
-    header[0] = 'P';
-    header[1] = 'P';
-    header[2] = 'M';
-    const std::string_view shown = text.substr(0, std::min<std::size_t>(text.size(), 40));
-    std::copy(shown.begin(), shown.end(), header.begin() + 4);
+    Bytes header{'P', 'P', 'M', 0};
+    formats::Append(header, formats::ToBytes(text.substr(0, 40)));
+    header.resize(44, 0);
     return header;
 }
 
@@ -137,44 +94,50 @@ BuiltImage BuildImage(const ImageLayout& layout) {
     for (std::size_t i = 0; i < image.size(); ++i) {
         image[i] = static_cast<std::uint8_t>(i * 7 + i / 251);  // not "PPM" at any block start
     }
-    image.insert(image.end(), layout.header.begin(), layout.header.end());
+    formats::Append(image, layout.header);
     for (const Bytes& chunk : layout.chunksBefore) {
-        image.insert(image.end(), chunk.begin(), chunk.end());
+        formats::Append(image, chunk);
     }
-    const Bytes tone = layout.toneChunk ? *layout.toneChunk : MakeToneChunk(layout.records);
     built.toneOffset = image.size();
-    built.toneLength = tone.size();
-    image.insert(image.end(), tone.begin(), tone.end());
+    formats::Append(image, layout.toneChunk ? *layout.toneChunk : MakeToneChunk(layout.records));
+    built.toneLength = image.size() - built.toneOffset;
     for (const Bytes& chunk : layout.chunksAfter) {
-        image.insert(image.end(), chunk.begin(), chunk.end());
+        formats::Append(image, chunk);
     }
     if (layout.endMarker) {
-        const Bytes marker = ChainEndMarker();
-        image.insert(image.end(), marker.begin(), marker.end());
+        formats::Append(image, ChainEndMarker());
     }
     built.chainEnd = image.size();
-    image.insert(image.end(), layout.tail.begin(), layout.tail.end());
-    const std::size_t minimum = std::max(layout.minimumSize, built.ppmOffset + 65536);
-    if (image.size() < minimum) {
-        image.resize(minimum, 0xFF);
-    }
+    formats::Append(image, layout.tail);
+    image.resize(std::max({image.size(), layout.minimumSize, built.ppmOffset + 65536}), 0xFF);
     return built;
+}
+
+Bytes FullSizeImage() {
+    ImageLayout layout;
+    layout.ppmBlock = 96;
+    layout.chunksBefore = {MakeChunk("PROD", Bytes(4096, 0x11))};
+    layout.chunksAfter = {MakeChunk("LOGO", Bytes(2048, 0x22))};
+    layout.minimumSize = 16 * 1024 * 1024;
+    Bytes tone(200, 0x42);
+    tone.back() = 0x0B;
+    for (std::uint32_t i = 0; i < 300; ++i) {
+        layout.records.push_back(
+            MakeRecord(TextFormat::Unicode, i + 1, "TONE", "Melody " + std::to_string(i), tone, 2));
+    }
+    return BuildImage(layout).image;
 }
 
 Bytes RandomToneData(std::mt19937& random) {
     Bytes data(Uniform(random, 2, 60));
-    for (auto& b : data) {
-        b = RandomByte(random);
-    }
+    std::ranges::generate(data, [&random] { return RandomByte(random); });
     data.back() = RandomByte(random, 0, 254);
     return data;
 }
 
 std::string RandomName(std::mt19937& random, TextFormat format) {
     std::string name(Uniform(random, 0, 30), ' ');
-    for (auto& c : name) {
-        c = static_cast<char>(RandomByte(random, 1, 255));
-    }
+    std::ranges::generate(name, [&random] { return static_cast<char>(RandomByte(random, 1, 255)); });
     if (format == TextFormat::Ascii && !name.empty()) {
         name[0] = static_cast<char>(RandomByte(random, 32, 255));
     }
@@ -184,32 +147,19 @@ std::string RandomName(std::mt19937& random, TextFormat format) {
 ImageLayout RandomLayout(std::mt19937& random, TextFormat format, std::size_t maxRecords) {
     ImageLayout layout;
     layout.ppmBlock = Uniform(random, 0, 2);
-    const auto randomChunks = [&random](std::vector<Bytes>& into) {
-        const std::size_t count = Uniform(random, 0, 3);
-        for (std::size_t i = 0; i < count; ++i) {
-            Bytes body(Uniform(random, 0, 200));
-            for (auto& b : body) {
-                b = RandomByte(random);
-            }
-            const std::string names[] = {"PROD", "SIMS", "LOGO", "FONT"};
-            into.push_back(MakeChunk(names[Uniform(random, 0, 3)], body));
+    for (auto* chunks : {&layout.chunksBefore, &layout.chunksAfter}) {
+        for (std::size_t i = Uniform(random, 0, 3); i > 0; --i) {
+            const std::string name = std::string("PRODSIMSLOGOFONT").substr(4 * Uniform(random, 0, 3), 4);
+            chunks->push_back(MakeChunk(name, RandomToneData(random)));
         }
-    };
-    randomChunks(layout.chunksBefore);
-    randomChunks(layout.chunksAfter);
-    const std::size_t count = Uniform(random, 0, maxRecords);
-    for (std::size_t i = 0; i < count; ++i) {
-        std::string id(Uniform(random, 0, 4), 'A');
-        for (auto& c : id) {
-            c = static_cast<char>(RandomByte(random, 'A', 'Z'));
-        }
+    }
+    for (std::size_t i = Uniform(random, 0, maxRecords); i > 0; --i) {
+        const std::string id = std::string("ABCDWXYZ").substr(Uniform(random, 0, 7), Uniform(random, 0, 4));
         layout.records.push_back(MakeRecord(format, static_cast<std::uint32_t>(Uniform(random, 0, 400)), id,
                                             RandomName(random, format), RandomToneData(random), RandomByte(random)));
     }
     layout.tail.resize(Uniform(random, 0, 3000));
-    for (auto& b : layout.tail) {
-        b = Uniform(random, 0, 3) == 0 ? RandomByte(random) : 0xFF;
-    }
+    std::ranges::generate(layout.tail, [&random] { return Uniform(random, 0, 3) == 0 ? RandomByte(random) : 0xFF; });
     return layout;
 }
 

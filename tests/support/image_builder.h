@@ -1,15 +1,10 @@
-// Synthetic firmware images and melody records for tests, benchmarks and fuzz seeds.
-//
-// Everything here is laid out by hand from the image and record layouts, independently of the
-// code under test, so the two check each other. An image is built as
-//
+// Synthetic firmware images and melody records for tests, benchmarks and fuzz seeds, laid out
+// by hand independently of the code under test, so the two check each other. An image is
 //   filler up to block ppmBlock | PPM header (44) | chunksBefore | TONE chunk | chunksAfter |
 //   chain end marker (36) | tail | 0xFF up to at least one whole block past the PPM start
-//
 // with every chunk carrying a correct checksum (sum of its big-endian words from offset 4).
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -31,17 +26,10 @@ using formats::TextFormat;
 Bytes MakeRecord(TextFormat format, std::uint32_t index, std::string_view id, std::string_view name, ByteView toneData,
                  std::uint8_t purpose = 0);
 
-// checksum, length, 4-byte name, body.
-Bytes MakeChunk(std::string_view name, ByteView body);
-
-ByteView DefaultToneVersion();  // "version" 00, as Belltower writes it
-
-// A TONE chunk: "TONE", the 8-byte version field, the records, the 16-byte end record.
-Bytes MakeToneChunk(const std::vector<Bytes>& records, ByteView version = DefaultToneVersion());
-
-// The 36-byte chain end marker: zero name, length 0x24.
-Bytes ChainEndMarker();
-
+Bytes MakeChunk(std::string_view name, ByteView body);  // checksum, length, 4-byte name, body
+// "TONE", "version" 00, the records, the 16-byte end record.
+Bytes MakeToneChunk(const std::vector<Bytes>& records);
+Bytes ChainEndMarker();  // 36 bytes: zero name, length 0x24, a body that is not all zero
 // "PPM" 00 and `text`, padded with zero bytes or cut to 44 bytes.
 Bytes PpmHeader(std::string_view text = "NHM-5 V 5.31 synthetic test image");
 
@@ -66,6 +54,10 @@ struct BuiltImage {
 };
 
 BuiltImage BuildImage(const ImageLayout& layout);
+
+// A 16 MB flash with the PPM section in its middle and 300 Unicode melodies of 200 bytes of
+// tone data each: a full-size image for benchmarks.
+Bytes FullSizeImage();
 
 // Random pieces for property tests (deterministic for a seeded engine).
 Bytes RandomToneData(std::mt19937& random);  // 2..60 bytes, never ending in 0xFF
