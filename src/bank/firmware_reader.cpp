@@ -230,7 +230,7 @@ Result<FirmwareImage> ReadFirmwareImage(Bytes&& image, std::string_view sourceNa
     // about once, never head, tail and image together.
     const std::size_t tailStart = result->chainEnd;
     result->tail.reserve(image.size() - tailStart);
-    constexpr std::size_t kStep = 256 * 1024;
+    constexpr std::size_t kStep = std::size_t{256} * 1024;
     for (std::size_t at = tailStart; at < image.size(); at += kStep) {
         const ByteView part = ByteView(image).subspan(at, std::min(kStep, image.size() - at));
         result->tail.insert(result->tail.end(), part.begin(), part.end());

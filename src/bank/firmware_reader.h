@@ -108,7 +108,7 @@ LoadOutcome ApplyFirmwareImage(ToneBank& bank, FirmwareImage image, bool keepBan
 
 // Flash images of the phones are 2 to 16 MB; a larger file is refused before it is read whole
 // unless the caller allows more. kImageLimitNote ends the message.
-inline constexpr std::size_t kMaxImageBytes = 64 * 1024 * 1024;
+inline constexpr std::size_t kMaxImageBytes = std::size_t{64} * 1024 * 1024;
 inline constexpr std::string_view kImageLimitNote = ", more than any firmware image of these phones.";
 
 // Reads the file at path and applies it. On any error (Io from reading, Limit for a file over

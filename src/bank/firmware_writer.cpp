@@ -78,7 +78,7 @@ SavedImage::SavedImage(const ToneBank& bank) : chunk_(BuildToneChunk(bank.Record
     } else {
         // The chain shrank: erased flash (0xFF) up to the old chain end, then the tail.
         fill_.assign(bank.ChainEnd - newEnd, 0xFF);
-        pieces_.push_back(fill_);
+        pieces_.emplace_back(fill_);
         pieces_.push_back(tail);
     }
 }

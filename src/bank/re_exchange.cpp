@@ -65,7 +65,7 @@ Result<Bytes> RecordToAscii(ByteView unicodeRecord) {
     if (s[17] == 0) {
         return Damaged("The melody record has a name-length byte of 0.");
     }
-    const std::size_t nameBytes = (s[17] - 1u) * 2;
+    const std::size_t nameBytes = std::size_t{s[17] - 1u} * 2;
     if (s.size() <= 18 + nameBytes) {
         return Damaged("The melody record ends before the terminator of its " + std::to_string(nameBytes / 2) +
                        "-character name.");
@@ -127,7 +127,7 @@ Result<Selection> ReplaceFromRe(ToneBank& bank, Selection selected, ByteView fil
 }
 
 Result<Selection> InsertFromRe(ToneBank& bank, Selection selected, ByteView file) {
-    const auto position = InsertPosition(bank, selected);
+    auto position = InsertPosition(bank, selected);
     if (!position || !*position) {
         return position;
     }

@@ -28,7 +28,7 @@ public:
                          const std::string& examples, Action action);
 
     // A group of commands ("bank list", "bank export" ...): it needs one of its commands.
-    CLI::App* AddGroup(CLI::App& parent, const std::string& name, const std::string& description);
+    static CLI::App* AddGroup(CLI::App& parent, const std::string& name, const std::string& description);
 
     // The action of the command that was parsed, or nullptr when app has none.
     const Action* Find(const CLI::App& app) const;

@@ -20,7 +20,7 @@ inline constexpr std::string_view kStandardStream = "-";
 
 // The largest inputs read. Ringtone text and RE files are a few hundred bytes; flash images of
 // the phones are 2 to 16 MB.
-inline constexpr std::size_t kMaxMelodyInputBytes = 1024 * 1024;
+inline constexpr std::size_t kMaxMelodyInputBytes = std::size_t{1024} * 1024;
 inline constexpr std::size_t kDefaultMaxImageMegabytes = 64;
 
 // Options that hold for every command.

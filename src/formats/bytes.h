@@ -16,10 +16,10 @@ using ByteView = std::span<const std::uint8_t>;
 
 // Texts in the core are byte strings too: one char per byte, Latin-1 when shown.
 inline Bytes ToBytes(std::string_view text) {
-    return Bytes(text.begin(), text.end());
+    return {text.begin(), text.end()};
 }
 inline std::string ToText(ByteView bytes) {
-    return std::string(bytes.begin(), bytes.end());
+    return {bytes.begin(), bytes.end()};
 }
 
 inline void Append(Bytes& to, ByteView more) {

@@ -1,7 +1,6 @@
 #include "formats/file_io.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -11,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
@@ -234,7 +234,10 @@ std::pair<void*, std::size_t> WholePages(std::span<std::uint8_t> bytes, std::uin
     const auto begin = reinterpret_cast<std::uintptr_t>(bytes.data());
     const std::uintptr_t first = (begin + pageSize - 1) / pageSize * pageSize;
     const std::uintptr_t last = (begin + bytes.size()) / pageSize * pageSize;
-    return {reinterpret_cast<void*>(first), last > first ? last - first : 0};
+    if (last <= first) {
+        return {nullptr, 0};
+    }
+    return {bytes.data() + (first - begin), last - first};
 }
 
 fs::path FolderOf(const fs::path& file) {
@@ -246,7 +249,7 @@ fs::path FolderOf(const fs::path& file) {
 // ---- Buffers -------------------------------------------------------------------------------
 
 void PreferLargePages(std::span<std::uint8_t> bytes) {
-    constexpr std::uintptr_t kLargePage = 2 * 1024 * 1024;
+    constexpr std::uintptr_t kLargePage = std::uintptr_t{2} * 1024 * 1024;
     if (const auto [address, length] = WholePages(bytes, kLargePage); length > 0) {
         ::madvise(address, length, MADV_HUGEPAGE);
     }
@@ -262,7 +265,7 @@ void ReleaseMemory(std::span<std::uint8_t> bytes) {
 // ---- Reading -------------------------------------------------------------------------------
 
 std::string SizeText(std::size_t bytes) {
-    constexpr std::size_t kMegabyte = 1024 * 1024;
+    constexpr std::size_t kMegabyte = std::size_t{1024} * 1024;
     if (bytes >= kMegabyte && bytes % kMegabyte == 0) {
         return std::to_string(bytes / kMegabyte) + " MB";
     }

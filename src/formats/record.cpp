@@ -120,7 +120,7 @@ Bytes StripFill(ByteView bytes) {
     while (end > 0 && bytes[end - 1] == 0xFF) {
         --end;
     }
-    return Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(end));
+    return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(end)};
 }
 
 Bytes AddFill(ByteView bytes) {

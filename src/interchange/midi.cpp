@@ -440,17 +440,17 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
         return Damaged("it holds no track.");
     }
     if (*format == 2 && trackCount > 1) {
-        imported.warnings.push_back("Only the first of the " + std::to_string(trackCount) +
-                                    " independent patterns is read.");
+        imported.warnings.emplace_back("Only the first of the " + std::to_string(trackCount) +
+                                       " independent patterns is read.");
     }
     if (song.drums) {
-        imported.warnings.push_back("The drum notes (channel 10) are left out.");
+        imported.warnings.emplace_back("The drum notes (channel 10) are left out.");
     }
     bool overlapped = false;
     const std::vector<Stretch> stretches = OneVoice(song.notes, song.end, overlapped);
     if (overlapped) {
-        imported.warnings.push_back("Notes sound together in the file; a ringtone plays one at a time, so the "
-                                    "highest sounding note is kept.");
+        imported.warnings.emplace_back("Notes sound together in the file; a ringtone plays one at a time, so the "
+                                       "highest sounding note is kept.");
     }
 
     // Lengths in sixty-fourth notes. With SMPTE timing ticks are seconds; they are counted in
@@ -510,10 +510,10 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
         }
     }
     if (rounded) {
-        imported.warnings.push_back("Note lengths are rounded to the nearest sixty-fourth note.");
+        imported.warnings.emplace_back("Note lengths are rounded to the nearest sixty-fourth note.");
     }
     if (dropped) {
-        imported.warnings.push_back("Notes shorter than half a sixty-fourth note are left out.");
+        imported.warnings.emplace_back("Notes shorter than half a sixty-fourth note are left out.");
     }
 
     // The defaults that most notes share.
@@ -537,7 +537,7 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
     // Tied pieces sound as one note only without the small pauses between equal notes.
     fields.noSmallPauses = tied && !repeated;
     if (tied && repeated) {
-        imported.warnings.push_back("Tied notes are written as repeated notes with a short break between them.");
+        imported.warnings.emplace_back("Tied notes are written as repeated notes with a short break between them.");
     }
     bool outOfRange = false;
     for (const Piece& piece : pieces) {
@@ -572,7 +572,7 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
         fields.notes += (fields.notes.empty() ? "" : " ") + token;
     }
     if (outOfRange) {
-        imported.warnings.push_back("Notes below octave 1 or above the highest tone code are moved by octaves.");
+        imported.warnings.emplace_back("Notes below octave 1 or above the highest tone code are moved by octaves.");
     }
     return imported;
 }

@@ -189,12 +189,14 @@ Result<unsigned> Need(BitReader& reader, unsigned count, const char* what) {
     return MakeError(ErrorCode::DamagedData, std::string("The .ott file ends in the middle of its ") + what + ".");
 }
 
+// NOLINTBEGIN(bugprone-macro-parentheses): the first argument names the variable declared
 #define BELLTOWER_READ(name, count, what)                                                                              \
     const auto name##Read = Need(reader, count, what);                                                                 \
     if (!name##Read) {                                                                                                 \
         return name##Read.error();                                                                                     \
     }                                                                                                                  \
     const unsigned name = *name##Read;
+// NOLINTEND(bugprone-macro-parentheses)
 
 Result<OttInstruction> ReadInstruction(BitReader& reader) {
     BELLTOWER_READ(id, 3, "instructions")

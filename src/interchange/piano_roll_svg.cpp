@@ -72,7 +72,7 @@ std::string WritePianoRollSvg(const melody::Timeline& timeline, const std::strin
         high = kDefaultHigh;
     }
     const double seconds = static_cast<double>(timeline.units) / formats::tone::kUnitsPerSecond;
-    const double rows = static_cast<double>(high - low + 1);
+    const auto rows = static_cast<double>(high - low + 1);
     const double left = kMargin + kKeyboardWidth;
     const double top = kMargin + kRulerHeight;
     const double width = left + std::max(seconds, 1.0) * kRollPixelsPerSecond + kMargin;

@@ -23,7 +23,7 @@
 namespace belltower::melody {
 
 // The preview's cap: ten minutes of duration units (1/120 s).
-inline constexpr std::uint64_t kMaxTimelineUnits = 600 * 120;
+inline constexpr std::uint64_t kMaxTimelineUnits = std::uint64_t{600} * 120;
 
 // One command of the tone data as it stands in the bytes.
 struct ToneCommand {

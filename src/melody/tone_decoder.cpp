@@ -516,6 +516,7 @@ std::vector<int> StaccatoCandidates(const std::vector<ToneCommand>& commands, co
         }
     }
     std::vector<std::pair<int, int>> ordered;
+    ordered.reserve(counts.size());
     for (const auto& [length, count] : counts) {
         ordered.emplace_back(count, length);
     }

@@ -275,7 +275,9 @@ Result<Bytes> EncodeToneData(const MelodyFields& fields, const std::vector<Place
         const std::size_t before = progress.data.size();
         const auto encoded = EncodeToken(token.text, settings, progress);
         spans.push_back({{shift + token.start, token.length}, before, progress.data.size(), progress.tempo});
-        BELLTOWER_TRY(encoded);
+        if (!encoded) {
+            return encoded.error();
+        }
     }
 
     Bytes& data = progress.data;

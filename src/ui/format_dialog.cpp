@@ -51,7 +51,7 @@ FormatDialog::FormatDialog(std::optional<formats::TextFormat> suggested, QWidget
     }
 
     acceptButton->setDefault(true);
-    connect(acceptButton, &QPushButton::clicked, this, &FormatDialog::Accept);
+    connect(acceptButton, &QPushButton::clicked, this, &FormatDialog::AcceptFormat);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* options = new QHBoxLayout;
@@ -74,7 +74,7 @@ FormatDialog::FormatDialog(std::optional<formats::TextFormat> suggested, QWidget
     importLabel->setFixedWidth(380);
 }
 
-void FormatDialog::Accept() {
+void FormatDialog::AcceptFormat() {
     if (asciiOption->isChecked()) {
         choice_ = formats::TextFormat::Ascii;
     } else if (unicodeOption->isChecked()) {

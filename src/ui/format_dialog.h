@@ -34,7 +34,7 @@ public:
     QPushButton* cancelButton = nullptr;    // Command2, "Cancel"
 
 private:
-    void Accept();
+    void AcceptFormat();
 
     std::optional<formats::TextFormat> choice_;
 };

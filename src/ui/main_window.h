@@ -94,7 +94,7 @@ public:
     // The melody fields were edited since the last Open RTX or Save as RTX.
     bool AreFieldsModified() const { return fieldsModified_; }
     // The files of File > Recent Files, most recent first (at most kRecentFiles).
-    QStringList RecentFiles() const;
+    static QStringList RecentFiles();
     static constexpr qsizetype kRecentFiles = 8;
 
     // ---- Controls ---------------------------------------------------------------------

@@ -28,7 +28,7 @@ namespace {
 const QString kCaption = QStringLiteral("Belltower v.1.1 by Quenby");
 const QString kRecentFilesKey = QStringLiteral("recentFiles");
 
-QAction* NewAction(QWidget* window, QMenu* menu, const QString& text, QKeySequence shortcut = {}) {
+QAction* NewAction(QWidget* window, QMenu* menu, const QString& text, const QKeySequence& shortcut = {}) {
     auto* action = new QAction(text, window);
     action->setShortcut(shortcut);
     menu->addAction(action);
@@ -207,7 +207,7 @@ void MainWindow::ShowRestored(bank::Selection selected) {
 
 // ---- Recent files ----------------------------------------------------------------------
 
-QStringList MainWindow::RecentFiles() const {
+QStringList MainWindow::RecentFiles() {
     return ProgramSettings()->value(kRecentFilesKey).toStringList();
 }
 
@@ -225,7 +225,7 @@ void MainWindow::ShowRecentFiles() {
     const QStringList files = RecentFiles();
     recentMenu->setEnabled(!files.isEmpty());
     for (qsizetype i = 0; i < files.size(); ++i) {
-        const QString path = files.at(i);
+        const QString& path = files.at(i);
         QAction* action = recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
         action->setToolTip(path);
         action->setStatusTip(path);

@@ -13,12 +13,12 @@ QString CharactersLeftCaption(qsizetype nameLength) {
 
 QColor CharactersLeftColour(qsizetype nameLength) {
     if (nameLength < kRecommendedNameLength) {
-        return QColor(0, 0, 0);
+        return {0, 0, 0};
     }
     if (nameLength == kRecommendedNameLength) {
-        return QColor(0, 0, 200);
+        return {0, 0, 200};
     }
-    return QColor(200, 0, 0);
+    return {200, 0, 0};
 }
 
 void ShowCharactersLeft(QLabel* label, const QString& name) {

@@ -110,7 +110,7 @@ double PianoRollView::X(std::uint64_t units) const {
 }
 
 double PianoRollView::RowHeight() const {
-    const double rows = static_cast<double>(high_ - low_ + 1);
+    const auto rows = static_cast<double>(high_ - low_ + 1);
     return std::max(kMinRowHeight, (static_cast<double>(height()) - kRulerHeight) / rows);
 }
 
@@ -202,7 +202,7 @@ void PianoRollView::paintEvent(QPaintEvent* event) {
     const QRectF area = event->rect();
     painter.fillRect(area, palette().base());
     const double rowHeight = RowHeight();
-    const double right = static_cast<double>(width());
+    const auto right = static_cast<double>(width());
 
     // Rows: black keys a shade darker, across the whole width.
     for (int code = high_; code >= low_; --code) {
