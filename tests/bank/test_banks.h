@@ -51,9 +51,4 @@ inline Bytes Patched(Bytes bytes, std::size_t offset, std::string_view hex) {
     return bytes;
 }
 
-// The shared scratch folder with its path as a member, as the save fault tests use it.
-struct ScratchDir : testing::ScratchDir {
-    const std::filesystem::path path = testing::ScratchDir::path();
-};
-
 }  // namespace belltower::bank

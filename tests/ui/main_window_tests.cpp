@@ -126,9 +126,11 @@ private slots:
                 QCOMPARE(Find(*window_, counter)->palette().color(QPalette::WindowText), colour);
             }
         }
-        SetText(*window_, "Text3", QString());
-        QTest::keyClicks(Find(*window_, "Text3"), QStringLiteral("57"));
-        QCOMPARE(Text(*window_, "Text3"), QStringLiteral("5"));
+        for (const auto& [box, typed, kept] : {std::tuple{"Text3", 2, 1}, std::tuple{"Text1", 31, 30}}) {
+            SetText(*window_, box, QString());
+            QTest::keyClicks(Find(*window_, box), QString(typed, QLatin1Char('5')));
+            QCOMPARE(Text(*window_, box).size(), kept);
+        }
     }
 
     // Up to 64000 bytes a melody, above a firmware image; what cannot be opened is ignored.
