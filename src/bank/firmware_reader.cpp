@@ -42,7 +42,7 @@ bool Equals(ByteView bytes, std::span<const std::uint8_t, 4> expected) {
 
 Bytes Slice(ByteView image, std::size_t offset, std::size_t count) {
     const ByteView part = image.subspan(offset, count);
-    return Bytes(part.begin(), part.end());
+    return {part.begin(), part.end()};
 }
 
 // Only the first four bytes of each whole 64 KB block are looked at.

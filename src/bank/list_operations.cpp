@@ -161,7 +161,7 @@ Result<Selection> InsertPosition(const ToneBank& bank, Selection selected) {
 }
 
 Result<Selection> Insert(ToneBank& bank, Selection selected, ByteView newRecord) {
-    const auto position = InsertPosition(bank, selected);
+    auto position = InsertPosition(bank, selected);
     if (!position || !*position) {
         return position;
     }

@@ -14,7 +14,8 @@
 namespace belltower::cli {
 
 void AddBankCommands(CLI::App& app, CommandTable& table) {
-    CLI::App* group = table.AddGroup(app, "bank", "Show and edit the melody bank (TONE chunk) of a firmware image.");
+    CLI::App* group =
+        CommandTable::AddGroup(app, "bank", "Show and edit the melody bank (TONE chunk) of a firmware image.");
     AddBankViewCommands(*group, table);
     AddBankSaveCommand(*group, table);
     AddBankMelodyCommands(*group, table);
