@@ -110,8 +110,8 @@ TEST(RecordPlayMode, SearchesTheLastElevenBytes) {
         {"0A FE 40 01 0A 0E 07 0B", 1},
         {"0A 0A 40 01 07 0B", 2},
         {"0A 0A 40 01 0A 0E 07 0B FF FF", 3},
-        {"0A FE 40 0A 0A 0E 07 0B", 3},                 // a delay byte of 0x0A forms 0A 0A with the play-once marker
-        {"0A 0A 00 00 00 00 00 00 00 00 00 07 0B", 0},  // too far from the end: the marker does not count
+        {"0A FE 40 0A 0A 0E 07 0B", 3},              // a delay byte of 0x0A forms 0A 0A with the play-once marker
+        {"0A 0A 00 00 00 00 00 00 00 00 07 0B", 0},  // one byte too far from the end: the marker does not count
         {"0A 0A 00 00 00 00 00 00 00 07 0B", 2},
     };
     for (const auto& c : cases) {
