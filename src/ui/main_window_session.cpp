@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QKeySequence>
 #include <QLayout>
 #include <QListWidget>
@@ -19,6 +20,7 @@
 #include "bank/re_exchange.h"
 #include "formats/file_io.h"
 #include "ui/core_text.h"
+#include "ui/help_guide.h"
 #include "ui/main_window.h"
 #include "ui/prompter.h"
 
@@ -52,11 +54,13 @@ void MainWindow::CreateMenus() {
 
     QMenu* file = menuBar->addMenu(QStringLiteral("&File"));
     openMelodyAction = NewAction(this, file, QStringLiteral("&Open Melody..."), QKeySequence::Open);
-    saveMelodyAction = NewAction(this, file, QStringLiteral("&Save Melody..."), QKeySequence::Save);
+    saveMelodyAction = NewAction(this, file, QStringLiteral("Save &Melody..."));
     saveReAction = NewAction(this, file, QStringLiteral("Save as &RE..."));
     file->addSeparator();
     loadFirmwareAction = NewAction(this, file, QStringLiteral("&Load Firmware..."));
-    saveFirmwareAction = NewAction(this, file, QStringLiteral("Save &Firmware..."));
+    saveAction = NewAction(this, file, QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveFirmwareAction =
+        NewAction(this, file, QStringLiteral("Save Firmware &As..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     file->addSeparator();
     recentMenu = file->addMenu(QStringLiteral("Recent &Files"));
     file->addSeparator();
@@ -77,20 +81,26 @@ void MainWindow::CreateMenus() {
     editMelodyAction = new QAction(QStringLiteral("&Edit"), this);
     bankList->insertAction(deleteAction, editMelodyAction);
     bankList->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // The keyboard's way to the double click on a firmware melody.
+    edit->addAction(editMelodyAction);
+    editMelodyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     stopAction = NewAction(this, edit, QStringLiteral("S&top Preview"), QKeySequence(Qt::Key_Escape));
 
     QMenu* help = menuBar->addMenu(QStringLiteral("&Help"));
-    aboutAction = NewAction(this, help, QStringLiteral("&About Belltower"), QKeySequence::HelpContents);
-    aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
+    guideAction = NewAction(this, help, QStringLiteral("&Ringtone Text"), QKeySequence(Qt::Key_F1));
+    aboutAction = NewAction(this, help, QStringLiteral("&About Belltower"));
 
     // Actions whose shortcuts work anywhere in the window, menu shown or not.
-    addActions({openMelodyAction, saveMelodyAction, quitAction, undoAction, redoAction, stopAction, aboutAction});
+    addActions({openMelodyAction, saveAction, saveFirmwareAction, quitAction, undoAction, redoAction, editMelodyAction,
+                stopAction, guideAction});
 
     connect(openMelodyAction, &QAction::triggered, this, &MainWindow::OpenRtx);
     connect(saveMelodyAction, &QAction::triggered, this, &MainWindow::SaveRtx);
     connect(saveReAction, &QAction::triggered, this, &MainWindow::SaveAsRe);
     connect(loadFirmwareAction, &QAction::triggered, this, &MainWindow::LoadFirmwareClicked);
     connect(saveFirmwareAction, &QAction::triggered, this, &MainWindow::SaveFirmware);
+    connect(saveAction, &QAction::triggered, this, &MainWindow::Save);
+    connect(guideAction, &QAction::triggered, this, &MainWindow::ShowGuide);
     connect(quitAction, &QAction::triggered, this, &QWidget::close);
     connect(undoAction, &QAction::triggered, this, &MainWindow::UndoChange);
     connect(redoAction, &QAction::triggered, this, &MainWindow::RedoChange);
@@ -119,7 +129,36 @@ void MainWindow::UpdateTitle() {
     setWindowFilePath(file);
     setWindowTitle(file.isEmpty() ? kCaption + QStringLiteral("[*]")
                                   : QFileInfo(file).fileName() + QStringLiteral("[*] - ") + kCaption);
-    setWindowModified(IsBankModified() || AreFieldsModified());
+    setWindowModified(IsBankModified());
+}
+
+void MainWindow::MarkFieldsModified(bool modified) {
+    fieldsModified_ = modified;
+    melodyBox->setTitle(modified ? QStringLiteral("Melody *") : QStringLiteral("Melody"));
+}
+
+void MainWindow::Say(const QString& message) {
+    statusBar->showMessage(message);
+}
+
+bool MainWindow::Save() {
+    if (imagePath_.isEmpty() && !bank_.FirmwareLoaded) {
+        return SaveRtx();
+    }
+    if (imagePath_.isEmpty()) {
+        return SaveFirmware();
+    }
+    return ConfirmFirmwareSave() && WriteFirmware(imagePath_);
+}
+
+void MainWindow::ShowGuide() {
+    if (helpGuide == nullptr) {
+        helpGuide = new HelpGuide(this);
+    }
+    helpGuide->show();
+    helpGuide->raise();
+    helpGuide->activateWindow();
+    helpGuide->findEdit->setFocus();
 }
 
 bool MainWindow::MaySaveBank() {
@@ -167,11 +206,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 // ---- Undo and redo ---------------------------------------------------------------------
 
-void MainWindow::RecordChange(const std::string& name, bank::BankState before) {
+void MainWindow::RecordChange(const std::string& name, bank::BankState before, const QString& done) {
     if (history_.Add(name, std::move(before), bank_, SelectedLine())) {
         UpdateHistoryActions();
         UpdateTitle();
     }
+    Say(done);
 }
 
 void MainWindow::UpdateHistoryActions() {
@@ -184,14 +224,18 @@ void MainWindow::UpdateHistoryActions() {
 }
 
 void MainWindow::UndoChange() {
+    const std::optional<std::string> name = history_.UndoName();
     if (const std::optional<bank::Selection> selected = history_.Undo(bank_)) {
         ShowRestored(*selected);
+        Say(QStringLiteral("Undone: ") + FromCoreText(name.value_or(std::string())));
     }
 }
 
 void MainWindow::RedoChange() {
+    const std::optional<std::string> name = history_.RedoName();
     if (const std::optional<bank::Selection> selected = history_.Redo(bank_)) {
         ShowRestored(*selected);
+        Say(QStringLiteral("Redone: ") + FromCoreText(name.value_or(std::string())));
     }
 }
 
