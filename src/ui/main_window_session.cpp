@@ -5,13 +5,17 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <utility>
@@ -44,6 +48,38 @@ bool FirstLineIsText(const formats::Bytes& file) {
     return std::none_of(file.begin(), end,
                         [](std::uint8_t byte) { return byte < 0x20 && byte != '\t' && byte != '\r'; });
 }
+
+// Ctrl+Z and Ctrl+Shift+Z in a text box undo and redo its typing. Once the box has nothing of
+// its own to undo (Apply has just refilled it, say), they reach the window's Undo and Redo, so
+// the change just made is undone wherever the focus stayed.
+class UndoFallThrough final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const auto* key = event->type() == QEvent::ShortcutOverride ? dynamic_cast<QKeyEvent*>(event) : nullptr;
+        if (key == nullptr) {
+            return false;
+        }
+        const bool undo = key->matches(QKeySequence::Undo);
+        const bool redo = key->matches(QKeySequence::Redo) || key->keyCombination() == (Qt::CTRL | Qt::Key_Y);
+        bool canUndo = true;
+        bool canRedo = true;
+        if (const auto* box = qobject_cast<const QLineEdit*>(watched)) {
+            canUndo = box->isUndoAvailable();
+            canRedo = box->isRedoAvailable();
+        } else if (const auto* notes = qobject_cast<const QPlainTextEdit*>(watched)) {
+            canUndo = notes->document()->isUndoAvailable();
+            canRedo = notes->document()->isRedoAvailable();
+        }
+        if ((undo && !canUndo) || (redo && !canRedo)) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+};
 
 }  // namespace
 
@@ -109,6 +145,11 @@ void MainWindow::CreateMenus() {
     connect(bankList, &QListWidget::itemDoubleClicked, this, &MainWindow::EditMelody);
     connect(stopAction, &QAction::triggered, this, &MainWindow::StopPreview);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::ShowAbout);
+    auto* undoFallThrough = new UndoFallThrough(this);
+    for (QLineEdit* box : findChildren<QLineEdit*>()) {
+        box->installEventFilter(undoFallThrough);
+    }
+    notesEdit->installEventFilter(undoFallThrough);
     ShowRecentFiles();
 }
 

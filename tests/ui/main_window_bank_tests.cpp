@@ -472,7 +472,8 @@ private slots:
     }
 
     // Edits typed into the details survive a click on another melody unless the user says:
-    // Apply stores them, Discard drops them, Cancel stays on the melody with its edits.
+    // Apply stores them, Discard drops them, Cancel stays on the melody with its edits. Enter
+    // applies them.
     void unappliedEditsAreAskedAbout() {
         const std::tuple<MessageAnswer, const char*, int, const char*> cases[] = {
             {MessageAnswer::Apply, "Bee|B|C", 1, "B"},
@@ -491,6 +492,13 @@ private slots:
             QCOMPARE(Find<QListWidget>(*window_, "List2")->currentRow(), row);
             QCOMPARE(Text(*window_, "Text10"), QLatin1String(shown));
         }
+        // Enter applies; Ctrl+Z in the box, which has nothing of its own to undo, undoes that.
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QTest::keyClick(Find(*window_, "Text10"), Qt::Key_Return);
+        QCOMPARE(Text(*window_, "List2"), QStringLiteral("Bee|B|C"));  // the Cancel above kept A on show
+        QTest::keyClick(Find(*window_, "Text10"), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A|B|C"));
     }
 
     // Commands act only when they can: none of the bank's without a bank, a melody's only with
