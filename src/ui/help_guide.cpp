@@ -25,7 +25,7 @@ left out, and then the Duration and Octave fields above the notes decide.</p>
 <tr><td>letter</td><td>c d e f g a b (h is b); p or - is a pause</td><td><tt>4p</tt></td></tr>
 <tr><td>#</td><td>sharp: one semitone up</td><td><tt>8f#</tt></td></tr>
 <tr><td>.</td><td>dotted: half as long again</td><td><tt>4.g</tt></td></tr>
-<tr><td>octave</td><td>the phone plays octaves 5, 6 and 7 (from a4)</td><td><tt>8a5</tt></td></tr>
+<tr><td>octave</td><td>the phone sounds a4 to b7, so 5, 6 and 7 are safe</td><td><tt>8a5</tt></td></tr>
 </table>
 <p>A token the language does not know (<tt>zz</tt>, <tt>4q#</tt>) is ignored; the line under the notes
 names it.</p>

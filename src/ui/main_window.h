@@ -291,8 +291,8 @@ private slots:
 
     // ---- Tone bank (main_window_bank.cpp) ------------------------------------------------
     void LoadFirmwareClicked();  // loadFirmwareButton
-    // Save Firmware with its warnings and dialog (the current name proposed); true when the
-    // image was written.
+    // Save Firmware with its warnings and dialog (the open image's path proposed); true when
+    // the image was written.
     bool SaveFirmware();  // saveFirmwareButton
     // Ctrl+S: the open image saved over itself after the same warnings; with no image open,
     // Save Melody. True when something was written.

@@ -281,7 +281,8 @@ bool MainWindow::SaveFirmware() {
     if (!ConfirmFirmwareSave()) {
         return false;
     }
-    const std::optional<QString> path = saveFirmwareDialog.Choose(prompter_, QFileInfo(imagePath_).fileName());
+    // The image's own path is proposed, so Enter saves it where it was opened.
+    const std::optional<QString> path = saveFirmwareDialog.Choose(prompter_, imagePath_);
     return path && WriteFirmware(*path);
 }
 

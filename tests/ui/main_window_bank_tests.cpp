@@ -412,7 +412,7 @@ private slots:
         QVERIFY(!window_->isWindowModified() && window_->melodyBox->title() == QStringLiteral("Melody *"));
         prompter_->AnswerFile(std::nullopt);
         window_->saveFirmwareAction->trigger();
-        QCOMPARE(prompter_->fileRequests.back().fileName, QStringLiteral("in.fls"));
+        QCOMPARE(prompter_->fileRequests.back().fileName, image_);
         prompter_->AnswerMessage(MessageAnswer::Cancel);
         QVERIFY(!window_->close());
         QCOMPARE(prompter_->messages.size(), std::size_t{1});
