@@ -1,6 +1,10 @@
 #include "ui/file_dialog.h"
 
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
+
+#include <algorithm>
 
 #include <utility>
 
@@ -9,6 +13,7 @@
 namespace belltower::ui {
 
 QStringList QtFilters(const QString& barSeparatedFilters) {
+    static const QRegularExpression ownPatterns(QStringLiteral(R"(\s*\[\*\.[^\]]*\])"));
     const QStringList parts = barSeparatedFilters.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -24,9 +29,35 @@ QStringList QtFilters(const QString& barSeparatedFilters) {
                 }
             }
         }
-        filters.append(parts.at(i) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
+        filters.append(QString(parts.at(i)).remove(ownPatterns) + QStringLiteral(" (") +
+                       patterns.join(QLatin1Char(' ')) + QLatin1Char(')'));
     }
     return filters;
+}
+
+QList<QStringList> FilterExtensions(const QString& barSeparatedFilters) {
+    const QStringList parts = barSeparatedFilters.split(QLatin1Char('|'));
+    QList<QStringList> extensions;
+    for (qsizetype i = 1; i < parts.size(); i += 2) {
+        QStringList own;
+        for (const QString& pattern : parts.at(i).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            if (pattern.startsWith(QLatin1String("*.")) && pattern != QLatin1String("*.*")) {
+                own.append(pattern.mid(2).toLower());
+            }
+        }
+        extensions.append(own);
+    }
+    return extensions;
+}
+
+QString SavePath(const QString& path, const QList<QStringList>& extensions, qsizetype chosen) {
+    const QString typed = QFileInfo(path).suffix().toLower();
+    const bool known = !typed.isEmpty() && std::any_of(extensions.begin(), extensions.end(),
+                                                       [&](const QStringList& own) { return own.contains(typed); });
+    if (known || chosen < 0 || chosen >= extensions.size() || extensions.at(chosen).isEmpty()) {
+        return path;
+    }
+    return path + QLatin1Char('.') + extensions.at(chosen).front();
 }
 
 std::unique_ptr<QSettings> ProgramSettings() {
@@ -40,7 +71,8 @@ void FileDialog::RememberFolderAs(const QString& key) {
 }
 
 FileDialog::FileDialog(QString title, const QString& barSeparatedFilters, FileDialogMode mode)
-    : title_(std::move(title)), filters_(QtFilters(barSeparatedFilters)), mode_(mode) {}
+    : title_(std::move(title)), filters_(QtFilters(barSeparatedFilters)),
+      extensions_(FilterExtensions(barSeparatedFilters)), mode_(mode) {}
 
 std::optional<QString> FileDialog::Choose(Prompter& prompter, const QString& suggestedName) {
     FileDialogRequest request;
@@ -49,10 +81,12 @@ std::optional<QString> FileDialog::Choose(Prompter& prompter, const QString& sug
     request.folder = folder_;
     request.fileName = mode_ == FileDialogMode::Save ? suggestedName : QString();
     request.mode = mode_;
-    std::optional<QString> path = prompter.ChooseFile(request);
-    if (!path || path->isEmpty()) {
+    const std::optional<FileChoice> choice = prompter.ChooseFile(request);
+    if (!choice || choice->path.isEmpty()) {
         return std::nullopt;
     }
+    std::optional<QString> path =
+        mode_ == FileDialogMode::Save ? SavePath(choice->path, extensions_, choice->filter) : choice->path;
     const QString folder = QString::fromStdString(formats::FolderOfPath(path->toStdString()));
     if (!folder.isEmpty()) {
         folder_ = folder;

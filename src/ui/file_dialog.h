@@ -18,8 +18,19 @@ namespace belltower::ui {
 // A filter list written "Description|*.a;*.b|All Files|*.*" as Qt filters
 // ("Description (*.a *.A *.b *.B)", "All Files (*)"). Every pattern is given in lower and
 // upper case, because file dialogs on Linux match patterns case-sensitively while the
-// phones' tools write names like MELODY.RE; "*.*" means every file.
+// phones' tools write names like MELODY.RE; "*.*" means every file. A description's own
+// "[*.RE]" is left out, so the patterns are named once.
 QStringList QtFilters(const QString& barSeparatedFilters);
+
+// The extensions of each filter of such a list, lower case without the dot ("re"); none for
+// "All Files".
+QList<QStringList> FilterExtensions(const QString& barSeparatedFilters);
+
+// The file a save dialog writes. The name's own extension wins when one of the dialog's
+// filters names it; otherwise the chosen filter's first extension is added, so the chosen
+// type is the type written ("Kylie" with "MIDI file" chosen is Kylie.mid). A filter without
+// extensions (All Files) keeps the name as typed.
+QString SavePath(const QString& path, const QList<QStringList>& extensions, qsizetype chosen);
 
 // Where the program keeps what it remembers between runs (recent files, dialog folders): the
 // user's settings for "Belltower", or wherever QSettings::setPath points.
@@ -30,8 +41,9 @@ public:
     FileDialog(QString title, const QString& barSeparatedFilters, FileDialogMode mode);
 
     // Shows the dialog through the prompter. Open dialogs start with an empty file name, save
-    // dialogs propose suggestedName. Returns the chosen path; nothing when the user cancelled
-    // or chose an empty name. After a choice the folder of the path (up to its last "/" or
+    // dialogs propose suggestedName. Returns the chosen path, for a save dialog with the
+    // extension of SavePath; nothing when the user cancelled or chose an empty name. After a choice the folder of the
+    // path (up to its last "/" or
     // "\") becomes the dialog's initial folder; a path without a separator leaves it as it is.
     std::optional<QString> Choose(Prompter& prompter, const QString& suggestedName = QString());
 
@@ -46,6 +58,7 @@ public:
 private:
     QString title_;
     QStringList filters_;
+    QList<QStringList> extensions_;
     FileDialogMode mode_;
     QString folder_;
     QString settingsKey_;  // empty: the folder is kept for this run only

@@ -1,6 +1,8 @@
 // Belltower, the desktop program. One optional argument: a melody or firmware file to open;
 // --help and --version print and end.
 #include <QCommandLineParser>
+#include <QScreen>
+#include <QSize>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +31,9 @@ int RunProgram(int& argc, char** argv) {
     try {
         belltower::ui::MainWindow window(prompter);
         prompter.SetParentWindow(&window);
-        window.resize(1040, 640);
+        // Roomy where the screen allows; on a small screen the window fits it, title bar and all.
+        const QSize screen = window.screen()->availableSize() - QSize(0, 40);
+        window.resize(QSize(1040, 640).boundedTo(screen).expandedTo(window.minimumSizeHint()));
         window.show();
         const QStringList files = parser.positionalArguments();
         if (const std::optional<QString> problem = window.OpenStartupFile(files.value(0))) {

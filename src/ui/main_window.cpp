@@ -24,6 +24,7 @@
 
 #include "ui/file_drop.h"
 #include "ui/name_counter.h"
+#include "ui/piano_roll_view.h"
 #include "ui/prompter.h"
 #include "ui/typing_limit.h"
 #include "ui/window_style.h"
@@ -130,7 +131,7 @@ MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
                    FileDialogMode::Open),
       exportReDialog(
           QStringLiteral("Export raw melody from firmware..."),
-          QStringLiteral("RE melody [*.RE]|*.re|MIDI file [*.MID]|*.mid|Smart Messaging ringtone [*.OTT]|*.ott|"
+          QStringLiteral("RE melody [*.RE]|*.re|MIDI file [*.MID]|*.mid;*.midi|Smart Messaging ringtone [*.OTT]|*.ott|"
                          "All Files|*.*"),
           FileDialogMode::Save),
       prompter_(prompter), exportRollDialog(QStringLiteral("Export Piano Roll..."),
@@ -144,6 +145,7 @@ MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
     for (const auto& [name, control] : ControlTable()) {
         control->setObjectName(QLatin1String(name));
     }
+    NameForScreenReaders();
     LayOutControls();
     SetTabOrder();
     CreateMenus();
@@ -193,13 +195,18 @@ void MainWindow::CreateMelodyFields() {
     notesEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     notesEdit->setTabChangesFocus(true);
     tokenList = new QListWidget(this);
+    notesProblems = Named(NewLabel(this, QString()), "notesProblems");
+    notesProblems->setTextFormat(Qt::RichText);
+    notesProblems->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    notesProblems->setAccessibleName(QStringLiteral("Problems in the notes"));
     SetBuddies(
         {{nameLabel, nameEdit}, {durationLabel, durationEdit}, {octaveLabel, octaveEdit}, {tempoLabel, tempoEdit}});
 }
 
 // The fields that go into the melody record besides the notes: ID, delay, index, staccato.
 void MainWindow::CreateRecordFields() {
-    idLabel = NewLabel(this, QStringLiteral("&FourCC ID:"),
+    // Its accelerator is R: Alt+F opens the File menu.
+    idLabel = NewLabel(this, QStringLiteral("Fou&rCC ID:"),
                        QStringLiteral("Please use characters A-Z and numbers. This one is not very important."));
     idEdit = NewTextBox(this, QString(), 4);
     delayLabel = NewLabel(this, QStringLiteral("&@ Delay"),
@@ -304,8 +311,9 @@ void MainWindow::CreateMelodyDetails() {
     applyButton =
         NewButton(this, QStringLiteral("Apply"), QStringLiteral("Apply what you have filled in the 3 boxes above"));
     applyButton->setEnabled(false);
-    // As wide as its longest caption from the start, so a melody's name does not resize the row.
-    applyButton->setText(QStringLiteral("Apply to ") + QString(30, QLatin1Char('n')));
+    // As wide as its caption with a name of the 14 characters a phone shows, from the start, so
+    // a melody's name does not resize the row; longer names end in an ellipsis.
+    applyButton->setText(QStringLiteral("Apply to ") + QString(kApplyNameCharacters, QLatin1Char('n')));
     applyButton->setFixedWidth(applyButton->sizeHint().width());
     applyButton->setText(QStringLiteral("Apply"));
     formatMailbox = NewLabel(this, QString());
@@ -342,10 +350,28 @@ void MainWindow::CreateFooter() {
     MakeGlyphButton(aboutButton, QStringLiteral("About Belltower"));
     statusBar = Named(new QStatusBar(this), "statusBar");
     statusBar->setSizeGripEnabled(false);
-    // Shown only while it has something to say.
-    statusBar->hide();
-    connect(statusBar, &QStatusBar::messageChanged, statusBar,
-            [bar = statusBar](const QString& message) { bar->setVisible(!message.isEmpty()); });
+    // Always there, so a message never changes the window's size.
+    statusBar->setAccessibleName(QStringLiteral("Status"));
+}
+
+// Names for a screen reader where a control has no caption of its own or its caption (a
+// number, a glyph) says nothing.
+void MainWindow::NameForScreenReaders() {
+    const std::pair<QWidget*, const char*> names[] = {
+        {nameCounter, "characters left"},
+        {melodyNameCounter, "characters left"},
+        {notesEdit, "Notes"},
+        {tokenList, "Tokens of the notes"},
+        {bankList, "Firmware melodies"},
+        {bankCountLabel, "Number of melodies"},
+        {playModeLabel, "Play mode"},
+        {creditLabel, "Firmware header"},
+        {formatMailbox, "Text format"},
+        {pianoRoll, "Piano roll"},
+    };
+    for (const auto& [widget, name] : names) {
+        widget->setAccessibleName(QLatin1String(name));
+    }
 }
 
 void MainWindow::LayOutControls() {
@@ -364,8 +390,38 @@ void MainWindow::LayOutControls() {
     melodyNameCounter->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("-000")));
     tokenList->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("0000000000")));
 
-    // Melody edit area: name, settings, notes, options, commands.
-    auto* melodyBox = Named(new QGroupBox(QStringLiteral("Melody"), this), "melodyBox");
+    // The melody and its piano roll on the left; the firmware melodies with the preview options
+    // on the right. Extra height goes to the notes and the lists (the roll keeps its height
+    // unless the user drags the splitter), so the window fits a small screen.
+    melodySplitter->addWidget(LayOutMelodyBox());
+    melodySplitter->addWidget(pianoRollPane);
+    melodySplitter->setStretchFactor(0, 1);
+    melodySplitter->setStretchFactor(1, 0);
+    auto* previewBox = Named(new QGroupBox(QStringLiteral("Preview"), this), "previewBox");
+    auto* preview = new QGridLayout(previewBox);
+    preview->addLayout(Row({hardwareLabel, hardwareCombo}), 0, 0, 1, 2);
+    preview->addWidget(vibrationBox, 1, 0);
+    preview->addWidget(halfQualityBox, 1, 1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(LayOutBankBox(), 1);
+    right->addWidget(previewBox);
+
+    auto* window = new QGridLayout(this);
+    window->addWidget(melodySplitter, 0, 0);
+    window->addLayout(right, 0, 1);
+    window->setColumnStretch(0, 3);
+    window->setColumnStretch(1, 2);
+    window->setRowStretch(0, 1);
+    auto* footer = new QHBoxLayout;
+    footer->addWidget(creditLabel, 1);
+    footer->addWidget(aboutButton);
+    window->addLayout(footer, 1, 0, 1, 2);
+    window->addWidget(statusBar, 2, 0, 1, 2);
+}
+
+// Melody edit area: name, settings, notes with their problems, options, commands.
+QGroupBox* MainWindow::LayOutMelodyBox() {
+    melodyBox = Named(new QGroupBox(QStringLiteral("Melody"), this), "melodyBox");
     auto* melody = new QGridLayout(melodyBox);
     melody->addWidget(nameLabel, 0, 0);
     melody->addLayout(Row({nameEdit, nameCounter}, false), 0, 1);
@@ -375,25 +431,31 @@ void MainWindow::LayOutControls() {
     notes->addWidget(tokenList);
     melody->addLayout(notes, 2, 0, 1, 2);
     melody->setRowStretch(2, 1);
-    melody->addLayout(Row({idLabel, idEdit, delayLabel, delayEdit, indexLabel, indexEdit}), 3, 0, 1, 2);
+    melody->addWidget(notesProblems, 3, 0, 1, 2);
+    melody->addLayout(Row({idLabel, idEdit, delayLabel, delayEdit, indexLabel, indexEdit}), 4, 0, 1, 2);
     auto* staccato = new QHBoxLayout;
     staccato->addWidget(staccatoLabel, 1);
     staccato->addWidget(staccatoEdit, 0, Qt::AlignTop);
-    melody->addLayout(staccato, 4, 0, 1, 2);
-    melody->addWidget(playTwiceBox, 5, 0, 1, 2);
-    melody->addWidget(forceOnePlayBox, 6, 0, 1, 2);
-    melody->addWidget(noSmallPausesBox, 7, 0, 1, 2);
+    melody->addLayout(staccato, 5, 0, 1, 2);
+    melody->addWidget(playTwiceBox, 6, 0, 1, 2);
+    melody->addWidget(forceOnePlayBox, 7, 0, 1, 2);
+    melody->addWidget(noSmallPausesBox, 8, 0, 1, 2);
     auto* melodyCommands = Row({openRtxButton, saveRtxButton, saveReButton});
     melodyCommands->addWidget(playNotesButton);
     melodyCommands->addWidget(stopButton);
-    melody->addLayout(melodyCommands, 8, 0, 1, 2);
+    melody->addLayout(melodyCommands, 9, 0, 1, 2);
+    return melodyBox;
+}
 
-    // Tone bank area: firmware, the list with its move and play buttons, the selected melody.
+// Tone bank area: firmware, the list with its move and play buttons, the selected melody, and
+// the commands in three short rows.
+QGroupBox* MainWindow::LayOutBankBox() {
     auto* bankBox = Named(new QGroupBox(QStringLiteral("Firmware melodies"), this), "bankBox");
     auto* bank = new QVBoxLayout(bankBox);
-    auto* firmware = Row({loadFirmwareButton, keepBankBox});
+    auto* firmware = Row({loadFirmwareButton});
     firmware->addWidget(bankCountLabel);
     bank->addLayout(firmware);
+    bank->addWidget(keepBankBox);
     auto* list = new QGridLayout;
     list->addWidget(bankList, 0, 0, 4, 1);
     list->addWidget(moveUpButton, 0, 1);
@@ -403,44 +465,31 @@ void MainWindow::LayOutControls() {
     bank->addLayout(list, 1);
     auto* properties = new QGridLayout;
     properties->addWidget(melodyNameLabel, 0, 0);
-    properties->addLayout(Row({melodyNameEdit, melodyNameCounter}, false), 0, 1, 1, 5);
+    properties->addLayout(Row({melodyNameEdit, melodyNameCounter}, false), 0, 1, 1, 3);
     properties->addWidget(melodyIdLabel, 1, 0);
     properties->addWidget(melodyIdEdit, 1, 1);
     properties->addWidget(melodyIndexLabel, 1, 2, Qt::AlignRight);
     properties->addWidget(melodyIndexEdit, 1, 3);
-    properties->addWidget(purposeLabel, 1, 4, Qt::AlignRight);
-    properties->addWidget(purposeEdit, 1, 5);
-    properties->addWidget(playModeLabel, 2, 0, 1, 4);
-    properties->addWidget(applyButton, 2, 4, 1, 2);
+    properties->addWidget(purposeLabel, 2, 0);
+    properties->addWidget(purposeEdit, 2, 1);
+    properties->addWidget(playModeLabel, 2, 2, 1, 2);
+    properties->addWidget(applyButton, 3, 0, 1, 4, Qt::AlignRight);
     properties->setColumnStretch(2, 1);
     bank->addLayout(properties);
-    auto* listCommands = Row({replaceButton, replaceFromFileButton, insertButton, insertFromFileButton, deleteButton});
-    bank->addLayout(listCommands);
-    auto* fileCommands = Row({reindexButton, exportButton});
-    fileCommands->addWidget(saveFirmwareButton);
-    bank->addLayout(fileCommands);
-
-    // Preview options.
-    auto* previewBox = Named(new QGroupBox(QStringLiteral("Preview"), this), "previewBox");
-    previewBox->setLayout(Row({hardwareLabel, hardwareCombo, vibrationBox, halfQualityBox}));
-
-    auto* window = new QGridLayout(this);
-    // The piano roll under the melody fields, on a splitter the user drags.
-    melodySplitter->addWidget(melodyBox);
-    melodySplitter->addWidget(pianoRollPane);
-    melodySplitter->setStretchFactor(0, 0);
-    melodySplitter->setStretchFactor(1, 1);
-    window->addWidget(melodySplitter, 0, 0);
-    window->addWidget(previewBox, 1, 0);
-    window->addWidget(bankBox, 0, 1, 2, 1);
-    window->setColumnStretch(0, 3);
-    window->setColumnStretch(1, 2);
-    window->setRowStretch(0, 1);
-    auto* footer = new QHBoxLayout;
-    footer->addWidget(creditLabel, 1);
-    footer->addWidget(aboutButton);
-    window->addLayout(footer, 2, 0, 1, 2);
-    window->addWidget(statusBar, 3, 0, 1, 2);
+    auto* commands = new QGridLayout;
+    QWidget* const rows[][3] = {{replaceButton, replaceFromFileButton, deleteButton},
+                                {insertButton, insertFromFileButton, reindexButton},
+                                {exportButton, saveFirmwareButton, nullptr}};
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            if (QWidget* button = rows[row][column]) {
+                commands->addWidget(button, row, column);
+            }
+        }
+    }
+    commands->setColumnStretch(3, 1);
+    bank->addLayout(commands);
+    return bankBox;
 }
 
 void MainWindow::SetTabOrder() {

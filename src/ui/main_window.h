@@ -38,6 +38,7 @@
 
 class QAction;
 class QCloseEvent;
+class QGroupBox;
 class QScrollArea;
 class QSplitter;
 class QTimer;
@@ -53,6 +54,7 @@ namespace belltower::ui {
 
 class Prompter;
 class PianoRollView;
+class HelpGuide;
 enum class MessageIcon;
 
 class MainWindow : public QWidget {
@@ -91,7 +93,8 @@ public:
     // ---- Unsaved work, undo, menus (main_window_session.cpp) ---------------------------
     // The bank differs from the one last loaded or saved (undoing back to it makes it clean).
     bool IsBankModified() const { return !history_.IsClean(); }
-    // The melody fields were edited since the last Open RTX or Save as RTX.
+    // The melody fields were edited since the last Open RTX or Save as RTX; the melody group's
+    // title then reads "Melody *". The window title's mark is the firmware image's alone.
     bool AreFieldsModified() const { return fieldsModified_; }
     // The files of File > Recent Files, most recent first (at most kRecentFiles).
     static QStringList RecentFiles();
@@ -109,7 +112,7 @@ public:
     QLabel* tempoLabel = nullptr;  // "&BPM:"
     QLineEdit* tempoEdit = nullptr;
     QPlainTextEdit* notesEdit = nullptr;  // the notes
-    QLabel* idLabel = nullptr;            // "&FourCC ID:"
+    QLabel* idLabel = nullptr;            // "Fou&rCC ID:" (F is the File menu's)
     QLineEdit* idEdit = nullptr;
     QLabel* delayLabel = nullptr;  // "&@ Delay"
     QLineEdit* delayEdit = nullptr;
@@ -143,15 +146,16 @@ public:
     QLineEdit* melodyIdEdit = nullptr;
     QLabel* melodyIndexLabel = nullptr;  // "Index:"
     QLineEdit* melodyIndexEdit = nullptr;
-    QLabel* purposeLabel = nullptr;                // "Purpose:"
-    QLineEdit* purposeEdit = nullptr;              // disabled until a Unicode melody is shown
-    QLabel* playModeLabel = nullptr;               // play mode of the selected melody
-    QPushButton* applyButton = nullptr;            // "Apply", disabled until a melody is shown
-    QPushButton* replaceFromFileButton = nullptr;  // "File.." (replace from an RE file)
-    QPushButton* insertFromFileButton = nullptr;   // "File.." (insert from an RE file)
-    QPushButton* exportButton = nullptr;           // "Export"
-    QLabel* bankCountLabel = nullptr;              // number of melodies in the bank
-    QLabel* formatMailbox = nullptr;               // hidden; kept for the text-format choice
+    QLabel* purposeLabel = nullptr;                  // "Purpose:"
+    QLineEdit* purposeEdit = nullptr;                // disabled until a Unicode melody is shown
+    QLabel* playModeLabel = nullptr;                 // play mode of the selected melody
+    QPushButton* applyButton = nullptr;              // "Apply", disabled until a melody is shown
+    static constexpr int kApplyNameCharacters = 14;  // of the name in "Apply to <name>" before "..."
+    QPushButton* replaceFromFileButton = nullptr;    // "File.." (replace from an RE file)
+    QPushButton* insertFromFileButton = nullptr;     // "File.." (insert from an RE file)
+    QPushButton* exportButton = nullptr;             // "Export"
+    QLabel* bankCountLabel = nullptr;                // number of melodies in the bank
+    QLabel* formatMailbox = nullptr;                 // hidden; kept for the text-format choice
 
     // Preview area and the rest.
     QLabel* hardwareLabel = nullptr;          // "Hardware"
@@ -165,7 +169,11 @@ public:
 
     // Controls without an older name; their objectNames are their member names.
     QPushButton* stopButton = nullptr;  // ends the preview that is playing
-    QStatusBar* statusBar = nullptr;    // playback problems; hidden while it has nothing to say
+    QStatusBar* statusBar = nullptr;    // what the last action did, or why the preview cannot play
+    QGroupBox* melodyBox = nullptr;     // "Melody", "Melody *" while the fields hold unsaved edits
+    // The notes' problems in words ("2 notes out of the phone's range, 1 token ignored: zz"),
+    // empty when there are none; its link selects the first problem in the notes.
+    QLabel* notesProblems = nullptr;
 
     // Each control's name as the program's users and their guides know it, and the member that
     // holds it. The constructor gives every widget its name from here (its objectName), so
@@ -237,10 +245,11 @@ public:
     // The menu bar over the buttons; each action runs the same handler as its button.
     QMenuBar* menuBar = nullptr;
     QAction* openMelodyAction = nullptr;  // Ctrl+O
-    QAction* saveMelodyAction = nullptr;  // Ctrl+S
+    QAction* saveAction = nullptr;        // Ctrl+S: the open image in place, else the melody
+    QAction* saveMelodyAction = nullptr;  // the melody fields as a ringtone text file
     QAction* saveReAction = nullptr;
     QAction* loadFirmwareAction = nullptr;
-    QAction* saveFirmwareAction = nullptr;
+    QAction* saveFirmwareAction = nullptr;  // Ctrl+Shift+S, Save Firmware As
     QMenu* recentMenu = nullptr;
     QAction* quitAction = nullptr;        // Ctrl+Q
     QAction* undoAction = nullptr;        // Ctrl+Z, "Undo Delete "Kylie""
@@ -248,7 +257,9 @@ public:
     QAction* deleteAction = nullptr;      // Del while the firmware list has the focus
     QAction* editMelodyAction = nullptr;  // "Edit" in the firmware list's context menu
     QAction* stopAction = nullptr;        // Esc
-    QAction* aboutAction = nullptr;       // F1
+    QAction* guideAction = nullptr;       // F1, Help > Ringtone Text
+    QAction* aboutAction = nullptr;       // Help > About
+    HelpGuide* helpGuide = nullptr;       // the guide's window, made when first shown
 
     // ---- File dialogs -----------------------------------------------------------------
     FileDialog openMelodyDialog;    // CD1, "Open Melody File..."
@@ -280,10 +291,14 @@ private slots:
 
     // ---- Tone bank (main_window_bank.cpp) ------------------------------------------------
     void LoadFirmwareClicked();  // loadFirmwareButton
-    // Save Firmware with its warnings and dialog; true when the image was written.
-    bool SaveFirmware();        // saveFirmwareButton
+    // Save Firmware with its warnings and dialog (the open image's path proposed); true when
+    // the image was written.
+    bool SaveFirmware();  // saveFirmwareButton
+    // Ctrl+S: the open image saved over itself after the same warnings; with no image open,
+    // Save Melody. True when something was written.
+    bool Save();
     void ShowSelectedRecord();  // a click on bankList or a line selected with the keyboard
-    void ApplyRecord();         // applyButton
+    bool ApplyRecord();         // applyButton or Enter in its boxes; true when applied
     void MoveMelodyUp();        // moveUpButton
     void MoveMelodyDown();      // moveDownButton
     void ReplaceMelody();       // replaceButton
@@ -301,6 +316,7 @@ private slots:
     void UndoChange();
     void RedoChange();
     void StopPreview();
+    void ShowGuide();  // Help > Ringtone Text
 
 private:
     // The controls, one area of the window at a time, in the order the window reads.
@@ -315,6 +331,9 @@ private:
     void CreatePreviewControls();
     void CreateFooter();
     void LayOutControls();
+    QGroupBox* LayOutMelodyBox();
+    QGroupBox* LayOutBankBox();
+    void NameForScreenReaders();
     // What a melody file or record could not hand to the edit fields, in one message.
     void ShowConversionWarnings(const QString& source, const std::vector<std::string>& warnings);
     void ConnectMelodyControls();  // main_window_melody.cpp
@@ -332,8 +351,12 @@ private:
     bool MaySaveFields();
     // "Save changes to <what>?" with the three answers above; save is the usual save.
     bool AskToSave(const QString& what, bool (MainWindow::*save)());
-    // Records a change of the bank, made from `before`, for Undo under `name` (core text).
-    void RecordChange(const std::string& name, bank::BankState before);
+    // Records a change of the bank, made from `before`, for Undo under `name` (core text), and
+    // says `done` in the status bar.
+    void RecordChange(const std::string& name, bank::BankState before, const QString& done);
+    // The status bar's message: what the last action did. The next one replaces it.
+    void Say(const QString& message);
+    void MarkFieldsModified(bool modified);
     // Shows the bank after an undo or redo with `selected` selected.
     void ShowRestored(bank::Selection selected);
     void AddRecentFile(const QString& path);
@@ -361,9 +384,26 @@ private:
     // Makes bankList and the counter show the bank's lines, selects one line (or none) and
     // shows its record in the details panel (or clears the panel).
     void ShowBankLines(bank::Selection selected);
+    // Selects a line of bankList (nothing: no line) without showing it.
+    void SelectLine(bank::Selection line);
     // Clears the details panel and disables Apply.
     void ClearDetails();
     void DisableApply();
+    // Enables the bank's buttons and commands that can act: none without a bank, those of a
+    // melody only with one selected.
+    void UpdateBankCommands();
+    // Before another melody's details replace edits not applied yet: Apply them, Discard them
+    // or Cancel (false: the shown melody stays selected).
+    bool MayLeaveDetails();
+    // The details' boxes as shown or typed: name, ID, index, purpose.
+    QStringList DetailTexts() const;
+    // The firmware warnings walked with the user; "Reindex now" on a shared index reindexes
+    // and walks them again. False when the save is called off.
+    bool ConfirmFirmwareSave();
+    bool WriteFirmware(const QString& path);
+    // The melody of the edit fields with a free index: the typed one, or the next free one
+    // when another melody has it (said in the status bar).
+    std::optional<formats::Bytes> EncodeWithFreeIndex(QString& note);
     // The edit fields encoded in the bank's text format, their tokens listed in tokenList; the
     // encoder's messages are shown here. Nothing when the melody cannot be encoded.
     std::optional<formats::Bytes> EncodeForBank();
@@ -373,8 +413,9 @@ private:
     // Stores the record with store and shows the outcome: the new record, or why it was refused
     // (with refusalIcon).
     // A stored record is recorded for Undo as `verb` and its line.
+    // `note` follows the status bar's "Replaced "Kylie"".
     void StoreRecord(bank::Selection line, StoreInBank store, formats::ByteView record, MessageIcon refusalIcon,
-                     const char* verb);
+                     const char* verb, const QString& note = QString());
     // False, after telling why, when the change of the selected line would bring a melody to
     // the top that makes the bank read back in the other text format.
     bool AllowListChange(bank::ListChange change);
@@ -387,8 +428,10 @@ private:
     void ImportReFile(bank::Selection line, StoreInBank store, const char* verb);
 
     bank::ToneBank bank_;
-    // The line Apply writes to while a record is on show.
+    // The line Apply writes to while a record is on show, and its details as shown.
     std::optional<std::size_t> shownLine_;
+    QStringList shownDetails_;
+    std::string shownId_;  // the ID's bytes as stored; the box shows them without trailing blanks
 
     Prompter& prompter_;
 
@@ -447,6 +490,9 @@ private:
     void CreatePianoRoll();           // before LayOutControls
     void ConnectPianoRollControls();  // after CreateMenus
     void ShowBankMelodyInRoll();
+    // The problems line under the notes for an encoding of the whole notes text.
+    void ShowNotesProblems(const melody::EncodeResult& encoded);
+    void SelectFirstNotesProblem();
     void ShowEncodingInRoll(const melody::EncodeResult& encoded);
     void StartPlayhead();
     void StopPlayhead();
@@ -454,7 +500,9 @@ private:
     QTimer* rollTimer_ = nullptr;      // single shot: the pause in typing
     QTimer* playheadTimer_ = nullptr;  // moves the playhead while a preview plays
     QElapsedTimer playClock_;
-    QString rollName_;  // the name of the melody in the roll, for the exported picture
+    QString rollName_;            // the name of the melody in the roll, for the exported picture
+    bool rollShowsBank_ = false;  // the roll shows a firmware melody, not the edit fields
+    std::optional<melody::TextRange> firstNotesProblem_;
 };
 
 }  // namespace belltower::ui

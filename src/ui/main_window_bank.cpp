@@ -4,6 +4,8 @@
 // Every handler reads the controls, calls the bank core (src/bank) and writes the bank back
 // into bankList and the panel. The core changes the bank completely or not at all, so a refused
 // operation leaves the list as it was.
+#include <QAction>
+#include <QBrush>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -14,6 +16,8 @@
 #include <QSignalBlocker>
 #include <QStringList>
 
+#include <set>
+#include <string_view>
 #include <utility>
 
 #include "bank/firmware_reader.h"
@@ -22,6 +26,7 @@
 #include "bank/re_exchange.h"
 #include "bank/record_properties.h"
 #include "formats/file_io.h"
+#include "formats/record.h"
 #include "interchange/melody_file.h"
 #include "melody/tone_encoder.h"
 #include "ui/core_text.h"
@@ -51,13 +56,28 @@ MessageRequest WarningRequest(const bank::SaveWarning& warning) {
             warning.buttons == bank::WarningButtons::OkCancel ? MessageButtons::OkCancel : MessageButtons::Ok};
 }
 
-// "Apply to " and the melody's name. Names as long as the name box takes show whole; a longer
-// one (ASCII banks may hold them) ends in an ellipsis, so the button does not widen the window.
+// "Apply to " and the melody's name. Names as long as a phone shows take show whole; a longer
+// one ends in an ellipsis, so the button does not widen the window.
 QString ApplyCaption(const QPushButton* button, const std::string& caption) {
     const QFontMetrics metrics(button->font());
-    const int widest = metrics.horizontalAdvance(QStringLiteral("Apply to ") +
-                                                 QString(static_cast<qsizetype>(bank::kMaxNameCharacters), u'n'));
+    const int widest =
+        metrics.horizontalAdvance(QStringLiteral("Apply to ") + QString(MainWindow::kApplyNameCharacters, u'n'));
     return metrics.elidedText(FromCoreText(caption), Qt::ElideRight, widest);
+}
+
+// The ID box shows the ID without the blanks that pad it to four bytes, so an empty ID is an
+// empty box that takes typing; the record is padded again when it is built.
+QString ShownId(const std::string& id) {
+    const std::size_t end = id.find_last_not_of(' ');
+    return FromCoreText(end == std::string::npos ? std::string() : id.substr(0, end + 1));
+}
+
+QString Quoted(const std::string& line) {
+    return QLatin1Char('"') + FromCoreText(line) + QLatin1Char('"');
+}
+
+QString MelodiesCount(std::size_t count) {
+    return count == 1 ? QStringLiteral("1 melody") : QStringLiteral("%1 melodies").arg(count);
 }
 
 QString Bulleted(const std::vector<std::string>& lines) {
@@ -87,6 +107,29 @@ void MainWindow::ConnectBankControls() {
     connect(replaceFromFileButton, &QPushButton::clicked, this, &MainWindow::ReplaceFromFile);
     connect(insertFromFileButton, &QPushButton::clicked, this, &MainWindow::InsertFromFile);
     connect(exportButton, &QPushButton::clicked, this, &MainWindow::ExportMelody);
+    // Enter in a box of the details applies them.
+    for (QLineEdit* box : {melodyNameEdit, melodyIdEdit, melodyIndexEdit, purposeEdit}) {
+        connect(box, &QLineEdit::returnPressed, this, &MainWindow::ApplyRecord);
+    }
+    UpdateBankCommands();
+}
+
+void MainWindow::UpdateBankCommands() {
+    const bool hasBank = bank_.FirmwareLoaded || bank_.Count() > 0;
+    const bank::Selection line = SelectedLine();
+    for (QWidget* command : {replaceButton, replaceFromFileButton, deleteButton, exportButton, playMelodyButton}) {
+        command->setEnabled(line.has_value());
+    }
+    moveUpButton->setEnabled(line && *line > 0);
+    moveDownButton->setEnabled(line && *line + 1 < bank_.Count());
+    for (QWidget* command : {insertButton, insertFromFileButton, reindexButton, saveFirmwareButton}) {
+        command->setEnabled(hasBank);
+    }
+    if (deleteAction != nullptr) {
+        deleteAction->setEnabled(line.has_value());
+        editMelodyAction->setEnabled(line.has_value());
+        saveFirmwareAction->setEnabled(hasBank);
+    }
 }
 
 bank::Selection MainWindow::SelectedLine() const {
@@ -103,23 +146,34 @@ void MainWindow::ShowBankLines(bank::Selection selected) {
     while (bankList->count() > count) {
         delete bankList->takeItem(bankList->count() - 1);
     }
-    // Lines are changed in place, so the list keeps its scroll position.
+    // Lines are changed in place, so the list keeps its scroll position. A melody without a
+    // name reads "(no name)" in grey; its bytes stay as they are.
+    const QBrush nameless = bankList->palette().brush(QPalette::Disabled, QPalette::Text);
     for (int row = 0; row < count; ++row) {
-        const QString line = FromCoreText(bank_.Lines[static_cast<std::size_t>(row)]);
+        const std::string& name = bank_.Lines[static_cast<std::size_t>(row)];
+        const QString line = name.empty() ? QStringLiteral("(no name)") : FromCoreText(name);
         if (row >= bankList->count()) {
             bankList->addItem(line);
-        } else if (bankList->item(row)->text() != line) {
-            bankList->item(row)->setText(line);
         }
+        QListWidgetItem* item = bankList->item(row);
+        item->setText(line);
+        item->setForeground(name.empty() ? nameless : QBrush());
     }
-    if (selected && *selected < bank_.Count()) {
-        bankList->setCurrentRow(static_cast<int>(*selected));
-    } else {
-        bankList->setCurrentRow(-1);
-        bankList->clearSelection();
-    }
+    SelectLine(selected && *selected < bank_.Count() ? selected : std::nullopt);
     bankCountLabel->setText(FromCoreText(bank::CountText(bank_)));
     ShowSelectedRecord();
+    ShowBankMelodyInRoll();
+}
+
+void MainWindow::SelectLine(bank::Selection line) {
+    {
+        const QSignalBlocker blocker(bankList);
+        bankList->setCurrentRow(line ? static_cast<int>(*line) : -1);
+        if (!line) {
+            bankList->clearSelection();
+        }
+    }
+    UpdateBankCommands();
 }
 
 void MainWindow::DisableApply() {
@@ -135,6 +189,7 @@ void MainWindow::ClearDetails() {
     purposeEdit->setEnabled(false);
     playModeLabel->clear();
     applyButton->setText(QStringLiteral("Apply"));
+    shownDetails_.clear();
 }
 
 void MainWindow::SetBank(bank::ToneBank bank) {
@@ -185,34 +240,84 @@ void MainWindow::LoadFirmware(const QString& path) {
     AddRecentFile(path);
     UpdateHistoryActions();
     UpdateTitle();
+    Say(QStringLiteral("Opened %1: %2").arg(QFileInfo(path).fileName(), MelodiesCount(bank_.Count())));
 }
 
-bool MainWindow::SaveFirmware() {
-    const bool confirmed = bank::ConfirmSave(bank::SaveWarnings(bank_), [this](const bank::SaveWarning& warning) {
-        return prompter_.ShowMessage(WarningRequest(warning)) == MessageAnswer::Ok;
-    });
-    if (!confirmed) {
-        return false;
+bool MainWindow::ConfirmFirmwareSave() {
+    for (;;) {
+        bool reindex = false;
+        const bool confirmed =
+            bank::ConfirmSave(bank::SaveWarnings(bank_), [this, &reindex](const bank::SaveWarning& warning) {
+                MessageRequest request = WarningRequest(warning);
+                if (warning.cancelEffect == bank::CancelEffect::EndIndexCheck) {
+                    request.action = QStringLiteral("Reindex now");
+                }
+                const MessageAnswer answer = reindex ? MessageAnswer::Cancel : prompter_.ShowMessage(request);
+                reindex = reindex || answer == MessageAnswer::Action;
+                return answer == MessageAnswer::Ok;
+            });
+        if (!reindex) {
+            return confirmed;
+        }
+        // The indexes are mended as Reindex! does, and the warnings are walked again.
+        ReindexMelodies();
     }
-    const std::optional<QString> path = saveFirmwareDialog.Choose(prompter_);
-    if (!path) {
-        return false;
-    }
-    if (const formats::Result<void> saved = bank::SaveFirmware(ToFilePath(*path), bank_); !saved) {
+}
+
+bool MainWindow::WriteFirmware(const QString& path) {
+    if (const formats::Result<void> saved = bank::SaveFirmware(ToFilePath(path), bank_); !saved) {
         TellCoreMessage(prompter_, saved.error().message);
         return false;
     }
     history_.MarkClean();
-    imagePath_ = *path;
-    AddRecentFile(*path);
+    imagePath_ = path;
+    AddRecentFile(path);
     UpdateTitle();
+    Say(QStringLiteral("Saved %1: %2").arg(QFileInfo(path).fileName(), MelodiesCount(bank_.Count())));
     return true;
+}
+
+bool MainWindow::SaveFirmware() {
+    if (!ConfirmFirmwareSave()) {
+        return false;
+    }
+    // The image's own path is proposed, so Enter saves it where it was opened.
+    const std::optional<QString> path = saveFirmwareDialog.Choose(prompter_, imagePath_);
+    return path && WriteFirmware(*path);
 }
 
 // ---- The property panel ------------------------------------------------------------------
 
+QStringList MainWindow::DetailTexts() const {
+    return {melodyNameEdit->text(), melodyIdEdit->text(), melodyIndexEdit->text(), purposeEdit->text()};
+}
+
+bool MainWindow::MayLeaveDetails() {
+    if (!shownLine_ || DetailTexts() == shownDetails_) {
+        return true;
+    }
+    const MessageAnswer answer = prompter_.ShowMessage(
+        {QStringLiteral("Apply the changes to %1 before showing another melody?").arg(Quoted(bank_.Lines[*shownLine_])),
+         QString(), MessageIcon::Exclamation, MessageButtons::ApplyDiscardCancel});
+    return answer == MessageAnswer::Discard || (answer == MessageAnswer::Apply && ApplyRecord());
+}
+
 void MainWindow::ShowSelectedRecord() {
     const bank::Selection line = SelectedLine();
+    UpdateBankCommands();
+    if (shownLine_ && line == shownLine_) {
+        return;  // on show already, edits and all
+    }
+    if (!MayLeaveDetails()) {
+        // Cancel: the melody being edited stays selected with its edits.
+        SelectLine(shownLine_);
+        return;
+    }
+    if (line != SelectedLine()) {
+        // Applying showed the list anew; the melody chosen is selected again.
+        DisableApply();
+        SelectLine(line);
+    }
     if (!line) {
         ClearDetails();
         return;
@@ -231,31 +336,39 @@ void MainWindow::ShowSelectedRecord() {
         return;
     }
     melodyNameEdit->setText(FromCoreText(view->name));
-    melodyIdEdit->setText(FromCoreText(view->id));
+    melodyIdEdit->setText(ShownId(view->id));
+    shownId_ = view->id;
     melodyIndexEdit->setText(FromCoreText(view->indexText));
     purposeEdit->setText(FromCoreText(view->purposeText));
     purposeEdit->setEnabled(view->purposeEnabled);
     playModeLabel->setText(FromCoreText(view->playModeText));
     applyButton->setText(ApplyCaption(applyButton, view->applyCaption));
     shownLine_ = line;
+    shownDetails_ = DetailTexts();
     applyButton->setEnabled(true);
 }
 
-void MainWindow::ApplyRecord() {
+bool MainWindow::ApplyRecord() {
     if (!shownLine_ || *shownLine_ >= bank_.Count()) {
-        return;
+        return false;
     }
-    bank::BankState before = bank::CaptureState(bank_, shownLine_);
-    const std::string name = bank_.Lines[*shownLine_];
-    const bank::RecordEdits edits{ToCoreText(melodyNameEdit->text()), ToCoreText(melodyIdEdit->text()),
-                                  ToCoreText(melodyIndexEdit->text()), ToCoreText(purposeEdit->text())};
-    if (const formats::Result<void> applied = bank::ApplyRecordEdits(bank_, *shownLine_, edits); !applied) {
+    const std::size_t line = *shownLine_;
+    bank::BankState before = bank::CaptureState(bank_, line);
+    const std::string name = bank_.Lines[line];
+    // An ID left as shown keeps its stored bytes; a typed one is padded with blanks.
+    const std::string id = melodyIdEdit->text() == ShownId(shownId_) ? shownId_ : ToCoreText(melodyIdEdit->text());
+    const bank::RecordEdits edits{ToCoreText(melodyNameEdit->text()), id, ToCoreText(melodyIndexEdit->text()),
+                                  ToCoreText(purposeEdit->text())};
+    if (const formats::Result<void> applied = bank::ApplyRecordEdits(bank_, line, edits); !applied) {
         TellCoreText(prompter_, applied.error().message, MessageIcon::Exclamation);
-        return;
+        return false;
     }
     // The panel shows the record as rebuilt, Apply's caption with the new name.
-    ShowBankLines(shownLine_);
-    RecordChange("Apply to \"" + name + "\"", std::move(before));
+    DisableApply();
+    ShowBankLines(line);
+    RecordChange("Apply to \"" + name + "\"", std::move(before),
+                 QStringLiteral("Applied the changes to %1").arg(Quoted(bank_.Lines[line])));
+    return true;
 }
 
 // ---- List operations ---------------------------------------------------------------------
@@ -293,12 +406,13 @@ void MainWindow::MoveMelody(bank::ListChange change) {
     bank::BankState before = bank::CaptureState(bank_, SelectedLine());
     if (const bank::Selection moved = (up ? bank::MoveUp : bank::MoveDown)(bank_, SelectedLine())) {
         ShowBankLines(moved);
-        RecordChange((up ? "Move Up \"" : "Move Down \"") + bank_.Lines[*moved] + "\"", std::move(before));
+        RecordChange((up ? "Move Up \"" : "Move Down \"") + bank_.Lines[*moved] + "\"", std::move(before),
+                     QStringLiteral("Moved %1 %2").arg(Quoted(bank_.Lines[*moved]), up ? "up" : "down"));
     }
 }
 
 void MainWindow::StoreRecord(bank::Selection line, StoreInBank store, formats::ByteView record, MessageIcon refusalIcon,
-                             const char* verb) {
+                             const char* verb, const QString& note) {
     bank::BankState before = bank::CaptureState(bank_, SelectedLine());
     const formats::Result<bank::Selection> stored = store(bank_, line, record);
     if (!stored) {
@@ -307,7 +421,10 @@ void MainWindow::StoreRecord(bank::Selection line, StoreInBank store, formats::B
     }
     ShowBankLines(*stored);
     if (*stored) {
-        RecordChange(std::string(verb) + " \"" + bank_.Lines[**stored] + "\"", std::move(before));
+        const QString done =
+            std::string_view(verb) == "Replace" ? QStringLiteral("Replaced ") : QStringLiteral("Inserted ");
+        RecordChange(std::string(verb) + " \"" + bank_.Lines[**stored] + "\"", std::move(before),
+                     done + Quoted(bank_.Lines[**stored]) + note);
     }
 }
 
@@ -338,9 +455,36 @@ void MainWindow::InsertMelody() {
     if (!CanInsertAt(line)) {
         return;
     }
-    if (const std::optional<formats::Bytes> record = EncodeForBank()) {
-        StoreRecord(line, &bank::Insert, *record, MessageIcon::Exclamation, "Insert");
+    QString note;
+    if (const std::optional<formats::Bytes> record = EncodeWithFreeIndex(note)) {
+        StoreRecord(line, &bank::Insert, *record, MessageIcon::Exclamation, "Insert", note);
     }
+}
+
+std::optional<formats::Bytes> MainWindow::EncodeWithFreeIndex(QString& note) {
+    std::optional<formats::Bytes> record = EncodeForBank();
+    const formats::Result<std::int32_t> typed = record ? formats::RecordIndex(*record) : std::int32_t{-1};
+    std::set<std::int64_t> taken;
+    for (const formats::Bytes& other : bank_.Records) {
+        if (const formats::Result<std::int32_t> index = formats::RecordIndex(other)) {
+            taken.insert(*index);
+        }
+    }
+    if (!typed || *typed < 0 || !taken.contains(*typed)) {
+        return record;
+    }
+    std::int64_t free = std::int64_t{*typed} + 1;
+    while (taken.contains(free)) {
+        ++free;
+    }
+    melody::MelodyFields fields = EditFields();
+    fields.index = std::to_string(free);
+    melody::EncodeResult encoded = melody::EncodeMelody(fields, bank_.UnicodeNames, std::nullopt);
+    if (!encoded.record) {
+        return record;
+    }
+    note = QStringLiteral(" with index %1: %2 belongs to another melody").arg(free).arg(*typed);
+    return std::move(*encoded.record);
 }
 
 void MainWindow::DeleteMelody() {
@@ -353,7 +497,7 @@ void MainWindow::DeleteMelody() {
     const std::string name = line ? bank_.Lines[*line] : std::string();
     if (bank::Delete(bank_, line)) {
         ShowBankLines(std::nullopt);
-        RecordChange("Delete \"" + name + "\"", std::move(before));
+        RecordChange("Delete \"" + name + "\"", std::move(before), QStringLiteral("Deleted ") + Quoted(name));
     }
 }
 
@@ -363,7 +507,9 @@ void MainWindow::ReindexMelodies() {
     bank::Reindex(bank_);
     // The panel shows the selected melody's new index.
     ShowBankLines(SelectedLine());
-    RecordChange("Reindex", std::move(before));
+    RecordChange(
+        "Reindex", std::move(before),
+        QStringLiteral("Reindexed %1: each index is now its place in the list").arg(MelodiesCount(bank_.Count())));
 }
 
 // ---- RE files ----------------------------------------------------------------------------
@@ -438,7 +584,9 @@ void MainWindow::ExportMelody() {
     }
     if (const formats::Result<void> written = formats::WriteFileAtomic(ToFilePath(*path), *bytes); !written) {
         TellCoreMessage(prompter_, written.error().message);
+        return;
     }
+    Say(QStringLiteral("Exported %1 as %2").arg(Quoted(bank_.Lines[*line]), QFileInfo(*path).fileName()));
 }
 
 }  // namespace belltower::ui

@@ -1,5 +1,6 @@
 // Save as RE: the melody of the edit fields encoded as one melody record and saved as an RE
 // file, in the text format the user picks for the phone it is meant for.
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -57,9 +58,14 @@ void MainWindow::SaveAsRe() {
     // a file already at the path stays as it was.
     const melody::EncodeFileResult saved =
         melody::EncodeMelodyFile(ToFilePath(*path), EditFields(), *format, std::nullopt);
-    if (ReportEncoding(saved.encoded) && saved.writeError) {
-        ShowWriteFailure(*saved.writeError);
+    if (!ReportEncoding(saved.encoded)) {
+        return;
     }
+    if (saved.writeError) {
+        ShowWriteFailure(*saved.writeError);
+        return;
+    }
+    Say(QStringLiteral("Saved %1").arg(QFileInfo(*path).fileName()));
 }
 
 }  // namespace belltower::ui

@@ -62,8 +62,7 @@ void MainWindow::ConnectMelodyControls() {
     // Any edit of the melody is work that Open RTX or a closing window would throw away.
     const auto modified = [this] {
         if (!fieldsModified_) {
-            fieldsModified_ = true;
-            UpdateTitle();
+            MarkFieldsModified(true);
         }
     };
     for (QLineEdit* box : {nameEdit, durationEdit, octaveEdit, tempoEdit, idEdit, delayEdit, indexEdit, staccatoEdit}) {
@@ -142,10 +141,11 @@ void MainWindow::ReadRtxFile(const QString& path) {
     }
     SetEditFields(imported->fields);
     if (file) {
-        fieldsModified_ = false;
+        MarkFieldsModified(false);
         melodyPath_ = path;
         AddRecentFile(path);
         UpdateTitle();
+        Say(QStringLiteral("Opened %1").arg(QFileInfo(path).fileName()));
     }
     ShowConversionWarnings(QFileInfo(path).fileName(), imported->warnings);
 }
@@ -157,9 +157,10 @@ void MainWindow::EditMelody() {
     }
     const interchange::MelodyImport decoded = interchange::ReadMelodyRecord(bank_.Records[*line]);
     SetEditFields(decoded.fields);
-    fieldsModified_ = false;
+    MarkFieldsModified(false);
     melodyPath_.clear();
     UpdateTitle();
+    Say(QStringLiteral("Editing \"%1\": change it, then Replace").arg(FromCoreText(bank_.Lines[*line])));
     ShowConversionWarnings(QStringLiteral("\"%1\"").arg(FromCoreText(bank_.Lines[*line])), decoded.warnings);
 }
 
@@ -175,10 +176,11 @@ bool MainWindow::SaveRtx() {
             {FromCoreMessage(saved.error().message), QString(), MessageIcon::None, MessageButtons::Ok});
         return false;
     }
-    fieldsModified_ = false;
+    MarkFieldsModified(false);
     melodyPath_ = *path;
     AddRecentFile(*path);
     UpdateTitle();
+    Say(QStringLiteral("Saved %1").arg(QFileInfo(*path).fileName()));
     return true;
 }
 

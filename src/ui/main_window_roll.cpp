@@ -3,6 +3,9 @@
 // firmware melody selected in the list, moves a playhead during a preview, and exports what
 // it shows as an SVG picture.
 #include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -20,6 +23,7 @@
 #include "melody/tone_encoder.h"
 #include "ui/core_text.h"
 #include "ui/main_window.h"
+#include "ui/notes_problems.h"
 #include "ui/piano_roll_view.h"
 #include "ui/prompter.h"
 
@@ -30,7 +34,8 @@ const QString kRollVisibleKey = QStringLiteral("PianoRoll/Visible");
 const QString kRollSplitterKey = QStringLiteral("PianoRoll/Splitter");
 const QString kRollZoomKey = QStringLiteral("PianoRoll/Zoom");
 constexpr int kPlayheadIntervalMs = 30;
-constexpr int kRollMinimumHeight = 200;
+// Enough for the ruler and a few rows; the pane scrolls, and the window fits a small screen.
+constexpr int kRollMinimumHeight = 110;
 
 }  // namespace
 
@@ -41,7 +46,6 @@ void MainWindow::CreatePianoRoll() {
     pianoRollPane->setObjectName(QStringLiteral("pianoRollPane"));
     pianoRollPane->setWidget(pianoRoll);
     pianoRollPane->setWidgetResizable(true);
-    // Tall enough for the rows of a melody of two octaves or more to read.
     pianoRollPane->setMinimumHeight(kRollMinimumHeight);
     melodySplitter = new QSplitter(Qt::Vertical, this);
     melodySplitter->setObjectName(QStringLiteral("melodySplitter"));
@@ -68,8 +72,8 @@ void MainWindow::ConnectPianoRollControls() {
     pianoRollAction->setChecked(settings->value(kRollVisibleKey, true).toBool());
     pianoRollPane->setVisible(pianoRollAction->isChecked());
     if (!melodySplitter->restoreState(settings->value(kRollSplitterKey).toByteArray())) {
-        // At first the melody fields take what they need and the roll has the rest.
-        melodySplitter->setSizes({1, 100000});
+        // At first the roll takes its least height and the melody fields the rest.
+        melodySplitter->setSizes({100000, 1});
     }
     pianoRoll->SetZoom(settings->value(kRollZoomKey, 1.0).toDouble());
 
@@ -96,7 +100,11 @@ void MainWindow::ConnectPianoRollControls() {
     connect(rollTimer_, &QTimer::timeout, this, &MainWindow::RefreshPianoRoll);
     connect(bankList, &QListWidget::itemSelectionChanged, this, &MainWindow::ShowBankMelodyInRoll);
     connect(bankList, &QListWidget::itemClicked, this, &MainWindow::ShowBankMelodyInRoll);
-    connect(hardwareCombo, &QComboBox::currentIndexChanged, this, [this] { pianoRoll->SetHardware(ChosenHardware()); });
+    connect(hardwareCombo, &QComboBox::currentIndexChanged, this, [this] {
+        pianoRoll->SetHardware(ChosenHardware());
+        ShowNotesProblems(melody::EncodeMelody(EditFields(), formats::TextFormat::Ascii, std::nullopt));
+    });
+    connect(notesProblems, &QLabel::linkActivated, this, &MainWindow::SelectFirstNotesProblem);
     pianoRoll->SetHardware(ChosenHardware());
 
     connect(pianoRoll, &PianoRollView::TokenClicked, this, [this](std::size_t start, std::size_t length) {
@@ -124,9 +132,32 @@ void MainWindow::RefreshPianoRoll() {
     const melody::EncodeResult encoded = melody::EncodeMelody(fields, formats::TextFormat::Ascii, std::nullopt);
     rollName_ = FromCoreText(fields.name);
     ShowEncodingInRoll(encoded);
+    ShowNotesProblems(encoded);
+}
+
+void MainWindow::ShowNotesProblems(const melody::EncodeResult& encoded) {
+    const NotesProblems problems = FindNotesProblems(EditFields().notes, encoded, ChosenHardware());
+    firstNotesProblem_ = problems.first;
+    notesProblems->setText(problems.text.isEmpty()
+                               ? QString()
+                               : QStringLiteral("<a href=\"#problem\">%1</a>").arg(problems.text.toHtmlEscaped()));
+    notesProblems->setToolTip(problems.text.isEmpty() ? QString() : QStringLiteral("Selects the first problem"));
+}
+
+void MainWindow::SelectFirstNotesProblem() {
+    if (!firstNotesProblem_) {
+        return;
+    }
+    QTextCursor cursor = notesEdit->textCursor();
+    cursor.setPosition(static_cast<int>(firstNotesProblem_->start));
+    cursor.setPosition(static_cast<int>(firstNotesProblem_->start + firstNotesProblem_->length),
+                       QTextCursor::KeepAnchor);
+    notesEdit->setTextCursor(cursor);
+    notesEdit->setFocus();
 }
 
 void MainWindow::ShowEncodingInRoll(const melody::EncodeResult& encoded) {
+    rollShowsBank_ = false;
     if (!encoded.record) {
         pianoRoll->SetFailure(FromCoreMessage(encoded.record.error().message));
         return;
@@ -137,8 +168,13 @@ void MainWindow::ShowEncodingInRoll(const melody::EncodeResult& encoded) {
 void MainWindow::ShowBankMelodyInRoll() {
     const std::optional<formats::Bytes> record = SelectedBankRecord();
     if (!record) {
+        // A melody deleted or no longer selected leaves the roll to the edit fields.
+        if (rollShowsBank_) {
+            RefreshPianoRoll();
+        }
         return;
     }
+    rollShowsBank_ = true;
     melody::DecodedMelody decoded = melody::DecodeMelody(*record);
     rollName_ = FromCoreText(decoded.fields.name);
     pianoRoll->SetTimeline(std::move(decoded.timeline));
@@ -165,7 +201,9 @@ void MainWindow::ExportPianoRoll() {
     if (const formats::Result<void> written = formats::WriteFileAtomic(ToFilePath(*path), formats::ToBytes(svg));
         !written) {
         ShowWriteFailure(written.error());
+        return;
     }
+    Say(QStringLiteral("Exported the piano roll as %1").arg(QFileInfo(*path).fileName()));
 }
 
 }  // namespace belltower::ui

@@ -4,13 +4,18 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLayout>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <utility>
@@ -19,6 +24,7 @@
 #include "bank/re_exchange.h"
 #include "formats/file_io.h"
 #include "ui/core_text.h"
+#include "ui/help_guide.h"
 #include "ui/main_window.h"
 #include "ui/prompter.h"
 
@@ -43,6 +49,38 @@ bool FirstLineIsText(const formats::Bytes& file) {
                         [](std::uint8_t byte) { return byte < 0x20 && byte != '\t' && byte != '\r'; });
 }
 
+// Ctrl+Z and Ctrl+Shift+Z in a text box undo and redo its typing. Once the box has nothing of
+// its own to undo (Apply has just refilled it, say), they reach the window's Undo and Redo, so
+// the change just made is undone wherever the focus stayed.
+class UndoFallThrough final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const auto* key = event->type() == QEvent::ShortcutOverride ? dynamic_cast<QKeyEvent*>(event) : nullptr;
+        if (key == nullptr) {
+            return false;
+        }
+        const bool undo = key->matches(QKeySequence::Undo);
+        const bool redo = key->matches(QKeySequence::Redo) || key->keyCombination() == (Qt::CTRL | Qt::Key_Y);
+        bool canUndo = true;
+        bool canRedo = true;
+        if (const auto* box = qobject_cast<const QLineEdit*>(watched)) {
+            canUndo = box->isUndoAvailable();
+            canRedo = box->isRedoAvailable();
+        } else if (const auto* notes = qobject_cast<const QPlainTextEdit*>(watched)) {
+            canUndo = notes->document()->isUndoAvailable();
+            canRedo = notes->document()->isRedoAvailable();
+        }
+        if ((undo && !canUndo) || (redo && !canRedo)) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 void MainWindow::CreateMenus() {
@@ -52,11 +90,13 @@ void MainWindow::CreateMenus() {
 
     QMenu* file = menuBar->addMenu(QStringLiteral("&File"));
     openMelodyAction = NewAction(this, file, QStringLiteral("&Open Melody..."), QKeySequence::Open);
-    saveMelodyAction = NewAction(this, file, QStringLiteral("&Save Melody..."), QKeySequence::Save);
+    saveMelodyAction = NewAction(this, file, QStringLiteral("Save &Melody..."));
     saveReAction = NewAction(this, file, QStringLiteral("Save as &RE..."));
     file->addSeparator();
     loadFirmwareAction = NewAction(this, file, QStringLiteral("&Load Firmware..."));
-    saveFirmwareAction = NewAction(this, file, QStringLiteral("Save &Firmware..."));
+    saveAction = NewAction(this, file, QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveFirmwareAction =
+        NewAction(this, file, QStringLiteral("Save Firmware &As..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     file->addSeparator();
     recentMenu = file->addMenu(QStringLiteral("Recent &Files"));
     file->addSeparator();
@@ -77,20 +117,26 @@ void MainWindow::CreateMenus() {
     editMelodyAction = new QAction(QStringLiteral("&Edit"), this);
     bankList->insertAction(deleteAction, editMelodyAction);
     bankList->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // The keyboard's way to the double click on a firmware melody.
+    edit->addAction(editMelodyAction);
+    editMelodyAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     stopAction = NewAction(this, edit, QStringLiteral("S&top Preview"), QKeySequence(Qt::Key_Escape));
 
     QMenu* help = menuBar->addMenu(QStringLiteral("&Help"));
-    aboutAction = NewAction(this, help, QStringLiteral("&About Belltower"), QKeySequence::HelpContents);
-    aboutAction->setShortcut(QKeySequence(Qt::Key_F1));
+    guideAction = NewAction(this, help, QStringLiteral("&Ringtone Text"), QKeySequence(Qt::Key_F1));
+    aboutAction = NewAction(this, help, QStringLiteral("&About Belltower"));
 
     // Actions whose shortcuts work anywhere in the window, menu shown or not.
-    addActions({openMelodyAction, saveMelodyAction, quitAction, undoAction, redoAction, stopAction, aboutAction});
+    addActions({openMelodyAction, saveAction, saveFirmwareAction, quitAction, undoAction, redoAction, editMelodyAction,
+                stopAction, guideAction});
 
     connect(openMelodyAction, &QAction::triggered, this, &MainWindow::OpenRtx);
     connect(saveMelodyAction, &QAction::triggered, this, &MainWindow::SaveRtx);
     connect(saveReAction, &QAction::triggered, this, &MainWindow::SaveAsRe);
     connect(loadFirmwareAction, &QAction::triggered, this, &MainWindow::LoadFirmwareClicked);
     connect(saveFirmwareAction, &QAction::triggered, this, &MainWindow::SaveFirmware);
+    connect(saveAction, &QAction::triggered, this, &MainWindow::Save);
+    connect(guideAction, &QAction::triggered, this, &MainWindow::ShowGuide);
     connect(quitAction, &QAction::triggered, this, &QWidget::close);
     connect(undoAction, &QAction::triggered, this, &MainWindow::UndoChange);
     connect(redoAction, &QAction::triggered, this, &MainWindow::RedoChange);
@@ -99,6 +145,11 @@ void MainWindow::CreateMenus() {
     connect(bankList, &QListWidget::itemDoubleClicked, this, &MainWindow::EditMelody);
     connect(stopAction, &QAction::triggered, this, &MainWindow::StopPreview);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::ShowAbout);
+    auto* undoFallThrough = new UndoFallThrough(this);
+    for (QLineEdit* box : findChildren<QLineEdit*>()) {
+        box->installEventFilter(undoFallThrough);
+    }
+    notesEdit->installEventFilter(undoFallThrough);
     ShowRecentFiles();
 }
 
@@ -119,7 +170,36 @@ void MainWindow::UpdateTitle() {
     setWindowFilePath(file);
     setWindowTitle(file.isEmpty() ? kCaption + QStringLiteral("[*]")
                                   : QFileInfo(file).fileName() + QStringLiteral("[*] - ") + kCaption);
-    setWindowModified(IsBankModified() || AreFieldsModified());
+    setWindowModified(IsBankModified());
+}
+
+void MainWindow::MarkFieldsModified(bool modified) {
+    fieldsModified_ = modified;
+    melodyBox->setTitle(modified ? QStringLiteral("Melody *") : QStringLiteral("Melody"));
+}
+
+void MainWindow::Say(const QString& message) {
+    statusBar->showMessage(message);
+}
+
+bool MainWindow::Save() {
+    if (imagePath_.isEmpty() && !bank_.FirmwareLoaded) {
+        return SaveRtx();
+    }
+    if (imagePath_.isEmpty()) {
+        return SaveFirmware();
+    }
+    return ConfirmFirmwareSave() && WriteFirmware(imagePath_);
+}
+
+void MainWindow::ShowGuide() {
+    if (helpGuide == nullptr) {
+        helpGuide = new HelpGuide(this);
+    }
+    helpGuide->show();
+    helpGuide->raise();
+    helpGuide->activateWindow();
+    helpGuide->findEdit->setFocus();
 }
 
 bool MainWindow::MaySaveBank() {
@@ -167,11 +247,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 // ---- Undo and redo ---------------------------------------------------------------------
 
-void MainWindow::RecordChange(const std::string& name, bank::BankState before) {
+void MainWindow::RecordChange(const std::string& name, bank::BankState before, const QString& done) {
     if (history_.Add(name, std::move(before), bank_, SelectedLine())) {
         UpdateHistoryActions();
         UpdateTitle();
     }
+    Say(done);
 }
 
 void MainWindow::UpdateHistoryActions() {
@@ -184,14 +265,18 @@ void MainWindow::UpdateHistoryActions() {
 }
 
 void MainWindow::UndoChange() {
+    const std::optional<std::string> name = history_.UndoName();
     if (const std::optional<bank::Selection> selected = history_.Undo(bank_)) {
         ShowRestored(*selected);
+        Say(QStringLiteral("Undone: ") + FromCoreText(name.value_or(std::string())));
     }
 }
 
 void MainWindow::RedoChange() {
+    const std::optional<std::string> name = history_.RedoName();
     if (const std::optional<bank::Selection> selected = history_.Redo(bank_)) {
         ShowRestored(*selected);
+        Say(QStringLiteral("Redone: ") + FromCoreText(name.value_or(std::string())));
     }
 }
 

@@ -22,26 +22,36 @@ struct FileDialogRequest {
     FileDialogMode mode = FileDialogMode::Open;
 };
 
+// What the user chose in a file dialog: the path as typed or picked, and the filter of
+// "Files of type" in force (its position in the request's filters).
+struct FileChoice {
+    QString path;
+    qsizetype filter = 0;
+};
+
 enum class MessageIcon { None, Critical, Exclamation };
 // SaveDiscardCancel asks whether unsaved work is saved first (Save), thrown away (Discard) or
-// kept with the command called off (Cancel).
-enum class MessageButtons { Ok, OkCancel, SaveDiscardCancel };
-enum class MessageAnswer { Ok, Cancel, Save, Discard };
+// kept with the command called off (Cancel). ApplyDiscardCancel asks the same of edits typed
+// into boxes that have not been applied yet.
+enum class MessageButtons { Ok, OkCancel, SaveDiscardCancel, ApplyDiscardCancel };
+// Action is the request's own further button (MessageRequest::action).
+enum class MessageAnswer { Ok, Cancel, Save, Discard, Apply, Action };
 
 struct MessageRequest {
     QString text;
     QString title;  // empty: the program's name
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+    QString action = QString();  // caption of one more button before the others ("Reindex now"); empty: none
 };
 
 class Prompter {
 public:
     virtual ~Prompter() = default;
 
-    // The path the user chose, or nothing when the dialog was cancelled. The path is returned
-    // as chosen; callers treat an empty path like a cancel.
-    virtual std::optional<QString> ChooseFile(const FileDialogRequest& request) = 0;
+    // The path and filter the user chose, or nothing when the dialog was cancelled. The path
+    // is returned as chosen; callers treat an empty path like a cancel.
+    virtual std::optional<FileChoice> ChooseFile(const FileDialogRequest& request) = 0;
 
     // Shows the box and waits; Cancel also when the box is closed without a button.
     virtual MessageAnswer ShowMessage(const MessageRequest& message) = 0;

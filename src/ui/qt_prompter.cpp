@@ -3,25 +3,29 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+
+#include <algorithm>
 
 #include "ui/about_window.h"
 #include "ui/format_dialog.h"
 
 namespace belltower::ui {
 
-std::optional<QString> QtPrompter::ChooseFile(const FileDialogRequest& request) {
+std::optional<FileChoice> QtPrompter::ChooseFile(const FileDialogRequest& request) {
     QString start = request.folder;
     if (!request.fileName.isEmpty()) {
         start = start.isEmpty() ? request.fileName : QDir(start).filePath(request.fileName);
     }
     const QString filter = request.filters.join(QStringLiteral(";;"));
+    QString chosenFilter;
     const QString path = request.mode == FileDialogMode::Open
-                             ? QFileDialog::getOpenFileName(parent_, request.title, start, filter)
-                             : QFileDialog::getSaveFileName(parent_, request.title, start, filter);
+                             ? QFileDialog::getOpenFileName(parent_, request.title, start, filter, &chosenFilter)
+                             : QFileDialog::getSaveFileName(parent_, request.title, start, filter, &chosenFilter);
     if (path.isEmpty()) {
         return std::nullopt;
     }
-    return path;
+    return FileChoice{path, std::max<qsizetype>(0, request.filters.indexOf(chosenFilter))};
 }
 
 MessageAnswer QtPrompter::ShowMessage(const MessageRequest& message) {
@@ -38,12 +42,23 @@ MessageAnswer QtPrompter::ShowMessage(const MessageRequest& message) {
     } else if (message.buttons == MessageButtons::SaveDiscardCancel) {
         buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
         defaultButton = QMessageBox::Save;
+    } else if (message.buttons == MessageButtons::ApplyDiscardCancel) {
+        buttons = QMessageBox::Apply | QMessageBox::Discard | QMessageBox::Cancel;
+        defaultButton = QMessageBox::Apply;
     }
     const QString title = message.title.isEmpty() ? QStringLiteral("Belltower") : message.title;
     QMessageBox box(icon, title, message.text, buttons, parent_);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(defaultButton);
-    switch (box.exec()) {
+    const QPushButton* action =
+        message.action.isEmpty() ? nullptr : box.addButton(message.action, QMessageBox::ActionRole);
+    const int answer = box.exec();
+    if (action != nullptr && box.clickedButton() == action) {
+        return MessageAnswer::Action;
+    }
+    switch (answer) {
+    case QMessageBox::Apply:
+        return MessageAnswer::Apply;
     case QMessageBox::Ok:
         return MessageAnswer::Ok;
     case QMessageBox::Save:

@@ -14,7 +14,7 @@ public:
     // Dialogs are centred on and block this window; none before it is set.
     void SetParentWindow(QWidget* window) { parent_ = window; }
 
-    std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
+    std::optional<FileChoice> ChooseFile(const FileDialogRequest& request) override;
     MessageAnswer ShowMessage(const MessageRequest& message) override;
     std::optional<formats::TextFormat> ChooseTextFormat(formats::TextFormat suggested) override;
     void ShowAbout() override;

@@ -3,9 +3,11 @@
 // with scripted dialogs and synthetic images. The bank's rules and history are tested in the core.
 #include "bank/firmware_reader.h"
 #include "bank/re_exchange.h"
+#include "formats/record.h"
 #include "interchange/melody_file.h"
 #include "melody/tone_encoder.h"
 #include "support/image_builder.h"
+#include "ui/piano_roll_view.h"
 #include "window_helpers.h"
 
 using belltower::formats::Bytes;
@@ -40,7 +42,7 @@ private slots:
         QCOMPARE(Text(*window_, "Label12"), QStringLiteral("2"));
         QVERIFY(Text(*window_, "email").startsWith(QStringLiteral("PPM NHM-5 V 5.31 synthetic test image")));
         Click(1);
-        QCOMPARE(Details(), QStringList({"B", "ID  ", "2", "n/a", "Preview twice", "Apply to B"}));
+        QCOMPARE(Details(), QStringList({"B", "ID", "2", "n/a", "Preview twice", "Apply to B"}));
         QVERIFY(Find(*window_, "Command11")->isEnabled() && !Find(*window_, "Text13")->isEnabled());
         SetText(*window_, "Text10", QStringLiteral("Bee"));
         Press("Command11");
@@ -171,13 +173,14 @@ private slots:
     }
 
     // Every path that would replace modified work asks first; Save saves through the usual
-    // dialog, and a save that is cancelled or fails keeps the work and stops the path.
+    // dialog (a name without extension gets the first type's), and a save that is cancelled or
+    // fails keeps the work and stops the path.
     void modifiedWorkIsOfferedForSaving() {
         const std::pair<const char*, bool> paths[] = {
             {"close", true}, {"load", true}, {"close", false}, {"open", false}};
         // The answer, the save dialog's answer (none: not asked, "": cancelled), whether the path goes on.
         const std::tuple<MessageAnswer, const char*, bool> answers[] = {
-            {MessageAnswer::Save, "saved.out", true},
+            {MessageAnswer::Save, "saved", true},
             {MessageAnswer::Save, "", false},
             {MessageAnswer::Save, "no/such/folder/x", false},
             {MessageAnswer::Discard, nullptr, true},
@@ -203,28 +206,32 @@ private slots:
 
                 QCOMPARE(prompter_->messages.at(0).text, bank ? QStringLiteral("Save changes to \"in.fls\"?")
                                                               : QStringLiteral("Save changes to the melody \"Mine\"?"));
-                QCOMPARE(QFile::exists(File("saved.out")), qstrcmp(file, "saved.out") == 0);
+                QCOMPARE(QFile::exists(File(bank ? "saved.fls" : "saved.ert")), qstrcmp(file, "saved") == 0);
                 const bool wentOn = close  ? closed && !window_->isVisible()
                                     : load ? window_->Bank().Count() == 3
                                            : Text(*window_, "Text1") == QStringLiteral("Other");
                 QVERIFY2(wentOn == goesOn, path);
                 // Nothing of the work is lost.
-                QVERIFY(goesOn || (window_->Bank().Records.front() == modified && window_->isWindowModified()));
+                QVERIFY(goesOn || (window_->Bank().Records.front() == modified &&
+                                   (bank ? window_->isWindowModified() : window_->AreFieldsModified())));
             }
         }
     }
 
-    // The title names the open file and marks changes; a new load clears the history.
+    // The title names the open file and marks the image's changes, the melody group its own;
+    // a new load clears the history.
     void titleAndHistoryFollowTheWork() {
         const QString caption = QStringLiteral("Belltower v.1.1 by Quenby");
         const struct {
             const char* step;
             const char* title;
             bool modified;
+            const char* melody;
         } steps[] = {
-            {"load", "in.fls[*] - ", false},  {"delete", "in.fls[*] - ", true}, {"undo", "in.fls[*] - ", false},
-            {"redo", "in.fls[*] - ", true},   {"save", "out.fls[*] - ", false}, {"type", "out.fls[*] - ", true},
-            {"reload", "in.fls[*] - ", true},
+            {"load", "in.fls[*] - ", false, "Melody"},     {"delete", "in.fls[*] - ", true, "Melody"},
+            {"undo", "in.fls[*] - ", false, "Melody"},     {"redo", "in.fls[*] - ", true, "Melody"},
+            {"type", "in.fls[*] - ", true, "Melody *"},    {"save", "out.fls[*] - ", false, "Melody *"},
+            {"reload", "in.fls[*] - ", false, "Melody *"},
         };
         for (const auto& s : steps) {
             const std::string step = s.step;
@@ -243,6 +250,7 @@ private slots:
             }
             QCOMPARE(window_->windowTitle(), QLatin1String(s.title) + caption);
             QVERIFY2(window_->isWindowModified() == s.modified, s.step);
+            QCOMPARE(window_->melodyBox->title(), QLatin1String(s.melody));
         }
         QVERIFY(!window_->undoAction->isEnabled() && !window_->IsBankModified());
     }
@@ -250,15 +258,21 @@ private slots:
     // Each kind of change, from its button or menu command, is undone byte for byte with the
     // list, the selection and the details as they were, and redone as it was made.
     void undoAndRedoEveryKindOfChange() {
-        const std::pair<const char*, const char*> changes[] = {
-            {"Command11", "&Undo Apply to \"B\""},    {"Command4", "&Undo Move Up \"B\""},
-            {"Command5", "&Undo Move Down \"B\""},    {"Command6", "&Undo Replace \"New\""},
-            {"Command7", "&Undo Insert \"New\""},     {"Command8", "&Undo Delete \"B\""},
-            {"&Delete Melody", "&Undo Delete \"B\""}, {"Command10", "&Undo Reindex"},
-            {"Command12", "&Undo Replace \"Imp\""},   {"Command13", "&Undo Insert \"Imp\""},
-            {"drop", "&Undo Insert \"Imp\""},
+        // The command, its undo step, what the status bar says.
+        const std::tuple<const char*, const char*, const char*> changes[] = {
+            {"Command11", "&Undo Apply to \"B\"", "Applied the changes to \"Bee\""},
+            {"Command4", "&Undo Move Up \"B\"", "Moved \"B\" up"},
+            {"Command5", "&Undo Move Down \"B\"", "Moved \"B\" down"},
+            {"Command6", "&Undo Replace \"New\"", "Replaced \"New\""},
+            {"Command7", "&Undo Insert \"New\"", "Inserted \"New\""},
+            {"Command8", "&Undo Delete \"B\"", "Deleted \"B\""},
+            {"&Delete Melody", "&Undo Delete \"B\"", "Deleted \"B\""},
+            {"Command10", "&Undo Reindex", "Reindexed 3 melodies: each index is now its place in the list"},
+            {"Command12", "&Undo Replace \"Imp\"", "Replaced \"Imp\""},
+            {"Command13", "&Undo Insert \"Imp\"", "Inserted \"Imp\""},
+            {"drop", "&Undo Insert \"Imp\"", "Inserted \"Imp\""},
         };
-        for (const auto& [command, undoText] : changes) {
+        for (const auto& [command, undoText, said] : changes) {
             init();
             const QString re = WriteAll(File("imp.re"), AsQBytes(Record(Ascii, 9, "Imp")));
             Load(image_);
@@ -280,8 +294,10 @@ private slots:
             const belltower::bank::ToneBank after = window_->Bank();
             QVERIFY2(!(after == before), command);
             QCOMPARE(window_->undoAction->text(), QLatin1String(undoText));
+            QCOMPARE(window_->statusBar->currentMessage(), QLatin1String(said));
 
             window_->undoAction->trigger();
+            QCOMPARE(window_->statusBar->currentMessage(), QStringLiteral("Undone: ") + QLatin1String(undoText).mid(6));
             QVERIFY2(window_->Bank() == before, command);
             QCOMPARE(Find<QListWidget>(*window_, "List2")->currentRow(), 1);
             QCOMPARE(Details().mid(1), detailsBefore.mid(1));  // the typed name is shown as stored
@@ -349,6 +365,170 @@ private slots:
         window_->recentMenu->actions().front()->trigger();
         QCOMPARE(Text(*window_, "Text1"), QStringLiteral("Tune"));
         QCOMPARE(window_->windowTitle(), QStringLiteral("m8.rtx[*] - Belltower v.1.1 by Quenby"));
+    }
+
+    // Save dialogs write the type chosen: a typed extension of a known type wins, else the
+    // chosen type's extension is added; All Files keeps the name. Each write is said.
+    void saveDialogsWriteTheChosenType() {
+        Load(image_);
+        // The command, the name typed, the type chosen, the file written and how it starts.
+        const std::tuple<const char*, const char*, qsizetype, const char*, QByteArray> cases[] = {
+            {"Command14", "Kylie", 1, "Kylie.mid", "MThd"},
+            {"Command14", "Kylie.mid", 0, "Kylie.mid", "MThd"},
+            {"Command14", "Kylie.txt", 0, "Kylie.txt.re", ""},
+            {"Command9", "phone3310-edited", 0, "phone3310-edited.fls", ""},
+            {"Command9", "edited.bin", 1, "edited.bin", ""},
+            {"&Export Piano Roll...", "My Tune", 0, "My Tune.svg", "<"},
+            {"Command15", "tune", 1, "tune.rtx", ":d="},
+        };
+        for (const auto& [command, typed, filter, written, start] : cases) {
+            Click(0);
+            prompter_->AnswerFile(File(typed), filter);
+            if (QByteArray(written).endsWith(".re")) {
+                prompter_->AnswerTextFormat(Ascii);
+            }
+            Press(command);
+            QVERIFY2(QFile::exists(File(written)) && ReadAll(File(written)).startsWith(start), written);
+            QVERIFY2(window_->statusBar->currentMessage().contains(QLatin1String(written)), written);
+        }
+        QCOMPARE(window_->exportReDialog.Filters().at(1), QStringLiteral("MIDI file (*.mid *.MID *.midi *.MIDI)"));
+    }
+
+    // Ctrl+S saves the open image over itself, Ctrl+Shift+S asks with its name; with no image
+    // Ctrl+S saves the melody. Closing asks about the melody alone once the image is saved.
+    void saveInPlaceAndOneMarkEach() {
+        QCOMPARE(window_->saveAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        QCOMPARE(window_->saveFirmwareAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+        SetText(*window_, "Text1", QStringLiteral("Mine"));
+        prompter_->AnswerFile(std::nullopt);
+        window_->saveAction->trigger();
+        QCOMPARE(prompter_->fileRequests.back().title, QStringLiteral("Save RTX File..."));
+        Load(image_);
+        Click(0);
+        Press("Command8");
+        window_->saveAction->trigger();
+        QCOMPARE(prompter_->fileRequests.size(), std::size_t{2});
+        QCOMPARE(window_->statusBar->currentMessage(), QStringLiteral("Saved in.fls: 2 melodies"));
+        QVERIFY(!window_->isWindowModified() && window_->melodyBox->title() == QStringLiteral("Melody *"));
+        prompter_->AnswerFile(std::nullopt);
+        window_->saveFirmwareAction->trigger();
+        QCOMPARE(prompter_->fileRequests.back().fileName, image_);
+        prompter_->AnswerMessage(MessageAnswer::Cancel);
+        QVERIFY(!window_->close());
+        QCOMPARE(prompter_->messages.size(), std::size_t{1});
+        QCOMPARE(prompter_->messages.back().text, QStringLiteral("Save changes to the melody \"Mine\"?"));
+        Fresh();
+        Load(image_);
+        QCOMPARE(Text(*window_, "List2"), QStringLiteral("B|C"));
+    }
+
+    // Insert moves a taken index to the next free one and says so; "Reindex now" on the save's
+    // shared-index warning mends the indexes; an empty ID shows empty and typing fills it.
+    void indexAndIdTraps() {
+        const auto indexes = [&] {
+            QList<int> shown;
+            for (const Bytes& record : window_->Bank().Records) {
+                shown << *belltower::formats::RecordIndex(record);
+            }
+            return shown;
+        };
+        Load(image_);
+        Click(0);
+        SetText(*window_, "Text1", QStringLiteral("New"));
+        SetText(*window_, "Text5", QStringLiteral("c"));
+        SetText(*window_, "Text8", QStringLiteral("8"));
+        Press("Command7");
+        QCOMPARE(indexes(), QList<int>({10, 7, 8, 9}));
+        QCOMPARE(window_->statusBar->currentMessage(),
+                 QStringLiteral("Inserted \"New\" with index 10: 8 belongs to another melody"));
+
+        Fresh();
+        Load(image_);
+        Click(0);
+        SetText(*window_, "Text12", QStringLiteral("9"));
+        Press("Command11");
+        prompter_->AnswerMessage(MessageAnswer::Action);
+        prompter_->AnswerFile(File("out.fls"));
+        Press("Command9");
+        QCOMPARE(prompter_->messages.size(), std::size_t{1});
+        QCOMPARE(prompter_->messages[0].action, QStringLiteral("Reindex now"));
+        QCOMPARE(indexes(), QList<int>({1, 2, 3}));
+        QVERIFY(QFile::exists(File("out.fls")));
+
+        bank::ToneBank tones;
+        tones.Records = {
+            belltower::testing::MakeRecord(Ascii, 1, "    ", "A", Bytes{0x0A, 0x01, 0x7F, 0x10, 0x07, 0x0B}),
+            Record(Ascii, 2, "B")};
+        tones.Lines = {"A", "B"};
+        window_->SetBank(tones);
+        Click(1);
+        Press("Command11");  // an ID left as shown keeps its bytes
+        QCOMPARE(window_->Bank().Records[1], tones.Records[1]);
+        Click(0);
+        QCOMPARE(Text(*window_, "Text11"), QString());
+        QTest::keyClicks(Find(*window_, "Text11"), QStringLiteral("AB"));
+        QTest::keyClick(Find(*window_, "Text11"), Qt::Key_Return);  // Enter applies
+        QCOMPARE(AsQBytes(window_->Bank().Records[0]).mid(8, 4), QByteArray("AB  "));
+    }
+
+    // Edits typed into the details survive a click on another melody unless the user says:
+    // Apply stores them, Discard drops them, Cancel stays on the melody with its edits. Enter
+    // applies them.
+    void unappliedEditsAreAskedAbout() {
+        const std::tuple<MessageAnswer, const char*, int, const char*> cases[] = {
+            {MessageAnswer::Apply, "Bee|B|C", 1, "B"},
+            {MessageAnswer::Discard, "A|B|C", 1, "B"},
+            {MessageAnswer::Cancel, "A|B|C", 0, "Bee"},
+        };
+        for (const auto& [answer, lines, row, shown] : cases) {
+            init();
+            Load(image_);
+            Click(0);
+            SetText(*window_, "Text10", QStringLiteral("Bee"));
+            prompter_->AnswerMessage(answer);
+            Click(1);
+            QCOMPARE(prompter_->messages.at(0).buttons, MessageButtons::ApplyDiscardCancel);
+            QCOMPARE(Text(*window_, "List2"), QLatin1String(lines));
+            QCOMPARE(Find<QListWidget>(*window_, "List2")->currentRow(), row);
+            QCOMPARE(Text(*window_, "Text10"), QLatin1String(shown));
+        }
+        // Enter applies; Ctrl+Z in the box, which has nothing of its own to undo, undoes that.
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QTest::keyClick(Find(*window_, "Text10"), Qt::Key_Return);
+        QCOMPARE(Text(*window_, "List2"), QStringLiteral("Bee|B|C"));  // the Cancel above kept A on show
+        QTest::keyClick(Find(*window_, "Text10"), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A|B|C"));
+    }
+
+    // Commands act only when they can: none of the bank's without a bank, a melody's only with
+    // one selected. A nameless melody reads "(no name)" in grey; a deleted one leaves the roll.
+    void commandsActOnlyWhenTheyCan() {
+        const auto enabled = [&] {
+            QString shown;
+            for (const char* name : {"Command4", "Command5", "Command6", "Command12", "Command8", "Command14",
+                                     "Command17", "Command7", "Command13", "Command10", "Command9", "Command3"}) {
+                shown += Find(*window_, name)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+            }
+            return shown;
+        };
+        QCOMPARE(enabled(), QStringLiteral("000000000001"));
+        Load(WriteAll(File("n.fls"), Image({Record(Ascii, 1, "A"), Record(Ascii, 2, "")})));
+        QCOMPARE(enabled(), QStringLiteral("000000011111"));
+        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A|(no name)"));
+        QVERIFY(window_->Bank().Lines[1].empty());
+        auto* list = Find<QListWidget>(*window_, "List2");
+        QVERIFY(list->item(1)->foreground() != list->item(0)->foreground());
+        Click(0);
+        QCOMPARE(enabled(), QStringLiteral("011111111111"));
+
+        SetText(*window_, "Text5", QStringLiteral("1c 1d 1e"));
+        window_->RefreshPianoRoll();
+        const std::uint64_t fields = window_->pianoRoll->Shown().units;
+        Click(0);
+        QVERIFY(window_->pianoRoll->Shown().units != fields);
+        Press("Command8");
+        QCOMPARE(window_->pianoRoll->Shown().units, fields);
     }
 
 private:

@@ -1,6 +1,8 @@
 // The main window's melody area and preview through its controls: each command reaches its
 // dialog and the core, what the window shows at start, files in and out, start-up files.
 #include "melody/tone_encoder.h"
+#include "ui/help_guide.h"
+#include "ui/piano_roll_view.h"
 #include "window_helpers.h"
 
 using belltower::formats::TextFormat;
@@ -55,10 +57,10 @@ private slots:
                                                                 {"Command13", "Open raw File..."},
                                                                 {"Command14", "Export raw melody from firmware..."},
                                                                 {"&Open Melody...", "Open Melody File..."},
-                                                                {"&Save Melody...", "Save RTX File..."},
+                                                                {"Save &Melody...", "Save RTX File..."},
                                                                 {"Save as &RE...", "Save Raw File..."},
                                                                 {"&Load Firmware...", "Open Firmware File..."},
-                                                                {"Save &Firmware...", "Save FirmWare As..."},
+                                                                {"Save Firmware &As...", "Save FirmWare As..."},
                                                                 {"&Export Piano Roll...", "Export Piano Roll..."}};
         for (const auto& [command, title] : commands) {
             prompter_->AnswerFile(std::nullopt);
@@ -276,6 +278,96 @@ private slots:
         QCOMPARE(player_->calls, (std::vector<std::string>{"Stop", "Play", "Stop"}));
         Press("Command18");
         QVERIFY(window_->statusBar->currentMessage().isEmpty());
+    }
+
+    // The line under the notes names notes out of the chosen hardware's range and tokens the
+    // language ignores; its link selects the first problem.
+    void notesProblemsInWords() {
+        const std::tuple<const char*, int, const char*, const char*> cases[] = {
+            {"4c5 4a4", 1, "", ""},
+            {"4c4 zz 4a4 8c8 4q#", 1, "2 notes out of the phone's range, 2 tokens ignored: zz, 4q#", "4c4"},
+            {"4c4 zz 8c8", 0, "1 token ignored: zz", "zz"},
+            {"t200 v1 4c4 8c8 v0", 2, "1 note out of LogoManager's range", "8c8"},
+        };
+        for (const auto& [notes, hardware, said, first] : cases) {
+            Find<QComboBox>(*window_, "Combo1")->setCurrentIndex(hardware);
+            SetText(*window_, "Text5", QLatin1String(notes));
+            window_->RefreshPianoRoll();
+            QCOMPARE(window_->notesProblems->text().remove(QRegularExpression(QStringLiteral("<[^>]*>"))),
+                     QString(QLatin1String(said)).toHtmlEscaped());
+            emit window_->notesProblems->linkActivated(QStringLiteral("#problem"));
+            QCOMPARE(Find<QPlainTextEdit>(*window_, "Text5")->textCursor().selectedText(), QLatin1String(first));
+        }
+    }
+
+    // No caption takes a menu's accelerator or another caption's; every control has a name a
+    // screen reader can say.
+    void keyboardAndScreenReaders() {
+        QList<QKeySequence> menus, captions;
+        for (const QAction* menu : window_->menuBar->actions()) {
+            menus << QKeySequence::mnemonic(menu->text());
+        }
+        for (const QWidget* widget : window_->findChildren<QWidget*>()) {
+            const QVariant caption = widget->property("text");
+            const QKeySequence key = QKeySequence::mnemonic(caption.toString());
+            if (caption.isValid() && !key.isEmpty() && !qobject_cast<const QLineEdit*>(widget)) {
+                QVERIFY2(!menus.contains(key) && !captions.contains(key), qPrintable(caption.toString()));
+                captions << key;
+            }
+        }
+        QCOMPARE(captions.size(), 8);
+        std::vector<std::pair<const char*, QWidget*>> controls = window_->ControlTable();
+        controls.insert(controls.end(), {{"stop", window_->findChild<QWidget*>(QStringLiteral("stopButton"))},
+                                         {"problems", window_->notesProblems},
+                                         {"roll", window_->pianoRoll},
+                                         {"status", window_->statusBar}});
+        for (const auto& [name, control] : controls) {
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(control->isHidden() || (accessible && !accessible->text(QAccessible::Name).isEmpty()), name);
+        }
+    }
+
+    // The window fits an 800x600 screen with its title bar; more height goes to the notes and
+    // the lists, not to the piano roll; the status bar is there from the start, so its messages
+    // never change the window's size.
+    void fitsSmallScreens() {
+        const QSize least = window_->minimumSizeHint();
+        QVERIFY2(least.width() <= 800 && least.height() <= 570,
+                 qPrintable(QStringLiteral("%1x%2").arg(least.width()).arg(least.height())));
+        window_->resize(least);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QWidget* const grown[] = {Find(*window_, "Text5"), Find(*window_, "List2"), Find(*window_, "List1")};
+        std::vector<int> heights;
+        for (QWidget* widget : grown) {
+            heights.push_back(widget->height());
+        }
+        const int roll = window_->pianoRollPane->height();
+        window_->resize(least + QSize(0, 200));
+        QTRY_VERIFY(Find(*window_, "Text5")->height() > heights[0]);
+        for (std::size_t i = 0; i < heights.size(); ++i) {
+            QVERIFY2(grown[i]->height() > heights[i], qPrintable(grown[i]->objectName()));
+        }
+        QCOMPARE(window_->pianoRollPane->height(), roll);
+        QVERIFY(window_->statusBar->isVisible());
+        player_->Fail("No audio output device is available.");
+        QCOMPARE(window_->minimumSizeHint(), least);
+    }
+
+    // F1 opens the guide to the notes language beside the window, and its find line finds;
+    // About stays under Help without F1.
+    void helpGuide() {
+        QCOMPARE(window_->guideAction->shortcut(), QKeySequence(Qt::Key_F1));
+        QVERIFY(window_->aboutAction->shortcut().isEmpty());
+        window_->guideAction->trigger();
+        auto* guide = window_->helpGuide;
+        QVERIFY(guide != nullptr && guide->isVisible() && !guide->isModal());
+        for (const char* wanted : {"t200", "v1", "Staccato", "name:settings:notes", "nothing like this"}) {
+            guide->findEdit->setText(QLatin1String(wanted));
+            const bool found = qstrcmp(wanted, "nothing like this") != 0;
+            QCOMPARE(guide->FindNext(), found);
+            QVERIFY(!found || guide->guideText->textCursor().selectedText() == QLatin1String(wanted));
+        }
     }
 
 private:

@@ -116,13 +116,16 @@ public:
             QTest::qFail("scripted prompts were never asked", __FILE__, __LINE__);
         }
     }
-    void AnswerFile(std::optional<QString> path) { files_.push_back(std::move(path)); }
+    // A path, chosen with the filter at this position of "Files of type" (the first is preselected).
+    void AnswerFile(std::optional<QString> path, qsizetype filter = 0) {
+        files_.push_back(path ? std::optional(FileChoice{*path, filter}) : std::nullopt);
+    }
     void AnswerMessage(MessageAnswer answer) { answers_.push_back(answer); }
     void AnswerTextFormat(std::optional<formats::TextFormat> format) { formats_.push_back(format); }
 
-    std::optional<QString> ChooseFile(const FileDialogRequest& request) override {
+    std::optional<FileChoice> ChooseFile(const FileDialogRequest& request) override {
         fileRequests.push_back(request);
-        return Next(files_, std::optional<QString>(), request.title);
+        return Next(files_, std::optional<FileChoice>(), request.title);
     }
     MessageAnswer ShowMessage(const MessageRequest& message) override {
         messages.push_back(message);
@@ -150,7 +153,7 @@ private:
         return answer;
     }
 
-    std::deque<std::optional<QString>> files_;
+    std::deque<std::optional<FileChoice>> files_;
     std::deque<MessageAnswer> answers_;
     std::deque<std::optional<formats::TextFormat>> formats_;
 };
