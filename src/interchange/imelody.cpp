@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
 
@@ -117,6 +118,15 @@ std::string NameToUtf8(std::string_view name) {
     return text;
 }
 
+// A note's code with its octave mark applying to it alone, and carried on from the last mark.
+using Codes = std::array<int, 2>;
+
+constexpr long kLeap = 10;  // semitones of a minor seventh
+
+long Square(int step) {
+    return static_cast<long>(step) * step;
+}
+
 // The reading of the MELODY value.
 class MelodyReader {
 public:
@@ -129,6 +139,7 @@ public:
         if (!blocks_.empty()) {
             warnings_.push_back("A repeat block of the melody has no closing \")\": it plays once.");
         }
+        ChooseOctaveReading();
         ReportDropped();
         return std::move(items_);
     }
@@ -195,6 +206,7 @@ private:
                 return false;
             }
             octave = text_[pos_ + 1] - '0';
+            carried_ = *octave;
             pos_ += 2;
         }
         int shift = 0;
@@ -219,9 +231,10 @@ private:
             return false;
         }
         // Code 67 is the c of ringtone octave 0.
-        const int code =
-            rest ? 0 : 67 + 12 * (octave.value_or(kUnmarkedOctave) + kOctaveShift) + kSemitones[index] + shift;
-        AddNote(code, *length);
+        const auto code = [&](int imelodyOctave) {
+            return rest ? 0 : 67 + 12 * (imelodyOctave + kOctaveShift) + kSemitones[index] + shift;
+        };
+        AddNote({code(octave.value_or(kUnmarkedOctave)), code(carried_)}, *length);
         return true;
     }
 
@@ -243,10 +256,12 @@ private:
         return whole;
     }
 
-    void AddNote(int code, double whole) {
+    // A note or rest; codes holds the note's code in both readings of the octave marks.
+    void AddNote(Codes codes, double whole) {
+        const int code = codes[0];
         const TextLength length = NearestLength(whole, kTextFractions);
         if (SameLength(length.Whole(), whole)) {
-            Add(ItemForCode(code, length.fraction, length.dotted));
+            Add(ItemForCode(code, length.fraction, length.dotted), codes);
             return;
         }
         if (code == 0) {
@@ -260,15 +275,46 @@ private:
             }
         }
         ++rounded_;
-        Add(ItemForCode(code, length.fraction, length.dotted));
+        Add(ItemForCode(code, length.fraction, length.dotted), codes);
     }
 
-    void Add(ScoreItem item) {
+    void Add(ScoreItem item, Codes codes = {0, 0}) {
         if (items_.size() >= kMaxItems) {
             cut_ = true;
             return;
         }
         items_.push_back(std::move(item));
+        codes_.push_back(codes);
+    }
+
+    // Readers disagree on whether an octave mark carries on to the unmarked notes after it, and
+    // files of both kinds exist. The mark applies to its own note only, unless carrying it makes
+    // the melody move by clearly smaller steps: then its writer meant it to carry.
+    void ChooseOctaveReading() {
+        std::array<long, 2> steps = {0, 0};
+        std::optional<Codes> last;
+        for (const Codes& codes : codes_) {
+            if (codes[0] == 0) {
+                continue;
+            }
+            if (last) {
+                steps[0] += Square(codes[0] - (*last)[0]);
+                steps[1] += Square(codes[1] - (*last)[1]);
+            }
+            last = codes;
+        }
+        // Squared steps weigh a leap of an octave far above a few steps of a scale; carrying
+        // must save at least the square of a leap of a seventh.
+        if (steps[1] + kLeap * kLeap >= steps[0]) {
+            return;
+        }
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            if (codes_[i][0] != codes_[i][1]) {
+                items_[i] = ItemForCode(codes_[i][1], items_[i].fraction.value_or(4), items_[i].dotted);
+            }
+        }
+        warnings_.push_back("The octave marks of this file carry on to the notes after them, as its writer meant: "
+                            "read so, the melody moves by smaller steps.");
     }
 
     void ReadRepeatCount() {
@@ -298,13 +344,16 @@ private:
             warnings_.push_back("A repeat block plays for ever (@0): it is written out once.");
             count = 1;
         }
-        const std::vector<ScoreItem> block(items_.begin() + static_cast<std::ptrdiff_t>(begin), items_.end());
+        const auto from = static_cast<std::ptrdiff_t>(begin);
+        const std::vector<ScoreItem> block(items_.begin() + from, items_.end());
+        const std::vector<Codes> blockCodes(codes_.begin() + from, codes_.end());
         for (double played = 1; played < count && !block.empty(); ++played) {
             if (items_.size() + block.size() > kMaxItems) {
                 cut_ = true;
                 break;
             }
             items_.insert(items_.end(), block.begin(), block.end());
+            codes_.insert(codes_.end(), blockCodes.begin(), blockCodes.end());
         }
     }
 
@@ -338,6 +387,8 @@ private:
     std::vector<std::string>& warnings_;
     std::size_t pos_ = 0;
     std::vector<ScoreItem> items_;
+    std::vector<Codes> codes_;       // for each item: a note's code in both readings, {0, 0} otherwise
+    int carried_ = kUnmarkedOctave;  // the octave of the last mark
     std::vector<std::size_t> blocks_;
     std::optional<double> pendingCount_;
     std::vector<std::string> dropped_;

@@ -61,6 +61,8 @@ TEST(ImelodyReader, ReadsWhatWritersProduce) {
         {"folded lines, LF ends", "begin:imelody\nbeat:125\nmelody:c2d2\n e2\n\tf2\nend:imelody\n",
          "d=4 o=5 b=125 s=0: c d e f", ""},
         {"octave mark on its own note only", Imy("", "*5c2d2*3e2f2"), "d=4 o=5 b=120 s=0: c6 d e4 f", ""},
+        {"octave marks a writer meant to carry", Imy("", "*3b2*4c2d2c2*3b2a2g2a2*4c1"),
+         "d=4 o=4 b=120 s=0: b c5 d5 c5 b a g a 2c5", "carry on"},
         {"flats", Imy("", "&b2&c2*5&d3&f2"), "d=4 o=5 b=120 s=0: a# b4 8c#6 e", ""},
         {"two-thirds lengths", Imy("", "c2;d3;e5;"), "d=6 o=5 b=120 s=0: c 12d 48e", ""},
         {"a whole two-thirds note", Imy("", "c0;"), "d=2 o=5 b=120 s=0: c.", "nearest length"},
