@@ -8,6 +8,7 @@
 #include "bank/re_exchange.h"
 #include "cli/bank_support.h"
 #include "cli/command_support.h"
+#include "cli/melody_formats.h"
 
 namespace belltower::cli {
 namespace {
@@ -16,6 +17,7 @@ struct MelodyFileOptions {
     BankFiles files;
     std::size_t position = 0;
     std::string melody;
+    std::string from;
 };
 
 ExitStatus PutMelody(bank::ToneBank& bank, const MelodyFileOptions& options, bool insert, Console& console) {
@@ -29,7 +31,7 @@ ExitStatus PutMelody(bank::ToneBank& bank, const MelodyFileOptions& options, boo
             return console.Refuse(position.error().message);
         }
     }
-    const auto input = ReadMelodyInput(console, options.melody);
+    const auto input = ReadMelodyInput(console, options.melody, FromFormat(options.from));
     if (!input) {
         return console.Refuse(input.error().message);
     }
@@ -74,6 +76,7 @@ void AddPutMelody(CLI::App& group, CommandTable& table, bool insert) {
                      "RE file (converted to the bank's format), or ringtone text, MIDI or .ott (encoded in it), "
                      "recognised by its content; - reads standard input.")
         ->required();
+    AddMelodyInputOption(*command, options->from);
     AddImageOutputOption(*command, options->files.output);
 }
 

@@ -95,7 +95,7 @@ void AddExport(CLI::App& group, CommandTable& table) {
     AddPosition(*exportCommand, "POS", options->position, "The melody's position in the list, from 1.");
     AddOutputOption(*exportCommand, options->output, "The file to write; - writes standard output.");
     options->toOption = AddMelodyOutputOption(
-        *exportCommand, "--to", options->to, {"ascii", "unicode", "rtx", "mid", "ott"},
+        *exportCommand, options->to, RecordChoices::TextFormats,
         "An RE file with the name in ASCII or Unicode (default: the bank's format), ringtone text, MIDI or .ott.");
 }
 

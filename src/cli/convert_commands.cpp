@@ -49,7 +49,7 @@ void AddConvertCommands(CLI::App& app, CommandTable& table) {
         [options](Console& console, const GlobalOptions&) { return Convert(*options, console); });
     convert->add_option("IN", options->input, "RE file; - reads standard input.")->required();
     AddOutputOption(*convert, options->output, "The file to write; - writes standard output.");
-    AddMelodyOutputOption(*convert, "--to", options->to, {"ascii", "unicode", "rtx", "mid", "ott"},
+    AddMelodyOutputOption(*convert, options->to, RecordChoices::TextFormats,
                           "An RE file with the name in ASCII or Unicode, ringtone text, MIDI or .ott.")
         ->required();
 }

@@ -29,6 +29,7 @@ struct EncodeOptions {
     bool playTwice = false;
     bool noSmallPauses = false;
     MelodyOutput to = MelodyOutput::ReAscii;
+    std::string from;
 };
 
 struct ToRtxOptions {
@@ -89,35 +90,44 @@ private:
 };
 
 // The output of one input (a record, or the file --to asks for), or nothing (with the message
-// reported) when it failed.
+// reported) when it failed. With several inputs every message names its input.
 std::optional<formats::Bytes> EncodeOne(const EncodeJob& job, const EncodeOptions& options, bool severalInputs,
                                         Console& console) {
+    const auto about = [&](const std::string& message) { return AboutInput(job.input, message, severalInputs); };
+    const auto warn = [&](const std::vector<std::string>& warnings) {
+        for (const std::string& warning : warnings) {
+            console.Warn(about(warning));
+        }
+    };
     // Ringtone text as a fresh window opens it; RE, MIDI and .ott files through their readers.
-    auto fields = ReadMelodyFile(console, job.input);
-    if (!fields) {
-        console.Refuse(AboutInput(job.input, fields.error().message, severalInputs));
+    auto imported = ReadMelodyFile(console, job.input, FromFormat(options.from));
+    if (!imported) {
+        console.Refuse(about(imported.error().message));
         return std::nullopt;
     }
-    fields->playTwice = fields->playTwice || options.playTwice;
-    fields->noSmallPauses = fields->noSmallPauses || options.noSmallPauses;
+    warn(imported->warnings);
+    melody::MelodyFields& fields = imported->fields;
+    fields.playTwice = fields.playTwice || options.playTwice;
+    fields.noSmallPauses = fields.noSmallPauses || options.noSmallPauses;
     if (options.to == MelodyOutput::ReAscii || options.to == MelodyOutput::ReUnicode) {
         const TextFormat form = options.unicode ? TextFormat::Unicode : TextFormat::Ascii;
-        melody::EncodeResult encoded = melody::EncodeReRecord(*fields, form);
+        melody::EncodeResult encoded = melody::EncodeReRecord(fields, form);
         if (encoded.noData) {
-            console.Warn(AboutInput(job.input, melody::kNoDataText, severalInputs));
+            console.Warn(about(std::string(melody::kNoDataText)));
         }
         if (!encoded.record) {
-            console.Refuse(AboutInput(job.input, encoded.record.error().message, severalInputs));
+            console.Refuse(about(encoded.record.error().message));
             return std::nullopt;
         }
         return std::move(*encoded.record);
     }
-    auto converted = WriteMelodyFields(*fields, options.to, console);
+    auto converted = interchange::WriteMelodyFields(fields, options.to);
     if (!converted) {
-        console.Refuse(AboutInput(job.input, converted.error().message, severalInputs));
+        console.Refuse(about(converted.error().message));
         return std::nullopt;
     }
-    return std::move(*converted);
+    warn(converted->warnings);
+    return std::move(converted->bytes);
 }
 
 ExitStatus Encode(const EncodeOptions& options, Console& console) {
@@ -236,8 +246,9 @@ void AddEncode(CLI::App& app, CommandTable& table) {
     encode->add_flag("--twice", options->playTwice, "Suggest playing twice.");
     encode->add_flag("--no-small-pauses", options->noSmallPauses,
                      "Disable small pauses between identical tones (NOT recommended!).");
-    AddMelodyOutputOption(*encode, "--to", options->to, {"re", "rtx", "mid", "ott"},
+    AddMelodyOutputOption(*encode, options->to, RecordChoices::Re,
                           "The format to write: an RE file (default), ringtone text, MIDI or .ott.");
+    AddMelodyInputOption(*encode, options->from);
 }
 
 void AddToRtx(CLI::App& app, CommandTable& table) {

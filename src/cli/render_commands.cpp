@@ -8,6 +8,7 @@
 
 #include "cli/command_groups.h"
 #include "cli/command_support.h"
+#include "cli/melody_formats.h"
 #include "preview/wav_writer.h"
 
 namespace belltower::cli {
@@ -16,13 +17,14 @@ namespace {
 struct RenderOptions {
     std::string input;
     std::string output;
+    std::string from;
     bool noVibration = false;                             // "Emulate Vibration" cleared
     bool half = false;                                    // "Half Quality" ticked
     melody::Hardware hardware = melody::Hardware::Phone;  // the Hardware box
 };
 
 ExitStatus Render(const RenderOptions& options, Console& console) {
-    auto input = ReadMelodyInput(console, options.input);
+    auto input = ReadMelodyInput(console, options.input, FromFormat(options.from));
     if (!input) {
         return console.Refuse(input.error().message);
     }
@@ -65,6 +67,7 @@ void AddRenderCommands(CLI::App& app, CommandTable& table) {
                      "Ringtone file (RTX or ERT text), RE, MIDI or .ott file, recognised by its content; - reads "
                      "standard input.")
         ->required();
+    AddMelodyInputOption(*render, options->from);
     AddOutputOption(*render, options->output, "The WAV file to write; - writes standard output.", "OUT.wav");
     render->add_flag("--no-vibration", options->noVibration,
                      "Do not emulate vibration: no motor hum (\"Emulate Vibration\" cleared).");

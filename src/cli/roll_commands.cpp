@@ -7,6 +7,7 @@
 
 #include "cli/command_groups.h"
 #include "cli/command_support.h"
+#include "cli/melody_formats.h"
 #include "cli/text_encoding.h"
 #include "interchange/piano_roll_svg.h"
 #include "melody/tone_decoder.h"
@@ -18,11 +19,12 @@ namespace {
 struct RollOptions {
     std::string input;
     std::string output;
+    std::string from;
     melody::Hardware hardware = melody::Hardware::Phone;
 };
 
 ExitStatus Roll(const RollOptions& options, Console& console) {
-    auto input = ReadMelodyInput(console, options.input);
+    auto input = ReadMelodyInput(console, options.input, FromFormat(options.from));
     if (!input) {
         return console.Refuse(input.error().message);
     }
@@ -61,6 +63,7 @@ void AddRollCommands(CLI::App& app, CommandTable& table) {
                      "Ringtone file (RTX or ERT text), RE, MIDI or .ott file, recognised by its content; - reads "
                      "standard input.")
         ->required();
+    AddMelodyInputOption(*roll, options->from);
     AddOutputOption(*roll, options->output, "The SVG file to write; - writes standard output.", "OUT.svg");
     AddHardwareOption(*roll, options->hardware,
                       "Draw in the warning colour the notes out of range for the phone (a4 to b7, default), "
