@@ -1,5 +1,6 @@
 // formats: the melody formats the program reads and writes, one line each, from the table of
 // formats that --to and --from take their names from.
+#include <algorithm>
 #include <iomanip>
 #include <memory>
 #include <ostream>
@@ -13,8 +14,8 @@
 namespace belltower::cli {
 namespace {
 
-// "re    .re         reads, writes  RE melody record"
-std::string FormatLine(const MelodyFormat& format) {
+// "re        .re         reads, writes  RE melody record"; names fit the widest one.
+std::string FormatLine(const MelodyFormat& format, int nameWidth) {
     std::string extensions;
     for (const std::string_view extension : format.extensions) {
         extensions += (extensions.empty() ? "." : " .") + std::string(extension);
@@ -24,15 +25,19 @@ std::string FormatLine(const MelodyFormat& format) {
         access += access.empty() ? "writes" : ", writes";
     }
     std::ostringstream line;
-    line << std::left << std::setw(6) << format.name << std::setw(12) << (extensions.empty() ? "-" : extensions)
+    line << std::left << std::setw(nameWidth) << format.name << std::setw(12) << (extensions.empty() ? "-" : extensions)
          << std::setw(15) << access << format.description << '\n';
     return line.str();
 }
 
 ExitStatus ListFormats(Console& console) {
+    std::size_t widest = 0;
+    for (const MelodyFormat& format : interchange::MelodyFormats()) {
+        widest = std::max(widest, format.name.size());
+    }
     std::string text;
     for (const MelodyFormat& format : interchange::MelodyFormats()) {
-        text += FormatLine(format);
+        text += FormatLine(format, static_cast<int>(widest) + 2);
     }
     return WriteAndFinish(console, std::string(kStandardStream), formats::ToBytes(text));
 }

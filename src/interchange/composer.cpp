@@ -153,10 +153,10 @@ bool LooksLikeComposer(ByteView bytes) {
     return AllComposerTokens(notes->notes);
 }
 
-formats::Result<ComposerImport> ReadComposer(ByteView bytes) {
+formats::Result<ScoreImport> ReadComposer(ByteView bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     const std::vector<std::string_view> lines = Lines(text);
-    ComposerImport import;
+    ScoreImport import;
     Score& score = import.score;
     for (const std::string_view line : lines) {
         if (const auto name = FieldValue(line, "name")) {
@@ -297,8 +297,8 @@ std::string LineText(std::string_view name) {
 
 }  // namespace
 
-ComposerExport WriteComposer(const Score& score) {
-    ComposerExport out;
+MelodyExport WriteComposer(const Score& score) {
+    MelodyExport out;
     std::vector<ComposerNote> notes;
     std::vector<std::string> rounded;
     for (const ScoreNote& note : ScoreNotes(score)) {

@@ -22,6 +22,8 @@
 
 #include "formats/bytes.h"
 #include "formats/result.h"
+#include "interchange/format_table.h"
+#include "interchange/score_notes.h"
 #include "melody/score.h"
 
 namespace belltower::interchange {
@@ -35,26 +37,16 @@ inline constexpr int kComposerOctaves = 3;
 // Composer tokens and nothing else.
 bool LooksLikeComposer(formats::ByteView bytes);
 
-struct ComposerImport {
-    melody::Score score;
-    std::vector<std::string> warnings;  // tokens skipped
-};
-
 // Reads Composer notes (the Name and Tempo lines when there are any); a token that is not a
 // Composer note or rest is skipped with a warning that names it.
 // Failures: BadInput when the text holds no Composer note at all.
-formats::Result<ComposerImport> ReadComposer(formats::ByteView bytes);
-
-struct ComposerExport {
-    formats::Bytes bytes;
-    std::vector<std::string> warnings;  // lengths rounded, notes moved, the 50-note limit, tempo tags
-};
+formats::Result<ScoreImport> ReadComposer(formats::ByteView bytes);
 
 // Writes the Name, Tempo, Notes and Keys lines, each ended by a line feed. Lengths the Composer
 // has no key for are rounded; a melody that spans three octaves or less is moved by whole
 // octaves into Composer octaves 1-3, otherwise only the notes outside are moved; more than 50
 // notes and rests are all written with a warning; a tempo tag after the start is named in a
 // warning (the Composer has one tempo).
-ComposerExport WriteComposer(const melody::Score& score);
+MelodyExport WriteComposer(const melody::Score& score);
 
 }  // namespace belltower::interchange

@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "interchange/composer.h"
+#include "interchange/imelody.h"
 #include "interchange/melody_file.h"
 #include "interchange/midi.h"
 #include "interchange/ott.h"
@@ -61,15 +63,33 @@ Result<MelodyImport> ReadRingtone(ByteView bytes, const MelodyFields& base) {
     return imported;
 }
 
+// The typed melody of a text format's reader as the edit fields, and the fields as its writer's
+// typed melody.
+template <formats::Result<ScoreImport> (*read)(ByteView)>
+Result<MelodyImport> ReadScoreFile(ByteView bytes, const MelodyFields& /*base*/) {
+    auto imported = read(bytes);
+    if (!imported) {
+        return imported.error();
+    }
+    return MelodyImport{melody::WriteFields(imported->score), std::move(imported->warnings)};
+}
+
+template <MelodyExport (*write)(const melody::Score&)>
+Result<MelodyExport> WriteScoreFile(const MelodyFields& fields, TextFormat /*form*/) {
+    return write(melody::ReadScore(fields));
+}
+
 constexpr std::array<std::string_view, 2> kMidiExtensions = {"mid", "midi"};
 constexpr std::array<std::string_view, 1> kRecordExtensions = {"re"};
 constexpr std::array<std::string_view, 1> kOttExtensions = {"ott"};
 constexpr std::array<std::string_view, 2> kRingtoneExtensions = {"rtx", "ert"};
+constexpr std::array<std::string_view, 1> kImelodyExtensions = {"imy"};
+constexpr std::array<std::string_view, 1> kComposerExtensions = {"txt"};
 
 // A record is told by its length field, MIDI by its first bytes and .ott by its first commands,
 // which no ringtone text has; ringtone text is whatever else the bytes are. Bare tone data looks
 // like nothing in particular and is read only when named.
-const std::array<MelodyFormat, 5> kFormats = {{
+const std::array<MelodyFormat, 7> kFormats = {{
     {MelodyContent::Record, "re", "RE melody record", kRecordExtensions, LooksLikeRecord,
      [](ByteView bytes, const MelodyFields&) { return Result<MelodyImport>(ReadMelodyRecord(bytes)); }, WriteRecord,
      "The spelling of the notes: the record keeps the tone data they give, not their text."},
@@ -84,6 +104,14 @@ const std::array<MelodyFormat, 5> kFormats = {{
      [](const MelodyFields& fields, TextFormat) { return WriteOtt(fields); },
      "Vibration, staccato, delays, \"force one play\", the ID and index, names over 15 characters; tempos and "
      "lengths become the format's nearest."},
+    {MelodyContent::Imelody, "imy", "iMelody", kImelodyExtensions, LooksLikeImelody, ReadScoreFile<ReadImelody>,
+     WriteScoreFile<WriteImelody>,
+     "Staccato lengths, delays, the ID, index and play options; lengths and tempo changes iMelody cannot write "
+     "exactly become the nearest."},
+    {MelodyContent::Composer, "composer", "Composer codes", kComposerExtensions, LooksLikeComposer,
+     ReadScoreFile<ReadComposer>, WriteScoreFile<WriteComposer>,
+     "Vibration, staccato, delays, tempo changes and everything but notes, rests and one tempo; lengths other "
+     "than 1-32 are rounded and octaves outside 1-3 moved."},
     {MelodyContent::ToneData,
      "tone",
      "Bare tone data",

@@ -17,7 +17,7 @@
 namespace belltower::interchange {
 
 // What a melody file holds.
-enum class MelodyContent { Record, Midi, Ott, Ringtone, ToneData };
+enum class MelodyContent { Record, Midi, Ott, Imelody, Composer, Ringtone, ToneData };
 
 struct MelodyImport {
     melody::MelodyFields fields;
@@ -54,7 +54,8 @@ struct MelodyFormat {
     std::string_view cannotHold;
 };
 
-// Every row: RE, ringtone text, MIDI, .ott, bare tone data; recognition tries them in this order.
+// Every row: RE, ringtone text, MIDI, .ott, iMelody, Composer codes, bare tone data; recognition
+// tries them in this order.
 std::span<const MelodyFormat> MelodyFormats();
 
 // The row of a name, in any case ("MID"); nullptr when no row has it.

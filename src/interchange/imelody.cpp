@@ -404,7 +404,7 @@ bool LooksLikeImelody(ByteView bytes) {
     return first != std::string_view::npos && StartsWithNoCase(text.substr(first), "begin:imelody");
 }
 
-formats::Result<ImelodyImport> ReadImelody(ByteView bytes) {
+formats::Result<ScoreImport> ReadImelody(ByteView bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     const std::vector<std::string> lines = UnfoldedLines(text);
     auto line = std::find_if(lines.begin(), lines.end(),
@@ -412,7 +412,7 @@ formats::Result<ImelodyImport> ReadImelody(ByteView bytes) {
     if (line == lines.end()) {
         return MakeError(ErrorCode::BadInput, "This is not an iMelody file: it has no BEGIN:IMELODY line.");
     }
-    ImelodyImport import;
+    ScoreImport import;
     Score& score = import.score;
     score.settings.tempo = kDefaultBeat;
     std::optional<std::string> melody;
@@ -633,8 +633,8 @@ private:
 
 }  // namespace
 
-ImelodyExport WriteImelody(const Score& score) {
-    ImelodyExport out;
+MelodyExport WriteImelody(const Score& score) {
+    MelodyExport out;
     const double tempo = score.settings.tempo;
     const int beat = std::isfinite(tempo)
                          ? static_cast<int>(std::clamp(std::round(tempo), 1.0 * kMinBeat, 1.0 * kMaxBeat))

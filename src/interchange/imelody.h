@@ -33,6 +33,8 @@
 
 #include "formats/bytes.h"
 #include "formats/result.h"
+#include "interchange/format_table.h"
+#include "interchange/score_notes.h"
 #include "melody/score.h"
 
 namespace belltower::interchange {
@@ -40,29 +42,19 @@ namespace belltower::interchange {
 // The file's first line that is not blank is BEGIN:IMELODY (any case).
 bool LooksLikeImelody(formats::ByteView bytes);
 
-struct ImelodyImport {
-    melody::Score score;
-    std::vector<std::string> warnings;  // what the score cannot hold or what was skipped
-};
-
 // Reads the first iMelody object of a file. Repeat blocks are written out (a block of @0 plays
 // once), double-dotted notes take the nearest length ringtone text writes, light and volume
 // commands and styles other than staccato are dropped, and a damaged token is skipped; each
 // with a warning. A melody that would play past what one record's tone data can hold is cut,
 // with a warning.
 // Failures: BadInput when there is no BEGIN:IMELODY line or no MELODY line.
-formats::Result<ImelodyImport> ReadImelody(formats::ByteView bytes);
-
-struct ImelodyExport {
-    formats::Bytes bytes;
-    std::vector<std::string> warnings;  // what was rounded, moved or dropped
-};
+formats::Result<ScoreImport> ReadImelody(formats::ByteView bytes);
 
 // Writes the score as one iMelody object with CR LF line ends, no line longer than 75 octets.
 // One BEAT (the starting tempo, kept within 25..900); a later tempo tag changes the written
 // lengths where iMelody can hold the result exactly and is named in a warning otherwise.
 // Lengths iMelody cannot hold are rounded and notes outside octaves *0..*8 moved by whole
 // octaves, with warnings.
-ImelodyExport WriteImelody(const melody::Score& score);
+MelodyExport WriteImelody(const melody::Score& score);
 
 }  // namespace belltower::interchange

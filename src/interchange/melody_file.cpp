@@ -50,6 +50,10 @@ const MelodyFormat& FormatOf(MelodyOutput format) {
         return FormatOf(MelodyContent::Midi);
     case MelodyOutput::Ott:
         return FormatOf(MelodyContent::Ott);
+    case MelodyOutput::Imy:
+        return FormatOf(MelodyContent::Imelody);
+    case MelodyOutput::Composer:
+        return FormatOf(MelodyContent::Composer);
     case MelodyOutput::ReAscii:
     case MelodyOutput::ReUnicode:
         break;
@@ -65,6 +69,10 @@ MelodyOutput OutputOf(MelodyContent content, formats::TextFormat form) {
         return MelodyOutput::Mid;
     case MelodyContent::Ott:
         return MelodyOutput::Ott;
+    case MelodyContent::Imelody:
+        return MelodyOutput::Imy;
+    case MelodyContent::Composer:
+        return MelodyOutput::Composer;
     case MelodyContent::Record:
     case MelodyContent::ToneData:
         break;

@@ -33,7 +33,7 @@ bool LooksLikeRecord(formats::ByteView bytes);
 
 // The formats a melody can be written in: a row of the table, and for RE files the text
 // format of the name.
-enum class MelodyOutput { ReAscii, ReUnicode, Rtx, Mid, Ott };
+enum class MelodyOutput { ReAscii, ReUnicode, Rtx, Mid, Ott, Imy, Composer };
 
 // The row an output is written by.
 const MelodyFormat& FormatOf(MelodyOutput format);

@@ -201,11 +201,13 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"decode - -o - --from TONE", 0, toneWarnings, toneText.bytes, ToText(kTone)},
         {"encode tone.bin tone2.bin -d records --to rtx --from tone", 0, namedWarnings, toneText.bytes, "",
          "records/tone2.rtx"},
-        {"formats", 0, "", ToBytes("re    .re         reads, writes  RE melody record\n"
-                                   "rtx   .rtx .ert   reads, writes  Ringtone text (RTX, ERT)\n"
-                                   "mid   .mid .midi  reads, writes  MIDI file\n"
-                                   "ott   .ott        reads, writes  Smart Messaging ringtone\n"
-                                   "tone  -           reads          Bare tone data\n")},
+        {"formats", 0, "", ToBytes("re        .re         reads, writes  RE melody record\n"
+                                   "rtx       .rtx .ert   reads, writes  Ringtone text (RTX, ERT)\n"
+                                   "mid       .mid .midi  reads, writes  MIDI file\n"
+                                   "ott       .ott        reads, writes  Smart Messaging ringtone\n"
+                                   "imy       .imy        reads, writes  iMelody\n"
+                                   "composer  .txt        reads, writes  Composer codes\n"
+                                   "tone      -           reads          Bare tone data\n")},
         {"render tune.rtx -o out", 0, "", Wav(Encoded(kTune), true, false, Hardware::Phone), "", "out"},
         {"render tune.re -o - --no-vibration --hardware LogoManager", 0, "",
          Wav(Encoded(kTune), false, false, Hardware::LogoManager)},

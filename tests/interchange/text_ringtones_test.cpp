@@ -114,7 +114,7 @@ TEST(ImelodyWriter, MarksOctavesForBothKindsOfReader) {
     };
     for (const WriteCase& c : cases) {
         SCOPED_TRACE(c.what);
-        const ImelodyExport written = WriteImelody(melody::ReadScoreText(c.text));
+        const MelodyExport written = WriteImelody(melody::ReadScoreText(c.text));
         EXPECT_EQ(Text(written.bytes), "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nNAME:X\r\nBEAT:" +
                                            std::string(c.beat) + "\r\nMELODY:" + c.melody + "\r\nEND:IMELODY\r\n");
         ExpectWarning(written.warnings, c.warning);
@@ -164,7 +164,7 @@ TEST(ComposerWriter, ShowsNotesAndKeysAsThePhoneDoes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const ComposerExport written = WriteComposer(melody::ReadScoreText(c.text));
+        const MelodyExport written = WriteComposer(melody::ReadScoreText(c.text));
         EXPECT_EQ(Text(written.bytes), c.file);
         ExpectWarning(written.warnings, c.warning);
     }
@@ -176,7 +176,7 @@ TEST(ComposerWriter, WarnsPastFiftyNotes) {
         for (int i = 0; i < count; ++i) {
             notes += "c,";
         }
-        const ComposerExport written = WriteComposer(melody::ReadScoreText("X:d=4,o=5,b=120:" + notes));
+        const MelodyExport written = WriteComposer(melody::ReadScoreText("X:d=4,o=5,b=120:" + notes));
         EXPECT_EQ(Joined(written.warnings).find("first 50") != std::string::npos, count > 50) << count;
     }
 }
