@@ -140,7 +140,7 @@ CLI::Option* AddHardwareOption(CLI::App& command, melody::Hardware& target, cons
                                                            {"phone", melody::Hardware::Phone},
                                                            {"logomanager", melody::Hardware::LogoManager}};
     return command.add_option("--hardware", target, description)
-        ->transform(CLI::CheckedTransformer(hardware, CLI::ignore_case))
+        ->transform(CLI::CheckedTransformer(hardware, CLI::ignore_case).description(""))
         ->type_name("none|phone|logomanager");
 }
 
@@ -149,7 +149,7 @@ CLI::Option* AddTextFormatOption(CLI::App& command, const std::string& name, for
     const std::map<std::string, formats::TextFormat> formats{{"ascii", formats::TextFormat::Ascii},
                                                              {"unicode", formats::TextFormat::Unicode}};
     return command.add_option(name, target, description)
-        ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case))
+        ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case).description(""))
         ->type_name("ascii|unicode");
 }
 

@@ -35,7 +35,8 @@ void AddDecodeCommands(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<DecodeOptions>();
     CLI::App* decode = table.AddCommand(
         app, "decode",
-        "Write a melody (RE file, MIDI file, .ott ringtone or ringtone text) as ringtone text with every setting.",
+        "Write a melody (RE, MIDI, .ott, iMelody or Composer file, or ringtone text) as ringtone text with every "
+        "setting.",
         "  belltower-cli decode tone.re -o tone.ert\n"
         "  belltower-cli decode song.mid -o song.ert\n"
         "  belltower-cli decode tone.bin -o - --from tone\n"

@@ -1,6 +1,6 @@
 // encode and to-rtx: a fresh melody edit area filled from a ringtone file ("Open RTX"), then
 // saved as an RE file ("Save as RE...") or as a ringtone line ("Save as RTX"). encode also
-// takes RE, MIDI and .ott files, and writes ringtone text, MIDI or .ott with --to.
+// takes RE, MIDI and .ott files, and writes ringtone text, MIDI, .ott, iMelody or Composer codes with --to.
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -223,22 +223,26 @@ void AddEncode(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<EncodeOptions>();
     CLI::App* encode = table.AddCommand(
         app, "encode",
-        "Save ringtone files (RTX or ERT text; also RE, MIDI and .ott files, recognised by their content) as RE "
-        "files, one melody record each, or as ringtone text, MIDI or .ott with --to.",
+        "Save ringtone files (RTX or ERT text; also RE, MIDI, .ott, iMelody and Composer files, recognised by their "
+        "content) as RE "
+        "files, one melody record each, or as ringtone text, MIDI, .ott, iMelody or Composer codes with --to.",
         "  belltower-cli encode beep.rtx                 writes beep.re beside beep.rtx\n"
         "  belltower-cli encode beep.rtx -o BEEP.RE --unicode\n"
         "  belltower-cli encode *.rtx *.ert -d records   one .re per input, in records/\n"
         "  belltower-cli encode - -o - < beep.rtx > beep.re\n"
         "  belltower-cli encode song.mid --to rtx         writes song.rtx beside song.mid",
         [options](Console& console, const GlobalOptions&) { return Encode(*options, console); });
-    encode->add_option("IN", options->inputs, "Ringtone, RE, MIDI or .ott files; - reads standard input.")->required();
+    encode
+        ->add_option("IN", options->inputs,
+                     "Ringtone, RE, MIDI, .ott, iMelody or Composer files; - reads standard input.")
+        ->required();
     CLI::Option* output = encode->add_option("-o,--output", options->output,
                                              "The file to write (one input only); - writes standard output.");
     output->type_name("OUT");
     CLI::Option* directory =
         encode->add_option("-d,--directory", options->directory,
                            "Folder for the files written, each named after its input with the extension of its "
-                           "format (.re, .rtx, .mid, .ott; needed for several inputs).");
+                           "format (.re, .rtx, .mid, .ott, .imy, .txt; needed for several inputs).");
     directory->type_name("DIR");
     output->excludes(directory);
     encode->add_flag("--unicode", options->unicode,
@@ -246,8 +250,9 @@ void AddEncode(CLI::App& app, CommandTable& table) {
     encode->add_flag("--twice", options->playTwice, "Suggest playing twice.");
     encode->add_flag("--no-small-pauses", options->noSmallPauses,
                      "Disable small pauses between identical tones (NOT recommended!).");
-    AddMelodyOutputOption(*encode, options->to, RecordChoices::Re,
-                          "The format to write: an RE file (default), ringtone text, MIDI or .ott.");
+    AddMelodyOutputOption(
+        *encode, options->to, RecordChoices::Re,
+        "The format to write: an RE file (default), ringtone text, MIDI, .ott, iMelody or Composer codes.");
     AddMelodyInputOption(*encode, options->from);
 }
 

@@ -42,7 +42,7 @@ CLI::Option* AddMelodyOutputOption(CLI::App& command, MelodyOutput& target, Reco
         typeName += (typeName.empty() ? "" : "|") + choice.first;
     }
     return command.add_option("--to", target, description)
-        ->transform(CLI::CheckedTransformer(offered, CLI::ignore_case))
+        ->transform(CLI::CheckedTransformer(offered, CLI::ignore_case).description(""))
         ->type_name(typeName);
 }
 

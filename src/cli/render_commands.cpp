@@ -55,16 +55,18 @@ ExitStatus Render(const RenderOptions& options, Console& console) {
 
 void AddRenderCommands(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<RenderOptions>();
-    CLI::App* render = table.AddCommand(
-        app, "render",
-        "Render a melody (ringtone text, an RE, MIDI or .ott file) into a WAV file, as the play buttons preview it.",
-        "  belltower-cli render beep.rtx -o beep.wav\n"
-        "  belltower-cli render tone.re -o tone.wav --hardware none --no-vibration\n"
-        "  belltower-cli render - -o - --half < beep.rtx | aplay",
-        [options](Console& console, const GlobalOptions&) { return Render(*options, console); });
+    CLI::App* render =
+        table.AddCommand(app, "render",
+                         "Render a melody (ringtone text, an RE, MIDI, .ott, iMelody or Composer file) into a WAV "
+                         "file, as the play buttons preview it.",
+                         "  belltower-cli render beep.rtx -o beep.wav\n"
+                         "  belltower-cli render tone.re -o tone.wav --hardware none --no-vibration\n"
+                         "  belltower-cli render - -o - --half < beep.rtx | aplay",
+                         [options](Console& console, const GlobalOptions&) { return Render(*options, console); });
     render
         ->add_option("IN", options->input,
-                     "Ringtone file (RTX or ERT text), RE, MIDI or .ott file, recognised by its content; - reads "
+                     "Ringtone file (RTX or ERT text), RE, MIDI, .ott, iMelody or Composer file, recognised by its "
+                     "content; - reads "
                      "standard input.")
         ->required();
     AddMelodyInputOption(*render, options->from);

@@ -54,13 +54,16 @@ ExitStatus Roll(const RollOptions& options, Console& console) {
 
 void AddRollCommands(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<RollOptions>();
-    CLI::App* roll = table.AddCommand(
-        app, "roll", "Draw a melody (ringtone text, an RE, MIDI or .ott file) as a piano roll into an SVG picture.",
-        "  belltower-cli roll beep.rtx -o beep.svg\n"
-        "  belltower-cli roll tone.re -o - --hardware logomanager > tone.svg",
-        [options](Console& console, const GlobalOptions&) { return Roll(*options, console); });
+    CLI::App* roll =
+        table.AddCommand(app, "roll",
+                         "Draw a melody (ringtone text, an RE, MIDI, .ott, iMelody or Composer file) as a piano roll "
+                         "into an SVG picture.",
+                         "  belltower-cli roll beep.rtx -o beep.svg\n"
+                         "  belltower-cli roll tone.re -o - --hardware logomanager > tone.svg",
+                         [options](Console& console, const GlobalOptions&) { return Roll(*options, console); });
     roll->add_option("IN", options->input,
-                     "Ringtone file (RTX or ERT text), RE, MIDI or .ott file, recognised by its content; - reads "
+                     "Ringtone file (RTX or ERT text), RE, MIDI, .ott, iMelody or Composer file, recognised by its "
+                     "content; - reads "
                      "standard input.")
         ->required();
     AddMelodyInputOption(*roll, options->from);
