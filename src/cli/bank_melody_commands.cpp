@@ -8,6 +8,7 @@
 #include "bank/re_exchange.h"
 #include "cli/bank_support.h"
 #include "cli/command_support.h"
+#include "cli/melody_formats.h"
 
 namespace belltower::cli {
 namespace {
@@ -16,6 +17,7 @@ struct MelodyFileOptions {
     BankFiles files;
     std::size_t position = 0;
     std::string melody;
+    std::string from;
 };
 
 ExitStatus PutMelody(bank::ToneBank& bank, const MelodyFileOptions& options, bool insert, Console& console) {
@@ -29,7 +31,7 @@ ExitStatus PutMelody(bank::ToneBank& bank, const MelodyFileOptions& options, boo
             return console.Refuse(position.error().message);
         }
     }
-    const auto input = ReadMelodyInput(console, options.melody);
+    const auto input = ReadMelodyInput(console, options.melody, FromFormat(options.from));
     if (!input) {
         return console.Refuse(input.error().message);
     }
@@ -52,28 +54,33 @@ ExitStatus PutMelody(bank::ToneBank& bank, const MelodyFileOptions& options, boo
 
 void AddPutMelody(CLI::App& group, CommandTable& table, bool insert) {
     auto options = std::make_shared<MelodyFileOptions>();
-    CLI::App* command = table.AddCommand(
-        group, insert ? "insert" : "replace",
-        insert ? "Insert a melody (RE, MIDI, .ott file or ringtone text) at a position; the melodies from there move "
-                 "down."
-               : "Replace a melody with an RE, MIDI, .ott file or ringtone text, keeping its index, ID and purpose.",
-        insert ? "  belltower-cli bank insert 3310.fls 1 tune.rtx -o 3310-new.fls\n"
-                 "  belltower-cli bank insert 3310.fls 5 tone.re -o 3310.fls"
-               : "  belltower-cli bank replace 3310.fls 3 tune.ert -o 3310-new.fls\n"
-                 "  belltower-cli bank replace 6210.fls 3 tone.re -o 6210-new.fls",
-        [options, insert](Console& console, const GlobalOptions& global) {
-            return EditBank(options->files, console, global,
-                            [&](bank::ToneBank& bank) { return PutMelody(bank, *options, insert, console); });
-        });
+    CLI::App* command =
+        table.AddCommand(group, insert ? "insert" : "replace",
+                         insert ? "Insert a melody (RE, MIDI, .ott, iMelody or Composer file, or ringtone text) at a "
+                                  "position; the melodies from there move "
+                                  "down."
+                                : "Replace a melody with an RE, MIDI, .ott, iMelody or Composer file or ringtone text, "
+                                  "keeping its index, ID and purpose.",
+                         insert ? "  belltower-cli bank insert 3310.fls 1 tune.rtx -o 3310-new.fls\n"
+                                  "  belltower-cli bank insert 3310.fls 5 tone.re -o 3310.fls"
+                                : "  belltower-cli bank replace 3310.fls 3 tune.ert -o 3310-new.fls\n"
+                                  "  belltower-cli bank replace 6210.fls 3 tone.re -o 6210-new.fls",
+                         [options, insert](Console& console, const GlobalOptions& global) {
+                             return EditBank(options->files, console, global, [&](bank::ToneBank& bank) {
+                                 return PutMelody(bank, *options, insert, console);
+                             });
+                         });
     AddImageOption(*command, options->files.image);
     AddPosition(*command, "POS", options->position,
                 insert ? "Where the new melody goes, from 1 (1 to the number of melodies; 1 in an empty bank)."
                        : "The melody to replace, from 1.");
     command
         ->add_option("FILE", options->melody,
-                     "RE file (converted to the bank's format), or ringtone text, MIDI or .ott (encoded in it), "
+                     "RE file (converted to the bank's format), or ringtone text, MIDI, .ott, iMelody or Composer "
+                     "codes (encoded in it), "
                      "recognised by its content; - reads standard input.")
         ->required();
+    AddMelodyInputOption(*command, options->from);
     AddImageOutputOption(*command, options->files.output);
 }
 

@@ -85,18 +85,19 @@ void AddList(CLI::App& group, CommandTable& table) {
 
 void AddExport(CLI::App& group, CommandTable& table) {
     auto options = std::make_shared<ExportOptions>();
-    CLI::App* exportCommand =
-        table.AddCommand(group, "export", "Save one melody of a firmware image as an RE, ringtone, MIDI or .ott file.",
-                         "  belltower-cli bank export 3310.fls 4 -o tone.re\n"
-                         "  belltower-cli bank export 3310.fls 4 -o tone-7110.re --to unicode\n"
-                         "  belltower-cli bank export 3310.fls 4 -o tone.mid --to mid",
-                         [options](Console& console, const GlobalOptions&) { return Export(*options, console); });
+    CLI::App* exportCommand = table.AddCommand(
+        group, "export",
+        "Save one melody of a firmware image as an RE, ringtone, MIDI, .ott, iMelody or Composer file.",
+        "  belltower-cli bank export 3310.fls 4 -o tone.re\n"
+        "  belltower-cli bank export 3310.fls 4 -o tone-7110.re --to unicode\n"
+        "  belltower-cli bank export 3310.fls 4 -o tone.mid --to mid",
+        [options](Console& console, const GlobalOptions&) { return Export(*options, console); });
     AddImageOption(*exportCommand, options->image);
     AddPosition(*exportCommand, "POS", options->position, "The melody's position in the list, from 1.");
     AddOutputOption(*exportCommand, options->output, "The file to write; - writes standard output.");
-    options->toOption = AddMelodyOutputOption(
-        *exportCommand, "--to", options->to, {"ascii", "unicode", "rtx", "mid", "ott"},
-        "An RE file with the name in ASCII or Unicode (default: the bank's format), ringtone text, MIDI or .ott.");
+    options->toOption = AddMelodyOutputOption(*exportCommand, options->to, RecordChoices::TextFormats,
+                                              "An RE file with the name in ASCII or Unicode (default: the bank's "
+                                              "format), ringtone text, MIDI, .ott, iMelody or Composer codes.");
 }
 
 }  // namespace

@@ -14,7 +14,8 @@ using AddGroupFunction = void (*)(CLI::App&, CommandTable&);
 
 // Every group of commands the program offers, in the order --help lists them.
 constexpr AddGroupFunction kCommandGroups[] = {
-    AddMelodyCommands, AddDecodeCommands, AddRenderCommands, AddRollCommands, AddConvertCommands, AddBankCommands,
+    AddMelodyCommands,  AddDecodeCommands, AddRenderCommands, AddRollCommands,
+    AddConvertCommands, AddBankCommands,   AddFormatCommands,
 };
 
 constexpr const char* kProgramFooter =

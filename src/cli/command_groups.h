@@ -18,6 +18,9 @@ void AddRenderCommands(CLI::App& app, CommandTable& table);
 // roll: a melody drawn as a piano roll into an SVG picture.
 void AddRollCommands(CLI::App& app, CommandTable& table);
 
+// formats: the melody formats read and written, from the table of formats.
+void AddFormatCommands(CLI::App& app, CommandTable& table);
+
 // convert: an RE file in the other text format.
 void AddConvertCommands(CLI::App& app, CommandTable& table);
 

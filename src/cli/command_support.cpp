@@ -53,42 +53,47 @@ formats::Result<formats::Bytes> ReadRingtoneText(Console& console, const std::st
     return file;
 }
 
-formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path) {
+formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path,
+                                             const interchange::MelodyFormat* from) {
     auto file = console.ReadInput(path);
     if (!file) {
         return file.error();
     }
-    const MelodyContent content = RecogniseMelody(*file);
-    if (content == MelodyContent::Midi || content == MelodyContent::Ott) {
-        auto fields = ReadMelodyFields(*file, console);
-        if (!fields) {
-            return fields.error();
+    const MelodyContent content = from != nullptr ? from->content : RecogniseMelody(*file);
+    const bool namedRecord = from == nullptr && NamedAsReFile(path) && content == MelodyContent::Ringtone;
+    if (content == MelodyContent::Record || namedRecord) {
+        if (!interchange::LooksLikeRecord(*file)) {
+            return formats::MakeError(formats::ErrorCode::DamagedData, std::string(bank::kNotValidReFile));
         }
-        return MelodyInput{false, std::move(*file), std::move(*fields)};
+        return MelodyInput{true, std::move(*file), std::nullopt};
     }
-    const bool validRecord = content == MelodyContent::Record;
-    if (NamedAsReFile(path) && !validRecord) {
-        return formats::MakeError(formats::ErrorCode::DamagedData, std::string(bank::kNotValidReFile));
-    }
-    if (!validRecord) {
+    if (content == MelodyContent::Ringtone) {
         if (auto checked = CheckText(path, *file); !checked) {
             return checked.error();
         }
+        return MelodyInput{false, std::move(*file), std::nullopt};
     }
-    return MelodyInput{validRecord, std::move(*file), std::nullopt};
+    auto imported = interchange::ReadMelodyFile(*file, {}, &interchange::FormatOf(content));
+    if (!imported) {
+        return imported.error();
+    }
+    WarnAll(imported->warnings, console);
+    return MelodyInput{false, std::move(*file), std::move(imported->fields)};
 }
 
-formats::Result<melody::MelodyFields> ReadMelodyFile(Console& console, const std::string& path) {
+formats::Result<interchange::MelodyImport> ReadMelodyFile(Console& console, const std::string& path,
+                                                          const interchange::MelodyFormat* from) {
     auto file = console.ReadInput(path);
     if (!file) {
         return file.error();
     }
-    if (RecogniseMelody(*file) == MelodyContent::Ringtone) {
+    const MelodyContent content = from != nullptr ? from->content : RecogniseMelody(*file);
+    if (content == MelodyContent::Ringtone) {
         if (auto checked = CheckText(path, *file); !checked) {
             return checked.error();
         }
     }
-    return ReadMelodyFields(*file, console);
+    return interchange::ReadMelodyFile(*file, {}, &interchange::FormatOf(content));
 }
 
 formats::Result<formats::Bytes> EncodeRingtone(const formats::Bytes& text, formats::TextFormat form, Console& console) {
@@ -135,7 +140,7 @@ CLI::Option* AddHardwareOption(CLI::App& command, melody::Hardware& target, cons
                                                            {"phone", melody::Hardware::Phone},
                                                            {"logomanager", melody::Hardware::LogoManager}};
     return command.add_option("--hardware", target, description)
-        ->transform(CLI::CheckedTransformer(hardware, CLI::ignore_case))
+        ->transform(CLI::CheckedTransformer(hardware, CLI::ignore_case).description(""))
         ->type_name("none|phone|logomanager");
 }
 
@@ -144,7 +149,7 @@ CLI::Option* AddTextFormatOption(CLI::App& command, const std::string& name, for
     const std::map<std::string, formats::TextFormat> formats{{"ascii", formats::TextFormat::Ascii},
                                                              {"unicode", formats::TextFormat::Unicode}};
     return command.add_option(name, target, description)
-        ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case))
+        ->transform(CLI::CheckedTransformer(formats, CLI::ignore_case).description(""))
         ->type_name("ascii|unicode");
 }
 

@@ -13,6 +13,7 @@
 #include "formats/bytes.h"
 #include "formats/names.h"
 #include "formats/result.h"
+#include "interchange/format_table.h"
 #include "melody/melody_fields.h"
 #include "melody/timeline.h"
 
@@ -21,8 +22,8 @@ namespace belltower::cli {
 // The melody edit area of a freshly opened window after "Open RTX" of the file's text.
 melody::MelodyFields FieldsFromRingtone(const formats::Bytes& fileText);
 
-// A melody input: one whole melody record (an RE file), ringtone text (RTX or ERT), or a MIDI
-// or .ott file imported into the edit fields.
+// A melody input: one whole melody record (an RE file), ringtone text (RTX or ERT), or a MIDI,
+// .ott file or bare tone data imported into the edit fields.
 struct MelodyInput {
     bool isRecord = false;
     formats::Bytes bytes;
@@ -33,18 +34,20 @@ struct MelodyInput {
 // melody::CheckRingtoneText naming the input.
 formats::Result<formats::Bytes> ReadRingtoneText(Console& console, const std::string& path);
 
-// Reads path ("-": standard input) and tells which kind it is. A file named *.re (any case)
-// is an RE file and must be a valid one: DamagedData "Not a valid raw melody file!"
-// otherwise, rather than being read as ringtone text. Any other input is a record when its
-// record length field equals its size (text never has the zero bytes that takes), and
-// ringtone text otherwise, which must pass melody::CheckRingtoneText, unless its content is
-// MIDI or .ott (see RecogniseMelody): those are imported, their warnings printed, and their
-// reader's error returned. Io error naming the path when it cannot be read.
-formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path);
+// Reads path ("-": standard input) as the format `from` names, or when it is nullptr as its
+// bytes are recognised (see RecogniseMelody). An RE file must be a valid one, and so must a
+// file named *.re (any case) that is not MIDI or .ott: DamagedData "Not a valid raw melody
+// file!" otherwise, rather than being read as ringtone text. Ringtone text must pass
+// melody::CheckRingtoneText. MIDI, .ott and bare tone data are imported, their warnings
+// printed, and their reader's error returned. Io error naming the path when it cannot be read.
+formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path,
+                                             const interchange::MelodyFormat* from = nullptr);
 
-// A melody file of any kind read from path ("-": standard input) as the edit fields, as
-// ReadMelodyFields reads it; ringtone text must pass melody::CheckRingtoneText first.
-formats::Result<melody::MelodyFields> ReadMelodyFile(Console& console, const std::string& path);
+// A melody file of any kind read from path ("-": standard input) as the edit fields, as the
+// format `from` names or as its bytes are recognised; ringtone text must pass
+// melody::CheckRingtoneText first. The warnings are the caller's to print.
+formats::Result<interchange::MelodyImport> ReadMelodyFile(Console& console, const std::string& path,
+                                                          const interchange::MelodyFormat* from = nullptr);
 
 // The record the tone encoder makes of ringtone text: the whole notes, the name in the given
 // format, playing options as the file gives them. "No data! This melody will not play." is

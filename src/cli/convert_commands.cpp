@@ -1,5 +1,5 @@
 // convert: an RE file rewritten in the other text format, as Export writes a melody in the
-// format chosen in "Save in Format", or written as ringtone text, MIDI or .ott.
+// format chosen in "Save in Format", or written as ringtone text, MIDI, .ott, iMelody or Composer codes.
 #include <memory>
 #include <string>
 
@@ -41,16 +41,17 @@ void AddConvertCommands(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<ConvertOptions>();
     CLI::App* convert = table.AddCommand(
         app, "convert",
-        "Rewrite an RE file with its name in ASCII (3210, 3310) or Unicode (6210, 7110), or as ringtone text, MIDI or "
-        ".ott.",
+        "Rewrite an RE file with its name in ASCII (3210, 3310) or Unicode (6210, 7110), or as ringtone text, MIDI, "
+        ".ott, iMelody or Composer codes.",
         "  belltower-cli convert tone.re -o tone-7110.re --to unicode\n"
         "  belltower-cli convert tone.re -o tone.mid --to mid\n"
         "  belltower-cli convert - -o - --to ascii < tone-7110.re > tone-3310.re",
         [options](Console& console, const GlobalOptions&) { return Convert(*options, console); });
     convert->add_option("IN", options->input, "RE file; - reads standard input.")->required();
     AddOutputOption(*convert, options->output, "The file to write; - writes standard output.");
-    AddMelodyOutputOption(*convert, "--to", options->to, {"ascii", "unicode", "rtx", "mid", "ott"},
-                          "An RE file with the name in ASCII or Unicode, ringtone text, MIDI or .ott.")
+    AddMelodyOutputOption(
+        *convert, options->to, RecordChoices::TextFormats,
+        "An RE file with the name in ASCII or Unicode, ringtone text, MIDI, .ott, iMelody or Composer codes.")
         ->required();
 }
 

@@ -13,14 +13,16 @@ namespace {
 struct DecodeOptions {
     std::string input;
     std::string output;
+    std::string from;
 };
 
 ExitStatus Decode(const DecodeOptions& options, Console& console) {
-    const auto fields = ReadMelodyFile(console, options.input);
-    if (!fields) {
-        return console.Refuse(fields.error().message);
+    const auto imported = ReadMelodyFile(console, options.input, FromFormat(options.from));
+    if (!imported) {
+        return console.Refuse(imported.error().message);
     }
-    const auto text = WriteMelodyFields(*fields, MelodyOutput::Rtx, console);
+    WarnAll(imported->warnings, console);
+    const auto text = WriteMelodyFields(imported->fields, MelodyOutput::Rtx, console);
     if (!text) {
         return console.Refuse(text.error().message);
     }
@@ -33,13 +35,16 @@ void AddDecodeCommands(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<DecodeOptions>();
     CLI::App* decode = table.AddCommand(
         app, "decode",
-        "Write a melody (RE file, MIDI file, .ott ringtone or ringtone text) as ringtone text with every setting.",
+        "Write a melody (RE, MIDI, .ott, iMelody or Composer file, or ringtone text) as ringtone text with every "
+        "setting.",
         "  belltower-cli decode tone.re -o tone.ert\n"
         "  belltower-cli decode song.mid -o song.ert\n"
+        "  belltower-cli decode tone.bin -o - --from tone\n"
         "  belltower-cli bank export 3310.fls 4 -o - | belltower-cli decode - -o -",
         [options](Console& console, const GlobalOptions&) { return Decode(*options, console); });
     decode->add_option("IN", options->input, "The melody file, recognised by its content; - reads standard input.")
         ->required();
+    AddMelodyInputOption(*decode, options->from);
     AddOutputOption(*decode, options->output, "The ringtone text (ERT) to write; - writes standard output.", "OUT.ert");
 }
 

@@ -1,6 +1,6 @@
 // encode and to-rtx: a fresh melody edit area filled from a ringtone file ("Open RTX"), then
 // saved as an RE file ("Save as RE...") or as a ringtone line ("Save as RTX"). encode also
-// takes RE, MIDI and .ott files, and writes ringtone text, MIDI or .ott with --to.
+// takes RE, MIDI and .ott files, and writes ringtone text, MIDI, .ott, iMelody or Composer codes with --to.
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -29,6 +29,7 @@ struct EncodeOptions {
     bool playTwice = false;
     bool noSmallPauses = false;
     MelodyOutput to = MelodyOutput::ReAscii;
+    std::string from;
 };
 
 struct ToRtxOptions {
@@ -89,35 +90,44 @@ private:
 };
 
 // The output of one input (a record, or the file --to asks for), or nothing (with the message
-// reported) when it failed.
+// reported) when it failed. With several inputs every message names its input.
 std::optional<formats::Bytes> EncodeOne(const EncodeJob& job, const EncodeOptions& options, bool severalInputs,
                                         Console& console) {
+    const auto about = [&](const std::string& message) { return AboutInput(job.input, message, severalInputs); };
+    const auto warn = [&](const std::vector<std::string>& warnings) {
+        for (const std::string& warning : warnings) {
+            console.Warn(about(warning));
+        }
+    };
     // Ringtone text as a fresh window opens it; RE, MIDI and .ott files through their readers.
-    auto fields = ReadMelodyFile(console, job.input);
-    if (!fields) {
-        console.Refuse(AboutInput(job.input, fields.error().message, severalInputs));
+    auto imported = ReadMelodyFile(console, job.input, FromFormat(options.from));
+    if (!imported) {
+        console.Refuse(about(imported.error().message));
         return std::nullopt;
     }
-    fields->playTwice = fields->playTwice || options.playTwice;
-    fields->noSmallPauses = fields->noSmallPauses || options.noSmallPauses;
+    warn(imported->warnings);
+    melody::MelodyFields& fields = imported->fields;
+    fields.playTwice = fields.playTwice || options.playTwice;
+    fields.noSmallPauses = fields.noSmallPauses || options.noSmallPauses;
     if (options.to == MelodyOutput::ReAscii || options.to == MelodyOutput::ReUnicode) {
         const TextFormat form = options.unicode ? TextFormat::Unicode : TextFormat::Ascii;
-        melody::EncodeResult encoded = melody::EncodeReRecord(*fields, form);
+        melody::EncodeResult encoded = melody::EncodeReRecord(fields, form);
         if (encoded.noData) {
-            console.Warn(AboutInput(job.input, melody::kNoDataText, severalInputs));
+            console.Warn(about(std::string(melody::kNoDataText)));
         }
         if (!encoded.record) {
-            console.Refuse(AboutInput(job.input, encoded.record.error().message, severalInputs));
+            console.Refuse(about(encoded.record.error().message));
             return std::nullopt;
         }
         return std::move(*encoded.record);
     }
-    auto converted = WriteMelodyFields(*fields, options.to, console);
+    auto converted = interchange::WriteMelodyFields(fields, options.to);
     if (!converted) {
-        console.Refuse(AboutInput(job.input, converted.error().message, severalInputs));
+        console.Refuse(about(converted.error().message));
         return std::nullopt;
     }
-    return std::move(*converted);
+    warn(converted->warnings);
+    return std::move(converted->bytes);
 }
 
 ExitStatus Encode(const EncodeOptions& options, Console& console) {
@@ -213,22 +223,26 @@ void AddEncode(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<EncodeOptions>();
     CLI::App* encode = table.AddCommand(
         app, "encode",
-        "Save ringtone files (RTX or ERT text; also RE, MIDI and .ott files, recognised by their content) as RE "
-        "files, one melody record each, or as ringtone text, MIDI or .ott with --to.",
+        "Save ringtone files (RTX or ERT text; also RE, MIDI, .ott, iMelody and Composer files, recognised by their "
+        "content) as RE "
+        "files, one melody record each, or as ringtone text, MIDI, .ott, iMelody or Composer codes with --to.",
         "  belltower-cli encode beep.rtx                 writes beep.re beside beep.rtx\n"
         "  belltower-cli encode beep.rtx -o BEEP.RE --unicode\n"
         "  belltower-cli encode *.rtx *.ert -d records   one .re per input, in records/\n"
         "  belltower-cli encode - -o - < beep.rtx > beep.re\n"
         "  belltower-cli encode song.mid --to rtx         writes song.rtx beside song.mid",
         [options](Console& console, const GlobalOptions&) { return Encode(*options, console); });
-    encode->add_option("IN", options->inputs, "Ringtone, RE, MIDI or .ott files; - reads standard input.")->required();
+    encode
+        ->add_option("IN", options->inputs,
+                     "Ringtone, RE, MIDI, .ott, iMelody or Composer files; - reads standard input.")
+        ->required();
     CLI::Option* output = encode->add_option("-o,--output", options->output,
                                              "The file to write (one input only); - writes standard output.");
     output->type_name("OUT");
     CLI::Option* directory =
         encode->add_option("-d,--directory", options->directory,
                            "Folder for the files written, each named after its input with the extension of its "
-                           "format (.re, .rtx, .mid, .ott; needed for several inputs).");
+                           "format (.re, .rtx, .mid, .ott, .imy, .txt; needed for several inputs).");
     directory->type_name("DIR");
     output->excludes(directory);
     encode->add_flag("--unicode", options->unicode,
@@ -236,8 +250,10 @@ void AddEncode(CLI::App& app, CommandTable& table) {
     encode->add_flag("--twice", options->playTwice, "Suggest playing twice.");
     encode->add_flag("--no-small-pauses", options->noSmallPauses,
                      "Disable small pauses between identical tones (NOT recommended!).");
-    AddMelodyOutputOption(*encode, "--to", options->to, {"re", "rtx", "mid", "ott"},
-                          "The format to write: an RE file (default), ringtone text, MIDI or .ott.");
+    AddMelodyOutputOption(
+        *encode, options->to, RecordChoices::Re,
+        "The format to write: an RE file (default), ringtone text, MIDI, .ott, iMelody or Composer codes.");
+    AddMelodyInputOption(*encode, options->from);
 }
 
 void AddToRtx(CLI::App& app, CommandTable& table) {

@@ -1,18 +1,11 @@
 #include "cli/melody_formats.h"
 
-#include <map>
 #include <utility>
 
 #include "bank/re_exchange.h"
 
 namespace belltower::cli {
 namespace {
-
-void WarnAll(const std::vector<std::string>& warnings, Console& console) {
-    for (const std::string& warning : warnings) {
-        console.Warn(warning);
-    }
-}
 
 formats::Result<formats::Bytes> Warned(formats::Result<interchange::MelodyExport> written, Console& console) {
     if (!written) {
@@ -24,29 +17,52 @@ formats::Result<formats::Bytes> Warned(formats::Result<interchange::MelodyExport
 
 }  // namespace
 
-formats::Result<melody::MelodyFields> ReadMelodyFields(const formats::Bytes& bytes, Console& console) {
-    auto imported = interchange::ReadMelodyFile(bytes);
-    if (!imported) {
-        return imported.error();
+void WarnAll(const std::vector<std::string>& warnings, Console& console, const std::string& prefix) {
+    for (const std::string& warning : warnings) {
+        console.Warn(prefix + warning);
     }
-    WarnAll(imported->warnings, console);
-    return std::move(imported->fields);
 }
 
-CLI::Option* AddMelodyOutputOption(CLI::App& command, const std::string& name, MelodyOutput& target,
-                                   const std::vector<std::string>& choices, const std::string& description) {
-    static const std::map<std::string, MelodyOutput> kAll{
-        {"ascii", MelodyOutput::ReAscii}, {"unicode", MelodyOutput::ReUnicode}, {"re", MelodyOutput::ReAscii},
-        {"rtx", MelodyOutput::Rtx},       {"mid", MelodyOutput::Mid},           {"ott", MelodyOutput::Ott}};
-    std::map<std::string, MelodyOutput> offered;
-    std::string typeName;
-    for (const std::string& choice : choices) {
-        offered.emplace(choice, kAll.at(choice));
-        typeName += (typeName.empty() ? "" : "|") + choice;
+CLI::Option* AddMelodyOutputOption(CLI::App& command, MelodyOutput& target, RecordChoices records,
+                                   const std::string& description) {
+    std::vector<std::pair<std::string, MelodyOutput>> offered;
+    for (const MelodyFormat& format : interchange::MelodyFormats()) {
+        if (format.write == nullptr) {
+            continue;
+        }
+        if (format.content == MelodyContent::Record && records == RecordChoices::TextFormats) {
+            offered.emplace_back("ascii", MelodyOutput::ReAscii);
+            offered.emplace_back("unicode", MelodyOutput::ReUnicode);
+        } else {
+            offered.emplace_back(format.name, interchange::OutputOf(format.content, formats::TextFormat::Ascii));
+        }
     }
-    return command.add_option(name, target, description)
-        ->transform(CLI::CheckedTransformer(offered, CLI::ignore_case))
+    std::string typeName;
+    for (const auto& choice : offered) {
+        typeName += (typeName.empty() ? "" : "|") + choice.first;
+    }
+    return command.add_option("--to", target, description)
+        ->transform(CLI::CheckedTransformer(offered, CLI::ignore_case).description(""))
         ->type_name(typeName);
+}
+
+CLI::Option* AddMelodyInputOption(CLI::App& command, std::string& target) {
+    std::vector<std::string> names;
+    std::string typeName;
+    for (const MelodyFormat& format : interchange::MelodyFormats()) {
+        names.emplace_back(format.name);
+        typeName += (typeName.empty() ? "" : "|") + std::string(format.name);
+    }
+    return command
+        .add_option("--from", target,
+                    "Read the input as this format rather than recognise it by its content (tone: bare tone data, "
+                    "with no record header).")
+        ->check(CLI::IsMember(names, CLI::ignore_case))
+        ->type_name(typeName);
+}
+
+const MelodyFormat* FromFormat(const std::string& name) {
+    return name.empty() ? nullptr : interchange::FindMelodyFormat(name);
 }
 
 formats::Result<formats::Bytes> WriteMelodyFields(const melody::MelodyFields& fields, MelodyOutput format,

@@ -1,9 +1,11 @@
-// The melody file formats on the command line: RE files (one melody record), ringtone text
-// (RTX or ERT), Standard MIDI Files and Smart Messaging (.ott) ringtones.
+// The melody file formats on the command line, from the core's table of formats
+// (interchange/format_table.h): --to and --from take the names of its rows, `formats` lists
+// them, and what a conversion could not keep is warned about on the console.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -16,22 +18,30 @@
 
 namespace belltower::cli {
 
-// The melody file formats, recognised and written by the core (interchange/melody_file.h);
-// here with the command line's warnings and its --to option.
 using interchange::Extension;
 using interchange::MelodyContent;
+using interchange::MelodyFormat;
 using interchange::MelodyOutput;
 using interchange::RecogniseMelody;
 using interchange::RestoringOptions;
 
-// A melody file of any kind as the edit fields (ringtone text over default fields), with
-// what the conversion could not keep warned about. The reader's error when a MIDI or .ott
-// file is refused.
-formats::Result<melody::MelodyFields> ReadMelodyFields(const formats::Bytes& bytes, Console& console);
+// How --to offers RE files: as "re" (the command sets the name's text format by another
+// option), or as "ascii" and "unicode".
+enum class RecordChoices { Re, TextFormats };
 
-// --to with the given choices (a subset of ascii, unicode, re, rtx, mid, ott; any case).
-CLI::Option* AddMelodyOutputOption(CLI::App& command, const std::string& name, MelodyOutput& target,
-                                   const std::vector<std::string>& choices, const std::string& description);
+// --to with every format the table writes (any case).
+CLI::Option* AddMelodyOutputOption(CLI::App& command, MelodyOutput& target, RecordChoices records,
+                                   const std::string& description);
+
+// --from FORMAT with every format the table reads (any case): the input is read as that
+// format rather than as its bytes are recognised.
+CLI::Option* AddMelodyInputOption(CLI::App& command, std::string& target);
+
+// The row a --from value names; nullptr when it is empty (recognise the input's bytes).
+const MelodyFormat* FromFormat(const std::string& name);
+
+// Each warning on the console, after `prefix` when it is not empty.
+void WarnAll(const std::vector<std::string>& warnings, Console& console, const std::string& prefix = {});
 
 // The edit fields written in a format (interchange::WriteMelodyFields), its warnings on the
 // console.

@@ -8,6 +8,7 @@
 
 #include "cli/command_groups.h"
 #include "cli/command_support.h"
+#include "cli/melody_formats.h"
 #include "preview/wav_writer.h"
 
 namespace belltower::cli {
@@ -16,13 +17,14 @@ namespace {
 struct RenderOptions {
     std::string input;
     std::string output;
+    std::string from;
     bool noVibration = false;                             // "Emulate Vibration" cleared
     bool half = false;                                    // "Half Quality" ticked
     melody::Hardware hardware = melody::Hardware::Phone;  // the Hardware box
 };
 
 ExitStatus Render(const RenderOptions& options, Console& console) {
-    auto input = ReadMelodyInput(console, options.input);
+    auto input = ReadMelodyInput(console, options.input, FromFormat(options.from));
     if (!input) {
         return console.Refuse(input.error().message);
     }
@@ -53,18 +55,21 @@ ExitStatus Render(const RenderOptions& options, Console& console) {
 
 void AddRenderCommands(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<RenderOptions>();
-    CLI::App* render = table.AddCommand(
-        app, "render",
-        "Render a melody (ringtone text, an RE, MIDI or .ott file) into a WAV file, as the play buttons preview it.",
-        "  belltower-cli render beep.rtx -o beep.wav\n"
-        "  belltower-cli render tone.re -o tone.wav --hardware none --no-vibration\n"
-        "  belltower-cli render - -o - --half < beep.rtx | aplay",
-        [options](Console& console, const GlobalOptions&) { return Render(*options, console); });
+    CLI::App* render =
+        table.AddCommand(app, "render",
+                         "Render a melody (ringtone text, an RE, MIDI, .ott, iMelody or Composer file) into a WAV "
+                         "file, as the play buttons preview it.",
+                         "  belltower-cli render beep.rtx -o beep.wav\n"
+                         "  belltower-cli render tone.re -o tone.wav --hardware none --no-vibration\n"
+                         "  belltower-cli render - -o - --half < beep.rtx | aplay",
+                         [options](Console& console, const GlobalOptions&) { return Render(*options, console); });
     render
         ->add_option("IN", options->input,
-                     "Ringtone file (RTX or ERT text), RE, MIDI or .ott file, recognised by its content; - reads "
+                     "Ringtone file (RTX or ERT text), RE, MIDI, .ott, iMelody or Composer file, recognised by its "
+                     "content; - reads "
                      "standard input.")
         ->required();
+    AddMelodyInputOption(*render, options->from);
     AddOutputOption(*render, options->output, "The WAV file to write; - writes standard output.", "OUT.wav");
     render->add_flag("--no-vibration", options->noVibration,
                      "Do not emulate vibration: no motor hum (\"Emulate Vibration\" cleared).");

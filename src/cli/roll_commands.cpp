@@ -7,6 +7,7 @@
 
 #include "cli/command_groups.h"
 #include "cli/command_support.h"
+#include "cli/melody_formats.h"
 #include "cli/text_encoding.h"
 #include "interchange/piano_roll_svg.h"
 #include "melody/tone_decoder.h"
@@ -18,11 +19,12 @@ namespace {
 struct RollOptions {
     std::string input;
     std::string output;
+    std::string from;
     melody::Hardware hardware = melody::Hardware::Phone;
 };
 
 ExitStatus Roll(const RollOptions& options, Console& console) {
-    auto input = ReadMelodyInput(console, options.input);
+    auto input = ReadMelodyInput(console, options.input, FromFormat(options.from));
     if (!input) {
         return console.Refuse(input.error().message);
     }
@@ -52,15 +54,19 @@ ExitStatus Roll(const RollOptions& options, Console& console) {
 
 void AddRollCommands(CLI::App& app, CommandTable& table) {
     auto options = std::make_shared<RollOptions>();
-    CLI::App* roll = table.AddCommand(
-        app, "roll", "Draw a melody (ringtone text, an RE, MIDI or .ott file) as a piano roll into an SVG picture.",
-        "  belltower-cli roll beep.rtx -o beep.svg\n"
-        "  belltower-cli roll tone.re -o - --hardware logomanager > tone.svg",
-        [options](Console& console, const GlobalOptions&) { return Roll(*options, console); });
+    CLI::App* roll =
+        table.AddCommand(app, "roll",
+                         "Draw a melody (ringtone text, an RE, MIDI, .ott, iMelody or Composer file) as a piano roll "
+                         "into an SVG picture.",
+                         "  belltower-cli roll beep.rtx -o beep.svg\n"
+                         "  belltower-cli roll tone.re -o - --hardware logomanager > tone.svg",
+                         [options](Console& console, const GlobalOptions&) { return Roll(*options, console); });
     roll->add_option("IN", options->input,
-                     "Ringtone file (RTX or ERT text), RE, MIDI or .ott file, recognised by its content; - reads "
+                     "Ringtone file (RTX or ERT text), RE, MIDI, .ott, iMelody or Composer file, recognised by its "
+                     "content; - reads "
                      "standard input.")
         ->required();
+    AddMelodyInputOption(*roll, options->from);
     AddOutputOption(*roll, options->output, "The SVG file to write; - writes standard output.", "OUT.svg");
     AddHardwareOption(*roll, options->hardware,
                       "Draw in the warning colour the notes out of range for the phone (a4 to b7, default), "

@@ -4,32 +4,12 @@
 
 #include "formats/record.h"
 #include "interchange/midi.h"
-#include "interchange/ott.h"
-#include "melody/rtx_text.h"
 #include "melody/tone_decoder.h"
-#include "melody/tone_encoder.h"
 
 namespace belltower::interchange {
 namespace {
 
-// An RE file is one record whose length field, bytes 4..7, gives the file's own size.
-bool LooksLikeRecord(formats::ByteView bytes) {
-    const formats::Result<std::int32_t> length = formats::RecordLengthField(bytes);
-    return bytes.size() >= 8 && length && static_cast<std::size_t>(*length) == bytes.size();
-}
-
-template <typename Import>
-formats::Result<MelodyImport> Imported(formats::Result<Import> read) {
-    if (!read) {
-        return read.error();
-    }
-    return MelodyImport{std::move(read->fields), std::move(read->warnings)};
-}
-
-}  // namespace
-
-MelodyImport ReadMelodyRecord(formats::ByteView record) {
-    melody::DecodedMelody decoded = melody::DecodeMelody(record);
+MelodyImport Imported(melody::DecodedMelody decoded) {
     MelodyImport imported{std::move(decoded.fields), {}};
     for (const melody::ToneNotice& loss : decoded.losses) {
         imported.warnings.push_back("byte " + std::to_string(loss.offset) + ": " + loss.what);
@@ -37,47 +17,71 @@ MelodyImport ReadMelodyRecord(formats::ByteView record) {
     return imported;
 }
 
-MelodyContent RecogniseMelody(formats::ByteView bytes) {
-    if (LooksLikeMidi(bytes)) {
-        return MelodyContent::Midi;
-    }
-    if (LooksLikeRecord(bytes)) {
-        return MelodyContent::Record;
-    }
-    if (LooksLikeOtt(bytes)) {
-        return MelodyContent::Ott;
-    }
-    return MelodyContent::Ringtone;
+formats::TextFormat FormOf(MelodyOutput format) {
+    return format == MelodyOutput::ReUnicode ? formats::TextFormat::Unicode : formats::TextFormat::Ascii;
 }
 
-formats::Result<MelodyImport> ReadMelodyFile(formats::ByteView bytes, melody::MelodyFields base) {
-    switch (RecogniseMelody(bytes)) {
-    case MelodyContent::Record:
-        return ReadMelodyRecord(bytes);
-    case MelodyContent::Midi:
-        return Imported(ReadMidi(bytes));
-    case MelodyContent::Ott:
-        return Imported(ReadOtt(bytes));
-    case MelodyContent::Ringtone:
-        break;
-    }
-    melody::ReadRtxText(formats::ToText(bytes), base);
-    return MelodyImport{std::move(base), {}};
+}  // namespace
+
+bool LooksLikeRecord(formats::ByteView bytes) {
+    const formats::Result<std::int32_t> length = formats::RecordLengthField(bytes);
+    return bytes.size() >= 8 && length && static_cast<std::size_t>(*length) == bytes.size();
 }
 
-std::string_view Extension(MelodyOutput format) {
+MelodyImport ReadMelodyRecord(formats::ByteView record) {
+    return Imported(melody::DecodeMelody(record));
+}
+
+MelodyImport ReadToneData(formats::ByteView toneData) {
+    return Imported(melody::DecodeToneData(toneData));
+}
+
+formats::Result<MelodyImport> ReadMelodyFile(formats::ByteView bytes, const melody::MelodyFields& base,
+                                             const MelodyFormat* as) {
+    const MelodyFormat& format = as != nullptr ? *as : FormatOf(RecogniseMelody(bytes));
+    return format.read(bytes, base);
+}
+
+const MelodyFormat& FormatOf(MelodyOutput format) {
     switch (format) {
     case MelodyOutput::Rtx:
-        return ".rtx";
+        return FormatOf(MelodyContent::Ringtone);
     case MelodyOutput::Mid:
-        return ".mid";
+        return FormatOf(MelodyContent::Midi);
     case MelodyOutput::Ott:
-        return ".ott";
+        return FormatOf(MelodyContent::Ott);
+    case MelodyOutput::Imy:
+        return FormatOf(MelodyContent::Imelody);
+    case MelodyOutput::Composer:
+        return FormatOf(MelodyContent::Composer);
     case MelodyOutput::ReAscii:
     case MelodyOutput::ReUnicode:
         break;
     }
-    return ".re";
+    return FormatOf(MelodyContent::Record);
+}
+
+MelodyOutput OutputOf(MelodyContent content, formats::TextFormat form) {
+    switch (content) {
+    case MelodyContent::Ringtone:
+        return MelodyOutput::Rtx;
+    case MelodyContent::Midi:
+        return MelodyOutput::Mid;
+    case MelodyContent::Ott:
+        return MelodyOutput::Ott;
+    case MelodyContent::Imelody:
+        return MelodyOutput::Imy;
+    case MelodyContent::Composer:
+        return MelodyOutput::Composer;
+    case MelodyContent::Record:
+    case MelodyContent::ToneData:
+        break;
+    }
+    return form == formats::TextFormat::Unicode ? MelodyOutput::ReUnicode : MelodyOutput::ReAscii;
+}
+
+std::string Extension(MelodyOutput format) {
+    return "." + std::string(FormatOf(format).extensions.front());
 }
 
 std::string RestoringOptions(const melody::MelodyFields& fields) {
@@ -92,44 +96,7 @@ std::string RestoringOptions(const melody::MelodyFields& fields) {
 }
 
 formats::Result<MelodyExport> WriteMelodyFields(const melody::MelodyFields& fields, MelodyOutput format) {
-    MelodyExport out;
-    switch (format) {
-    case MelodyOutput::Rtx:
-        if (const std::string options = RestoringOptions(fields); !options.empty()) {
-            out.warnings.push_back("Ringtone text cannot hold every option of this melody; encode it with: " + options);
-        }
-        out.bytes = formats::ToBytes(melody::WriteRtxText(fields));
-        return out;
-    case MelodyOutput::Ott: {
-        auto written = WriteOtt(fields);
-        if (!written) {
-            return written.error();
-        }
-        return MelodyExport{std::move(written->bytes), std::move(written->warnings)};
-    }
-    case MelodyOutput::ReAscii:
-    case MelodyOutput::ReUnicode:
-    case MelodyOutput::Mid:
-        break;
-    }
-    const auto form = format == MelodyOutput::ReUnicode ? formats::TextFormat::Unicode : formats::TextFormat::Ascii;
-    melody::EncodeResult encoded = melody::EncodeReRecord(fields, form);
-    if (!encoded.record) {
-        return encoded.record.error();
-    }
-    if (encoded.noData) {
-        out.warnings.emplace_back(melody::kNoDataText);
-    }
-    if (format != MelodyOutput::Mid) {
-        out.bytes = std::move(*encoded.record);
-        return out;
-    }
-    auto midi = WriteMidiMelody(*encoded.record);
-    if (!midi) {
-        return midi.error();
-    }
-    out.bytes = std::move(*midi);
-    return out;
+    return FormatOf(format).write(fields, FormOf(format));
 }
 
 formats::Result<MelodyExport> WriteMelodyRecord(formats::ByteView record, MelodyOutput format) {

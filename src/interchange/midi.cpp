@@ -155,7 +155,8 @@ struct Note {
     std::size_t order = 0;  // to tell notes of equal key apart
 };
 
-struct Song {
+// The notes of every track read, on one time line.
+struct TrackNotes {
     std::vector<Note> notes;
     std::map<std::uint64_t, std::uint32_t> tempos;  // tick -> microseconds per quarter
     std::string name;
@@ -171,11 +172,70 @@ std::string At(std::size_t offset) {
     return " at byte " + std::to_string(offset) + ".";
 }
 
-Result<void> ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, int track, Song& song) {
+// A meta or system exclusive event, its status byte read: the tempo, the first track name and
+// the end of the track are kept. False at the end of the track.
+Result<bool> ReadMetaEvent(Cursor& cursor, std::uint8_t kind, std::uint64_t tick, const std::string& where,
+                           std::size_t eventStart, TrackNotes& song) {
+    std::optional<std::uint8_t> type;
+    if (kind == 0xFF) {
+        type = cursor.Byte();
+    }
+    const auto length = (kind != 0xFF || type) ? cursor.VarLen() : std::nullopt;
+    if (!length || !cursor.Skip(*length)) {
+        return Damaged("an event runs past the end of " + where + At(eventStart));
+    }
+    const ByteView data = cursor.Take(*length);
+    if (type == 0x51 && data.size() >= 3) {
+        const std::uint32_t micros = formats::BigEndianAt(data, 0, 3);
+        if (micros > 0) {
+            song.tempos[tick] = micros;
+        }
+    } else if (type == 0x03 && song.name.empty()) {
+        song.name = formats::ToText(data);
+    }
+    return type != 0x2F;
+}
+
+// The notes sounding on each channel and key: indexes into TrackNotes::notes, oldest first.
+using Sounding = std::map<std::pair<int, int>, std::vector<std::size_t>>;
+
+// A channel event, its status known and its first data byte read when it came by running
+// status. Notes on and off are kept; drum notes only noted.
+Result<void> ReadChannelEvent(Cursor& cursor, std::uint8_t kind, std::optional<std::uint8_t> data1, std::uint64_t tick,
+                              const std::string& where, std::size_t eventStart, Sounding& sounding, TrackNotes& song) {
+    const int channel = kind & 0x0F;
+    const int command = kind & 0xF0;
+    const int dataCount = (command == 0xC0 || command == 0xD0) ? 1 : 2;
+    std::array<std::uint8_t, 2> data{};
+    for (int i = 0; i < dataCount; ++i) {
+        const auto byte = (i == 0 && data1) ? data1 : cursor.Byte();
+        if (!byte) {
+            return Damaged("the " + where + " ends inside an event" + At(eventStart));
+        }
+        data[static_cast<std::size_t>(i)] = *byte & 0x7F;
+    }
+    const bool noteOn = command == 0x90 && data[1] > 0;
+    const bool noteOff = command == 0x80 || (command == 0x90 && data[1] == 0);
+    if ((noteOn || noteOff) && channel == 9) {
+        song.drums = true;
+        return {};
+    }
+    auto& open = sounding[{channel, data[0]}];
+    if (noteOn) {
+        open.push_back(song.notes.size());
+        song.notes.push_back({tick, tick, data[0], song.notes.size()});
+    } else if (noteOff && !open.empty()) {
+        song.notes[open.front()].off = tick;
+        open.erase(open.begin());
+    }
+    return {};
+}
+
+Result<void> ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, int track, TrackNotes& song) {
     Cursor cursor(bytes, begin, end);
     std::uint64_t tick = 0;
     std::uint8_t status = 0;
-    std::map<std::pair<int, int>, std::vector<std::size_t>> sounding;  // (channel, key) -> notes
+    Sounding sounding;
     const std::string where = "track " + std::to_string(track + 1);
     while (!cursor.AtEnd()) {
         const std::size_t eventStart = cursor.Position();
@@ -199,51 +259,15 @@ Result<void> ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, int t
         }
         const std::uint8_t kind = *first < 0x80 ? status : *first;
         if (kind == 0xFF || kind == 0xF0 || kind == 0xF7) {
-            std::optional<std::uint8_t> type;
-            if (kind == 0xFF) {
-                type = cursor.Byte();
+            const auto more = ReadMetaEvent(cursor, kind, tick, where, eventStart, song);
+            if (!more) {
+                return more.error();
             }
-            const auto length = (kind != 0xFF || type) ? cursor.VarLen() : std::nullopt;
-            if (!length || !cursor.Skip(*length)) {
-                return Damaged("an event runs past the end of " + where + At(eventStart));
-            }
-            const ByteView data = cursor.Take(*length);
-            if (type == 0x51 && data.size() >= 3) {
-                const std::uint32_t micros = formats::BigEndianAt(data, 0, 3);
-                if (micros > 0) {
-                    song.tempos[tick] = micros;
-                }
-            } else if (type == 0x03 && song.name.empty()) {
-                song.name = formats::ToText(data);
-            } else if (type == 0x2F) {
+            if (!*more) {
                 break;
             }
-            continue;
-        }
-        const int channel = kind & 0x0F;
-        const int command = kind & 0xF0;
-        const int dataCount = (command == 0xC0 || command == 0xD0) ? 1 : 2;
-        std::array<std::uint8_t, 2> data{};
-        for (int i = 0; i < dataCount; ++i) {
-            const auto byte = (i == 0 && data1) ? data1 : cursor.Byte();
-            if (!byte) {
-                return Damaged("the " + where + " ends inside an event" + At(eventStart));
-            }
-            data[static_cast<std::size_t>(i)] = *byte & 0x7F;
-        }
-        const bool noteOn = command == 0x90 && data[1] > 0;
-        const bool noteOff = command == 0x80 || (command == 0x90 && data[1] == 0);
-        if ((noteOn || noteOff) && channel == 9) {
-            song.drums = true;
-            continue;
-        }
-        auto& open = sounding[{channel, data[0]}];
-        if (noteOn) {
-            open.push_back(song.notes.size());
-            song.notes.push_back({tick, tick, data[0], song.notes.size()});
-        } else if (noteOff && !open.empty()) {
-            song.notes[open.front()].off = tick;
-            open.erase(open.begin());
+        } else if (auto read = ReadChannelEvent(cursor, kind, data1, tick, where, eventStart, sounding, song); !read) {
+            return read;
         }
     }
     for (auto& [key, open] : sounding) {
@@ -340,6 +364,204 @@ double Bpm(std::uint32_t micros) {
     return 60'000'000.0 / micros;
 }
 
+struct MidiHeader {
+    std::uint32_t length = 0;
+    std::uint32_t format = 0;
+    std::uint32_t division = 0;
+};
+
+Result<MidiHeader> ReadHeader(ByteView bytes) {
+    if (!LooksLikeMidi(bytes)) {
+        return MakeError(ErrorCode::BadInput, "This is not a MIDI file: it does not start with \"MThd\".");
+    }
+    Cursor header(bytes, 4, bytes.size());
+    const auto headerLength = header.Big(4);
+    if (!headerLength || *headerLength < 6 || *headerLength > bytes.size() - 8) {
+        return Damaged("its header chunk is cut short.");
+    }
+    const auto format = header.Big(2);
+    const auto tracks = header.Big(2);
+    const auto division = header.Big(2);
+    if (!format || !tracks || !division) {
+        return Damaged("its header chunk is cut short.");
+    }
+    if (*format > 2) {
+        return MakeError(ErrorCode::BadInput, "The MIDI file has the unknown format " + std::to_string(*format) + ".");
+    }
+    if (*division == 0 || ((*division & 0x8000) != 0 && (*division & 0xFF) == 0)) {
+        return MakeError(ErrorCode::BadInput, "The MIDI file gives a division of 0 ticks: its notes have no length.");
+    }
+    return MidiHeader{*headerLength, *format, *division};
+}
+
+// Every track chunk (of format 2 only the first), other chunks skipped.
+Result<void> ReadTracks(ByteView bytes, const MidiHeader& header, TrackNotes& song,
+                        std::vector<std::string>& warnings) {
+    std::size_t pos = 8 + header.length;
+    int trackCount = 0;
+    while (pos < bytes.size() && trackCount < kMaxTracks) {
+        Cursor chunk(bytes, pos, bytes.size());
+        const auto type = chunk.Big(4);
+        const auto length = chunk.Big(4);
+        if (!type || !length) {
+            return Damaged("a chunk header is cut short" + At(pos));
+        }
+        const std::size_t begin = pos + 8;
+        if (*length > bytes.size() - begin) {
+            return Damaged("a chunk says it is " + std::to_string(*length) + " bytes long, past the end of the file" +
+                           At(pos));
+        }
+        if (*type == 0x4D54726B) {  // "MTrk"
+            if (!(header.format == 2 && trackCount > 0)) {
+                if (auto read = ReadTrack(bytes, begin, begin + *length, trackCount, song); !read) {
+                    return read;
+                }
+            }
+            ++trackCount;
+        }
+        pos = begin + *length;
+    }
+    if (trackCount == 0) {
+        return Damaged("it holds no track.");
+    }
+    if (header.format == 2 && trackCount > 1) {
+        warnings.emplace_back("Only the first of the " + std::to_string(trackCount) + " independent patterns is read.");
+    }
+    if (song.drums) {
+        warnings.emplace_back("The drum notes (channel 10) are left out.");
+    }
+    return {};
+}
+
+struct PieceList {
+    std::vector<Piece> pieces;
+    bool rounded = false;   // a note more than a quarter of a sixty-fourth off the grid
+    bool dropped = false;   // a note too short for the grid
+    bool tied = false;      // a note written as several pieces
+    bool repeated = false;  // a note following one of the same key
+};
+
+// One stretch cut into the longest note lengths that add up to its units, the pending tempo
+// tag before the first.
+void AddPieces(const Stretch& stretch, long long units, std::optional<int>& pendingTempo, int& currentBpm,
+               PieceList& list) {
+    const int code = stretch.key < 0 ? formats::tone::kPause : stretch.key + kMidiOffset;
+    bool first = true;
+    while (units > 0) {
+        const Length length =
+            *std::find_if(kLengths.begin(), kLengths.end(), [&](const Length& l) { return l.units <= units; });
+        Piece piece{code, length, std::nullopt};
+        if (first && pendingTempo) {
+            piece.tempo = pendingTempo;
+            currentBpm = *pendingTempo;
+            pendingTempo.reset();
+        }
+        list.tied = list.tied || (!first && stretch.key >= 0);
+        first = false;
+        list.pieces.push_back(piece);
+        units -= length.units;
+    }
+}
+
+// The single voice as note lengths in sixty-fourth notes. The first tempo is the melody's;
+// every later change becomes a tag before the next note.
+PieceList ToPieces(const std::vector<Stretch>& stretches, const std::map<std::uint64_t, std::uint32_t>& tempos,
+                   double ticksPerQuarter, double firstBpm) {
+    PieceList list;
+    auto tempo = tempos.empty() ? tempos.end() : std::next(tempos.begin());
+    int currentBpm = static_cast<int>(std::lround(firstBpm));
+    std::optional<int> pendingTempo;
+    int lastKey = -1;
+    for (const Stretch& stretch : stretches) {
+        while (tempo != tempos.end() && tempo->first <= stretch.from) {
+            const int bpm = static_cast<int>(std::lround(Bpm(tempo->second)));
+            pendingTempo = bpm == currentBpm ? std::nullopt : std::optional<int>(bpm);
+            ++tempo;
+        }
+        // Each length is rounded on its own: files of other tools are rarely on the grid to the
+        // tick, and Belltower's own carry the phone's 1/120 s steps. More than a quarter of a
+        // sixty-fourth note off is worth a word; rests too short for the grid are the breaks
+        // between repeated notes, which the encoder puts back by itself.
+        const double exact = static_cast<double>(stretch.to - stretch.from) / ticksPerQuarter * kGridPerQuarter;
+        const long long units = std::llround(exact);
+        list.rounded = list.rounded || (stretch.key >= 0 && std::fabs(exact - static_cast<double>(units)) > 0.25);
+        // A rest under 1/40 s is the break the phone makes between repeated notes.
+        const double seconds = exact / kGridPerQuarter * 60.0 / currentBpm;
+        if (units <= 0 || (stretch.key < 0 && seconds < 0.025)) {
+            list.dropped = list.dropped || stretch.key >= 0;
+            continue;
+        }
+        list.repeated = list.repeated || (stretch.key >= 0 && stretch.key == lastKey);
+        lastKey = stretch.key;
+        AddPieces(stretch, units, pendingTempo, currentBpm, list);
+    }
+    return list;
+}
+
+// A piece as a note token: the fraction unless it is the default, the note and its octave
+// unless it is the default (moved by octaves into the range a token can name), the dot.
+std::string PieceToken(const Piece& piece, int duration, int octave, bool& outOfRange) {
+    std::string token = piece.length.fraction == duration ? "" : std::to_string(piece.length.fraction);
+    if (piece.code == formats::tone::kPause) {
+        token += 'p';
+    } else {
+        int code = piece.code;
+        while (code < 79) {  // octave 1 is the lowest a token can name
+            code += 12;
+            outOfRange = true;
+        }
+        while (code > 0xFF) {
+            code -= 12;
+            outOfRange = true;
+        }
+        const melody::NoteName name = melody::NameOfCode(static_cast<std::uint8_t>(code));
+        token += name.letter;
+        if (name.sharp) {
+            token += '#';
+        }
+        if (name.octave != octave) {
+            token += std::to_string(name.octave);
+        }
+    }
+    if (piece.length.dotted) {
+        token += '.';
+    }
+    return token;
+}
+
+// The pieces as the notes of the edit fields, over the defaults that most notes share.
+void WriteFields(const PieceList& list, MidiImport& imported) {
+    std::vector<int> fractions;
+    std::vector<int> octaves;
+    for (const Piece& piece : list.pieces) {
+        fractions.push_back(piece.length.fraction);
+        if (piece.code != formats::tone::kPause) {
+            octaves.push_back(melody::NameOfCode(static_cast<std::uint8_t>(piece.code)).octave);
+        }
+    }
+    const int duration = MostUsed(fractions, 4);
+    const int octave = std::max(1, MostUsed(octaves, 5));
+    melody::MelodyFields& fields = imported.fields;
+    fields.duration = std::to_string(duration);
+    fields.octave = std::to_string(octave);
+    fields.delay = "0";
+    // Tied pieces sound as one note only without the small pauses between equal notes.
+    fields.noSmallPauses = list.tied && !list.repeated;
+    if (list.tied && list.repeated) {
+        imported.warnings.emplace_back("Tied notes are written as repeated notes with a short break between them.");
+    }
+    bool outOfRange = false;
+    for (const Piece& piece : list.pieces) {
+        if (piece.tempo) {
+            fields.notes += (fields.notes.empty() ? "t" : " t") + std::to_string(*piece.tempo);
+        }
+        fields.notes += (fields.notes.empty() ? "" : " ") + PieceToken(piece, duration, octave, outOfRange);
+    }
+    if (outOfRange) {
+        imported.warnings.emplace_back("Notes below octave 1 or above the highest tone code are moved by octaves.");
+    }
+}
+
 }  // namespace
 
 bool LooksLikeMidi(ByteView bytes) {
@@ -390,61 +612,14 @@ Result<Bytes> WriteMidiMelody(ByteView recordOrToneData) {
 }
 
 Result<MidiImport> ReadMidi(ByteView bytes) {
-    if (!LooksLikeMidi(bytes)) {
-        return MakeError(ErrorCode::BadInput, "This is not a MIDI file: it does not start with \"MThd\".");
-    }
-    Cursor header(bytes, 4, bytes.size());
-    const auto headerLength = header.Big(4);
-    if (!headerLength || *headerLength < 6 || *headerLength > bytes.size() - 8) {
-        return Damaged("its header chunk is cut short.");
-    }
-    const auto format = header.Big(2);
-    const auto tracks = header.Big(2);
-    const auto division = header.Big(2);
-    if (!format || !tracks || !division) {
-        return Damaged("its header chunk is cut short.");
-    }
-    if (*format > 2) {
-        return MakeError(ErrorCode::BadInput, "The MIDI file has the unknown format " + std::to_string(*format) + ".");
-    }
-    if (*division == 0 || ((*division & 0x8000) != 0 && (*division & 0xFF) == 0)) {
-        return MakeError(ErrorCode::BadInput, "The MIDI file gives a division of 0 ticks: its notes have no length.");
+    const auto header = ReadHeader(bytes);
+    if (!header) {
+        return header.error();
     }
     MidiImport imported;
-    Song song;
-    std::size_t pos = 8 + *headerLength;
-    int trackCount = 0;
-    while (pos < bytes.size() && trackCount < kMaxTracks) {
-        Cursor chunk(bytes, pos, bytes.size());
-        const auto type = chunk.Big(4);
-        const auto length = chunk.Big(4);
-        if (!type || !length) {
-            return Damaged("a chunk header is cut short" + At(pos));
-        }
-        const std::size_t begin = pos + 8;
-        if (*length > bytes.size() - begin) {
-            return Damaged("a chunk says it is " + std::to_string(*length) + " bytes long, past the end of the file" +
-                           At(pos));
-        }
-        if (*type == 0x4D54726B) {  // "MTrk"
-            if (!(*format == 2 && trackCount > 0)) {
-                if (auto read = ReadTrack(bytes, begin, begin + *length, trackCount, song); !read) {
-                    return read.error();
-                }
-            }
-            ++trackCount;
-        }
-        pos = begin + *length;
-    }
-    if (trackCount == 0) {
-        return Damaged("it holds no track.");
-    }
-    if (*format == 2 && trackCount > 1) {
-        imported.warnings.emplace_back("Only the first of the " + std::to_string(trackCount) +
-                                       " independent patterns is read.");
-    }
-    if (song.drums) {
-        imported.warnings.emplace_back("The drum notes (channel 10) are left out.");
+    TrackNotes song;
+    if (auto read = ReadTracks(bytes, *header, song, imported.warnings); !read) {
+        return read.error();
     }
     bool overlapped = false;
     const std::vector<Stretch> stretches = OneVoice(song.notes, song.end, overlapped);
@@ -452,128 +627,21 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
         imported.warnings.emplace_back("Notes sound together in the file; a ringtone plays one at a time, so the "
                                        "highest sounding note is kept.");
     }
-
-    // Lengths in sixty-fourth notes. With SMPTE timing ticks are seconds; they are counted in
-    // quarters at the melody's tempo.
-    const bool smpte = (*division & 0x8000) != 0;
+    // With SMPTE timing ticks are seconds; they are counted in quarters at the melody's tempo.
+    const bool smpte = (header->division & 0x8000) != 0;
     const double firstBpm = song.tempos.empty() ? 120.0 : Bpm(song.tempos.begin()->second);
-    const double ticksPerQuarter =
-        smpte ? (256 - (*division >> 8)) * (*division & 0xFF) * 60.0 / firstBpm : static_cast<double>(*division);
-    std::vector<Piece> pieces;
-    auto tempo = song.tempos.empty() ? song.tempos.end() : std::next(song.tempos.begin());
-    int currentBpm = static_cast<int>(std::lround(firstBpm));
-    std::optional<int> pendingTempo;
-    bool rounded = false;
-    bool dropped = false;
-    bool tied = false;
-    bool repeated = false;
-    int lastKey = -1;
-    for (const Stretch& stretch : stretches) {
-        // The first tempo is the melody's; every later change becomes a tag before the next note.
-        while (tempo != song.tempos.end() && tempo->first <= stretch.from) {
-            const int bpm = static_cast<int>(std::lround(Bpm(tempo->second)));
-            pendingTempo = bpm == currentBpm ? std::nullopt : std::optional<int>(bpm);
-            ++tempo;
-        }
-        // Each length is rounded on its own: files of other tools are rarely on the grid to the
-        // tick, and Belltower's own carry the phone's 1/120 s steps. More than a quarter of a
-        // sixty-fourth note off is worth a word; rests too short for the grid are the breaks
-        // between repeated notes, which the encoder puts back by itself.
-        const double exact = static_cast<double>(stretch.to - stretch.from) / ticksPerQuarter * kGridPerQuarter;
-        long long units = std::llround(exact);
-        rounded = rounded || (stretch.key >= 0 && std::fabs(exact - static_cast<double>(units)) > 0.25);
-        // A rest under 1/40 s is the break the phone makes between repeated notes.
-        const double seconds = exact / kGridPerQuarter * 60.0 / currentBpm;
-        if (units <= 0 || (stretch.key < 0 && seconds < 0.025)) {
-            dropped = dropped || stretch.key >= 0;
-            continue;
-        }
-        const int code = stretch.key < 0 ? formats::tone::kPause : stretch.key + kMidiOffset;
-        if (stretch.key >= 0 && stretch.key == lastKey) {
-            repeated = true;
-        }
-        lastKey = stretch.key;
-        bool first = true;
-        while (units > 0) {
-            const Length length =
-                *std::find_if(kLengths.begin(), kLengths.end(), [&](const Length& l) { return l.units <= units; });
-            Piece piece{code, length, std::nullopt};
-            if (first && pendingTempo) {
-                piece.tempo = pendingTempo;
-                currentBpm = *pendingTempo;
-                pendingTempo.reset();
-            }
-            tied = tied || (!first && stretch.key >= 0);
-            first = false;
-            pieces.push_back(piece);
-            units -= length.units;
-        }
-    }
-    if (rounded) {
+    const double ticksPerQuarter = smpte ? (256 - (header->division >> 8)) * (header->division & 0xFF) * 60.0 / firstBpm
+                                         : static_cast<double>(header->division);
+    const PieceList pieces = ToPieces(stretches, song.tempos, ticksPerQuarter, firstBpm);
+    if (pieces.rounded) {
         imported.warnings.emplace_back("Note lengths are rounded to the nearest sixty-fourth note.");
     }
-    if (dropped) {
+    if (pieces.dropped) {
         imported.warnings.emplace_back("Notes shorter than half a sixty-fourth note are left out.");
     }
-
-    // The defaults that most notes share.
-    std::vector<int> fractions;
-    std::vector<int> octaves;
-    for (const Piece& piece : pieces) {
-        fractions.push_back(piece.length.fraction);
-        if (piece.code != formats::tone::kPause) {
-            octaves.push_back(melody::NameOfCode(static_cast<std::uint8_t>(piece.code)).octave);
-        }
-    }
-    const int duration = MostUsed(fractions, 4);
-    const int octave = std::max(1, MostUsed(octaves, 5));
-
-    melody::MelodyFields& fields = imported.fields;
-    fields.name = song.name;
-    fields.tempo = std::to_string(static_cast<int>(std::lround(firstBpm)));
-    fields.duration = std::to_string(duration);
-    fields.octave = std::to_string(octave);
-    fields.delay = "0";
-    // Tied pieces sound as one note only without the small pauses between equal notes.
-    fields.noSmallPauses = tied && !repeated;
-    if (tied && repeated) {
-        imported.warnings.emplace_back("Tied notes are written as repeated notes with a short break between them.");
-    }
-    bool outOfRange = false;
-    for (const Piece& piece : pieces) {
-        if (piece.tempo) {
-            fields.notes += (fields.notes.empty() ? "t" : " t") + std::to_string(*piece.tempo);
-        }
-        std::string token = piece.length.fraction == duration ? "" : std::to_string(piece.length.fraction);
-        if (piece.code == formats::tone::kPause) {
-            token += 'p';
-        } else {
-            int code = piece.code;
-            while (code < 79) {  // octave 1 is the lowest a token can name
-                code += 12;
-                outOfRange = true;
-            }
-            while (code > 0xFF) {
-                code -= 12;
-                outOfRange = true;
-            }
-            const melody::NoteName name = melody::NameOfCode(static_cast<std::uint8_t>(code));
-            token += name.letter;
-            if (name.sharp) {
-                token += '#';
-            }
-            if (name.octave != octave) {
-                token += std::to_string(name.octave);
-            }
-        }
-        if (piece.length.dotted) {
-            token += '.';
-        }
-        fields.notes += (fields.notes.empty() ? "" : " ") + token;
-    }
-    if (outOfRange) {
-        imported.warnings.emplace_back("Notes below octave 1 or above the highest tone code are moved by octaves.");
-    }
+    imported.fields.name = song.name;
+    imported.fields.tempo = std::to_string(static_cast<int>(std::lround(firstBpm)));
+    WriteFields(pieces, imported);
     return imported;
 }
 

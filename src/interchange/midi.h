@@ -30,15 +30,14 @@
 
 #include "formats/bytes.h"
 #include "formats/result.h"
+#include "interchange/format_table.h"
 #include "melody/melody_fields.h"
 #include "melody/timeline.h"
 
 namespace belltower::interchange {
 
-struct MidiImport {
-    melody::MelodyFields fields;
-    std::vector<std::string> warnings;  // what the import changed: overlapping notes, rounding, ...
-};
+// The warnings say what the import changed: overlapping notes, rounding, ...
+using MidiImport = MelodyImport;
 
 // A file starts with "MThd".
 bool LooksLikeMidi(formats::ByteView bytes);

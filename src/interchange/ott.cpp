@@ -6,7 +6,9 @@
 #include <map>
 #include <optional>
 #include <string_view>
+#include <tuple>
 
+#include "formats/message_text.h"
 #include "formats/text_value.h"
 #include "interchange/most_used.h"
 #include "melody/note_token.h"
@@ -18,6 +20,8 @@ using formats::Bytes;
 using formats::ByteView;
 using formats::ErrorCode;
 using formats::MakeError;
+using formats::NumberText;
+using formats::QuotedToken;
 using formats::Result;
 using formats::TextValue;
 
@@ -56,12 +60,6 @@ constexpr std::array<const char*, 4> kSpecifierNames = {"", "dotted ", "double-d
 
 double OttLength(unsigned duration, unsigned specifier) {
     return kSpecifierFactors[specifier] / static_cast<double>(1U << duration);
-}
-
-std::string FormatNumber(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.10g", value);
-    return text;
 }
 
 std::string DescribeLength(unsigned duration, unsigned specifier) {
@@ -182,66 +180,82 @@ struct TextLength {
     bool dotted = false;
 };
 
-Result<unsigned> Need(BitReader& reader, unsigned count, const char* what) {
-    if (const auto value = reader.Read(count)) {
-        return *value;
+// Reads fields of the given sizes in bits, one after the other: all of them, or the error that
+// the file ends in the middle of `what`.
+template <std::size_t N>
+Result<std::array<unsigned, N>> Need(BitReader& reader, const std::array<unsigned, N>& counts, const char* what) {
+    std::array<unsigned, N> values{};
+    for (std::size_t i = 0; i < N; ++i) {
+        const auto value = reader.Read(counts[i]);
+        if (!value) {
+            return MakeError(ErrorCode::DamagedData,
+                             std::string("The .ott file ends in the middle of its ") + what + ".");
+        }
+        values[i] = *value;
     }
-    return MakeError(ErrorCode::DamagedData, std::string("The .ott file ends in the middle of its ") + what + ".");
+    return values;
 }
 
-// NOLINTBEGIN(bugprone-macro-parentheses): the first argument names the variable declared
-#define BELLTOWER_READ(name, count, what)                                                                              \
-    const auto name##Read = Need(reader, count, what);                                                                 \
-    if (!name##Read) {                                                                                                 \
-        return name##Read.error();                                                                                     \
-    }                                                                                                                  \
-    const unsigned name = *name##Read;
-// NOLINTEND(bugprone-macro-parentheses)
+Result<unsigned> Need(BitReader& reader, unsigned count, const char* what) {
+    const auto value = Need<1>(reader, {count}, what);
+    if (!value) {
+        return value.error();
+    }
+    return value->front();
+}
+
+// The size in bits of the value of an instruction other than a note; 0 for an unknown one.
+unsigned ValueBits(unsigned id) {
+    switch (id) {
+    case kScale:
+    case kStyle:
+        return 2;
+    case kTempo:
+        return 5;
+    case kVolume:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+Result<OttInstruction> ReadNote(BitReader& reader) {
+    const auto fields = Need<3>(reader, {4, 3, 2}, "notes");
+    if (!fields) {
+        return fields.error();
+    }
+    const auto [value, duration, specifier] = *fields;
+    if (value > 12) {
+        return MakeError(ErrorCode::DamagedData,
+                         "The .ott file holds the note value " + std::to_string(value) + ", which is reserved.");
+    }
+    if (duration > 5) {
+        return MakeError(ErrorCode::DamagedData,
+                         "The .ott file holds the note duration " + std::to_string(duration) + ", which is reserved.");
+    }
+    return OttInstruction{kNote, value, duration, specifier};
+}
 
 Result<OttInstruction> ReadInstruction(BitReader& reader) {
-    BELLTOWER_READ(id, 3, "instructions")
-    OttInstruction instruction{id};
-    switch (id) {
-    case kNote: {
-        BELLTOWER_READ(value, 4, "notes")
-        BELLTOWER_READ(duration, 3, "notes")
-        BELLTOWER_READ(specifier, 2, "notes")
-        if (value > 12) {
-            return MakeError(ErrorCode::DamagedData,
-                             "The .ott file holds the note value " + std::to_string(value) + ", which is reserved.");
-        }
-        if (duration > 5) {
-            return MakeError(ErrorCode::DamagedData, "The .ott file holds the note duration " +
-                                                         std::to_string(duration) + ", which is reserved.");
-        }
-        instruction.value = value;
-        instruction.duration = duration;
-        instruction.specifier = specifier;
-        return instruction;
+    const auto id = Need(reader, 3, "instructions");
+    if (!id) {
+        return id.error();
     }
-    case kScale:
-    case kStyle: {
-        BELLTOWER_READ(value, 2, "instructions")
-        instruction.value = value;
-        return instruction;
+    if (*id == kNote) {
+        return ReadNote(reader);
     }
-    case kTempo: {
-        BELLTOWER_READ(value, 5, "instructions")
-        instruction.value = value;
-        return instruction;
-    }
-    case kVolume: {
-        BELLTOWER_READ(value, 4, "instructions")
-        instruction.value = value;
-        return instruction;
-    }
-    default:
+    if (ValueBits(*id) == 0) {
         return MakeError(ErrorCode::DamagedData,
-                         "The .ott file holds an unknown instruction (" + std::to_string(id) + ") in a pattern.");
+                         "The .ott file holds an unknown instruction (" + std::to_string(*id) + ") in a pattern.");
     }
+    const auto value = Need(reader, ValueBits(*id), "instructions");
+    if (!value) {
+        return value.error();
+    }
+    return OttInstruction{*id, *value};
 }
 
-struct Song {
+struct PlayedSong {
     std::string title;
     std::vector<PlayedNote> notes;
     bool playTwice = false;
@@ -250,13 +264,13 @@ struct Song {
 
 // Plays the instructions of one pattern pass into the song, keeping what the text cannot hold
 // as warnings (each kind once).
-struct Player {
+struct PatternPlayer {
     unsigned scale = kDefaultScale;
     unsigned tempoIndex = kDefaultTempoIndex;
     bool capped = false;
     WarningList* warnings = nullptr;
 
-    void Play(const std::vector<OttInstruction>& pattern, Song& song) {
+    void Play(const std::vector<OttInstruction>& pattern, PlayedSong& song) {
         for (const auto& instruction : pattern) {
             switch (instruction.id) {
             case kNote:
@@ -303,61 +317,73 @@ struct Pattern {
 
 // `titleExtra` is added to the 4-bit title length (see ReadOtt); the title must then be
 // printable.
-Result<void> ReadSong(BitReader& reader, bool titled, bool unicode, unsigned titleExtra, Song& song,
-                      WarningList& warnings) {
-    if (titled) {
-        BELLTOWER_READ(titleField, 4, "title")
-        const unsigned titleLength = titleField + titleExtra;
-        bool unknown = false;
-        for (unsigned i = 0; i < titleLength; ++i) {
-            BELLTOWER_READ(character, unicode ? 16U : 8U, "title")
-            if (titleExtra > 0 && (character < 0x20 || character == 0x7F)) {
-                return MakeError(ErrorCode::DamagedData, "The .ott file holds no printable title of this length.");
-            }
-            unknown = unknown || character > 0xFF;
-            song.title += static_cast<char>(character > 0xFF ? '?' : character);
-        }
-        if (unknown) {
-            warnings.Once("The title \"" + song.title +
-                          "\" had characters outside Latin-1; they are shown as question marks.");
-        }
+Result<void> ReadTitle(BitReader& reader, bool unicode, unsigned titleExtra, PlayedSong& song, WarningList& warnings) {
+    const auto titleField = Need(reader, 4, "title");
+    if (!titleField) {
+        return titleField.error();
     }
-    BELLTOWER_READ(patternCount, 8, "song sequence")
-    std::array<std::vector<OttInstruction>, 4> defined;
-    std::array<bool, 4> isDefined{};
-    std::vector<Pattern> sequence;
-    for (unsigned p = 0; p < patternCount; ++p) {
-        BELLTOWER_READ(header, 3, "pattern headers")
-        if (header != 0) {
-            return MakeError(ErrorCode::DamagedData,
-                             "The .ott file holds a damaged pattern header (pattern " + std::to_string(p + 1) + ").");
+    bool unknown = false;
+    for (unsigned i = 0; i < *titleField + titleExtra; ++i) {
+        const auto character = Need(reader, unicode ? 16U : 8U, "title");
+        if (!character) {
+            return character.error();
         }
-        BELLTOWER_READ(id, 2, "pattern headers")
-        BELLTOWER_READ(loop, 4, "pattern headers")
-        BELLTOWER_READ(count, 8, "pattern headers")
-        if (count == 0) {
-            // Some writers give an empty song as one pattern of no instructions, which reads as
-            // a pattern played again before it was defined: read as empty.
-            if (!isDefined[id]) {
-                warnings.Once(std::string("The .ott file plays the pattern ") + static_cast<char>('A' + id) +
-                              ", which it never defines: it is read as empty.");
-            }
-        } else {
-            std::vector<OttInstruction> instructions;
-            for (unsigned i = 0; i < count; ++i) {
-                auto instruction = ReadInstruction(reader);
-                if (!instruction) {
-                    return instruction.error();
-                }
-                instructions.push_back(*instruction);
-            }
-            defined[id] = std::move(instructions);
-            isDefined[id] = true;
+        if (titleExtra > 0 && (*character < 0x20 || *character == 0x7F)) {
+            return MakeError(ErrorCode::DamagedData, "The .ott file holds no printable title of this length.");
         }
-        sequence.push_back({id, loop, defined[id]});
+        unknown = unknown || *character > 0xFF;
+        song.title += static_cast<char>(*character > 0xFF ? '?' : *character);
     }
+    if (unknown) {
+        warnings.Once("The title \"" + song.title +
+                      "\" had characters outside Latin-1; they are shown as question marks.");
+    }
+    return {};
+}
 
-    Player player;
+// One pattern of the song sequence, its instructions those defined earlier under its id when
+// it has none of its own.
+Result<Pattern> ReadPattern(BitReader& reader, unsigned number, std::array<std::optional<Pattern>, 4>& defined,
+                            WarningList& warnings) {
+    const auto header = Need(reader, 3, "pattern headers");
+    if (!header) {
+        return header.error();
+    }
+    if (*header != 0) {
+        return MakeError(ErrorCode::DamagedData,
+                         "The .ott file holds a damaged pattern header (pattern " + std::to_string(number) + ").");
+    }
+    const auto fields = Need<3>(reader, {2, 4, 8}, "pattern headers");
+    if (!fields) {
+        return fields.error();
+    }
+    const auto [id, loop, count] = *fields;
+    Pattern pattern{id, loop, {}};
+    if (count == 0) {
+        // Some writers give an empty song as one pattern of no instructions, which reads as
+        // a pattern played again before it was defined: read as empty.
+        if (!defined[id]) {
+            warnings.Once(std::string("The .ott file plays the pattern ") + static_cast<char>('A' + id) +
+                          ", which it never defines: it is read as empty.");
+        } else {
+            pattern.instructions = defined[id]->instructions;
+        }
+        return pattern;
+    }
+    for (unsigned i = 0; i < count; ++i) {
+        auto instruction = ReadInstruction(reader);
+        if (!instruction) {
+            return instruction.error();
+        }
+        pattern.instructions.push_back(*instruction);
+    }
+    defined[id] = pattern;
+    return pattern;
+}
+
+// The patterns played in their sequence, repeats written out.
+void PlaySequence(const std::vector<Pattern>& sequence, PlayedSong& song, WarningList& warnings) {
+    PatternPlayer player;
     player.warnings = &warnings;
     if (sequence.size() == 1) {
         // A loop on the only pattern repeats the whole song, as the phone repeats a ringtone
@@ -386,6 +412,29 @@ Result<void> ReadSong(BitReader& reader, bool titled, bool unicode, unsigned tit
     if (player.capped) {
         warnings.Once("The song is cut after " + std::to_string(kMaxImportedNotes) + " notes.");
     }
+}
+
+Result<void> ReadSong(BitReader& reader, bool titled, bool unicode, unsigned titleExtra, PlayedSong& song,
+                      WarningList& warnings) {
+    if (titled) {
+        if (auto title = ReadTitle(reader, unicode, titleExtra, song, warnings); !title) {
+            return title;
+        }
+    }
+    const auto patternCount = Need(reader, 8, "song sequence");
+    if (!patternCount) {
+        return patternCount.error();
+    }
+    std::array<std::optional<Pattern>, 4> defined;
+    std::vector<Pattern> sequence;
+    for (unsigned p = 0; p < *patternCount; ++p) {
+        auto pattern = ReadPattern(reader, p + 1, defined, warnings);
+        if (!pattern) {
+            return pattern.error();
+        }
+        sequence.push_back(std::move(*pattern));
+    }
+    PlaySequence(sequence, song, warnings);
     return {};
 }
 
@@ -416,7 +465,7 @@ TextLength ToTextLength(unsigned duration, unsigned specifier, bool& exact) {
     return best;
 }
 
-melody::MelodyFields ToFields(const Song& song, WarningList& warnings) {
+melody::MelodyFields ToFields(const PlayedSong& song, WarningList& warnings) {
     std::vector<TextLength> lengths;
     std::vector<int> fractions;
     std::vector<int> octaves;
@@ -487,15 +536,6 @@ struct Writer {
     std::optional<unsigned> tempoIndex;
 };
 
-// A token as it can stand in a message: line breaks and other control characters as blanks.
-std::string Quoted(std::string_view token) {
-    std::string quoted = "\"";
-    for (const char c : token) {
-        quoted += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
-    }
-    return quoted + "\"";
-}
-
 // The table's tempo nearest to a tempo, by ratio.
 unsigned NearestTempo(double tempo) {
     tempo = std::clamp(tempo, 1.0, 1e6);  // also infinity
@@ -531,6 +571,81 @@ std::pair<unsigned, unsigned> NearestLength(double length, bool& exact) {
     return best;
 }
 
+// A note or pause to write: its length in whole notes and, for a note, its code, with the
+// token it was read from for the messages.
+struct NoteToWrite {
+    std::string_view token;
+    bool pause = false;
+    double length = 0;
+    double code = 0;
+};
+
+// The note instruction of a length, warning when the format has no such length.
+OttInstruction LengthInstruction(const NoteToWrite& note, Writer& writer) {
+    bool exact = true;
+    const auto [duration, specifier] = NearestLength(note.length, exact);
+    if (!exact) {
+        const std::string kind = note.pause ? "pause " : "note ";
+        const std::string becomes = DescribeLength(duration, specifier) + ".";
+        writer.warnings.Add(kind + "length " + NumberText(note.length), "The " + kind + QuotedToken(note.token),
+                            "has a length the format cannot write: it becomes " + becomes,
+                            "have a length the format cannot write: they become " + becomes);
+    }
+    return {kNote, 0, duration, specifier};
+}
+
+// The scale of a note's code and its value in that scale, moved by whole octaves into the
+// four scales the format has, with a warning.
+std::pair<unsigned, unsigned> ScaleAndValue(const NoteToWrite& note, Writer& writer) {
+    const double semitone = note.code - kFirstCode;
+    const double octaveIndex = std::floor(semitone / 12);
+    const double clamped = std::clamp(octaveIndex, 0.0, 3.0);
+    if (clamped != octaveIndex) {
+        const auto moved = static_cast<long long>(std::fabs(clamped - octaveIndex));
+        const std::string where =
+            std::string(octaveIndex < 0 ? "below" : "above") + " the four octaves of the format: ";
+        const std::string move =
+            std::to_string(moved) + (moved == 1 ? " octave " : " octaves ") + (octaveIndex < 0 ? "up." : "down.");
+        writer.warnings.Add("octave " + move, "The note " + QuotedToken(note.token),
+                            "lies " + where + "it is moved " + move, "lie " + where + "they are moved " + move);
+    }
+    return {static_cast<unsigned>(clamped), static_cast<unsigned>(semitone - 12 * octaveIndex) + 1};
+}
+
+// A note or pause at a tempo, with the tempo and scale instructions it needs before it.
+void WriteNote(const NoteToWrite& note, double tempo, Writer& writer) {
+    OttInstruction instruction = LengthInstruction(note, writer);
+    std::optional<unsigned> scale;
+    if (!note.pause) {
+        std::tie(scale, instruction.value) = ScaleAndValue(note, writer);
+    }
+    const unsigned tempoIndex = NearestTempo(tempo);
+    if (kOttTempos[tempoIndex] != tempo) {
+        writer.warnings.Once("The tempo " + NumberText(tempo) + " is not one the format has: it becomes " +
+                             std::to_string(kOttTempos[tempoIndex]) + ".");
+    }
+    if (!writer.tempoIndex) {
+        // The first note or pause: the song's scale, style and tempo in front of it. Pauses
+        // have no scale; the song's scale is that of its first note, set when it comes.
+        writer.instructions.push_back({kScale, kDefaultScale});
+        writer.instructions.push_back({kStyle, 0});
+        writer.instructions.push_back({kTempo, tempoIndex});
+        writer.tempoIndex = tempoIndex;
+    }
+    if (tempoIndex != *writer.tempoIndex) {
+        writer.instructions.push_back({kTempo, tempoIndex});
+        writer.tempoIndex = tempoIndex;
+    }
+    if (scale && !writer.scale) {
+        writer.instructions.front().value = *scale;
+        writer.scale = scale;
+    } else if (scale && scale != writer.scale) {
+        writer.instructions.push_back({kScale, *scale});
+        writer.scale = scale;
+    }
+    writer.instructions.push_back(instruction);
+}
+
 Result<void> WriteToken(const std::string& token, double defaultFraction, double defaultOctave, double& tempo,
                         Writer& writer) {
     const std::string_view tail = std::string_view(token).substr(1);
@@ -558,143 +673,153 @@ Result<void> WriteToken(const std::string& token, double defaultFraction, double
     const double fraction = note->fraction.value_or(defaultFraction);
     const std::string kind = pause ? "pause " : "note ";
     if (!(fraction > 0)) {
-        return MakeError(ErrorCode::BadInput,
-                         "The " + kind + Quoted(token) + " cannot be timed: its duration is not a positive number.");
+        return MakeError(ErrorCode::BadInput, "The " + kind + QuotedToken(token) +
+                                                  " cannot be timed: its duration is not a positive number.");
     }
     if (!(tempo > 0)) {
         return MakeError(ErrorCode::BadInput,
-                         "The " + kind + Quoted(token) + " cannot be timed: the tempo is not a positive number.");
+                         "The " + kind + QuotedToken(token) + " cannot be timed: the tempo is not a positive number.");
     }
-
-    OttInstruction instruction{kNote};
-    bool exact = true;
-    const auto [duration, specifier] = NearestLength((note->dotted ? 1.5 : 1.0) / fraction, exact);
-    instruction.duration = duration;
-    instruction.specifier = specifier;
-    if (!exact) {
-        const std::string becomes = DescribeLength(duration, specifier) + ".";
-        writer.warnings.Add(kind + "length " + FormatNumber((note->dotted ? 1.5 : 1.0) / fraction),
-                            "The " + kind + Quoted(token),
-                            "has a length the format cannot write: it becomes " + becomes,
-                            "have a length the format cannot write: they become " + becomes);
-    }
-
-    std::optional<unsigned> scale;
+    NoteToWrite written{token, pause, (note->dotted ? 1.5 : 1.0) / fraction, 0};
     if (!pause) {
         double octave = defaultOctave;
         if (const double value = TextValue(note->octaveText); value > 0) {
             octave = value;
         }
-        const double code = formats::RoundHalfEven(*base + 1 + 12 * octave + (note->sharp ? 1 : 0));
-        if (!(code >= 0 && code <= 255)) {
+        written.code = formats::RoundHalfEven(*base + 1 + 12 * octave + (note->sharp ? 1 : 0));
+        if (!(written.code >= 0 && written.code <= 255)) {
             // The tone encoder refuses these too: no phone code exists for them.
-            return MakeError(
-                ErrorCode::BadInput,
-                "The note " + Quoted(token) + " gives the code " + FormatNumber(code) +
-                    (code > 255 ? ", above 255: its octave is too high." : ", below 0: its octave is too low."));
+            return MakeError(ErrorCode::BadInput, "The note " + QuotedToken(token) + " gives the code " +
+                                                      NumberText(written.code) +
+                                                      (written.code > 255 ? ", above 255: its octave is too high."
+                                                                          : ", below 0: its octave is too low."));
         }
-        const double semitone = code - kFirstCode;
-        const double octaveIndex = std::floor(semitone / 12);
-        const double clamped = std::clamp(octaveIndex, 0.0, 3.0);
-        if (clamped != octaveIndex) {
-            const auto moved = static_cast<long long>(std::fabs(clamped - octaveIndex));
-            const std::string where =
-                std::string(octaveIndex < 0 ? "below" : "above") + " the four octaves of the format: ";
-            const std::string move =
-                std::to_string(moved) + (moved == 1 ? " octave " : " octaves ") + (octaveIndex < 0 ? "up." : "down.");
-            writer.warnings.Add("octave " + move, "The note " + Quoted(token), "lies " + where + "it is moved " + move,
-                                "lie " + where + "they are moved " + move);
-        }
-        instruction.value = static_cast<unsigned>(semitone - 12 * octaveIndex) + 1;
-        scale = static_cast<unsigned>(clamped);
     }
-
-    const unsigned tempoIndex = NearestTempo(tempo);
-    if (kOttTempos[tempoIndex] != tempo) {
-        writer.warnings.Once("The tempo " + FormatNumber(tempo) + " is not one the format has: it becomes " +
-                             std::to_string(kOttTempos[tempoIndex]) + ".");
-    }
-    if (!writer.tempoIndex) {
-        // The first note or pause: the song's scale, style and tempo in front of it. Pauses
-        // have no scale; the song's scale is that of its first note, set when it comes.
-        writer.instructions.push_back({kScale, kDefaultScale});
-        writer.instructions.push_back({kStyle, 0});
-        writer.instructions.push_back({kTempo, tempoIndex});
-        writer.tempoIndex = tempoIndex;
-    }
-    if (tempoIndex != *writer.tempoIndex) {
-        writer.instructions.push_back({kTempo, tempoIndex});
-        writer.tempoIndex = tempoIndex;
-    }
-    if (scale && !writer.scale) {
-        writer.instructions.front().value = *scale;
-        writer.scale = scale;
-    } else if (scale && scale != writer.scale) {
-        writer.instructions.push_back({kScale, *scale});
-        writer.scale = scale;
-    }
-    writer.instructions.push_back(instruction);
+    WriteNote(written, tempo, writer);
     return {};
 }
 
 void PutInstruction(BitWriter& bits, const OttInstruction& instruction) {
     bits.Put(instruction.id, 3);
-    switch (instruction.id) {
-    case kNote:
+    if (instruction.id == kNote) {
         bits.Put(instruction.value, 4);
         bits.Put(instruction.duration, 3);
         bits.Put(instruction.specifier, 2);
-        break;
-    case kScale:
-    case kStyle:
-        bits.Put(instruction.value, 2);
-        break;
-    case kTempo:
-        bits.Put(instruction.value, 5);
-        break;
-    default:
-        bits.Put(instruction.value, 4);
-        break;
+    } else {
+        bits.Put(instruction.value, ValueBits(instruction.id));
     }
 }
 
-Result<OttImport> Parse(ByteView bytes, unsigned titleExtra) {
-    BitReader reader(bytes);
-    WarningList warnings;
-    BELLTOWER_READ(commandCount, 8, "command parts")
+// What the format has no place for among the settings.
+void WarnDropped(const melody::MelodyFields& fields, WarningList& warnings) {
+    if (const double staccato = TextValue(fields.staccato); staccato > 0) {
+        warnings.Once("The staccato length " + NumberText(staccato) + " is dropped: the format has none.");
+    }
+    // The default delay of one unit (1/120 s) is no audible loss.
+    if (const double delay = TextValue(fields.delay); delay > 1) {
+        warnings.Once("The delay of " + NumberText(delay) + " units is dropped: the format has none.");
+    }
+    if (fields.forceOnePlay) {
+        warnings.Once("\"Force one play\" is dropped: the format has no such setting.");
+    }
+}
+
+// The file of a song: its title and the instructions in as many patterns as they need.
+Result<OttExport> PutSong(const std::string& title, bool loopOnce, Writer& writer) {
+    const std::size_t patternCount =
+        std::max<std::size_t>(1, (writer.instructions.size() + kMaxPatternInstructions - 1) / kMaxPatternInstructions);
+    if (patternCount > kMaxPatterns) {
+        return MakeError(ErrorCode::Limit, "The melody needs " + std::to_string(writer.instructions.size()) +
+                                               " instructions: an .ott file holds at most " +
+                                               std::to_string(kMaxPatterns * kMaxPatternInstructions) + ".");
+    }
+    if (loopOnce && patternCount > 1) {
+        writer.warnings.Once("\"Suggest playing twice\" is dropped: the melody takes more than one pattern.");
+    }
+    BitWriter bits;
+    bits.Put(2, 8);  // ringing-tone programming and sound
+    bits.Put(kRingingToneProgramming, 7);
+    bits.Align();
+    bits.Put(kSound, 7);
+    bits.Put(kBasicSong, 3);
+    bits.Put(static_cast<unsigned>(title.size()), 4);
+    for (const char c : title) {
+        bits.Put(static_cast<unsigned char>(c), 8);
+    }
+    bits.Put(static_cast<unsigned>(patternCount), 8);
+    for (std::size_t p = 0; p < patternCount; ++p) {
+        const std::size_t first = p * kMaxPatternInstructions;
+        const std::size_t count = std::min(kMaxPatternInstructions, writer.instructions.size() - first);
+        bits.Put(0, 3);
+        bits.Put(static_cast<unsigned>(p % 4), 2);
+        bits.Put(loopOnce && patternCount == 1 ? 1 : 0, 4);
+        bits.Put(static_cast<unsigned>(count), 8);
+        for (std::size_t i = first; i < first + count; ++i) {
+            PutInstruction(bits, writer.instructions[i]);
+        }
+    }
+    bits.Align();
+    bits.Put(0, 8);  // command end
+    return OttExport{bits.Take(), writer.warnings.Messages()};
+}
+
+// The command parts up to the song's end: the Unicode part, then the song itself.
+Result<void> ReadCommands(BitReader& reader, unsigned titleExtra, PlayedSong& song, WarningList& warnings) {
+    const auto commandCount = Need(reader, 8, "command parts");
+    if (!commandCount) {
+        return commandCount.error();
+    }
     bool unicode = false;
     bool sounded = false;
-    Song song;
-    for (unsigned i = 0; i < commandCount; ++i) {
-        BELLTOWER_READ(command, 7, "command parts")
-        if (command == kRingingToneProgramming || command == kUnicode) {
-            unicode = unicode || command == kUnicode;
+    for (unsigned i = 0; i < *commandCount; ++i) {
+        const auto command = Need(reader, 7, "command parts");
+        if (!command) {
+            return command.error();
+        }
+        if (*command == kRingingToneProgramming || *command == kUnicode) {
+            unicode = unicode || *command == kUnicode;
             reader.Align();
             continue;
         }
-        if (command != kSound) {
+        if (*command != kSound) {
             return MakeError(ErrorCode::DamagedData,
-                             "The .ott file holds an unknown command part (" + std::to_string(command) + ").");
+                             "The .ott file holds an unknown command part (" + std::to_string(*command) + ").");
         }
         if (sounded) {
             return MakeError(ErrorCode::DamagedData, "The .ott file holds more than one song.");
         }
         sounded = true;
-        BELLTOWER_READ(songType, 3, "song type")
-        if (songType != kBasicSong && songType != kTemporarySong) {
-            return MakeError(ErrorCode::BadInput, "The .ott file holds a song of type " + std::to_string(songType) +
+        const auto songType = Need(reader, 3, "song type");
+        if (!songType) {
+            return songType.error();
+        }
+        if (*songType != kBasicSong && *songType != kTemporarySong) {
+            return MakeError(ErrorCode::BadInput, "The .ott file holds a song of type " + std::to_string(*songType) +
                                                       " (MIDI, digitized or polyphonic), not ringtone notes.");
         }
-        if (auto read = ReadSong(reader, songType == kBasicSong, unicode, titleExtra, song, warnings); !read) {
-            return read.error();
+        if (auto read = ReadSong(reader, *songType == kBasicSong, unicode, titleExtra, song, warnings); !read) {
+            return read;
         }
         reader.Align();
     }
     if (!sounded) {
         return MakeError(ErrorCode::DamagedData, "The .ott file holds no song.");
     }
-    BELLTOWER_READ(end, 8, "command end")
-    if (end != 0) {
+    return {};
+}
+
+Result<OttImport> Parse(ByteView bytes, unsigned titleExtra) {
+    BitReader reader(bytes);
+    WarningList warnings;
+    PlayedSong song;
+    if (auto read = ReadCommands(reader, titleExtra, song, warnings); !read) {
+        return read.error();
+    }
+    const auto end = Need(reader, 8, "command end");
+    if (!end) {
+        return end.error();
+    }
+    if (*end != 0) {
         return MakeError(ErrorCode::DamagedData, "The .ott file does not close with a command end.");
     }
     if (const std::size_t extra = reader.Remaining(); extra > 0) {
@@ -731,8 +856,6 @@ Result<OttImport> ReadOtt(ByteView bytes) {
     return result;
 }
 
-#undef BELLTOWER_READ
-
 Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
     Writer writer;
     std::string title = fields.name;
@@ -757,53 +880,8 @@ Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
         writer.instructions.push_back({kStyle, 0});
         writer.instructions.push_back({kTempo, NearestTempo(tempo > 0 ? tempo : kOttTempos[kDefaultTempoIndex])});
     }
-    if (const double staccato = TextValue(fields.staccato); staccato > 0) {
-        writer.warnings.Once("The staccato length " + FormatNumber(staccato) + " is dropped: the format has none.");
-    }
-    // The default delay of one unit (1/120 s) is no audible loss.
-    if (const double delay = TextValue(fields.delay); delay > 1) {
-        writer.warnings.Once("The delay of " + FormatNumber(delay) + " units is dropped: the format has none.");
-    }
-    if (fields.forceOnePlay) {
-        writer.warnings.Once("\"Force one play\" is dropped: the format has no such setting.");
-    }
-
-    const std::size_t patternCount =
-        std::max<std::size_t>(1, (writer.instructions.size() + kMaxPatternInstructions - 1) / kMaxPatternInstructions);
-    if (patternCount > kMaxPatterns) {
-        return MakeError(ErrorCode::Limit, "The melody needs " + std::to_string(writer.instructions.size()) +
-                                               " instructions: an .ott file holds at most " +
-                                               std::to_string(kMaxPatterns * kMaxPatternInstructions) + ".");
-    }
-    if (loopOnce && patternCount > 1) {
-        writer.warnings.Once("\"Suggest playing twice\" is dropped: the melody takes more than one pattern.");
-    }
-
-    BitWriter bits;
-    bits.Put(2, 8);  // ringing-tone programming and sound
-    bits.Put(kRingingToneProgramming, 7);
-    bits.Align();
-    bits.Put(kSound, 7);
-    bits.Put(kBasicSong, 3);
-    bits.Put(static_cast<unsigned>(title.size()), 4);
-    for (const char c : title) {
-        bits.Put(static_cast<unsigned char>(c), 8);
-    }
-    bits.Put(static_cast<unsigned>(patternCount), 8);
-    for (std::size_t p = 0; p < patternCount; ++p) {
-        const std::size_t first = p * kMaxPatternInstructions;
-        const std::size_t count = std::min(kMaxPatternInstructions, writer.instructions.size() - first);
-        bits.Put(0, 3);
-        bits.Put(static_cast<unsigned>(p % 4), 2);
-        bits.Put(loopOnce && patternCount == 1 ? 1 : 0, 4);
-        bits.Put(static_cast<unsigned>(count), 8);
-        for (std::size_t i = first; i < first + count; ++i) {
-            PutInstruction(bits, writer.instructions[i]);
-        }
-    }
-    bits.Align();
-    bits.Put(0, 8);  // command end
-    return OttExport{bits.Take(), writer.warnings.Messages()};
+    WarnDropped(fields, writer.warnings);
+    return PutSong(title, loopOnce, writer);
 }
 
 bool LooksLikeOtt(ByteView bytes) {

@@ -52,6 +52,7 @@
 
 #include "formats/bytes.h"
 #include "formats/result.h"
+#include "interchange/format_table.h"
 #include "melody/melody_fields.h"
 
 namespace belltower::interchange {
@@ -64,10 +65,8 @@ inline constexpr std::array<int, 32> kOttTempos = {25,  28,  31,  35,  40,  45, 
 // The longest title the 4-bit title length allows.
 inline constexpr std::size_t kOttMaxTitle = 15;
 
-struct OttImport {
-    melody::MelodyFields fields;
-    std::vector<std::string> warnings;  // what the edit fields cannot hold, one sentence each
-};
+// The warnings say what the edit fields cannot hold, one sentence each.
+using OttImport = MelodyImport;
 
 // Reads an .ott file into the edit fields: the title as the name, the most used note length
 // and octave as the default duration and octave, the tempo at the first note as the tempo, and
@@ -83,10 +82,8 @@ struct OttImport {
 //                instruction, note value or duration
 formats::Result<OttImport> ReadOtt(formats::ByteView bytes);
 
-struct OttExport {
-    formats::Bytes bytes;
-    std::vector<std::string> warnings;  // what was rounded or dropped, one sentence each
-};
+// The warnings say what was rounded or dropped, one sentence each.
+using OttExport = MelodyExport;
 
 // Writes the melody of the edit fields as an .ott file (see the layout above). Notes are read as
 // the tone encoder reads them. Rounded, with a warning naming the token or field: notes outside

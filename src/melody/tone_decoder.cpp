@@ -41,14 +41,9 @@ constexpr std::array<int, 32> kTableTempos = {25,  28,  31,  35,  40,  45,  50, 
                                               90,  100, 112, 125, 140, 160, 180, 200, 225, 250, 285,
                                               320, 355, 400, 450, 500, 565, 635, 715, 800, 900};
 
-// The length in units the encoder gives a token of this fraction at this tempo (same arithmetic).
+// The length in units the encoder gives a token of this fraction at this tempo.
 double LengthOf(double fraction, bool dotted, double tempo) {
-    double length = 29000 / (fraction * tempo);
-    if (dotted) {
-        length *= 1.5;
-    }
-    length = RoundHalfEven(length);
-    return length == 0 ? 1 : length;
+    return NoteUnits(fraction, dotted, tempo);
 }
 
 struct Fraction {
@@ -128,12 +123,12 @@ std::optional<std::string> ExactTempoText(double units) {
     return std::nullopt;
 }
 
-// The notes text and the settings around it.
+// The items of the notes text and the settings around them.
 struct Written {
-    std::string notes;
-    std::string tempo = "140";
-    std::string duration = "8";
-    std::string octave = "6";
+    std::vector<ScoreItem> items;
+    double tempo = 140;
+    int duration = 8;
+    int octave = 6;
     std::vector<ToneNotice> losses;
     bool complete = true;  // every token was written as it stands
 };
@@ -150,23 +145,23 @@ public:
         for (std::size_t i = 0; i < tokens_.size(); ++i) {
             Token& token = tokens_[i];
             if (token.kind != Token::Kind::Sound) {
-                Emit(token.kind == Token::Kind::VibrationOn ? "v1" : "v0");
+                Emit(ScoreItem::VibrationSwitch(token.kind == Token::Kind::VibrationOn));
                 continue;
             }
             std::optional<Fraction> fraction = FractionFor(token.units, current, duration_);
             if (!fraction && current != baseTempo_ && FractionFor(token.units, baseTempo_, duration_)) {
                 current = baseTempo_;
-                Emit("t" + Number(current));
+                Emit(ScoreItem::TempoChange(current));
                 fraction = FractionFor(token.units, current, duration_);
             }
             if (!fraction) {
                 if (const auto tempo = BestTempoFrom(i)) {
                     current = *tempo;
-                    Emit("t" + Number(current));
+                    Emit(ScoreItem::TempoChange(current));
                     fraction = FractionFor(token.units, current, duration_);
                 } else if (const auto exact = ExactTempoText(token.units)) {
                     current = formats::TextValue(*exact);
-                    Emit("t" + *exact);
+                    Emit(ScoreItem::TempoChange(current));
                     fraction = Fraction{1, false};
                 } else {
                     written_.complete = false;
@@ -176,52 +171,39 @@ public:
                 }
             }
             token.tempo = current;
-            Emit(SoundText(token, *fraction));
+            Emit(SoundItem(token, *fraction));
         }
-        written_.tempo = Number(baseTempo_);
-        written_.duration = std::to_string(duration_);
-        written_.octave = std::to_string(octave_);
+        written_.tempo = baseTempo_;
+        written_.duration = duration_;
+        written_.octave = octave_;
         return std::move(written_);
     }
 
 private:
-    void Emit(const std::string& text) {
-        if (!written_.notes.empty()) {
-            written_.notes += ' ';
-        }
-        written_.notes += text;
-    }
+    void Emit(ScoreItem item) { written_.items.push_back(std::move(item)); }
 
-    std::string SoundText(const Token& token, Fraction fraction) {
-        std::string text = fraction.fraction == duration_ ? "" : std::to_string(fraction.fraction);
+    ScoreItem SoundItem(const Token& token, Fraction fraction) {
+        const std::optional<int> prefix =
+            fraction.fraction == duration_ ? std::nullopt : std::optional<int>(fraction.fraction);
         if (token.code == tone::kPause) {
-            text += 'p';
-        } else {
-            const NoteName name = NameOfCode(token.code);
-            text += name.letter;
-            if (name.sharp) {
-                text += '#';
-            }
-            if (name.octave != octave_) {
-                if (name.octave >= 1) {
-                    text += std::to_string(name.octave);
-                } else if (name.octave == 0) {
-                    text += "0.01";  // an octave of 0 is read as "none"; this rounds to the same code
-                } else {
-                    // Below octave 1 only the default octave reaches; the next octave up is kept.
-                    written_.complete = false;
-                    written_.losses.push_back({token.offset, "The note " + std::string(1, name.letter) +
-                                                                 (name.sharp ? "#" : "") + " of octave " +
-                                                                 std::to_string(name.octave) +
-                                                                 " cannot be written; it is written in octave 0."});
-                    text += "0.01";
-                }
+            return ScoreItem::Pause(prefix, fraction.dotted);
+        }
+        const NoteName name = NameOfCode(token.code);
+        std::optional<double> octave;
+        if (name.octave >= 1 && name.octave != octave_) {
+            octave = name.octave;
+        } else if (name.octave != octave_) {
+            // An octave of 0 is read as "none"; 0.01 rounds to the same code. Below octave 1
+            // only the default octave reaches, so a lower note is kept in octave 0.
+            octave = 0.01;
+            if (name.octave < 0) {
+                written_.complete = false;
+                written_.losses.push_back(
+                    {token.offset, "The note " + std::string(1, name.letter) + (name.sharp ? "#" : "") + " of octave " +
+                                       std::to_string(name.octave) + " cannot be written; it is written in octave 0."});
             }
         }
-        if (fraction.dotted) {
-            text += '.';
-        }
-        return text;
+        return ScoreItem::Note(name.letter, name.sharp, prefix, fraction.dotted, octave);
     }
 
     std::map<double, int> LengthCounts() const {
@@ -379,7 +361,7 @@ struct Frame {
     std::size_t bodyEnd = 0;    // the closing marker
     bool playTwice = false;
     bool forceOnePlay = false;
-    std::string delay = "0";
+    double delay = 0;
 };
 
 bool Is(const ToneCommand& command, std::uint8_t code, std::uint8_t parameter) {
@@ -409,7 +391,7 @@ std::optional<Frame> FindFrame(const std::vector<ToneCommand>& commands, std::si
     }
     if (commands[last].code == tone::kPause) {
         // A delay that rounds to 0 still writes its pause.
-        frame.delay = commands[last].parameter == 0 ? "0.5" : Number(commands[last].parameter);
+        frame.delay = commands[last].parameter == 0 ? 0.5 : commands[last].parameter;
         --last;
     }
     if (last < 3 || commands[last].code != tone::kVibration) {
@@ -529,28 +511,28 @@ std::vector<int> StaccatoCandidates(const std::vector<ToneCommand>& commands, co
 }
 
 struct ToneResult {
-    MelodyFields fields;
+    Score score;
     std::vector<ToneNotice> losses;
     std::vector<Token> tokens;
     bool complete = false;
 };
 
 void ApplyWritten(Written&& written, ToneResult& result) {
-    result.fields.notes = std::move(written.notes);
-    result.fields.tempo = std::move(written.tempo);
-    result.fields.duration = std::move(written.duration);
-    result.fields.octave = std::move(written.octave);
+    result.score.items = std::move(written.items);
+    result.score.settings.tempo = written.tempo;
+    result.score.settings.duration = written.duration;
+    result.score.settings.octave = written.octave;
     result.complete = written.complete;
     for (auto& loss : written.losses) {
         result.losses.push_back(std::move(loss));
     }
 }
 
-// The tone data of a record the fields encode to, fill removed.
-Bytes EncodedToneData(const MelodyFields& fields) {
-    MelodyFields bare = fields;
-    bare.name.clear();
-    const EncodeResult encoded = EncodeMelody(bare, formats::TextFormat::Ascii, std::nullopt);
+// The tone data of a record the melody encodes to, fill removed.
+Bytes EncodedToneData(const Score& score) {
+    Score bare = score;
+    bare.settings.name.clear();
+    const EncodeResult encoded = EncodeScore(bare, formats::TextFormat::Ascii);
     if (!encoded.record) {
         return {};
     }
@@ -558,18 +540,11 @@ Bytes EncodedToneData(const MelodyFields& fields) {
     return formats::StripFill(formats::Mid(*encoded.record, start, encoded.record->size()));
 }
 
-// Words of a notes text, a tempo tag counting three: what makes a text hard to read.
-std::size_t TextCost(const std::string& notes) {
-    std::size_t cost = notes.empty() ? 0 : 1;
-    for (std::size_t i = 0; i < notes.size(); ++i) {
-        if (notes[i] == ' ') {
-            ++cost;
-        }
-        if (notes[i] == 't' && (i == 0 || notes[i - 1] == ' ')) {
-            cost += 2;
-        }
-    }
-    return cost;
+// Tokens of a notes text, a tempo tag counting three: what makes a text hard to read.
+std::size_t TextCost(const std::vector<ScoreItem>& items) {
+    const auto tags =
+        std::count_if(items.begin(), items.end(), [](const ScoreItem& item) { return item.kind == ItemKind::Tempo; });
+    return items.size() + 2 * static_cast<std::size_t>(tags);
 }
 
 // A staccato length is taken only when most notes are longer than it: a melody that merely
@@ -606,11 +581,12 @@ std::optional<ToneResult> DecodeExactly(const std::vector<ToneCommand>& commands
                 continue;
             }
             ToneResult result;
-            result.fields.playTwice = frame->playTwice;
-            result.fields.forceOnePlay = frame->forceOnePlay;
-            result.fields.delay = frame->delay;
-            result.fields.staccato = std::to_string(hypothesis.staccato);
-            result.fields.noSmallPauses = !hypothesis.smallPauses;
+            ScoreSettings& settings = result.score.settings;
+            settings.playTwice = frame->playTwice;
+            settings.forceOnePlay = frame->forceOnePlay;
+            settings.delay = frame->delay;
+            settings.staccato = hypothesis.staccato;
+            settings.noSmallPauses = !hypothesis.smallPauses;
             ApplyWritten(TextWriter(*tokens).Write(), result);
             result.tokens = std::move(*tokens);
             if (result.complete) {
@@ -619,10 +595,10 @@ std::optional<ToneResult> DecodeExactly(const std::vector<ToneCommand>& commands
         }
         // The reading with the shortest text that encodes to the same bytes.
         std::stable_sort(readings.begin(), readings.end(), [](const ToneResult& a, const ToneResult& b) {
-            return TextCost(a.fields.notes) < TextCost(b.fields.notes);
+            return TextCost(a.score.items) < TextCost(b.score.items);
         });
         for (ToneResult& reading : readings) {
-            if (EncodedToneData(reading.fields) == wanted) {
+            if (EncodedToneData(reading.score) == wanted) {
                 return std::move(reading);
             }
         }
@@ -647,14 +623,14 @@ ToneResult DecodeClosest(const std::vector<ToneCommand>& commands, ByteView tone
             frame = FindFrame(padded, toneData.size() % 2 == 0 ? toneData.size() : toneData.size() + 1);
             if (frame) {
                 bodyEnd = padded[frame->bodyEnd].offset;
-                result.fields.playTwice = frame->playTwice;
-                result.fields.forceOnePlay = frame->forceOnePlay;
-                result.fields.delay = frame->delay;
+                result.score.settings.playTwice = frame->playTwice;
+                result.score.settings.forceOnePlay = frame->forceOnePlay;
+                result.score.settings.delay = frame->delay;
             }
         }
     }
     if (!frame) {
-        result.fields.delay = "0";
+        result.score.settings.delay = 0;
         bool ended = false;
         for (const ToneCommand& command : commands) {
             if (Is(command, tone::kEndCode, tone::kEndParameter)) {
@@ -678,7 +654,7 @@ ToneResult DecodeClosest(const std::vector<ToneCommand>& commands, ByteView tone
     for (std::size_t e = 1; e < events.size(); ++e) {
         adjacentEqual = adjacentEqual || events[e].code == events[e - 1].code;
     }
-    result.fields.noSmallPauses = adjacentEqual;
+    result.score.settings.noSmallPauses = adjacentEqual;
     bool vibration = true;  // the opening switches it on
     for (std::size_t e = 0; e < events.size(); ++e) {
         const TimedEvent& event = events[e];
@@ -727,7 +703,7 @@ DecodedMelody Decode(ByteView toneData) {
                                          "same but encodes to other bytes."});
         }
     }
-    decoded.fields = std::move(result->fields);
+    decoded.score = std::move(result->score);
     decoded.losses = std::move(result->losses);
     decoded.timeline = BuildTimeline(toneData);
     SetTempos(decoded.timeline, result->tokens);
@@ -744,7 +720,8 @@ std::string Hex(std::uint8_t value) {
 
 DecodedMelody DecodeToneData(formats::ByteView toneData) {
     DecodedMelody decoded = Decode(toneData);
-    decoded.fields.name.clear();
+    decoded.score.settings.name.clear();
+    decoded.fields = WriteFields(decoded.score);
     return decoded;
 }
 
@@ -765,6 +742,7 @@ DecodedMelody DecodeMelody(formats::ByteView recordOrToneData) {
     }
     const Bytes toneData = formats::StripFill(formats::Mid(*tail, terminator, tail->size()));
     DecodedMelody decoded = Decode(toneData);
+    ScoreSettings& settings = decoded.score.settings;
     // Offsets of losses count from the start of the record.
     const std::size_t toneStart = input.size() - tail->size() + terminator;
     for (ToneNotice& loss : decoded.losses) {
@@ -784,14 +762,14 @@ DecodedMelody DecodeMelody(formats::ByteView recordOrToneData) {
             text += static_cast<char>(low);
         }
     }
-    decoded.fields.name = text;
+    settings.name = text;
     std::string idText = id ? *id : std::string();
     while (!idText.empty() && idText.back() == ' ') {
         idText.pop_back();
     }
-    decoded.fields.id = idText;
+    settings.id = idText;
     if (index) {
-        decoded.fields.index = std::to_string(*index);
+        settings.index = static_cast<double>(*index);
     } else {
         decoded.losses.push_back({0, "The index is larger than an index may be; 1 is written instead."});
     }
@@ -801,7 +779,8 @@ DecodedMelody DecodeMelody(formats::ByteView recordOrToneData) {
                                           "encodes has 00 there."});
     }
     // Exact when the whole record comes back byte for byte.
-    const EncodeResult again = EncodeMelody(decoded.fields, format, std::nullopt);
+    decoded.fields = WriteFields(decoded.score);
+    const EncodeResult again = EncodeScore(decoded.score, format);
     decoded.exact = again.record && *again.record == Bytes(input.begin(), input.end());
     return decoded;
 }

@@ -22,17 +22,20 @@
 #include "formats/bytes.h"
 #include "formats/names.h"
 #include "melody/melody_fields.h"
+#include "melody/score.h"
 #include "melody/timeline.h"
 
 namespace belltower::melody {
 
 struct DecodedMelody {
+    // The melody as read, and the same as edit fields (WriteFields).
+    Score score;
     MelodyFields fields;
     // What the text could not keep, each with the byte offset in the tone data where it stands.
     std::vector<ToneNotice> losses;
     // The melody as timed events, each with the tempo the text writes it at.
     Timeline timeline;
-    // Encoding `fields` again gives the input's bytes (the whole record, or the bare tone data).
+    // Encoding `score` again gives the input's bytes (the whole record, or the bare tone data).
     bool exact = false;
     // The input was a melody record (its header gave name, ID and index) in this text format.
     bool record = false;

@@ -9,7 +9,7 @@
 #include "formats/record.h"
 #include "formats/text_value.h"
 #include "formats/tone_commands.h"
-#include "melody/note_token.h"
+#include "melody/score.h"
 
 namespace belltower::melody {
 namespace {
@@ -20,14 +20,13 @@ using formats::ErrorCode;
 using formats::MakeError;
 using formats::Result;
 using formats::RoundHalfEven;
-using formats::TextValue;
 
 namespace tone = formats::tone;
 
 constexpr double kPieceUnits = tone::kPieceUnits;
 constexpr std::uint8_t kPauseCode = tone::kPause;
 
-// The settings the edit fields give, read once per run.
+// The settings that decide how notes become commands, read once per run.
 struct Settings {
     double duration = 0;
     double octave = 0;
@@ -69,16 +68,6 @@ std::uint8_t ToByte(double value) {
     return static_cast<std::uint8_t>(RoundHalfEven(value));
 }
 
-std::string_view SelectedNotes(std::string_view notes, std::optional<NotesSelection> selection) {
-    if (!selection || selection->length < 1) {
-        return notes;
-    }
-    if (selection->start >= notes.size()) {
-        return {};
-    }
-    return notes.substr(selection->start, selection->length);
-}
-
 // One command onto the tone data, refused when the data would grow past kMaxToneDataBytes.
 // `token` names the token being encoded, empty while the melody is closed.
 Result<void> Put(Bytes& data, std::uint8_t code, std::uint8_t parameter, std::string_view token) {
@@ -98,7 +87,7 @@ Result<void> Put(Bytes& data, std::uint8_t code, std::uint8_t parameter, std::st
         return tried.error();                                                                                          \
     }
 
-// A note or pause token read with the defaults of the edit fields: the code it sounds (not yet
+// A note or pause item read with the defaults of the settings: the code it sounds (not yet
 // checked against the byte range) and its duration fraction.
 struct NoteValue {
     bool pause = false;
@@ -107,28 +96,12 @@ struct NoteValue {
     bool dotted = false;
 };
 
-// Reads a lower-cased token; nullopt for a token that is no note or pause (digits only, or a
-// letter that names no note), which counts for nothing.
-std::optional<NoteValue> ReadNote(std::string_view token, const Settings& settings) {
-    const auto read = ReadNoteToken(token);
-    if (!read) {
-        return std::nullopt;
-    }
+NoteValue ReadNote(const ScoreItem& item, const Settings& settings) {
     NoteValue note;
-    note.pause = IsPauseLetter(read->letter);
-    note.fraction = read->fraction.value_or(settings.duration);
-    note.dotted = read->dotted;
-    if (!note.pause) {
-        const auto base = PitchBase(read->letter);
-        if (!base) {
-            return std::nullopt;
-        }
-        double octave = settings.octave;
-        if (const double value = TextValue(read->octaveText); value > 0) {
-            octave = value;
-        }
-        note.code = *base + 1 + 12 * octave + (read->sharp ? 1 : 0);
-    }
+    note.pause = item.kind == ItemKind::Pause;
+    note.fraction = item.fraction ? *item.fraction : settings.duration;
+    note.dotted = item.dotted;
+    note.code = NoteCode(item, settings.octave).value_or(kPauseCode);
     return note;
 }
 
@@ -151,14 +124,7 @@ Result<NoteTiming> TimeNote(const NoteValue& note, double tempo, double staccato
     if (tempo == 0) {
         return MakeError(ErrorCode::BadInput, "The " + what + " cannot be timed: the BPM field gives a tempo of 0.");
     }
-    double units = 29000 / (note.fraction * tempo);
-    if (note.dotted) {
-        units *= 1.5;
-    }
-    units = RoundHalfEven(units);
-    if (units == 0) {
-        units = 1;
-    }
+    const double units = NoteUnits(note.fraction, note.dotted, tempo);
     NoteTiming timing{note.code, units, std::nullopt};
     if (staccato > 0 && units > staccato) {
         timing.cutAt = staccato;
@@ -221,35 +187,26 @@ Result<std::uint8_t> WriteNote(const NoteTiming& timing, bool smallPauseFirst, c
     return ToByte(code);
 }
 
-// A tag changes the tempo or writes a vibration command.
-Result<void> EncodeTag(const std::string& token, Progress& progress) {
-    const double value = TextValue(std::string_view(token).substr(1));
-    if (token.front() == 't') {
+// `token` is the item's token as the notes text has it, named in messages.
+Result<void> EncodeItem(const ScoreItem& item, const std::string& token, const Settings& settings, Progress& progress) {
+    switch (item.kind) {
+    case ItemKind::Tempo:
         // A tempo of 0 or less would stop every following note, so it is ignored.
-        if (value > 0) {
-            progress.tempo = value;
+        if (item.tempo > 0) {
+            progress.tempo = item.tempo;
         }
         return {};
-    }
-    if (value == 0) {
-        return Put(progress.data, tone::kVibration, tone::kVibrationOff, token);
-    }
-    if (value == 1) {
-        return Put(progress.data, tone::kVibration, tone::kVibrationOn, token);
-    }
-    return {};
-}
-
-Result<void> EncodeToken(const std::string& token, const Settings& settings, Progress& progress) {
-    if (token.front() == 't' || token.front() == 'v') {
-        return EncodeTag(token, progress);
-    }
-    const auto note = ReadNote(token, settings);
-    if (!note) {
+    case ItemKind::Vibration:
+        return Put(progress.data, tone::kVibration, item.vibrationOn ? tone::kVibrationOn : tone::kVibrationOff, token);
+    case ItemKind::Other:
         return {};
+    case ItemKind::Note:
+    case ItemKind::Pause:
+        break;
     }
-    const std::string what = (note->pause ? "pause " : "note ") + Shown(token);
-    const auto timing = TimeNote(*note, progress.tempo, settings.staccato, what);
+    const NoteValue note = ReadNote(item, settings);
+    const std::string what = (note.pause ? "pause " : "note ") + Shown(token);
+    const auto timing = TimeNote(note, progress.tempo, settings.staccato, what);
     if (!timing) {
         return timing.error();
     }
@@ -264,17 +221,17 @@ Result<void> EncodeToken(const std::string& token, const Settings& settings, Pro
     return {};
 }
 
-Result<Bytes> EncodeToneData(const MelodyFields& fields, const std::vector<PlacedToken>& tokens, std::size_t shift,
+Result<Bytes> EncodeToneData(const Score& score, const std::vector<std::string>& tokens,
                              std::vector<TokenSpan>& spans) {
-    const Settings settings{TextValue(fields.duration), TextValue(fields.octave), TextValue(fields.staccato),
-                            !fields.noSmallPauses};
+    const ScoreSettings& fields = score.settings;
+    const Settings settings{fields.duration, fields.octave, fields.staccato, !fields.noSmallPauses};
     Progress progress;
-    progress.tempo = TextValue(fields.tempo);
+    progress.tempo = fields.tempo;
     progress.data.assign(tone::kOpening.begin(), tone::kOpening.end());
-    for (const auto& token : tokens) {
+    for (std::size_t i = 0; i < score.items.size(); ++i) {
         const std::size_t before = progress.data.size();
-        const auto encoded = EncodeToken(token.text, settings, progress);
-        spans.push_back({{shift + token.start, token.length}, before, progress.data.size(), progress.tempo});
+        const auto encoded = EncodeItem(score.items[i], tokens[i], settings, progress);
+        spans.push_back({score.items[i].range, before, progress.data.size(), progress.tempo});
         if (!encoded) {
             return encoded.error();
         }
@@ -283,7 +240,7 @@ Result<Bytes> EncodeToneData(const MelodyFields& fields, const std::vector<Place
     Bytes& data = progress.data;
     const std::uint8_t closing = fields.playTwice ? tone::kPlayTwice : tone::kVibrationOff;
     BELLTOWER_TRY(Put(data, tone::kVibration, closing, {}));
-    if (const double delay = TextValue(fields.delay); delay > 0) {
+    if (const double delay = fields.delay; delay > 0) {
         if (!FitsByte(delay)) {
             return MakeError(ErrorCode::BadInput,
                              "The delay " + FormatNumber(delay) + " is too long: a pause lasts at most 255 units.");
@@ -299,9 +256,9 @@ Result<Bytes> EncodeToneData(const MelodyFields& fields, const std::vector<Place
 
 #undef BELLTOWER_TRY
 
-Result<Bytes> EncodeRecord(const MelodyFields& fields, formats::TextFormat form, const std::vector<PlacedToken>& tokens,
-                           std::size_t shift, EncodeResult& result) {
-    const double index = RoundHalfEven(TextValue(fields.index));
+Result<Bytes> EncodeRecord(const Score& score, formats::TextFormat form, EncodeResult& result) {
+    const ScoreSettings& fields = score.settings;
+    const double index = RoundHalfEven(fields.index);
     if (!(index >= 0 && index <= static_cast<double>(formats::kMaxDword))) {
         return MakeError(ErrorCode::BadInput, "The index " + FormatNumber(index) + " is outside 0 to " +
                                                   std::to_string(formats::kMaxDword) + ".");
@@ -312,7 +269,7 @@ Result<Bytes> EncodeRecord(const MelodyFields& fields, formats::TextFormat form,
                                                   " characters: a melody name holds at most " +
                                                   std::to_string(formats::kMaxNameLength) + ".");
     }
-    auto toneData = EncodeToneData(fields, tokens, shift, result.tokenSpans);
+    auto toneData = EncodeToneData(score, result.tokens, result.tokenSpans);
     if (!toneData) {
         return toneData.error();
     }
@@ -325,20 +282,24 @@ Result<Bytes> EncodeRecord(const MelodyFields& fields, formats::TextFormat form,
 
 }  // namespace
 
-EncodeResult EncodeMelody(const MelodyFields& fields, formats::TextFormat form,
-                          std::optional<NotesSelection> selection) {
+EncodeResult EncodeScore(const Score& score, formats::TextFormat form) {
     EncodeResult result;
-    const std::string_view notes = SelectedNotes(fields.notes, selection);
-    result.noData = notes.empty();
-    const std::vector<PlacedToken> placed = TokenizeNotesPlaced(notes);
-    for (const PlacedToken& token : placed) {
-        result.tokens.push_back(token.text);
+    result.noData = score.items.empty();
+    for (const ScoreItem& item : score.items) {
+        result.tokens.push_back(item.text.empty() ? WriteToken(item) : item.text);
     }
-    const std::size_t shift = notes.empty() ? 0 : static_cast<std::size_t>(notes.data() - fields.notes.data());
-    result.record = EncodeRecord(fields, form, placed, shift, result);
+    result.record = EncodeRecord(score, form, result);
     if (!result.record) {
         result.toneData.clear();
     }
+    return result;
+}
+
+EncodeResult EncodeMelody(const MelodyFields& fields, formats::TextFormat form,
+                          std::optional<NotesSelection> selection) {
+    EncodeResult result = EncodeScore(ReadScore(fields, selection), form);
+    // Blanks alone are notes the window does not warn about.
+    result.noData = SelectedNotes(fields.notes, selection).empty();
     return result;
 }
 

@@ -48,6 +48,7 @@
 #include "formats/names.h"
 #include "formats/result.h"
 #include "melody/melody_fields.h"
+#include "melody/score.h"
 #include "melody/timeline.h"
 
 namespace belltower::melody {
@@ -78,9 +79,14 @@ struct EncodeResult {
     formats::Result<formats::Bytes> record = formats::Bytes{};
 };
 
-// Encodes the melody of the edit fields as one melody record with its name in the given text
-// format. With a selection of at least one character, only the selected part of the notes text
-// is encoded (start counted from 0; a selection running past the end is cut there).
+// Encodes a typed melody as one melody record with its name in the given text format; the
+// tokens and spans are its items' (an item built without text lists its written token).
+// noData is set when the melody has no items. Failures as for EncodeMelody.
+EncodeResult EncodeScore(const Score& score, formats::TextFormat form);
+
+// Encodes the melody of the edit fields (read with ReadScore) as one melody record with its name
+// in the given text format. With a selection of at least one character, only the selected part
+// of the notes text is encoded (start counted from 0; a selection running past the end is cut there).
 // Numbers are read from the fields with formats::TextValue and kept in double precision until
 // a byte is written; every rounding is half to even.
 // Failures (record holds the error):

@@ -49,6 +49,7 @@ constexpr const char* kTune = "Tune:d=4,o=5,b=125,f=TUNE,i=7,s=0,@=3:8c 8c 4d# t
 const std::string kNoTempo = "The note \"4c\" cannot be timed: the BPM field gives a tempo of 0.\n";
 const std::string kUsage = "\nRun with --help for more information.\n";
 const std::string kCantWrite = "standard output: it could not be written.\n";
+const Bytes kTone = Hex("0A 01 8B 34 0A FE 07 0B");  // bare tone data: no record header
 const Bytes kRe7110 = testing::MakeRecord(kUnicode, 99, "RE", "From file", Hex("00 02 FC 09 7F 10 0A FE 07 0B"));
 
 melody::MelodyFields Fields(const std::string& ringtone) {
@@ -121,7 +122,8 @@ protected:
             {"u.re", ToText(kRe7110)}, {"a3.fls", ToText(kAscii3)}, {"u3.fls", ToText(kUnicode3)},
             {"flip.fls", ToText(FlipImage())}, {"ro", "old"}, {"tone.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16)},
             {"x.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)},
-            {"song.mid", ToText(*interchange::WriteMidiMelody(Encoded(kTune)))}};
+            {"song.mid", ToText(*interchange::WriteMidiMelody(Encoded(kTune)))},
+            {"tone.bin", ToText(kTone)}, {"tone2.bin", ToText(kTone)}};
         // clang-format on
         for (const auto& [name, text] : files) {
             std::ofstream(name, std::ios::binary) << text;
@@ -156,6 +158,19 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
     const Bytes midi = *interchange::WriteMidiMelody(Encoded(kTune));
     const melody::MelodyFields fromMidi = interchange::ReadMelodyFile(midi)->fields;
     const Bytes decoded = ToBytes(melody::WriteRtxText(melody::DecodeMelody(record).fields));
+    // Read with --from tone, and with several inputs every warning names its input.
+    const interchange::MelodyImport fromTone = interchange::ReadToneData(kTone);
+    const auto toneText = *interchange::WriteMelodyFields(fromTone.fields, interchange::MelodyOutput::Rtx);
+    std::string toneWarnings, namedWarnings;
+    for (const std::string name : {"tone.bin", "tone2.bin"}) {
+        for (const auto& warnings : {fromTone.warnings, toneText.warnings}) {
+            for (const std::string& warning : warnings) {
+                toneWarnings += name == "tone.bin" ? warning + "\n" : "";
+                namedWarnings += name + ": " + warning + "\n";
+            }
+        }
+    }
+    EXPECT_FALSE(fromTone.warnings.empty());
     const std::string lost =
         "Ringtone text cannot hold every option of this melody; encode it with: --twice --no-small-pauses\n";
     const std::string plain = "Plain:b=125:8c 4d#\r\n", empty = "Empty:b=140:\r\n", huge(1024 * 1024 + 1, 'c');
@@ -183,6 +198,16 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"to-rtx - -o -", 0, "", ToBytes("Beep:d=4,o=5,b=125,f=,i=1,c=0,s=0,@=1:8c,8d:e\r\n"),
          "Beep:D=4,O=5,B=125, x=1:8c,8d:e\nnext line\n"},
         {"decode - -o -", 0, lost, decoded, ToText(record)},
+        {"decode - -o - --from TONE", 0, toneWarnings, toneText.bytes, ToText(kTone)},
+        {"encode tone.bin tone2.bin -d records --to rtx --from tone", 0, namedWarnings, toneText.bytes, "",
+         "records/tone2.rtx"},
+        {"formats", 0, "", ToBytes("re        .re         reads, writes  RE melody record\n"
+                                   "rtx       .rtx .ert   reads, writes  Ringtone text (RTX, ERT)\n"
+                                   "mid       .mid .midi  reads, writes  MIDI file\n"
+                                   "ott       .ott        reads, writes  Smart Messaging ringtone\n"
+                                   "imy       .imy        reads, writes  iMelody\n"
+                                   "composer  .txt        reads, writes  Composer codes\n"
+                                   "tone      -           reads          Bare tone data\n")},
         {"render tune.rtx -o out", 0, "", Wav(Encoded(kTune), true, false, Hardware::Phone), "", "out"},
         {"render tune.re -o - --no-vibration --hardware LogoManager", 0, "",
          Wav(Encoded(kTune), false, false, Hardware::LogoManager)},
@@ -248,6 +273,8 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"encode tune.re", 1, "*"},  // an RE file given as input is not replaced by its own record
         {"to-rtx missing.rtx -o x", 1, "missing.rtx: No such file or directory\n"},
         {"render cut.re -o x", 1, "Not a valid raw melody file!\n"},  // not read as text
+        {"render tune.rtx -o x --from re", 1, "Not a valid raw melody file!\n"},
+        {"decode - -o -", 1, "*", {}, ToText(kTone)},  // not recognised as tone data: read as text, refused
         {"render broken.rtx -o x", 1, kNoTempo},
         {"roll broken.rtx -o x", 1, kNoTempo},
         {"convert cut.re -o x --to unicode", 1, "Not a valid raw melody file!\n"},
@@ -271,6 +298,7 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"encode - a.rtx -d .", 2} /* standard input has no name */, {"to-rtx a.rtx", 2} /* -o is required */,
         {"render a.rtx -o a.wav --hardware siemens", 2}, {"convert a.re -o b.re", 2} /* --to is required */,
         {"bank set a.fls 1 -o b.fls", 2} /* nothing to set */, {"bank export a.fls 1 -o b.re --to latin1", 2},
+        {"decode a.re -o b --from wav", 2},
         {"bank delete a.fls -1 -o b", 2}, {"bank move a.fls 1.5 2 -o b", 2}, {"bank move a.fls 1234567890 2 -o b", 2},
         {"frob x", 2, "Unknown command: frob" + kUsage}, {"bank frob x", 2, "Unknown command: frob" + kUsage},
         {"bank delete a3.fls 1 -o a3.fls", 0, "", Edited(kAscii3, [](auto& b) { bank::Delete(b, 0); }), "",

@@ -1,0 +1,172 @@
+#include "interchange/format_table.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <stdexcept>
+#include <utility>
+
+#include "interchange/composer.h"
+#include "interchange/imelody.h"
+#include "interchange/melody_file.h"
+#include "interchange/midi.h"
+#include "interchange/ott.h"
+#include "melody/rtx_text.h"
+#include "melody/tone_encoder.h"
+
+namespace belltower::interchange {
+namespace {
+
+using formats::ByteView;
+using formats::Result;
+using formats::TextFormat;
+using melody::MelodyFields;
+
+Result<MelodyExport> WriteRecord(const MelodyFields& fields, TextFormat form) {
+    melody::EncodeResult encoded = melody::EncodeReRecord(fields, form);
+    if (!encoded.record) {
+        return encoded.record.error();
+    }
+    MelodyExport out{std::move(*encoded.record), {}};
+    if (encoded.noData) {
+        out.warnings.emplace_back(melody::kNoDataText);
+    }
+    return out;
+}
+
+// MIDI plays what the phone plays: the fields encoded, then their tone data timed.
+Result<MelodyExport> WriteMidiFile(const MelodyFields& fields, TextFormat form) {
+    auto record = WriteRecord(fields, form);
+    if (!record) {
+        return record;
+    }
+    auto midi = WriteMidiMelody(record->bytes);
+    if (!midi) {
+        return midi.error();
+    }
+    record->bytes = std::move(*midi);
+    return record;
+}
+
+Result<MelodyExport> WriteRingtone(const MelodyFields& fields, TextFormat /*form*/) {
+    MelodyExport out;
+    if (const std::string options = RestoringOptions(fields); !options.empty()) {
+        out.warnings.push_back("Ringtone text cannot hold every option of this melody; encode it with: " + options);
+    }
+    out.bytes = formats::ToBytes(melody::WriteRtxText(fields));
+    return out;
+}
+
+Result<MelodyImport> ReadRingtone(ByteView bytes, const MelodyFields& base) {
+    MelodyImport imported{base, {}};
+    melody::ReadRtxText(formats::ToText(bytes), imported.fields);
+    return imported;
+}
+
+// The typed melody of a text format's reader as the edit fields, and the fields as its writer's
+// typed melody.
+template <formats::Result<ScoreImport> (*read)(ByteView)>
+Result<MelodyImport> ReadScoreFile(ByteView bytes, const MelodyFields& /*base*/) {
+    auto imported = read(bytes);
+    if (!imported) {
+        return imported.error();
+    }
+    return MelodyImport{melody::WriteFields(imported->score), std::move(imported->warnings)};
+}
+
+template <MelodyExport (*write)(const melody::Score&)>
+Result<MelodyExport> WriteScoreFile(const MelodyFields& fields, TextFormat /*form*/) {
+    return write(melody::ReadScore(fields));
+}
+
+constexpr std::array<std::string_view, 2> kMidiExtensions = {"mid", "midi"};
+constexpr std::array<std::string_view, 1> kRecordExtensions = {"re"};
+constexpr std::array<std::string_view, 1> kOttExtensions = {"ott"};
+constexpr std::array<std::string_view, 2> kRingtoneExtensions = {"rtx", "ert"};
+constexpr std::array<std::string_view, 1> kImelodyExtensions = {"imy"};
+constexpr std::array<std::string_view, 1> kComposerExtensions = {"txt"};
+
+// A record is told by its length field, MIDI by its first bytes and .ott by its first commands,
+// which no ringtone text has; ringtone text is whatever else the bytes are. Bare tone data looks
+// like nothing in particular and is read only when named.
+const std::array<MelodyFormat, 7> kFormats = {{
+    {MelodyContent::Record, "re", "RE melody record", kRecordExtensions, LooksLikeRecord,
+     [](ByteView bytes, const MelodyFields&) { return Result<MelodyImport>(ReadMelodyRecord(bytes)); }, WriteRecord,
+     "The spelling of the notes: the record keeps the tone data they give, not their text."},
+    {MelodyContent::Ringtone, "rtx", "Ringtone text (RTX, ERT)", kRingtoneExtensions, nullptr, ReadRingtone,
+     WriteRingtone, "The options \"suggest playing twice\" and \"no small pauses\"."},
+    {MelodyContent::Midi, "mid", "MIDI file", kMidiExtensions, LooksLikeMidi,
+     [](ByteView bytes, const MelodyFields&) { return ReadMidi(bytes); }, WriteMidiFile,
+     "Vibration, staccato, the ID, index and play options; read back, a file keeps one voice in sixty-fourth "
+     "notes."},
+    {MelodyContent::Ott, "ott", "Smart Messaging ringtone", kOttExtensions, LooksLikeOtt,
+     [](ByteView bytes, const MelodyFields&) { return ReadOtt(bytes); },
+     [](const MelodyFields& fields, TextFormat) { return WriteOtt(fields); },
+     "Vibration, staccato, delays, \"force one play\", the ID and index, names over 15 characters; tempos and "
+     "lengths become the format's nearest."},
+    {MelodyContent::Imelody, "imy", "iMelody", kImelodyExtensions, LooksLikeImelody, ReadScoreFile<ReadImelody>,
+     WriteScoreFile<WriteImelody>,
+     "Staccato lengths, delays, the ID, index and play options; lengths and tempo changes iMelody cannot write "
+     "exactly become the nearest."},
+    {MelodyContent::Composer, "composer", "Composer codes", kComposerExtensions, LooksLikeComposer,
+     ReadScoreFile<ReadComposer>, WriteScoreFile<WriteComposer>,
+     "Vibration, staccato, delays, tempo changes and everything but notes, rests and one tempo; lengths other "
+     "than 1-32 are rounded and octaves outside 1-3 moved."},
+    {MelodyContent::ToneData,
+     "tone",
+     "Bare tone data",
+     {},
+     nullptr,
+     [](ByteView bytes, const MelodyFields&) { return Result<MelodyImport>(ReadToneData(bytes)); },
+     nullptr,
+     "The name, ID, index and play options: there is no record header."},
+}};
+
+bool SameName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+}  // namespace
+
+std::span<const MelodyFormat> MelodyFormats() {
+    return kFormats;
+}
+
+const MelodyFormat* FindMelodyFormat(std::string_view name) {
+    const auto found = std::find_if(kFormats.begin(), kFormats.end(),
+                                    [&](const MelodyFormat& format) { return SameName(format.name, name); });
+    return found == kFormats.end() ? nullptr : &*found;
+}
+
+const MelodyFormat& FormatOf(MelodyContent content) {
+    const auto found = std::find_if(kFormats.begin(), kFormats.end(),
+                                    [&](const MelodyFormat& format) { return format.content == content; });
+    if (found == kFormats.end()) {
+        throw std::logic_error("a melody content has no row in the table of formats");
+    }
+    return *found;
+}
+
+MelodyContent RecogniseMelody(ByteView bytes) {
+    for (const MelodyFormat& format : kFormats) {
+        if (format.recognise != nullptr && format.recognise(bytes)) {
+            return format.content;
+        }
+    }
+    return MelodyContent::Ringtone;
+}
+
+std::string FileDialogFilter(const MelodyFormat& format) {
+    if (format.extensions.empty()) {
+        return {};
+    }
+    std::string filter = std::string(format.description) + " (";
+    for (const std::string_view extension : format.extensions) {
+        filter += (filter.back() == '(' ? "*." : " *.") + std::string(extension);
+    }
+    return filter + ")";
+}
+
+}  // namespace belltower::interchange
