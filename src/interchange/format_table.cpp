@@ -162,11 +162,19 @@ std::string FileDialogFilter(const MelodyFormat& format) {
     if (format.extensions.empty()) {
         return {};
     }
-    std::string filter = std::string(format.description) + " (";
+    std::string filter = std::string(format.description) + "|";
     for (const std::string_view extension : format.extensions) {
-        filter += (filter.back() == '(' ? "*." : " *.") + std::string(extension);
+        filter += (filter.back() == '|' ? "*." : ";*.") + std::string(extension);
     }
-    return filter + ")";
+    return filter;
+}
+
+const MelodyFormat* FindMelodyFormatByExtension(std::string_view extension) {
+    const auto found = std::find_if(kFormats.begin(), kFormats.end(), [&](const MelodyFormat& format) {
+        return format.write != nullptr && std::any_of(format.extensions.begin(), format.extensions.end(),
+                                                      [&](std::string_view own) { return SameName(own, extension); });
+    });
+    return found == kFormats.end() ? nullptr : &*found;
 }
 
 }  // namespace belltower::interchange

@@ -67,7 +67,11 @@ const MelodyFormat& FormatOf(MelodyContent content);
 // What the bytes hold, never judged by a file name: the first row that recognises them.
 MelodyContent RecogniseMelody(formats::ByteView bytes);
 
-// A row as a file dialog filter: "MIDI file (*.mid *.midi)"; empty for a row without extensions.
+// A row as a file dialog filter, description and patterns separated by a bar:
+// "MIDI file|*.mid;*.midi"; empty for a row without extensions.
 std::string FileDialogFilter(const MelodyFormat& format);
+
+// The row that writes files with this extension (no dot, any case); nullptr when none does.
+const MelodyFormat* FindMelodyFormatByExtension(std::string_view extension);
 
 }  // namespace belltower::interchange

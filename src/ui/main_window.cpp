@@ -22,6 +22,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "interchange/format_table.h"
 #include "ui/file_drop.h"
 #include "ui/name_counter.h"
 #include "ui/piano_roll_view.h"
@@ -109,15 +110,28 @@ QHBoxLayout* Row(std::initializer_list<QWidget*> widgets, bool stretchAtEnd = tr
     return row;
 }
 
+// The filters of the melody formats other than RE files and ringtone text, from the table of
+// formats: "MIDI file|*.mid;*.midi|...".
+QString OtherMelodyFilters() {
+    QStringList filters;
+    for (const interchange::MelodyFormat& format : interchange::MelodyFormats()) {
+        const std::string filter = interchange::FileDialogFilter(format);
+        if (!filter.empty() && format.content != interchange::MelodyContent::Record &&
+            format.content != interchange::MelodyContent::Ringtone) {
+            filters.append(QString::fromStdString(filter));
+        }
+    }
+    return filters.join(QLatin1Char('|'));
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
     : QWidget(parent),
-      openMelodyDialog(
-          QStringLiteral("Open Melody File..."),
-          QStringLiteral("Ringtones .RTX and .ERT (Extended RTX)|*.rtx;*.ert|MIDI files [*.MID]|*.mid;*.midi|"
-                         "Smart Messaging ringtones [*.OTT]|*.ott|Raw melody [*.RE]|*.re|All Files|*.*"),
-          FileDialogMode::Open),
+      openMelodyDialog(QStringLiteral("Open Melody File..."),
+                       QStringLiteral("Ringtones .RTX and .ERT (Extended RTX)|*.rtx;*.ert|") + OtherMelodyFilters() +
+                           QStringLiteral("|Raw melody [*.RE]|*.re|All Files|*.*"),
+                       FileDialogMode::Open),
       saveReDialog(QStringLiteral("Save Raw File..."), QStringLiteral("Raw melody [*.RE]|*.re|All Files|*.*"),
                    FileDialogMode::Save),
       openFirmwareDialog(QStringLiteral("Open Firmware File..."),
@@ -129,11 +143,9 @@ MainWindow::MainWindow(Prompter& prompter, QWidget* parent)
                     FileDialogMode::Save),
       openReDialog(QStringLiteral("Open raw File..."), QStringLiteral("RE Melody Files|*.re|All Files|*.*"),
                    FileDialogMode::Open),
-      exportReDialog(
-          QStringLiteral("Export raw melody from firmware..."),
-          QStringLiteral("RE melody [*.RE]|*.re|MIDI file [*.MID]|*.mid;*.midi|Smart Messaging ringtone [*.OTT]|*.ott|"
-                         "All Files|*.*"),
-          FileDialogMode::Save),
+      exportReDialog(QStringLiteral("Export raw melody from firmware..."),
+                     QStringLiteral("RE melody [*.RE]|*.re|") + OtherMelodyFilters() + QStringLiteral("|All Files|*.*"),
+                     FileDialogMode::Save),
       prompter_(prompter), exportRollDialog(QStringLiteral("Export Piano Roll..."),
                                             QStringLiteral("SVG Picture|*.svg|All Files|*.*"), FileDialogMode::Save) {
     setObjectName(QStringLiteral("Form1"));

@@ -550,15 +550,14 @@ void MainWindow::ExportMelody() {
     if (!path) {
         return;
     }
-    // The name chosen says the format: .mid and .ott files are written as such, any other
-    // name gets an RE file in the text format chosen next.
-    const QString suffix = QFileInfo(*path).suffix().toLower();
+    // The name chosen says the format: a file of another melody format of the table is written
+    // as such, any other name gets an RE file in the text format chosen next.
+    const interchange::MelodyFormat* other =
+        interchange::FindMelodyFormatByExtension(QFileInfo(*path).suffix().toStdString());
     formats::Result<formats::Bytes> bytes = formats::Bytes{};
-    if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi") || suffix == QLatin1String("ott")) {
-        const auto format =
-            suffix == QLatin1String("ott") ? interchange::MelodyOutput::Ott : interchange::MelodyOutput::Mid;
-        formats::Result<interchange::MelodyExport> written =
-            interchange::WriteMelodyRecord(bank_.Records[*line], format);
+    if (other != nullptr && other->content != interchange::MelodyContent::Record) {
+        formats::Result<interchange::MelodyExport> written = interchange::WriteMelodyRecord(
+            bank_.Records[*line], interchange::OutputOf(other->content, formats::TextFormat::Ascii));
         if (!written) {
             TellCoreText(prompter_, written.error().message, MessageIcon::Exclamation);
             return;

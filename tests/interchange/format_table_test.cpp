@@ -32,8 +32,10 @@ TEST(FormatTable, EveryRowIsFoundByItsNameInAnyCaseAndByItsContent) {
     EXPECT_EQ(nullptr, FindMelodyFormat("mi"));
     EXPECT_EQ(".mid", Extension(MelodyOutput::Mid));
     EXPECT_EQ(".re", Extension(MelodyOutput::ReUnicode));
-    EXPECT_EQ("MIDI file (*.mid *.midi)", FileDialogFilter(FormatOf(MelodyContent::Midi)));
-    EXPECT_EQ("RE melody record (*.re)", FileDialogFilter(FormatOf(MelodyContent::Record)));
+    EXPECT_EQ("MIDI file|*.mid;*.midi", FileDialogFilter(FormatOf(MelodyContent::Midi)));
+    EXPECT_EQ("RE melody record|*.re", FileDialogFilter(FormatOf(MelodyContent::Record)));
+    EXPECT_EQ(&FormatOf(MelodyContent::Imelody), FindMelodyFormatByExtension("IMY"));
+    EXPECT_EQ(nullptr, FindMelodyFormatByExtension("wav"));
     EXPECT_EQ("", FileDialogFilter(FormatOf(MelodyContent::ToneData)));  // no files of its own
 }
 

@@ -375,7 +375,9 @@ private slots:
         const std::tuple<const char*, const char*, qsizetype, const char*, QByteArray> cases[] = {
             {"Command14", "Kylie", 1, "Kylie.mid", "MThd"},
             {"Command14", "Kylie.mid", 0, "Kylie.mid", "MThd"},
-            {"Command14", "Kylie.txt", 0, "Kylie.txt.re", ""},
+            {"Command14", "Kylie.zip", 0, "Kylie.zip.re", ""},
+            {"Command14", "Kylie", 3, "Kylie.imy", "BEGIN:IMELODY"},
+            {"Command14", "Kylie.txt", 0, "Kylie.txt", "Name: "},
             {"Command9", "phone3310-edited", 0, "phone3310-edited.fls", ""},
             {"Command9", "edited.bin", 1, "edited.bin", ""},
             {"&Export Piano Roll...", "My Tune", 0, "My Tune.svg", "<"},
