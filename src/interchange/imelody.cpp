@@ -483,19 +483,16 @@ struct ImelodyLength {
 
 // The iMelody length nearest (by ratio) to a length in whole notes; exact when it can be.
 ImelodyLength NearestImelodyLength(double whole) {
-    ImelodyLength best;
-    double bestDistance = INFINITY;
-    for (int digit = 0; digit <= 5; ++digit) {
-        for (const char specifier : {'\0', '.', ';', ':'}) {
-            const ImelodyLength candidate{digit, specifier};
-            const double distance = std::fabs(std::log(candidate.Whole() / whole));
-            if (distance < bestDistance - 1e-12) {
-                bestDistance = distance;
-                best = candidate;
+    static const std::vector<ImelodyLength> kLengths = [] {
+        std::vector<ImelodyLength> lengths;
+        for (int digit = 0; digit <= 5; ++digit) {
+            for (const char specifier : {'\0', '.', ';', ':'}) {
+                lengths.push_back({digit, specifier});
             }
         }
-    }
-    return best;
+        return lengths;
+    }();
+    return NearestByRatio(kLengths, whole);
 }
 
 // Lines of at most kMaxLine octets: the pieces (tokens, or a name's characters) are never

@@ -75,19 +75,12 @@ void UseCommonDefaults(Score& score) {
 }
 
 TextLength NearestLength(double whole, const std::vector<int>& fractions) {
-    TextLength best;
-    double bestDistance = INFINITY;
+    std::vector<TextLength> candidates;
     for (const int fraction : fractions) {
-        for (const bool dotted : {false, true}) {
-            const TextLength candidate{fraction, dotted};
-            const double distance = std::fabs(std::log(candidate.Whole() / whole));
-            if (distance < bestDistance - 1e-12) {
-                bestDistance = distance;
-                best = candidate;
-            }
-        }
+        candidates.push_back({fraction, false});
+        candidates.push_back({fraction, true});
     }
-    return best;
+    return NearestByRatio(candidates, whole);
 }
 
 bool SameLength(double a, double b) {

@@ -2,6 +2,7 @@
 // defaults filled in, built back into a typed melody, and note lengths as whole-note fractions.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -48,6 +49,22 @@ struct TextLength {
 
     double Whole() const { return (dotted ? 1.5 : 1.0) / fraction; }
 };
+
+// Of the candidates (anything with a Whole() length), the one nearest by ratio to a length in
+// whole notes; the first of equally near ones.
+template <typename Length>
+Length NearestByRatio(const std::vector<Length>& candidates, double whole) {
+    Length best{};
+    double bestDistance = INFINITY;
+    for (const Length& candidate : candidates) {
+        const double distance = std::fabs(std::log(candidate.Whole() / whole));
+        if (distance < bestDistance - 1e-12) {
+            bestDistance = distance;
+            best = candidate;
+        }
+    }
+    return best;
+}
 
 // The writable length nearest (by ratio) to a length in whole notes, among the given fractions,
 // plain or dotted.
