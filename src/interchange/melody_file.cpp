@@ -1,5 +1,6 @@
 #include "interchange/melody_file.h"
 
+#include <stdexcept>
 #include <utility>
 
 #include "formats/record.h"
@@ -10,7 +11,7 @@ namespace belltower::interchange {
 namespace {
 
 MelodyImport Imported(melody::DecodedMelody decoded) {
-    MelodyImport imported{std::move(decoded.fields), {}};
+    MelodyImport imported{std::move(decoded.score), std::move(decoded.fields), {}};
     for (const melody::ToneNotice& loss : decoded.losses) {
         imported.warnings.push_back("byte " + std::to_string(loss.offset) + ": " + loss.what);
     }
@@ -43,18 +44,13 @@ formats::Result<MelodyImport> ReadMelodyFile(formats::ByteView bytes, const melo
 }
 
 const MelodyFormat& FormatOf(MelodyOutput format) {
-    switch (format) {
-    case MelodyOutput::Rtx:
-        return FormatOf(MelodyContent::Ringtone);
-    case MelodyOutput::Mid:
-        return FormatOf(MelodyContent::Midi);
-    case MelodyOutput::Ott:
-        return FormatOf(MelodyContent::Ott);
-    case MelodyOutput::ReAscii:
-    case MelodyOutput::ReUnicode:
-        break;
+    for (const MelodyFormat& row : MelodyFormats()) {
+        if (row.write != nullptr && (OutputOf(row.content, formats::TextFormat::Ascii) == format ||
+                                     OutputOf(row.content, formats::TextFormat::Unicode) == format)) {
+            return row;
+        }
     }
-    return FormatOf(MelodyContent::Record);
+    throw std::logic_error("a melody output has no row in the table of formats");
 }
 
 MelodyOutput OutputOf(MelodyContent content, formats::TextFormat form) {
