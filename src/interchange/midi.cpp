@@ -600,7 +600,16 @@ Result<Bytes> WriteMidi(const melody::Score& score) {
     if (!encoded.record) {
         return encoded.record.error();
     }
-    return WriteMidi(melody::EncodedTimeline(encoded), score.settings.name);
+    melody::Timeline timeline = melody::EncodedTimeline(encoded);
+    // Events no token wrote (the closing delay) play at the tempo around them.
+    const auto known = std::find_if(timeline.events.begin(), timeline.events.end(),
+                                    [](const melody::TimedEvent& event) { return event.tempo > 0; });
+    double tempo = known == timeline.events.end() ? 0 : known->tempo;
+    for (melody::TimedEvent& event : timeline.events) {
+        tempo = event.tempo > 0 ? event.tempo : tempo;
+        event.tempo = tempo;
+    }
+    return WriteMidi(timeline, score.settings.name);
 }
 
 Result<Bytes> WriteMidiMelody(ByteView recordOrToneData) {
