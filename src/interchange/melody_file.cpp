@@ -1,5 +1,6 @@
 #include "interchange/melody_file.h"
 
+#include <array>
 #include <stdexcept>
 #include <utility>
 
@@ -54,16 +55,14 @@ const MelodyFormat& FormatOf(MelodyOutput format) {
 }
 
 MelodyOutput OutputOf(MelodyContent content, formats::TextFormat form) {
-    switch (content) {
-    case MelodyContent::Ringtone:
-        return MelodyOutput::Rtx;
-    case MelodyContent::Midi:
-        return MelodyOutput::Mid;
-    case MelodyContent::Ott:
-        return MelodyOutput::Ott;
-    case MelodyContent::Record:
-    case MelodyContent::ToneData:
-        break;
+    constexpr std::array<std::pair<MelodyContent, MelodyOutput>, 3> kOutputs = {
+        {{MelodyContent::Ringtone, MelodyOutput::Rtx},
+         {MelodyContent::Midi, MelodyOutput::Mid},
+         {MelodyContent::Ott, MelodyOutput::Ott}}};
+    for (const auto& [written, output] : kOutputs) {
+        if (written == content) {
+            return output;
+        }
     }
     return form == formats::TextFormat::Unicode ? MelodyOutput::ReUnicode : MelodyOutput::ReAscii;
 }
