@@ -130,23 +130,51 @@ std::optional<formats::Bytes> EncodeOne(const EncodeJob& job, const EncodeOption
     return std::move(converted->bytes);
 }
 
-ExitStatus Encode(const EncodeOptions& options, Console& console) {
-    const bool severalInputs = options.inputs.size() > 1;
-    if (severalInputs && options.directory.empty()) {
-        return console.UsageError("Several inputs need -d DIR: each record is saved there, named after its input.");
+// Puts the records of a batch in place; false, with a message naming the inputs whose records
+// were written, when that failed.
+bool CommitBatch(formats::FileBatch& batch, const std::vector<const EncodeJob*>& batched, Console& console) {
+    const auto committed = batch.Commit();
+    if (committed) {
+        return true;
     }
-    std::vector<EncodeJob> jobs;
+    const std::size_t done = batch.Committed();
+    std::string message = committed.error().message + ". ";
+    if (done == 0) {
+        message += "No record was written.";
+    } else {
+        message += "The records of the first " + std::to_string(done) + " inputs were written, up to " +
+                   InputName(batched[done - 1]->input) + "; the records of the other " +
+                   std::to_string(batched.size() - done) + " were not.";
+    }
+    console.Refuse(message);
+    return false;
+}
+
+// Each input with its output, into jobs; the usage error of the command line, or empty.
+std::string PlanJobs(const EncodeOptions& options, std::vector<EncodeJob>& jobs) {
+    if (options.inputs.size() > 1 && options.directory.empty()) {
+        return "Several inputs need -d DIR: each record is saved there, named after its input.";
+    }
     for (const std::string& input : options.inputs) {
         if (!options.output.empty()) {
             jobs.push_back({input, options.output, false});
         } else if (input == kStandardStream) {
             if (!options.directory.empty()) {
-                return console.UsageError("Standard input has no file name to name a record after: encode it with -o.");
+                return "Standard input has no file name to name a record after: encode it with -o.";
             }
             jobs.push_back({input, std::string(kStandardStream), false});
         } else {
             jobs.push_back({input, DerivedOutput(input, options.directory, Extension(options.to)), true});
         }
+    }
+    return {};
+}
+
+ExitStatus Encode(const EncodeOptions& options, Console& console) {
+    const bool severalInputs = options.inputs.size() > 1;
+    std::vector<EncodeJob> jobs;
+    if (const std::string usage = PlanJobs(options, jobs); !usage.empty()) {
+        return console.UsageError(usage);
     }
 
     // Every record file is written first and all are put in place together at the end, with
@@ -194,20 +222,7 @@ ExitStatus Encode(const EncodeOptions& options, Console& console) {
             allSaved = false;
         }
     }
-    if (const auto committed = batch.Commit(); !committed) {
-        const std::size_t done = batch.Committed();
-        std::string message = committed.error().message + ". ";
-        if (done == 0) {
-            message += "No record was written.";
-        } else {
-            message += "The records of the first " + std::to_string(done) + " inputs were written, up to " +
-                       InputName(batched[done - 1]->input) + "; the records of the other " +
-                       std::to_string(batched.size() - done) + " were not.";
-        }
-        console.Refuse(message);
-        allSaved = false;
-    }
-    return allSaved ? ExitStatus::Done : ExitStatus::Refused;
+    return CommitBatch(batch, batched, console) && allSaved ? ExitStatus::Done : ExitStatus::Refused;
 }
 
 ExitStatus ToRtx(const ToRtxOptions& options, Console& console) {

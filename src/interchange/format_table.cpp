@@ -34,18 +34,18 @@ Result<MelodyExport> WriteRecord(const MelodyFields& fields, TextFormat form) {
     return out;
 }
 
-// MIDI plays what the phone plays: the fields encoded, then their tone data timed.
-Result<MelodyExport> WriteMidiFile(const MelodyFields& fields, TextFormat form) {
-    auto record = WriteRecord(fields, form);
-    if (!record) {
-        return record;
-    }
-    auto midi = WriteMidiMelody(record->bytes);
+// MIDI plays what the phone plays: the typed melody encoded and timed, with no decoding.
+Result<MelodyExport> WriteMidiFile(const MelodyFields& fields, TextFormat /*form*/) {
+    const melody::Score score = melody::ReadScore(fields);
+    auto midi = WriteMidi(score);
     if (!midi) {
         return midi.error();
     }
-    record->bytes = std::move(*midi);
-    return record;
+    MelodyExport out{std::move(*midi), {}};
+    if (score.items.empty()) {
+        out.warnings.emplace_back(melody::kNoDataText);
+    }
+    return out;
 }
 
 Result<MelodyExport> WriteRingtone(const MelodyFields& fields, TextFormat /*form*/) {
@@ -58,8 +58,9 @@ Result<MelodyExport> WriteRingtone(const MelodyFields& fields, TextFormat /*form
 }
 
 Result<MelodyImport> ReadRingtone(ByteView bytes, const MelodyFields& base) {
-    MelodyImport imported{base, {}};
+    MelodyImport imported{{}, base, {}};
     melody::ReadRtxText(formats::ToText(bytes), imported.fields);
+    imported.score = melody::ReadScore(imported.fields);
     return imported;
 }
 
@@ -71,7 +72,7 @@ Result<MelodyImport> ReadScoreFile(ByteView bytes, const MelodyFields& /*base*/)
     if (!imported) {
         return imported.error();
     }
-    return MelodyImport{melody::WriteFields(imported->score), std::move(imported->warnings)};
+    return ImportOf(std::move(imported->score), std::move(imported->warnings));
 }
 
 template <MelodyExport (*write)(const melody::Score&)>
@@ -129,6 +130,18 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 }  // namespace
+
+MelodyImport ImportOf(melody::Score score, std::vector<std::string> warnings, char separator) {
+    melody::MelodyFields fields = melody::WriteFields(score);
+    fields.notes.clear();
+    for (const melody::ScoreItem& item : score.items) {
+        if (!fields.notes.empty()) {
+            fields.notes += separator;
+        }
+        fields.notes += melody::WriteToken(item);
+    }
+    return MelodyImport{std::move(score), std::move(fields), std::move(warnings)};
+}
 
 std::span<const MelodyFormat> MelodyFormats() {
     return kFormats;

@@ -13,6 +13,7 @@
 #include "formats/names.h"
 #include "formats/result.h"
 #include "melody/melody_fields.h"
+#include "melody/score.h"
 
 namespace belltower::interchange {
 
@@ -20,11 +21,17 @@ namespace belltower::interchange {
 enum class MelodyContent { Record, Midi, Ott, Imelody, Composer, Ringtone, ToneData };
 
 struct MelodyImport {
+    // The melody as read, and the same as edit fields.
+    melody::Score score;
     melody::MelodyFields fields;
     // What the conversion could not keep, one sentence each; a tone decoder's loss begins
     // with its byte offset ("byte 14: ...").
     std::vector<std::string> warnings;
 };
+
+// A melody read from a file, its edit fields written from it with `separator` between the
+// tokens of the notes.
+MelodyImport ImportOf(melody::Score score, std::vector<std::string> warnings, char separator = ' ');
 
 struct MelodyExport {
     formats::Bytes bytes;

@@ -1,5 +1,7 @@
 #include "interchange/melody_file.h"
 
+#include <array>
+#include <stdexcept>
 #include <utility>
 
 #include "formats/record.h"
@@ -10,7 +12,7 @@ namespace belltower::interchange {
 namespace {
 
 MelodyImport Imported(melody::DecodedMelody decoded) {
-    MelodyImport imported{std::move(decoded.fields), {}};
+    MelodyImport imported{std::move(decoded.score), std::move(decoded.fields), {}};
     for (const melody::ToneNotice& loss : decoded.losses) {
         imported.warnings.push_back("byte " + std::to_string(loss.offset) + ": " + loss.what);
     }
@@ -43,39 +45,26 @@ formats::Result<MelodyImport> ReadMelodyFile(formats::ByteView bytes, const melo
 }
 
 const MelodyFormat& FormatOf(MelodyOutput format) {
-    switch (format) {
-    case MelodyOutput::Rtx:
-        return FormatOf(MelodyContent::Ringtone);
-    case MelodyOutput::Mid:
-        return FormatOf(MelodyContent::Midi);
-    case MelodyOutput::Ott:
-        return FormatOf(MelodyContent::Ott);
-    case MelodyOutput::Imy:
-        return FormatOf(MelodyContent::Imelody);
-    case MelodyOutput::Composer:
-        return FormatOf(MelodyContent::Composer);
-    case MelodyOutput::ReAscii:
-    case MelodyOutput::ReUnicode:
-        break;
+    for (const MelodyFormat& row : MelodyFormats()) {
+        if (row.write != nullptr && (OutputOf(row.content, formats::TextFormat::Ascii) == format ||
+                                     OutputOf(row.content, formats::TextFormat::Unicode) == format)) {
+            return row;
+        }
     }
-    return FormatOf(MelodyContent::Record);
+    throw std::logic_error("a melody output has no row in the table of formats");
 }
 
 MelodyOutput OutputOf(MelodyContent content, formats::TextFormat form) {
-    switch (content) {
-    case MelodyContent::Ringtone:
-        return MelodyOutput::Rtx;
-    case MelodyContent::Midi:
-        return MelodyOutput::Mid;
-    case MelodyContent::Ott:
-        return MelodyOutput::Ott;
-    case MelodyContent::Imelody:
-        return MelodyOutput::Imy;
-    case MelodyContent::Composer:
-        return MelodyOutput::Composer;
-    case MelodyContent::Record:
-    case MelodyContent::ToneData:
-        break;
+    constexpr std::array<std::pair<MelodyContent, MelodyOutput>, 5> kOutputs = {
+        {{MelodyContent::Ringtone, MelodyOutput::Rtx},
+         {MelodyContent::Midi, MelodyOutput::Mid},
+         {MelodyContent::Ott, MelodyOutput::Ott},
+         {MelodyContent::Imelody, MelodyOutput::Imy},
+         {MelodyContent::Composer, MelodyOutput::Composer}}};
+    for (const auto& [written, output] : kOutputs) {
+        if (written == content) {
+            return output;
+        }
     }
     return form == formats::TextFormat::Unicode ? MelodyOutput::ReUnicode : MelodyOutput::ReAscii;
 }

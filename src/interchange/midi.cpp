@@ -12,15 +12,12 @@
 #include "formats/tone_commands.h"
 #include "interchange/most_used.h"
 #include "melody/tone_decoder.h"
+#include "melody/tone_encoder.h"
 
 namespace belltower::interchange {
 namespace {
 
-using formats::Bytes;
-using formats::ByteView;
-using formats::ErrorCode;
-using formats::MakeError;
-using formats::Result;
+using formats::Bytes, formats::ByteView, formats::ErrorCode, formats::MakeError, formats::Result;
 
 constexpr int kTicksPerQuarter = 480;
 constexpr int kMidiOffset = 55;  // MIDI note = code - 55: code 0x7C is note 69
@@ -498,39 +495,30 @@ PieceList ToPieces(const std::vector<Stretch>& stretches, const std::map<std::ui
     return list;
 }
 
-// A piece as a note token: the fraction unless it is the default, the note and its octave
-// unless it is the default (moved by octaves into the range a token can name), the dot.
-std::string PieceToken(const Piece& piece, int duration, int octave, bool& outOfRange) {
-    std::string token = piece.length.fraction == duration ? "" : std::to_string(piece.length.fraction);
+// A piece as an item of the melody: the fraction unless it is the default, the note and its
+// octave unless it is the default (moved by octaves into the range a token can name).
+melody::ScoreItem PieceItem(const Piece& piece, int duration, int octave, bool& outOfRange) {
+    const std::optional<int> fraction =
+        piece.length.fraction == duration ? std::nullopt : std::optional<int>(piece.length.fraction);
     if (piece.code == formats::tone::kPause) {
-        token += 'p';
-    } else {
-        int code = piece.code;
-        while (code < 79) {  // octave 1 is the lowest a token can name
-            code += 12;
-            outOfRange = true;
-        }
-        while (code > 0xFF) {
-            code -= 12;
-            outOfRange = true;
-        }
-        const melody::NoteName name = melody::NameOfCode(static_cast<std::uint8_t>(code));
-        token += name.letter;
-        if (name.sharp) {
-            token += '#';
-        }
-        if (name.octave != octave) {
-            token += std::to_string(name.octave);
-        }
+        return melody::ScoreItem::Pause(fraction, piece.length.dotted);
     }
-    if (piece.length.dotted) {
-        token += '.';
+    int code = piece.code;
+    while (code < 79) {  // octave 1 is the lowest a token can name
+        code += 12;
+        outOfRange = true;
     }
-    return token;
+    while (code > 0xFF) {
+        code -= 12;
+        outOfRange = true;
+    }
+    const melody::NoteName name = melody::NameOfCode(static_cast<std::uint8_t>(code));
+    return melody::ScoreItem::Note(name.letter, name.sharp, fraction, piece.length.dotted,
+                                   name.octave == octave ? std::nullopt : std::optional<double>(name.octave));
 }
 
-// The pieces as the notes of the edit fields, over the defaults that most notes share.
-void WriteFields(const PieceList& list, MidiImport& imported) {
+// The pieces as a typed melody over the defaults that most notes share.
+melody::Score ToScore(const PieceList& list, std::vector<std::string>& warnings) {
     std::vector<int> fractions;
     std::vector<int> octaves;
     for (const Piece& piece : list.pieces) {
@@ -541,25 +529,26 @@ void WriteFields(const PieceList& list, MidiImport& imported) {
     }
     const int duration = MostUsed(fractions, 4);
     const int octave = std::max(1, MostUsed(octaves, 5));
-    melody::MelodyFields& fields = imported.fields;
-    fields.duration = std::to_string(duration);
-    fields.octave = std::to_string(octave);
-    fields.delay = "0";
+    melody::Score score;
+    score.settings.duration = duration;
+    score.settings.octave = octave;
+    score.settings.delay = 0;
     // Tied pieces sound as one note only without the small pauses between equal notes.
-    fields.noSmallPauses = list.tied && !list.repeated;
+    score.settings.noSmallPauses = list.tied && !list.repeated;
     if (list.tied && list.repeated) {
-        imported.warnings.emplace_back("Tied notes are written as repeated notes with a short break between them.");
+        warnings.emplace_back("Tied notes are written as repeated notes with a short break between them.");
     }
     bool outOfRange = false;
     for (const Piece& piece : list.pieces) {
         if (piece.tempo) {
-            fields.notes += (fields.notes.empty() ? "t" : " t") + std::to_string(*piece.tempo);
+            score.items.push_back(melody::ScoreItem::TempoChange(*piece.tempo));
         }
-        fields.notes += (fields.notes.empty() ? "" : " ") + PieceToken(piece, duration, octave, outOfRange);
+        score.items.push_back(PieceItem(piece, duration, octave, outOfRange));
     }
     if (outOfRange) {
-        imported.warnings.emplace_back("Notes below octave 1 or above the highest tone code are moved by octaves.");
+        warnings.emplace_back("Notes below octave 1 or above the highest tone code are moved by octaves.");
     }
+    return score;
 }
 
 }  // namespace
@@ -606,6 +595,23 @@ Result<Bytes> WriteMidi(const melody::Timeline& timeline, const std::string& nam
     return writer.Finish(tickAt(timeline.units));
 }
 
+Result<Bytes> WriteMidi(const melody::Score& score) {
+    const melody::EncodeResult encoded = melody::EncodeScore(score, formats::TextFormat::Ascii);
+    if (!encoded.record) {
+        return encoded.record.error();
+    }
+    melody::Timeline timeline = melody::EncodedTimeline(encoded);
+    // Events no token wrote (the closing delay) play at the tempo around them.
+    const auto known = std::find_if(timeline.events.begin(), timeline.events.end(),
+                                    [](const melody::TimedEvent& event) { return event.tempo > 0; });
+    double tempo = known == timeline.events.end() ? 0 : known->tempo;
+    for (melody::TimedEvent& event : timeline.events) {
+        tempo = event.tempo > 0 ? event.tempo : tempo;
+        event.tempo = tempo;
+    }
+    return WriteMidi(timeline, score.settings.name);
+}
+
 Result<Bytes> WriteMidiMelody(ByteView recordOrToneData) {
     const melody::DecodedMelody decoded = melody::DecodeMelody(recordOrToneData);
     return WriteMidi(decoded.timeline, decoded.fields.name);
@@ -616,16 +622,16 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
     if (!header) {
         return header.error();
     }
-    MidiImport imported;
+    std::vector<std::string> warnings;
     TrackNotes song;
-    if (auto read = ReadTracks(bytes, *header, song, imported.warnings); !read) {
+    if (auto read = ReadTracks(bytes, *header, song, warnings); !read) {
         return read.error();
     }
     bool overlapped = false;
     const std::vector<Stretch> stretches = OneVoice(song.notes, song.end, overlapped);
     if (overlapped) {
-        imported.warnings.emplace_back("Notes sound together in the file; a ringtone plays one at a time, so the "
-                                       "highest sounding note is kept.");
+        warnings.emplace_back("Notes sound together in the file; a ringtone plays one at a time, so the "
+                              "highest sounding note is kept.");
     }
     // With SMPTE timing ticks are seconds; they are counted in quarters at the melody's tempo.
     const bool smpte = (header->division & 0x8000) != 0;
@@ -634,15 +640,15 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
                                          : static_cast<double>(header->division);
     const PieceList pieces = ToPieces(stretches, song.tempos, ticksPerQuarter, firstBpm);
     if (pieces.rounded) {
-        imported.warnings.emplace_back("Note lengths are rounded to the nearest sixty-fourth note.");
+        warnings.emplace_back("Note lengths are rounded to the nearest sixty-fourth note.");
     }
     if (pieces.dropped) {
-        imported.warnings.emplace_back("Notes shorter than half a sixty-fourth note are left out.");
+        warnings.emplace_back("Notes shorter than half a sixty-fourth note are left out.");
     }
-    imported.fields.name = song.name;
-    imported.fields.tempo = std::to_string(static_cast<int>(std::lround(firstBpm)));
-    WriteFields(pieces, imported);
-    return imported;
+    melody::Score score = ToScore(pieces, warnings);
+    score.settings.name = song.name;
+    score.settings.tempo = static_cast<double>(std::lround(firstBpm));
+    return ImportOf(std::move(score), std::move(warnings));
 }
 
 }  // namespace belltower::interchange

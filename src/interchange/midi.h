@@ -32,6 +32,7 @@
 #include "formats/result.h"
 #include "interchange/format_table.h"
 #include "melody/melody_fields.h"
+#include "melody/score.h"
 #include "melody/timeline.h"
 
 namespace belltower::interchange {
@@ -59,6 +60,11 @@ formats::Result<MidiImport> ReadMidi(formats::ByteView bytes);
 // beyond the MIDI range (codes below 0x37 or above 0xB6) are moved by whole octaves into it.
 // `name` becomes the track name when not empty. Never fails today; Result for the callers.
 formats::Result<formats::Bytes> WriteMidi(const melody::Timeline& timeline, const std::string& name = {});
+
+// WriteMidi of a typed melody as the phone plays it: its timeline as the tone encoder writes it,
+// each note at the tempo its text gives, the name as the track name. The encoder's error when the
+// melody cannot be encoded.
+formats::Result<formats::Bytes> WriteMidi(const melody::Score& score);
 
 // WriteMidi of a melody record or bare tone data, read through the tone decoder (which gives
 // the tempo of the notes); the record's name becomes the track name.

@@ -16,14 +16,8 @@
 namespace belltower::interchange {
 namespace {
 
-using formats::Bytes;
-using formats::ByteView;
-using formats::ErrorCode;
-using formats::MakeError;
-using formats::NumberText;
-using formats::QuotedToken;
-using formats::Result;
-using formats::TextValue;
+using formats::Bytes, formats::ByteView, formats::ErrorCode, formats::MakeError, formats::Result;
+using formats::NumberText, formats::QuotedToken;
 
 constexpr unsigned kRingingToneProgramming = 0x25;  // 0100101
 constexpr unsigned kUnicode = 0x22;                 // 0100010
@@ -465,18 +459,13 @@ TextLength ToTextLength(unsigned duration, unsigned specifier, bool& exact) {
     return best;
 }
 
-melody::MelodyFields ToFields(const PlayedSong& song, WarningList& warnings) {
+// The lengths of the notes in ringtone text, warning of those it cannot write.
+std::vector<TextLength> TextLengths(const PlayedSong& song, WarningList& warnings) {
     std::vector<TextLength> lengths;
-    std::vector<int> fractions;
-    std::vector<int> octaves;
     for (std::size_t i = 0; i < song.notes.size(); ++i) {
         const PlayedNote& note = song.notes[i];
         bool exact = true;
         lengths.push_back(ToTextLength(note.duration, note.specifier, exact));
-        fractions.push_back(lengths.back().fraction);
-        if (note.value != 0) {
-            octaves.push_back(static_cast<int>(note.scale) + kFirstOctave);
-        }
         if (!exact) {
             const std::string length = DescribeLength(note.duration, note.specifier);
             const std::string becomes =
@@ -486,43 +475,49 @@ melody::MelodyFields ToFields(const PlayedSong& song, WarningList& warnings) {
                          "are " + length + " notes, which ringtone text cannot write: they become " + becomes);
         }
     }
+    return lengths;
+}
+
+// The song as a typed melody: the most used length and octave as the defaults, the tempo at
+// the first note as the tempo, a tempo change where a note's tempo differs.
+melody::Score ToScore(const PlayedSong& song, WarningList& warnings) {
+    const std::vector<TextLength> lengths = TextLengths(song, warnings);
+    std::vector<int> fractions;
+    std::vector<int> octaves;
+    for (std::size_t i = 0; i < song.notes.size(); ++i) {
+        fractions.push_back(lengths[i].fraction);
+        if (song.notes[i].value != 0) {
+            octaves.push_back(static_cast<int>(song.notes[i].scale) + kFirstOctave);
+        }
+    }
     const int defaultFraction = MostUsed(fractions, 4);
     const int defaultOctave = MostUsed(octaves, static_cast<int>(kDefaultScale) + kFirstOctave);
-
-    melody::MelodyFields fields;
-    fields.name = song.title;
-    fields.duration = std::to_string(defaultFraction);
-    fields.octave = std::to_string(defaultOctave);
-    fields.tempo = std::to_string(song.firstTempo);
-    fields.playTwice = song.playTwice;
+    melody::Score score;
+    score.settings.name = song.title;
+    score.settings.duration = defaultFraction;
+    score.settings.octave = defaultOctave;
+    score.settings.tempo = song.firstTempo;
+    score.settings.playTwice = song.playTwice;
     int tempo = song.firstTempo;
     for (std::size_t i = 0; i < song.notes.size(); ++i) {
         const PlayedNote& note = song.notes[i];
-        std::string token;
         if (note.tempo != tempo) {
             tempo = note.tempo;
-            token = "t" + std::to_string(tempo) + ",";
+            score.items.push_back(melody::ScoreItem::TempoChange(tempo));
         }
-        if (lengths[i].fraction != defaultFraction) {
-            token += std::to_string(lengths[i].fraction);
-        }
+        const std::optional<int> fraction =
+            lengths[i].fraction == defaultFraction ? std::nullopt : std::optional<int>(lengths[i].fraction);
         if (note.value == 0) {
-            token += "p";
-        } else {
-            token += kNoteNames[note.value - 1];
-            if (const int octave = static_cast<int>(note.scale) + kFirstOctave; octave != defaultOctave) {
-                token += std::to_string(octave);
-            }
+            score.items.push_back(melody::ScoreItem::Pause(fraction, lengths[i].dotted));
+            continue;
         }
-        if (lengths[i].dotted) {
-            token += ".";
-        }
-        if (!fields.notes.empty()) {
-            fields.notes += ",";
-        }
-        fields.notes += token;
+        const std::string_view name = kNoteNames[note.value - 1];
+        const int octave = static_cast<int>(note.scale) + kFirstOctave;
+        score.items.push_back(
+            melody::ScoreItem::Note(name.front(), name.size() > 1, fraction, lengths[i].dotted,
+                                    octave == defaultOctave ? std::nullopt : std::optional<double>(octave)));
     }
-    return fields;
+    return score;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -646,50 +641,38 @@ void WriteNote(const NoteToWrite& note, double tempo, Writer& writer) {
     writer.instructions.push_back(instruction);
 }
 
-Result<void> WriteToken(const std::string& token, double defaultFraction, double defaultOctave, double& tempo,
-                        Writer& writer) {
-    const std::string_view tail = std::string_view(token).substr(1);
-    if (token.front() == 't') {
-        if (const double value = TextValue(tail); value > 0) {
-            tempo = value;
-        }
+Result<void> WriteItem(const melody::ScoreItem& item, const melody::ScoreSettings& settings, double& tempo,
+                       Writer& writer) {
+    switch (item.kind) {
+    case melody::ItemKind::Tempo:
+        tempo = item.tempo;
         return {};
-    }
-    if (token.front() == 'v') {
-        if (const double value = TextValue(tail); value == 0 || value == 1) {
-            writer.warnings.Once("The vibration tags are dropped: the format has no vibration.");
-        }
+    case melody::ItemKind::Vibration:
+        writer.warnings.Once("The vibration tags are dropped: the format has no vibration.");
         return {};
+    case melody::ItemKind::Other:
+        return {};  // the token counts for nothing, as in the tone encoder
+    case melody::ItemKind::Note:
+    case melody::ItemKind::Pause:
+        break;
     }
-    const auto note = melody::ReadNoteToken(token);
-    if (!note) {
-        return {};
-    }
-    const bool pause = melody::IsPauseLetter(note->letter);
-    const auto base = melody::PitchBase(note->letter);
-    if (!pause && !base) {
-        return {};  // not a note letter: the token counts for nothing, as in the tone encoder
-    }
-    const double fraction = note->fraction.value_or(defaultFraction);
+    const bool pause = item.kind == melody::ItemKind::Pause;
+    const double fraction = item.fraction ? *item.fraction : settings.duration;
     const std::string kind = pause ? "pause " : "note ";
     if (!(fraction > 0)) {
-        return MakeError(ErrorCode::BadInput, "The " + kind + QuotedToken(token) +
+        return MakeError(ErrorCode::BadInput, "The " + kind + QuotedToken(item.text) +
                                                   " cannot be timed: its duration is not a positive number.");
     }
     if (!(tempo > 0)) {
-        return MakeError(ErrorCode::BadInput,
-                         "The " + kind + QuotedToken(token) + " cannot be timed: the tempo is not a positive number.");
+        return MakeError(ErrorCode::BadInput, "The " + kind + QuotedToken(item.text) +
+                                                  " cannot be timed: the tempo is not a positive number.");
     }
-    NoteToWrite written{token, pause, (note->dotted ? 1.5 : 1.0) / fraction, 0};
+    NoteToWrite written{item.text, pause, (item.dotted ? 1.5 : 1.0) / fraction, 0};
     if (!pause) {
-        double octave = defaultOctave;
-        if (const double value = TextValue(note->octaveText); value > 0) {
-            octave = value;
-        }
-        written.code = formats::RoundHalfEven(*base + 1 + 12 * octave + (note->sharp ? 1 : 0));
+        written.code = formats::RoundHalfEven(*melody::NoteCode(item, settings.octave));
         if (!(written.code >= 0 && written.code <= 255)) {
             // The tone encoder refuses these too: no phone code exists for them.
-            return MakeError(ErrorCode::BadInput, "The note " + QuotedToken(token) + " gives the code " +
+            return MakeError(ErrorCode::BadInput, "The note " + QuotedToken(item.text) + " gives the code " +
                                                       NumberText(written.code) +
                                                       (written.code > 255 ? ", above 255: its octave is too high."
                                                                           : ", below 0: its octave is too low."));
@@ -711,15 +694,15 @@ void PutInstruction(BitWriter& bits, const OttInstruction& instruction) {
 }
 
 // What the format has no place for among the settings.
-void WarnDropped(const melody::MelodyFields& fields, WarningList& warnings) {
-    if (const double staccato = TextValue(fields.staccato); staccato > 0) {
+void WarnDropped(const melody::ScoreSettings& settings, WarningList& warnings) {
+    if (const double staccato = settings.staccato; staccato > 0) {
         warnings.Once("The staccato length " + NumberText(staccato) + " is dropped: the format has none.");
     }
     // The default delay of one unit (1/120 s) is no audible loss.
-    if (const double delay = TextValue(fields.delay); delay > 1) {
+    if (const double delay = settings.delay; delay > 1) {
         warnings.Once("The delay of " + NumberText(delay) + " units is dropped: the format has none.");
     }
-    if (fields.forceOnePlay) {
+    if (settings.forceOnePlay) {
         warnings.Once("\"Force one play\" is dropped: the format has no such setting.");
     }
 }
@@ -826,8 +809,9 @@ Result<OttImport> Parse(ByteView bytes, unsigned titleExtra) {
         warnings.Once("The " + std::to_string(extra) + (extra == 1 ? " byte" : " bytes") +
                       " after the end of the ringtone are ignored.");
     }
-    auto fields = ToFields(song, warnings);
-    return OttImport{std::move(fields), warnings.Messages()};
+    melody::Score score = ToScore(song, warnings);
+    // The notes of an .ott import are written with commas between them.
+    return ImportOf(std::move(score), warnings.Messages(), ',');
 }
 
 }  // namespace
@@ -856,32 +840,35 @@ Result<OttImport> ReadOtt(ByteView bytes) {
     return result;
 }
 
-Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
+Result<OttExport> WriteOtt(const melody::Score& score) {
+    const melody::ScoreSettings& settings = score.settings;
     Writer writer;
-    std::string title = fields.name;
+    std::string title = settings.name;
     if (title.size() > kOttMaxTitle) {
         title.resize(kOttMaxTitle);
         writer.warnings.Once("The name is cut to its first " + std::to_string(kOttMaxTitle) + " characters, \"" +
                              title + "\": a title holds no more.");
     }
-    const double defaultFraction = TextValue(fields.duration);
-    const double defaultOctave = TextValue(fields.octave);
-    double tempo = TextValue(fields.tempo);
-    for (const auto& token : melody::TokenizeNotes(fields.notes)) {
-        if (auto written = WriteToken(token, defaultFraction, defaultOctave, tempo, writer); !written) {
+    double tempo = settings.tempo;
+    for (const melody::ScoreItem& item : score.items) {
+        if (auto written = WriteItem(item, settings, tempo, writer); !written) {
             return written.error();
         }
     }
     // A loop plays the notes twice; a song without notes has nothing to play twice.
-    const bool loopOnce = fields.playTwice && writer.tempoIndex.has_value();
+    const bool loopOnce = settings.playTwice && writer.tempoIndex.has_value();
     if (!writer.tempoIndex) {
         // No notes: the settings alone, so that the tempo comes back on reading.
         writer.instructions.push_back({kScale, kDefaultScale});
         writer.instructions.push_back({kStyle, 0});
         writer.instructions.push_back({kTempo, NearestTempo(tempo > 0 ? tempo : kOttTempos[kDefaultTempoIndex])});
     }
-    WarnDropped(fields, writer.warnings);
+    WarnDropped(settings, writer.warnings);
     return PutSong(title, loopOnce, writer);
+}
+
+Result<OttExport> WriteOtt(const melody::MelodyFields& fields) {
+    return WriteOtt(melody::ReadScore(fields));
 }
 
 bool LooksLikeOtt(ByteView bytes) {

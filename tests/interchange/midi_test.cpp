@@ -30,6 +30,13 @@ TEST(Midi, WritesOneTrackByteForByteAndReadsBackWhatItWrote) {
                                "8360 90 58 64 8170 80 58 00"       // a quarter rest, then e6 for an eighth
                                "00 FF2F00");                       // end of track
     EXPECT_BYTES_EQ(expected, *WriteMidiMelody(Record("c p 8e6")));
+    // Written from the typed melody, with no decoding: the same file, the closing delay too.
+    for (const char* delay : {"0", "3"}) {
+        const melody::MelodyFields fields{
+            .name = "Hi", .duration = "4", .tempo = "100", .notes = "c p 8e6", .delay = delay};
+        EXPECT_BYTES_EQ(*WriteMidiMelody(*melody::EncodeMelody(fields, formats::TextFormat::Ascii, {}).record),
+                        *WriteMidi(melody::ReadScore(fields)));
+    }
     // The melody comes back playing the same: the same tone data once encoded. Plain notes; a
     // tempo change; long notes cut into pieces, repeated notes.
     for (const auto& [notes, tempo] :
