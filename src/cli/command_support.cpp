@@ -33,9 +33,15 @@ melody::MelodyFields FieldsFromRingtone(const formats::Bytes& fileText) {
 
 namespace {
 
+// A refusal of what a file holds names the file, as the file errors of the core do.
+formats::Error AboutFile(const std::string& path, const formats::Error& error) {
+    const std::string name = InputName(path) + ": ";
+    return error.message.starts_with(name) ? error : formats::MakeError(error.code, name + error.message);
+}
+
 formats::Result<void> CheckText(const std::string& path, const formats::Bytes& text) {
     if (auto checked = melody::CheckRingtoneText(formats::ToText(text)); !checked) {
-        return formats::MakeError(checked.error().code, InputName(path) + ": " + checked.error().message);
+        return AboutFile(path, checked.error());
     }
     return {};
 }
@@ -62,7 +68,7 @@ formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string
     if (content == MelodyContent::Midi || content == MelodyContent::Ott) {
         auto fields = ReadMelodyFields(*file, console);
         if (!fields) {
-            return fields.error();
+            return AboutFile(path, fields.error());
         }
         return MelodyInput{false, std::move(*file), std::move(*fields)};
     }
@@ -88,7 +94,11 @@ formats::Result<melody::MelodyFields> ReadMelodyFile(Console& console, const std
             return checked.error();
         }
     }
-    return ReadMelodyFields(*file, console);
+    auto fields = ReadMelodyFields(*file, console);
+    if (!fields) {
+        return AboutFile(path, fields.error());
+    }
+    return fields;
 }
 
 formats::Result<formats::Bytes> EncodeRingtone(const formats::Bytes& text, formats::TextFormat form, Console& console) {
@@ -127,7 +137,19 @@ ExitStatus WriteAndFinish(Console& console, const std::string& path, std::span<c
 
 CLI::Option* AddOutputOption(CLI::App& command, std::string& target, const std::string& description,
                              const std::string& typeName) {
-    return command.add_option("-o,--output", target, description)->type_name(typeName)->required();
+    return command.add_option("-o,--output", target, description)
+        ->type_name(typeName)
+        ->required()
+        ->check(NonEmptyPath());
+}
+
+const CLI::Validator& NonEmptyPath() {
+    static const CLI::Validator kNonEmpty(
+        [](const std::string& path) {
+            return path.empty() ? std::string("an empty path names no file") : std::string();
+        },
+        "", "NONEMPTY");
+    return kNonEmpty;
 }
 
 CLI::Option* AddHardwareOption(CLI::App& command, melody::Hardware& target, const std::string& description) {

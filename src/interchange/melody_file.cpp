@@ -18,12 +18,37 @@ bool LooksLikeRecord(formats::ByteView bytes) {
     return bytes.size() >= 8 && length && static_cast<std::size_t>(*length) == bytes.size();
 }
 
+// The header chunk's length (bytes 4..7) is at least 6 and inside the file. Ringtone text of a
+// melody named "MThd..." has letters there, which give a length far past its end.
+bool MidiHeaderFits(formats::ByteView bytes) {
+    constexpr std::size_t kHeaderStart = 8;
+    constexpr std::uint32_t kShortestHeader = 6;
+    const std::uint32_t length = formats::BigEndianAt(bytes, 4);
+    return bytes.size() >= kHeaderStart + kShortestHeader && length >= kShortestHeader &&
+           length <= bytes.size() - kHeaderStart;
+}
+
 template <typename Import>
 formats::Result<MelodyImport> Imported(formats::Result<Import> read) {
     if (!read) {
         return read.error();
     }
     return MelodyImport{std::move(read->fields), std::move(read->warnings)};
+}
+
+// MIDI of a record or bare tone data, played as the phone plays it; a melody cut at the
+// timeline's caps says where.
+formats::Result<MelodyExport> MidiOfRecord(formats::ByteView record) {
+    const melody::DecodedMelody decoded = melody::DecodeMelody(record);
+    auto midi = WriteMidi(decoded.timeline, decoded.fields.name);
+    if (!midi) {
+        return midi.error();
+    }
+    MelodyExport out{std::move(*midi), {}};
+    if (auto cut = melody::CutWarning(decoded.timeline)) {
+        out.warnings.push_back(std::move(*cut));
+    }
+    return out;
 }
 
 }  // namespace
@@ -38,7 +63,7 @@ MelodyImport ReadMelodyRecord(formats::ByteView record) {
 }
 
 MelodyContent RecogniseMelody(formats::ByteView bytes) {
-    if (LooksLikeMidi(bytes)) {
+    if (LooksLikeMidi(bytes) && (MidiHeaderFits(bytes) || !melody::CheckRingtoneText(formats::ToText(bytes)))) {
         return MelodyContent::Midi;
     }
     if (LooksLikeRecord(bytes)) {
@@ -98,6 +123,9 @@ formats::Result<MelodyExport> WriteMelodyFields(const melody::MelodyFields& fiel
         if (const std::string options = RestoringOptions(fields); !options.empty()) {
             out.warnings.push_back("Ringtone text cannot hold every option of this melody; encode it with: " + options);
         }
+        if (!melody::NameFitsRtxText(fields.name)) {
+            out.warnings.emplace_back(melody::kRtxNameChangedText);
+        }
         out.bytes = formats::ToBytes(melody::WriteRtxText(fields));
         return out;
     case MelodyOutput::Ott: {
@@ -124,21 +152,18 @@ formats::Result<MelodyExport> WriteMelodyFields(const melody::MelodyFields& fiel
         out.bytes = std::move(*encoded.record);
         return out;
     }
-    auto midi = WriteMidiMelody(*encoded.record);
+    auto midi = MidiOfRecord(*encoded.record);
     if (!midi) {
         return midi.error();
     }
-    out.bytes = std::move(*midi);
+    out.bytes = std::move(midi->bytes);
+    out.warnings.insert(out.warnings.end(), midi->warnings.begin(), midi->warnings.end());
     return out;
 }
 
 formats::Result<MelodyExport> WriteMelodyRecord(formats::ByteView record, MelodyOutput format) {
     if (format == MelodyOutput::Mid) {
-        auto midi = WriteMidiMelody(record);
-        if (!midi) {
-            return midi.error();
-        }
-        return MelodyExport{std::move(*midi), {}};
+        return MidiOfRecord(record);
     }
     MelodyImport decoded = ReadMelodyRecord(record);
     auto written = WriteMelodyFields(decoded.fields, format);

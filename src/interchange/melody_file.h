@@ -17,7 +17,8 @@ namespace belltower::interchange {
 // What a melody file holds, told from its bytes, never from its name.
 enum class MelodyContent { Record, Midi, Ott, Ringtone };
 
-// "MThd" first: MIDI; then a melody record whose length field equals the file's size; then
+// "MThd" first: MIDI, unless its header chunk does not fit the file and the bytes read as
+// ringtone text (a melody named "MThd..."); then a melody record whose length field equals the file's size; then
 // the .ott header; anything else is ringtone text.
 MelodyContent RecogniseMelody(formats::ByteView bytes);
 

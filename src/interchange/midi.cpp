@@ -340,6 +340,54 @@ double Bpm(std::uint32_t micros) {
     return 60'000'000.0 / micros;
 }
 
+// What the imported melody may hold: the preview's ten minutes at the tempo the text plays,
+// and no more notes and pauses than tone data of 65,535 bytes can hold. The file's numbers
+// (a gap of 2^28 ticks, a tempo of 1 microsecond) never make the work larger than that.
+class Budget {
+public:
+    // How many of `units` sixty-fourth notes at `bpm` still fit; cut says where, when not all.
+    long long Fit(long long units, int bpm, std::uint64_t fromTick, double ticksPerUnit) {
+        const double perUnit = 60.0 / (kGridPerQuarter * bpm);
+        const double room = std::floor((kMaxSeconds - seconds_) / perUnit);
+        if (static_cast<double>(units) > room) {
+            units = static_cast<long long>(std::max(room, 0.0));
+            Cut("The melody plays longer than ten minutes; it is cut at 10:00",
+                fromTick + static_cast<std::uint64_t>(static_cast<double>(units) * ticksPerUnit));
+        }
+        seconds_ += static_cast<double>(units) * perUnit;
+        return units;
+    }
+    // Whether one more piece fits.
+    bool TakePiece(std::uint64_t tick) {
+        if (pieces_ == kMaxPieces) {
+            // This comes before any ten-minute cut of the same stretch: it is the one that counts.
+            warning_.reset();
+            Cut("The melody has more notes and pauses than tone data of 65,535 bytes can hold; it is cut", tick);
+            return false;
+        }
+        ++pieces_;
+        return true;
+    }
+    bool Full() const { return warning_.has_value(); }
+    const std::optional<std::string>& Warning() const { return warning_; }
+
+private:
+    static constexpr double kMaxSeconds = 600;
+    // A piece is a note and the small pause after it (4 bytes); ten minutes of 125-unit
+    // commands add 576 more. 16,000 pieces stay inside 65,535 bytes of tone data.
+    static constexpr std::size_t kMaxPieces = 16000;
+
+    void Cut(const std::string& what, std::uint64_t tick) {
+        if (!warning_) {
+            warning_ = what + ", at tick " + std::to_string(tick) + " of the file.";
+        }
+    }
+
+    double seconds_ = 0;
+    std::size_t pieces_ = 0;
+    std::optional<std::string> warning_;
+};
+
 }  // namespace
 
 bool LooksLikeMidi(ByteView bytes) {
@@ -439,6 +487,10 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
     if (trackCount == 0) {
         return Damaged("it holds no track.");
     }
+    if (trackCount == kMaxTracks && pos < bytes.size()) {
+        imported.warnings.emplace_back("Only the first " + std::to_string(kMaxTracks) +
+                                       " tracks are read; the rest of the file is left out.");
+    }
     if (*format == 2 && trackCount > 1) {
         imported.warnings.emplace_back("Only the first of the " + std::to_string(trackCount) +
                                        " independent patterns is read.");
@@ -468,7 +520,11 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
     bool tied = false;
     bool repeated = false;
     int lastKey = -1;
+    Budget budget;
     for (const Stretch& stretch : stretches) {
+        if (budget.Full()) {
+            break;
+        }
         // The first tempo is the melody's; every later change becomes a tag before the next note.
         while (tempo != song.tempos.end() && tempo->first <= stretch.from) {
             const int bpm = static_cast<int>(std::lround(Bpm(tempo->second)));
@@ -479,7 +535,10 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
         // tick, and Belltower's own carry the phone's 1/120 s steps. More than a quarter of a
         // sixty-fourth note off is worth a word; rests too short for the grid are the breaks
         // between repeated notes, which the encoder puts back by itself.
-        const double exact = static_cast<double>(stretch.to - stretch.from) / ticksPerQuarter * kGridPerQuarter;
+        // Far beyond any budget, and inside what llround can hold.
+        constexpr double kBeyondAnyBudget = 1e15;
+        const double exact = std::min(
+            static_cast<double>(stretch.to - stretch.from) / ticksPerQuarter * kGridPerQuarter, kBeyondAnyBudget);
         long long units = std::llround(exact);
         rounded = rounded || (stretch.key >= 0 && std::fabs(exact - static_cast<double>(units)) > 0.25);
         // A rest under 1/40 s is the break the phone makes between repeated notes.
@@ -493,8 +552,12 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
             repeated = true;
         }
         lastKey = stretch.key;
+        units = budget.Fit(units, pendingTempo.value_or(currentBpm), stretch.from, ticksPerQuarter / kGridPerQuarter);
         bool first = true;
-        while (units > 0) {
+        const long long stretchUnits = units;
+        while (units > 0 &&
+               budget.TakePiece(stretch.from + static_cast<std::uint64_t>(static_cast<double>(stretchUnits - units) *
+                                                                          ticksPerQuarter / kGridPerQuarter))) {
             const Length length =
                 *std::find_if(kLengths.begin(), kLengths.end(), [&](const Length& l) { return l.units <= units; });
             Piece piece{code, length, std::nullopt};
@@ -508,6 +571,9 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
             pieces.push_back(piece);
             units -= length.units;
         }
+    }
+    if (budget.Warning()) {
+        imported.warnings.push_back(*budget.Warning());
     }
     if (rounded) {
         imported.warnings.emplace_back("Note lengths are rounded to the nearest sixty-fourth note.");

@@ -68,6 +68,7 @@ private:
             }
         } else if (command.code == tone::kRepeatStart) {
             mark_ = timeline_.events.size();
+            markUnits_ = timeline_.units;
             repeatCount_ = command.parameter;
             marked_ = true;
         } else if (!IsOpening(command) && command.code != tone::kEndCode) {
@@ -77,7 +78,9 @@ private:
     }
 
     void RepeatEnd(std::size_t offset) {
-        if (!marked_ || repeatCount_ < 2 || timeline_.events.size() == mark_) {
+        // As the synthesiser plays it: nothing is repeated when the stretch since the mark is
+        // silent time of no length (zero-length notes), however many repeat ends follow.
+        if (!marked_ || repeatCount_ < 2 || timeline_.units == markUnits_) {
             return;
         }
         Notice(offset, "A repeat of " + std::to_string(repeatCount_) + " plays is written out note by note.");
@@ -92,13 +95,42 @@ private:
     }
 
     void Add(TimedEvent event) {
-        if (timeline_.units + event.units > kMaxTimelineUnits) {
-            full_ = true;
-            Notice(event.offset, "The melody plays longer than ten minutes; it is cut there.");
+        if (timeline_.events.size() == kMaxTimelineEvents) {
+            Cut(event.offset, "The melody has more than " + std::to_string(kMaxTimelineEvents) +
+                                  " notes and pauses once its repeats are played; it is cut after " +
+                                  Clock(timeline_.units) + ".");
             return;
+        }
+        if (timeline_.units + event.units > kMaxTimelineUnits) {
+            // The note that crosses the cap sounds up to it.
+            event.units = kMaxTimelineUnits - timeline_.units;
+            Cut(event.offset,
+                "The melody plays longer than ten minutes; it is cut at " + Clock(kMaxTimelineUnits) + ".");
+            if (event.units == 0) {
+                return;
+            }
         }
         timeline_.units += event.units;
         timeline_.events.push_back(event);
+    }
+
+    void Cut(std::size_t offset, std::string what) {
+        full_ = true;
+        timeline_.cut = ToneNotice{offset, what};
+        Notice(offset, std::move(what));
+    }
+
+    // A time as minutes and seconds: "10:00", "2:05.5".
+    static std::string Clock(std::uint64_t units) {
+        const std::uint64_t tenths = units * 10 / tone::kUnitsPerSecond;
+        char text[32];
+        std::snprintf(text, sizeof text, "%llu:%02llu", static_cast<unsigned long long>(tenths / 600),
+                      static_cast<unsigned long long>(tenths / 10 % 60));
+        std::string clock = text;
+        if (tenths % 10 != 0) {
+            clock += "." + std::to_string(tenths % 10);
+        }
+        return clock;
     }
 
     void Notice(std::size_t offset, std::string what) { timeline_.notices.push_back({offset, std::move(what)}); }
@@ -107,6 +139,7 @@ private:
     int vibration_ = 0;
     bool marked_ = false;
     std::size_t mark_ = 0;
+    std::uint64_t markUnits_ = 0;
     unsigned repeatCount_ = 0;
     bool full_ = false;
 };
@@ -143,6 +176,13 @@ std::vector<ToneCommand> ReadToneCommands(formats::ByteView toneData) {
 
 Timeline BuildTimeline(formats::ByteView toneData) {
     return Builder().Build(ReadToneCommands(toneData));
+}
+
+std::optional<std::string> CutWarning(const Timeline& timeline) {
+    if (!timeline.cut) {
+        return std::nullopt;
+    }
+    return timeline.cut->what;
 }
 
 std::string NoteLabel(std::uint8_t code) {

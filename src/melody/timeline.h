@@ -4,8 +4,11 @@
 // formats/tone_commands.h): consecutive commands of the same code 0x40 or above are tied into
 // one event, so a long note stored as 125-unit pieces is one event; vibration commands switch
 // the motor for the events after them; a repeat start (05 n) and a repeat end (the single byte
-// 06) play the events between them n times, as far as kMaxTimelineUnits allows. Codes below
-// 0x40 other than those are skipped.
+// 06) play the events between them n times. As in the synthesiser, a repeat end leaves its mark
+// in place (a second 06 plays everything since the mark again, copies included) and repeats
+// nothing when the stretch since the mark has no length. Codes below 0x40 other than those are
+// skipped. The list is cut at kMaxTimelineUnits and at kMaxTimelineEvents, whichever comes
+// first, so its size follows the tone data's length, never the numbers in it.
 //
 // The ringtone-text decoder and the MIDI writer both read melodies through this list; the
 // decoder fills in the tempo it wrote each event at.
@@ -23,7 +26,10 @@
 namespace belltower::melody {
 
 // The preview's cap: ten minutes of duration units (1/120 s).
-inline constexpr std::uint64_t kMaxTimelineUnits = std::uint64_t{600} * 120;
+inline constexpr std::uint64_t kMaxTimelineUnits = std::uint64_t{600} * formats::tone::kUnitsPerSecond;
+// At most as many events as the longest tone data a record holds (65,535 bytes of two-byte
+// commands) can write out one by one; only repeats reach it.
+inline constexpr std::size_t kMaxTimelineEvents = 32768;
 
 // One command of the tone data as it stands in the bytes.
 struct ToneCommand {
@@ -73,7 +79,14 @@ struct Timeline {
     std::vector<TimedEvent> events;
     std::uint64_t units = 0;          // the whole length in duration units
     std::vector<ToneNotice> notices;  // skipped commands, repeats unrolled, the cap reached
+    // Where and why the events stop before the tone data does (also among the notices): the
+    // note that crosses ten minutes is kept up to the cap; past kMaxTimelineEvents no more.
+    std::optional<ToneNotice> cut;
 };
+
+// The cut of a timeline as a warning that says where the melody stops, for what is written
+// from the events (MIDI, the piano roll); nothing when it is whole.
+std::optional<std::string> CutWarning(const Timeline& timeline);
 
 // A note code as ringtone text names it: code 67 is the c of octave 0, one semitone per code,
 // sharps for the black keys (so 0x7C is a of octave 4, 0x8C is c# of octave 6).

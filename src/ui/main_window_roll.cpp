@@ -32,6 +32,15 @@ const QString kRollZoomKey = QStringLiteral("PianoRoll/Zoom");
 constexpr int kPlayheadIntervalMs = 30;
 constexpr int kRollMinimumHeight = 200;
 
+// Shows a melody in the roll; a melody cut at the timeline's caps says where in the roll's band.
+void ShowTimeline(PianoRollView& roll, melody::Timeline timeline) {
+    std::optional<std::string> cut = melody::CutWarning(timeline);
+    roll.SetTimeline(std::move(timeline));
+    if (cut) {
+        roll.SetFailure(FromCoreMessage(*cut));
+    }
+}
+
 }  // namespace
 
 void MainWindow::CreatePianoRoll() {
@@ -131,7 +140,7 @@ void MainWindow::ShowEncodingInRoll(const melody::EncodeResult& encoded) {
         pianoRoll->SetFailure(FromCoreMessage(encoded.record.error().message));
         return;
     }
-    pianoRoll->SetTimeline(melody::EncodedTimeline(encoded));
+    ShowTimeline(*pianoRoll, melody::EncodedTimeline(encoded));
 }
 
 void MainWindow::ShowBankMelodyInRoll() {
@@ -141,7 +150,7 @@ void MainWindow::ShowBankMelodyInRoll() {
     }
     melody::DecodedMelody decoded = melody::DecodeMelody(*record);
     rollName_ = FromCoreText(decoded.fields.name);
-    pianoRoll->SetTimeline(std::move(decoded.timeline));
+    ShowTimeline(*pianoRoll, std::move(decoded.timeline));
 }
 
 void MainWindow::StartPlayhead() {

@@ -29,6 +29,7 @@
 #include "melody/tone_encoder.h"
 #include "preview/wav_writer.h"
 #include "support/hex.h"
+#include "support/hostile_inputs.h"
 #include "support/image_builder.h"
 #include "support/scratch_dir.h"
 
@@ -49,6 +50,8 @@ constexpr const char* kTune = "Tune:d=4,o=5,b=125,f=TUNE,i=7,s=0,@=3:8c 8c 4d# t
 const std::string kNoTempo = "The note \"4c\" cannot be timed: the BPM field gives a tempo of 0.\n";
 const std::string kUsage = "\nRun with --help for more information.\n";
 const std::string kCantWrite = "standard output: it could not be written.\n";
+const std::string kMthdName = "MThd tune:d=4,o=5,b=100:c,d,e\r\n";  // ringtone text, not a damaged MIDI file
+const std::string kCutAtTen = "The melody plays longer than ten minutes; it is cut at 10:00.\n";
 const Bytes kRe7110 = testing::MakeRecord(kUnicode, 99, "RE", "From file", Hex("00 02 FC 09 7F 10 0A FE 07 0B"));
 
 melody::MelodyFields Fields(const std::string& ringtone) {
@@ -121,7 +124,10 @@ protected:
             {"u.re", ToText(kRe7110)}, {"a3.fls", ToText(kAscii3)}, {"u3.fls", ToText(kUnicode3)},
             {"flip.fls", ToText(FlipImage())}, {"ro", "old"}, {"tone.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16)},
             {"x.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)},
-            {"song.mid", ToText(*interchange::WriteMidiMelody(Encoded(kTune)))}};
+            {"song.mid", ToText(*interchange::WriteMidiMelody(Encoded(kTune)))},
+            {"long.rtx", testing::TwelveMinuteRingtone()}, {"mthd.rtx", kMthdName},
+            {"name.mid", ToText(testing::NamedMidi("a:b,c=d:e"))},
+            {"cut.mid", ToText(Hex("4D546864 00000006 0000 0001 0060 4D54726B 00000003 00 90 3C"))}};
         // clang-format on
         for (const auto& [name, text] : files) {
             std::ofstream(name, std::ios::binary) << text;
@@ -194,6 +200,15 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"roll tune.re -o - --hardware none", 0, "", Roll(melody::DecodeMelody(Encoded(kTune)).timeline,
                                                                       Hardware::None)},
         {"roll tune.rtx -o -", 0, "", Roll(melody::EncodedTimeline(melody::EncodeMelody(Fields(kTune), kAscii, {})))},
+        // What is cut at ten minutes is said on every path.
+        {"roll long.rtx -o -", 0, kCutAtTen, ToBytes(interchange::WritePianoRollSvg(melody::EncodedTimeline(
+             melody::EncodeMelody(Fields(testing::TwelveMinuteRingtone()), kAscii, {})), "Long", Hardware::Phone))},
+        {"encode long.rtx -o - --to mid", 0, kCutAtTen,
+         interchange::WriteMelodyFields(Fields(testing::TwelveMinuteRingtone()), interchange::MelodyOutput::Mid)->bytes},
+        {"decode mthd.rtx -o -", 0, "", ToBytes(melody::WriteRtxText(Fields(kMthdName)))},
+        {"decode name.mid -o -", 0, std::string(melody::kRtxNameChangedText) + "\n",
+         interchange::WriteMelodyFields(interchange::ReadMelodyFile(testing::NamedMidi("a:b,c=d:e"))->fields,
+                                        interchange::MelodyOutput::Rtx)->bytes},
         {"convert - -o - --to ASCII", 0, "", Encoded(kTune), ToText(*bank::RecordToUnicode(Encoded(kTune)))},
         {"convert - -o - --to rtx", 0, lost, decoded, ToText(record)},
         // More than 65 melodies in an ASCII bank: a warning, no question.
@@ -248,6 +263,7 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"encode tune.re", 1, "*"},  // an RE file given as input is not replaced by its own record
         {"to-rtx missing.rtx -o x", 1, "missing.rtx: No such file or directory\n"},
         {"render cut.re -o x", 1, "Not a valid raw melody file!\n"},  // not read as text
+        {"decode cut.mid -o x", 1, "cut.mid: The MIDI file is damaged: the track 1 ends inside an event at byte 22.\n"},
         {"render broken.rtx -o x", 1, kNoTempo},
         {"roll broken.rtx -o x", 1, kNoTempo},
         {"convert cut.re -o x --to unicode", 1, "Not a valid raw melody file!\n"},
@@ -272,6 +288,7 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"render a.rtx -o a.wav --hardware siemens", 2}, {"convert a.re -o b.re", 2} /* --to is required */,
         {"bank set a.fls 1 -o b.fls", 2} /* nothing to set */, {"bank export a.fls 1 -o b.re --to latin1", 2},
         {"bank delete a.fls -1 -o b", 2}, {"bank move a.fls 1.5 2 -o b", 2}, {"bank move a.fls 1234567890 2 -o b", 2},
+        {"encode tune.rtx --output=", 2}, {"roll tune.rtx --output=", 2}, {"encode tune.rtx --directory=", 2},
         {"frob x", 2, "Unknown command: frob" + kUsage}, {"bank frob x", 2, "Unknown command: frob" + kUsage},
         {"bank delete a3.fls 1 -o a3.fls", 0, "", Edited(kAscii3, [](auto& b) { bank::Delete(b, 0); }), "",
          "a3.fls"},  // in place, last
