@@ -12,12 +12,6 @@
 namespace belltower::interchange {
 namespace {
 
-// An RE file is one record whose length field, bytes 4..7, gives the file's own size.
-bool LooksLikeRecord(formats::ByteView bytes) {
-    const formats::Result<std::int32_t> length = formats::RecordLengthField(bytes);
-    return bytes.size() >= 8 && length && static_cast<std::size_t>(*length) == bytes.size();
-}
-
 // The header chunk's length (bytes 4..7) is at least 6 and inside the file. Ringtone text of a
 // melody named "MThd..." has letters there, which give a length far past its end.
 bool MidiHeaderFits(formats::ByteView bytes) {
@@ -66,7 +60,7 @@ MelodyContent RecogniseMelody(formats::ByteView bytes) {
     if (LooksLikeMidi(bytes) && (MidiHeaderFits(bytes) || !melody::CheckRingtoneText(formats::ToText(bytes)))) {
         return MelodyContent::Midi;
     }
-    if (LooksLikeRecord(bytes)) {
+    if (formats::IsWholeRecord(bytes)) {
         return MelodyContent::Record;
     }
     if (LooksLikeOtt(bytes)) {

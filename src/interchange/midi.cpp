@@ -405,8 +405,8 @@ Result<Bytes> WriteMidi(const melody::Timeline& timeline, const std::string& nam
     std::uint64_t stretchTick = 0;
     std::uint64_t stretchUnits = 0;
     const auto tickAt = [&](std::uint64_t units) {
-        // A quarter note lasts 29000 / (4 x tempo) duration units.
-        const double quarters = static_cast<double>(units - stretchUnits) * 4 * tempo / 29000;
+        // A quarter note lasts kLengthRule / (4 x tempo) duration units.
+        const double quarters = static_cast<double>(units - stretchUnits) * 4 * tempo / formats::tone::kLengthRule;
         return stretchTick + static_cast<std::uint64_t>(std::llround(quarters * kTicksPerQuarter));
     };
     for (const melody::TimedEvent& event : timeline.events) {

@@ -1,17 +1,18 @@
 // Tone data as timed notes: what the phone plays, one event per sounding stretch.
 //
-// The commands are read as the synthesiser reads them (see preview/wav_writer.h and
-// formats/tone_commands.h): consecutive commands of the same code 0x40 or above are tied into
-// one event, so a long note stored as 125-unit pieces is one event; vibration commands switch
-// the motor for the events after them; a repeat start (05 n) and a repeat end (the single byte
-// 06) play the events between them n times. As in the synthesiser, a repeat end leaves its mark
-// in place (a second 06 plays everything since the mark again, copies included) and repeats
-// nothing when the stretch since the mark has no length. Codes below 0x40 other than those are
-// skipped. The list is cut at kMaxTimelineUnits and at kMaxTimelineEvents, whichever comes
-// first, so its size follows the tone data's length, never the numbers in it.
+// The commands are read by WalkToneData, the one reading of tone data that the synthesiser
+// shares (see preview/wav_writer.h and formats/tone_commands.h): consecutive commands of the
+// same code 0x40 or above are tied into one event, so a long note stored as 125-unit pieces is
+// one event; vibration commands switch the motor for the events after them; a repeat start
+// (05 n) and a repeat end (the single byte 06) play the events between them n times. As in the
+// synthesiser, a repeat end leaves its mark in place (a second 06 plays everything since the
+// mark again, copies included) and repeats nothing when the stretch since the mark has no
+// length. Codes below 0x40 other than those are skipped. The list is cut at kMaxTimelineUnits
+// and at kMaxTimelineEvents, whichever comes first, so its size follows the tone data's
+// length, never the numbers in it.
 //
-// The ringtone-text decoder and the MIDI writer both read melodies through this list; the
-// decoder fills in the tempo it wrote each event at.
+// The ringtone-text decoder, the MIDI writer and both piano rolls read melodies through this
+// list; the decoder fills in the tempo it wrote each event at.
 #pragma once
 
 #include <cstddef>
@@ -121,6 +122,37 @@ Sounded SoundedAs(std::uint8_t code, Hardware hardware);
 // The hardware choices under which a code is out of range, as lower-case words separated by
 // blanks ("phone", "phone logomanager"), empty when every choice sounds it.
 std::string OutOfRangeWords(std::uint8_t code);
+
+// One sound of the tone data: consecutive commands of one code tied together.
+struct ToneSound {
+    std::uint8_t code = 0;     // 0x40 pause, 0x41..0xFA note
+    std::uint64_t units = 0;   // the tied commands' lengths added up
+    std::size_t offset = 0;    // byte offset of its first command
+    std::size_t commands = 0;  // tied commands it is made of
+    int vibration = 0;         // the motor: 0 off, 1 on, 2 on and sped up by a second "on"
+};
+
+// What reading tone data meets, in order. The timeline and the synthesiser both read tone data
+// through WalkToneData and differ only in what they make of it. A false return stops the walk.
+class ToneWalker {
+public:
+    virtual ~ToneWalker() = default;
+    virtual bool Sound(const ToneSound& sound) = 0;
+    virtual bool RepeatStart(std::size_t offset, unsigned plays) = 0;
+    virtual bool RepeatEnd(std::size_t offset) = 0;
+    // The motor's state after a vibration on (0A 01) or off (0A FE).
+    virtual void Vibration(std::size_t offset, int state) {
+        static_cast<void>(offset);
+        static_cast<void>(state);
+    }
+    // A command nothing plays (the closing markers 0A 0A and 0A 0E are not reported).
+    virtual void Skipped(const ToneCommand& command) { static_cast<void>(command); }
+};
+
+// Reads tone data as the phone plays it: commands two bytes each and a repeat end one byte;
+// equal codes 0x40 and above tied into one sound (codes above 0xFA tied and skipped); the
+// vibration state kept across sounds.
+void WalkToneData(formats::ByteView toneData, ToneWalker& walker);
 
 // The events of bare tone data (no record header), in playing order.
 Timeline BuildTimeline(formats::ByteView toneData);

@@ -151,7 +151,7 @@ Result<NoteTiming> TimeNote(const NoteValue& note, double tempo, double staccato
     if (tempo == 0) {
         return MakeError(ErrorCode::BadInput, "The " + what + " cannot be timed: the BPM field gives a tempo of 0.");
     }
-    double units = 29000 / (note.fraction * tempo);
+    double units = tone::kLengthRule / (note.fraction * tempo);
     if (note.dotted) {
         units *= 1.5;
     }
