@@ -16,6 +16,7 @@
 #include "interchange/ott.h"
 #include "melody/tone_encoder.h"
 #include "support/hex.h"
+#include "support/hostile_inputs.h"
 #include "support/image_builder.h"
 
 namespace {
@@ -51,6 +52,22 @@ Bytes WithOptions(std::uint8_t options, std::string_view text) {
     return input;
 }
 
+// Tone data that once made the readers run away: repeats that multiply, thousands of
+// repeats of nothing, a note tied for 17 hours. Each after the harness's option bytes.
+void WriteRunawayToneData(SeedWriter& seeds, const Bytes& options) {
+    namespace t = belltower::testing;
+    const std::initializer_list<std::pair<const char*, Bytes>> data = {
+        {"runaway_multiplying_repeats", t::MultiplyingRepeats()},
+        {"runaway_zero_length_repeats", t::ZeroLengthRepeats(2000)},
+        {"runaway_tied_seventeen_hours", t::TiedNote(28800)},
+    };
+    for (const auto& [name, toneData] : data) {
+        Bytes input = options;
+        belltower::formats::Append(input, toneData);
+        seeds.Write(name, input);
+    }
+}
+
 std::size_t WriteRtxSeeds(const fs::path& root) {
     SeedWriter seeds(root, "rtx_encoder");
     // RTX files (first line read over the default fields).
@@ -77,6 +94,8 @@ std::size_t WriteRtxSeeds(const fs::path& root) {
     for (const auto& [name, line] : lines) {
         seeds.Write("line_" + std::string(name), WithOptions(0, line));
     }
+    seeds.Write("line_twelve_minutes", WithOptions(0, belltower::testing::TwelveMinuteRingtone()));
+    seeds.Write("line_named_mthd", WithOptions(0, "MThd tune:d=4,o=5,b=100:c,d,e"));
     seeds.Write("line_unicode_play_options",
                 WithOptions(fz::kRtxUnicode | fz::kRtxPlayTwice | fz::kRtxForceOnePlay | fz::kRtxNoSmallPauses,
                             "Twice:d=4,@=10:4c 4c 4c"));
@@ -134,6 +153,7 @@ std::size_t WriteWavSeeds(const fs::path& root) {
     for (const auto& [name, options, hex] : tones) {
         seeds.Write("tones_" + std::string(name), WithOptions(options, belltower::formats::ToText(Hex(hex))));
     }
+    WriteRunawayToneData(seeds, Bytes{0});
 
     // Records the tone encoder makes, whole and as the harness builds them from parts.
     belltower::melody::MelodyFields fields;
@@ -435,6 +455,7 @@ std::size_t WriteDecoderSeeds(const fs::path& root) {
     for (const auto& [name, hex] : data) {
         seeds.Write(name, WithOptions(0, belltower::formats::ToText(Hex(hex))));
     }
+    WriteRunawayToneData(seeds, Bytes{0});
     return seeds.Count();
 }
 
@@ -458,6 +479,11 @@ std::size_t WriteMidiSeeds(const fs::path& root) {
     for (const auto& [name, hex] : files) {
         seeds.Write(name, Hex(hex));
     }
+    namespace t = belltower::testing;
+    seeds.Write("runaway_huge_gap", t::HugeGapMidi());
+    seeds.Write("runaway_tiny_tempo", t::TinyTempoMidi());
+    seeds.Write("runaway_many_tracks", t::ManyTrackMidi(2000));
+    seeds.Write("name_breaking_ringtone_text", t::NamedMidi("a:b,c=d:e\r\nx"));
     return seeds.Count();
 }
 

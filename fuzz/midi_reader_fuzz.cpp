@@ -7,6 +7,11 @@
 #include "melody/tone_encoder.h"
 
 namespace belltower::fuzz {
+namespace {
+
+constexpr std::size_t kLongestToken = 16;
+
+}  // namespace
 
 void FuzzMidiReader(formats::ByteView input) {
     using formats::ErrorCode;
@@ -19,6 +24,9 @@ void FuzzMidiReader(formats::ByteView input) {
         for (const auto& warning : read->warnings) {
             BELLTOWER_FUZZ_CHECK(!warning.empty());
         }
+        // However large the file's numbers, the melody stays within what tone data can hold:
+        // a token ("t1000 32c#7.") per piece.
+        BELLTOWER_FUZZ_CHECK(read->fields.notes.size() <= kLongestToken * melody::kMaxTimelineEvents);
         if (read->fields.name.size() <= formats::kMaxNameLength) {
             const auto encoded = melody::EncodeMelody(read->fields, formats::TextFormat::Ascii, std::nullopt);
             BELLTOWER_FUZZ_CHECK(encoded.record.has_value() || encoded.record.error().code == ErrorCode::Limit);
@@ -26,6 +34,8 @@ void FuzzMidiReader(formats::ByteView input) {
     }
     const auto written = interchange::WriteMidiMelody(input);
     BELLTOWER_FUZZ_CHECK(written.has_value());
+    // Two events of at most 8 bytes per timed event, a tempo event each, the name, the header.
+    BELLTOWER_FUZZ_CHECK(written->size() <= 24 * melody::kMaxTimelineEvents + input.size() + 64);
     BELLTOWER_FUZZ_CHECK(interchange::ReadMidi(*written).has_value());
 }
 

@@ -16,6 +16,8 @@ using formats::ByteView;
 using formats::ErrorCode;
 using formats::TextFormat;
 
+constexpr std::size_t kLongestToken = 16;
+
 std::uint8_t At(ByteView bytes, std::size_t offset) {
     return offset < bytes.size() ? bytes[offset] : 0;
 }
@@ -26,7 +28,11 @@ void CheckDecoded(const melody::DecodedMelody& decoded, ByteView input) {
         BELLTOWER_FUZZ_CHECK(!loss.what.empty());
         BELLTOWER_FUZZ_CHECK(loss.offset <= input.size());
     }
+    // Work in proportion to the input: the events stop at their caps, and the text holds a
+    // token (at most a tempo tag and a note, "t1000 32c#7.") per command or event.
     BELLTOWER_FUZZ_CHECK(decoded.timeline.units <= melody::kMaxTimelineUnits);
+    BELLTOWER_FUZZ_CHECK(decoded.timeline.events.size() <= melody::kMaxTimelineEvents);
+    BELLTOWER_FUZZ_CHECK(decoded.fields.notes.size() <= kLongestToken * (input.size() + melody::kMaxTimelineEvents));
     const auto again = melody::EncodeMelody(decoded.fields, decoded.format, std::nullopt);
     BELLTOWER_FUZZ_CHECK(again.record.has_value() || again.record.error().code == ErrorCode::Limit);
     if (decoded.exact && decoded.record) {

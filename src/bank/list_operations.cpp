@@ -98,8 +98,7 @@ Result<std::string> CheckRecordForBank(ByteView record, formats::TextFormat form
         return MakeError(ErrorCode::DamagedData, "The new melody record is empty.");
     }
     // The phone finds each record by the length field of the one before: it must be right.
-    const auto length = formats::RecordLengthField(record);
-    if (!length || static_cast<std::size_t>(*length) != record.size()) {
+    if (!formats::IsWholeRecord(record)) {
         return MakeError(ErrorCode::DamagedData, "The new melody record's length field does not match its " +
                                                      std::to_string(record.size()) + " bytes.");
     }

@@ -7,6 +7,7 @@
 
 #include "bank/re_exchange.h"
 #include "cli/melody_formats.h"
+#include "formats/record.h"
 #include "melody/rtx_text.h"
 #include "melody/tone_encoder.h"
 
@@ -33,9 +34,15 @@ melody::MelodyFields FieldsFromRingtone(const formats::Bytes& fileText) {
 
 namespace {
 
+// A refusal of what a file holds names the file, as the file errors of the core do.
+formats::Error AboutFile(const std::string& path, const formats::Error& error) {
+    const std::string name = InputName(path) + ": ";
+    return error.message.starts_with(name) ? error : formats::MakeError(error.code, name + error.message);
+}
+
 formats::Result<void> CheckText(const std::string& path, const formats::Bytes& text) {
     if (auto checked = melody::CheckRingtoneText(formats::ToText(text)); !checked) {
-        return formats::MakeError(checked.error().code, InputName(path) + ": " + checked.error().message);
+        return AboutFile(path, checked.error());
     }
     return {};
 }
@@ -62,7 +69,7 @@ formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string
     const MelodyContent content = from != nullptr ? from->content : RecogniseMelody(*file);
     const bool namedRecord = from == nullptr && NamedAsReFile(path) && content == MelodyContent::Ringtone;
     if (content == MelodyContent::Record || namedRecord) {
-        if (!interchange::LooksLikeRecord(*file)) {
+        if (!formats::IsWholeRecord(*file)) {
             return formats::MakeError(formats::ErrorCode::DamagedData, std::string(bank::kNotValidReFile));
         }
         return MelodyInput{true, std::move(*file), std::nullopt};
@@ -75,7 +82,7 @@ formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string
     }
     auto imported = interchange::ReadMelodyFile(*file, {}, &interchange::FormatOf(content));
     if (!imported) {
-        return imported.error();
+        return AboutFile(path, imported.error());
     }
     WarnAll(imported->warnings, console);
     return MelodyInput{false, std::move(*file), std::move(imported->fields)};
@@ -93,7 +100,11 @@ formats::Result<interchange::MelodyImport> ReadMelodyFile(Console& console, cons
             return checked.error();
         }
     }
-    return interchange::ReadMelodyFile(*file, {}, &interchange::FormatOf(content));
+    auto imported = interchange::ReadMelodyFile(*file, {}, &interchange::FormatOf(content));
+    if (!imported) {
+        return AboutFile(path, imported.error());
+    }
+    return imported;
 }
 
 formats::Result<formats::Bytes> EncodeRingtone(const formats::Bytes& text, formats::TextFormat form, Console& console) {
@@ -132,7 +143,19 @@ ExitStatus WriteAndFinish(Console& console, const std::string& path, std::span<c
 
 CLI::Option* AddOutputOption(CLI::App& command, std::string& target, const std::string& description,
                              const std::string& typeName) {
-    return command.add_option("-o,--output", target, description)->type_name(typeName)->required();
+    return command.add_option("-o,--output", target, description)
+        ->type_name(typeName)
+        ->required()
+        ->check(NonEmptyPath());
+}
+
+const CLI::Validator& NonEmptyPath() {
+    static const CLI::Validator kNonEmpty(
+        [](const std::string& path) {
+            return path.empty() ? std::string("an empty path names no file") : std::string();
+        },
+        "", "NONEMPTY");
+    return kNonEmpty;
 }
 
 CLI::Option* AddHardwareOption(CLI::App& command, melody::Hardware& target, const std::string& description) {

@@ -67,6 +67,10 @@ ExitStatus WriteAndFinish(Console& console, const std::string& path, std::span<c
 CLI::Option* AddOutputOption(CLI::App& command, std::string& target, const std::string& description,
                              const std::string& typeName = "OUT");
 
+// Refuses an empty path as a usage error: "-o ''" would otherwise fall back to the file named
+// after the input, beside it.
+const CLI::Validator& NonEmptyPath();
+
 // --hardware none|phone|logomanager (any case): the note range of the Hardware box.
 CLI::Option* AddHardwareOption(CLI::App& command, melody::Hardware& target, const std::string& description);
 

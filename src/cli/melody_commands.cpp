@@ -230,7 +230,11 @@ ExitStatus ToRtx(const ToRtxOptions& options, Console& console) {
     if (!file) {
         return console.Refuse(file.error().message);
     }
-    const std::string line = melody::WriteRtxText(FieldsFromRingtone(*file));
+    const melody::MelodyFields fields = FieldsFromRingtone(*file);
+    if (!melody::NameFitsRtxText(fields.name)) {
+        console.Warn(melody::kRtxNameChangedText);
+    }
+    const std::string line = melody::WriteRtxText(fields);
     return WriteAndFinish(console, options.output, formats::ToBytes(line));
 }
 
@@ -253,12 +257,12 @@ void AddEncode(CLI::App& app, CommandTable& table) {
         ->required();
     CLI::Option* output = encode->add_option("-o,--output", options->output,
                                              "The file to write (one input only); - writes standard output.");
-    output->type_name("OUT");
+    output->type_name("OUT")->check(NonEmptyPath());
     CLI::Option* directory =
         encode->add_option("-d,--directory", options->directory,
                            "Folder for the files written, each named after its input with the extension of its "
                            "format (.re, .rtx, .mid, .ott, .imy, .txt; needed for several inputs).");
-    directory->type_name("DIR");
+    directory->type_name("DIR")->check(NonEmptyPath());
     output->excludes(directory);
     encode->add_flag("--unicode", options->unicode,
                      "Write the name in Unicode, for the 6210 and 7110 (default: ASCII, for the 3210 and 3310).");

@@ -46,6 +46,9 @@ ExitStatus Roll(const RollOptions& options, Console& console) {
         timeline = melody::EncodedTimeline(encoded);
         name = fields.name;
     }
+    if (const auto cut = melody::CutWarning(timeline)) {
+        console.Warn(*cut);
+    }
     const std::string svg = interchange::WritePianoRollSvg(timeline, Latin1ToUtf8(name), options.hardware);
     return WriteAndFinish(console, options.output, formats::ToBytes(svg));
 }

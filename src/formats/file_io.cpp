@@ -588,6 +588,11 @@ Result<void> FileBatch::Commit() {
 // ---- Locks -----------------------------------------------------------------------------------
 
 Result<EditLock> EditLock::Acquire(const fs::path& path, const std::function<void()>& onWait) {
+    // Opening a FIFO waits for a writer that may never come, and a stream cannot be replaced
+    // by a saved copy anyway: only a regular file is edited in place.
+    if (struct stat info{}; ::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return IoError(path, "it is not a regular file; only a regular file can be edited in place.");
+    }
     bool told = false;
     for (;;) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

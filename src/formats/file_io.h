@@ -136,7 +136,7 @@ class EditLock {
 public:
     // Locks the file path names (links followed). When another holds the lock, onWait is called
     // once and the lock is waited for. A missing file is not locked (there is nothing to lose).
-    // Io error naming the path when it cannot be opened.
+    // Io error naming the path when it cannot be opened or is not a regular file (a FIFO).
     static Result<EditLock> Acquire(const std::filesystem::path& path, const std::function<void()>& onWait);
 
     EditLock(EditLock&& other) noexcept;

@@ -80,6 +80,11 @@ Result<std::int32_t> RecordLengthField(ByteView record) {
     return ReadDwordField(record, 4, "length field of the melody record");
 }
 
+bool IsWholeRecord(ByteView bytes) {
+    constexpr std::size_t kLengthFieldEnd = 8;
+    return bytes.size() >= kLengthFieldEnd && BigEndianAt(bytes, 4) == bytes.size();
+}
+
 Result<std::string> RecordId(ByteView record) {
     if (record.size() < 12) {
         return MakeError(ErrorCode::DamagedData, "The melody record is too short to hold its ID.");

@@ -76,6 +76,10 @@ Result<std::int32_t> RecordLengthField(ByteView record);
 Result<std::string> RecordId(ByteView record);
 Result<std::uint8_t> RecordPurpose(ByteView record);
 
+// A whole melody record, as an RE file or the synthesiser's input holds one: its length
+// field (bytes 4..7) gives its own size. Anything else is read as bare tone data.
+bool IsWholeRecord(ByteView bytes);
+
 // Play mode 0..3 = 2 * (0A 0A in the last 11 bytes) + (0A 0E in the last 11 bytes).
 int RecordPlayMode(ByteView record);
 std::string_view PlayModeText(int playMode);

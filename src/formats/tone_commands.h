@@ -49,6 +49,17 @@ inline constexpr std::uint8_t kSmallPauseUnits = 2;
 
 inline constexpr std::uint32_t kUnitsPerSecond = 120;
 
+// The length rule of the phone's melodies: a note of fraction f (4 for a quarter) at a tempo of
+// b beats a minute lasts kLengthRule / (f x b) duration units, half as long again when dotted
+// (a quarter at 125 beats a minute: 58 units, 0.48 s).
+inline constexpr double kLengthRule = 29000;
+
+// The notes each hardware emulation of the preview sounds: the phone from a of octave 4 to b
+// of octave 7, the flashing tool's own preview from c of octave 4 to the same top.
+inline constexpr std::uint8_t kPhoneLowestNote = 0x7C;
+inline constexpr std::uint8_t kLogoManagerLowestNote = 0x73;
+inline constexpr std::uint8_t kHighestSoundedNote = 0xA2;
+
 // Every melody the encoder writes starts with these six bytes.
 inline constexpr std::array<std::uint8_t, 6> kOpening = {
     kOpeningCode, kOpeningParameter, kOpeningSecondCode, kOpeningSecondParameter, kVibration, kVibrationOn};

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "formats/record.h"
 #include "interchange/composer.h"
 #include "interchange/imelody.h"
 #include "interchange/melody_file.h"
@@ -37,13 +38,20 @@ Result<MelodyExport> WriteRecord(const MelodyFields& fields, TextFormat form) {
 // MIDI plays what the phone plays: the typed melody encoded and timed, with no decoding.
 Result<MelodyExport> WriteMidiFile(const MelodyFields& fields, TextFormat /*form*/) {
     const melody::Score score = melody::ReadScore(fields);
-    auto midi = WriteMidi(score);
+    const auto timeline = PlayedTimeline(score);
+    if (!timeline) {
+        return timeline.error();
+    }
+    auto midi = WriteMidi(*timeline, score.settings.name);
     if (!midi) {
         return midi.error();
     }
     MelodyExport out{std::move(*midi), {}};
     if (score.items.empty()) {
         out.warnings.emplace_back(melody::kNoDataText);
+    }
+    if (auto cut = melody::CutWarning(*timeline)) {
+        out.warnings.push_back(std::move(*cut));
     }
     return out;
 }
@@ -52,6 +60,9 @@ Result<MelodyExport> WriteRingtone(const MelodyFields& fields, TextFormat /*form
     MelodyExport out;
     if (const std::string options = RestoringOptions(fields); !options.empty()) {
         out.warnings.push_back("Ringtone text cannot hold every option of this melody; encode it with: " + options);
+    }
+    if (!melody::NameFitsRtxText(fields.name)) {
+        out.warnings.emplace_back(melody::kRtxNameChangedText);
     }
     out.bytes = formats::ToBytes(melody::WriteRtxText(fields));
     return out;
@@ -91,12 +102,12 @@ constexpr std::array<std::string_view, 1> kComposerExtensions = {"txt"};
 // which no ringtone text has; ringtone text is whatever else the bytes are. Bare tone data looks
 // like nothing in particular and is read only when named.
 const std::array<MelodyFormat, 7> kFormats = {{
-    {MelodyContent::Record, "re", "RE melody record", kRecordExtensions, LooksLikeRecord,
+    {MelodyContent::Record, "re", "RE melody record", kRecordExtensions, formats::IsWholeRecord,
      [](ByteView bytes, const MelodyFields&) { return Result<MelodyImport>(ReadMelodyRecord(bytes)); }, WriteRecord,
      "The spelling of the notes: the record keeps the tone data they give, not their text."},
     {MelodyContent::Ringtone, "rtx", "Ringtone text (RTX, ERT)", kRingtoneExtensions, nullptr, ReadRingtone,
      WriteRingtone, "The options \"suggest playing twice\" and \"no small pauses\"."},
-    {MelodyContent::Midi, "mid", "MIDI file", kMidiExtensions, LooksLikeMidi,
+    {MelodyContent::Midi, "mid", "MIDI file", kMidiExtensions, LooksLikeMidiFile,
      [](ByteView bytes, const MelodyFields&) { return ReadMidi(bytes); }, WriteMidiFile,
      "Vibration, staccato, the ID, index and play options; read back, a file keeps one voice in sixty-fourth "
      "notes."},

@@ -6,6 +6,7 @@
 
 #include "formats/record.h"
 #include "interchange/midi.h"
+#include "melody/rtx_text.h"
 #include "melody/tone_decoder.h"
 
 namespace belltower::interchange {
@@ -19,15 +20,39 @@ MelodyImport Imported(melody::DecodedMelody decoded) {
     return imported;
 }
 
+// MIDI of a record or bare tone data, played as the phone plays it; a melody cut at the
+// timeline's caps says where.
+formats::Result<MelodyExport> MidiOfRecord(formats::ByteView record) {
+    const melody::DecodedMelody decoded = melody::DecodeMelody(record);
+    auto midi = WriteMidi(decoded.timeline, decoded.fields.name);
+    if (!midi) {
+        return midi.error();
+    }
+    MelodyExport out{std::move(*midi), {}};
+    if (auto cut = melody::CutWarning(decoded.timeline)) {
+        out.warnings.push_back(std::move(*cut));
+    }
+    return out;
+}
+
 formats::TextFormat FormOf(MelodyOutput format) {
     return format == MelodyOutput::ReUnicode ? formats::TextFormat::Unicode : formats::TextFormat::Ascii;
 }
 
 }  // namespace
 
-bool LooksLikeRecord(formats::ByteView bytes) {
-    const formats::Result<std::int32_t> length = formats::RecordLengthField(bytes);
-    return bytes.size() >= 8 && length && static_cast<std::size_t>(*length) == bytes.size();
+bool LooksLikeMidiFile(formats::ByteView bytes) {
+    // The header chunk's length (bytes 4..7) is at least 6 and inside the file. Ringtone text
+    // of a melody named "MThd..." has letters there, which give a length far past its end.
+    constexpr std::size_t kHeaderStart = 8;
+    constexpr std::uint32_t kShortestHeader = 6;
+    if (!LooksLikeMidi(bytes)) {
+        return false;
+    }
+    const std::uint32_t length = bytes.size() >= kHeaderStart ? formats::BigEndianAt(bytes, 4) : 0;
+    const bool headerFits = bytes.size() >= kHeaderStart + kShortestHeader && length >= kShortestHeader &&
+                            length <= bytes.size() - kHeaderStart;
+    return headerFits || !melody::CheckRingtoneText(formats::ToText(bytes));
 }
 
 MelodyImport ReadMelodyRecord(formats::ByteView record) {
@@ -90,11 +115,7 @@ formats::Result<MelodyExport> WriteMelodyFields(const melody::MelodyFields& fiel
 
 formats::Result<MelodyExport> WriteMelodyRecord(formats::ByteView record, MelodyOutput format) {
     if (format == MelodyOutput::Mid) {
-        auto midi = WriteMidiMelody(record);
-        if (!midi) {
-            return midi.error();
-        }
-        return MelodyExport{std::move(*midi), {}};
+        return MidiOfRecord(record);
     }
     MelodyImport decoded = ReadMelodyRecord(record);
     auto written = WriteMelodyFields(decoded.fields, format);

@@ -28,8 +28,9 @@ MelodyImport ReadMelodyRecord(formats::ByteView record);
 // Bare tone data, with no record header, as the edit fields through the tone decoder.
 MelodyImport ReadToneData(formats::ByteView toneData);
 
-// An RE file is one record whose length field, bytes 4..7, gives the file's own size.
-bool LooksLikeRecord(formats::ByteView bytes);
+// A file starts with "MThd" and, unless it reads as ringtone text (a melody named "MThd..."),
+// is not refused by the ringtone-text check: its header chunk fits the file.
+bool LooksLikeMidiFile(formats::ByteView bytes);
 
 // The formats a melody can be written in: a row of the table, and for RE files the text
 // format of the name.

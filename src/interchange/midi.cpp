@@ -421,6 +421,10 @@ Result<void> ReadTracks(ByteView bytes, const MidiHeader& header, TrackNotes& so
     if (trackCount == 0) {
         return Damaged("it holds no track.");
     }
+    if (trackCount == kMaxTracks && pos < bytes.size()) {
+        warnings.emplace_back("Only the first " + std::to_string(kMaxTracks) +
+                              " tracks are read; the rest of the file is left out.");
+    }
     if (header.format == 2 && trackCount > 1) {
         warnings.emplace_back("Only the first of the " + std::to_string(trackCount) + " independent patterns is read.");
     }
@@ -430,8 +434,57 @@ Result<void> ReadTracks(ByteView bytes, const MidiHeader& header, TrackNotes& so
     return {};
 }
 
+// What the imported melody may hold: the preview's ten minutes at the tempo the text plays,
+// and no more notes and pauses than tone data of 65,535 bytes can hold. The file's numbers
+// (a gap of 2^28 ticks, a tempo of 1 microsecond) never make the work larger than that.
+class Budget {
+public:
+    // How many of `units` sixty-fourth notes at `bpm` still fit; cut says where, when not all.
+    long long Fit(long long units, int bpm, std::uint64_t fromTick, double ticksPerUnit) {
+        const double perUnit = 60.0 / (kGridPerQuarter * bpm);
+        const double room = std::floor((kMaxSeconds - seconds_) / perUnit);
+        if (static_cast<double>(units) > room) {
+            units = static_cast<long long>(std::max(room, 0.0));
+            Cut("The melody plays longer than ten minutes; it is cut at 10:00",
+                fromTick + static_cast<std::uint64_t>(static_cast<double>(units) * ticksPerUnit));
+        }
+        seconds_ += static_cast<double>(units) * perUnit;
+        return units;
+    }
+    // Whether one more piece fits.
+    bool TakePiece(std::uint64_t tick) {
+        if (pieces_ == kMaxPieces) {
+            // This comes before any ten-minute cut of the same stretch: it is the one that counts.
+            warning_.reset();
+            Cut("The melody has more notes and pauses than tone data of 65,535 bytes can hold; it is cut", tick);
+            return false;
+        }
+        ++pieces_;
+        return true;
+    }
+    bool Full() const { return warning_.has_value(); }
+    const std::optional<std::string>& Warning() const { return warning_; }
+
+private:
+    static constexpr double kMaxSeconds = 600;
+    // A piece is a note and the small pause after it (4 bytes); ten minutes of 125-unit
+    // commands add 576 more. 16,000 pieces stay inside 65,535 bytes of tone data.
+    static constexpr std::size_t kMaxPieces = 16000;
+
+    void Cut(const std::string& what, std::uint64_t tick) {
+        if (!warning_) {
+            warning_ = what + ", at tick " + std::to_string(tick) + " of the file.";
+        }
+    }
+
+    double seconds_ = 0;
+    std::size_t pieces_ = 0;
+    std::optional<std::string> warning_;
+};
+
 struct PieceList {
     std::vector<Piece> pieces;
+    Budget budget;
     bool rounded = false;   // a note more than a quarter of a sixty-fourth off the grid
     bool dropped = false;   // a note too short for the grid
     bool tied = false;      // a note written as several pieces
@@ -439,12 +492,16 @@ struct PieceList {
 };
 
 // One stretch cut into the longest note lengths that add up to its units, the pending tempo
-// tag before the first.
-void AddPieces(const Stretch& stretch, long long units, std::optional<int>& pendingTempo, int& currentBpm,
-               PieceList& list) {
+// tag before the first, as far as the budget allows.
+void AddPieces(const Stretch& stretch, long long units, double ticksPerUnit, std::optional<int>& pendingTempo,
+               int& currentBpm, PieceList& list) {
     const int code = stretch.key < 0 ? formats::tone::kPause : stretch.key + kMidiOffset;
     bool first = true;
-    while (units > 0) {
+    units = list.budget.Fit(units, pendingTempo.value_or(currentBpm), stretch.from, ticksPerUnit);
+    const long long stretchUnits = units;
+    while (units > 0 &&
+           list.budget.TakePiece(
+               stretch.from + static_cast<std::uint64_t>(static_cast<double>(stretchUnits - units) * ticksPerUnit))) {
         const Length length =
             *std::find_if(kLengths.begin(), kLengths.end(), [&](const Length& l) { return l.units <= units; });
         Piece piece{code, length, std::nullopt};
@@ -470,6 +527,9 @@ PieceList ToPieces(const std::vector<Stretch>& stretches, const std::map<std::ui
     std::optional<int> pendingTempo;
     int lastKey = -1;
     for (const Stretch& stretch : stretches) {
+        if (list.budget.Full()) {
+            break;
+        }
         while (tempo != tempos.end() && tempo->first <= stretch.from) {
             const int bpm = static_cast<int>(std::lround(Bpm(tempo->second)));
             pendingTempo = bpm == currentBpm ? std::nullopt : std::optional<int>(bpm);
@@ -479,7 +539,10 @@ PieceList ToPieces(const std::vector<Stretch>& stretches, const std::map<std::ui
         // tick, and Belltower's own carry the phone's 1/120 s steps. More than a quarter of a
         // sixty-fourth note off is worth a word; rests too short for the grid are the breaks
         // between repeated notes, which the encoder puts back by itself.
-        const double exact = static_cast<double>(stretch.to - stretch.from) / ticksPerQuarter * kGridPerQuarter;
+        // Far beyond any budget, and inside what llround can hold.
+        constexpr double kBeyondAnyBudget = 1e15;
+        const double exact = std::min(
+            static_cast<double>(stretch.to - stretch.from) / ticksPerQuarter * kGridPerQuarter, kBeyondAnyBudget);
         const long long units = std::llround(exact);
         list.rounded = list.rounded || (stretch.key >= 0 && std::fabs(exact - static_cast<double>(units)) > 0.25);
         // A rest under 1/40 s is the break the phone makes between repeated notes.
@@ -490,7 +553,7 @@ PieceList ToPieces(const std::vector<Stretch>& stretches, const std::map<std::ui
         }
         list.repeated = list.repeated || (stretch.key >= 0 && stretch.key == lastKey);
         lastKey = stretch.key;
-        AddPieces(stretch, units, pendingTempo, currentBpm, list);
+        AddPieces(stretch, units, ticksPerQuarter / kGridPerQuarter, pendingTempo, currentBpm, list);
     }
     return list;
 }
@@ -568,8 +631,8 @@ Result<Bytes> WriteMidi(const melody::Timeline& timeline, const std::string& nam
     std::uint64_t stretchTick = 0;
     std::uint64_t stretchUnits = 0;
     const auto tickAt = [&](std::uint64_t units) {
-        // A quarter note lasts 29000 / (4 x tempo) duration units.
-        const double quarters = static_cast<double>(units - stretchUnits) * 4 * tempo / 29000;
+        // A quarter note lasts kLengthRule / (4 x tempo) duration units.
+        const double quarters = static_cast<double>(units - stretchUnits) * 4 * tempo / formats::tone::kLengthRule;
         return stretchTick + static_cast<std::uint64_t>(std::llround(quarters * kTicksPerQuarter));
     };
     for (const melody::TimedEvent& event : timeline.events) {
@@ -595,7 +658,7 @@ Result<Bytes> WriteMidi(const melody::Timeline& timeline, const std::string& nam
     return writer.Finish(tickAt(timeline.units));
 }
 
-Result<Bytes> WriteMidi(const melody::Score& score) {
+Result<melody::Timeline> PlayedTimeline(const melody::Score& score) {
     const melody::EncodeResult encoded = melody::EncodeScore(score, formats::TextFormat::Ascii);
     if (!encoded.record) {
         return encoded.record.error();
@@ -609,7 +672,15 @@ Result<Bytes> WriteMidi(const melody::Score& score) {
         tempo = event.tempo > 0 ? event.tempo : tempo;
         event.tempo = tempo;
     }
-    return WriteMidi(timeline, score.settings.name);
+    return timeline;
+}
+
+Result<Bytes> WriteMidi(const melody::Score& score) {
+    const auto timeline = PlayedTimeline(score);
+    if (!timeline) {
+        return timeline.error();
+    }
+    return WriteMidi(*timeline, score.settings.name);
 }
 
 Result<Bytes> WriteMidiMelody(ByteView recordOrToneData) {
@@ -639,6 +710,9 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
     const double ticksPerQuarter = smpte ? (256 - (header->division >> 8)) * (header->division & 0xFF) * 60.0 / firstBpm
                                          : static_cast<double>(header->division);
     const PieceList pieces = ToPieces(stretches, song.tempos, ticksPerQuarter, firstBpm);
+    if (pieces.budget.Warning()) {
+        warnings.push_back(*pieces.budget.Warning());
+    }
     if (pieces.rounded) {
         warnings.emplace_back("Note lengths are rounded to the nearest sixty-fourth note.");
     }

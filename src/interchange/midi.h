@@ -66,6 +66,11 @@ formats::Result<formats::Bytes> WriteMidi(const melody::Timeline& timeline, cons
 // melody cannot be encoded.
 formats::Result<formats::Bytes> WriteMidi(const melody::Score& score);
 
+// The timeline WriteMidi of a typed melody writes: each event at the tempo of the text that
+// wrote it, events no token wrote (the closing delay) at the tempo around them. The encoder's
+// error when the melody does not encode.
+formats::Result<melody::Timeline> PlayedTimeline(const melody::Score& score);
+
 // WriteMidi of a melody record or bare tone data, read through the tone decoder (which gives
 // the tempo of the notes); the record's name becomes the track name.
 formats::Result<formats::Bytes> WriteMidiMelody(formats::ByteView recordOrToneData);

@@ -1,18 +1,13 @@
 #include "interchange/piano_roll_svg.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
+
+#include "interchange/piano_roll_layout.h"
 
 namespace belltower::interchange {
 namespace {
 
-constexpr double kKeyboardWidth = 56;
-constexpr double kRulerHeight = 28;
-constexpr double kMargin = 8;
-// Rows shown when a melody has no notes: the phone's own range.
-constexpr std::uint8_t kDefaultLow = 0x7C;
-constexpr std::uint8_t kDefaultHigh = 0xA2;
+constexpr double kMargin = PianoRollLayout::kMargin;
 
 std::string Number(double value) {
     char text[32];
@@ -56,30 +51,8 @@ bool IsBlackKey(std::uint8_t code) {
     return melody::NameOfCode(code).sharp;
 }
 
-}  // namespace
-
-std::string WritePianoRollSvg(const melody::Timeline& timeline, const std::string& title, melody::Hardware hardware) {
-    std::uint8_t low = 0xFF;
-    std::uint8_t high = 0;
-    for (const melody::TimedEvent& event : timeline.events) {
-        if (!event.IsPause()) {
-            low = std::min(low, event.code);
-            high = std::max(high, event.code);
-        }
-    }
-    if (low > high) {
-        low = kDefaultLow;
-        high = kDefaultHigh;
-    }
-    const double seconds = static_cast<double>(timeline.units) / formats::tone::kUnitsPerSecond;
-    const auto rows = static_cast<double>(high - low + 1);
-    const double left = kMargin + kKeyboardWidth;
-    const double top = kMargin + kRulerHeight;
-    const double width = left + std::max(seconds, 1.0) * kRollPixelsPerSecond + kMargin;
-    const double height = top + rows * kRollRowHeight + kMargin;
-    const auto x = [left](std::uint64_t units) { return left + static_cast<double>(units); };
-    const auto y = [top, high](std::uint8_t code) { return top + static_cast<double>(high - code) * kRollRowHeight; };
-
+std::string Opening(const PianoRollLayout& layout, double width, const std::string& title) {
+    const double height = layout.Height();
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + Number(width) + "\" height=\"" +
            Number(height) + "\" viewBox=\"0 0 " + Number(width) + " " + Number(height) + "\">\n";
@@ -95,57 +68,74 @@ std::string WritePianoRollSvg(const melody::Timeline& timeline, const std::strin
            "</style>\n";
     svg +=
         "<rect x=\"0\" y=\"0\" width=\"" + Number(width) + "\" height=\"" + Number(height) + "\" fill=\"#ffffff\"/>\n";
+    return svg;
+}
 
-    // The keyboard strip and the rows behind the notes.
-    svg += "<g class=\"keyboard\">\n";
-    for (int code = high; code >= low; --code) {
+// The keyboard strip and the rows behind the notes.
+std::string Keyboard(const PianoRollLayout& layout, double width) {
+    std::string svg = "<g class=\"keyboard\">\n";
+    for (int code = layout.High(); code >= layout.Low(); --code) {
         const auto key = static_cast<std::uint8_t>(code);
-        const std::string rowY = Number(y(key));
+        const std::string rowY = Number(layout.RowTop(key));
         svg += "<rect class=\"" + std::string(IsBlackKey(key) ? "black" : "white") + "\" x=\"" + Number(kMargin) +
                "\" y=\"" + rowY + "\" width=\"" + Number(width - 2 * kMargin) + "\" height=\"" +
-               Number(kRollRowHeight) + "\"/>\n";
-        svg += "<text x=\"" + Number(kMargin + 2) + "\" y=\"" + Number(y(key) + kRollRowHeight - 3) + "\">" +
-               melody::NoteLabel(key) + "</text>\n";
+               Number(layout.RowHeight()) + "\"/>\n";
+        svg += "<text x=\"" + Number(kMargin + 2) + "\" y=\"" + Number(layout.RowTop(key) + layout.RowHeight() - 3) +
+               "\">" + melody::NoteLabel(key) + "</text>\n";
     }
-    svg += "</g>\n";
+    return svg + "</g>\n";
+}
 
-    // The ruler: a tick and a label every second, lines down through the rows.
-    svg += "<g class=\"ruler\">\n";
+// The ruler: a tick and a label every second, lines down through the rows; then the spans of
+// vibration under it and the tempo changes.
+std::string Ruler(const PianoRollLayout& layout, const melody::Timeline& timeline, double seconds) {
+    std::string svg = "<g class=\"ruler\">\n";
     for (std::uint64_t second = 0; static_cast<double>(second) <= seconds; ++second) {
-        const std::string tickX = Number(x(second * formats::tone::kUnitsPerSecond));
+        const std::string tickX = Number(layout.X(second * formats::tone::kUnitsPerSecond));
         svg += "<line class=\"grid\" x1=\"" + tickX + "\" y1=\"" + Number(kMargin + 12) + "\" x2=\"" + tickX +
-               "\" y2=\"" + Number(height - kMargin) + "\"/>\n";
+               "\" y2=\"" + Number(layout.Height() - kMargin) + "\"/>\n";
         svg += "<text x=\"" + tickX + "\" y=\"" + Number(kMargin + 9) + "\">" + std::to_string(second) + " s</text>\n";
     }
     svg += "</g>\n";
-
     for (const melody::UnitSpan& span : melody::VibrationSpans(timeline)) {
-        svg += "<rect class=\"vibration\" x=\"" + Number(x(span.start)) + "\" y=\"" + Number(kMargin + 13) +
-               "\" width=\"" + Number(static_cast<double>(span.end - span.start)) + "\" height=\"4\"><title>vibration" +
-               "</title></rect>\n";
+        svg += "<rect class=\"vibration\" x=\"" + Number(layout.X(span.start)) + "\" y=\"" + Number(kMargin + 13) +
+               "\" width=\"" + Number(layout.X(span.end) - layout.X(span.start)) +
+               "\" height=\"4\"><title>vibration</title></rect>\n";
     }
     for (const melody::TempoChange& change : melody::TempoChanges(timeline)) {
-        svg += "<text class=\"tempo\" x=\"" + Number(x(change.start) + 2) + "\" y=\"" + Number(kMargin + 25) + "\">" +
-               Number(change.tempo) + " bpm</text>\n";
+        svg += "<text class=\"tempo\" x=\"" + Number(layout.X(change.start) + 2) + "\" y=\"" + Number(kMargin + 25) +
+               "\">" + Number(change.tempo) + " bpm</text>\n";
     }
+    return svg;
+}
 
+std::string NoteBar(const PianoRollLayout& layout, const melody::TimedEvent& event, melody::Hardware hardware) {
+    const bool out = melody::OutOfRange(event.code, hardware);
+    std::string tip = melody::NoteLabel(event.code) + ", " + std::to_string(event.units) + " units (" +
+                      Number(event.Seconds()) + " s)";
+    if (out) {
+        tip += ": out of range, it sounds as " + melody::NoteLabel(melody::kReplacementCode) + ", softly";
+    }
+    const RollBox box = layout.EventBox(event);
+    return "<rect class=\"note" + std::string(out ? " out" : "") + "\" x=\"" + Number(box.x) + "\" y=\"" +
+           Number(box.y + 1) + "\" width=\"" + Number(box.width) + "\" height=\"" + Number(box.height - 2) +
+           "\" data-code=\"" + std::to_string(event.code) + "\" data-start=\"" + std::to_string(event.start) +
+           "\" data-units=\"" + std::to_string(event.units) + "\" data-out-of-range=\"" +
+           melody::OutOfRangeWords(event.code) + "\"><title>" + tip + "</title></rect>\n";
+}
+
+}  // namespace
+
+std::string WritePianoRollSvg(const melody::Timeline& timeline, const std::string& title, melody::Hardware hardware) {
+    const PianoRollLayout layout(timeline, kRollPixelsPerSecond / formats::tone::kUnitsPerSecond, kRollRowHeight);
+    const double seconds = static_cast<double>(timeline.units) / formats::tone::kUnitsPerSecond;
+    const double width = layout.Width(seconds);
+    std::string svg = Opening(layout, width, title) + Keyboard(layout, width) + Ruler(layout, timeline, seconds);
     svg += "<g class=\"notes\">\n";
     for (const melody::TimedEvent& event : timeline.events) {
-        if (event.IsPause()) {
-            continue;
+        if (!event.IsPause()) {
+            svg += NoteBar(layout, event, hardware);
         }
-        const bool out = melody::OutOfRange(event.code, hardware);
-        std::string tip = melody::NoteLabel(event.code) + ", " + std::to_string(event.units) + " units (" +
-                          Number(event.Seconds()) + " s)";
-        if (out) {
-            tip += ": out of range, it sounds as " + melody::NoteLabel(melody::kReplacementCode) + ", softly";
-        }
-        svg += "<rect class=\"note" + std::string(out ? " out" : "") + "\" x=\"" + Number(x(event.start)) + "\" y=\"" +
-               Number(y(event.code) + 1) + "\" width=\"" + Number(static_cast<double>(event.units)) + "\" height=\"" +
-               Number(kRollRowHeight - 2) + "\" data-code=\"" + std::to_string(event.code) + "\" data-start=\"" +
-               std::to_string(event.start) + "\" data-units=\"" + std::to_string(event.units) +
-               "\" data-out-of-range=\"" + melody::OutOfRangeWords(event.code) + "\"><title>" + tip +
-               "</title></rect>\n";
     }
     svg += "</g>\n</svg>\n";
     return svg;

@@ -80,7 +80,17 @@ bool IsControl(char c) {
     return (byte < 0x20 && c != '\t') || byte == 0x7F;
 }
 
+// A name character that would break the line: ":" ends the name early, a line break ends the
+// line, and a control byte makes the file read as binary data.
+bool BreaksName(char c) {
+    return c == ':' || IsControl(c);
+}
+
 }  // namespace
+
+bool NameFitsRtxText(std::string_view name) {
+    return std::none_of(name.begin(), name.end(), BreaksName);
+}
 
 formats::Result<void> CheckRingtoneText(std::string_view fileText) {
     const std::string_view line = FirstLine(fileText);
@@ -130,6 +140,8 @@ void ReadRtxText(std::string_view fileText, MelodyFields& fields) {
 
 std::string WriteRtxText(const MelodyFields& fields) {
     std::string line = fields.name;
+    std::replace(line.begin(), line.end(), ':', '-');
+    std::replace_if(line.begin(), line.end(), IsControl, ' ');
     line += ":d=" + fields.duration;
     line += ",o=" + fields.octave;
     line += ",b=" + fields.tempo;

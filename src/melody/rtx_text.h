@@ -37,6 +37,16 @@ formats::Result<void> CheckRingtoneText(std::string_view fileText);
 
 // The line the fields save as, every key present in a fixed order, ended by CR LF:
 // name:d=..,o=..,b=..,f=..,i=..,c=0|1,s=..,@=..:notes
+// A name that would break the line (see NameFitsRtxText) is written with each ":" as "-" and
+// each line break or control character as a blank; the fields themselves are not changed.
 std::string WriteRtxText(const MelodyFields& fields);
+
+// Whether a name goes into ringtone text as it is: no ":" (which would end the name early), no
+// line break and no control character other than the tab. Callers that write a name which
+// does not fit warn with kRtxNameChangedText.
+bool NameFitsRtxText(std::string_view name);
+inline constexpr std::string_view kRtxNameChangedText =
+    "The name holds characters ringtone text cannot hold; \":\" is written as \"-\" and line breaks and control "
+    "characters as blanks.";
 
 }  // namespace belltower::melody

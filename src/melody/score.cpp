@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "formats/text_value.h"
+#include "formats/tone_commands.h"
 #include "melody/note_token.h"
 #include "melody/rtx_text.h"
 
@@ -227,7 +228,7 @@ std::optional<double> NoteCode(const ScoreItem& item, double defaultOctave) {
 }
 
 double NoteUnits(double fraction, bool dotted, double tempo) {
-    double units = 29000 / (fraction * tempo);
+    double units = formats::tone::kLengthRule / (fraction * tempo);
     if (dotted) {
         units *= 1.5;
     }

@@ -24,61 +24,51 @@ bool IsOpening(const ToneCommand& command) {
             command.parameter == tone::kOpeningSecondParameter);
 }
 
-class Builder {
+class Builder : public ToneWalker {
 public:
-    Timeline Build(const std::vector<ToneCommand>& commands) {
-        for (std::size_t i = 0; i < commands.size() && !full_; ++i) {
-            const ToneCommand& command = commands[i];
-            if (command.code == tone::kRepeatEnd) {
-                RepeatEnd(command.offset);
-                continue;
-            }
-            if (command.code >= tone::kPause && command.code <= tone::kHighestPlayedNote) {
-                // Equal codes in a row are one sound, as the synthesiser ties them.
-                TimedEvent event;
-                event.code = command.code;
-                event.start = timeline_.units;
-                event.offset = command.offset;
-                event.vibration = vibration_ > 0;
-                std::size_t j = i;
-                for (; j < commands.size() && commands[j].code == command.code; ++j) {
-                    event.units += commands[j].parameter;
-                    ++event.commands;
-                }
-                i = j - 1;
-                Add(event);
-                continue;
-            }
-            Control(command);
-        }
+    Timeline Build(formats::ByteView toneData) {
+        WalkToneData(toneData, *this);
         return std::move(timeline_);
     }
 
-private:
-    void Control(const ToneCommand& command) {
-        if (command.code == tone::kVibration) {
-            if (command.parameter == tone::kVibrationOn) {
-                if (vibration_ == 1) {
-                    Notice(command.offset,
-                           "A second vibration on (0A 01) speeds the motor up; the speed-up is not kept.");
-                }
-                vibration_ = vibration_ == 1 ? 2 : 1;
-            } else if (command.parameter == tone::kVibrationOff) {
-                vibration_ = 0;
-            }
-        } else if (command.code == tone::kRepeatStart) {
-            mark_ = timeline_.events.size();
-            repeatCount_ = command.parameter;
-            marked_ = true;
-        } else if (!IsOpening(command) && command.code != tone::kEndCode) {
+    bool Sound(const ToneSound& sound) override {
+        TimedEvent event;
+        event.code = sound.code;
+        event.start = timeline_.units;
+        event.units = sound.units;
+        event.offset = sound.offset;
+        event.commands = sound.commands;
+        event.vibration = sound.vibration > 0;
+        Add(event);
+        return !full_;
+    }
+
+    bool RepeatStart(std::size_t /*offset*/, unsigned plays) override {
+        mark_ = timeline_.events.size();
+        markUnits_ = timeline_.units;
+        repeatCount_ = plays;
+        marked_ = true;
+        return true;
+    }
+
+    void Vibration(std::size_t offset, int state) override {
+        if (state == 2) {
+            Notice(offset, "A second vibration on (0A 01) speeds the motor up; the speed-up is not kept.");
+        }
+    }
+
+    void Skipped(const ToneCommand& command) override {
+        if (!IsOpening(command) && command.code != tone::kEndCode) {
             Notice(command.offset, "The command " + Hex(command.code) + " " + Hex(command.parameter) +
                                        " is not a note, pause or marker the phone plays; it is skipped.");
         }
     }
 
-    void RepeatEnd(std::size_t offset) {
-        if (!marked_ || repeatCount_ < 2 || timeline_.events.size() == mark_) {
-            return;
+    bool RepeatEnd(std::size_t offset) override {
+        // As the synthesiser plays it: nothing is repeated when the stretch since the mark is
+        // silent time of no length (zero-length notes), however many repeat ends follow.
+        if (!marked_ || repeatCount_ < 2 || timeline_.units == markUnits_) {
+            return true;
         }
         Notice(offset, "A repeat of " + std::to_string(repeatCount_) + " plays is written out note by note.");
         const std::size_t end = timeline_.events.size();
@@ -89,24 +79,55 @@ private:
                 Add(event);
             }
         }
+        return !full_;
     }
 
+private:
     void Add(TimedEvent event) {
-        if (timeline_.units + event.units > kMaxTimelineUnits) {
-            full_ = true;
-            Notice(event.offset, "The melody plays longer than ten minutes; it is cut there.");
+        if (timeline_.events.size() == kMaxTimelineEvents) {
+            Cut(event.offset, "The melody has more than " + std::to_string(kMaxTimelineEvents) +
+                                  " notes and pauses once its repeats are played; it is cut after " +
+                                  Clock(timeline_.units) + ".");
             return;
+        }
+        if (timeline_.units + event.units > kMaxTimelineUnits) {
+            // The note that crosses the cap sounds up to it.
+            event.units = kMaxTimelineUnits - timeline_.units;
+            Cut(event.offset,
+                "The melody plays longer than ten minutes; it is cut at " + Clock(kMaxTimelineUnits) + ".");
+            if (event.units == 0) {
+                return;
+            }
         }
         timeline_.units += event.units;
         timeline_.events.push_back(event);
     }
 
+    void Cut(std::size_t offset, std::string what) {
+        full_ = true;
+        timeline_.cut = ToneNotice{offset, what};
+        Notice(offset, std::move(what));
+    }
+
+    // A time as minutes and seconds: "10:00", "2:05.5".
+    static std::string Clock(std::uint64_t units) {
+        const std::uint64_t tenths = units * 10 / tone::kUnitsPerSecond;
+        char text[32];
+        std::snprintf(text, sizeof text, "%llu:%02llu", static_cast<unsigned long long>(tenths / 600),
+                      static_cast<unsigned long long>(tenths / 10 % 60));
+        std::string clock = text;
+        if (tenths % 10 != 0) {
+            clock += "." + std::to_string(tenths % 10);
+        }
+        return clock;
+    }
+
     void Notice(std::size_t offset, std::string what) { timeline_.notices.push_back({offset, std::move(what)}); }
 
     Timeline timeline_;
-    int vibration_ = 0;
     bool marked_ = false;
     std::size_t mark_ = 0;
+    std::uint64_t markUnits_ = 0;
     unsigned repeatCount_ = 0;
     bool full_ = false;
 };
@@ -141,8 +162,50 @@ std::vector<ToneCommand> ReadToneCommands(formats::ByteView toneData) {
     return commands;
 }
 
+void WalkToneData(formats::ByteView toneData, ToneWalker& walker) {
+    const std::vector<ToneCommand> commands = ReadToneCommands(toneData);
+    int vibration = 0;
+    bool more = true;
+    for (std::size_t i = 0; i < commands.size() && more; ++i) {
+        const ToneCommand& command = commands[i];
+        if (command.code == tone::kRepeatEnd) {
+            more = walker.RepeatEnd(command.offset);
+        } else if (command.code >= tone::kPause) {
+            // Equal codes in a row are one sound, as the phone ties them.
+            ToneSound sound{command.code, 0, command.offset, 0, vibration};
+            for (; i < commands.size() && commands[i].code == command.code; ++i) {
+                sound.units += commands[i].parameter;
+                ++sound.commands;
+            }
+            --i;
+            if (sound.code <= tone::kHighestPlayedNote) {
+                more = walker.Sound(sound);
+            } else {
+                walker.Skipped(command);
+            }
+        } else if (command.code == tone::kVibration && command.parameter == tone::kVibrationOn) {
+            vibration = vibration == 1 ? 2 : 1;
+            walker.Vibration(command.offset, vibration);
+        } else if (command.code == tone::kVibration && command.parameter == tone::kVibrationOff) {
+            vibration = 0;
+            walker.Vibration(command.offset, vibration);
+        } else if (command.code == tone::kRepeatStart) {
+            more = walker.RepeatStart(command.offset, command.parameter);
+        } else if (command.code != tone::kVibration) {
+            walker.Skipped(command);
+        }
+    }
+}
+
 Timeline BuildTimeline(formats::ByteView toneData) {
-    return Builder().Build(ReadToneCommands(toneData));
+    return Builder().Build(toneData);
+}
+
+std::optional<std::string> CutWarning(const Timeline& timeline) {
+    if (!timeline.cut) {
+        return std::nullopt;
+    }
+    return timeline.cut->what;
 }
 
 std::string NoteLabel(std::uint8_t code) {
@@ -163,9 +226,9 @@ bool OutOfRange(std::uint8_t code, Hardware hardware) {
     }
     switch (hardware) {
     case Hardware::Phone:
-        return code < 0x7C || code > 0xA2;
+        return code < tone::kPhoneLowestNote || code > tone::kHighestSoundedNote;
     case Hardware::LogoManager:
-        return code < 0x73 || code > 0xA2;
+        return code < tone::kLogoManagerLowestNote || code > tone::kHighestSoundedNote;
     case Hardware::None:
         break;
     }

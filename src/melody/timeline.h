@@ -1,14 +1,18 @@
 // Tone data as timed notes: what the phone plays, one event per sounding stretch.
 //
-// The commands are read as the synthesiser reads them (see preview/wav_writer.h and
-// formats/tone_commands.h): consecutive commands of the same code 0x40 or above are tied into
-// one event, so a long note stored as 125-unit pieces is one event; vibration commands switch
-// the motor for the events after them; a repeat start (05 n) and a repeat end (the single byte
-// 06) play the events between them n times, as far as kMaxTimelineUnits allows. Codes below
-// 0x40 other than those are skipped.
+// The commands are read by WalkToneData, the one reading of tone data that the synthesiser
+// shares (see preview/wav_writer.h and formats/tone_commands.h): consecutive commands of the
+// same code 0x40 or above are tied into one event, so a long note stored as 125-unit pieces is
+// one event; vibration commands switch the motor for the events after them; a repeat start
+// (05 n) and a repeat end (the single byte 06) play the events between them n times. As in the
+// synthesiser, a repeat end leaves its mark in place (a second 06 plays everything since the
+// mark again, copies included) and repeats nothing when the stretch since the mark has no
+// length. Codes below 0x40 other than those are skipped. The list is cut at kMaxTimelineUnits
+// and at kMaxTimelineEvents, whichever comes first, so its size follows the tone data's
+// length, never the numbers in it.
 //
-// The ringtone-text decoder and the MIDI writer both read melodies through this list; the
-// decoder fills in the tempo it wrote each event at.
+// The ringtone-text decoder, the MIDI writer and both piano rolls read melodies through this
+// list; the decoder fills in the tempo it wrote each event at.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +27,10 @@
 namespace belltower::melody {
 
 // The preview's cap: ten minutes of duration units (1/120 s).
-inline constexpr std::uint64_t kMaxTimelineUnits = std::uint64_t{600} * 120;
+inline constexpr std::uint64_t kMaxTimelineUnits = std::uint64_t{600} * formats::tone::kUnitsPerSecond;
+// At most as many events as the longest tone data a record holds (65,535 bytes of two-byte
+// commands) can write out one by one; only repeats reach it.
+inline constexpr std::size_t kMaxTimelineEvents = 32768;
 
 // One command of the tone data as it stands in the bytes.
 struct ToneCommand {
@@ -73,7 +80,14 @@ struct Timeline {
     std::vector<TimedEvent> events;
     std::uint64_t units = 0;          // the whole length in duration units
     std::vector<ToneNotice> notices;  // skipped commands, repeats unrolled, the cap reached
+    // Where and why the events stop before the tone data does (also among the notices): the
+    // note that crosses ten minutes is kept up to the cap; past kMaxTimelineEvents no more.
+    std::optional<ToneNotice> cut;
 };
+
+// The cut of a timeline as a warning that says where the melody stops, for what is written
+// from the events (MIDI, the piano roll); nothing when it is whole.
+std::optional<std::string> CutWarning(const Timeline& timeline);
 
 // A note code as ringtone text names it: code 67 is the c of octave 0, one semitone per code,
 // sharps for the black keys (so 0x7C is a of octave 4, 0x8C is c# of octave 6).
@@ -108,6 +122,37 @@ Sounded SoundedAs(std::uint8_t code, Hardware hardware);
 // The hardware choices under which a code is out of range, as lower-case words separated by
 // blanks ("phone", "phone logomanager"), empty when every choice sounds it.
 std::string OutOfRangeWords(std::uint8_t code);
+
+// One sound of the tone data: consecutive commands of one code tied together.
+struct ToneSound {
+    std::uint8_t code = 0;     // 0x40 pause, 0x41..0xFA note
+    std::uint64_t units = 0;   // the tied commands' lengths added up
+    std::size_t offset = 0;    // byte offset of its first command
+    std::size_t commands = 0;  // tied commands it is made of
+    int vibration = 0;         // the motor: 0 off, 1 on, 2 on and sped up by a second "on"
+};
+
+// What reading tone data meets, in order. The timeline and the synthesiser both read tone data
+// through WalkToneData and differ only in what they make of it. A false return stops the walk.
+class ToneWalker {
+public:
+    virtual ~ToneWalker() = default;
+    virtual bool Sound(const ToneSound& sound) = 0;
+    virtual bool RepeatStart(std::size_t offset, unsigned plays) = 0;
+    virtual bool RepeatEnd(std::size_t offset) = 0;
+    // The motor's state after a vibration on (0A 01) or off (0A FE).
+    virtual void Vibration(std::size_t offset, int state) {
+        static_cast<void>(offset);
+        static_cast<void>(state);
+    }
+    // A command nothing plays (the closing markers 0A 0A and 0A 0E are not reported).
+    virtual void Skipped(const ToneCommand& command) { static_cast<void>(command); }
+};
+
+// Reads tone data as the phone plays it: commands two bytes each and a repeat end one byte;
+// equal codes 0x40 and above tied into one sound (codes above 0xFA tied and skipped); the
+// vibration state kept across sounds.
+void WalkToneData(formats::ByteView toneData, ToneWalker& walker);
 
 // The events of bare tone data (no record header), in playing order.
 Timeline BuildTimeline(formats::ByteView toneData);

@@ -69,7 +69,7 @@ std::optional<Fraction> FractionFor(double units, double tempo, int preferred) {
 // The whole tempos 1..kHighestTempo at which a fraction lasts `units`: one interval, as the
 // length only falls while the tempo rises.
 std::optional<std::pair<int, int>> TempoInterval(int fraction, bool dotted, double units) {
-    const double whole = 29000.0 * (dotted ? 1.5 : 1.0) / fraction;
+    const double whole = tone::kLengthRule * (dotted ? 1.5 : 1.0) / fraction;
     int low = static_cast<int>(std::clamp(std::floor(whole / (units + 0.5)), 1.0, double{kHighestTempo}));
     int high = units > 0.5 ? static_cast<int>(std::clamp(std::ceil(whole / (units - 0.5)), 1.0, double{kHighestTempo}))
                            : kHighestTempo;
@@ -114,7 +114,7 @@ std::string Number(double value) {
 std::optional<std::string> ExactTempoText(double units) {
     for (int digits = 1; digits <= 17; ++digits) {
         char text[40];
-        std::snprintf(text, sizeof text, "%.*g", digits, 29000 / units);
+        std::snprintf(text, sizeof text, "%.*g", digits, tone::kLengthRule / units);
         const double tempo = formats::TextValue(text);
         if (tempo > 0 && LengthOf(1, false, tempo) == units) {
             return std::string(text);
@@ -727,8 +727,7 @@ DecodedMelody DecodeToneData(formats::ByteView toneData) {
 
 DecodedMelody DecodeMelody(formats::ByteView recordOrToneData) {
     const ByteView input = recordOrToneData;
-    const auto length = formats::RecordLengthField(input);
-    if (input.size() < formats::kRecordHeaderSize + 1 || !length || static_cast<std::size_t>(*length) != input.size()) {
+    if (!formats::IsWholeRecord(input)) {
         return DecodeToneData(input);
     }
     const formats::TextFormat format = formats::DetectRecordFormat(input);

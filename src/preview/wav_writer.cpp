@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "formats/file_io.h"
+#include "formats/record.h"
 #include "formats/text_value.h"
 #include "formats/tone_commands.h"
 #include "melody/timeline.h"
@@ -30,16 +31,9 @@ constexpr double kHumRate = 0.004;  // sine cycles per sample of the motor hum a
 constexpr double kUnitsPerSecond = formats::tone::kUnitsPerSecond;
 constexpr double kGridRate = 22050;
 
-constexpr std::uint8_t kRepeatStart = formats::tone::kRepeatStart;
-constexpr std::uint8_t kRepeatEnd = formats::tone::kRepeatEnd;
-constexpr std::uint8_t kVibration = formats::tone::kVibration;
 constexpr std::uint8_t kPause = formats::tone::kPause;
-constexpr std::uint8_t kHighestNote = formats::tone::kHighestPlayedNote;
 constexpr std::uint8_t kReplacementCode = melody::kReplacementCode;
 constexpr double kReplacementLevel = melody::kReplacementLevel;
-
-constexpr std::uint64_t kVibrationOnParameter = formats::tone::kVibrationOn;
-constexpr std::uint64_t kVibrationOffParameter = formats::tone::kVibrationOff;
 
 void PutLe(Bytes& out, std::size_t offset, std::uint32_t value, int size) {
     for (int i = 0; i < size; ++i) {
@@ -89,51 +83,32 @@ double HumSample(double rate, std::uint64_t j) {
 // once, as far as the longest command needs it, and every later command of the same pitch
 // copies it: a melody of a few dozen distinct notes costs a few dozen waveforms, not a sine
 // per sample. The results are the same as computing each sample on its own.
-class Renderer {
+class Renderer : public melody::ToneWalker {
 public:
     // out: the whole file, header space included, sized by a counting run; nullptr to count.
     Renderer(const RenderOptions& options, std::uint64_t maxDataBytes, Bytes* out)
         : emulateVibration_(options.vibration), step_(options.halfQuality ? 2 : 1), hardware_(options.hardware),
           maxDataBytes_(maxDataBytes), out_(out) {}
 
-    void Run(ByteView tones) {
-        std::size_t pos = 0;
-        std::uint64_t tie = 0;
-        while (pos < tones.size() && !truncated_) {
-            // A repeat end is a single byte; after a run of them the next command is read
-            // wherever it stands (bytes past the end read as 0 and end the loop).
-            while (ByteAt(tones, pos) == kRepeatEnd && !truncated_) {
-                ++pos;
-                RepeatEnd();
-            }
-            if (truncated_) {
-                break;
-            }
-            const std::uint8_t code = ByteAt(tones, pos);
-            const std::uint8_t parameter = ByteAt(tones, pos + 1);
-            const std::uint8_t next = ByteAt(tones, pos + 2);
-            if (next == code && code >= kPause) {
-                tie += parameter;
-                pos += 2;
-                continue;
-            }
-            const std::uint64_t units = parameter + tie;
-            if (code == kVibration) {
-                if (units == kVibrationOnParameter) {
-                    vibration_ = vibration_ == 1 ? 2 : (emulateVibration_ ? 1 : vibration_);
-                } else if (units == kVibrationOffParameter) {
-                    vibration_ = 0;
-                }
-            } else if (code == kRepeatStart) {
-                mark_ = dataSize_;
-                repeatCount_ = units;
-                marked_ = true;
-            } else if (code >= kPause && code <= kHighestNote) {
-                Render(code, units);
-            }
-            tie = 0;
-            pos += 2;
-        }
+    void Run(ByteView tones) { melody::WalkToneData(tones, *this); }
+
+    bool Sound(const melody::ToneSound& sound) override {
+        // Without vibration emulation the motor never hums.
+        vibration_ = emulateVibration_ ? sound.vibration : 0;
+        Render(sound.code, sound.units);
+        return !truncated_;
+    }
+
+    bool RepeatStart(std::size_t /*offset*/, unsigned plays) override {
+        mark_ = dataSize_;
+        repeatCount_ = plays;
+        marked_ = true;
+        return true;
+    }
+
+    bool RepeatEnd(std::size_t /*offset*/) override {
+        RepeatSamples();
+        return !truncated_;
     }
 
     std::uint64_t DataSize() const { return dataSize_; }
@@ -158,7 +133,8 @@ private:
         return span;
     }
 
-    void RepeatEnd() {
+    // Everything written since the mark, written again (count - 1) times.
+    void RepeatSamples() {
         if (!marked_ || repeatCount_ < 2 || dataSize_ == mark_) {
             return;
         }
@@ -249,7 +225,7 @@ private:
 }  // namespace
 
 ByteView PlayedToneData(ByteView melody) {
-    if (formats::BigEndianAt(melody, 4) != melody.size()) {
+    if (!formats::IsWholeRecord(melody)) {
         return melody;
     }
     const std::uint8_t unicodeLength = ByteAt(melody, 17);

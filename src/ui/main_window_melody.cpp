@@ -169,12 +169,17 @@ bool MainWindow::SaveRtx() {
     if (!path) {
         return false;
     }
-    const std::string line = melody::WriteRtxText(EditFields());
+    const melody::MelodyFields fields = EditFields();
+    const std::string line = melody::WriteRtxText(fields);
     const formats::Result<void> saved = formats::WriteFileAtomic(ToFilePath(*path), formats::ToBytes(line));
     if (!saved) {
         prompter_.ShowMessage(
             {FromCoreMessage(saved.error().message), QString(), MessageIcon::None, MessageButtons::Ok});
         return false;
+    }
+    if (!melody::NameFitsRtxText(fields.name)) {
+        prompter_.ShowMessage({FromCoreMessage(std::string(melody::kRtxNameChangedText)), QString(),
+                               MessageIcon::Exclamation, MessageButtons::Ok});
     }
     MarkFieldsModified(false);
     melodyPath_ = *path;

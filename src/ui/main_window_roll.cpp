@@ -37,6 +37,15 @@ constexpr int kPlayheadIntervalMs = 30;
 // Enough for the ruler and a few rows; the pane scrolls, and the window fits a small screen.
 constexpr int kRollMinimumHeight = 110;
 
+// Shows a melody in the roll; a melody cut at the timeline's caps says where in the roll's band.
+void ShowTimeline(PianoRollView& roll, melody::Timeline timeline) {
+    std::optional<std::string> cut = melody::CutWarning(timeline);
+    roll.SetTimeline(std::move(timeline));
+    if (cut) {
+        roll.SetFailure(FromCoreMessage(*cut));
+    }
+}
+
 }  // namespace
 
 void MainWindow::CreatePianoRoll() {
@@ -162,7 +171,7 @@ void MainWindow::ShowEncodingInRoll(const melody::EncodeResult& encoded) {
         pianoRoll->SetFailure(FromCoreMessage(encoded.record.error().message));
         return;
     }
-    pianoRoll->SetTimeline(melody::EncodedTimeline(encoded));
+    ShowTimeline(*pianoRoll, melody::EncodedTimeline(encoded));
 }
 
 void MainWindow::ShowBankMelodyInRoll() {
@@ -177,7 +186,7 @@ void MainWindow::ShowBankMelodyInRoll() {
     rollShowsBank_ = true;
     melody::DecodedMelody decoded = melody::DecodeMelody(*record);
     rollName_ = FromCoreText(decoded.fields.name);
-    pianoRoll->SetTimeline(std::move(decoded.timeline));
+    ShowTimeline(*pianoRoll, std::move(decoded.timeline));
 }
 
 void MainWindow::StartPlayhead() {

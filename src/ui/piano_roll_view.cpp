@@ -16,10 +16,8 @@
 namespace belltower::ui {
 namespace {
 
-constexpr double kKeyboardWidth = 40;
-constexpr double kRulerHeight = 26;
-constexpr double kRightMargin = 16;
 constexpr double kMinRowHeight = 10;  // a row stays tall enough for its note name
+constexpr double kRightMargin = 16;
 constexpr double kUnitsPerSecond = formats::tone::kUnitsPerSecond;
 // The widest the view may grow: far below QWidget's limit, and enough for any zoom of
 // any melody the phone can hold to scroll smoothly.
@@ -80,19 +78,11 @@ void PianoRollView::SetZoom(double pixelsPerUnit) {
 }
 
 void PianoRollView::Relayout() {
-    std::uint8_t low = 0xFF;
-    std::uint8_t high = 0;
-    for (const melody::TimedEvent& event : timeline_.events) {
-        if (!event.IsPause()) {
-            low = std::min(low, event.code);
-            high = std::max(high, event.code);
-        }
-    }
-    // An empty melody shows the phone's own range.
-    low_ = low <= high ? low : std::uint8_t{0x7C};
-    high_ = low <= high ? high : std::uint8_t{0xA2};
-    setMinimumWidth(static_cast<int>(std::ceil(X(timeline_.units) + kRightMargin)));
-    setMinimumHeight(static_cast<int>(kRulerHeight + kMinRowHeight * static_cast<double>(high_ - low_ + 1)));
+    layout_.reset();
+    const interchange::PianoRollLayout& layout = Layout();
+    setMinimumWidth(static_cast<int>(std::ceil(layout.X(timeline_.units) + kRightMargin)));
+    setMinimumHeight(static_cast<int>(layout.Top() + kMinRowHeight * layout.Rows()));
+    layout_.reset();  // the height may change with the minimum
     updateGeometry();
     update();
 }
@@ -105,37 +95,33 @@ QSize PianoRollView::minimumSizeHint() const {
     return {minimumWidth(), minimumHeight()};
 }
 
-double PianoRollView::X(std::uint64_t units) const {
-    return kKeyboardWidth + static_cast<double>(units) * zoom_;
-}
-
-double PianoRollView::RowHeight() const {
-    const auto rows = static_cast<double>(high_ - low_ + 1);
-    return std::max(kMinRowHeight, (static_cast<double>(height()) - kRulerHeight) / rows);
-}
-
-double PianoRollView::RowTop(std::uint8_t code) const {
-    return kRulerHeight + static_cast<double>(high_ - code) * RowHeight();
+const interchange::PianoRollLayout& PianoRollView::Layout() const {
+    if (!layout_ || layoutHeight_ != height()) {
+        const interchange::PianoRollLayout rows(timeline_, zoom_, kMinRowHeight);
+        const double fill = interchange::PianoRollLayout::RowHeightToFill(static_cast<double>(height()), rows.Rows());
+        layout_.emplace(timeline_, zoom_, std::max(kMinRowHeight, fill));
+        layoutHeight_ = height();
+    }
+    return *layout_;
 }
 
 QRectF PianoRollView::BarRect(std::size_t index) const {
     if (index >= timeline_.events.size() || timeline_.events[index].IsPause()) {
         return {};
     }
-    const melody::TimedEvent& event = timeline_.events[index];
-    const double left = X(event.start);
+    const interchange::RollBox box = Layout().EventBox(timeline_.events[index]);
     // A bar is at least a pixel wide, however far the view is zoomed out.
-    const double width = std::max(1.0, X(event.start + event.units) - left);
-    return {left, RowTop(event.code), width, RowHeight()};
+    return {box.x, box.y, std::max(1.0, box.width), box.height};
 }
 
 std::optional<std::size_t> PianoRollView::NoteAt(QPointF point) const {
     const auto& events = timeline_.events;
+    const interchange::PianoRollLayout& layout = Layout();
     // Events follow one another in time: find the one playing at the point's time.
     const auto after = std::partition_point(events.begin(), events.end(), [&](const melody::TimedEvent& event) {
-        return X(event.start + event.units) <= point.x();
+        return layout.X(event.start + event.units) <= point.x();
     });
-    for (auto it = after; it != events.end() && X(it->start) <= point.x(); ++it) {
+    for (auto it = after; it != events.end() && layout.X(it->start) <= point.x(); ++it) {
         const auto index = static_cast<std::size_t>(it - events.begin());
         if (BarRect(index).contains(point)) {
             return index;
@@ -200,51 +186,27 @@ void PianoRollView::wheelEvent(QWheelEvent* event) {
 void PianoRollView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRectF area = event->rect();
+    const interchange::PianoRollLayout& layout = Layout();
     painter.fillRect(area, palette().base());
-    const double rowHeight = RowHeight();
     const auto right = static_cast<double>(width());
 
     // Rows: black keys a shade darker, across the whole width.
-    for (int code = high_; code >= low_; --code) {
+    for (int code = layout.High(); code >= layout.Low(); --code) {
         const auto key = static_cast<std::uint8_t>(code);
-        const QRectF row(0, RowTop(key), right, rowHeight);
+        const QRectF row(0, layout.RowTop(key), right, layout.RowHeight());
         if (row.intersects(area) && melody::NameOfCode(key).sharp) {
             painter.fillRect(row, palette().alternateBase());
         }
     }
-
-    // The ruler and its marks.
-    const double pixelsPerSecond = zoom_ * kUnitsPerSecond;
-    const double step = RulerStep(pixelsPerSecond);
-    const double seconds = static_cast<double>(timeline_.units) / kUnitsPerSecond;
-    painter.fillRect(QRectF(0, 0, right, kRulerHeight), palette().window());
-    painter.setPen(palette().color(QPalette::Mid));
-    const double firstMark = std::floor(std::max(0.0, area.left() - kKeyboardWidth) / pixelsPerSecond / step) * step;
-    for (double mark = firstMark; mark <= seconds + step && kKeyboardWidth + mark * pixelsPerSecond <= area.right();
-         mark += step) {
-        const double x = kKeyboardWidth + mark * pixelsPerSecond;
-        painter.setPen(palette().color(QPalette::Mid));
-        painter.drawLine(QPointF(x, 12), QPointF(x, height()));
-        painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(QPointF(x + 2, 10), QStringLiteral("%1 s").arg(mark));
-    }
-    for (const melody::UnitSpan& span : melody::VibrationSpans(timeline_)) {
-        painter.fillRect(QRectF(X(span.start), kRulerHeight - 5, X(span.end) - X(span.start), 4),
-                         QColor(180, 122, 214));
-    }
-    painter.setPen(QColor(44, 122, 44));
-    for (const melody::TempoChange& change : melody::TempoChanges(timeline_)) {
-        const double x = X(change.start);
-        painter.drawLine(QPointF(x, 12), QPointF(x, kRulerHeight));
-        painter.drawText(QPointF(x + 2, kRulerHeight - 7), QStringLiteral("%1 bpm").arg(change.tempo));
-    }
+    PaintRuler(painter, area);
 
     // The bars of the notes in view.
     const auto& events = timeline_.events;
-    const auto first = std::partition_point(
-        events.begin(), events.end(), [&](const melody::TimedEvent& e) { return X(e.start + e.units) < area.left(); });
+    const auto first = std::partition_point(events.begin(), events.end(), [&](const melody::TimedEvent& e) {
+        return layout.X(e.start + e.units) < area.left();
+    });
     painter.setPen(Qt::NoPen);
-    for (auto it = first; it != events.end() && X(it->start) <= area.right(); ++it) {
+    for (auto it = first; it != events.end() && layout.X(it->start) <= area.right(); ++it) {
         if (it->IsPause()) {
             continue;
         }
@@ -255,33 +217,65 @@ void PianoRollView::paintEvent(QPaintEvent* event) {
 
     if (playhead_) {
         painter.setPen(QPen(QColor(200, 30, 30), 2));
-        const double x = kKeyboardWidth + *playhead_ * pixelsPerSecond;
+        const double x = layout.XAtSeconds(*playhead_);
         painter.drawLine(QPointF(x, 0), QPointF(x, height()));
     }
-
-    // The keyboard strip, in front of the rows.
-    const double strip = 0;
-    painter.fillRect(QRectF(strip, kRulerHeight, kKeyboardWidth, height() - kRulerHeight), palette().window());
-    painter.setPen(palette().color(QPalette::WindowText));
-    QFont small = font();
-    small.setPixelSize(static_cast<int>(kMinRowHeight) - 1);
-    painter.setFont(small);
-    const bool everyRow = rowHeight >= painter.fontMetrics().height() * 0.8;
-    for (int code = high_; code >= low_; --code) {
-        const auto key = static_cast<std::uint8_t>(code);
-        const melody::NoteName name = melody::NameOfCode(key);
-        if (everyRow || (name.letter == 'c' && !name.sharp)) {
-            const QRectF row(strip + 3, RowTop(key), kKeyboardWidth - 3, rowHeight);
-            painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, Label(key));
-        }
-    }
+    PaintKeyboard(painter);
 
     if (!failure_.isEmpty()) {
-        const QRectF band(kKeyboardWidth, kRulerHeight, std::max(320.0, right - kKeyboardWidth),
+        const QRectF band(layout.Left(), layout.Top(), std::max(320.0, right - layout.Left()),
                           painter.fontMetrics().height() * 2.5);
         painter.fillRect(band, QColor(255, 235, 235));
         painter.setPen(QColor(170, 0, 0));
         painter.drawText(band.adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::TextWordWrap, failure_);
+    }
+}
+
+// The ruler and its marks, the vibration spans under it and the tempo changes.
+void PianoRollView::PaintRuler(QPainter& painter, const QRectF& area) const {
+    const interchange::PianoRollLayout& layout = Layout();
+    const double pixelsPerSecond = zoom_ * kUnitsPerSecond;
+    const double step = RulerStep(pixelsPerSecond);
+    const double seconds = static_cast<double>(timeline_.units) / kUnitsPerSecond;
+    painter.fillRect(QRectF(0, 0, static_cast<double>(width()), layout.Top()), palette().window());
+    const double firstMark = std::floor(std::max(0.0, area.left() - layout.Left()) / pixelsPerSecond / step) * step;
+    for (double mark = firstMark; mark <= seconds + step && layout.XAtSeconds(mark) <= area.right(); mark += step) {
+        const double x = layout.XAtSeconds(mark);
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawLine(QPointF(x, 12), QPointF(x, height()));
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(QPointF(x + 2, 10), QStringLiteral("%1 s").arg(mark));
+    }
+    for (const melody::UnitSpan& span : melody::VibrationSpans(timeline_)) {
+        painter.fillRect(QRectF(layout.X(span.start), layout.Top() - 5, layout.X(span.end) - layout.X(span.start), 4),
+                         QColor(180, 122, 214));
+    }
+    painter.setPen(QColor(44, 122, 44));
+    for (const melody::TempoChange& change : melody::TempoChanges(timeline_)) {
+        const double x = layout.X(change.start);
+        painter.drawLine(QPointF(x, 12), QPointF(x, layout.Top()));
+        painter.drawText(QPointF(x + 2, layout.Top() - 7), QStringLiteral("%1 bpm").arg(change.tempo));
+    }
+}
+
+// The keyboard strip, in front of the rows: every row's name when rows are tall enough,
+// otherwise only the c of each octave.
+void PianoRollView::PaintKeyboard(QPainter& painter) const {
+    const interchange::PianoRollLayout& layout = Layout();
+    painter.fillRect(QRectF(0, layout.Top(), layout.Left(), height() - layout.Top()), palette().window());
+    painter.setPen(palette().color(QPalette::WindowText));
+    QFont small = font();
+    small.setPixelSize(static_cast<int>(kMinRowHeight) - 1);
+    painter.setFont(small);
+    const bool everyRow = layout.RowHeight() >= painter.fontMetrics().height() * 0.8;
+    for (int code = layout.High(); code >= layout.Low(); --code) {
+        const auto key = static_cast<std::uint8_t>(code);
+        const melody::NoteName name = melody::NameOfCode(key);
+        if (everyRow || (name.letter == 'c' && !name.sharp)) {
+            const QRectF row(interchange::PianoRollLayout::kMargin, layout.RowTop(key),
+                             interchange::PianoRollLayout::kKeyboardWidth, layout.RowHeight());
+            painter.drawText(row, Qt::AlignLeft | Qt::AlignVCenter, Label(key));
+        }
     }
 }
 

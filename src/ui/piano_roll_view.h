@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPainter>
 #include <QRectF>
 #include <QString>
 #include <QWidget>
@@ -13,6 +14,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "interchange/piano_roll_layout.h"
 #include "melody/timeline.h"
 
 namespace belltower::ui {
@@ -66,17 +68,19 @@ protected:
 
 private:
     void Relayout();
-    double X(std::uint64_t units) const;
-    double RowTop(std::uint8_t code) const;
-    double RowHeight() const;
+    void PaintRuler(QPainter& painter, const QRectF& area) const;
+    void PaintKeyboard(QPainter& painter) const;
+    // The layout the SVG export uses too, at this view's zoom, its rows stretched to fill the
+    // height (never below kMinRowHeight); made again when the melody, zoom or height change.
+    const interchange::PianoRollLayout& Layout() const;
 
     melody::Timeline timeline_;
     QString failure_;
     melody::Hardware hardware_ = melody::Hardware::Phone;
     std::optional<double> playhead_;
     double zoom_ = 1;
-    std::uint8_t low_ = 0x7C;  // the lowest and highest rows
-    std::uint8_t high_ = 0xA2;
+    mutable std::optional<interchange::PianoRollLayout> layout_;
+    mutable int layoutHeight_ = -1;
 };
 
 }  // namespace belltower::ui

@@ -29,6 +29,7 @@
 #include "melody/tone_encoder.h"
 #include "preview/wav_writer.h"
 #include "support/hex.h"
+#include "support/hostile_inputs.h"
 #include "support/image_builder.h"
 #include "support/scratch_dir.h"
 
@@ -49,7 +50,9 @@ constexpr const char* kTune = "Tune:d=4,o=5,b=125,f=TUNE,i=7,s=0,@=3:8c 8c 4d# t
 const std::string kNoTempo = "The note \"4c\" cannot be timed: the BPM field gives a tempo of 0.\n";
 const std::string kUsage = "\nRun with --help for more information.\n";
 const std::string kCantWrite = "standard output: it could not be written.\n";
-const Bytes kTone = Hex("0A 01 8B 34 0A FE 07 0B");  // bare tone data: no record header
+const Bytes kTone = Hex("0A 01 8B 34 0A FE 07 0B");                 // bare tone data: no record header
+const std::string kMthdName = "MThd tune:d=4,o=5,b=100:c,d,e\r\n";  // ringtone text, not a damaged MIDI file
+const std::string kCutAtTen = "The melody plays longer than ten minutes; it is cut at 10:00.\n";
 const Bytes kRe7110 = testing::MakeRecord(kUnicode, 99, "RE", "From file", Hex("00 02 FC 09 7F 10 0A FE 07 0B"));
 
 melody::MelodyFields Fields(const std::string& ringtone) {
@@ -123,7 +126,11 @@ protected:
             {"flip.fls", ToText(FlipImage())}, {"ro", "old"}, {"tone.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16)},
             {"x.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)},
             {"song.mid", ToText(*interchange::WriteMidiMelody(Encoded(kTune)))},
-            {"tone.bin", ToText(kTone)}, {"tone2.bin", ToText(kTone)}};
+            {"tone.bin", ToText(kTone)}, {"tone2.bin", ToText(kTone)},
+
+            {"long.rtx", testing::TwelveMinuteRingtone()}, {"mthd.rtx", kMthdName},
+            {"name.mid", ToText(testing::NamedMidi("a:b,c=d:e"))},
+            {"cut.mid", ToText(Hex("4D546864 00000006 0000 0001 0060 4D54726B 00000003 00 90 3C"))}};
         // clang-format on
         for (const auto& [name, text] : files) {
             std::ofstream(name, std::ios::binary) << text;
@@ -219,6 +226,15 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"roll tune.re -o - --hardware none", 0, "", Roll(melody::DecodeMelody(Encoded(kTune)).timeline,
                                                                       Hardware::None)},
         {"roll tune.rtx -o -", 0, "", Roll(melody::EncodedTimeline(melody::EncodeMelody(Fields(kTune), kAscii, {})))},
+        // What is cut at ten minutes is said on every path.
+        {"roll long.rtx -o -", 0, kCutAtTen, ToBytes(interchange::WritePianoRollSvg(melody::EncodedTimeline(
+             melody::EncodeMelody(Fields(testing::TwelveMinuteRingtone()), kAscii, {})), "Long", Hardware::Phone))},
+        {"encode long.rtx -o - --to mid", 0, kCutAtTen,
+         interchange::WriteMelodyFields(Fields(testing::TwelveMinuteRingtone()), interchange::MelodyOutput::Mid)->bytes},
+        {"decode mthd.rtx -o -", 0, "", ToBytes(melody::WriteRtxText(Fields(kMthdName)))},
+        {"decode name.mid -o -", 0, std::string(melody::kRtxNameChangedText) + "\n",
+         interchange::WriteMelodyFields(interchange::ReadMelodyFile(testing::NamedMidi("a:b,c=d:e"))->fields,
+                                        interchange::MelodyOutput::Rtx)->bytes},
         {"convert - -o - --to ASCII", 0, "", Encoded(kTune), ToText(*bank::RecordToUnicode(Encoded(kTune)))},
         {"convert - -o - --to rtx", 0, lost, decoded, ToText(record)},
         // More than 65 melodies in an ASCII bank: a warning, no question.
@@ -275,6 +291,7 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"render cut.re -o x", 1, "Not a valid raw melody file!\n"},  // not read as text
         {"render tune.rtx -o x --from re", 1, "Not a valid raw melody file!\n"},
         {"decode - -o -", 1, "*", {}, ToText(kTone)},  // not recognised as tone data: read as text, refused
+        {"decode cut.mid -o x", 1, "cut.mid: The MIDI file is damaged: the track 1 ends inside an event at byte 22.\n"},
         {"render broken.rtx -o x", 1, kNoTempo},
         {"roll broken.rtx -o x", 1, kNoTempo},
         {"convert cut.re -o x --to unicode", 1, "Not a valid raw melody file!\n"},
@@ -300,6 +317,7 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"bank set a.fls 1 -o b.fls", 2} /* nothing to set */, {"bank export a.fls 1 -o b.re --to latin1", 2},
         {"decode a.re -o b --from wav", 2},
         {"bank delete a.fls -1 -o b", 2}, {"bank move a.fls 1.5 2 -o b", 2}, {"bank move a.fls 1234567890 2 -o b", 2},
+        {"encode tune.rtx --output=", 2}, {"roll tune.rtx --output=", 2}, {"encode tune.rtx --directory=", 2},
         {"frob x", 2, "Unknown command: frob" + kUsage}, {"bank frob x", 2, "Unknown command: frob" + kUsage},
         {"bank delete a3.fls 1 -o a3.fls", 0, "", Edited(kAscii3, [](auto& b) { bank::Delete(b, 0); }), "",
          "a3.fls"},  // in place, last

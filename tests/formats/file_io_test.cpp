@@ -189,6 +189,15 @@ TEST(EditLock, WaitsForTheEditorBefore) {
     ::close(fd);
 }
 
+// Opening a FIFO for its lock would wait for a writer; an in-place edit refuses it at once.
+TEST(EditLock, RefusesWhatIsNotARegularFile) {
+    const ScratchDir dir;
+    ASSERT_EQ(0, ::mkfifo((dir / "fifo").c_str(), 0600));
+    const auto lock = EditLock::Acquire(dir / "fifo", [] {});
+    ASSERT_FALSE(lock);
+    EXPECT_NE(lock.error().message.find("not a regular file"), std::string::npos) << lock.error().message;
+}
+
 TEST(FolderOfPath, AcceptsBothSeparators) {
     EXPECT_EQ("/home/a/", FolderOfPath("/home/a/b.rtx"));
     EXPECT_EQ("C:\\tones\\", FolderOfPath("C:\\tones\\b.rtx"));

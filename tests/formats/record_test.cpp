@@ -95,6 +95,7 @@ TEST(RecordFields, DamagedRecordsAreRejectedNeverReadPast) {
             EXPECT_EQ(size >= 8, RecordLengthField(prefix).has_value());
             EXPECT_EQ(size >= 12, RecordId(prefix).has_value());
             EXPECT_EQ(size >= 17, RecordPurpose(prefix).has_value());
+            EXPECT_EQ(size == record.size(), IsWholeRecord(prefix));  // only the whole record gives its length
             (void)RecordPlayMode(prefix);
             (void)DetectRecordFormat(prefix);
         }

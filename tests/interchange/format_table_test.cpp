@@ -53,7 +53,8 @@ TEST(FormatTable, RecognitionTellsEachKindOfFileByItsBytes) {
         {record, MelodyContent::Record},
         {cut, MelodyContent::Ringtone},  // its length field no longer matches
         {*WriteMidiMelody(record), MelodyContent::Midi},
-        {formats::ToBytes("MThd"), MelodyContent::Midi},
+        {Hex("4D546864 00000006"), MelodyContent::Midi},  // cut short: refused as damaged MIDI
+        {formats::ToBytes("MThd tune:d=4:c"), MelodyContent::Ringtone},
         {WriteOtt(fields)->bytes, MelodyContent::Ott},
         {formats::ToBytes("Tune:d=4:c"), MelodyContent::Ringtone},
         {toneData, MelodyContent::Ringtone},  // bare tone data is read only when named

@@ -2,9 +2,12 @@
 // sequencer writes, and damaged files refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "interchange/midi.h"
 #include "melody/tone_encoder.h"
 #include "support/hex.h"
+#include "support/hostile_inputs.h"
 
 namespace belltower::interchange {
 namespace {
@@ -89,6 +92,29 @@ TEST(MidiReader, KeepsOneVoiceOfAnyFileAndRefusesDamagedOnes) {
         EXPECT_EQ(f.name + "|" + f.octave + "|" + f.tempo + "|" + f.notes, read);
         ASSERT_EQ(imported->warnings.size(), *message == '\0' ? 0U : 1U) << read;
         EXPECT_TRUE(*message == '\0' || imported->warnings[0].find(message) != std::string::npos);
+    }
+}
+
+// Numbers far beyond any melody (a gap of 2^28 ticks, a tempo of 1 microsecond, 2,000 tracks)
+// give a melody of bounded size, and the cut is said.
+TEST(MidiReader, CutsWhatNoRingtoneHoldsAndSaysWhere) {
+    const struct {
+        Bytes file;
+        const char* warning;
+    } table[] = {
+        {testing::HugeGapMidi(), "longer than ten minutes; it is cut at 10:00, at tick 1200 of the file."},
+        {testing::TinyTempoMidi(), "more notes and pauses than tone data of 65,535 bytes can hold; it is cut"},
+        {testing::ManyTrackMidi(2000), "Only the first 1024 tracks are read"},
+    };
+    for (const auto& [file, warning] : table) {
+        const auto imported = ReadMidi(file);
+        ASSERT_TRUE(imported.has_value()) << warning;
+        const auto& warnings = imported->warnings;
+        EXPECT_TRUE(std::any_of(warnings.begin(), warnings.end(), [&](const std::string& w) {
+            return w.find(warning) != std::string::npos;
+        })) << warning;
+        // A token is at most a few characters: "t1000 32c#7." is the longest there is.
+        EXPECT_LE(imported->fields.notes.size(), melody::kMaxTimelineEvents * 12) << warning;
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "melody/tone_encoder.h"
 #include "support/hex.h"
+#include "support/hostile_inputs.h"
 
 namespace belltower::melody {
 namespace {
@@ -41,17 +42,44 @@ TEST(Timeline, PlaysToneDataAsTheSynthesiserDoes) {
         {"05 03 8B 10 8D 10 06 8F 01",
          "8B 0+16 @2, 8D 16+16 @4, 8B 32+16 @2, 8D 48+16 @4, 8B 64+16 @2, 8D 80+16 @4, 8F 96+1 @7", 1},
         {"8B 10 12 34 8B 10", "8B 0+16 @0, 8B 16+16 @4", 1},  // an unknown command skipped
+        {"05 FF 7C 00 06 06 06", "7C 0+0 @2", 0},             // nothing to repeat, however often
+        {"05 02 8B 10 06 06", "8B 0+16 @2, 8B 16+16 @2, 8B 32+16 @2, 8B 48+16 @2", 2},  // copies repeated too
     };
     for (const auto& row : table) {
         const Timeline timeline = BuildTimeline(testing::Hex(row.toneData));
         EXPECT_EQ(Shown(timeline, false), row.events);
         EXPECT_EQ(timeline.notices.size(), row.notices) << row.events;
     }
-    // Two repeats written out, the second cut at ten minutes.
-    const Timeline capped = BuildTimeline(testing::Hex("05 FF 8B FF 06 06 06"));
-    EXPECT_EQ(capped.notices.size(), 3U);
-    EXPECT_LE(capped.units, kMaxTimelineUnits);
-    EXPECT_GT(capped.units, kMaxTimelineUnits - 255);
+}
+
+// Whatever the numbers in the tone data, the events stop at ten minutes (the note that crosses
+// them sounds up to the cap) or at kMaxTimelineEvents, and the cut says where.
+TEST(Timeline, StopsAtItsCapsAndSaysWhere) {
+    formats::Bytes manyEvents = testing::Hex("05 FF");
+    for (int i = 0; i < 100; ++i) {
+        formats::Append(manyEvents, testing::Hex("8B 01 8D 01"));
+    }
+    formats::Append(manyEvents, testing::Hex("06"));
+    const struct {
+        formats::Bytes toneData;
+        std::uint64_t units;
+        std::size_t events;
+        const char* cut;
+    } table[] = {
+        {testing::Hex("05 FF 8B FF 06 06 06"), kMaxTimelineUnits, 283,
+         "The melody plays longer than ten minutes; it is cut at 10:00."},
+        {testing::TiedNote(28800), kMaxTimelineUnits, 1,
+         "The melody plays longer than ten minutes; it is cut at 10:00."},
+        {manyEvents, kMaxTimelineEvents, kMaxTimelineEvents,
+         "The melody has more than 32768 notes and pauses once its repeats are played; it is cut after 4:33."},
+    };
+    for (const auto& row : table) {
+        const Timeline timeline = BuildTimeline(row.toneData);
+        EXPECT_EQ(timeline.units, row.units) << row.cut;
+        EXPECT_EQ(timeline.events.size(), row.events) << row.cut;
+        EXPECT_EQ(CutWarning(timeline).value_or(""), row.cut);
+    }
+    EXPECT_EQ(CutWarning(BuildTimeline(testing::ZeroLengthRepeats(2000))), std::nullopt);
 }
 
 TEST(Timeline, NamesAndLabelsNoteCodes) {
