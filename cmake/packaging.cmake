@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What `cmake --install` puts where, and the Debian package built from it by `cpack -G DEB`.
 #
 #   bin/belltower, bin/belltower-cli                       the desktop program (when built) and the CLI

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from an existing build folder, lists it, and (as root, in CI)
 # installs it, runs the installed command line once and removes it again.
 set -euo pipefail

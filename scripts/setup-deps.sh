@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages Belltower builds and tests with. Quick when all are there.
 set -euo pipefail
 

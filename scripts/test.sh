@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing and checks the formatting of every C++ file, then builds and runs
 # the whole test suite twice: a debug build with warnings as errors, and a build under
 # AddressSanitizer and UndefinedBehaviorSanitizer (between the two the Debian package is built
