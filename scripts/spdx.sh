@@ -17,8 +17,8 @@ fi
 # The comment that carries the line in a file of this name, or nothing for files without one.
 comment_for() {
     case $1 in
-        *.cpp | *.h) echo "// $tag" ;;
-        *.xml | *.metainfo.xml) echo "<!-- $tag -->" ;;
+        *.cpp | *.h | *.h.in) echo "// $tag" ;;
+        *.xml | *.xml.in) echo "<!-- $tag -->" ;;
         *.1) echo ".\\\" $tag" ;;
         *.sh | *.cmake | */CMakeLists.txt | CMakeLists.txt | *.desktop | *.dict | .ci/* | .clang-format | .clang-tidy | .gitignore)
             echo "# $tag" ;;
