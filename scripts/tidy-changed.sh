@@ -20,7 +20,7 @@ if [[ -z $base ]]; then
 fi
 declare -A files=()
 while IFS= read -r changed; do
-    source=${changed%.h}.cpp
+    source=${changed%.*}.cpp
     [[ -f $source ]] && files[$source]=1
 done < <(git diff --name-only --diff-filter=d "$base" -- 'src/*.cpp' 'src/*.h')
 if ((${#files[@]} == 0)); then
