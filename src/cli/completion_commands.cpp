@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // completion: a bash completion script for belltower-cli, written from the program's own
 // command table when asked for, so a command, option or --to value added there is completed
 // without anyone touching the script.
@@ -7,6 +8,7 @@
 // after a command), what follows each option, and what each positional argument is. What
 // follows is a word list ("ascii unicode"), @file, @dir, @none (a number or a name: nothing to
 // offer) or nothing at all for a flag.
+#include <map>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -211,18 +213,25 @@ std::string BashCompletion(const CLI::App& app) {
 }  // namespace
 
 void AddCompletionCommands(CLI::App& app, CommandTable& table) {
+    using ScriptWriter = std::string (*)(const CLI::App&);
+    static const std::map<std::string, ScriptWriter> kShells{{"bash", BashCompletion}};
+    // The action owns the parsed shell name: CLI11 writes it after this function has returned.
     auto shell = std::make_shared<std::string>();
     CLI::App* completion =
         table.AddCommand(app, "completion", "Print a shell completion script for belltower-cli.",
                          "  source <(belltower-cli completion bash)\n"
                          "  belltower-cli completion bash > ~/.local/share/bash-completion/completions/belltower-cli",
-                         [&app](Console& console, const GlobalOptions&) {
-                             const std::string script = BashCompletion(app);
+                         [&app, shell](Console& console, const GlobalOptions&) {
+                             const std::string script = kShells.at(*shell)(app);
                              return WriteAndFinish(console, std::string(kStandardStream), formats::ToBytes(script));
                          });
-    completion->add_option("SHELL", *shell, "The shell: bash.")
-        ->check(CLI::IsMember({"bash"}))
-        ->type_name("bash")
+    std::string names;
+    for (const auto& [name, writer] : kShells) {
+        names += (names.empty() ? "" : "|") + name;
+    }
+    completion->add_option("SHELL", *shell, "The shell: " + names + ".")
+        ->check(CLI::IsMember(kShells))
+        ->type_name(names)
         ->required();
 }
 

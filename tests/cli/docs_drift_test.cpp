@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The documents against the program: every command --help lists has a synopsis line in the
 // command reference (docs/belltower-cli.md) and the manual page, each synopsis shows every
 // option of its command with the same value words ("re|rtx|mid|ott") and no option the
