@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Language level and optional sanitizers (linked as an INTERFACE target).
 option(BELLTOWER_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 

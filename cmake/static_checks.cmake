@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `tidy`: clang-tidy with the repository's .clang-tidy over every source file under src/
 # (headers under src/ come along through the files that include them). Configured by the
 # `tidy` preset, which exports the compile commands it reads; fails on any finding.

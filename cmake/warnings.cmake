@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Warnings every Belltower target is built with (linked as an INTERFACE target).
 add_library(belltower_warnings INTERFACE)
 target_compile_options(belltower_warnings INTERFACE

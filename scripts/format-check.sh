@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a tracked C++ file differs from what clang-format makes of it (the repository's
 # .clang-format), and names the files. Fix with: clang-format -i <file>.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds the optimised program and starts it.
 # Arguments are handed to the program (a melody or firmware file to open).
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages Belltower builds and tests with. Quick when all are there.
 set -euo pipefail
 
@@ -7,7 +8,8 @@ packages=(
     qt6-base-dev qt6-multimedia-dev libqt6svg6-dev qt6-qpa-plugins
     libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-    fonts-liberation dpkg-dev clang-format clang-tidy
+    fonts-liberation dpkg-dev clang-format clang-tidy ccache
+    lintian appstream desktop-file-utils
 )
 missing=()
 for package in "${packages[@]}"; do

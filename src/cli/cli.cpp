@@ -3,6 +3,7 @@
 #include <istream>
 #include <ostream>
 
+#include "belltower_version.h"
 #include "cli/command_groups.h"
 #include "cli/command_table.h"
 #include "cli/console.h"
@@ -37,7 +38,7 @@ const CLI::App& ChosenCommand(const CLI::App& app) {
 int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
     CLI::App app{"Belltower converts ringtones for Nokia DCT3 phones (3210, 3310, 6210, 7110).", "belltower-cli"};
     app.footer(kProgramFooter);
-    app.set_version_flag("--version", std::string("belltower-cli ") + BELLTOWER_VERSION);
+    app.set_version_flag("--version", std::string("belltower-cli ") + kVersion + "\n" + kLicenceNotice);
     app.require_subcommand(1);
     // Global options may stand after the command too ("belltower-cli bank save --force ...").
     app.fallthrough();
@@ -55,6 +56,8 @@ int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     for (const AddGroupFunction addGroup : kCommandGroups) {
         addGroup(app, table);
     }
+    // Listed last: it describes all the others.
+    AddCompletionCommands(app, table);
 
     // CLI11 takes the arguments last first.
     std::vector<std::string> reversed(args.rbegin(), args.rend());

@@ -28,4 +28,7 @@ void AddConvertCommands(CLI::App& app, CommandTable& table);
 // firmware image.
 void AddBankCommands(CLI::App& app, CommandTable& table);
 
+// completion: a shell completion script written from the commands added before it.
+void AddCompletionCommands(CLI::App& app, CommandTable& table);
+
 }  // namespace belltower::cli

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "belltower_version.h"
 #include "formats/dword.h"
 #include "ui/application.h"
 #include "ui/main_window.h"
@@ -21,11 +22,18 @@ int RunProgram(int& argc, char** argv) {
     parser.setApplicationDescription(
         QStringLiteral("Ringtones for Nokia DCT3 phones: RTX melodies, RE files and the melodies of firmware images."));
     parser.addHelpOption();
-    parser.addVersionOption();
+    // Qt's own --version prints only the version; ours names the licence too.
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Displays version and licence information."));
+    parser.addOption(version);
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("A melody (up to 64000 bytes) or a firmware image to open."),
                                  QStringLiteral("[file]"));
-    parser.process(app);  // --help, --version and unknown options print and end here
+    parser.process(app);  // --help and unknown options print and end here
+    if (parser.isSet(version)) {
+        std::printf("Belltower %s\n%s\n", belltower::kVersion, belltower::kLicenceNotice);
+        return EXIT_SUCCESS;
+    }
     belltower::ui::QtPrompter prompter;
     app.SetPrompter(&prompter);
     try {

@@ -255,7 +255,11 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         // --force answers the question about an index two melodies share.
         {"bank set a3.fls 3 --index 11 --force -o -", 0, "M3 has the same index 11 as M1. Please correct it.\n",
          Edited(kAscii3, [](auto& b) { (void)bank::ApplyRecordEdits(b, 2, {"M3", "ID  ", "11", "n/a"}); })},
-        {"--version", 0, "", ToBytes("belltower-cli " BELLTOWER_VERSION "\n")},
+        {"--version", 0, "",
+         ToBytes("belltower-cli " BELLTOWER_VERSION
+                 "\nLicense GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+                 "This is free software: you are free to change and redistribute it.\n"
+                 "There is NO WARRANTY, to the extent permitted by law.\n")},
         // What an edit would refuse is said where the melodies are seen.
         {"bank list -", 0,
          "Melody 2: The melody \"?M2\" cannot come first in the list: its name begins with a control character, so "

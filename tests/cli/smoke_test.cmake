@@ -51,7 +51,7 @@ if(NOT last_err MATCHES "a.rtx doesn't contain PPM section or is not in Dejan/RA
 endif()
 
 expect_run(0 "${CLI}" --version)
-if(NOT last_out MATCHES "^belltower-cli [0-9]+\\.[0-9]+\\.[0-9]+\n$")
+if(NOT last_out MATCHES "^belltower-cli [0-9]+\\.[0-9]+\\.[0-9]+\nLicense GPL-3.0-or-later")
     message(FATAL_ERROR "--version printed '${last_out}'")
 endif()
 expect_run(0 "${CLI}" encode --help)

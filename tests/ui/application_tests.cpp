@@ -23,7 +23,8 @@ private slots:
     }
 
     void helpAndVersionPrintAndEnd() {
-        const std::pair<const char*, const char*> cases[] = {{"--version", "Belltower 1.1"}, {"--help", "[file]"}};
+        const std::pair<const char*, const char*> cases[] = {
+            {"--version", "Belltower 1.1"}, {"--version", "License GPL-3.0-or-later"}, {"--help", "[file]"}};
         for (const auto& [option, printed] : cases) {
             QProcess program;
             program.start(QStringLiteral(BELLTOWER_PROGRAM),
