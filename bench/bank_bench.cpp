@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading and saving a full-size firmware image (16 MB, 300 melodies) against plain copies of
 // the same bytes: the reader and the writer should cost little more than moving the bytes.
 #include <benchmark/benchmark.h>

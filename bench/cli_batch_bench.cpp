@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a script sees of the command line's file handling, with peak memory:
 //   encode   10,000 ringtone files encoded into a folder by one `encode ... -d DIR` call
 //   save     `bank save` of a 16 MB image with 300 melodies, against a plain durable copy of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Melodies decoded per second: every line of the ringtone corpus encoded once, then its
 // records decoded back to the edit fields; and one stretch of 64 KB of tone data, as long as a
 // melody may be. Without the corpus, a built-in set of generated melodies stands in.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Melodies encoded per second: every line of the ringtone corpus when it is there, otherwise a
 // built-in set of generated melodies of typical length.
 #include <benchmark/benchmark.h>

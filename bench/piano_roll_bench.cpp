@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The piano roll laid out and painted for a melody of 64 KB of tone data, the most a melody
 // may hold: it must fit in one frame (16 ms) to follow typing smoothly. Measured for the part
 // the window shows at the normal scale, and for the whole melody zoomed out as far as it goes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast a melody preview is rendered.
 //
 //   WriteWav/full, WriteWav/half   the renderer on a 3-minute melody with vibration on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The firmware reader on any image, and the save of what it read: a load followed by a save
 // must give an image that loads as the same bank, with every byte outside the TONE chunk where
 // it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks inside the fuzz harnesses: a broken promise of the code under test stops the run
 // the way a sanitizer report does, so libFuzzer saves the input and the replay test fails.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fuzz harnesses: each takes one input of arbitrary bytes, drives one reader or writer of
 // the core with it and checks the promises its header makes. libFuzzer calls them through
 // libfuzzer_entry.cpp; the replay test calls them on every seed and saved finding.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer's entry point for one harness, chosen when the target is compiled
 // (BELLTOWER_FUZZ_HARNESS names the function, see harnesses.h).
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list operations, the property panel, the RE import and export and the save, driven by a
 // script of bytes over a bank loaded from a generated firmware image. After every step the bank
 // must be whole (every record readable and listed under its name); a refused step must leave

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpora of the fuzz harnesses: small inputs in each harness's layout
 // (fuzz/harnesses.h), built from the test helpers and the tone encoder.
 //   make_fuzz_seeds <corpus folder>      (fuzz/corpus in the source tree)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MIDI reader on any bytes, and the MIDI writer on any tone data: a file is refused with a
 // message or read into fields the encoder takes, and every file the writer makes reads back.
 #include "formats/record.h"

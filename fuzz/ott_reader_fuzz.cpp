@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Smart Messaging ringtones: the .ott reader on any bytes, and the writer on what the reader
 // gives and on any notes text. Whatever the writer makes must read back to the same bytes.
 #include <string>

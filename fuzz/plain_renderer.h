@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wave synthesiser's samples computed the plain way: one command after another, every
 // sample on its own, a repeat end copying what was written since its start. The fuzz harness
 // and the synthesiser's tests compare WriteWav with it, so the synthesiser's counting run,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An RE file of any bytes: its validation, its import into either kind of bank, the property
 // panel's view of it, the conversions between the text formats and the export back to a file.
 #include <algorithm>

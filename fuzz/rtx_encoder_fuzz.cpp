@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RTX text in, melody record out: the reader, the writer and the tone encoder on any line and
 // any field values.
 #include <optional>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the fuzzers of the `fuzz` preset one after another with the time and memory limits of
 # fuzz/README.md. New inputs go to a scratch folder; a crash or broken check stops that fuzzer
 # and leaves its input in the current folder (crash-*, timeout-*, oom-*).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The seed generator: writes the seed corpora (fuzz/corpus) from the test builders. Not a test
 # and not a fuzzer; it is built by the ordinary presets (included from tests/fuzz_replay, where
 # the test helpers are) and run by hand when a harness changes.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The harness sources, shared by the libFuzzer targets (fuzz/) and the replay test
 # (tests/fuzz_replay/), which builds them with the ordinary compiler.
 set(BELLTOWER_FUZZ_HARNESS_SOURCES

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tone decoder on any bytes, and on whatever the tone encoder makes of any notes text: the
 // decoder never fails, its text always encodes, and what it calls exact comes back byte for
 // byte.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wave synthesiser on any bytes, as a record or as bare tone data. Besides the sanitizers,
 // every file is compared with the plain sample-by-sample rendering of the same commands
 // (fuzz/plain_renderer.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo for the melody bank: a history of whole bank states.
 //
 // A bank of 300 melodies holds a few dozen kilobytes of records, so every step keeps the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a phone firmware image ("Dejan format" .fls or a raw flash dump).
 //
 // Offsets are 0-based; every number is a big-endian dword. The image is seen as 64 KB blocks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the tone bank back into its firmware image.
 //
 // The TONE chunk is rebuilt from the bank on every save (offsets 0-based, dwords big-endian):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The melody list as a list: move, replace, insert, delete and renumber melodies, keeping
 // ToneBank::Records and ToneBank::Lines in step. Each operation changes the bank completely
 // or not at all.

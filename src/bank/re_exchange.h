@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RE files (one melody record, the whole file being the record) in and out of the bank, and
 // the conversion of records between the phones' two text formats.
 //

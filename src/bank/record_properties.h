@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The property panel under the melody list: one record's name, ID, index, purpose and play
 // mode shown as texts, and the typed texts written back into the record.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tone bank: the melodies being edited and the firmware image around their TONE chunk.
 //
 // One ToneBank is the whole editing state of a session. The firmware reader fills it, the

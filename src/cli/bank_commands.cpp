@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bank ...: the melody bank of a firmware image, as the window's bank list edits it.
 //
 // Every command loads the image as Load Firmware does. The editing commands then do what one

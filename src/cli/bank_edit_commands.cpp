@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bank save, delete, move, reindex and set: the list buttons and the Apply of the melody panel,
 // each followed by Save Firmware. save is the save alone, with no edit.
 #include <memory>

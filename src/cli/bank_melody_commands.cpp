@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bank insert and bank replace: a melody file put into the bank, as Insert and Replace do with
 // the file or the edit fields. An RE file goes through the RE import (converted to the bank's
 // format), ringtone text, MIDI and .ott files through the tone encoder in the bank's format.

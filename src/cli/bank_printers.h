@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The melody bank as `bank list` prints it: a table for people, or a JSON document for scripts.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the bank commands share: loading the image as Load Firmware does, positions counted
 // from 1 as the list's lines are numbered for the user, saving as Save Firmware does, and the
 // options that name the image and the melodies.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bank list and bank export: the commands that read a firmware image and change nothing.
 #include <memory>
 #include <ostream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // belltower-cli: the desktop program's commands from a shell, over the same core.
 //
 // Every command behaves as the window does for the same action and says the same things:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The groups of commands. To add a group: write <group>_commands.cpp with its Add function,
 // declare the function here and list it in kCommandGroups in cli.cpp.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What several groups of commands share: melodies given either as an RE file or as ringtone
 // text, the ringtone text encoded as the window's edit fields encode it, and the choice of a
 // text format on the command line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of belltower-cli and what each one runs.
 //
 // A group of commands lives in its own file (melody_commands.cpp, ...) with one Add function

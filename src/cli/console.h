@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shell around a command: its three streams, "-" for standard input and output, and the
 // way messages are reported.
 #pragma once

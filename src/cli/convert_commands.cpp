@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // convert: an RE file rewritten in the other text format, as Export writes a melody in the
 // format chosen in "Save in Format", or written as ringtone text, MIDI, .ott, iMelody or Composer codes.
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // decode: a melody file of any kind (an RE file, MIDI, .ott or ringtone text) written out as
 // ringtone text with every setting, ready to be changed and encoded again.
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // formats: the melody formats the program reads and writes, one line each, from the table of
 // formats that --to and --from take their names from.
 #include <algorithm>

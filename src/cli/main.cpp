@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // belltower-cli: the command-line program. Everything happens in Run; main only hands it the
 // process's arguments and streams.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // encode and to-rtx: a fresh melody edit area filled from a ringtone file ("Open RTX"), then
 // saved as an RE file ("Save as RE...") or as a ringtone line ("Save as RTX"). encode also
 // takes RE, MIDI and .ott files, and writes ringtone text, MIDI, .ott, iMelody or Composer codes with --to.

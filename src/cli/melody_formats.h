@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The melody file formats on the command line, from the core's table of formats
 // (interchange/format_table.h): --to and --from take the names of its rows, `formats` lists
 // them, and what a conversion could not keep is warned about on the console.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // render: a melody previewed as the window's play buttons preview it, into a WAV file.
 //
 // Ringtone text plays as the edit fields do: a fresh window opens the file, and the whole

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // roll: a melody drawn as a piano roll into an SVG picture.
 //
 // Ringtone text is encoded as the edit fields encode it, so every note stands where the phone

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts between the terminal and the phone.
 //
 // The phones store names and IDs one byte per character in Latin-1 (two bytes in Unicode

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Byte strings: every file, chunk, record and name field Belltower handles is one.
 #pragma once
 

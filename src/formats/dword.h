@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Big-endian dword fields: every multi-byte number in firmware images and melody records.
 //
 //   offset  size  meaning

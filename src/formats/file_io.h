@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file edge of the core: whole files in, whole files out, never a half-written target.
 //
 // A save goes to a temporary file in the folder of the file it replaces, is flushed to disk and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How values stand in messages: numbers as a person writes them, bytes and offsets in hex,
 // tokens of ringtone text in quotes. Every message of the core writes them through here, so a
 // value reads the same in every warning and error.

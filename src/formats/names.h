@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Melody names in the phones' two text formats.
 //
 // ASCII phones (3210, 3310) store one byte per character; Unicode phones (6210, 7110)

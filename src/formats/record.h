@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One melody record: the unit the phone's TONE chunk, an RE file and the tone bank hold.
 //
 // ASCII layout (3210, 3310). Offsets are 0-based here; L is the name's length in characters.

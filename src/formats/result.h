@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Expected failures are values: Result<T> holds either a T or an Error.
 // The member names follow std::expected so the type can be swapped for it later.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How every numeric edit field is read, and the one rounding rule for whole numbers.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands of the phone's tone data, named once for everything that writes or reads them.
 //
 // Tone data is a sequence of commands, each a code byte and a parameter byte:

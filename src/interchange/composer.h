@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phone's Composer codes: a melody as its own Composer shows it and as the keys that type
 // it in, the form ringtone pages have published since the early phones.
 //

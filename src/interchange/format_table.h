@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of melody formats: one row for every kind of melody file Belltower reads or
 // writes, saying how the format is named and recognised, how it is read and written, and what
 // it cannot hold. Opening a file, the command line's --to, --from and `formats`, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // iMelody 1.2 (CLASS1.0): the text ringtone of other phone makers and of EMS messages.
 //
 // A file is a block of "FIELD:value" lines; field names are case-insensitive, lines end in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Melody files of every kind Belltower reads and writes (see the table of formats): RE files
 // (one melody record), Standard MIDI Files, Smart Messaging (.ott) ringtones, ringtone text
 // (RTX or ERT) and bare tone data. The window and the command line both open and write

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Standard MIDI Files: a melody out as a one-track file, and a file of any common kind in as
 // the melody edit fields.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The value a melody uses most often, for the default duration and octave of its ringtone
 // text: the more notes share the defaults, the fewer tokens need a prefix or an octave.
 #pragma once

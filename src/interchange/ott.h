@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Smart Messaging ringing tones (.ott): the bit-packed format in which Nokia phones send and
 // receive ringtones over the air, one melody per file.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where everything of a piano roll stands: one layout for the window's view and the SVG
 // picture, which differ only in how they paint it.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A melody as a piano-roll picture in SVG: time runs to the right with a ruler in seconds,
 // pitch runs up with the note names on a keyboard strip, and every note is one bar.
 //

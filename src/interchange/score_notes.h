@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the text formats of other phones share: a typed melody's notes and pauses with their
 // defaults filled in, built back into a typed melody, and note lengths as whole-note fractions.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The melody edit area as plain values: what the RTX reader fills, the RTX writer writes and
 // the tone encoder reads. Texts are byte strings (one char per byte, Latin-1), kept exactly as
 // typed or read; numbers are read from them only when a melody is encoded.

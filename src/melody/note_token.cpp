@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "melody/note_token.h"
 
 #include "formats/text_value.h"

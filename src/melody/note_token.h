@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading one token of the notes text: the part of the note language that the tone encoder and
 // the other melody writers share (see tone_encoder.h for the whole language). What a token
 // means in time and in bytes stays with each writer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RTX / ERT ringtone text: one line "name:settings:notes".
 //
 //   name      from the start of the line to the first ":"

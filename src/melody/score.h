@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The typed melody: ringtone text as it means, settings as numbers and the notes text as a list
 // of items. Every melody format reads into a Score and writes from one; the ringtone-text reader
 // (ReadScore) and writer (WriteNotes and the token writers) are the only places where note

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tone data as timed notes: what the phone plays, one event per sounding stretch.
 //
 // The commands are read by WalkToneData, the one reading of tone data that the synthesiser

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tone decoder: a melody record, or bare tone data, turned back into the melody edit fields
 // with a notes text, the reverse of the tone encoder (see tone_encoder.h for the commands and
 // the note language).

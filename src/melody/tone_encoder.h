@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tone encoder: the melody edit fields turned into one melody record (see formats/record.h)
 // with the phone's tone data, and saved as an RE file.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What both play buttons share: a melody record rendered to "$melody$.wav" in the private
 // preview directory, ready for the Player.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound player the preview hands its WAV file to. The desktop program plays through the
 // system's audio output; tests use a fake that records the calls.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the preview's working files live: a private directory of the current user.
 //
 // The preview always writes the same two names, "$melody$.wav" (the rendered melody, left in

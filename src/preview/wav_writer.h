@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wave synthesiser: a melody record or bare tone data rendered as a WAV file.
 //
 // WAV file written (RIFF/WAVE, mono, 16-bit signed PCM). Offsets 0-based, numbers little-endian:

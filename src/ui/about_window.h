@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About window: the program's icon, what Belltower does, and an OK button placed just
 // below the text. The window is as tall as its wrapped text needs.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's QApplication. A handler that runs into a programming error (a dword codec
 // handed other than four bytes) must not go on with half-changed state: the error is shown
 // and the program ends at once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Between the window's texts and the core's byte strings. The core keeps texts as bytes,
 // one char per byte; the window shows them as Latin-1, so every byte value 0-255 survives a
 // trip through an edit box. Characters beyond Latin-1 typed by the user become "?".

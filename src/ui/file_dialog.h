@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's file dialogs. Each has a fixed title and filter list and remembers the folder
 // of the last path chosen in it, for the rest of the run or, once RememberFolderAs is called,
 // between runs too.

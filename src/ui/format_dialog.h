@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Save in Format": asks in which of the phones' two text formats an RE file is written.
 // ASCII suits the 3210 and 3310, Unicode the 6210 and 7110.
 #pragma once

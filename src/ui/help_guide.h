@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Help > Ringtone Text: a short guide to the notes language, its tags and the melody options,
 // with examples, in a window of its own beside the main window (not modal), searchable with a
 // find line.

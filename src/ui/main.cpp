@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Belltower, the desktop program. One optional argument: a melody or firmware file to open;
 // --help and --version print and end.
 #include <QCommandLineParser>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window. Its members say what each control is (nameEdit, applyButton, bankList ...);
 // every widget's objectName is the control name the program's users know it by (Text1 is the
 // melody name, Command1 "Open RTX", List2 the melody bank ...), given from ControlTable below,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tone bank area: loading and saving firmware images, the melody list with its
 // operations, the property panel of the selected melody, and RE files in and out.
 //

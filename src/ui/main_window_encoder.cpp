@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Save as RE: the melody of the edit fields encoded as one melody record and saved as an RE
 // file, in the text format the user picks for the phone it is meant for.
 #include <QFileInfo>

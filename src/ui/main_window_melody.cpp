@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The melody edit area: its fields as core values, opening and saving ringtone text files,
 // and the name counter.
 #include <QCheckBox>

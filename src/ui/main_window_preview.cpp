@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two play buttons: a melody record rendered as a WAV file in the private preview
 // directory and played in the background.
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The piano roll under the melody fields: it follows the fields as the user types (encoding
 // after a short pause in typing, failures shown in the roll itself, never in a box), shows the
 // firmware melody selected in the list, moves a playhead during a preview, and exports what

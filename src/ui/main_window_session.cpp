@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What keeps the user's work: the title with the open file and the modified mark, the
 // "Save changes" question before work would be thrown away, undo and redo of bank edits,
 // the menu bar with its recent files, and files dropped on the window.

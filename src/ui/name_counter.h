@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "characters left" counter beside a melody name box. The phones show about 14
 // characters of a name, so the counter runs from " 14" down to " 0" (blue) and goes
 // negative (red) once the name is longer than the display.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The problems of the notes in words, for the line under the notes box: notes the chosen
 // hardware cannot sound and tokens the notes language does not know (the encoder skips them
 // without a word).

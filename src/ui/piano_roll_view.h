@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The melody as the phone plays it, drawn as a piano roll: time runs to the right under a
 // ruler in seconds, pitch runs up beside a keyboard strip of note names, and every note is a
 // bar. Notes the chosen hardware cannot play are drawn in the warning colour, with a tool tip

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every modal interaction of the program (file dialogs, message boxes, the "Save in Format"
 // choice and the About window) goes through one Prompter. The windows hold a reference to it,
 // so tests replace the real dialogs with scripted answers and never block in exec().

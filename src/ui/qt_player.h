@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preview's sound player in the desktop program: Qt Multimedia on the system's default
 // audio output.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Prompter of the running program: Qt's file dialogs and message boxes, and the
 // program's own modal windows. The only place that opens a modal dialog.
 #pragma once

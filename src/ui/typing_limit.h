@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A most-characters limit on what the user types into a line edit. Unlike
 // QLineEdit::setMaxLength it never cuts a text the program sets: a melody name of 40
 // characters read from a file stays whole, the user can shorten it but not lengthen it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the program's windows share: the font and the program's icon.
 #pragma once
 

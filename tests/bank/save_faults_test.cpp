@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Firmware saves and RE exports: what they write, and that a failed write reaches them and
 // leaves the file they would have replaced byte for byte.
 #include <gtest/gtest.h>

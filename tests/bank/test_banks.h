@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the bank tests share: banks of melodies "M0", "M1", ... with index 10 + i, ID "ID" and
 // purpose 2, banks loaded from generated images, and patched byte strings.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line is glue over the core, which is tested byte for byte in its own folders. Here
 // each command and flag runs once in-process and must write what the core writes for it, each
 // failure must reach standard error with its exit status and change no file, and the listing is

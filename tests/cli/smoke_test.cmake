@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the built belltower-cli as a shell would. Called by ctest with
 #   -DCLI=<the program> -DWORK=<a scratch folder> -P smoke_test.cmake
 file(REMOVE_RECURSE "${WORK}")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replays inputs through a fuzz harness: every file of the given folders, in name order.
 //   fuzz_replay <harness> <folder>...
 // A folder that does not exist is skipped (a harness may have no saved findings yet), but at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of formats: each row is found by its name and content, recognition picks the row
 // of every kind of file, and the file dialogs get one filter per row that has files.
 #include <gtest/gtest.h>

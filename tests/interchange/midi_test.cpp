@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MIDI files out and in: byte for byte where Belltower writes them, one voice from anything a
 // sequencer writes, and damaged files refused.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Smart Messaging ringtones: a hand-made file read and written back bit for bit, the limits of
 // the format, and damaged files.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The piano-roll picture: one bar per note with the data scripts read, pitch up, time across.
 #include "interchange/piano_roll_svg.h"
 

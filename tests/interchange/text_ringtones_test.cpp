@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // iMelody and the phone's Composer codes: what each reader makes of real-world shapes, what each
 // writer lays out, and that what Belltower writes reads back to the same notes.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A failed RE save leaves the file it would have replaced byte for byte.
 #include <gtest/gtest.h>
 

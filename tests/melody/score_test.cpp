@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The typed melody: what each token of the notes text reads as, and how it is written back.
 #include "melody/score.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tone data as timed events, as the synthesiser plays it.
 #include "melody/timeline.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tone encoder, and the decoder on what it wrote (one table checked both ways) and on tone
 // data the encoder never writes: it plays the same and says what it lost.
 #include "melody/tone_encoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test helpers: byte strings written as hex, and comparisons that name the first difference.
 #pragma once
 

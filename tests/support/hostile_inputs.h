@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small inputs that once made the readers run away or lose notes without a word: gaps and
 // tempos far beyond any melody, repeats that multiply, melodies past the preview's ten
 // minutes, names that break ringtone text. Built here rather than stored, for the tests and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Synthetic firmware images and melody records for tests, benchmarks and fuzz seeds, laid out
 // by hand independently of the code under test, so the two check each other. An image is
 //   filler up to block ppmBlock | PPM header (44) | chunksBefore | TONE chunk | chunksAfter |

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fault row of every save routine: the atomic writer's own tests run each way a write can
 // fail; a save above it only has to show that the fault reaches it.
 #pragma once

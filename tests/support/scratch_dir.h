@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fresh folder for one test's files, removed with everything in it (read-only folders
 // included) when the test ends. No test framework, so benchmarks can use it too.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About window: its layout around the wrapped text, and that "?" shows it modally.
 #include <QLabel>
 #include <QPushButton>

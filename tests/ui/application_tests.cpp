@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's last line of defence: a dword codec error inside a handler is reported and
 // ends the program at once with its own exit code. And the command line's --help and
 // --version, which print and end without opening a window.

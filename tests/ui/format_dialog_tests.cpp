@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Save in Format" dialog: preselection, the two choices, Accept and Cancel.
 #include <QPushButton>
 #include <QRadioButton>

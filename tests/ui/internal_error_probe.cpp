@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A program that runs into the dword codec's internal error inside an event handler, as a
 // broken command of the window would. Run by application_tests.
 #include <QTimer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The firmware melodies area of the main window and what keeps the user's work (the "Save
 // changes" question, the title, undo and redo, dropped and recent files), through the controls
 // with scripted dialogs and synthetic images. The bank's rules and history are tested in the core.

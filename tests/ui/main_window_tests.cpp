@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's melody area and preview through its controls: each command reaches its
 // dialog and the core, what the window shows at start, files in and out, start-up files.
 #include "melody/tone_encoder.h"

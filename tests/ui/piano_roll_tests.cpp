@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The piano roll: out-of-range notes in the warning colour, a click on a bar selects its
 // token, the roll follows the edit fields and shows failures in itself, and its export.
 #include <QImage>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the widget tests share: controls found by the names users know them by (Text1,
 // Command11 ...), a scripted Prompter, a recording Player, scratch files and a window fixture.
 #pragma once
