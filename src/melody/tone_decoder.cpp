@@ -117,13 +117,16 @@ Fraction MostUsedFraction(const std::map<double, int>& counts, int tempo) {
     constexpr std::array<int, 6> kUsual = {8, 16, 4, 32, 2, 1};
     std::map<std::pair<int, bool>, int> uses;
     for (const auto& [units, count] : counts) {
+        std::optional<std::pair<int, bool>> usual;
         for (const bool dotted : {false, true}) {
-            const auto fits = std::find_if(kUsual.begin(), kUsual.end(),
-                                           [&](int fraction) { return LengthOf(fraction, dotted, tempo) == units; });
-            if (fits != kUsual.end()) {
-                uses[{*fits, dotted}] += count;
-                break;
+            for (const int fraction : kUsual) {
+                if (!usual && LengthOf(fraction, dotted, tempo) == units) {
+                    usual = std::pair{fraction, dotted};
+                }
             }
+        }
+        if (usual) {
+            uses[*usual] += count;
         }
     }
     const auto most =
