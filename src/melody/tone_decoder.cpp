@@ -111,6 +111,69 @@ std::string Number(double value) {
     return text;
 }
 
+// The plain fraction most notes and pauses take at a tempo, each length read as the fraction a
+// person writes most (undotted first; eighths, sixteenths, quarters, thirty-seconds, halves,
+// whole notes); an eighth when none has a plain length.
+Fraction MostUsedFraction(const std::map<double, int>& counts, int tempo) {
+    constexpr std::array<int, 6> kUsual = {8, 16, 4, 32, 2, 1};
+    std::map<std::pair<int, bool>, int> uses;
+    for (const auto& [units, count] : counts) {
+        std::optional<std::pair<int, bool>> usual;
+        for (const bool dotted : {false, true}) {
+            for (const int fraction : kUsual) {
+                if (!usual && LengthOf(fraction, dotted, tempo) == units) {
+                    usual = std::pair{fraction, dotted};
+                }
+            }
+        }
+        if (usual) {
+            uses[*usual] += count;
+        }
+    }
+    const auto most =
+        std::max_element(uses.begin(), uses.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    return most == uses.end() ? Fraction{8, false} : Fraction{most->first.first, most->first.second};
+}
+
+// In hundredths of a nat, how rarely a ringtone moves mostly in this fraction: eighths are the
+// usual beat, then sixteenths, quarters and thirty-seconds; halves, whole notes and a dotted
+// beat are rare.
+int BeatCost(Fraction beat) {
+    constexpr int kDotted = 300;
+    const int dotted = beat.dotted ? kDotted : 0;
+    switch (beat.fraction) {
+    case 8:
+        return 75 + dotted;
+    case 16:
+        return 130 + dotted;
+    case 4:
+        return 200 + dotted;
+    case 32:
+        return 240 + dotted;
+    case 2:
+        return 380 + dotted;
+    default:
+        return 510 + dotted;
+    }
+}
+
+// In hundredths of a nat, how rarely a ringtone has this tempo: most lie within a factor of
+// about 1.35 of 125 beats per minute (a log-normal spread), and most use a tempo of the
+// common table, or else a round number.
+int TempoCost(int tempo) {
+    constexpr double kSpread = 0.3;
+    const double distance = std::log(tempo / 125.0) / kSpread;
+    int roundness = 250;
+    if (std::find(kTableTempos.begin(), kTableTempos.end(), tempo) != kTableTempos.end()) {
+        roundness = 0;
+    } else if (tempo % 10 == 0) {
+        roundness = 100;
+    } else if (tempo % 5 == 0) {
+        roundness = 150;
+    }
+    return static_cast<int>(std::lround(50 * distance * distance)) + roundness;
+}
+
 // The shortest text of a tempo at which a whole note (fraction 1) lasts `units`.
 std::optional<std::string> ExactTempoText(double units) {
     for (int digits = 1; digits <= 17; ++digits) {
@@ -217,11 +280,11 @@ private:
         return counts;
     }
 
-    // The tempo at which most notes and pauses have a plain length.
-    void ChooseTempo() {
-        // covered[t] - covered[t - 1], built from the tempo intervals of each length.
+    // How many notes and pauses have a plain length at each tempo 1..kHighestTempo (index 0 unused).
+    static std::vector<int> Coverage(const std::map<double, int>& counts) {
+        // steps[t] = covered[t] - covered[t - 1], built from the tempo intervals of each length.
         std::vector<int> steps(kHighestTempo + 2, 0);
-        for (const auto& [units, count] : LengthCounts()) {
+        for (const auto& [units, count] : counts) {
             std::vector<std::pair<int, int>> intervals;
             for (const bool dotted : {false, true}) {
                 for (const int fraction : kFractions) {
@@ -241,15 +304,28 @@ private:
                 }
             }
         }
-        int covered = 0;
-        int bestCovered = -1;
-        int bestRank = 0;
+        std::vector<int> covered(steps.size(), 0);
+        for (std::size_t tempo = 1; tempo < steps.size(); ++tempo) {
+            covered[tempo] = covered[tempo - 1] + steps[tempo];
+        }
+        return covered;
+    }
+
+    // Of the tempos at which most notes and pauses have a plain length, the one a person most
+    // likely wrote: a usual ringtone tempo at which the melody moves mostly in eighths.
+    void ChooseTempo() {
+        const std::map<double, int> counts = LengthCounts();
+        const std::vector<int> covered = Coverage(counts);
+        const int most = *std::max_element(covered.begin() + 1, covered.end() - 1);
+        std::optional<int> bestCost;
         for (int tempo = 1; tempo <= kHighestTempo; ++tempo) {
-            covered += steps[static_cast<std::size_t>(tempo)];
-            const int rank = TempoRank(tempo);
-            if (covered > bestCovered || (covered == bestCovered && rank < bestRank)) {
-                bestCovered = covered;
-                bestRank = rank;
+            if (covered[static_cast<std::size_t>(tempo)] != most) {
+                continue;
+            }
+            const int cost = TempoCost(tempo) + BeatCost(MostUsedFraction(counts, tempo));
+            if (!bestCost || cost < *bestCost ||
+                (cost == *bestCost && TempoRank(tempo) < TempoRank(static_cast<int>(baseTempo_)))) {
+                bestCost = cost;
                 baseTempo_ = tempo;
             }
         }
@@ -529,16 +605,11 @@ void ApplyWritten(Written&& written, ToneResult& result) {
     }
 }
 
-// The tone data of a record the melody encodes to, fill removed.
+// The tone data the melody encodes to; empty when it cannot be encoded. The readings compared
+// here have no name yet, so a name can make no encoding fail.
 Bytes EncodedToneData(const Score& score) {
-    Score bare = score;
-    bare.settings.name.clear();
-    const EncodeResult encoded = EncodeScore(bare, formats::TextFormat::Ascii);
-    if (!encoded.record) {
-        return {};
-    }
-    const std::size_t start = formats::kRecordHeaderSize + 1;  // empty name, its terminator
-    return formats::StripFill(formats::Mid(*encoded.record, start, encoded.record->size()));
+    EncodeResult encoded = EncodeScore(score, formats::TextFormat::Ascii);
+    return encoded.record ? std::move(encoded.toneData) : Bytes{};
 }
 
 // Tokens of a notes text, a tempo tag counting three: what makes a text hard to read.

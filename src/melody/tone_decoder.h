@@ -6,7 +6,9 @@
 // Tone data the encoder wrote is decoded exactly: encoding the decoded fields again, in the
 // record's own text format, gives the same bytes, whatever the staccato, the delay and the three
 // play options were. The text is written to be read: one default duration, octave and tempo,
-// chosen so that most notes need no prefix and no tempo tag; plain tokens ("8c#6", "4p.");
+// chosen so that most notes need no prefix and no tempo tag (of the tempos that give the same
+// bytes, such as 180 with eighths and 90 with sixteenths, a usual ringtone tempo at which the
+// melody moves mostly in eighths); plain tokens ("8c#6", "4p.");
 // a tempo tag only before a note no fraction of the current tempo gives; no tags for what the
 // encoder adds by itself (the opening, the small pauses between equal notes, the closing
 // markers); a note the encoder cut into 125-unit pieces is one token again.

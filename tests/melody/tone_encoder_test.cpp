@@ -57,6 +57,10 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettingsAndDecodesThemBack) {
         {{.notes = "4c 4d t100 4e 4f"}, "8B 34 8D 34 8F 48 90 48", "c d t100 e f"},
         {{.notes = "c v0 d v1 e"}, "8B 1A 0A FE 8D 1A 0A 01 8F 1A", "c v0 d v1 e"},
         {{.notes = "4c 4c"}, "8B 34 40 02 8B 34", "c c"},
+        // Of the tempos giving the same bytes, the usual one that reads mostly as eighths (not
+        // 90 with sixteenths), and one in the usual range (not 200 with eighths and quarters).
+        {{.tempo = "180", .notes = "8c 8d 8e 4f"}, "8B 14 8D 14 8F 14 90 28", "c d e 4f"},
+        {{.tempo = "100", .notes = "16c 16d 8e"}, "8B 12 8D 12 8F 24", "c d 8e"},
         {{.notes = "4c 4c", .noSmallPauses = true}, "8B 34 8B 34", "c c"},
         {{.notes = "4c p p"}, "8B 34 40 1A 40 02 40 1A"},  // two pauses are equal codes too
         {{.notes = "8c."}, "8B 27"},                       // 25.89 x 1.5 = 38.84 -> 39
