@@ -160,14 +160,14 @@ std::span<const MelodyFormat> MelodyFormats() {
 }
 
 const MelodyFormat* FindMelodyFormat(std::string_view name) {
-    const auto found = std::find_if(kFormats.begin(), kFormats.end(),
-                                    [&](const MelodyFormat& format) { return SameName(format.name, name); });
+    const auto* const found = std::find_if(kFormats.begin(), kFormats.end(),
+                                           [&](const MelodyFormat& format) { return SameName(format.name, name); });
     return found == kFormats.end() ? nullptr : &*found;
 }
 
 const MelodyFormat& FormatOf(MelodyContent content) {
-    const auto found = std::find_if(kFormats.begin(), kFormats.end(),
-                                    [&](const MelodyFormat& format) { return format.content == content; });
+    const auto* const found = std::find_if(kFormats.begin(), kFormats.end(),
+                                           [&](const MelodyFormat& format) { return format.content == content; });
     if (found == kFormats.end()) {
         throw std::logic_error("a melody content has no row in the table of formats");
     }
@@ -195,7 +195,7 @@ std::string FileDialogFilter(const MelodyFormat& format) {
 }
 
 const MelodyFormat* FindMelodyFormatByExtension(std::string_view extension) {
-    const auto found = std::find_if(kFormats.begin(), kFormats.end(), [&](const MelodyFormat& format) {
+    const auto* const found = std::find_if(kFormats.begin(), kFormats.end(), [&](const MelodyFormat& format) {
         return format.write != nullptr && std::any_of(format.extensions.begin(), format.extensions.end(),
                                                       [&](std::string_view own) { return SameName(own, extension); });
     });

@@ -138,7 +138,7 @@ public:
             ReadToken();
         }
         if (!blocks_.empty()) {
-            warnings_.push_back("A repeat block of the melody has no closing \")\": it plays once.");
+            warnings_.emplace_back("A repeat block of the melody has no closing \")\": it plays once.");
         }
         ChooseOctaveReading();
         ReportDropped();
@@ -186,18 +186,18 @@ private:
     bool ReadWord() {
         static constexpr std::array<std::string_view, 6> kWords = {"vibeon", "vibeoff", "ledon",
                                                                    "ledoff", "backon",  "backoff"};
-        for (const std::string_view word : kWords) {
-            if (StartsWithNoCase(text_.substr(pos_), word)) {
-                pos_ += word.size();
-                if (word.starts_with("vibe")) {
-                    Add(ScoreItem::VibrationSwitch(word == "vibeon"));
-                } else {
-                    dropped_.emplace_back(word);
-                }
-                return true;
-            }
+        const auto* const word = std::find_if(
+            kWords.begin(), kWords.end(), [&](std::string_view w) { return StartsWithNoCase(text_.substr(pos_), w); });
+        if (word == kWords.end()) {
+            return false;
         }
-        return false;
+        pos_ += word->size();
+        if (word->starts_with("vibe")) {
+            Add(ScoreItem::VibrationSwitch(*word == "vibeon"));
+        } else {
+            dropped_.emplace_back(*word);
+        }
+        return true;
     }
 
     bool ReadNote() {
@@ -314,8 +314,8 @@ private:
                 items_[i] = ItemForCode(codes_[i][1], items_[i].fraction.value_or(4), items_[i].dotted);
             }
         }
-        warnings_.push_back("The octave marks of this file carry on to the notes after them, as its writer meant: "
-                            "read so, the melody moves by smaller steps.");
+        warnings_.emplace_back("The octave marks of this file carry on to the notes after them, as its writer meant: "
+                               "read so, the melody moves by smaller steps.");
     }
 
     void ReadRepeatCount() {
@@ -342,7 +342,7 @@ private:
         double count = pendingCount_.value_or(1);
         pendingCount_.reset();
         if (count == 0) {
-            warnings_.push_back("A repeat block plays for ever (@0): it is written out once.");
+            warnings_.emplace_back("A repeat block plays for ever (@0): it is written out once.");
             count = 1;
         }
         const auto from = static_cast<std::ptrdiff_t>(begin);
@@ -455,7 +455,7 @@ formats::Result<ScoreImport> ReadImelody(ByteView bytes) {
         return MakeError(ErrorCode::BadInput, "The iMelody file has no MELODY line.");
     }
     if (!ended) {
-        import.warnings.push_back("The iMelody file has no END:IMELODY line: it was read to its end.");
+        import.warnings.emplace_back("The iMelody file has no END:IMELODY line: it was read to its end.");
     }
     if (staccato) {
         // Staccato style: each note sounds for a sixteenth at the melody's tempo, then rests.
@@ -642,7 +642,7 @@ MelodyExport WriteImelody(const Score& score) {
                                std::to_string(beat) + " and the lengths are kept as near as they can be.");
     }
     if (score.settings.staccato > 0) {
-        out.warnings.push_back("iMelody has no staccato length: the notes play their whole length.");
+        out.warnings.emplace_back("iMelody has no staccato length: the notes play their whole length.");
     }
     const std::vector<std::string> tokens = MelodyWriter(score, beat).Write(out.warnings);
     std::string text = "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\n";

@@ -10,7 +10,7 @@ namespace belltower::interchange {
 namespace tone = formats::tone;
 
 PianoRollLayout::PianoRollLayout(const melody::Timeline& timeline, double pixelsPerUnit, double rowHeight)
-    : low_(0xFF), high_(0), pixelsPerUnit_(pixelsPerUnit), rowHeight_(rowHeight) {
+    : pixelsPerUnit_(pixelsPerUnit), rowHeight_(rowHeight) {
     for (const melody::TimedEvent& event : timeline.events) {
         if (!event.IsPause()) {
             low_ = std::min(low_, event.code);

@@ -38,8 +38,8 @@ public:
     double RowHeight() const { return rowHeight_; }
 
     // Where time starts (the right edge of the keyboard strip) and where the rows start.
-    double Left() const { return kMargin + kKeyboardWidth; }
-    double Top() const { return kMargin + kRulerHeight; }
+    static double Left() { return kMargin + kKeyboardWidth; }
+    static double Top() { return kMargin + kRulerHeight; }
     // The x of a moment, in duration units or in seconds from the start.
     double X(std::uint64_t units) const { return Left() + static_cast<double>(units) * pixelsPerUnit_; }
     double XAtSeconds(double seconds) const;
@@ -54,8 +54,8 @@ public:
     static double RowHeightToFill(double height, double rows);
 
 private:
-    std::uint8_t low_;
-    std::uint8_t high_;
+    std::uint8_t low_ = 0xFF;  // no note yet: the row range is empty
+    std::uint8_t high_ = 0;
     double pixelsPerUnit_;
     double rowHeight_;
 };

@@ -15,6 +15,9 @@
 #include "formats/tone_commands.h"
 
 namespace belltower::ui {
+
+using interchange::PianoRollLayout;
+
 namespace {
 
 constexpr double kMinRowHeight = 10;  // a row stays tall enough for its note name
@@ -82,7 +85,7 @@ void PianoRollView::Relayout() {
     layout_.reset();
     const interchange::PianoRollLayout& layout = Layout();
     setMinimumWidth(static_cast<int>(std::ceil(layout.X(timeline_.units) + kRightMargin)));
-    setMinimumHeight(static_cast<int>(layout.Top() + kMinRowHeight * layout.Rows()));
+    setMinimumHeight(static_cast<int>(PianoRollLayout::Top() + kMinRowHeight * layout.Rows()));
     layout_.reset();  // the height may change with the minimum
     updateGeometry();
     update();
@@ -224,8 +227,8 @@ void PianoRollView::paintEvent(QPaintEvent* event) {
     PaintKeyboard(painter);
 
     if (!failure_.isEmpty()) {
-        const QRectF band(layout.Left(), layout.Top(), std::max(320.0, right - layout.Left()),
-                          painter.fontMetrics().height() * 2.5);
+        const QRectF band(PianoRollLayout::Left(), PianoRollLayout::Top(),
+                          std::max(320.0, right - PianoRollLayout::Left()), painter.fontMetrics().height() * 2.5);
         painter.fillRect(band, QColor(255, 235, 235));
         painter.setPen(QColor(170, 0, 0));
         painter.drawText(band.adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::TextWordWrap, failure_);
@@ -238,8 +241,9 @@ void PianoRollView::PaintRuler(QPainter& painter, const QRectF& area) const {
     const double pixelsPerSecond = zoom_ * kUnitsPerSecond;
     const double step = RulerStep(pixelsPerSecond);
     const double seconds = static_cast<double>(timeline_.units) / kUnitsPerSecond;
-    painter.fillRect(QRectF(0, 0, static_cast<double>(width()), layout.Top()), palette().window());
-    const double firstMark = std::floor(std::max(0.0, area.left() - layout.Left()) / pixelsPerSecond / step) * step;
+    painter.fillRect(QRectF(0, 0, static_cast<double>(width()), PianoRollLayout::Top()), palette().window());
+    const double firstMark =
+        std::floor(std::max(0.0, area.left() - PianoRollLayout::Left()) / pixelsPerSecond / step) * step;
     for (double mark = firstMark; mark <= seconds + step && layout.XAtSeconds(mark) <= area.right(); mark += step) {
         const double x = layout.XAtSeconds(mark);
         painter.setPen(palette().color(QPalette::Mid));
@@ -248,14 +252,15 @@ void PianoRollView::PaintRuler(QPainter& painter, const QRectF& area) const {
         painter.drawText(QPointF(x + 2, 10), QStringLiteral("%1 s").arg(mark));
     }
     for (const melody::UnitSpan& span : melody::VibrationSpans(timeline_)) {
-        painter.fillRect(QRectF(layout.X(span.start), layout.Top() - 5, layout.X(span.end) - layout.X(span.start), 4),
-                         QColor(180, 122, 214));
+        painter.fillRect(
+            QRectF(layout.X(span.start), PianoRollLayout::Top() - 5, layout.X(span.end) - layout.X(span.start), 4),
+            QColor(180, 122, 214));
     }
     painter.setPen(QColor(44, 122, 44));
     for (const melody::TempoChange& change : melody::TempoChanges(timeline_)) {
         const double x = layout.X(change.start);
-        painter.drawLine(QPointF(x, 12), QPointF(x, layout.Top()));
-        painter.drawText(QPointF(x + 2, layout.Top() - 7), QStringLiteral("%1 bpm").arg(change.tempo));
+        painter.drawLine(QPointF(x, 12), QPointF(x, PianoRollLayout::Top()));
+        painter.drawText(QPointF(x + 2, PianoRollLayout::Top() - 7), QStringLiteral("%1 bpm").arg(change.tempo));
     }
 }
 
@@ -263,7 +268,8 @@ void PianoRollView::PaintRuler(QPainter& painter, const QRectF& area) const {
 // otherwise only the c of each octave.
 void PianoRollView::PaintKeyboard(QPainter& painter) const {
     const interchange::PianoRollLayout& layout = Layout();
-    painter.fillRect(QRectF(0, layout.Top(), layout.Left(), height() - layout.Top()), palette().window());
+    painter.fillRect(QRectF(0, PianoRollLayout::Top(), PianoRollLayout::Left(), height() - PianoRollLayout::Top()),
+                     palette().window());
     painter.setPen(palette().color(QPalette::WindowText));
     QFont small = font();
     small.setPixelSize(static_cast<int>(kMinRowHeight) - 1);
