@@ -11,6 +11,7 @@
 #include "formats/text_value.h"
 #include "interchange/ott.h"
 #include "interchange/score_notes.h"
+#include "melody/note_token.h"
 #include "melody/timeline.h"
 
 namespace belltower::interchange {
@@ -22,8 +23,8 @@ using melody::Score;
 using melody::ScoreItem;
 
 const std::vector<int> kComposerFractions = {1, 2, 4, 8, 16, 32};
-constexpr std::string_view kLetters = "cdefgab";
-constexpr int kFirstLength = 4;  // the Composer starts each melody at quarter notes
+constexpr std::string_view kLetters = "cdefgab";  // the Composer keys 1..7
+constexpr int kFirstLength = 4;                   // the Composer starts each melody at quarter notes
 
 std::string_view Trimmed(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t\r");
@@ -100,9 +101,9 @@ std::optional<ScoreItem> ReadToken(std::string_view token) {
         return std::nullopt;
     }
     const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(token[pos++])));
-    const std::size_t semitone = kLetters.find(letter == 'h' ? 'b' : letter);
+    const std::optional<double> base = melody::PitchBase(letter);  // h is b, as ringtone text has it
     dot();
-    if (semitone == std::string_view::npos || pos >= token.size() || token[pos] < '1' || token[pos] > '3') {
+    if (!base || pos >= token.size() || token[pos] < '1' || token[pos] > '3') {
         return std::nullopt;
     }
     const int octave = token[pos++] - '1' + kComposerLowOctave;
@@ -110,8 +111,7 @@ std::optional<ScoreItem> ReadToken(std::string_view token) {
     if (pos != token.size() || dots > 1) {
         return std::nullopt;
     }
-    static constexpr std::array<int, 7> kSemitones = {0, 2, 4, 5, 7, 9, 11};
-    return ItemForCode(67 + 12 * octave + kSemitones[semitone] + (sharp ? 1 : 0), length, dots == 1);
+    return ItemForCode(static_cast<int>(*base) + 1 + 12 * octave + (sharp ? 1 : 0), length, dots == 1);
 }
 
 bool AllComposerTokens(std::string_view line) {
@@ -154,10 +154,10 @@ bool LooksLikeComposer(ByteView bytes) {
     return AllComposerTokens(notes->notes);
 }
 
-formats::Result<ScoreImport> ReadComposer(ByteView bytes) {
+formats::Result<MelodyImport> ReadComposer(ByteView bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     const std::vector<std::string_view> lines = Lines(text);
-    ScoreImport import;
+    MelodyImport import;
     Score& score = import.score;
     for (const std::string_view line : lines) {
         if (const auto name = FieldValue(line, "name")) {
@@ -185,7 +185,7 @@ formats::Result<ScoreImport> ReadComposer(ByteView bytes) {
         import.warnings.push_back("Skipped what is not a Composer note: " + ListFirst(skipped) + ".");
     }
     UseCommonDefaults(score);
-    return import;
+    return ImportOf(std::move(score), std::move(import.warnings));
 }
 
 namespace {

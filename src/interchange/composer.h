@@ -41,7 +41,7 @@ bool LooksLikeComposer(formats::ByteView bytes);
 // Reads Composer notes (the Name and Tempo lines when there are any); a token that is not a
 // Composer note or rest is skipped with a warning that names it.
 // Failures: BadInput when the text holds no Composer note at all.
-formats::Result<ScoreImport> ReadComposer(formats::ByteView bytes);
+formats::Result<MelodyImport> ReadComposer(formats::ByteView bytes);
 
 // Writes the Name, Tempo, Notes and Keys lines, each ended by a line feed. Lengths the Composer
 // has no key for are rounded; a melody that spans three octaves or less is moved by whole

@@ -76,17 +76,7 @@ Result<MelodyImport> ReadRingtone(ByteView bytes, const MelodyFields& base) {
     return imported;
 }
 
-// The typed melody of a text format's reader as the edit fields, and the fields as its writer's
-// typed melody.
-template <formats::Result<ScoreImport> (*read)(ByteView)>
-Result<MelodyImport> ReadScoreFile(ByteView bytes, const MelodyFields& /*base*/) {
-    auto imported = read(bytes);
-    if (!imported) {
-        return imported.error();
-    }
-    return ImportOf(std::move(imported->score), std::move(imported->warnings));
-}
-
+// The edit fields as the typed melody a text format's writer takes.
 template <MelodyExport (*write)(const melody::Score&)>
 Result<MelodyExport> WriteScoreFile(const MelodyFields& fields, TextFormat /*form*/) {
     return write(melody::ReadScore(fields));
@@ -117,12 +107,12 @@ const std::array<MelodyFormat, 7> kFormats = {{
      [](const MelodyFields& fields, TextFormat) { return WriteOtt(fields); },
      "Vibration, staccato, delays, \"force one play\", the ID and index, names over 15 characters; tempos and "
      "lengths become the format's nearest."},
-    {MelodyContent::Imelody, "imy", "iMelody", kImelodyExtensions, LooksLikeImelody, ReadScoreFile<ReadImelody>,
-     WriteScoreFile<WriteImelody>,
+    {MelodyContent::Imelody, "imy", "iMelody", kImelodyExtensions, LooksLikeImelody,
+     [](ByteView bytes, const MelodyFields&) { return ReadImelody(bytes); }, WriteScoreFile<WriteImelody>,
      "Staccato lengths, delays, the ID, index and play options; lengths and tempo changes iMelody cannot write "
      "exactly become the nearest."},
     {MelodyContent::Composer, "composer", "Composer codes", kComposerExtensions, LooksLikeComposer,
-     ReadScoreFile<ReadComposer>, WriteScoreFile<WriteComposer>,
+     [](ByteView bytes, const MelodyFields&) { return ReadComposer(bytes); }, WriteScoreFile<WriteComposer>,
      "Vibration, staccato, delays, tempo changes and everything but notes, rests and one tempo; lengths other "
      "than 1-32 are rounded and octaves outside 1-3 moved."},
     {MelodyContent::ToneData,

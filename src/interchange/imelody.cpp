@@ -11,6 +11,7 @@
 
 #include "formats/text_value.h"
 #include "interchange/score_notes.h"
+#include "melody/note_token.h"
 #include "melody/timeline.h"
 
 namespace belltower::interchange {
@@ -218,12 +219,11 @@ private:
         if (pos_ >= text_.size()) {
             return false;
         }
-        static constexpr std::string_view kLetters = "cdefgab";
-        static constexpr std::array<int, 7> kSemitones = {0, 2, 4, 5, 7, 9, 11};
         const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(text_[pos_])));
-        const std::size_t index = kLetters.find(letter);
+        // iMelody names b as b only; ringtone text's h is no iMelody letter.
+        const std::optional<double> base = letter == 'h' ? std::nullopt : melody::PitchBase(letter);
         const bool rest = letter == 'r' && !octave && shift == 0;
-        if (index == std::string_view::npos && !rest) {
+        if (!base && !rest) {
             return false;
         }
         ++pos_;
@@ -231,9 +231,9 @@ private:
         if (!length) {
             return false;
         }
-        // Code 67 is the c of ringtone octave 0.
+        // The ringtone text's pitch rule, at the ringtone octave of the mark.
         const auto code = [&](int imelodyOctave) {
-            return rest ? 0 : 67 + 12 * (imelodyOctave + kOctaveShift) + kSemitones[index] + shift;
+            return rest ? 0 : static_cast<int>(*base) + 1 + 12 * (imelodyOctave + kOctaveShift) + shift;
         };
         AddNote({code(octave.value_or(kUnmarkedOctave)), code(carried_)}, *length);
         return true;
@@ -405,7 +405,7 @@ bool LooksLikeImelody(ByteView bytes) {
     return first != std::string_view::npos && StartsWithNoCase(text.substr(first), "begin:imelody");
 }
 
-formats::Result<ScoreImport> ReadImelody(ByteView bytes) {
+formats::Result<MelodyImport> ReadImelody(ByteView bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     const std::vector<std::string> lines = UnfoldedLines(text);
     auto line = std::find_if(lines.begin(), lines.end(),
@@ -413,7 +413,7 @@ formats::Result<ScoreImport> ReadImelody(ByteView bytes) {
     if (line == lines.end()) {
         return MakeError(ErrorCode::BadInput, "This is not an iMelody file: it has no BEGIN:IMELODY line.");
     }
-    ScoreImport import;
+    MelodyImport import;
     Score& score = import.score;
     score.settings.tempo = kDefaultBeat;
     std::optional<std::string> melody;
@@ -463,7 +463,7 @@ formats::Result<ScoreImport> ReadImelody(ByteView bytes) {
     }
     score.items = MelodyReader(*melody, import.warnings).Read();
     UseCommonDefaults(score);
-    return import;
+    return ImportOf(std::move(score), std::move(import.warnings));
 }
 
 }  // namespace belltower::interchange

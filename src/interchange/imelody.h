@@ -49,7 +49,7 @@ bool LooksLikeImelody(formats::ByteView bytes);
 // with a warning. A melody that would play past what one record's tone data can hold is cut,
 // with a warning.
 // Failures: BadInput when there is no BEGIN:IMELODY line or no MELODY line.
-formats::Result<ScoreImport> ReadImelody(formats::ByteView bytes);
+formats::Result<MelodyImport> ReadImelody(formats::ByteView bytes);
 
 // Writes the score as one iMelody object with CR LF line ends, no line longer than 75 octets.
 // One BEAT (the starting tempo, kept within 25..900); a later tempo tag changes the written

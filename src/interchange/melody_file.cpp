@@ -43,17 +43,9 @@ formats::TextFormat FormOf(MelodyOutput format) {
 }  // namespace
 
 bool LooksLikeMidiFile(formats::ByteView bytes) {
-    // The header chunk's length (bytes 4..7) is at least 6 and inside the file. Ringtone text
-    // of a melody named "MThd..." has letters there, which give a length far past its end.
-    constexpr std::size_t kHeaderStart = 8;
-    constexpr std::uint32_t kShortestHeader = 6;
-    if (!LooksLikeMidi(bytes)) {
-        return false;
-    }
-    const std::uint32_t length = bytes.size() >= kHeaderStart ? formats::BigEndianAt(bytes, 4) : 0;
-    const bool headerFits = bytes.size() >= kHeaderStart + kShortestHeader && length >= kShortestHeader &&
-                            length <= bytes.size() - kHeaderStart;
-    return headerFits || !melody::CheckRingtoneText(formats::ToText(bytes));
+    // Ringtone text of a melody named "MThd..." has letters where the header chunk's length
+    // stands, which give a length far past its end.
+    return LooksLikeMidi(bytes) && (MidiHeaderFits(bytes) || !melody::CheckRingtoneText(formats::ToText(bytes)));
 }
 
 MelodyImport ReadMelodyRecord(formats::ByteView record) {

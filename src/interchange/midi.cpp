@@ -372,11 +372,11 @@ Result<MidiHeader> ReadHeader(ByteView bytes) {
     if (!LooksLikeMidi(bytes)) {
         return MakeError(ErrorCode::BadInput, "This is not a MIDI file: it does not start with \"MThd\".");
     }
-    Cursor header(bytes, 4, bytes.size());
-    const auto headerLength = header.Big(4);
-    if (!headerLength || *headerLength < 6 || *headerLength > bytes.size() - 8) {
+    if (!MidiHeaderFits(bytes)) {
         return Damaged("its header chunk is cut short.");
     }
+    Cursor header(bytes, 4, bytes.size());
+    const auto headerLength = header.Big(4);
     const auto format = header.Big(2);
     const auto tracks = header.Big(2);
     const auto division = header.Big(2);
@@ -616,6 +616,16 @@ melody::Score ToScore(const PieceList& list, std::vector<std::string>& warnings)
 }
 
 }  // namespace
+
+bool MidiHeaderFits(ByteView bytes) {
+    constexpr std::size_t kHeaderStart = 8;
+    constexpr std::uint32_t kShortestHeader = 6;
+    if (bytes.size() < kHeaderStart + kShortestHeader) {
+        return false;
+    }
+    const std::uint32_t length = formats::BigEndianAt(bytes, 4);
+    return length >= kShortestHeader && length <= bytes.size() - kHeaderStart;
+}
 
 bool LooksLikeMidi(ByteView bytes) {
     static constexpr std::array<std::uint8_t, 4> kMagic = {'M', 'T', 'h', 'd'};

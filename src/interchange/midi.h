@@ -41,6 +41,9 @@ namespace belltower::interchange {
 // The warnings say what the import changed: overlapping notes, rounding, ...
 using MidiImport = MelodyImport;
 
+// The header chunk's length (bytes 4..7) is at least 6 and inside the file.
+bool MidiHeaderFits(formats::ByteView bytes);
+
 // A file starts with "MThd".
 bool LooksLikeMidi(formats::ByteView bytes);
 

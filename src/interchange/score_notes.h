@@ -13,12 +13,6 @@
 
 namespace belltower::interchange {
 
-// A melody file read as a typed melody, with what the reading could not keep, one sentence each.
-struct ScoreImport {
-    melody::Score score;
-    std::vector<std::string> warnings;
-};
-
 // A note or pause of a score as it plays: the default duration and octave filled in.
 struct ScoreNote {
     std::size_t item = 0;  // its index in score.items
