@@ -3,12 +3,12 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <utility>
 
 #include "formats/dword.h"
 #include "formats/file_io.h"
+#include "formats/message_text.h"
 #include "formats/record.h"
 
 namespace belltower::bank {
@@ -28,9 +28,7 @@ constexpr std::uint8_t kMarkerLength[] = {0, 0, 0, 0x24};
 
 // "byte offset 65580 (0x1002C)": decimal for people, hex for hex editors.
 std::string Where(std::size_t offset) {
-    char hex[32];
-    std::snprintf(hex, sizeof hex, "0x%zX", offset);
-    return "byte offset " + std::to_string(offset) + " (" + hex + ")";
+    return "byte offset " + std::to_string(offset) + " (" + formats::HexOffset(offset) + ")";
 }
 
 Error Damaged(std::string message) {

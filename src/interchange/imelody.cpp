@@ -638,7 +638,7 @@ MelodyExport WriteImelody(const Score& score) {
                          ? static_cast<int>(std::clamp(std::round(tempo), 1.0 * kMinBeat, 1.0 * kMaxBeat))
                          : kDefaultBeat;
     if (beat != tempo) {
-        out.warnings.push_back("iMelody has no tempo " + melody::NumberText(tempo) + ": BEAT is " +
+        out.warnings.push_back("iMelody has no tempo " + melody::ExactNumberText(tempo) + ": BEAT is " +
                                std::to_string(beat) + " and the lengths are kept as near as they can be.");
     }
     if (score.settings.staccato > 0) {

@@ -149,7 +149,7 @@ std::string WriteToken(const ScoreItem& item) {
             text += '#';
         }
         if (item.octave) {
-            text += NumberText(*item.octave);
+            text += ExactNumberText(*item.octave);
         }
         return item.dotted ? text + '.' : text;
     }
@@ -158,7 +158,7 @@ std::string WriteToken(const ScoreItem& item) {
         return item.dotted ? text + '.' : text;
     }
     case ItemKind::Tempo:
-        return "t" + NumberText(item.tempo);
+        return "t" + ExactNumberText(item.tempo);
     case ItemKind::Vibration:
         return item.vibrationOn ? "v1" : "v0";
     case ItemKind::Other:
@@ -182,21 +182,21 @@ MelodyFields WriteFields(const Score& score) {
     const ScoreSettings& settings = score.settings;
     MelodyFields fields;
     fields.name = settings.name;
-    fields.duration = NumberText(settings.duration);
-    fields.octave = NumberText(settings.octave);
-    fields.tempo = NumberText(settings.tempo);
+    fields.duration = ExactNumberText(settings.duration);
+    fields.octave = ExactNumberText(settings.octave);
+    fields.tempo = ExactNumberText(settings.tempo);
     fields.notes = WriteNotes(score);
     fields.id = settings.id;
-    fields.delay = NumberText(settings.delay);
-    fields.index = NumberText(settings.index);
-    fields.staccato = NumberText(settings.staccato);
+    fields.delay = ExactNumberText(settings.delay);
+    fields.index = ExactNumberText(settings.index);
+    fields.staccato = ExactNumberText(settings.staccato);
     fields.playTwice = settings.playTwice;
     fields.forceOnePlay = settings.forceOnePlay;
     fields.noSmallPauses = settings.noSmallPauses;
     return fields;
 }
 
-std::string NumberText(double value) {
+std::string ExactNumberText(double value) {
     if (std::isinf(value)) {
         return value > 0 ? "1e999" : "-1e999";  // too large for a double: read back as infinity
     }

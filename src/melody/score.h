@@ -99,8 +99,9 @@ std::string WriteNotes(const Score& score);
 // The Score as edit fields: numbers in their shortest exact text, the notes by WriteNotes.
 MelodyFields WriteFields(const Score& score);
 
-// The shortest text that formats::TextValue reads back as the same double ("140", "0.01").
-std::string NumberText(double value);
+// The shortest text that formats::TextValue reads back as the same double ("140", "0.01"): how
+// the edit fields and tokens write a number. Messages write numbers with formats::NumberText.
+std::string ExactNumberText(double value);
 
 // The note code a Note item sounds (base + 1 + 12 x octave, +1 when sharp, before rounding),
 // with the default octave for a note that names none; nullopt for any other item.

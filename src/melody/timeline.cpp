@@ -5,18 +5,13 @@
 #include <array>
 #include <cstdio>
 
+#include "formats/message_text.h"
 #include "formats/tone_commands.h"
 
 namespace belltower::melody {
 namespace {
 
 namespace tone = formats::tone;
-
-std::string Hex(std::uint8_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02X", value);
-    return text;
-}
 
 bool IsOpening(const ToneCommand& command) {
     return (command.offset == 0 && command.code == tone::kOpeningCode &&
@@ -60,7 +55,8 @@ public:
 
     void Skipped(const ToneCommand& command) override {
         if (!IsOpening(command) && command.code != tone::kEndCode) {
-            Notice(command.offset, "The command " + Hex(command.code) + " " + Hex(command.parameter) +
+            Notice(command.offset, "The command " + formats::HexByte(command.code) + " " +
+                                       formats::HexByte(command.parameter) +
                                        " is not a note, pause or marker the phone plays; it is skipped.");
         }
     }

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "formats/dword.h"
+#include "formats/message_text.h"
 #include "formats/record.h"
 #include "formats/text_value.h"
 #include "formats/tone_commands.h"
@@ -103,12 +104,6 @@ int TempoRank(int tempo) {
         rank -= 1000;
     }
     return rank;
-}
-
-std::string Number(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.0f", value);
-    return text;
 }
 
 // The plain fraction most notes and pauses take at a tempo, each length read as the fraction a
@@ -229,7 +224,7 @@ public:
                     fraction = Fraction{1, false};
                 } else {
                     written_.complete = false;
-                    written_.losses.push_back({token.offset, "A length of " + Number(token.units) +
+                    written_.losses.push_back({token.offset, "A length of " + formats::NumberText(token.units) +
                                                                  " units has no note length; it is left out."});
                     continue;
                 }
@@ -782,12 +777,6 @@ DecodedMelody Decode(ByteView toneData) {
     return decoded;
 }
 
-std::string Hex(std::uint8_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02X", value);
-    return text;
-}
-
 }  // namespace
 
 DecodedMelody DecodeToneData(formats::ByteView toneData) {
@@ -845,7 +834,7 @@ DecodedMelody DecodeMelody(formats::ByteView recordOrToneData) {
         decoded.losses.push_back({0, "The index is larger than an index may be; 1 is written instead."});
     }
     if (format == formats::TextFormat::Unicode && input[16] != 0) {
-        decoded.losses.push_back({16, "The purpose byte " + Hex(input[16]) +
+        decoded.losses.push_back({16, "The purpose byte " + formats::HexByte(input[16]) +
                                           " is not kept: a melody Belltower "
                                           "encodes has 00 there."});
     }

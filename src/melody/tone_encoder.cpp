@@ -2,11 +2,13 @@
 #include "melody/tone_encoder.h"
 
 #include <cmath>
-#include <cstdio>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "formats/dword.h"
 #include "formats/file_io.h"
+#include "formats/message_text.h"
 #include "formats/record.h"
 #include "formats/text_value.h"
 #include "formats/tone_commands.h"
@@ -41,24 +43,6 @@ struct Progress {
     Bytes data;
 };
 
-std::string FormatNumber(double value) {
-    char text[64];
-    if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15) {
-        std::snprintf(text, sizeof text, "%.0f", value);
-    } else {
-        std::snprintf(text, sizeof text, "%.10g", value);
-    }
-    return text;
-}
-
-// A token as it can stand in a message: line breaks and other control characters as blanks.
-std::string Shown(std::string_view token) {
-    std::string shown = "\"";
-    shown += formats::ToText(formats::ToPrintable(formats::ToBytes(token)));
-    shown += '"';
-    return shown;
-}
-
 // Rounds as every byte of tone data is rounded; false for values outside 0..255 (and NaN).
 bool FitsByte(double value) {
     const double rounded = RoundHalfEven(value);
@@ -69,24 +53,31 @@ std::uint8_t ToByte(double value) {
     return static_cast<std::uint8_t>(RoundHalfEven(value));
 }
 
-// One command onto the tone data, refused when the data would grow past kMaxToneDataBytes.
+// A command of tone data: a code byte and its parameter.
+struct Command {
+    std::uint8_t code = 0;
+    std::uint8_t parameter = 0;
+};
+
+// Commands onto the tone data, refused when the data would grow past kMaxToneDataBytes.
 // `token` names the token being encoded, empty while the melody is closed.
-Result<void> Put(Bytes& data, std::uint8_t code, std::uint8_t parameter, std::string_view token) {
-    if (data.size() + 2 > kMaxToneDataBytes) {
+Result<void> Put(Bytes& data, std::span<const Command> commands, std::string_view token) {
+    if (data.size() + 2 * commands.size() > kMaxToneDataBytes) {
         std::string message =
             "The melody is too long: its tone data passes " + std::to_string(kMaxToneDataBytes) + " bytes";
-        message += token.empty() ? "." : " at the token " + Shown(token) + ".";
+        message += token.empty() ? "." : " at the token " + formats::QuotedToken(token) + ".";
         return MakeError(ErrorCode::Limit, message);
     }
-    data.push_back(code);
-    data.push_back(parameter);
+    for (const Command& command : commands) {
+        data.push_back(command.code);
+        data.push_back(command.parameter);
+    }
     return {};
 }
 
-#define BELLTOWER_TRY(expression)                                                                                      \
-    if (auto tried = (expression); !tried) {                                                                           \
-        return tried.error();                                                                                          \
-    }
+Result<void> Put(Bytes& data, Command command, std::string_view token) {
+    return Put(data, std::span<const Command>(&command, 1), token);
+}
 
 // A note or pause item read with the defaults of the settings: the code it sounds (not yet
 // checked against the byte range) and its duration fraction.
@@ -135,56 +126,57 @@ Result<NoteTiming> TimeNote(const NoteValue& note, double tempo, double staccato
 
 // Writes the commands of a timed note: the small pause in front when asked for, the staccato
 // part, then the length (or its silent rest) as pieces of at most 125 units. Refuses what no
-// byte holds. Gives the code of the last command written.
+// byte holds, the note's own faults before the length of the tone data. Gives the code of the
+// last command written.
 Result<std::uint8_t> WriteNote(const NoteTiming& timing, bool smallPauseFirst, const std::string& what,
                                std::string_view token, Bytes& data) {
+    std::vector<Command> commands;
     if (smallPauseFirst) {
-        BELLTOWER_TRY(Put(data, kPauseCode, tone::kSmallPauseUnits, token));
+        commands.push_back({kPauseCode, tone::kSmallPauseUnits});
     }
     double code = timing.code;
     if (!FitsByte(code)) {
         const bool high = !(RoundHalfEven(code) < 0);
         return MakeError(ErrorCode::BadInput,
-                         "The note " + Shown(token) + " gives the code " + FormatNumber(code) +
+                         "The note " + formats::QuotedToken(token) + " gives the code " + formats::NumberText(code) +
                              (high ? ", above 255: its octave is too high." : ", below 0: its octave is too low."));
     }
     double length = timing.units;
     if (length < 0) {
-        return MakeError(ErrorCode::BadInput, "The " + what + " gets a negative length (" + FormatNumber(length) +
+        return MakeError(ErrorCode::BadInput, "The " + what + " gets a negative length (" +
+                                                  formats::NumberText(length) +
                                                   " units): the tempo and the duration must be positive.");
     }
     if (timing.cutAt) {
         const double sounding = *timing.cutAt;
         if (!FitsByte(sounding)) {
-            return MakeError(ErrorCode::BadInput, "The staccato length " + FormatNumber(sounding) +
+            return MakeError(ErrorCode::BadInput, "The staccato length " + formats::NumberText(sounding) +
                                                       " is too long to cut the " + what +
                                                       ": a tone lasts at most 255 units.");
         }
-        BELLTOWER_TRY(Put(data, ToByte(code), ToByte(sounding), token));
+        commands.push_back({ToByte(code), ToByte(sounding)});
         length -= sounding;
         code = kPauseCode;  // the rest of the note is silence
     }
-
     if (length > kPieceUnits) {
         // Refuse before counting: a length of millions of units would take millions of commands.
-        const double commands = std::ceil(length / kPieceUnits);
-        if (static_cast<double>(data.size()) + 2 * commands > static_cast<double>(kMaxToneDataBytes)) {
-            return MakeError(ErrorCode::Limit, "The " + what + " lasts " + FormatNumber(length) + " units and needs " +
-                                                   FormatNumber(commands) +
+        const double pieces = std::ceil(length / kPieceUnits);
+        if (static_cast<double>(data.size() + 2 * commands.size()) + 2 * pieces >
+            static_cast<double>(kMaxToneDataBytes)) {
+            return MakeError(ErrorCode::Limit, "The " + what + " lasts " + formats::NumberText(length) +
+                                                   " units and needs " + formats::NumberText(pieces) +
                                                    " commands of at most 125 units: a melody's tone data is "
                                                    "limited to " +
                                                    std::to_string(kMaxToneDataBytes) + " bytes.");
         }
     }
-    std::size_t pieces = 0;
-    while (length > kPieceUnits) {
-        length -= kPieceUnits;
-        ++pieces;
+    for (; length > kPieceUnits; length -= kPieceUnits) {
+        commands.push_back({ToByte(code), static_cast<std::uint8_t>(kPieceUnits)});
     }
-    for (std::size_t i = 0; i < pieces; ++i) {
-        BELLTOWER_TRY(Put(data, ToByte(code), static_cast<std::uint8_t>(kPieceUnits), token));
+    commands.push_back({ToByte(code), ToByte(length)});
+    if (auto put = Put(data, commands, token); !put) {
+        return put.error();
     }
-    BELLTOWER_TRY(Put(data, ToByte(code), ToByte(length), token));
     return ToByte(code);
 }
 
@@ -198,7 +190,8 @@ Result<void> EncodeItem(const ScoreItem& item, const std::string& token, const S
         }
         return {};
     case ItemKind::Vibration:
-        return Put(progress.data, tone::kVibration, item.vibrationOn ? tone::kVibrationOn : tone::kVibrationOff, token);
+        return Put(progress.data,
+                   Command{tone::kVibration, item.vibrationOn ? tone::kVibrationOn : tone::kVibrationOff}, token);
     case ItemKind::Other:
         return {};
     case ItemKind::Note:
@@ -206,7 +199,7 @@ Result<void> EncodeItem(const ScoreItem& item, const std::string& token, const S
         break;
     }
     const NoteValue note = ReadNote(item, settings);
-    const std::string what = (note.pause ? "pause " : "note ") + Shown(token);
+    const std::string what = (note.pause ? "pause " : "note ") + formats::QuotedToken(token);
     const auto timing = TimeNote(note, progress.tempo, settings.staccato, what);
     if (!timing) {
         return timing.error();
@@ -238,30 +231,30 @@ Result<Bytes> EncodeToneData(const Score& score, const std::vector<std::string>&
         }
     }
 
-    Bytes& data = progress.data;
-    const std::uint8_t closing = fields.playTwice ? tone::kPlayTwice : tone::kVibrationOff;
-    BELLTOWER_TRY(Put(data, tone::kVibration, closing, {}));
+    // The closing: the play marker, the delay, "force one play" and the end.
+    std::vector<Command> closing = {{tone::kVibration, fields.playTwice ? tone::kPlayTwice : tone::kVibrationOff}};
     if (const double delay = fields.delay; delay > 0) {
         if (!FitsByte(delay)) {
-            return MakeError(ErrorCode::BadInput,
-                             "The delay " + FormatNumber(delay) + " is too long: a pause lasts at most 255 units.");
+            return MakeError(ErrorCode::BadInput, "The delay " + formats::NumberText(delay) +
+                                                      " is too long: a pause lasts at most 255 units.");
         }
-        BELLTOWER_TRY(Put(data, kPauseCode, ToByte(delay), {}));
+        closing.push_back({kPauseCode, ToByte(delay)});
     }
     if (fields.forceOnePlay) {
-        BELLTOWER_TRY(Put(data, tone::kVibration, tone::kPlayOnce, {}));
+        closing.push_back({tone::kVibration, tone::kPlayOnce});
     }
-    BELLTOWER_TRY(Put(data, tone::kEndCode, tone::kEndParameter, {}));
-    return std::move(data);
+    closing.push_back({tone::kEndCode, tone::kEndParameter});
+    if (auto put = Put(progress.data, closing, {}); !put) {
+        return put.error();
+    }
+    return std::move(progress.data);
 }
-
-#undef BELLTOWER_TRY
 
 Result<Bytes> EncodeRecord(const Score& score, formats::TextFormat form, EncodeResult& result) {
     const ScoreSettings& fields = score.settings;
     const double index = RoundHalfEven(fields.index);
     if (!(index >= 0 && index <= static_cast<double>(formats::kMaxDword))) {
-        return MakeError(ErrorCode::BadInput, "The index " + FormatNumber(index) + " is outside 0 to " +
+        return MakeError(ErrorCode::BadInput, "The index " + formats::NumberText(index) + " is outside 0 to " +
                                                   std::to_string(formats::kMaxDword) + ".");
     }
     if (fields.name.size() > formats::kMaxNameLength) {

@@ -80,11 +80,11 @@ TEST(Score, SettingsAndASelectionComeFromTheFields) {
 
 TEST(Score, NumbersAreWrittenInTheirShortestExactText) {
     for (const double value : {0.0, 140.0, -3.0, 0.01, 241.66666666666666, 1e300, 2147483647.0}) {
-        const std::string text = NumberText(value);
+        const std::string text = ExactNumberText(value);
         EXPECT_EQ(ReadSettings({.tempo = text}).tempo, value) << text;
     }
-    EXPECT_EQ(NumberText(140), "140");
-    EXPECT_EQ(NumberText(0.01), "0.01");
+    EXPECT_EQ(ExactNumberText(140), "140");
+    EXPECT_EQ(ExactNumberText(0.01), "0.01");
 }
 
 }  // namespace
