@@ -14,8 +14,6 @@
 namespace belltower::bank {
 namespace {
 
-using formats::Bytes;
-using formats::ByteView;
 using formats::Error;
 using formats::ErrorCode;
 using formats::MakeError;

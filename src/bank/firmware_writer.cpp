@@ -10,9 +10,6 @@
 namespace belltower::bank {
 namespace {
 
-using formats::Bytes;
-using formats::ByteView;
-
 // Index fields are compared and shown as the four bytes stand; a record from an RE file may
 // carry one above 2147483647, which a signed reading would show negative.
 std::uint32_t IndexField(ByteView record) {

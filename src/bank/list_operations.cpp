@@ -11,8 +11,6 @@
 namespace belltower::bank {
 namespace {
 
-using formats::Bytes;
-using formats::ByteView;
 using formats::ErrorCode;
 using formats::MakeError;
 using formats::Result;

@@ -10,8 +10,6 @@
 namespace belltower::bank {
 namespace {
 
-using formats::Bytes;
-using formats::ByteView;
 using formats::ErrorCode;
 using formats::MakeError;
 using formats::Result;
@@ -30,61 +28,61 @@ Bytes Finish(Bytes record) {
     return record;
 }
 
+// Converts a record to the other format: `convert` gets the record without its fill and the
+// size of its name in bytes, once the record is found to hold its header of `header` bytes
+// (the last gives the name's length plus 1), the name of `width` bytes a character and the
+// first byte of the terminator after it.
+template <typename Convert>
+Result<Bytes> ConvertNamedRecord(ByteView record, std::size_t header, std::size_t width, Convert convert) {
+    const Bytes s = formats::StripFill(record);
+    if (s.size() < header) {
+        return Damaged("The melody record is too short to convert: it has " + std::to_string(s.size()) +
+                       " bytes without fill, its header needs " + std::to_string(header) + ".");
+    }
+    if (s[header - 1] == 0) {
+        return Damaged("The melody record has a name-length byte of 0.");
+    }
+    const std::size_t nameBytes = std::size_t{s[header - 1] - 1u} * width;
+    if (s.size() <= header + nameBytes) {
+        return Damaged("The melody record ends before the terminator of its " + std::to_string(nameBytes / width) +
+                       "-character name.");
+    }
+    return convert(s, nameBytes);
+}
+
 }  // namespace
 
 Result<Bytes> RecordToUnicode(ByteView asciiRecord) {
-    const Bytes s = formats::StripFill(asciiRecord);
-    if (s.size() < 17) {
-        return Damaged("The melody record is too short to convert: it has " + std::to_string(s.size()) +
-                       " bytes without fill, its header needs 17.");
-    }
-    if (s[16] == 0) {
-        return Damaged("The melody record has a name-length byte of 0.");
-    }
-    const std::size_t nameLength = s[16] - 1u;
-    if (s.size() <= 17 + nameLength) {
-        return Damaged("The melody record ends before the terminator of its " + std::to_string(nameLength) +
-                       "-character name.");
-    }
-    Bytes out;
-    out.reserve(s.size() + nameLength + 5);
-    AppendRange(out, s, 0, 13);
-    out.push_back(0);
-    AppendRange(out, s, 13, 17);  // name-length dword; its third byte becomes the purpose
-    formats::Append(out, formats::AsciiToUnicode(ByteView(s).subspan(17, nameLength)));
-    out.push_back(0);  // widens the terminator that starts the tail
-    AppendRange(out, s, 17 + nameLength, s.size());
-    return Finish(std::move(out));
+    return ConvertNamedRecord(asciiRecord, 17, 1, [](const Bytes& s, std::size_t nameLength) -> Result<Bytes> {
+        Bytes out;
+        out.reserve(s.size() + nameLength + 5);
+        AppendRange(out, s, 0, 13);
+        out.push_back(0);
+        AppendRange(out, s, 13, 17);  // name-length dword; its third byte becomes the purpose
+        formats::Append(out, formats::AsciiToUnicode(ByteView(s).subspan(17, nameLength)));
+        out.push_back(0);  // widens the terminator that starts the tail
+        AppendRange(out, s, 17 + nameLength, s.size());
+        return Finish(std::move(out));
+    });
 }
 
 Result<Bytes> RecordToAscii(ByteView unicodeRecord) {
-    const Bytes s = formats::StripFill(unicodeRecord);
-    if (s.size() < 18) {
-        return Damaged("The melody record is too short to convert: it has " + std::to_string(s.size()) +
-                       " bytes without fill, its header needs 18.");
-    }
-    if (s[17] == 0) {
-        return Damaged("The melody record has a name-length byte of 0.");
-    }
-    const std::size_t nameBytes = std::size_t{s[17] - 1u} * 2;
-    if (s.size() <= 18 + nameBytes) {
-        return Damaged("The melody record ends before the terminator of its " + std::to_string(nameBytes / 2) +
-                       "-character name.");
-    }
-    const Bytes name = formats::UnicodeToAscii(ByteView(s).subspan(18, nameBytes));
-    if (name.size() != nameBytes / 2) {
-        return MakeError(ErrorCode::BadInput,
-                         "The melody's name has characters that the ASCII format cannot hold, so it cannot be "
-                         "converted.");
-    }
-    Bytes out;
-    out.reserve(s.size());
-    AppendRange(out, s, 0, 13);
-    AppendRange(out, s, 14, 18);
-    formats::Append(out, name);
-    AppendRange(out, s, 19 + nameBytes, s.size());  // the second terminator byte stays
-    out[15] = 0;                                    // the old purpose
-    return Finish(std::move(out));
+    return ConvertNamedRecord(unicodeRecord, 18, 2, [](const Bytes& s, std::size_t nameBytes) -> Result<Bytes> {
+        const Bytes name = formats::UnicodeToAscii(ByteView(s).subspan(18, nameBytes));
+        if (name.size() != nameBytes / 2) {
+            return MakeError(ErrorCode::BadInput,
+                             "The melody's name has characters that the ASCII format cannot hold, so it cannot be "
+                             "converted.");
+        }
+        Bytes out;
+        out.reserve(s.size());
+        AppendRange(out, s, 0, 13);
+        AppendRange(out, s, 14, 18);
+        formats::Append(out, name);
+        AppendRange(out, s, 19 + nameBytes, s.size());  // the second terminator byte stays
+        out[15] = 0;                                    // the old purpose
+        return Finish(std::move(out));
+    });
 }
 
 Result<Bytes> ConvertRecord(ByteView record, formats::TextFormat wanted) {

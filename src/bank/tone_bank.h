@@ -31,6 +31,10 @@ namespace belltower::bank {
 inline constexpr std::size_t kMaxRecordsLoaded = 301;
 inline constexpr std::size_t kMaxRecordsEdited = 300;
 
+// The bank's melodies and images are byte strings of the formats layer.
+using formats::Bytes;
+using formats::ByteView;
+
 // The selected line of the melody list, or nothing selected.
 using Selection = std::optional<std::size_t>;
 
@@ -38,15 +42,15 @@ struct ToneBank {
     // The melody records in list order: Records[i] belongs to list line i. Every record is
     // in the format UnicodeNames states and has a readable name (the reader, the list
     // operations and the RE import refuse anything else).
-    std::vector<formats::Bytes> Records;
+    std::vector<Bytes> Records;
     // The list lines, kept in step with Records: the record's name with its zero bytes
     // removed, one char per byte (Latin-1 when shown).
     std::vector<std::string> Lines;
     formats::TextFormat UnicodeNames = formats::TextFormat::Ascii;
 
-    formats::Bytes FirmwareHead;
-    formats::Bytes FirmwareMiddle;
-    formats::Bytes FirmwareTail;
+    Bytes FirmwareHead;
+    Bytes FirmwareMiddle;
+    Bytes FirmwareTail;
     // 0-based offset in the loaded image of the first byte after the chain end marker, which
     // is also the length of head + old TONE chunk + middle. 0 while no firmware is loaded.
     std::size_t ChainEnd = 0;

@@ -19,6 +19,15 @@ bool IsPrefixDigit(char c) {
     return c >= '1' && c <= '9';
 }
 
+// Removes `mark` from the front of `text` (from its back when `back`) when it stands there.
+bool Take(std::string_view& text, char mark, bool back) {
+    if (back ? !text.ends_with(mark) : !text.starts_with(mark)) {
+        return false;
+    }
+    text = back ? text.substr(0, text.size() - 1) : text.substr(1);
+    return true;
+}
+
 }  // namespace
 
 std::vector<PlacedToken> TokenizeNotesPlaced(std::string_view notes) {
@@ -68,22 +77,10 @@ std::optional<NoteToken> ReadNoteToken(std::string_view token) {
     note.letter = rest.front();
     rest.remove_prefix(1);
     // Sharp and dot may stand before or after the octave ("8c#.6", "8c6#.").
-    if (rest.starts_with('#')) {
-        note.sharp = true;
-        rest.remove_prefix(1);
-    }
-    if (rest.starts_with('.')) {
-        note.dotted = true;
-        rest.remove_prefix(1);
-    }
-    if (rest.ends_with('#')) {
-        note.sharp = true;
-        rest.remove_suffix(1);
-    }
-    if (rest.ends_with('.')) {
-        note.dotted = true;
-        rest.remove_suffix(1);
-    }
+    note.sharp = Take(rest, '#', false);
+    note.dotted = Take(rest, '.', false);
+    note.sharp = Take(rest, '#', true) || note.sharp;
+    note.dotted = Take(rest, '.', true) || note.dotted;
     note.octaveText = rest;
     return note;
 }

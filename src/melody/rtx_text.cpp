@@ -2,6 +2,7 @@
 #include "melody/rtx_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 #include "formats/text_value.h"
@@ -17,6 +18,22 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
+// The settings a line gives as text, each by its key, in the order a line is written; the
+// tick "c" (force one play) is written after "i".
+struct TextSetting {
+    std::string_view key;
+    std::string MelodyFields::*field;
+};
+constexpr std::array<TextSetting, 7> kTextSettings = {{
+    {"d", &MelodyFields::duration},
+    {"o", &MelodyFields::octave},
+    {"b", &MelodyFields::tempo},
+    {"f", &MelodyFields::id},
+    {"i", &MelodyFields::index},
+    {"s", &MelodyFields::staccato},
+    {"@", &MelodyFields::delay},
+}};
+
 void ApplySetting(std::string_view item, MelodyFields& fields) {
     const auto equals = item.find('=');
     if (equals == std::string_view::npos) {
@@ -24,21 +41,13 @@ void ApplySetting(std::string_view item, MelodyFields& fields) {
     }
     const std::string key = Lower(item.substr(0, equals));
     const std::string value(item.substr(equals + 1));
-    if (key == "d") {
-        fields.duration = value;
-    } else if (key == "o") {
-        fields.octave = value;
-    } else if (key == "b") {
-        fields.tempo = value;
-    } else if (key == "f") {
-        fields.id = value;
-    } else if (key == "i") {
-        fields.index = value;
-    } else if (key == "s") {
-        fields.staccato = value;
-    } else if (key == "@") {
-        fields.delay = value;
-    } else if (key == "c") {
+    for (const auto& [settingKey, field] : kTextSettings) {
+        if (key == settingKey) {
+            fields.*field = value;
+            return;
+        }
+    }
+    if (key == "c") {
         const double number = formats::TextValue(value);
         if (number > 0) {
             fields.forceOnePlay = true;
@@ -143,14 +152,12 @@ std::string WriteRtxText(const MelodyFields& fields) {
     std::string line = fields.name;
     std::replace(line.begin(), line.end(), ':', '-');
     std::replace_if(line.begin(), line.end(), IsControl, ' ');
-    line += ":d=" + fields.duration;
-    line += ",o=" + fields.octave;
-    line += ",b=" + fields.tempo;
-    line += ",f=" + fields.id;
-    line += ",i=" + fields.index;
-    line += fields.forceOnePlay ? ",c=1" : ",c=0";
-    line += ",s=" + fields.staccato;
-    line += ",@=" + fields.delay;
+    for (const auto& [key, field] : kTextSettings) {
+        line += (key == "d" ? ":" : ",") + std::string(key) + "=" + fields.*field;
+        if (key == "i") {
+            line += fields.forceOnePlay ? ",c=1" : ",c=0";
+        }
+    }
     line += ":" + fields.notes;
     line += "\r\n";
     return line;
