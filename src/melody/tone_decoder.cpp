@@ -485,81 +485,105 @@ struct Hypothesis {
     bool smallPauses = true;
 };
 
-// The tokens the encoder turns into exactly the commands of the body under a hypothesis, or
-// nothing when it cannot have written them.
-std::optional<std::vector<Token>> ParseBody(const std::vector<ToneCommand>& commands, const Frame& frame,
-                                            Hypothesis hypothesis) {
-    std::vector<Token> tokens;
-    std::optional<std::uint8_t> previous;
-    std::size_t i = frame.bodyBegin;
-    const std::size_t end = frame.bodyEnd;
-    const auto isSound = [&](std::size_t k) { return k < end && commands[k].code >= tone::kPause; };
-    const auto codeAt = [&](std::size_t k) { return commands[k].code; };
-    // Pieces of one length: 125-unit commands of `code`, then one shorter (or a last 125).
-    // A 40 02 after whole pieces that another pause follows is the small pause before it.
-    const auto pieces = [&](std::size_t& k, std::uint8_t code) {
+// Reads the body of encoder output back into the tokens that give it under one hypothesis.
+class BodyParser {
+public:
+    BodyParser(const std::vector<ToneCommand>& commands, const Frame& frame, Hypothesis hypothesis)
+        : commands_(commands), begin_(frame.bodyBegin), end_(frame.bodyEnd), hypothesis_(hypothesis) {}
+
+    // The tokens the encoder turns into exactly the commands of the body, or nothing when it
+    // cannot have written them.
+    std::optional<std::vector<Token>> Parse() {
+        std::vector<Token> tokens;
+        std::size_t i = begin_;
+        while (i < end_) {
+            const ToneCommand& command = commands_[i];
+            if (command.code == tone::kVibration &&
+                (command.parameter == tone::kVibrationOn || command.parameter == tone::kVibrationOff)) {
+                tokens.push_back(
+                    {command.parameter == tone::kVibrationOn ? Token::Kind::VibrationOn : Token::Kind::VibrationOff, 0,
+                     0, command.offset, 0});
+                ++i;
+                continue;
+            }
+            const std::optional<Token> token = ReadSound(i);
+            if (!token) {
+                return std::nullopt;
+            }
+            tokens.push_back(*token);
+        }
+        return tokens;
+    }
+
+private:
+    bool IsSound(std::size_t k) const { return k < end_ && commands_[k].code >= tone::kPause; }
+    std::uint8_t CodeAt(std::size_t k) const { return commands_[k].code; }
+
+    // Pieces of one length from command k on: 125-unit commands of `code`, then one shorter
+    // (or a last 125). A 40 02 after whole pieces that another pause follows is the small pause
+    // before it. Moves k past the pieces.
+    double Pieces(std::size_t& k, std::uint8_t code) const {
         double units = 0;
         std::size_t whole = 0;
-        while (k < end && codeAt(k) == code && commands[k].parameter == tone::kPieceUnits) {
+        while (k < end_ && CodeAt(k) == code && commands_[k].parameter == tone::kPieceUnits) {
             units += tone::kPieceUnits;
             ++k;
             ++whole;
         }
-        if (k < end && codeAt(k) == code) {
-            const bool smallPauseAhead = hypothesis.smallPauses && whole > 0 && code == tone::kPause &&
-                                         commands[k].parameter == tone::kSmallPauseUnits && k + 1 < end &&
-                                         codeAt(k + 1) == tone::kPause;
-            if (!smallPauseAhead || (!hypothesis.smallPauses)) {
-                units += commands[k].parameter;
+        if (k < end_ && CodeAt(k) == code) {
+            const bool smallPauseAhead = hypothesis_.smallPauses && whole > 0 && code == tone::kPause &&
+                                         commands_[k].parameter == tone::kSmallPauseUnits && k + 1 < end_ &&
+                                         CodeAt(k + 1) == tone::kPause;
+            if (!smallPauseAhead) {
+                units += commands_[k].parameter;
                 ++k;
             }
         }
         return units;
-    };
-    while (i < end) {
-        const ToneCommand& command = commands[i];
-        if (command.code == tone::kVibration &&
-            (command.parameter == tone::kVibrationOn || command.parameter == tone::kVibrationOff)) {
-            tokens.push_back(
-                {command.parameter == tone::kVibrationOn ? Token::Kind::VibrationOn : Token::Kind::VibrationOff, 0, 0,
-                 command.offset, 0});
-            ++i;
-            continue;
-        }
+    }
+
+    // The note or pause whose commands start at i, the small pause before it included; moves i
+    // past them. Nothing when the encoder cannot have written them.
+    std::optional<Token> ReadSound(std::size_t& i) {
+        const ToneCommand& command = commands_[i];
         if (command.code < tone::kPause) {
             return std::nullopt;
         }
+        const bool smallPauses = hypothesis_.smallPauses && previous_;
         std::size_t k = i;
-        if (hypothesis.smallPauses && previous && Is(command, tone::kPause, tone::kSmallPauseUnits) && isSound(k + 1) &&
-            codeAt(k + 1) == *previous) {
+        if (smallPauses && Is(command, tone::kPause, tone::kSmallPauseUnits) && IsSound(k + 1) &&
+            CodeAt(k + 1) == *previous_) {
             ++k;  // the small pause the encoder puts between equal codes
-        } else if (hypothesis.smallPauses && previous && command.code == *previous) {
+        } else if (smallPauses && command.code == *previous_) {
             return std::nullopt;
         }
-        const std::uint8_t code = codeAt(k);
         const std::size_t start = k;
-        Token token{Token::Kind::Sound, code, 0, commands[i].offset, 0};
-        const bool cut = hypothesis.staccato > 0 && commands[k].parameter == hypothesis.staccato && isSound(k + 1) &&
-                         codeAt(k + 1) == tone::kPause;
-        if (cut) {
+        Token token{Token::Kind::Sound, CodeAt(k), 0, command.offset, 0};
+        const int staccato = hypothesis_.staccato;
+        if (staccato > 0 && commands_[k].parameter == staccato && IsSound(k + 1) && CodeAt(k + 1) == tone::kPause) {
             ++k;
-            token.units = hypothesis.staccato + pieces(k, tone::kPause);
-            previous = tone::kPause;
+            token.units = staccato + Pieces(k, tone::kPause);
+            previous_ = tone::kPause;
         } else {
-            token.units = pieces(k, code);
-            if (k == start || (hypothesis.staccato > 0 && token.units > hypothesis.staccato)) {
+            token.units = Pieces(k, token.code);
+            if (k == start || (staccato > 0 && token.units > staccato)) {
                 return std::nullopt;
             }
-            previous = code;
+            previous_ = token.code;
         }
         if (token.units < 1) {
             return std::nullopt;
         }
-        tokens.push_back(token);
         i = k;
+        return token;
     }
-    return tokens;
-}
+
+    const std::vector<ToneCommand>& commands_;
+    std::size_t begin_;
+    std::size_t end_;
+    Hypothesis hypothesis_;
+    std::optional<std::uint8_t> previous_;  // the code of the last command of the last token
+};
 
 // The staccato lengths worth trying: note lengths a pause follows, the most frequent first.
 std::vector<int> StaccatoCandidates(const std::vector<ToneCommand>& commands, const Frame& frame) {
@@ -643,7 +667,7 @@ std::optional<ToneResult> DecodeExactly(const std::vector<ToneCommand>& commands
         std::vector<ToneResult> readings;
         for (std::size_t s = 0; s <= staccatos.size(); ++s) {
             const Hypothesis hypothesis{s == 0 ? 0 : staccatos[s - 1], smallPauses};  // plain first
-            auto tokens = ParseBody(commands, *frame, hypothesis);
+            auto tokens = BodyParser(commands, *frame, hypothesis).Parse();
             if (!tokens || (hypothesis.staccato > 0 && !MostlyCut(*tokens, hypothesis.staccato))) {
                 continue;
             }
@@ -673,50 +697,40 @@ std::optional<ToneResult> DecodeExactly(const std::vector<ToneCommand>& commands
     return std::nullopt;
 }
 
-// Tone data of any other origin: the timed events as the phone plays them, written out.
-ToneResult DecodeClosest(const std::vector<ToneCommand>& commands, ByteView toneData) {
-    ToneResult result;
-    // The end of the melody the encoder writes is recognised wherever the opening is missing.
-    std::size_t bodyEnd = toneData.size();
-    std::optional<Frame> frame;
-    {
-        std::vector<ToneCommand> framed(commands.begin(), commands.end());
-        if (framed.size() >= 2) {
-            // Pretend an opening so that the closing part alone is checked.
-            std::vector<ToneCommand> padded = {{0, tone::kOpening[0], tone::kOpening[1]},
-                                               {2, tone::kOpening[2], tone::kOpening[3]},
-                                               {4, tone::kOpening[4], tone::kOpening[5]}};
-            padded.insert(padded.end(), framed.begin(), framed.end());
-            frame = FindFrame(padded, toneData.size() % 2 == 0 ? toneData.size() : toneData.size() + 1);
-            if (frame) {
-                bodyEnd = padded[frame->bodyEnd].offset;
-                result.score.settings.playTwice = frame->playTwice;
-                result.score.settings.forceOnePlay = frame->forceOnePlay;
-                result.score.settings.delay = frame->delay;
-            }
+// Where the melody of tone data of any other origin ends: before the closing the encoder
+// writes, recognised wherever the opening is missing (its settings then go into `result`), or
+// at the end command, or at the end of the data.
+std::size_t ForeignBodyEnd(const std::vector<ToneCommand>& commands, ByteView toneData, ToneResult& result) {
+    if (commands.size() >= 2) {
+        // Pretend an opening so that the closing part alone is checked.
+        std::vector<ToneCommand> padded = {{0, tone::kOpening[0], tone::kOpening[1]},
+                                           {2, tone::kOpening[2], tone::kOpening[3]},
+                                           {4, tone::kOpening[4], tone::kOpening[5]}};
+        padded.insert(padded.end(), commands.begin(), commands.end());
+        if (const auto frame = FindFrame(padded, toneData.size() % 2 == 0 ? toneData.size() : toneData.size() + 1)) {
+            result.score.settings.playTwice = frame->playTwice;
+            result.score.settings.forceOnePlay = frame->forceOnePlay;
+            result.score.settings.delay = frame->delay;
+            return padded[frame->bodyEnd].offset;
         }
     }
-    if (!frame) {
-        result.score.settings.delay = 0;
-        bool ended = false;
-        for (const ToneCommand& command : commands) {
-            if (Is(command, tone::kEndCode, tone::kEndParameter)) {
-                bodyEnd = command.offset;
-                ended = true;
-                break;
-            }
-        }
-        if (ended && bodyEnd + 2 < toneData.size()) {
-            result.losses.push_back({bodyEnd + 2, "The bytes after the end of the melody (07 0B) are left out."});
-        }
+    result.score.settings.delay = 0;
+    const auto end = std::find_if(commands.begin(), commands.end(), [](const ToneCommand& command) {
+        return Is(command, tone::kEndCode, tone::kEndParameter);
+    });
+    if (end == commands.end()) {
+        return toneData.size();
     }
-    Timeline timeline = BuildTimeline(formats::Mid(toneData, 0, bodyEnd));
-    for (auto& notice : timeline.notices) {
-        result.losses.push_back(std::move(notice));
+    if (end->offset + 2 < toneData.size()) {
+        result.losses.push_back({end->offset + 2, "The bytes after the end of the melody (07 0B) are left out."});
     }
-    // Equal codes next to each other without a pause between (a vibration tag between them) can
-    // only be kept with the small pauses switched off; otherwise the encoder puts them back.
-    const std::vector<TimedEvent>& events = timeline.events;
+    return end->offset;
+}
+
+// The timed events as tokens. Equal codes next to each other without a pause between (a
+// vibration tag between them) can only be kept with the small pauses switched off; otherwise
+// the encoder puts them back, and a small pause between equal codes is left to it.
+void TokensOfEvents(const std::vector<TimedEvent>& events, ToneResult& result) {
     bool adjacentEqual = false;
     for (std::size_t e = 1; e < events.size(); ++e) {
         adjacentEqual = adjacentEqual || events[e].code == events[e - 1].code;
@@ -737,6 +751,17 @@ ToneResult DecodeClosest(const std::vector<ToneCommand>& commands, ByteView tone
                 {Token::Kind::Sound, event.code, static_cast<double>(event.units), event.offset, 0});
         }
     }
+}
+
+// Tone data of any other origin: the timed events as the phone plays them, written out.
+ToneResult DecodeClosest(const std::vector<ToneCommand>& commands, ByteView toneData) {
+    ToneResult result;
+    const std::size_t bodyEnd = ForeignBodyEnd(commands, toneData, result);
+    Timeline timeline = BuildTimeline(formats::Mid(toneData, 0, bodyEnd));
+    for (auto& notice : timeline.notices) {
+        result.losses.push_back(std::move(notice));
+    }
+    TokensOfEvents(timeline.events, result);
     ApplyWritten(TextWriter(result.tokens).Write(), result);
     return result;
 }
