@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// iMelody and the phone's Composer codes: what each reader makes of real-world shapes, what each
-// writer lays out, and that what Belltower writes reads back to the same notes.
+// iMelody and the phone's Composer codes: what each reader makes of real-world shapes and what
+// each writer lays out (that what Belltower writes reads back: see codec_test.cpp).
 #include <gtest/gtest.h>
 
 #include "interchange/composer.h"
 #include "interchange/imelody.h"
-#include "interchange/score_notes.h"
 #include "melody/score.h"
 
 namespace belltower::interchange {
@@ -198,29 +197,6 @@ TEST(ComposerReader, ReadsPublishedLines) {
     }
     for (const char* other : {"Notes:d=4,o=5,b=100:c", "4c5 4d5", "8d2 8x2", "", "hello"}) {
         EXPECT_FALSE(LooksLikeComposer(Bytes(other))) << other;
-    }
-}
-
-// Each sounding note and rest as "code/length in whole notes".
-std::vector<std::string> Played(const Score& score) {
-    std::vector<std::string> played;
-    for (const ScoreNote& note : ScoreNotes(score)) {
-        played.push_back(std::to_string(note.code) + "/" + std::to_string(note.Whole()));
-    }
-    return played;
-}
-
-// What Belltower writes reads back to the same notes (both writers round only what they warn of).
-TEST(TextRingtones, WrittenFilesReadBackToTheSameNotes) {
-    for (const char* text : {"A:d=4,o=5,b=125:c,8d#6,4p,2a5.,16g#7,32b6,1c5", "B:d=8,o=6,b=63:c,d,e,4f.,2p,g,a,b"}) {
-        SCOPED_TRACE(text);
-        const Score score = melody::ReadScoreText(text);
-        const auto imy = ReadImelody(WriteImelody(score).bytes);
-        const auto composer = ReadComposer(WriteComposer(score).bytes);
-        ASSERT_TRUE(imy && composer);
-        EXPECT_EQ(Played(imy->score), Played(score));
-        EXPECT_EQ(Played(composer->score), Played(score));
-        EXPECT_EQ(imy->score.settings.name, score.settings.name);
     }
 }
 
