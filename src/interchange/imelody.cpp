@@ -397,6 +397,49 @@ private:
     bool cut_ = false;
 };
 
+// What the lines of an iMelody file around its notes say.
+struct ImelodyHead {
+    std::optional<std::string> melody;  // the MELODY line's value
+    bool ended = false;                 // END:IMELODY was read
+    bool staccato = false;              // STYLE:S2
+};
+
+// One line after BEGIN:IMELODY: the name and the tempo go into the settings, what is not kept
+// is said in a warning.
+void ReadHeadLine(const std::string& line, ImelodyHead& head, melody::ScoreSettings& settings,
+                  std::vector<std::string>& warnings) {
+    const std::size_t colon = line.find(':');
+    const std::string field = Lower(line.substr(0, colon));
+    const std::string value = colon == std::string::npos ? std::string() : line.substr(colon + 1);
+    if (field == "end") {
+        head.ended = true;
+    } else if (field == "name") {
+        std::vector<std::string> replaced;
+        settings.name = NameFromUtf8(value, replaced);
+        if (!replaced.empty()) {
+            warnings.push_back("The name's characters " + ListFirst(replaced) +
+                               " do not exist in the phone's name formats: each became \"?\".");
+        }
+    } else if (field == "beat") {
+        const double beat = formats::TextValue(value);
+        if (beat > 0) {
+            settings.tempo = beat;
+        } else {
+            warnings.push_back("The BEAT \"" + value + "\" is not a tempo: the melody plays at 120.");
+        }
+    } else if (field == "style") {
+        if (Lower(value) == "s2") {
+            head.staccato = true;
+        } else if (Lower(value) != "s0") {
+            warnings.push_back("The style " + value + " is not kept: the melody plays in natural style.");
+        }
+    } else if (field == "volume") {
+        warnings.push_back("The volume " + value + " is not kept: the phone plays at its own volume.");
+    } else if (field == "melody") {
+        head.melody = value;
+    }
+}
+
 }  // namespace
 
 bool LooksLikeImelody(ByteView bytes) {
@@ -416,52 +459,21 @@ formats::Result<MelodyImport> ReadImelody(ByteView bytes) {
     MelodyImport import;
     Score& score = import.score;
     score.settings.tempo = kDefaultBeat;
-    std::optional<std::string> melody;
-    bool ended = false;
-    bool staccato = false;
-    for (++line; line != lines.end() && !ended; ++line) {
-        const std::size_t colon = line->find(':');
-        const std::string field = Lower(line->substr(0, colon));
-        const std::string value = colon == std::string::npos ? std::string() : line->substr(colon + 1);
-        if (field == "end") {
-            ended = true;
-        } else if (field == "name") {
-            std::vector<std::string> replaced;
-            score.settings.name = NameFromUtf8(value, replaced);
-            if (!replaced.empty()) {
-                import.warnings.push_back("The name's characters " + ListFirst(replaced) +
-                                          " do not exist in the phone's name formats: each became \"?\".");
-            }
-        } else if (field == "beat") {
-            const double beat = formats::TextValue(value);
-            if (beat > 0) {
-                score.settings.tempo = beat;
-            } else {
-                import.warnings.push_back("The BEAT \"" + value + "\" is not a tempo: the melody plays at 120.");
-            }
-        } else if (field == "style") {
-            if (Lower(value) == "s2") {
-                staccato = true;
-            } else if (Lower(value) != "s0") {
-                import.warnings.push_back("The style " + value + " is not kept: the melody plays in natural style.");
-            }
-        } else if (field == "volume") {
-            import.warnings.push_back("The volume " + value + " is not kept: the phone plays at its own volume.");
-        } else if (field == "melody") {
-            melody = value;
-        }
+    ImelodyHead head;
+    for (++line; line != lines.end() && !head.ended; ++line) {
+        ReadHeadLine(*line, head, score.settings, import.warnings);
     }
-    if (!melody) {
+    if (!head.melody) {
         return MakeError(ErrorCode::BadInput, "The iMelody file has no MELODY line.");
     }
-    if (!ended) {
+    if (!head.ended) {
         import.warnings.emplace_back("The iMelody file has no END:IMELODY line: it was read to its end.");
     }
-    if (staccato) {
+    if (head.staccato) {
         // Staccato style: each note sounds for a sixteenth at the melody's tempo, then rests.
         score.settings.staccato = melody::NoteUnits(16, false, score.settings.tempo);
     }
-    score.items = MelodyReader(*melody, import.warnings).Read();
+    score.items = MelodyReader(*head.melody, import.warnings).Read();
     UseCommonDefaults(score);
     return ImportOf(std::move(score), std::move(import.warnings));
 }

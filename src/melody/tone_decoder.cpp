@@ -802,6 +802,23 @@ DecodedMelody Decode(ByteView toneData) {
     return decoded;
 }
 
+// A record's name as Latin-1 text; `width` bytes a character (2: big-endian UTF-16), a
+// character outside Latin-1 written as "?" with a loss.
+std::string NameText(const Bytes& name, std::size_t width, std::vector<ToneNotice>& losses) {
+    std::string text;
+    for (std::size_t i = 0; i < name.size(); i += width) {
+        const std::uint8_t high = width == 2 ? name[i] : 0;
+        const std::uint8_t low = width == 2 ? name[i + 1] : name[i];
+        if (high != 0) {
+            losses.push_back({17 + i, "A character of the name outside Latin-1 is written as \"?\"."});
+            text += '?';
+        } else {
+            text += static_cast<char>(low);
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 DecodedMelody DecodeToneData(formats::ByteView toneData) {
@@ -835,19 +852,7 @@ DecodedMelody DecodeMelody(formats::ByteView recordOrToneData) {
     }
     decoded.record = true;
     decoded.format = format;
-    const Bytes& name = *nameBytes;
-    std::string text;
-    for (std::size_t i = 0; i < name.size(); i += terminator) {
-        const std::uint8_t high = terminator == 2 ? name[i] : 0;
-        const std::uint8_t low = terminator == 2 ? name[i + 1] : name[i];
-        if (high != 0) {
-            decoded.losses.push_back({17 + i, "A character of the name outside Latin-1 is written as \"?\"."});
-            text += '?';
-        } else {
-            text += static_cast<char>(low);
-        }
-    }
-    settings.name = text;
+    settings.name = NameText(*nameBytes, terminator, decoded.losses);
     std::string idText = id ? *id : std::string();
     while (!idText.empty() && idText.back() == ' ') {
         idText.pop_back();
