@@ -2,7 +2,6 @@
 #include "melody/tone_encoder.h"
 
 #include <cmath>
-#include <span>
 #include <string_view>
 #include <vector>
 
@@ -53,30 +52,22 @@ std::uint8_t ToByte(double value) {
     return static_cast<std::uint8_t>(RoundHalfEven(value));
 }
 
-// A command of tone data: a code byte and its parameter.
-struct Command {
-    std::uint8_t code = 0;
-    std::uint8_t parameter = 0;
-};
-
-// Commands onto the tone data, refused when the data would grow past kMaxToneDataBytes.
+// Refuses `commands` more commands when the tone data would grow past kMaxToneDataBytes.
 // `token` names the token being encoded, empty while the melody is closed.
-Result<void> Put(Bytes& data, std::span<const Command> commands, std::string_view token) {
-    if (data.size() + 2 * commands.size() > kMaxToneDataBytes) {
-        std::string message =
-            "The melody is too long: its tone data passes " + std::to_string(kMaxToneDataBytes) + " bytes";
-        message += token.empty() ? "." : " at the token " + formats::QuotedToken(token) + ".";
-        return MakeError(ErrorCode::Limit, message);
+Result<void> CheckRoom(const Bytes& data, std::size_t commands, std::string_view token) {
+    if (data.size() + 2 * commands <= kMaxToneDataBytes) {
+        return {};
     }
-    for (const Command& command : commands) {
-        data.push_back(command.code);
-        data.push_back(command.parameter);
-    }
-    return {};
+    std::string message =
+        "The melody is too long: its tone data passes " + std::to_string(kMaxToneDataBytes) + " bytes";
+    message += token.empty() ? "." : " at the token " + formats::QuotedToken(token) + ".";
+    return MakeError(ErrorCode::Limit, message);
 }
 
-Result<void> Put(Bytes& data, Command command, std::string_view token) {
-    return Put(data, std::span<const Command>(&command, 1), token);
+// One command onto the tone data, once CheckRoom has made room for it.
+void Put(Bytes& data, std::uint8_t code, std::uint8_t parameter) {
+    data.push_back(code);
+    data.push_back(parameter);
 }
 
 // A note or pause item read with the defaults of the settings: the code it sounds (not yet
@@ -130,11 +121,7 @@ Result<NoteTiming> TimeNote(const NoteValue& note, double tempo, double staccato
 // last command written.
 Result<std::uint8_t> WriteNote(const NoteTiming& timing, bool smallPauseFirst, const std::string& what,
                                std::string_view token, Bytes& data) {
-    std::vector<Command> commands;
-    if (smallPauseFirst) {
-        commands.push_back({kPauseCode, tone::kSmallPauseUnits});
-    }
-    double code = timing.code;
+    const double code = timing.code;
     if (!FitsByte(code)) {
         const bool high = !(RoundHalfEven(code) < 0);
         return MakeError(ErrorCode::BadInput,
@@ -147,37 +134,44 @@ Result<std::uint8_t> WriteNote(const NoteTiming& timing, bool smallPauseFirst, c
                                                   formats::NumberText(length) +
                                                   " units): the tempo and the duration must be positive.");
     }
+    const double sounding = timing.cutAt.value_or(0);
     if (timing.cutAt) {
-        const double sounding = *timing.cutAt;
         if (!FitsByte(sounding)) {
             return MakeError(ErrorCode::BadInput, "The staccato length " + formats::NumberText(sounding) +
                                                       " is too long to cut the " + what +
                                                       ": a tone lasts at most 255 units.");
         }
-        commands.push_back({ToByte(code), ToByte(sounding)});
         length -= sounding;
-        code = kPauseCode;  // the rest of the note is silence
     }
-    if (length > kPieceUnits) {
-        // Refuse before counting: a length of millions of units would take millions of commands.
-        const double pieces = std::ceil(length / kPieceUnits);
-        if (static_cast<double>(data.size() + 2 * commands.size()) + 2 * pieces >
-            static_cast<double>(kMaxToneDataBytes)) {
-            return MakeError(ErrorCode::Limit, "The " + what + " lasts " + formats::NumberText(length) +
-                                                   " units and needs " + formats::NumberText(pieces) +
-                                                   " commands of at most 125 units: a melody's tone data is "
-                                                   "limited to " +
-                                                   std::to_string(kMaxToneDataBytes) + " bytes.");
+    // The small pause and the staccato part come first; a length of millions of units is
+    // refused before its pieces are counted.
+    const std::size_t first = (smallPauseFirst ? 1U : 0U) + (timing.cutAt ? 1U : 0U);
+    if (auto room = CheckRoom(data, first, token); !room) {
+        return room.error();
+    }
+    const double pieces = length > kPieceUnits ? std::ceil(length / kPieceUnits) : 1;
+    if (static_cast<double>(data.size() + 2 * first) + 2 * pieces > static_cast<double>(kMaxToneDataBytes)) {
+        if (pieces == 1) {
+            return CheckRoom(data, first + 1, token).error();
         }
+        return MakeError(ErrorCode::Limit, "The " + what + " lasts " + formats::NumberText(length) +
+                                               " units and needs " + formats::NumberText(pieces) +
+                                               " commands of at most 125 units: a melody's tone data is limited to " +
+                                               std::to_string(kMaxToneDataBytes) + " bytes.");
+    }
+    if (smallPauseFirst) {
+        Put(data, kPauseCode, tone::kSmallPauseUnits);
+    }
+    // A staccato note sounds for its cut, and the rest of its length is silence.
+    const std::uint8_t rest = timing.cutAt ? kPauseCode : ToByte(code);
+    if (timing.cutAt) {
+        Put(data, ToByte(code), ToByte(sounding));
     }
     for (; length > kPieceUnits; length -= kPieceUnits) {
-        commands.push_back({ToByte(code), static_cast<std::uint8_t>(kPieceUnits)});
+        Put(data, rest, static_cast<std::uint8_t>(kPieceUnits));
     }
-    commands.push_back({ToByte(code), ToByte(length)});
-    if (auto put = Put(data, commands, token); !put) {
-        return put.error();
-    }
-    return ToByte(code);
+    Put(data, rest, ToByte(length));
+    return rest;
 }
 
 // `token` is the item's token as the notes text has it, named in messages.
@@ -190,8 +184,11 @@ Result<void> EncodeItem(const ScoreItem& item, const std::string& token, const S
         }
         return {};
     case ItemKind::Vibration:
-        return Put(progress.data,
-                   Command{tone::kVibration, item.vibrationOn ? tone::kVibrationOn : tone::kVibrationOff}, token);
+        if (auto room = CheckRoom(progress.data, 1, token); !room) {
+            return room;
+        }
+        Put(progress.data, tone::kVibration, item.vibrationOn ? tone::kVibrationOn : tone::kVibrationOff);
+        return {};
     case ItemKind::Other:
         return {};
     case ItemKind::Note:
@@ -232,21 +229,23 @@ Result<Bytes> EncodeToneData(const Score& score, const std::vector<std::string>&
     }
 
     // The closing: the play marker, the delay, "force one play" and the end.
-    std::vector<Command> closing = {{tone::kVibration, fields.playTwice ? tone::kPlayTwice : tone::kVibrationOff}};
-    if (const double delay = fields.delay; delay > 0) {
-        if (!FitsByte(delay)) {
-            return MakeError(ErrorCode::BadInput, "The delay " + formats::NumberText(delay) +
-                                                      " is too long: a pause lasts at most 255 units.");
-        }
-        closing.push_back({kPauseCode, ToByte(delay)});
+    const double delay = fields.delay;
+    if (delay > 0 && !FitsByte(delay)) {
+        return MakeError(ErrorCode::BadInput,
+                         "The delay " + formats::NumberText(delay) + " is too long: a pause lasts at most 255 units.");
+    }
+    Bytes& data = progress.data;
+    if (auto room = CheckRoom(data, 2U + (delay > 0 ? 1U : 0U) + (fields.forceOnePlay ? 1U : 0U), {}); !room) {
+        return room.error();
+    }
+    Put(data, tone::kVibration, fields.playTwice ? tone::kPlayTwice : tone::kVibrationOff);
+    if (delay > 0) {
+        Put(data, kPauseCode, ToByte(delay));
     }
     if (fields.forceOnePlay) {
-        closing.push_back({tone::kVibration, tone::kPlayOnce});
+        Put(data, tone::kVibration, tone::kPlayOnce);
     }
-    closing.push_back({tone::kEndCode, tone::kEndParameter});
-    if (auto put = Put(progress.data, closing, {}); !put) {
-        return put.error();
-    }
+    Put(data, tone::kEndCode, tone::kEndParameter);
     return std::move(progress.data);
 }
 
