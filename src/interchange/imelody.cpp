@@ -345,10 +345,20 @@ private:
             warnings_.emplace_back("A repeat block plays for ever (@0): it is written out once.");
             count = 1;
         }
+        // Only a block that is played again and still fits is copied: thousands of nested blocks
+        // closing over a melody already at its cut must not copy it thousands of times.
+        const std::size_t size = items_.size() - begin;
+        if (count <= 1 || size == 0) {
+            return;
+        }
+        if (items_.size() + size > kMaxItems) {
+            cut_ = true;
+            return;
+        }
         const auto from = static_cast<std::ptrdiff_t>(begin);
         const std::vector<ScoreItem> block(items_.begin() + from, items_.end());
         const std::vector<Codes> blockCodes(codes_.begin() + from, codes_.end());
-        for (double played = 1; played < count && !block.empty(); ++played) {
+        for (double played = 1; played < count; ++played) {
             if (items_.size() + block.size() > kMaxItems) {
                 cut_ = true;
                 break;

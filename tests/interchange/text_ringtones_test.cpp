@@ -45,6 +45,14 @@ std::string Summary(const Score& score) {
            fields.notes;
 }
 
+std::string Repeated(std::string_view text, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; ++i) {
+        repeated += text;
+    }
+    return repeated;
+}
+
 std::string Imy(std::string_view head, std::string_view melody) {
     return "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\n" + std::string(head) + "MELODY:" + std::string(melody) +
            "\r\nEND:IMELODY\r\n";
@@ -78,6 +86,9 @@ TEST(ImelodyReader, ReadsWhatWritersProduce) {
         {"other styles and volume", Imy("STYLE:S1\r\nVOLUME:V9\r\n", "c2"), "d=4 o=5 b=120 s=0: c", "volume V9"},
         {"UTF-8 name", Imy("NAME:Caf\xC3\xA9 \xE2\x82\xAC\r\n", "c2"), "d=4 o=5 b=120 s=0: c", "\xE2\x82\xAC"},
         {"huge repeat count is cut", Imy("", "(c5@999999999)"), nullptr, "cut after 32767"},
+        // Thousands of blocks closing over a melody already cut: quick, not a copy each.
+        {"nested blocks past the cut", Imy("", std::string(3000, '(') + "c5" + Repeated("@2)", 3000)), nullptr,
+         "cut after 32767"},
     };
     for (const ReadCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -123,11 +134,8 @@ TEST(ImelodyWriter, MarksOctavesForBothKindsOfReader) {
 }
 
 TEST(ImelodyWriter, FoldsLongLinesBetweenTokens) {
-    std::string notes;
-    for (int i = 0; i < 40; ++i) {
-        notes += "c6,8d#7,";
-    }
-    const std::string file = Text(WriteImelody(melody::ReadScoreText("Long:d=4,o=5,b=120:" + notes)).bytes);
+    const std::string file =
+        Text(WriteImelody(melody::ReadScoreText("Long:d=4,o=5,b=120:" + Repeated("c6,8d#7,", 40))).bytes);
     std::size_t start = 0;
     for (std::size_t end = file.find("\r\n"); end != std::string::npos; end = file.find("\r\n", start)) {
         EXPECT_LE(end - start, 75U) << file.substr(start, end - start);
