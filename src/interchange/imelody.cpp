@@ -108,7 +108,7 @@ std::string NameToUtf8(std::string_view name) {
     std::string text;
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
+        if (IsControlCharacter(c)) {
             text += ' ';  // a line break in the name would end the NAME line
         } else if (byte < 0x80) {
             text += c;
@@ -653,6 +653,10 @@ MelodyExport WriteImelody(const Score& score) {
     }
     if (score.settings.staccato > 0) {
         out.warnings.emplace_back("iMelody has no staccato length: the notes play their whole length.");
+    }
+    const std::string& name = score.settings.name;
+    if (std::any_of(name.begin(), name.end(), IsControlCharacter)) {
+        out.warnings.emplace_back(kNameBlanksText);
     }
     const std::vector<std::string> tokens = MelodyWriter(score, beat).Write(out.warnings);
     std::string text = "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\n";
