@@ -11,6 +11,7 @@ std::span<const Harness> AllHarnesses() {
         Harness{"firmware_reader", &FuzzFirmwareReader}, Harness{"record_exchange", &FuzzRecordExchange},
         Harness{"list_operations", &FuzzListOperations}, Harness{"ott_reader", &FuzzOttReader},
         Harness{"tone_decoder", &FuzzToneDecoder},       Harness{"midi_reader", &FuzzMidiReader},
+        Harness{"text_ringtones", &FuzzTextRingtones},
     };
     return kHarnesses;
 }

@@ -109,6 +109,16 @@ void FuzzToneDecoder(formats::ByteView input);
 // written must read back without a refusal.
 void FuzzMidiReader(formats::ByteView input);
 
+// iMelody and Composer readers and writers.
+//   byte 0       options, kText* bits
+//   rest         kTextRingtone clear: an iMelody file (a Composer text with kTextComposer),
+//                read, written again from what was read and, when the writer says nothing,
+//                read back to the same notes; kTextRingtone set: ringtone text, written in
+//                the format and read back the same way
+inline constexpr std::uint8_t kTextComposer = 0x01;
+inline constexpr std::uint8_t kTextRingtone = 0x02;
+void FuzzTextRingtones(formats::ByteView input);
+
 struct Harness {
     std::string_view name;  // also the folder name of its seeds and findings
     void (*run)(formats::ByteView input);

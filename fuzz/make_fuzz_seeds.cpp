@@ -13,8 +13,11 @@
 
 #include "formats/file_io.h"
 #include "fuzz/harnesses.h"
+#include "interchange/composer.h"
+#include "interchange/imelody.h"
 #include "interchange/midi.h"
 #include "interchange/ott.h"
+#include "melody/score.h"
 #include "melody/tone_encoder.h"
 #include "support/hex.h"
 #include "support/hostile_inputs.h"
@@ -488,6 +491,61 @@ std::size_t WriteMidiSeeds(const fs::path& root) {
     return seeds.Count();
 }
 
+// iMelody files, Composer texts and ringtone text for both writers.
+std::size_t WriteTextRingtoneSeeds(const fs::path& root) {
+    SeedWriter seeds(root, "text_ringtones");
+    namespace ic = belltower::interchange;
+    const std::initializer_list<std::pair<const char*, const char*>> lines = {
+        {"tune", "Tune:d=4,o=5,b=125:c,8d#6,4p,2a5.,16g#7,32b6,1c5"},
+        {"octaves_and_triplets", "B:d=8,o=6,b=63:c,d,e,4f.,2p,g,a,b,6c4,12d8,3e"},
+        {"tags_and_odd_lengths", "R:d=4,o=5,b=100:6c,t200,v1,64d,v0,5e,x"},
+        {"control_character_name", "a\x01-b:d=4,o=5,b=120:c,d"},
+        {"no_notes", "Empty:d=4,o=5,b=125:"},
+    };
+    for (const auto& [name, line] : lines) {
+        const auto score = belltower::melody::ReadScoreText(line);
+        seeds.Write("imelody_" + std::string(name),
+                    WithOptions(0, belltower::formats::ToText(ic::WriteImelody(score).bytes)));
+        seeds.Write("composer_" + std::string(name),
+                    WithOptions(fz::kTextComposer, belltower::formats::ToText(ic::WriteComposer(score).bytes)));
+        seeds.Write("ringtone_imelody_" + std::string(name), WithOptions(fz::kTextRingtone, line));
+        seeds.Write("ringtone_composer_" + std::string(name), WithOptions(fz::kTextRingtone | fz::kTextComposer, line));
+    }
+    seeds.Write("ringtone_twelve_minutes",
+                WithOptions(fz::kTextRingtone | fz::kTextComposer, belltower::testing::TwelveMinuteRingtone()));
+    // iMelody as other writers lay it out.
+    const std::string head = "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\n";
+    std::string closes;
+    for (int i = 0; i < 2000; ++i) {
+        closes += "@2)";
+    }
+    const std::initializer_list<std::pair<const char*, std::string>> files = {
+        {"imelody_folded_lf", "begin:imelody\nbeat:125\nmelody:c2d2\n e2\n\tf2\nend:imelody\n"},
+        {"imelody_carried_marks", head + "MELODY:*3b2*4c2d2c2*3b2a2g2a2*4c1\r\nEND:IMELODY\r\n"},
+        {"imelody_lengths_and_repeats", head + "BEAT:90\r\nMELODY:(c2;&d3:r2:@3)(e0@0)#f5.\r\nEND:IMELODY\r\n"},
+        {"imelody_styles_commands", head + "NAME:Caf\xC3\xA9 \xE2\x82\xAC\r\nSTYLE:S2\r\nVOLUME:V9\r\n"
+                                           "MELODY:vibeonc2ledonV+V12backoffvibeoff c6 @2)\r\nEND:IMELODY\r\n"},
+        {"imelody_no_end", head + "BEAT:x\r\nMELODY:(c2d2"},
+        // Blocks nested deep, each doubling what it holds: the melody is cut at what a record
+        // holds, however many blocks close after that.
+        {"runaway_nested_repeats", head + "MELODY:" + std::string(2000, '(') + "c5" + closes + "\r\nEND:IMELODY\r\n"},
+        {"runaway_huge_count", head + "MELODY:((c5d5@999999999)@999999999)\r\nEND:IMELODY\r\n"},
+    };
+    for (const auto& [name, file] : files) {
+        seeds.Write(name, WithOptions(0, file));
+    }
+    // Composer texts as ringtone pages publish them.
+    const std::initializer_list<std::pair<const char*, const char*>> texts = {
+        {"composer_bare_line", "8d2 8d2 4- 2#d3\n"},
+        {"composer_skipped_tokens", "Name: Tune\r\nTempo: 100\r\nNotes: 4c1 zz 8.d2 4h3 16c.1 32-.\r\n"},
+        {"composer_keys_only", "Tempo: 1e9\nKeys: 5(hold)#**88 0 1*8\n"},
+    };
+    for (const auto& [name, text] : texts) {
+        seeds.Write(name, WithOptions(fz::kTextComposer, text));
+    }
+    return seeds.Count();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -505,6 +563,7 @@ int main(int argc, char** argv) {
         std::printf("ott_reader: %zu seeds\n", WriteOttSeeds(root));
         std::printf("tone_decoder: %zu seeds\n", WriteDecoderSeeds(root));
         std::printf("midi_reader: %zu seeds\n", WriteMidiSeeds(root));
+        std::printf("text_ringtones: %zu seeds\n", WriteTextRingtoneSeeds(root));
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "make_fuzz_seeds: %s\n", e.what());

@@ -17,7 +17,10 @@ using formats::ErrorCode;
 using melody::MelodyFields;
 
 // A file the writer made: it reads without a warning and writes again to the same bytes.
-void CheckWritten(const interchange::OttExport& written) {
+// `notes` bounds the notes written: each takes a few bytes at most (a style, a tempo and a note
+// instruction).
+void CheckWritten(const interchange::OttExport& written, std::size_t notes) {
+    BELLTOWER_FUZZ_CHECK(written.bytes.size() <= 8 * notes + 64);
     BELLTOWER_FUZZ_CHECK(interchange::LooksLikeOtt(written.bytes));
     const auto read = interchange::ReadOtt(written.bytes);
     BELLTOWER_FUZZ_CHECK(read.has_value());
@@ -28,6 +31,9 @@ void CheckWritten(const interchange::OttExport& written) {
     BELLTOWER_FUZZ_CHECK(again->warnings.empty());
     BELLTOWER_FUZZ_CHECK(again->bytes == written.bytes);
 }
+
+// A file's repeats are written out up to this many notes.
+constexpr std::size_t kMostImportedNotes = 4096;
 
 void FuzzFile(ByteView file) {
     const auto read = interchange::ReadOtt(file);
@@ -51,10 +57,11 @@ void FuzzFile(ByteView file) {
     }
     const auto written = interchange::WriteOtt(fields);
     BELLTOWER_FUZZ_CHECK(written.has_value());
-    CheckWritten(*written);
+    CheckWritten(*written, file.size() + kMostImportedNotes);
 }
 
 void FuzzNotes(std::string notes, std::uint8_t options) {
+    const std::size_t typed = notes.size();
     MelodyFields fields;
     fields.notes = std::move(notes);
     fields.octave = std::to_string(4 + (options >> 1 & 3));
@@ -65,7 +72,7 @@ void FuzzNotes(std::string notes, std::uint8_t options) {
         BELLTOWER_FUZZ_CHECK(!written.error().message.empty());
         return;
     }
-    CheckWritten(*written);
+    CheckWritten(*written, typed);
 }
 
 }  // namespace

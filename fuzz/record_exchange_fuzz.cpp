@@ -41,6 +41,8 @@ void CheckView(ByteView record, TextFormat format, const bank::RecordView& view)
 // and ID. `from` must have a readable name.
 void CheckConverted(ByteView from, TextFormat fromFormat, const Bytes& to, TextFormat toFormat) {
     BELLTOWER_FUZZ_CHECK(to.size() % 4 == 0);
+    // The name changes its width, the tone data stays: a record at most twice its size.
+    BELLTOWER_FUZZ_CHECK(to.size() <= 2 * from.size() + 8);
     BELLTOWER_FUZZ_CHECK(formats::RecordLengthField(to).has_value());
     BELLTOWER_FUZZ_CHECK(static_cast<std::size_t>(*formats::RecordLengthField(to)) == to.size());
     const auto name = formats::RecordDisplayName(to, toFormat);

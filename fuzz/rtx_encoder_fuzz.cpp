@@ -26,15 +26,15 @@ bool HasAny(std::string_view text, std::string_view characters) {
     return text.find_first_of(characters) != std::string_view::npos;
 }
 
-// Fields that a written line gives back unchanged: no line break anywhere, no colon in the
-// name, and no colon or comma in a setting (those end the name or the setting on reading).
+// Fields that a written line gives back, the name made to fit: no line break in the notes, and
+// no colon, comma or line break in a setting (those end the setting on reading).
 bool Writable(const MelodyFields& f) {
     for (const std::string* setting : {&f.duration, &f.octave, &f.tempo, &f.id, &f.index, &f.staccato, &f.delay}) {
         if (HasAny(*setting, ",:\r\n")) {
             return false;
         }
     }
-    return !HasAny(f.name, ":\r\n") && !HasAny(f.notes, "\r\n");
+    return !HasAny(f.notes, "\r\n");
 }
 
 void SplitFields(std::string_view text, MelodyFields& fields) {
@@ -54,6 +54,11 @@ void SplitFields(std::string_view text, MelodyFields& fields) {
 void CheckRtxRoundTrip(const MelodyFields& fields) {
     const std::string line = melody::WriteRtxText(fields);
     BELLTOWER_FUZZ_CHECK(line.ends_with("\r\n"));
+    // The fields as they are, with their keys and separators.
+    const std::size_t typed = fields.name.size() + fields.duration.size() + fields.octave.size() + fields.tempo.size() +
+                              fields.notes.size() + fields.id.size() + fields.delay.size() + fields.index.size() +
+                              fields.staccato.size();
+    BELLTOWER_FUZZ_CHECK(line.size() <= typed + 64);
     if (!Writable(fields)) {
         return;
     }
@@ -65,6 +70,10 @@ void CheckRtxRoundTrip(const MelodyFields& fields) {
     reread.noSmallPauses = fields.noSmallPauses;
     reread.forceOnePlay = !fields.forceOnePlay;
     melody::ReadRtxText(line, reread);
+    // A name that would break the line comes back with the same length, its characters replaced.
+    BELLTOWER_FUZZ_CHECK(melody::NameFitsRtxText(reread.name));
+    BELLTOWER_FUZZ_CHECK(reread.name.size() == fields.name.size());
+    reread.name = fields.name;
     BELLTOWER_FUZZ_CHECK(reread == fields);
 }
 

@@ -10,7 +10,7 @@ seconds="${1:-600}"
 shift || true
 names=("$@")
 if [ ${#names[@]} -eq 0 ]; then
-    names=(rtx_encoder wav_writer firmware_reader record_exchange list_operations ott_reader tone_decoder midi_reader)
+    names=(rtx_encoder wav_writer firmware_reader record_exchange list_operations ott_reader tone_decoder midi_reader text_ringtones)
 fi
 scratch="${TMPDIR:-/tmp}/belltower-fuzz"
 status=0

@@ -291,8 +291,7 @@ int ComposerTempo(double tempo) {
 
 std::string LineText(std::string_view name) {
     std::string text(name);
-    std::replace_if(
-        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+    std::replace_if(text.begin(), text.end(), IsControlCharacter, ' ');
     return text;
 }
 
@@ -328,6 +327,10 @@ MelodyExport WriteComposer(const Score& score) {
     }
     if (!tags.empty()) {
         out.warnings.push_back("The Composer has one tempo and no vibration: " + ListFirst(tags) + " not written.");
+    }
+    const std::string& name = score.settings.name;
+    if (std::any_of(name.begin(), name.end(), IsControlCharacter)) {
+        out.warnings.emplace_back(kNameBlanksText);
     }
     std::string notesLine;
     std::string keysLine;

@@ -108,7 +108,7 @@ std::string NameToUtf8(std::string_view name) {
     std::string text;
     for (const char c : name) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
+        if (IsControlCharacter(c)) {
             text += ' ';  // a line break in the name would end the NAME line
         } else if (byte < 0x80) {
             text += c;
@@ -345,10 +345,20 @@ private:
             warnings_.emplace_back("A repeat block plays for ever (@0): it is written out once.");
             count = 1;
         }
+        // Only a block that is played again and still fits is copied: thousands of nested blocks
+        // closing over a melody already at its cut must not copy it thousands of times.
+        const std::size_t size = items_.size() - begin;
+        if (count <= 1 || size == 0) {
+            return;
+        }
+        if (items_.size() + size > kMaxItems) {
+            cut_ = true;
+            return;
+        }
         const auto from = static_cast<std::ptrdiff_t>(begin);
         const std::vector<ScoreItem> block(items_.begin() + from, items_.end());
         const std::vector<Codes> blockCodes(codes_.begin() + from, codes_.end());
-        for (double played = 1; played < count && !block.empty(); ++played) {
+        for (double played = 1; played < count; ++played) {
             if (items_.size() + block.size() > kMaxItems) {
                 cut_ = true;
                 break;
@@ -655,6 +665,10 @@ MelodyExport WriteImelody(const Score& score) {
     }
     if (score.settings.staccato > 0) {
         out.warnings.emplace_back("iMelody has no staccato length: the notes play their whole length.");
+    }
+    const std::string& name = score.settings.name;
+    if (std::any_of(name.begin(), name.end(), IsControlCharacter)) {
+        out.warnings.emplace_back(kNameBlanksText);
     }
     const std::vector<std::string> tokens = MelodyWriter(score, beat).Write(out.warnings);
     std::string text = "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\n";

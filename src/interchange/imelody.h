@@ -54,8 +54,8 @@ formats::Result<MelodyImport> ReadImelody(formats::ByteView bytes);
 // Writes the score as one iMelody object with CR LF line ends, no line longer than 75 octets.
 // One BEAT (the starting tempo, kept within 25..900); a later tempo tag changes the written
 // lengths where iMelody can hold the result exactly and is named in a warning otherwise.
-// Lengths iMelody cannot hold are rounded and notes outside octaves *0..*8 moved by whole
-// octaves, with warnings.
+// Lengths iMelody cannot hold are rounded, notes outside octaves *0..*8 moved by whole octaves,
+// and a name's line breaks and control characters written as blanks, with warnings.
 MelodyExport WriteImelody(const melody::Score& score);
 
 }  // namespace belltower::interchange

@@ -88,6 +88,11 @@ bool SameLength(double a, double b) {
     return std::fabs(a - b) <= 1e-9 * std::max(std::fabs(a), std::fabs(b));
 }
 
+bool IsControlCharacter(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
 std::string ListFirst(const std::vector<std::string>& texts, std::size_t shown) {
     std::string list;
     for (std::size_t i = 0; i < texts.size() && i < shown; ++i) {

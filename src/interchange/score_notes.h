@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "melody/score.h"
@@ -67,6 +68,12 @@ TextLength NearestLength(double whole, const std::vector<int>& fractions);
 
 // Lengths equal within rounding of the arithmetic.
 bool SameLength(double a, double b);
+
+// A line break or another control character (below 0x20, or 0x7F): the text formats write it
+// in a name as a blank, and their writers warn with kNameBlanksText.
+bool IsControlCharacter(char c);
+inline constexpr std::string_view kNameBlanksText =
+    "The name's line breaks and control characters are written as blanks.";
 
 // "a", "the 2 notes" style helpers for warnings: the first few items of a list, joined.
 std::string ListFirst(const std::vector<std::string>& texts, std::size_t shown = 5);

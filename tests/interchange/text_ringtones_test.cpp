@@ -44,6 +44,14 @@ std::string Summary(const Score& score) {
            fields.notes;
 }
 
+std::string Repeated(std::string_view text, int times) {
+    std::string repeated;
+    for (int i = 0; i < times; ++i) {
+        repeated += text;
+    }
+    return repeated;
+}
+
 std::string Imy(std::string_view head, std::string_view melody) {
     return "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\n" + std::string(head) + "MELODY:" + std::string(melody) +
            "\r\nEND:IMELODY\r\n";
@@ -77,6 +85,9 @@ TEST(ImelodyReader, ReadsWhatWritersProduce) {
         {"other styles and volume", Imy("STYLE:S1\r\nVOLUME:V9\r\n", "c2"), "d=4 o=5 b=120 s=0: c", "volume V9"},
         {"UTF-8 name", Imy("NAME:Caf\xC3\xA9 \xE2\x82\xAC\r\n", "c2"), "d=4 o=5 b=120 s=0: c", "\xE2\x82\xAC"},
         {"huge repeat count is cut", Imy("", "(c5@999999999)"), nullptr, "cut after 32767"},
+        // Thousands of blocks closing over a melody already cut: quick, not a copy each.
+        {"nested blocks past the cut", Imy("", std::string(3000, '(') + "c5" + Repeated("@2)", 3000)), nullptr,
+         "cut after 32767"},
     };
     for (const ReadCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -122,11 +133,8 @@ TEST(ImelodyWriter, MarksOctavesForBothKindsOfReader) {
 }
 
 TEST(ImelodyWriter, FoldsLongLinesBetweenTokens) {
-    std::string notes;
-    for (int i = 0; i < 40; ++i) {
-        notes += "c6,8d#7,";
-    }
-    const std::string file = Text(WriteImelody(melody::ReadScoreText("Long:d=4,o=5,b=120:" + notes)).bytes);
+    const std::string file =
+        Text(WriteImelody(melody::ReadScoreText("Long:d=4,o=5,b=120:" + Repeated("c6,8d#7,", 40))).bytes);
     std::size_t start = 0;
     for (std::size_t end = file.find("\r\n"); end != std::string::npos; end = file.find("\r\n", start)) {
         EXPECT_LE(end - start, 75U) << file.substr(start, end - start);
@@ -161,6 +169,8 @@ TEST(ComposerWriter, ShowsNotesAndKeysAsThePhoneDoes) {
          "Name: W\nTempo: 125\nNotes: 4c1 4c1 4c2 4c3 4c3\nKeys: 1 1 1* 1* 1\n", "c8 down 1 octave"},
         {"lengths rounded, tags named", "R:d=4,o=5,b=100:6c,t200,v1,64d",
          "Name: R\nTempo: 100\nNotes: 8.c1 32d1\nKeys: 1(hold)8 288\n", "t200, v1"},
+        {"control characters in the name", "A\x7F\x01-B:d=4,o=5,b=125:c",
+         "Name: A  -B\nTempo: 125\nNotes: 4c1\nKeys: 1\n", "written as blanks"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
