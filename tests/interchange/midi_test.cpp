@@ -77,6 +77,8 @@ TEST(MidiReader, KeepsOneVoiceOfAnyFileAndRefusesDamagedOnes) {
         {Hex(kOneTrack + "00000022 00 FF51 03 0F4240 00 90 3C 40 60 80 3C 00 00 FF51 03 07A120 00 90 3E 40"
                          "60 80 3E 00 00 FF 2F 00"),
          "|4|60|c t120 d", ""},
+        // Key pressure on a sounding note and a note off with no note on end nothing.
+        {Hex(kOneTrack + "00000014 00 90 3C 40 30 A0 3C 20 00 80 3E 00 30 80 3C 00 00 FF 2F 00"), "|4|120|c", ""},
         {Hex("52494646"), "bad input", "not a MIDI file"},
         {Hex("4D546864 00000006 0000"), "damaged", "header chunk is cut short"},
         {Hex("4D546864 00000006 0000 0001 0000 4D54726B 00000004 00 FF 2F 00"), "bad input", "division of 0"},
