@@ -82,6 +82,7 @@ TEST(MidiReader, KeepsOneVoiceOfAnyFileAndRefusesDamagedOnes) {
          "|4|120|c", "drum notes"},
         {Hex("52494646"), "bad input", "not a MIDI file"},
         {Hex("4D546864 00000006 0000"), "damaged", "header chunk is cut short"},
+        {Hex("4D546864"), "damaged", "header chunk is cut short"},
         {Hex("4D546864 00000006 0000 0001 0000 4D54726B 00000004 00 FF 2F 00"), "bad input", "division of 0"},
         {Hex(kOneTrack + "00000020 00 90 3C 40"), "damaged", "past the end of the file"},
         {Hex(kOneTrack + "00000007 00 3C 40 00 FF 2F 00"), "damaged", "running status"},

@@ -84,6 +84,7 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettingsAndDecodesThemBack) {
         {{.notes = "D#5"}, "82 1A"},                     // 68 + 1 + 60 + 1 = 130
         {{.notes = "c d\r\ne f"}, "8B 1A 8D 1A 90 1A"},  // the token "d\r\ne" is the note d
         {{.notes = "32c 99h"}, "8B 06 96 02"},
+        {{.tempo = "1813", .notes = "32c 32d"}, "8B 01 8D 01"},        // 0.4999 units: a tone lasts at least one
         {{.duration = "8x", .octave = "abc", .notes = "c"}, "43 1A"},  // octave 0
         {.fields = {.notes = ""}, .commands = "", .noData = true},
         {.fields = {.notes = "8d 4c 8e"}, .commands = "8B 34", .selection = NotesSelection{3, 2}},  // "4c"
