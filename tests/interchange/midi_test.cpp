@@ -73,8 +73,16 @@ TEST(MidiReader, KeepsOneVoiceOfAnyFileAndRefusesDamagedOnes) {
              "4D54726B 00000012 00 FF 03 03 416263  00 90 45 50  60 45 00  00 FF 2F 00"  // a4, running status
              "4D54726B 0000000D 81 40 91 47 50  30 81 47 00  00 FF 2F 00"),              // b4 on channel 2
          "Abc|4|60|a p 8b", ""},
+        // 256 ticks a quarter; a tempo change on the tick a note starts times that note.
+        {Hex("4D546864 00000006 0000 0001 0100 4D54726B 00000024 00 FF51 03 0F4240 00 90 3C 40 8200 80 3C 00"
+             "00 FF51 03 07A120 00 90 3E 40 8200 80 3E 00 00 FF 2F 00"),
+         "|4|60|c t120 d", ""},
+        // Key pressure on a sounding note and a note off with no note on end nothing; drums are left out.
+        {Hex(kOneTrack + "00000018 00 90 3C 40 30 A0 3C 20 00 80 3E 00 00 99 48 40 30 80 3C 00 00 FF 2F 00"),
+         "|4|120|c", "drum notes"},
         {Hex("52494646"), "bad input", "not a MIDI file"},
         {Hex("4D546864 00000006 0000"), "damaged", "header chunk is cut short"},
+        {Hex("4D546864"), "damaged", "header chunk is cut short"},
         {Hex("4D546864 00000006 0000 0001 0000 4D54726B 00000004 00 FF 2F 00"), "bad input", "division of 0"},
         {Hex(kOneTrack + "00000020 00 90 3C 40"), "damaged", "past the end of the file"},
         {Hex(kOneTrack + "00000007 00 3C 40 00 FF 2F 00"), "damaged", "running status"},

@@ -16,6 +16,8 @@ void ExpectFaultKeepsTarget(const SaveCall& save) {
     ASSERT_FALSE(fresh.has_value()) << "the save fails even in a writable folder: " << fresh->message;
     const std::size_t size = formats::ReadFileBytes(dir / "fresh")->size();
     ASSERT_GT(size, 1u);
+    const formats::WriteFault atEnd{size};  // a fault after the last byte never fires
+    ASSERT_FALSE(save(dir / "fresh", &atEnd).has_value());
 
     const formats::Bytes old = Hex("4F 4C 44 00 FF");
     ASSERT_TRUE(formats::WriteFileAtomic(dir / "target", old));
