@@ -230,6 +230,18 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         // What is cut at ten minutes is said on every path.
         {"roll long.rtx -o -", 0, kCutAtTen, ToBytes(interchange::WritePianoRollSvg(melody::EncodedTimeline(
              melody::EncodeMelody(Fields(testing::TwelveMinuteRingtone()), kAscii, {})), "Long", Hardware::Phone))},
+        {"fit tune.rtx", 0, "", ToBytes("notes            6\nseconds          2.52\n"
+                                         "out of range     phone: c3 c4; logomanager: c3\ntone data        32 bytes\n"
+                                         "smart messaging  27 bytes, 1 SMS\ncomposer         fits\n"
+                                         "- Out of range for the phone (a4 to b7): c3, c4.\n"
+                                         "- Out of range for LogoManager (c4 to b7): c3.\n")},
+        // In a Unicode bank whose chunk chain is followed by erased flash up to the end of the block.
+        {"fit tune.re --image u3.fls --json", 0, "",
+         ToBytes("{\n  \"notes\": 6,\n  \"seconds\": 2.52,\n  \"outOfRange\": {\n    \"phone\": [\n      \"c3\",\n"
+                 "      \"c4\"\n    ],\n    \"logomanager\": [\n      \"c3\"\n    ]\n  },\n"
+                 "  \"toneDataBytes\": 32,\n  \"sms\": {\n    \"bytes\": 27,\n    \"parts\": 1\n  },\n"
+                 "  \"composer\": {\n    \"fits\": true,\n    \"problems\": []\n  },\n"
+                 "  \"bank\": {\n    \"freeBytes\": 65324,\n    \"fits\": true\n  }\n}\n")},
         {"encode long.rtx -o - --to mid", 0, kCutAtTen,
          interchange::WriteMelodyFields(Fields(testing::TwelveMinuteRingtone()), interchange::MelodyOutput::Mid)->bytes},
         {"decode mthd.rtx -o -", 0, "", ToBytes(melody::WriteRtxText(Fields(kMthdName)))},
@@ -299,6 +311,7 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"decode cut.mid -o x", 1, "cut.mid: The MIDI file is damaged: the track 1 ends inside an event at byte 22.\n"},
         {"render broken.rtx -o x", 1, kNoTempo},
         {"roll broken.rtx -o x", 1, kNoTempo},
+        {"fit broken.rtx", 1, kNoTempo},
         {"convert cut.re -o x --to unicode", 1, "Not a valid raw melody file!\n"},
         {"--max-image-size 1 bank list -", 1, "standard input: it is larger than 1 MB, the most a firmware image may "
          "have here (--max-image-size raises it).\n", {}, huge},
