@@ -32,6 +32,7 @@
 #include "formats/bytes.h"
 #include "formats/names.h"
 #include "formats/result.h"
+#include "interchange/fit.h"
 #include "melody/melody_fields.h"
 #include "melody/timeline.h"
 #include "preview/player.h"
@@ -476,9 +477,12 @@ public:
     PianoRollView* pianoRoll = nullptr;    // the melody as the phone plays it
     QScrollArea* pianoRollPane = nullptr;  // scrolls the roll; hidden with View > Piano Roll
     QSplitter* melodySplitter = nullptr;   // the melody fields over the roll, resizable
-    QAction* pianoRollAction = nullptr;    // View > Piano Roll, checkable
-    QAction* exportRollAction = nullptr;   // File > Export Piano Roll...
-    FileDialog exportRollDialog;           // "Export Piano Roll..."
+    QWidget* rollArea = nullptr;           // the roll and the fit line under it
+    // "Will it fit?": the figures of the edit fields in one line, each problem in its tool tip.
+    QLabel* fitLine = nullptr;
+    QAction* pianoRollAction = nullptr;   // View > Piano Roll, checkable
+    QAction* exportRollAction = nullptr;  // File > Export Piano Roll...
+    FileDialog exportRollDialog;          // "Export Piano Roll..."
     // Draws the edit fields in the roll now, without waiting for the pause in typing.
     void RefreshPianoRoll();
     // How long after the last keystroke the roll follows the edit fields.
@@ -497,6 +501,10 @@ private:
     void ShowEncodingInRoll(const melody::EncodeResult& encoded);
     void StartPlayhead();
     void StopPlayhead();
+    // The fit line for an encoding of the edit fields (main_window_fit.cpp); ShowFitLine
+    // shows the figures kept, with the firmware image's room as it is now.
+    void ShowFit(const melody::MelodyFields& fields, const melody::EncodeResult& encoded);
+    void ShowFitLine();
 
     QTimer* rollTimer_ = nullptr;      // single shot: the pause in typing
     QTimer* playheadTimer_ = nullptr;  // moves the playhead while a preview plays
@@ -504,6 +512,8 @@ private:
     QString rollName_;            // the name of the melody in the roll, for the exported picture
     bool rollShowsBank_ = false;  // the roll shows a firmware melody, not the edit fields
     std::optional<melody::TextRange> firstNotesProblem_;
+    std::optional<interchange::MelodyFit> fit_;  // none while the fields do not encode
+    formats::Bytes fitRecord_;                   // the record the fit was taken from
 };
 
 }  // namespace belltower::ui
