@@ -54,7 +54,7 @@ struct MidiReadOptions {
     int track = 0;    // 0: the default pick
     int channel = 0;  // 0: every channel; 1..16: only that one
     VoiceRule voice = VoiceRule::Highest;
-    std::optional<int> transpose;  // semitones; nullopt: auto (whole octaves)
+    std::optional<int> transpose = std::nullopt;  // semitones; nullopt: auto (whole octaves)
     melody::Hardware hardware = melody::Hardware::Phone;
     int maxNotes = 0;       // 0: no limit
     double maxSeconds = 0;  // 0: no limit
