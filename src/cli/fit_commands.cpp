@@ -27,7 +27,7 @@ namespace {
 struct FitOptions {
     std::string input;
     std::string image;
-    std::string from;
+    MelodyInputOptions reading;  // --from and the MIDI choices
     bool json = false;
 };
 
@@ -38,7 +38,7 @@ struct Measured {
 };
 
 formats::Result<Measured> Measure(const FitOptions& options, Console& console) {
-    auto input = ReadMelodyInput(console, options.input, FromFormat(options.from));
+    auto input = ReadMelodyInput(console, options.input, options.reading);
     if (!input) {
         return input.error();
     }
@@ -173,7 +173,7 @@ void AddFitCommands(CLI::App& app, CommandTable& table) {
     fit->add_option("--image", options->image,
                     "A firmware image: say how many bytes its TONE chunk has free and whether the melody fits.")
         ->type_name("FILE.fls");
-    AddMelodyInputOption(*fit, options->from);
+    AddMelodyInputOptions(*fit, options->reading);
     fit->add_flag("--json", options->json, "Write a JSON document instead of text.");
 }
 
