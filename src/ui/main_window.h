@@ -84,6 +84,8 @@ public:
 
     // Reads the first line of a melody file into the edit fields. A file that cannot be read
     // counts as an empty line: the notes are emptied, everything else is kept. No message.
+    // A MIDI file with notes on more than one track first asks which track becomes the melody
+    // (Prompter::ChooseMidiTrack); Cancel leaves the fields as they are.
     void ReadRtxFile(const QString& path);
 
     // Reads a firmware image into the melody bank (main_window_bank.cpp).
@@ -336,6 +338,8 @@ private:
     QGroupBox* LayOutMelodyBox();
     QGroupBox* LayOutBankBox();
     void NameForScreenReaders();
+    // A melody file as the edit fields; nothing when the user cancelled the track dialog.
+    std::optional<formats::Result<interchange::MelodyImport>> ImportMelody(const QString& path, formats::ByteView file);
     // What a melody file or record could not hand to the edit fields, in one message.
     void ShowConversionWarnings(const QString& source, const std::vector<std::string>& warnings);
     void ConnectMelodyControls();  // main_window_melody.cpp
