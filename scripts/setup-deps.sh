@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev libqt6svg6-dev qt6-qpa-plugins
-    libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     fonts-liberation dpkg-dev clang-format clang-tidy ccache
     lintian appstream desktop-file-utils

@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "bank/firmware_reader.h"
+#include "bank/list_operations.h"
+#include "bank/re_exchange.h"
 #include "formats/dword.h"
 
 namespace belltower::bank {
@@ -112,6 +114,38 @@ ChainFit FitChain(const ToneBank& bank) {
         [](std::uint8_t b) { return b != 0xFF; }));
     fit.grownBy = grown - fit.overwritten;
     return fit;
+}
+
+std::optional<std::size_t> FreeToneRoom(const ToneBank& bank) {
+    if (!bank.FirmwareLoaded) {
+        return std::nullopt;
+    }
+    const auto data =
+        std::find_if(bank.FirmwareTail.begin(), bank.FirmwareTail.end(), [](std::uint8_t b) { return b != 0xFF; });
+    const std::size_t limit = bank.ChainEnd + static_cast<std::size_t>(data - bank.FirmwareTail.begin());
+    const std::size_t newEnd = NewChainEnd(bank);
+    return limit > newEnd ? limit - newEnd : 0;
+}
+
+formats::Result<RecordRoom> RoomForRecord(const ToneBank& bank, ByteView record) {
+    const std::optional<std::size_t> free = FreeToneRoom(bank);
+    if (!free) {
+        return formats::MakeError(formats::ErrorCode::BadInput, "No firmware image is loaded.");
+    }
+    const formats::Result<Bytes> converted = ConvertRecord(record, bank.UnicodeNames);
+    if (!converted) {
+        return converted.error();
+    }
+    RecordRoom room{*free, converted->size(), true, {}};
+    if (bank.Count() >= kMaxRecordsEdited) {
+        room.problems.emplace_back(kBankFull);
+    }
+    if (room.recordBytes > room.freeBytes) {
+        room.problems.push_back("The melody record takes " + std::to_string(room.recordBytes) +
+                                " bytes; the TONE chunk has " + std::to_string(room.freeBytes) + " bytes free.");
+    }
+    room.fits = room.problems.empty();
+    return room;
 }
 
 std::vector<SaveWarning> CheckUniqueIndexes(const ToneBank& bank) {

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -74,6 +75,23 @@ struct ChainFit {
     std::size_t freed = 0;            // bytes filled with 0xFF before the old chain end
 };
 ChainFit FitChain(const ToneBank& bank);
+
+// The bytes the TONE chunk can still grow by: behind the chunk chain lies erased flash (0xFF)
+// up to the next data or the end of the image, and a save keeps the tail where it is, so the
+// rebuilt chain may take what the chunk held before plus that erased run, no more (see
+// FitChain). Nothing when no firmware is loaded: a bare tone bank has no bound of its own.
+std::optional<std::size_t> FreeToneRoom(const ToneBank& bank);
+
+// Whether one more melody record fits the bank: in the bank's text format (the record is
+// converted as an import converts it), within the free room, and below 300 melodies.
+struct RecordRoom {
+    std::size_t freeBytes = 0;
+    std::size_t recordBytes = 0;  // the record in the bank's text format
+    bool fits = false;
+    std::vector<std::string> problems;  // why not, one sentence each
+};
+// Needs a loaded firmware image. The conversion's error for a record it cannot read.
+formats::Result<RecordRoom> RoomForRecord(const ToneBank& bank, formats::ByteView record);
 
 // The text format is told from the first melody, so a bank without melodies always loads as
 // ASCII.

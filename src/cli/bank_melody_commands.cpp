@@ -18,7 +18,7 @@ struct MelodyFileOptions {
     BankFiles files;
     std::size_t position = 0;
     std::string melody;
-    std::string from;
+    MelodyInputOptions reading;  // --from and the MIDI choices
 };
 
 ExitStatus PutMelody(bank::ToneBank& bank, const MelodyFileOptions& options, bool insert, Console& console) {
@@ -32,7 +32,7 @@ ExitStatus PutMelody(bank::ToneBank& bank, const MelodyFileOptions& options, boo
             return console.Refuse(position.error().message);
         }
     }
-    const auto input = ReadMelodyInput(console, options.melody, FromFormat(options.from));
+    const auto input = ReadMelodyInput(console, options.melody, options.reading);
     if (!input) {
         return console.Refuse(input.error().message);
     }
@@ -81,7 +81,7 @@ void AddPutMelody(CLI::App& group, CommandTable& table, bool insert) {
                      "codes (encoded in it), "
                      "recognised by its content; - reads standard input.")
         ->required();
-    AddMelodyInputOption(*command, options->from);
+    AddMelodyInputOptions(*command, options->reading);
     AddImageOutputOption(*command, options->files.output);
 }
 

@@ -16,8 +16,8 @@ using AddGroupFunction = void (*)(CLI::App&, CommandTable&);
 
 // Every group of commands the program offers, in the order --help lists them.
 constexpr AddGroupFunction kCommandGroups[] = {
-    AddMelodyCommands,  AddDecodeCommands, AddRenderCommands, AddRollCommands,
-    AddConvertCommands, AddBankCommands,   AddFormatCommands,
+    AddMelodyCommands, AddDecodeCommands,  AddRenderCommands, AddRollCommands,   AddFitCommands,
+    AddTracksCommands, AddConvertCommands, AddBankCommands,   AddFormatCommands,
 };
 
 constexpr const char* kProgramFooter =

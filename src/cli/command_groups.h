@@ -19,6 +19,12 @@ void AddRenderCommands(CLI::App& app, CommandTable& table);
 // roll: a melody drawn as a piano roll into an SVG picture.
 void AddRollCommands(CLI::App& app, CommandTable& table);
 
+// fit: whether a melody fits the phone, its Composer, an SMS and a firmware image.
+void AddFitCommands(CLI::App& app, CommandTable& table);
+
+// tracks: the tracks of a MIDI file and the one an import reads by default.
+void AddTracksCommands(CLI::App& app, CommandTable& table);
+
 // formats: the melody formats read and written, from the table of formats.
 void AddFormatCommands(CLI::App& app, CommandTable& table);
 

@@ -62,7 +62,8 @@ formats::Result<formats::Bytes> ReadRingtoneText(Console& console, const std::st
 }
 
 formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path,
-                                             const interchange::MelodyFormat* from) {
+                                             const MelodyInputOptions& options) {
+    const interchange::MelodyFormat* from = options.Format();
     auto file = console.ReadInput(path);
     if (!file) {
         return file.error();
@@ -81,7 +82,7 @@ formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string
         }
         return MelodyInput{false, std::move(*file), std::nullopt};
     }
-    auto imported = interchange::ReadMelodyFile(*file, {}, &interchange::FormatOf(content));
+    auto imported = interchange::ReadMelodyFile(*file, {}, &interchange::FormatOf(content), options.midi);
     if (!imported) {
         return AboutFile(path, imported.error());
     }
@@ -90,7 +91,8 @@ formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string
 }
 
 formats::Result<interchange::MelodyImport> ReadMelodyFile(Console& console, const std::string& path,
-                                                          const interchange::MelodyFormat* from) {
+                                                          const MelodyInputOptions& options) {
+    const interchange::MelodyFormat* from = options.Format();
     auto file = console.ReadInput(path);
     if (!file) {
         return file.error();
@@ -101,7 +103,7 @@ formats::Result<interchange::MelodyImport> ReadMelodyFile(Console& console, cons
             return checked.error();
         }
     }
-    auto imported = interchange::ReadMelodyFile(*file, {}, &interchange::FormatOf(content));
+    auto imported = interchange::ReadMelodyFile(*file, {}, &interchange::FormatOf(content), options.midi);
     if (!imported) {
         return AboutFile(path, imported.error());
     }

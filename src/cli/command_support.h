@@ -11,6 +11,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/console.h"
+#include "cli/melody_formats.h"
 #include "formats/bytes.h"
 #include "formats/names.h"
 #include "formats/result.h"
@@ -35,20 +36,20 @@ struct MelodyInput {
 // melody::CheckRingtoneText naming the input.
 formats::Result<formats::Bytes> ReadRingtoneText(Console& console, const std::string& path);
 
-// Reads path ("-": standard input) as the format `from` names, or when it is nullptr as its
+// Reads path ("-": standard input) as the format --from names, or when it is nullptr as its
 // bytes are recognised (see RecogniseMelody). An RE file must be a valid one, and so must a
 // file named *.re (any case) that is not MIDI or .ott: DamagedData "Not a valid raw melody
 // file!" otherwise, rather than being read as ringtone text. Ringtone text must pass
 // melody::CheckRingtoneText. MIDI, .ott and bare tone data are imported, their warnings
 // printed, and their reader's error returned. Io error naming the path when it cannot be read.
 formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path,
-                                             const interchange::MelodyFormat* from = nullptr);
+                                             const MelodyInputOptions& options = {});
 
 // A melody file of any kind read from path ("-": standard input) as the edit fields, as the
-// format `from` names or as its bytes are recognised; ringtone text must pass
+// format --from names or as its bytes are recognised, MIDI with the options' choices; ringtone text must pass
 // melody::CheckRingtoneText first. The warnings are the caller's to print.
 formats::Result<interchange::MelodyImport> ReadMelodyFile(Console& console, const std::string& path,
-                                                          const interchange::MelodyFormat* from = nullptr);
+                                                          const MelodyInputOptions& options = {});
 
 // The record the tone encoder makes of ringtone text: the whole notes, the name in the given
 // format, playing options as the file gives them. "No data! This melody will not play." is

@@ -14,11 +14,11 @@ namespace {
 struct DecodeOptions {
     std::string input;
     std::string output;
-    std::string from;
+    MelodyInputOptions reading;  // --from and the MIDI choices
 };
 
 ExitStatus Decode(const DecodeOptions& options, Console& console) {
-    const auto imported = ReadMelodyFile(console, options.input, FromFormat(options.from));
+    const auto imported = ReadMelodyFile(console, options.input, options.reading);
     if (!imported) {
         return console.Refuse(imported.error().message);
     }
@@ -45,7 +45,7 @@ void AddDecodeCommands(CLI::App& app, CommandTable& table) {
         [options](Console& console, const GlobalOptions&) { return Decode(*options, console); });
     decode->add_option("IN", options->input, "The melody file, recognised by its content; - reads standard input.")
         ->required();
-    AddMelodyInputOption(*decode, options->from);
+    AddMelodyInputOptions(*decode, options->reading);
     AddOutputOption(*decode, options->output, "The ringtone text (ERT) to write; - writes standard output.", "OUT.ert");
 }
 

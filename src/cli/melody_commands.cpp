@@ -30,7 +30,7 @@ struct EncodeOptions {
     bool playTwice = false;
     bool noSmallPauses = false;
     MelodyOutput to = MelodyOutput::ReAscii;
-    std::string from;
+    MelodyInputOptions reading;  // --from and the MIDI choices
 };
 
 struct ToRtxOptions {
@@ -101,7 +101,7 @@ std::optional<formats::Bytes> EncodeOne(const EncodeJob& job, const EncodeOption
         }
     };
     // Ringtone text as a fresh window opens it; RE, MIDI and .ott files through their readers.
-    auto imported = ReadMelodyFile(console, job.input, FromFormat(options.from));
+    auto imported = ReadMelodyFile(console, job.input, options.reading);
     if (!imported) {
         console.Refuse(about(imported.error().message));
         return std::nullopt;
@@ -273,7 +273,7 @@ void AddEncode(CLI::App& app, CommandTable& table) {
     AddMelodyOutputOption(
         *encode, options->to, RecordChoices::Re,
         "The format to write: an RE file (default), ringtone text, MIDI, .ott, iMelody or Composer codes.");
-    AddMelodyInputOption(*encode, options->from);
+    AddMelodyInputOptions(*encode, options->reading);
 }
 
 void AddToRtx(CLI::App& app, CommandTable& table) {

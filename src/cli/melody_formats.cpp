@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/melody_formats.h"
 
+#include <map>
+#include <optional>
 #include <utility>
 
 #include "bank/re_exchange.h"
+#include "cli/command_support.h"
 
 namespace belltower::cli {
 namespace {
@@ -47,14 +50,16 @@ CLI::Option* AddMelodyOutputOption(CLI::App& command, MelodyOutput& target, Reco
         ->type_name(typeName);
 }
 
-CLI::Option* AddMelodyInputOption(CLI::App& command, std::string& target) {
+namespace {
+
+void AddFromOption(CLI::App& command, std::string& target) {
     std::vector<std::string> names;
     std::string typeName;
     for (const MelodyFormat& format : interchange::MelodyFormats()) {
         names.emplace_back(format.name);
         typeName += (typeName.empty() ? "" : "|") + std::string(format.name);
     }
-    return command
+    command
         .add_option("--from", target,
                     "Read the input as this format rather than recognise it by its content (tone: bare tone data, "
                     "with no record header).")
@@ -62,8 +67,55 @@ CLI::Option* AddMelodyInputOption(CLI::App& command, std::string& target) {
         ->type_name(typeName);
 }
 
-const MelodyFormat* FromFormat(const std::string& name) {
-    return name.empty() ? nullptr : interchange::FindMelodyFormat(name);
+void AddTransposeOption(CLI::App& command, std::optional<int>& target) {
+    command
+        .add_option_function<std::string>(
+            "--transpose",
+            [&target](const std::string& value) {
+                target = value == "auto" ? std::nullopt : std::optional<int>(std::stoi(value));
+            },
+            "MIDI: move the notes by N semitones; auto (default) moves them by the whole octaves that put the most "
+            "in the --hardware range, and says so; 0 keeps the file's pitches.")
+        ->check(CLI::IsMember({"auto"}) | CLI::Range(-96, 96))
+        ->type_name("auto|N");
+}
+
+}  // namespace
+
+void AddMelodyInputOptions(CLI::App& command, MelodyInputOptions& target, const std::string& hardware) {
+    AddFromOption(command, target.from);
+    interchange::MidiReadOptions& midi = target.midi;
+    command
+        .add_option("--track", midi.track, "MIDI: read this track, from 1 as `tracks` lists them (default: its pick).")
+        ->check(CLI::Range(1, 65535))
+        ->type_name("N");
+    command.add_option("--channel", midi.channel, "MIDI: read only the notes of this channel (1-16).")
+        ->check(CLI::Range(1, 16))
+        ->type_name("N");
+    const std::map<std::string, interchange::VoiceRule> rules{{"highest", interchange::VoiceRule::Highest},
+                                                              {"lowest", interchange::VoiceRule::Lowest},
+                                                              {"first", interchange::VoiceRule::First}};
+    command
+        .add_option("--voice", midi.voice,
+                    "MIDI: of notes sounding together keep the highest (default) or the lowest, a held one sounding "
+                    "again after; or the first, dropping the notes that start under it.")
+        ->transform(CLI::CheckedTransformer(rules, CLI::ignore_case).description(""))
+        ->type_name("highest|lowest|first");
+    AddTransposeOption(command, midi.transpose);
+    command.add_option("--max-notes", midi.maxNotes, "MIDI: cut the melody after N notes.")
+        ->check(CLI::PositiveNumber)
+        ->type_name("N");
+    command.add_option("--max-seconds", midi.maxSeconds, "MIDI: cut the melody after S seconds.")
+        ->check(CLI::PositiveNumber)
+        ->type_name("S");
+    AddHardwareOption(command, midi.hardware,
+                      hardware.empty() ? "MIDI: the range --transpose auto aims at: the phone's (a4 to b7, default), "
+                                         "LogoManager's (c4 to b7) or none (what ringtone text can write)."
+                                       : hardware);
+}
+
+const MelodyFormat* MelodyInputOptions::Format() const {
+    return from.empty() ? nullptr : interchange::FindMelodyFormat(from);
 }
 
 formats::Result<formats::Bytes> WriteMelodyFields(const melody::MelodyFields& fields, MelodyOutput format,

@@ -15,6 +15,7 @@
 #include "formats/names.h"
 #include "formats/result.h"
 #include "interchange/melody_file.h"
+#include "interchange/midi_tracks.h"
 #include "melody/melody_fields.h"
 
 namespace belltower::cli {
@@ -34,12 +35,21 @@ enum class RecordChoices { Re, TextFormats };
 CLI::Option* AddMelodyOutputOption(CLI::App& command, MelodyOutput& target, RecordChoices records,
                                    const std::string& description);
 
-// --from FORMAT with every format the table reads (any case): the input is read as that
-// format rather than as its bytes are recognised.
-CLI::Option* AddMelodyInputOption(CLI::App& command, std::string& target);
+// How a command reads its melody input: the format --from names (empty: recognise the
+// bytes), and for a MIDI file the track, channel, voice rule, transposition and limits.
+struct MelodyInputOptions {
+    std::string from;
+    interchange::MidiReadOptions midi;
 
-// The row a --from value names; nullptr when it is empty (recognise the input's bytes).
-const MelodyFormat* FromFormat(const std::string& name);
+    // The row --from names; nullptr when it is empty (recognise the input's bytes).
+    const MelodyFormat* Format() const;
+};
+
+// The options of every command that reads a melody: --from FORMAT with every format the table
+// reads (any case), --track, --channel, --voice, --transpose, --max-notes, --max-seconds and
+// --hardware (the range --transpose auto aims at; `hardware` describes what else it does on
+// the command).
+void AddMelodyInputOptions(CLI::App& command, MelodyInputOptions& target, const std::string& hardware = {});
 
 // Each warning on the console, after `prefix` when it is not empty.
 void WarnAll(const std::vector<std::string>& warnings, Console& console, const std::string& prefix = {});

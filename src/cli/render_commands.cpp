@@ -18,14 +18,13 @@ namespace {
 struct RenderOptions {
     std::string input;
     std::string output;
-    std::string from;
-    bool noVibration = false;                             // "Emulate Vibration" cleared
-    bool half = false;                                    // "Half Quality" ticked
-    melody::Hardware hardware = melody::Hardware::Phone;  // the Hardware box
+    MelodyInputOptions reading;  // --from and the MIDI choices
+    bool noVibration = false;    // "Emulate Vibration" cleared
+    bool half = false;           // "Half Quality" ticked
 };
 
 ExitStatus Render(const RenderOptions& options, Console& console) {
-    auto input = ReadMelodyInput(console, options.input, FromFormat(options.from));
+    auto input = ReadMelodyInput(console, options.input, options.reading);
     if (!input) {
         return console.Refuse(input.error().message);
     }
@@ -43,7 +42,7 @@ ExitStatus Render(const RenderOptions& options, Console& console) {
     }
     const preview::RenderLimits limits;
     const preview::WavResult wav =
-        preview::WriteWav(melody, {!options.noVibration, options.half, options.hardware}, limits);
+        preview::WriteWav(melody, {!options.noVibration, options.half, options.reading.midi.hardware}, limits);
     if (wav.truncated) {
         // Long notes tied together run long without any repeat; only name repeats that played.
         console.Warn("The melody plays longer than " + std::to_string(limits.maxSeconds) + " seconds" +
@@ -70,14 +69,13 @@ void AddRenderCommands(CLI::App& app, CommandTable& table) {
                      "content; - reads "
                      "standard input.")
         ->required();
-    AddMelodyInputOption(*render, options->from);
+    AddMelodyInputOptions(*render, options->reading,
+                          "Notes kept as the phone (a4 to b7, default), LogoManager (c4 to b7) or none plays them; "
+                          "others sound as a6, softly.");
     AddOutputOption(*render, options->output, "The WAV file to write; - writes standard output.", "OUT.wav");
     render->add_flag("--no-vibration", options->noVibration,
                      "Do not emulate vibration: no motor hum (\"Emulate Vibration\" cleared).");
     render->add_flag("--half", options->half, "Half quality: 11025 samples per second.");
-    AddHardwareOption(*render, options->hardware,
-                      "Notes kept as the phone (a4 to b7, default), LogoManager (c4 to b7) or none plays them; "
-                      "others sound as a6, softly.");
 }
 
 }  // namespace belltower::cli

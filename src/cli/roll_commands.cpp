@@ -20,12 +20,11 @@ namespace {
 struct RollOptions {
     std::string input;
     std::string output;
-    std::string from;
-    melody::Hardware hardware = melody::Hardware::Phone;
+    MelodyInputOptions reading;  // --from and the MIDI choices
 };
 
 ExitStatus Roll(const RollOptions& options, Console& console) {
-    auto input = ReadMelodyInput(console, options.input, FromFormat(options.from));
+    auto input = ReadMelodyInput(console, options.input, options.reading);
     if (!input) {
         return console.Refuse(input.error().message);
     }
@@ -50,7 +49,7 @@ ExitStatus Roll(const RollOptions& options, Console& console) {
     if (const auto cut = melody::CutWarning(timeline)) {
         console.Warn(*cut);
     }
-    const std::string svg = interchange::WritePianoRollSvg(timeline, Latin1ToUtf8(name), options.hardware);
+    const std::string svg = interchange::WritePianoRollSvg(timeline, Latin1ToUtf8(name), options.reading.midi.hardware);
     return WriteAndFinish(console, options.output, formats::ToBytes(svg));
 }
 
@@ -70,11 +69,10 @@ void AddRollCommands(CLI::App& app, CommandTable& table) {
                      "content; - reads "
                      "standard input.")
         ->required();
-    AddMelodyInputOption(*roll, options->from);
+    AddMelodyInputOptions(*roll, options->reading,
+                          "Draw in the warning colour the notes out of range for the phone (a4 to b7, default), "
+                          "LogoManager (c4 to b7) or none.");
     AddOutputOption(*roll, options->output, "The SVG file to write; - writes standard output.", "OUT.svg");
-    AddHardwareOption(*roll, options->hardware,
-                      "Draw in the warning colour the notes out of range for the phone (a4 to b7, default), "
-                      "LogoManager (c4 to b7) or none.");
 }
 
 }  // namespace belltower::cli

@@ -22,7 +22,6 @@ using melody::ItemKind;
 using melody::Score;
 using melody::ScoreItem;
 
-const std::vector<int> kComposerFractions = {1, 2, 4, 8, 16, 32};
 constexpr std::string_view kLetters = "cdefgab";  // the Composer keys 1..7
 constexpr int kFirstLength = 4;                   // the Composer starts each melody at quarter notes
 
@@ -79,7 +78,7 @@ std::optional<ScoreItem> ReadToken(std::string_view token) {
     while (pos < token.size() && pos < 2 && std::isdigit(static_cast<unsigned char>(token[pos]))) {
         length = length * 10 + (token[pos++] - '0');
     }
-    if (std::find(kComposerFractions.begin(), kComposerFractions.end(), length) == kComposerFractions.end()) {
+    if (std::find(ComposerLengths().begin(), ComposerLengths().end(), length) == ComposerLengths().end()) {
         return std::nullopt;
     }
     int dots = 0;
@@ -140,6 +139,11 @@ std::optional<NotesLine> FindNotes(const std::vector<std::string_view>& lines) {
 }
 
 }  // namespace
+
+const std::vector<int>& ComposerLengths() {
+    static const std::vector<int> lengths = {1, 2, 4, 8, 16, 32};
+    return lengths;
+}
 
 bool LooksLikeComposer(ByteView bytes) {
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -302,7 +306,7 @@ MelodyExport WriteComposer(const Score& score) {
     std::vector<ComposerNote> notes;
     std::vector<std::string> rounded;
     for (const ScoreNote& note : ScoreNotes(score)) {
-        const TextLength length = NearestLength(note.Whole(), kComposerFractions);
+        const TextLength length = NearestLength(note.Whole(), ComposerLengths());
         if (!SameLength(length.Whole(), note.Whole())) {
             rounded.push_back(melody::WriteToken(score.items[note.item]));
         }

@@ -34,6 +34,9 @@ inline constexpr std::size_t kComposerMaxNotes = 50;
 inline constexpr int kComposerLowOctave = 5;  // ringtone octave of Composer octave 1
 inline constexpr int kComposerOctaves = 3;
 
+// The note lengths the Composer has keys for, as whole-note fractions (each may be dotted).
+const std::vector<int>& ComposerLengths();
+
 // A text with a "Notes:" line, or a text whose first line that is not blank is a line of
 // Composer tokens and nothing else.
 bool LooksLikeComposer(formats::ByteView bytes);

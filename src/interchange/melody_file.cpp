@@ -57,9 +57,9 @@ MelodyImport ReadToneData(formats::ByteView toneData) {
 }
 
 formats::Result<MelodyImport> ReadMelodyFile(formats::ByteView bytes, const melody::MelodyFields& base,
-                                             const MelodyFormat* as) {
+                                             const MelodyFormat* as, const MidiReadOptions& midi) {
     const MelodyFormat& format = as != nullptr ? *as : FormatOf(RecogniseMelody(bytes));
-    return format.read(bytes, base);
+    return format.content == MelodyContent::Midi ? ReadMidi(bytes, midi) : format.read(bytes, base);
 }
 
 const MelodyFormat& FormatOf(MelodyOutput format) {

@@ -11,16 +11,18 @@
 #include "formats/bytes.h"
 #include "formats/result.h"
 #include "interchange/format_table.h"
+#include "interchange/midi_tracks.h"
 #include "melody/melody_fields.h"
 
 namespace belltower::interchange {
 
 // A melody file of any kind as the edit fields, read by the row `as`, or when it is nullptr by
 // the row that recognises the bytes. Ringtone text is read over `base`, as Open RTX reads it
-// (settings the line does not give keep their values). Fails only when a reader refuses the
-// file (the reader's DamagedData or BadInput error).
+// (settings the line does not give keep their values). A MIDI file is read with `midi`'s
+// choice of track, voice and transposition. Fails only when a reader refuses the file (the
+// reader's DamagedData or BadInput error).
 formats::Result<MelodyImport> ReadMelodyFile(formats::ByteView bytes, const melody::MelodyFields& base = {},
-                                             const MelodyFormat* as = nullptr);
+                                             const MelodyFormat* as = nullptr, const MidiReadOptions& midi = {});
 
 // A melody record (or bare tone data) as the edit fields through the tone decoder, whatever
 // the bytes: a damaged record gives empty fields and a warning that says why.

@@ -6,11 +6,14 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <set>
 
 #include "formats/bytes.h"
 #include "formats/tone_commands.h"
+#include "interchange/midi_song.h"
+#include "interchange/midi_tracks.h"
 #include "interchange/most_used.h"
 #include "melody/tone_decoder.h"
 #include "melody/tone_encoder.h"
@@ -24,7 +27,10 @@ constexpr int kTicksPerQuarter = 480;
 constexpr int kMidiOffset = 55;  // MIDI note = code - 55: code 0x7C is note 69
 constexpr double kDefaultTempo = 125;
 constexpr std::uint8_t kVelocity = 100;
-constexpr int kMaxTracks = 1024;
+constexpr int kDrumChannel = 9;       // channel 10, counted from 0
+constexpr int kLowestTokenCode = 79;  // c of octave 1, the lowest a token can name
+
+using Note = MidiNoteEvent;
 
 // ---- Writing ----------------------------------------------------------------------------------
 
@@ -97,186 +103,6 @@ std::uint8_t MidiNote(std::uint8_t code) {
 
 // ---- Reading ----------------------------------------------------------------------------------
 
-// The one bounds-checked cursor over the file: every read says whether the bytes were there.
-class Cursor {
-public:
-    Cursor(ByteView bytes, std::size_t begin, std::size_t end) : bytes_(bytes), pos_(begin), end_(end) {}
-
-    bool AtEnd() const { return pos_ >= end_; }
-    std::size_t Position() const { return pos_; }
-    std::optional<std::uint8_t> Byte() {
-        if (pos_ >= end_) {
-            return std::nullopt;
-        }
-        return bytes_[pos_++];
-    }
-    std::optional<std::uint32_t> Big(std::size_t size) {
-        if (!Skip(size)) {
-            return std::nullopt;
-        }
-        return formats::BigEndianAt(bytes_, pos_ - size, size);
-    }
-    // A varlen number; nothing when cut short or longer than 4 bytes.
-    std::optional<std::uint32_t> VarLen() {
-        std::uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
-            const auto byte = Byte();
-            if (!byte) {
-                return std::nullopt;
-            }
-            value = (value << 7) | (*byte & 0x7Fu);
-            if ((*byte & 0x80) == 0) {
-                return value;
-            }
-        }
-        return std::nullopt;
-    }
-    bool Skip(std::size_t count) {
-        if (count > end_ - pos_) {
-            return false;
-        }
-        pos_ += count;
-        return true;
-    }
-    ByteView Take(std::size_t count) { return bytes_.subspan(pos_ - count, count); }
-
-private:
-    ByteView bytes_;
-    std::size_t pos_;
-    std::size_t end_;
-};
-
-struct Note {
-    std::uint64_t on = 0;
-    std::uint64_t off = 0;
-    int key = 0;
-    std::size_t order = 0;  // to tell notes of equal key apart
-};
-
-// The notes of every track read, on one time line.
-struct TrackNotes {
-    std::vector<Note> notes;
-    std::map<std::uint64_t, std::uint32_t> tempos;  // tick -> microseconds per quarter
-    std::string name;
-    bool drums = false;
-    std::uint64_t end = 0;
-};
-
-formats::Error Damaged(const std::string& what) {
-    return MakeError(ErrorCode::DamagedData, "The MIDI file is damaged: " + what);
-}
-
-std::string At(std::size_t offset) {
-    return " at byte " + std::to_string(offset) + ".";
-}
-
-// A meta or system exclusive event, its status byte read: the tempo, the first track name and
-// the end of the track are kept. False at the end of the track.
-Result<bool> ReadMetaEvent(Cursor& cursor, std::uint8_t kind, std::uint64_t tick, const std::string& where,
-                           std::size_t eventStart, TrackNotes& song) {
-    std::optional<std::uint8_t> type;
-    if (kind == 0xFF) {
-        type = cursor.Byte();
-    }
-    const auto length = (kind != 0xFF || type) ? cursor.VarLen() : std::nullopt;
-    if (!length || !cursor.Skip(*length)) {
-        return Damaged("an event runs past the end of " + where + At(eventStart));
-    }
-    const ByteView data = cursor.Take(*length);
-    if (type == 0x51 && data.size() >= 3) {
-        const std::uint32_t micros = formats::BigEndianAt(data, 0, 3);
-        if (micros > 0) {
-            song.tempos[tick] = micros;
-        }
-    } else if (type == 0x03 && song.name.empty()) {
-        song.name = formats::ToText(data);
-    }
-    return type != 0x2F;
-}
-
-// The notes sounding on each channel and key: indexes into TrackNotes::notes, oldest first.
-using Sounding = std::map<std::pair<int, int>, std::vector<std::size_t>>;
-
-// A channel event, its status known and its first data byte read when it came by running
-// status. Notes on and off are kept; drum notes only noted.
-Result<void> ReadChannelEvent(Cursor& cursor, std::uint8_t kind, std::optional<std::uint8_t> data1, std::uint64_t tick,
-                              const std::string& where, std::size_t eventStart, Sounding& sounding, TrackNotes& song) {
-    const int channel = kind & 0x0F;
-    const int command = kind & 0xF0;
-    const int dataCount = (command == 0xC0 || command == 0xD0) ? 1 : 2;
-    std::array<std::uint8_t, 2> data{};
-    for (int i = 0; i < dataCount; ++i) {
-        const auto byte = (i == 0 && data1) ? data1 : cursor.Byte();
-        if (!byte) {
-            return Damaged("the " + where + " ends inside an event" + At(eventStart));
-        }
-        data[static_cast<std::size_t>(i)] = *byte & 0x7F;
-    }
-    const bool noteOn = command == 0x90 && data[1] > 0;
-    const bool noteOff = command == 0x80 || (command == 0x90 && data[1] == 0);
-    if ((noteOn || noteOff) && channel == 9) {
-        song.drums = true;
-        return {};
-    }
-    auto& open = sounding[{channel, data[0]}];
-    if (noteOn) {
-        open.push_back(song.notes.size());
-        song.notes.push_back({tick, tick, data[0], song.notes.size()});
-    } else if (noteOff && !open.empty()) {
-        song.notes[open.front()].off = tick;
-        open.erase(open.begin());
-    }
-    return {};
-}
-
-Result<void> ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, int track, TrackNotes& song) {
-    Cursor cursor(bytes, begin, end);
-    std::uint64_t tick = 0;
-    std::uint8_t status = 0;
-    Sounding sounding;
-    const std::string where = "track " + std::to_string(track + 1);
-    while (!cursor.AtEnd()) {
-        const std::size_t eventStart = cursor.Position();
-        const auto delta = cursor.VarLen();
-        if (!delta) {
-            return Damaged("the " + where + " ends inside a delta time" + At(eventStart));
-        }
-        tick += *delta;
-        auto first = cursor.Byte();
-        if (!first) {
-            return Damaged("the " + where + " ends after a delta time" + At(eventStart));
-        }
-        std::optional<std::uint8_t> data1;
-        if (*first < 0x80) {
-            if (status == 0) {
-                return Damaged("running status with no status byte before it in " + where + At(eventStart));
-            }
-            data1 = *first;
-        } else if (*first < 0xF0) {
-            status = *first;
-        }
-        const std::uint8_t kind = *first < 0x80 ? status : *first;
-        if (kind == 0xFF || kind == 0xF0 || kind == 0xF7) {
-            const auto more = ReadMetaEvent(cursor, kind, tick, where, eventStart, song);
-            if (!more) {
-                return more.error();
-            }
-            if (!*more) {
-                break;
-            }
-        } else if (auto read = ReadChannelEvent(cursor, kind, data1, tick, where, eventStart, sounding, song); !read) {
-            return read;
-        }
-    }
-    for (auto& [key, open] : sounding) {
-        for (const std::size_t index : open) {
-            song.notes[index].off = tick;  // a note still sounding ends with its track
-        }
-    }
-    song.end = std::max(song.end, tick);
-    return {};
-}
-
 // One stretch of the single voice: a note (key) or a rest (key -1), in ticks.
 struct Stretch {
     std::uint64_t from = 0;
@@ -285,9 +111,29 @@ struct Stretch {
     std::size_t order = 0;
 };
 
-// The highest sounding note at every moment.
+// Under the first-note rule: each note plays to its end, and the notes that start while it
+// sounds are dropped; of notes starting together the highest is kept.
+std::vector<Note> FirstNotes(std::vector<Note> notes) {
+    std::sort(notes.begin(), notes.end(),
+              [](const Note& a, const Note& b) { return a.on != b.on ? a.on < b.on : a.key > b.key; });
+    std::vector<Note> kept;
+    for (const Note& note : notes) {
+        if (note.off > note.on && (kept.empty() || note.on >= kept.back().off)) {
+            kept.push_back(note);
+        }
+    }
+    return kept;
+}
+
+// The note the rule keeps at every moment: the highest or the lowest sounding one, so a note
+// still held sounds again when the one over it ends.
 // Rests before the first note and after the last, up to the end of the tracks, are kept.
-std::vector<Stretch> OneVoice(std::vector<Note> notes, std::uint64_t end, bool& overlapped) {
+std::vector<Stretch> OneVoice(std::vector<Note> notes, std::uint64_t end, VoiceRule rule, bool& overlapped) {
+    if (rule == VoiceRule::First) {
+        const std::size_t all = notes.size();
+        notes = FirstNotes(std::move(notes));
+        overlapped = notes.size() < all;
+    }
     std::vector<std::uint64_t> times = {0, end};
     for (const Note& note : notes) {
         if (note.off > note.on) {
@@ -318,8 +164,9 @@ std::vector<Stretch> OneVoice(std::vector<Note> notes, std::uint64_t end, bool& 
         overlapped = overlapped || active.size() > 1;
         Stretch stretch{now, times[t + 1], -1, 0};
         if (!active.empty()) {
-            stretch.key = active.rbegin()->first;
-            stretch.order = active.rbegin()->second;
+            const auto& kept = rule == VoiceRule::Lowest ? *active.begin() : *active.rbegin();
+            stretch.key = kept.first;
+            stretch.order = kept.second;
         }
         if (!stretches.empty() && stretches.back().key == stretch.key && stretches.back().order == stretch.order &&
             stretches.back().to == stretch.from) {
@@ -362,91 +209,23 @@ double Bpm(std::uint32_t micros) {
     return 60'000'000.0 / micros;
 }
 
-struct MidiHeader {
-    std::uint32_t length = 0;
-    std::uint32_t format = 0;
-    std::uint32_t division = 0;
-};
-
-Result<MidiHeader> ReadHeader(ByteView bytes) {
-    if (!LooksLikeMidi(bytes)) {
-        return MakeError(ErrorCode::BadInput, "This is not a MIDI file: it does not start with \"MThd\".");
-    }
-    if (!MidiHeaderFits(bytes)) {
-        return Damaged("its header chunk is cut short.");
-    }
-    Cursor header(bytes, 4, bytes.size());
-    const auto headerLength = header.Big(4);
-    const auto format = header.Big(2);
-    const auto tracks = header.Big(2);
-    const auto division = header.Big(2);
-    if (!format || !tracks || !division) {
-        return Damaged("its header chunk is cut short.");
-    }
-    if (*format > 2) {
-        return MakeError(ErrorCode::BadInput, "The MIDI file has the unknown format " + std::to_string(*format) + ".");
-    }
-    if (*division == 0 || ((*division & 0x8000) != 0 && (*division & 0xFF) == 0)) {
-        return MakeError(ErrorCode::BadInput, "The MIDI file gives a division of 0 ticks: its notes have no length.");
-    }
-    return MidiHeader{*headerLength, *format, *division};
-}
-
-// Every track chunk (of format 2 only the first), other chunks skipped.
-Result<void> ReadTracks(ByteView bytes, const MidiHeader& header, TrackNotes& song,
-                        std::vector<std::string>& warnings) {
-    std::size_t pos = 8 + header.length;
-    int trackCount = 0;
-    while (pos < bytes.size() && trackCount < kMaxTracks) {
-        Cursor chunk(bytes, pos, bytes.size());
-        const auto type = chunk.Big(4);
-        const auto length = chunk.Big(4);
-        if (!type || !length) {
-            return Damaged("a chunk header is cut short" + At(pos));
-        }
-        const std::size_t begin = pos + 8;
-        if (*length > bytes.size() - begin) {
-            return Damaged("a chunk says it is " + std::to_string(*length) + " bytes long, past the end of the file" +
-                           At(pos));
-        }
-        if (*type == 0x4D54726B) {  // "MTrk"
-            if (!(header.format == 2 && trackCount > 0)) {
-                if (auto read = ReadTrack(bytes, begin, begin + *length, trackCount, song); !read) {
-                    return read;
-                }
-            }
-            ++trackCount;
-        }
-        pos = begin + *length;
-    }
-    if (trackCount == 0) {
-        return Damaged("it holds no track.");
-    }
-    if (trackCount == kMaxTracks && pos < bytes.size()) {
-        warnings.emplace_back("Only the first " + std::to_string(kMaxTracks) +
-                              " tracks are read; the rest of the file is left out.");
-    }
-    if (header.format == 2 && trackCount > 1) {
-        warnings.emplace_back("Only the first of the " + std::to_string(trackCount) + " independent patterns is read.");
-    }
-    if (song.drums) {
-        warnings.emplace_back("The drum notes (channel 10) are left out.");
-    }
-    return {};
-}
-
 // What the imported melody may hold: the preview's ten minutes at the tempo the text plays,
 // and no more notes and pauses than tone data of 65,535 bytes can hold. The file's numbers
 // (a gap of 2^28 ticks, a tempo of 1 microsecond) never make the work larger than that.
+// A read may ask for less: at most so many notes, or seconds.
 class Budget {
 public:
+    Budget(int maxNotes, double maxSeconds)
+        : maxNotes_(maxNotes), maxSeconds_(maxSeconds > 0 && maxSeconds < kMaxSeconds ? maxSeconds : kMaxSeconds) {}
+
     // How many of `units` sixty-fourth notes at `bpm` still fit; cut says where, when not all.
     long long Fit(long long units, int bpm, std::uint64_t fromTick, double ticksPerUnit) {
         const double perUnit = 60.0 / (kGridPerQuarter * bpm);
-        const double room = std::floor((kMaxSeconds - seconds_) / perUnit);
+        const double room = std::floor((maxSeconds_ - seconds_) / perUnit);
         if (static_cast<double>(units) > room) {
             units = static_cast<long long>(std::max(room, 0.0));
-            Cut("The melody plays longer than ten minutes; it is cut at 10:00",
+            Cut(maxSeconds_ < kMaxSeconds ? "The melody is cut at its limit of " + Figure(maxSeconds_) + " seconds"
+                                          : "The melody plays longer than ten minutes; it is cut at 10:00",
                 fromTick + static_cast<std::uint64_t>(static_cast<double>(units) * ticksPerUnit));
         }
         seconds_ += static_cast<double>(units) * perUnit;
@@ -461,6 +240,15 @@ public:
             return false;
         }
         ++pieces_;
+        return true;
+    }
+    // Whether one more note fits.
+    bool TakeNote(std::uint64_t tick) {
+        if (maxNotes_ > 0 && notes_ == maxNotes_) {
+            Cut("The melody is cut after its limit of " + std::to_string(maxNotes_) + " notes", tick);
+            return false;
+        }
+        ++notes_;
         return true;
     }
     bool Full() const { return warning_.has_value(); }
@@ -478,6 +266,15 @@ private:
         }
     }
 
+    static std::string Figure(double value) {
+        std::array<char, 32> text{};
+        std::snprintf(text.data(), text.size(), "%g", value);
+        return text.data();
+    }
+
+    int maxNotes_;
+    double maxSeconds_;
+    int notes_ = 0;
     double seconds_ = 0;
     std::size_t pieces_ = 0;
     std::optional<std::string> warning_;
@@ -486,10 +283,11 @@ private:
 struct PieceList {
     std::vector<Piece> pieces;
     Budget budget;
-    bool rounded = false;   // a note more than a quarter of a sixty-fourth off the grid
-    bool dropped = false;   // a note too short for the grid
-    bool tied = false;      // a note written as several pieces
-    bool repeated = false;  // a note following one of the same key
+    bool rounded = false;     // a note more than a quarter of a sixty-fourth off the grid
+    double largestError = 0;  // seconds, of the notes and rests written
+    bool dropped = false;     // a note too short for the grid
+    bool tied = false;        // a note written as several pieces
+    bool repeated = false;    // a note following one of the same key
 };
 
 // One stretch cut into the longest note lengths that add up to its units, the pending tempo
@@ -498,6 +296,9 @@ void AddPieces(const Stretch& stretch, long long units, double ticksPerUnit, std
                int& currentBpm, PieceList& list) {
     const int code = stretch.key < 0 ? formats::tone::kPause : stretch.key + kMidiOffset;
     bool first = true;
+    if (stretch.key >= 0 && !list.budget.TakeNote(stretch.from)) {
+        return;
+    }
     units = list.budget.Fit(units, pendingTempo.value_or(currentBpm), stretch.from, ticksPerUnit);
     const long long stretchUnits = units;
     while (units > 0 &&
@@ -520,9 +321,11 @@ void AddPieces(const Stretch& stretch, long long units, double ticksPerUnit, std
 
 // The single voice as note lengths in sixty-fourth notes. The first tempo is the melody's;
 // every later change becomes a tag before the next note.
-PieceList ToPieces(const std::vector<Stretch>& stretches, const std::map<std::uint64_t, std::uint32_t>& tempos,
-                   double ticksPerQuarter, double firstBpm) {
-    PieceList list;
+PieceList ToPieces(const std::vector<Stretch>& stretches, const MidiSong& song, const MidiReadOptions& options) {
+    const auto& tempos = song.tempos;
+    const double ticksPerQuarter = song.TicksPerQuarter();
+    PieceList list{{}, Budget(options.maxNotes, options.maxSeconds)};
+    const double firstBpm = song.FirstBpm();
     auto tempo = tempos.empty() ? tempos.end() : std::next(tempos.begin());
     int currentBpm = static_cast<int>(std::lround(firstBpm));
     std::optional<int> pendingTempo;
@@ -552,6 +355,8 @@ PieceList ToPieces(const std::vector<Stretch>& stretches, const std::map<std::ui
             list.dropped = list.dropped || stretch.key >= 0;
             continue;
         }
+        list.largestError =
+            std::max(list.largestError, std::fabs(exact - static_cast<double>(units)) * seconds / exact);
         list.repeated = list.repeated || (stretch.key >= 0 && stretch.key == lastKey);
         lastKey = stretch.key;
         AddPieces(stretch, units, ticksPerQuarter / kGridPerQuarter, pendingTempo, currentBpm, list);
@@ -568,7 +373,7 @@ melody::ScoreItem PieceItem(const Piece& piece, int duration, int octave, bool& 
         return melody::ScoreItem::Pause(fraction, piece.length.dotted);
     }
     int code = piece.code;
-    while (code < 79) {  // octave 1 is the lowest a token can name
+    while (code < kLowestTokenCode) {
         code += 12;
         outOfRange = true;
     }
@@ -613,6 +418,138 @@ melody::Score ToScore(const PieceList& list, std::vector<std::string>& warnings)
         warnings.emplace_back("Notes below octave 1 or above the highest tone code are moved by octaves.");
     }
     return score;
+}
+
+// What the voice rule keeps, as the warning says it.
+const char* RuleWords(VoiceRule rule) {
+    switch (rule) {
+    case VoiceRule::Lowest:
+        return "the lowest sounding note is kept";
+    case VoiceRule::First:
+        return "each note plays to its end and the notes that start under it are left out";
+    case VoiceRule::Highest:
+        break;
+    }
+    return "the highest sounding note is kept";
+}
+
+struct ChosenNotes {
+    std::vector<Note> notes;
+    std::string name;
+};
+
+// The tracks a read takes: the one asked for; every track for a channel; otherwise the
+// default pick (every track when none has notes).
+Result<std::vector<std::size_t>> ChooseTracks(const MidiSong& song, const MidiReadOptions& options,
+                                              std::vector<std::string>& warnings) {
+    const std::size_t count = song.tracks.size();
+    if (options.track > 0) {
+        if (static_cast<std::size_t>(options.track) > count) {
+            return MakeError(ErrorCode::BadInput, "The MIDI file has " + std::to_string(count) +
+                                                      (count == 1 ? " track" : " tracks") + "; there is no track " +
+                                                      std::to_string(options.track) + ".");
+        }
+        return std::vector<std::size_t>{static_cast<std::size_t>(options.track - 1)};
+    }
+    const MidiTrackList list = SummariseTracks(song);
+    const auto withNotes = std::count_if(list.tracks.begin(), list.tracks.end(),
+                                         [](const MidiTrackSummary& track) { return track.notes > 0; });
+    if (options.channel > 0 || list.defaultTrack == 0) {
+        std::vector<std::size_t> all(count);
+        std::iota(all.begin(), all.end(), std::size_t{0});
+        return all;
+    }
+    if (withNotes > 1) {
+        const std::string& name = list.tracks[static_cast<std::size_t>(list.defaultTrack - 1)].name;
+        warnings.push_back("Of the " + std::to_string(withNotes) + " tracks with notes, track " +
+                           std::to_string(list.defaultTrack) + (name.empty() ? "" : " \"" + name + "\"") +
+                           " is read; the others are left out.");
+    }
+    return std::vector<std::size_t>{static_cast<std::size_t>(list.defaultTrack - 1)};
+}
+
+// The notes of the chosen tracks and channel, on one time line; the drums only when their
+// channel is asked for. The name is the song's title (the name of a first track with no
+// notes, as sequencers write it) or else the first name of the tracks read.
+Result<ChosenNotes> ChooseNotes(const MidiSong& song, const MidiReadOptions& options,
+                                std::vector<std::string>& warnings) {
+    const auto tracks = ChooseTracks(song, options, warnings);
+    if (!tracks) {
+        return tracks.error();
+    }
+    ChosenNotes chosen;
+    bool drums = false;
+    for (const std::size_t index : *tracks) {
+        const MidiSongTrack& track = song.tracks[index];
+        chosen.name = chosen.name.empty() ? track.name : chosen.name;
+        for (const Note& note : track.notes) {
+            const bool drum = note.channel == kDrumChannel && options.channel != kDrumChannel + 1;
+            drums = drums || drum;
+            if (!drum && (options.channel == 0 || note.channel == options.channel - 1)) {
+                chosen.notes.push_back(note);
+                chosen.notes.back().order = chosen.notes.size();
+            }
+        }
+    }
+    if (song.tracks.front().notes.empty() && !song.tracks.front().name.empty()) {
+        chosen.name = song.tracks.front().name;
+    }
+    if (chosen.notes.empty() && (options.track > 0 || options.channel > 0)) {
+        return MakeError(ErrorCode::BadInput,
+                         (options.track > 0 ? "Track " + std::to_string(options.track) + " of the MIDI file"
+                                            : std::string("The MIDI file")) +
+                             " has no notes" +
+                             (options.channel > 0 ? " on channel " + std::to_string(options.channel) : "") + ".");
+    }
+    if (drums) {
+        warnings.emplace_back("The drum notes (channel 10) are left out.");
+    }
+    return chosen;
+}
+
+// Whether a note lies where the hardware sounds it and a ringtone token can name it.
+bool Fits(int key, melody::Hardware hardware) {
+    const int code = key + kMidiOffset;
+    return code >= kLowestTokenCode && code <= 0xFF && !melody::OutOfRange(static_cast<std::uint8_t>(code), hardware);
+}
+
+// The whole-octave shift that puts the most notes in the hardware's range; the smallest of
+// equal ones, up before down.
+int AutoShift(const std::vector<Stretch>& stretches, melody::Hardware hardware) {
+    int best = 0;
+    long bestCount = -1;
+    for (int octaves = 0; octaves <= 10; ++octaves) {
+        for (const int shift : {12 * octaves, -12 * octaves}) {
+            const long count = std::count_if(stretches.begin(), stretches.end(), [&](const Stretch& stretch) {
+                return stretch.key >= 0 && Fits(stretch.key + shift, hardware);
+            });
+            if (count > bestCount) {
+                best = shift;
+                bestCount = count;
+            }
+        }
+    }
+    return best;
+}
+
+// The notes moved by the semitones asked for, or by the automatic shift, which a warning names.
+void Transpose(std::vector<Stretch>& stretches, const MidiReadOptions& options, std::vector<std::string>& warnings) {
+    const int shift = options.transpose.value_or(AutoShift(stretches, options.hardware));
+    if (shift == 0) {
+        return;
+    }
+    for (Stretch& stretch : stretches) {
+        stretch.key += stretch.key >= 0 ? shift : 0;
+    }
+    if (!options.transpose) {
+        const int octaves = std::abs(shift) / 12;
+        const char* range = options.hardware == melody::Hardware::Phone         ? "the phone's range"
+                            : options.hardware == melody::Hardware::LogoManager ? "LogoManager's range"
+                                                                                : "the range ringtone text can write";
+        warnings.push_back("The notes are moved " + std::string(shift > 0 ? "up " : "down ") + std::to_string(octaves) +
+                           (octaves == 1 ? " octave" : " octaves") + " (transposed by " + std::to_string(shift) +
+                           " semitones) to lie in " + range + ".");
+    }
 }
 
 }  // namespace
@@ -700,39 +637,40 @@ Result<Bytes> WriteMidiMelody(ByteView recordOrToneData) {
 }
 
 Result<MidiImport> ReadMidi(ByteView bytes) {
-    const auto header = ReadHeader(bytes);
-    if (!header) {
-        return header.error();
+    return ReadMidi(bytes, MidiReadOptions{});
+}
+
+Result<MelodyImport> ReadMidi(ByteView bytes, const MidiReadOptions& options) {
+    auto song = ReadMidiSong(bytes);
+    if (!song) {
+        return song.error();
     }
-    std::vector<std::string> warnings;
-    TrackNotes song;
-    if (auto read = ReadTracks(bytes, *header, song, warnings); !read) {
-        return read.error();
+    std::vector<std::string> warnings = std::move(song->warnings);
+    auto chosen = ChooseNotes(*song, options, warnings);
+    if (!chosen) {
+        return chosen.error();
     }
     bool overlapped = false;
-    const std::vector<Stretch> stretches = OneVoice(song.notes, song.end, overlapped);
+    std::vector<Stretch> stretches = OneVoice(std::move(chosen->notes), song->end, options.voice, overlapped);
     if (overlapped) {
-        warnings.emplace_back("Notes sound together in the file; a ringtone plays one at a time, so the "
-                              "highest sounding note is kept.");
+        warnings.push_back("Notes sound together in the file; a ringtone plays one at a time, so " +
+                           std::string(RuleWords(options.voice)) + ".");
     }
-    // With SMPTE timing ticks are seconds; they are counted in quarters at the melody's tempo.
-    const bool smpte = (header->division & 0x8000) != 0;
-    const double firstBpm = song.tempos.empty() ? 120.0 : Bpm(song.tempos.begin()->second);
-    const double ticksPerQuarter = smpte ? (256 - (header->division >> 8)) * (header->division & 0xFF) * 60.0 / firstBpm
-                                         : static_cast<double>(header->division);
-    const PieceList pieces = ToPieces(stretches, song.tempos, ticksPerQuarter, firstBpm);
+    Transpose(stretches, options, warnings);
+    const PieceList pieces = ToPieces(stretches, *song, options);
     if (pieces.budget.Warning()) {
         warnings.push_back(*pieces.budget.Warning());
     }
     if (pieces.rounded) {
-        warnings.emplace_back("Note lengths are rounded to the nearest sixty-fourth note.");
+        warnings.push_back("Note lengths are rounded to the nearest sixty-fourth note; the largest change is " +
+                           std::to_string(std::lround(pieces.largestError * 1000)) + " ms.");
     }
     if (pieces.dropped) {
         warnings.emplace_back("Notes shorter than half a sixty-fourth note are left out.");
     }
     melody::Score score = ToScore(pieces, warnings);
-    score.settings.name = song.name;
-    score.settings.tempo = static_cast<double>(std::lround(firstBpm));
+    score.settings.name = chosen->name;
+    score.settings.tempo = static_cast<double>(std::lround(song->FirstBpm()));
     return ImportOf(std::move(score), std::move(warnings));
 }
 

@@ -32,6 +32,7 @@
 #include "formats/bytes.h"
 #include "formats/result.h"
 #include "interchange/format_table.h"
+#include "interchange/midi_tracks.h"
 #include "melody/melody_fields.h"
 #include "melody/score.h"
 #include "melody/timeline.h"
@@ -47,15 +48,17 @@ bool MidiHeaderFits(formats::ByteView bytes);
 // A file starts with "MThd".
 bool LooksLikeMidi(formats::ByteView bytes);
 
-// The melody of a MIDI file of format 0, 1 or 2 (of format 2 only the first track is read).
+// The melody of a MIDI file of format 0, 1 or 2, read with the default options of
+// midi_tracks.h: the track Belltower picks, moved by whole octaves into the phone's range.
 // One voice: where notes overlap, the highest sounding note wins, and a warning says so.
 // Notes and rests are rounded to the nearest sixty-fourth note and written as the longest
-// note lengths that add up to them (dotted where that fits, tied otherwise); the tempo is the
-// file's first tempo (120 when it has none), and later tempo changes become tempo tags.
-// Drum notes (channel 10) are left out with a warning. The track name becomes the melody name.
-// Failures: DamagedData for a file cut short or inconsistent (a chunk longer than the file, a
-// track that ends inside an event, running status with no status before it, a bad varlen);
-// BadInput for what is not a MIDI file or has a division of 0.
+// note lengths that add up to them (dotted where that fits, tied otherwise), the largest
+// change named; the tempo is the file's first tempo (120 when it has none), and later tempo
+// changes become tempo tags. Drum notes (channel 10) are left out with a warning. The song's
+// title (a first track with no notes) or the track's name becomes the melody name. Damaged
+// data is read as far as it is meaningful, with a warning (see midi_song.h).
+// Failures: DamagedData for a header cut short or a file with no track; BadInput for what is
+// not a MIDI file or has a division of 0.
 formats::Result<MidiImport> ReadMidi(formats::ByteView bytes);
 
 // A format-0 file: a tempo event at tick 0 and wherever the tempo of the events changes (the

@@ -407,7 +407,7 @@ void MainWindow::LayOutControls() {
     // on the right. Extra height goes to the notes and the lists (the roll keeps its height
     // unless the user drags the splitter), so the window fits a small screen.
     melodySplitter->addWidget(LayOutMelodyBox());
-    melodySplitter->addWidget(pianoRollPane);
+    melodySplitter->addWidget(rollArea);
     melodySplitter->setStretchFactor(0, 1);
     melodySplitter->setStretchFactor(1, 0);
     auto* previewBox = Named(new QGroupBox(QStringLiteral("Preview"), this), "previewBox");

@@ -32,6 +32,7 @@
 #include "formats/bytes.h"
 #include "formats/names.h"
 #include "formats/result.h"
+#include "interchange/fit.h"
 #include "melody/melody_fields.h"
 #include "melody/timeline.h"
 #include "preview/player.h"
@@ -83,6 +84,8 @@ public:
 
     // Reads the first line of a melody file into the edit fields. A file that cannot be read
     // counts as an empty line: the notes are emptied, everything else is kept. No message.
+    // A MIDI file with notes on more than one track first asks which track becomes the melody
+    // (Prompter::ChooseMidiTrack); Cancel leaves the fields as they are.
     void ReadRtxFile(const QString& path);
 
     // Reads a firmware image into the melody bank (main_window_bank.cpp).
@@ -335,6 +338,8 @@ private:
     QGroupBox* LayOutMelodyBox();
     QGroupBox* LayOutBankBox();
     void NameForScreenReaders();
+    // A melody file as the edit fields; nothing when the user cancelled the track dialog.
+    std::optional<formats::Result<interchange::MelodyImport>> ImportMelody(const QString& path, formats::ByteView file);
     // What a melody file or record could not hand to the edit fields, in one message.
     void ShowConversionWarnings(const QString& source, const std::vector<std::string>& warnings);
     void ConnectMelodyControls();  // main_window_melody.cpp
@@ -476,9 +481,12 @@ public:
     PianoRollView* pianoRoll = nullptr;    // the melody as the phone plays it
     QScrollArea* pianoRollPane = nullptr;  // scrolls the roll; hidden with View > Piano Roll
     QSplitter* melodySplitter = nullptr;   // the melody fields over the roll, resizable
-    QAction* pianoRollAction = nullptr;    // View > Piano Roll, checkable
-    QAction* exportRollAction = nullptr;   // File > Export Piano Roll...
-    FileDialog exportRollDialog;           // "Export Piano Roll..."
+    QWidget* rollArea = nullptr;           // the roll and the fit line under it
+    // "Will it fit?": the figures of the edit fields in one line, each problem in its tool tip.
+    QLabel* fitLine = nullptr;
+    QAction* pianoRollAction = nullptr;   // View > Piano Roll, checkable
+    QAction* exportRollAction = nullptr;  // File > Export Piano Roll...
+    FileDialog exportRollDialog;          // "Export Piano Roll..."
     // Draws the edit fields in the roll now, without waiting for the pause in typing.
     void RefreshPianoRoll();
     // How long after the last keystroke the roll follows the edit fields.
@@ -497,6 +505,10 @@ private:
     void ShowEncodingInRoll(const melody::EncodeResult& encoded);
     void StartPlayhead();
     void StopPlayhead();
+    // The fit line for an encoding of the edit fields (main_window_fit.cpp); ShowFitLine
+    // shows the figures kept, with the firmware image's room as it is now.
+    void ShowFit(const melody::MelodyFields& fields, const melody::EncodeResult& encoded);
+    void ShowFitLine();
 
     QTimer* rollTimer_ = nullptr;      // single shot: the pause in typing
     QTimer* playheadTimer_ = nullptr;  // moves the playhead while a preview plays
@@ -504,6 +516,8 @@ private:
     QString rollName_;            // the name of the melody in the roll, for the exported picture
     bool rollShowsBank_ = false;  // the roll shows a firmware melody, not the edit fields
     std::optional<melody::TextRange> firstNotesProblem_;
+    std::optional<interchange::MelodyFit> fit_;  // none while the fields do not encode
+    formats::Bytes fitRecord_;                   // the record the fit was taken from
 };
 
 }  // namespace belltower::ui

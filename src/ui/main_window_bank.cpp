@@ -164,6 +164,7 @@ void MainWindow::ShowBankLines(bank::Selection selected) {
     bankCountLabel->setText(FromCoreText(bank::CountText(bank_)));
     ShowSelectedRecord();
     ShowBankMelodyInRoll();
+    ShowFitLine();
 }
 
 void MainWindow::SelectLine(bank::Selection line) {

@@ -11,8 +11,12 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+
 #include "formats/file_io.h"
+#include "interchange/format_table.h"
 #include "interchange/melody_file.h"
+#include "interchange/midi_tracks.h"
 #include "melody/rtx_text.h"
 #include "ui/core_text.h"
 #include "ui/main_window.h"
@@ -132,8 +136,12 @@ void MainWindow::ReadRtxFile(const QString& path) {
     const formats::Result<formats::Bytes> file = formats::ReadFileBytes(ToFilePath(path));
     // Ringtone text, an RE file, MIDI or .ott, told by the content. An unreadable file reads
     // as an empty line of text, which leaves the fields as they are.
-    formats::Result<interchange::MelodyImport> imported =
-        interchange::ReadMelodyFile(file ? formats::ByteView(*file) : formats::ByteView(), EditFields());
+    std::optional<formats::Result<interchange::MelodyImport>> read =
+        ImportMelody(path, file ? formats::ByteView(*file) : formats::ByteView());
+    if (!read) {
+        return;
+    }
+    formats::Result<interchange::MelodyImport>& imported = *read;
     if (!imported) {
         prompter_.ShowMessage({QStringLiteral("%1 cannot be opened: %2")
                                    .arg(QFileInfo(path).fileName(), FromCoreMessage(imported.error().message)),
@@ -149,6 +157,32 @@ void MainWindow::ReadRtxFile(const QString& path) {
         Say(QStringLiteral("Opened %1").arg(QFileInfo(path).fileName()));
     }
     ShowConversionWarnings(QFileInfo(path).fileName(), imported->warnings);
+}
+
+std::optional<formats::Result<interchange::MelodyImport>> MainWindow::ImportMelody(const QString& path,
+                                                                                   formats::ByteView file) {
+    if (interchange::RecogniseMelody(file) != interchange::MelodyContent::Midi) {
+        return interchange::ReadMelodyFile(file, EditFields());
+    }
+    formats::Result<interchange::MidiTrackList> tracks = interchange::ListMidiTracks(file);
+    const auto withNotes = tracks ? std::count_if(tracks->tracks.begin(), tracks->tracks.end(),
+                                                  [](const interchange::MidiTrackSummary& t) { return t.notes > 0; })
+                                  : 0;
+    // One tune needs no choice; a damaged file is refused by the read with its reason.
+    if (withNotes < 2) {
+        return interchange::ReadMelodyFile(file, EditFields());
+    }
+    const MidiTrackRequest request{QFileInfo(path).fileName(), formats::Bytes(file.begin(), file.end()),
+                                   std::move(*tracks), ChosenHardware()};
+    const std::optional<MidiTrackChoice> choice = prompter_.ChooseMidiTrack(request);
+    if (!choice) {
+        return std::nullopt;
+    }
+    interchange::MidiReadOptions options;
+    options.track = choice->track;
+    options.transpose = choice->transpose;
+    options.hardware = ChosenHardware();
+    return interchange::ReadMidi(file, options);
 }
 
 void MainWindow::EditMelody() {

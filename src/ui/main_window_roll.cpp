@@ -16,6 +16,7 @@
 #include <QSplitter>
 #include <QTextCursor>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "formats/file_io.h"
 #include "formats/tone_commands.h"
@@ -35,8 +36,9 @@ const QString kRollVisibleKey = QStringLiteral("PianoRoll/Visible");
 const QString kRollSplitterKey = QStringLiteral("PianoRoll/Splitter");
 const QString kRollZoomKey = QStringLiteral("PianoRoll/Zoom");
 constexpr int kPlayheadIntervalMs = 30;
-// Enough for the ruler and a few rows; the pane scrolls, and the window fits a small screen.
-constexpr int kRollMinimumHeight = 110;
+// Enough for the ruler and a few rows; the pane scrolls, and the window, the fit line under the
+// roll included, fits a small screen.
+constexpr int kRollMinimumHeight = 104;
 
 // Shows a melody in the roll; a melody cut at the timeline's caps says where in the roll's band.
 void ShowTimeline(PianoRollView& roll, melody::Timeline timeline) {
@@ -57,6 +59,19 @@ void MainWindow::CreatePianoRoll() {
     pianoRollPane->setWidget(pianoRoll);
     pianoRollPane->setWidgetResizable(true);
     pianoRollPane->setMinimumHeight(kRollMinimumHeight);
+    fitLine = new QLabel(this);
+    fitLine->setObjectName(QStringLiteral("fitLine"));
+    fitLine->setAccessibleName(QStringLiteral("Will it fit"));
+    // The line may be longer than the pane is wide: it is cut rather than widen the window,
+    // and its tool tip holds it whole.
+    fitLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    rollArea = new QWidget(this);
+    rollArea->setObjectName(QStringLiteral("rollArea"));
+    auto* rollLayout = new QVBoxLayout(rollArea);
+    rollLayout->setContentsMargins(0, 0, 0, 0);
+    rollLayout->setSpacing(2);
+    rollLayout->addWidget(pianoRollPane, 1);
+    rollLayout->addWidget(fitLine);
     melodySplitter = new QSplitter(Qt::Vertical, this);
     melodySplitter->setObjectName(QStringLiteral("melodySplitter"));
     melodySplitter->setChildrenCollapsible(false);
@@ -143,6 +158,7 @@ void MainWindow::RefreshPianoRoll() {
     rollName_ = FromCoreText(fields.name);
     ShowEncodingInRoll(encoded);
     ShowNotesProblems(encoded);
+    ShowFit(fields, encoded);
 }
 
 void MainWindow::ShowNotesProblems(const melody::EncodeResult& encoded) {

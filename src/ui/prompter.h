@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Every modal interaction of the program (file dialogs, message boxes, the "Save in Format"
-// choice and the About window) goes through one Prompter. The windows hold a reference to it,
+// choice, the track of a MIDI file and the About window) goes through one Prompter. The windows hold a reference to it,
 // so tests replace the real dialogs with scripted answers and never block in exec().
 #pragma once
 
@@ -9,7 +9,10 @@
 
 #include <optional>
 
+#include "formats/bytes.h"
 #include "formats/names.h"
+#include "interchange/midi_tracks.h"
+#include "melody/timeline.h"
 
 namespace belltower::ui {
 
@@ -46,6 +49,23 @@ struct MessageRequest {
     QString action = QString();  // caption of one more button before the others ("Reindex now"); empty: none
 };
 
+// A MIDI file of several tracks being opened: which track becomes the melody.
+struct MidiTrackRequest {
+    QString fileName;  // shown in the title
+    formats::Bytes file;
+    interchange::MidiTrackList tracks;
+    melody::Hardware hardware = melody::Hardware::Phone;  // the range the notes are fitted into
+};
+
+// The track accepted and its transposition in semitones (nothing: the whole-octave shift that
+// puts the most notes into the hardware's range).
+struct MidiTrackChoice {
+    int track = 0;
+    std::optional<int> transpose;
+
+    friend bool operator==(const MidiTrackChoice&, const MidiTrackChoice&) = default;
+};
+
 class Prompter {
 public:
     virtual ~Prompter() = default;
@@ -60,6 +80,9 @@ public:
     // The "Save in Format" dialog with the suggested format preselected: the accepted choice,
     // or nothing when the user cancelled or accepted without a selection.
     virtual std::optional<formats::TextFormat> ChooseTextFormat(formats::TextFormat suggested) = 0;
+
+    // The track dialog of a MIDI file: the accepted choice, or nothing when the user cancelled.
+    virtual std::optional<MidiTrackChoice> ChooseMidiTrack(const MidiTrackRequest& request) = 0;
 
     // The About window, modal; returns when it is closed.
     virtual void ShowAbout() = 0;

@@ -10,6 +10,7 @@
 
 #include "ui/about_window.h"
 #include "ui/format_dialog.h"
+#include "ui/midi_track_dialog.h"
 
 namespace belltower::ui {
 
@@ -74,6 +75,14 @@ MessageAnswer QtPrompter::ShowMessage(const MessageRequest& message) {
 std::optional<formats::TextFormat> QtPrompter::ChooseTextFormat(formats::TextFormat suggested) {
     FormatDialog dialog(suggested, parent_);
     dialog.exec();
+    return dialog.Choice();
+}
+
+std::optional<MidiTrackChoice> QtPrompter::ChooseMidiTrack(const MidiTrackRequest& request) {
+    MidiTrackDialog dialog(request, parent_);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
     return dialog.Choice();
 }
 

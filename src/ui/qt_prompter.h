@@ -18,6 +18,7 @@ public:
     std::optional<FileChoice> ChooseFile(const FileDialogRequest& request) override;
     MessageAnswer ShowMessage(const MessageRequest& message) override;
     std::optional<formats::TextFormat> ChooseTextFormat(formats::TextFormat suggested) override;
+    std::optional<MidiTrackChoice> ChooseMidiTrack(const MidiTrackRequest& request) override;
     void ShowAbout() override;
 
 private:

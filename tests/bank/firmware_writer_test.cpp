@@ -125,5 +125,43 @@ TEST(SaveWarnings, ComeInOrderAndTheFileWithoutFirmwareIsTheChunkAlone) {
     EXPECT_EQ((Lines{none, m41}), asked);
 }
 
+// The room for one more melody is the erased flash (0xFF) behind the chunk chain up to the first
+// data byte, plus what melodies deleted since the load left; the record counts in the bank's
+// text format, and a bank of 300 melodies takes no more.
+TEST(RoomForRecord, ErasedFlashBehindTheChainAndThe300thMelody) {
+    struct Case {
+        std::size_t records;
+        TextFormat format;
+        std::size_t erased;   // 0xFF bytes behind the chain end marker, then data
+        std::size_t deleted;  // melodies deleted after the load (36 bytes each)
+        std::size_t free;
+        std::size_t recordBytes;
+        Lines problems;
+    };
+    const Case cases[] = {
+        {1, kAscii, 36, 0, 36, 36, {}},
+        {1, kAscii, 35, 0, 35, 36, {"The melody record takes 36 bytes; the TONE chunk has 35 bytes free."}},
+        {2, kAscii, 0, 1, 36, 36, {}},
+        {1, kUnicode, 44, 0, 44, 44, {}},
+        {300, kAscii, 400, 0, 400, 36, {std::string(kBankFull)}},
+        {299, kAscii, 36, 0, 36, 36, {}},
+    };
+    const Bytes record = Melody(kAscii, 99, "Tune");  // 36 bytes in ASCII, 44 in Unicode
+    for (const Case& c : cases) {
+        Bytes tail(c.erased, 0xFF);
+        tail.push_back(0);
+        ToneBank bank = LoadedBank({.records = MakeBank(c.records, c.format).Records, .tail = tail});
+        bank.Records.resize(c.records - c.deleted);
+        bank.Lines.resize(c.records - c.deleted);
+        const formats::Result<RecordRoom> room = RoomForRecord(bank, record);
+        ASSERT_TRUE(room.has_value()) << c.records;
+        EXPECT_EQ(room->freeBytes, c.free) << c.records;
+        EXPECT_EQ(room->recordBytes, c.recordBytes) << c.records;
+        EXPECT_EQ(room->problems, c.problems) << c.records;
+        EXPECT_EQ(room->fits, c.problems.empty()) << c.records;
+    }
+    EXPECT_FALSE(RoomForRecord(MakeBank(1), record).has_value());  // no firmware loaded
+}
+
 }  // namespace
 }  // namespace belltower::bank

@@ -5,6 +5,8 @@
 // checked once in each of its formats.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -32,6 +34,7 @@
 #include "support/hex.h"
 #include "support/hostile_inputs.h"
 #include "support/image_builder.h"
+#include "support/midi_builder.h"
 #include "support/scratch_dir.h"
 
 namespace belltower::cli {
@@ -47,6 +50,41 @@ constexpr TextFormat kAscii = TextFormat::Ascii;
 constexpr TextFormat kUnicode = TextFormat::Unicode;
 
 // Settings, a repeated note, a sharp, a tempo, vibration, a pause and notes the hardware ranges differ on.
+// A band: chords and a bass line on two channels of one track, the tune, drums; 96 ticks a
+// quarter.
+Bytes Band() {
+    using testing::MidiTrack;
+    const Bytes chords = MidiTrack({{0, 192, 60},
+                                    {0, 192, 64},
+                                    {0, 192, 67},
+                                    {192, 384, 65},
+                                    {192, 384, 69},
+                                    {192, 384, 72},
+                                    {0, 96, 48, 2},
+                                    {96, 192, 50, 2},
+                                    {192, 288, 72, 2},
+                                    {288, 384, 74, 2}},
+                                   "Band", 0, 90);
+    const Bytes tune =
+        MidiTrack({{0, 96, 72, 2}, {96, 192, 74, 2}, {192, 288, 76, 2}, {288, 384, 77, 2}}, "Melody", 73);
+    return testing::MidiFile(1, 96, {chords, tune, MidiTrack({{0, 48, 36, 10}, {96, 144, 36, 10}})});
+}
+
+// band.mid read with MIDI options, as ringtone text.
+Bytes MidiRtx(const interchange::MidiReadOptions& options) {
+    return ToBytes(melody::WriteRtxText(interchange::ReadMidi(Band(), options)->fields));
+}
+
+// A JSON document as the commands write it: indented by two, on lines of its own.
+Bytes Pretty(const char* json) {
+    return ToBytes(nlohmann::ordered_json::parse(json).dump(2) + "\n");
+}
+
+const std::string kUpOne =
+    "The notes are moved up 1 octave (transposed by 12 semitones) to lie in the phone's range.\n";
+const std::string kUpTwo =
+    "The notes are moved up 2 octaves (transposed by 24 semitones) to lie in the phone's range.\n";
+
 constexpr const char* kTune = "Tune:d=4,o=5,b=125,f=TUNE,i=7,s=0,@=3:8c 8c 4d# t200 v1 2e. v0 p 8c3 8c4\r\n";
 const std::string kNoTempo = "The note \"4c\" cannot be timed: the BPM field gives a tempo of 0.\n";
 const std::string kUsage = "\nRun with --help for more information.\n";
@@ -131,7 +169,8 @@ protected:
 
             {"long.rtx", testing::TwelveMinuteRingtone()}, {"mthd.rtx", kMthdName},
             {"name.mid", ToText(testing::NamedMidi("a:b,c=d:e"))},
-            {"cut.mid", ToText(Hex("4D546864 00000006 0000 0001 0060 4D54726B 00000003 00 90 3C"))}};
+            {"cut.mid", ToText(Hex("4D546864 00000006 0000 0001 0060 4D54726B 00000003 00 90 3C"))},
+            {"band.mid", ToText(Band())}};
         // clang-format on
         for (const auto& [name, text] : files) {
             std::ofstream(name, std::ios::binary) << text;
@@ -219,7 +258,7 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"render tune.rtx -o out", 0, "", Wav(Encoded(kTune), true, false, Hardware::Phone), "", "out"},
         {"render tune.re -o - --no-vibration --hardware LogoManager", 0, "",
          Wav(Encoded(kTune), false, false, Hardware::LogoManager)},
-        {"render song.mid -o -", 0, "", Wav(*melody::EncodeMelody(fromMidi, kAscii, {}).record, true, false,
+        {"render song.mid -o -", 0, kUpTwo, Wav(*melody::EncodeMelody(fromMidi, kAscii, {}).record, true, false,
                                             Hardware::Phone)},
         {"render - -o - --half --hardware none", 0,
          "The melody plays longer than 600 seconds (its repeats multiply); the preview stops there.\n",
@@ -230,12 +269,43 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         // What is cut at ten minutes is said on every path.
         {"roll long.rtx -o -", 0, kCutAtTen, ToBytes(interchange::WritePianoRollSvg(melody::EncodedTimeline(
              melody::EncodeMelody(Fields(testing::TwelveMinuteRingtone()), kAscii, {})), "Long", Hardware::Phone))},
+        {"fit tune.rtx", 0, "", ToBytes("notes            6\nseconds          2.52\n"
+                                         "out of range     phone: c3 c4; logomanager: c3\ntone data        32 bytes\n"
+                                         "smart messaging  27 bytes, 1 SMS\ncomposer         fits\n"
+                                         "- Out of range for the phone (a4 to b7): c3, c4.\n"
+                                         "- Out of range for LogoManager (c4 to b7): c3.\n")},
+        // In a Unicode bank whose chunk chain is followed by erased flash up to the end of the block.
+        {"fit tune.re --image u3.fls --json", 0, "",
+         ToBytes("{\n  \"notes\": 6,\n  \"seconds\": 2.52,\n  \"outOfRange\": {\n    \"phone\": [\n      \"c3\",\n"
+                 "      \"c4\"\n    ],\n    \"logomanager\": [\n      \"c3\"\n    ]\n  },\n"
+                 "  \"toneDataBytes\": 32,\n  \"sms\": {\n    \"bytes\": 27,\n    \"parts\": 1\n  },\n"
+                 "  \"composer\": {\n    \"fits\": true,\n    \"problems\": []\n  },\n"
+                 "  \"bank\": {\n    \"freeBytes\": 65324,\n    \"fits\": true\n  }\n}\n")},
         {"encode long.rtx -o - --to mid", 0, kCutAtTen,
          interchange::WriteMelodyFields(Fields(testing::TwelveMinuteRingtone()), interchange::MelodyOutput::Mid)->bytes},
         {"decode mthd.rtx -o -", 0, "", ToBytes(melody::WriteRtxText(Fields(kMthdName)))},
-        {"decode name.mid -o -", 0, std::string(melody::kRtxNameChangedText) + "\n",
+        {"decode name.mid -o -", 0, kUpOne + std::string(melody::kRtxNameChangedText) + "\n",
          interchange::WriteMelodyFields(interchange::ReadMelodyFile(testing::NamedMidi("a:b,c=d:e"))->fields,
                                         interchange::MelodyOutput::Rtx)->bytes},
+        // Each MIDI option reaches the import, on every command that reads a melody.
+        {"decode band.mid -o - --track 2 --voice lowest --transpose -12 --hardware none", 0, "",
+         MidiRtx({.track = 2, .voice = interchange::VoiceRule::Lowest, .transpose = -12,
+                  .hardware = Hardware::None})},
+        {"decode band.mid -o - --channel 2 --max-notes 2 --voice first", 0, "*",
+         MidiRtx({.channel = 2, .voice = interchange::VoiceRule::First, .maxNotes = 2})},
+        {"encode band.mid -o - --to rtx --transpose auto --max-seconds 1", 0, "*", MidiRtx({.maxSeconds = 1})},
+        {"tracks band.mid", 0, "",
+         ToBytes("   #  channels  notes  range    poly  drums  instrument                name\n"
+                 "   1  1,2          10  c3-d5       4  no     Acoustic Grand Piano      Band\n"
+                 "*  2  2             4  c5-f5       1  no     Flute                     Melody\n"
+                 "   3  10            2  c2-c2       1  yes                              \n")},
+        {"tracks - --json", 0, "",
+         Pretty(R"({"tracks": [{"number": 1, "name": "Band", "instrument": "Acoustic Grand Piano", "channels": [1, 2], )"
+                 R"("notes": 10, "low": "c3", "high": "d5", "maxPolyphony": 4, "drums": false}, {"number": 2, )"
+                 R"("name": "Melody", "instrument": "Flute", "channels": [2], "notes": 4, "low": "c5", "high": "f5", )"
+                 R"("maxPolyphony": 1, "drums": false}, {"number": 3, "name": "", "instrument": "", "channels": [10], )"
+                 R"("notes": 2, "low": "c2", "high": "c2", "maxPolyphony": 1, "drums": true}], "default": 2})"),
+         ToText(Band())},
         {"convert - -o - --to ASCII", 0, "", Encoded(kTune), ToText(*bank::RecordToUnicode(Encoded(kTune)))},
         {"convert - -o - --to rtx", 0, lost, decoded, ToText(record)},
         // More than 65 melodies in an ASCII bank: a warning, no question.
@@ -296,9 +366,13 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"render cut.re -o x", 1, "Not a valid raw melody file!\n"},  // not read as text
         {"render tune.rtx -o x --from re", 1, "Not a valid raw melody file!\n"},
         {"decode - -o -", 1, "*", {}, ToText(kTone)},  // not recognised as tone data: read as text, refused
-        {"decode cut.mid -o x", 1, "cut.mid: The MIDI file is damaged: the track 1 ends inside an event at byte 22.\n"},
+        {"decode cut.mid -o -", 0, "The MIDI file is damaged: the track 1 ends inside an event at byte 22; the track "
+         "is read up to there.\n", ToBytes(melody::WriteRtxText(interchange::ReadMidi(Read("cut.mid"))->fields))},
+        {"decode band.mid -o - --track 9", 1, "band.mid: The MIDI file has 3 tracks; there is no track 9.\n"},
+        {"tracks tune.rtx", 1, "tune.rtx: This is not a MIDI file: it does not start with \"MThd\".\n"},
         {"render broken.rtx -o x", 1, kNoTempo},
         {"roll broken.rtx -o x", 1, kNoTempo},
+        {"fit broken.rtx", 1, kNoTempo},
         {"convert cut.re -o x --to unicode", 1, "Not a valid raw melody file!\n"},
         {"--max-image-size 1 bank list -", 1, "standard input: it is larger than 1 MB, the most a firmware image may "
          "have here (--max-image-size raises it).\n", {}, huge},
@@ -320,7 +394,8 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"encode - a.rtx -d .", 2} /* standard input has no name */, {"to-rtx a.rtx", 2} /* -o is required */,
         {"render a.rtx -o a.wav --hardware siemens", 2}, {"convert a.re -o b.re", 2} /* --to is required */,
         {"bank set a.fls 1 -o b.fls", 2} /* nothing to set */, {"bank export a.fls 1 -o b.re --to latin1", 2},
-        {"decode a.re -o b --from wav", 2},
+        {"decode a.re -o b --from wav", 2}, {"decode a.mid -o b --channel 17", 2},
+        {"roll a.mid -o b --transpose up", 2}, {"encode a.mid --voice middle", 2}, {"tracks", 2},
         {"bank delete a.fls -1 -o b", 2}, {"bank move a.fls 1.5 2 -o b", 2}, {"bank move a.fls 1234567890 2 -o b", 2},
         {"encode tune.rtx --output=", 2}, {"roll tune.rtx --output=", 2}, {"encode tune.rtx --directory=", 2},
         {"frob x", 2, "Unknown command: frob" + kUsage}, {"bank frob x", 2, "Unknown command: frob" + kUsage},

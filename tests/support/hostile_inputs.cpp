@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "formats/tone_commands.h"
+#include "support/midi_builder.h"
 
 namespace belltower::testing {
 namespace {
@@ -11,40 +12,19 @@ namespace {
 using formats::Bytes;
 namespace tone = formats::tone;
 
-void PutBig(Bytes& out, std::uint32_t value, int size) {
-    for (int i = size - 1; i >= 0; --i) {
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
-}
-
-// A standard MIDI file of the given tracks (their events without the chunk header).
-Bytes Midi(std::uint16_t format, std::uint16_t division, const std::vector<Bytes>& tracks) {
-    Bytes file = formats::ToBytes("MThd");
-    PutBig(file, 6, 4);
-    PutBig(file, format, 2);
-    PutBig(file, static_cast<std::uint32_t>(tracks.size()), 2);
-    PutBig(file, division, 2);
-    for (const Bytes& track : tracks) {
-        formats::Append(file, formats::ToBytes("MTrk"));
-        PutBig(file, static_cast<std::uint32_t>(track.size()), 4);
-        formats::Append(file, track);
-    }
-    return file;
-}
-
 // Note on at tick 0, off a tick later, then 0x0FFFFFFF ticks (varlen FF FF FF 7F) to the end.
 const Bytes kNoteThenGap = {0x00, 0x90, 60, 64, 0x01, 0x80, 60, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x2F, 0x00};
 
 }  // namespace
 
 Bytes HugeGapMidi() {
-    return Midi(0, 1, {kNoteThenGap});
+    return MidiFile(0, 1, {kNoteThenGap});
 }
 
 Bytes TinyTempoMidi() {
     Bytes track = {0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x01};  // tempo: 1 microsecond a quarter
     formats::Append(track, kNoteThenGap);
-    return Midi(0, 0xE728, {track});  // 25 frames a second, 40 ticks a frame
+    return MidiFile(0, 0xE728, {track});  // 25 frames a second, 40 ticks a frame
 }
 
 Bytes ManyTrackMidi(int tracks) {
@@ -58,14 +38,14 @@ Bytes ManyTrackMidi(int tracks) {
         formats::Append(track, Bytes{0x90, key, 64, 0x60, 0x80, key, 0, 0x00, 0xFF, 0x2F, 0x00});
         chunks.push_back(track);
     }
-    return Midi(1, 96, chunks);
+    return MidiFile(1, 96, chunks);
 }
 
 Bytes NamedMidi(const std::string& name) {
     Bytes track = {0x00, 0xFF, 0x03, static_cast<std::uint8_t>(name.size())};
     formats::Append(track, formats::ToBytes(name));
     formats::Append(track, Bytes{0x00, 0x90, 60, 64, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00});
-    return Midi(0, 96, {track});
+    return MidiFile(0, 96, {track});
 }
 
 Bytes MultiplyingRepeats() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The piano roll: out-of-range notes in the warning colour, a click on a bar selects its
-// token, the roll follows the edit fields and shows failures in itself, and its export.
+// token, the roll follows the edit fields and shows failures in itself, the fit line under it,
+// and its export.
 #include <QImage>
 #include <QScrollArea>
 
@@ -80,6 +81,28 @@ private slots:
         QCOMPARE(roll->Shown().events.size(), std::size_t{2});  // the last melody stays drawn
         SetText(*window_, "Text4", QStringLiteral("100"));
         QTRY_VERIFY(roll->Failure().isEmpty());
+    }
+
+    // The fit line follows the fields with the roll; with an image loaded it gives the room of
+    // its TONE chunk: erased flash (0xFF) up to the data behind it, here exactly the 40-byte
+    // record of the fields, then one byte less.
+    void fitLineGivesTheFiguresAndTheImagesRoom() {
+        auto* line = window_->fitLine;
+        QVERIFY(line->text().startsWith(QStringLiteral("4 notes, 2.4 s; tone data 22 bytes;")));
+        QVERIFY(line->toolTip().contains(QStringLiteral("Out of range for the phone (a4 to b7): c8, g4.")));
+        QVERIFY(line->toolTip().contains(QStringLiteral("The notes span 5 octaves (4 to 8); the Composer holds 3.")));
+        for (const std::size_t erased : {std::size_t{40}, std::size_t{39}}) {
+            belltower::testing::ImageLayout layout;
+            layout.records = {Record(belltower::formats::TextFormat::Ascii, 1, "A")};
+            layout.tail = belltower::formats::Bytes(erased, 0xFF);
+            layout.tail.push_back(0x33);
+            Load(WriteAll(File("in.fls"), AsQBytes(belltower::testing::BuildImage(layout).image)));
+            const QString room = QStringLiteral("; firmware: %1 bytes free").arg(erased);
+            QCOMPARE(line->text().endsWith(room), erased == 40);
+            QCOMPARE(line->toolTip().contains(QStringLiteral("the TONE chunk has 39 bytes free.")), erased == 39);
+        }
+        SetText(*window_, "Text4", QStringLiteral("0"));
+        QTRY_VERIFY(line->text().isEmpty());  // the roll says why
     }
 
     // The roll's picture through the save dialog; the View toggle is remembered.

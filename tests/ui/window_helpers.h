@@ -113,7 +113,7 @@ inline void UseScratchSettings(const QString& folder) {
 class FakePrompter final : public Prompter {
 public:
     ~FakePrompter() override {
-        if (!files_.empty() || !answers_.empty() || !formats_.empty()) {
+        if (!files_.empty() || !answers_.empty() || !formats_.empty() || !tracks_.empty()) {
             QTest::qFail("scripted prompts were never asked", __FILE__, __LINE__);
         }
     }
@@ -123,6 +123,7 @@ public:
     }
     void AnswerMessage(MessageAnswer answer) { answers_.push_back(answer); }
     void AnswerTextFormat(std::optional<formats::TextFormat> format) { formats_.push_back(format); }
+    void AnswerMidiTrack(std::optional<MidiTrackChoice> choice) { tracks_.push_back(choice); }
 
     std::optional<FileChoice> ChooseFile(const FileDialogRequest& request) override {
         fileRequests.push_back(request);
@@ -136,11 +137,16 @@ public:
         formatSuggestions.push_back(suggested);
         return Next(formats_, std::optional<formats::TextFormat>(), QStringLiteral("Save in Format"));
     }
+    std::optional<MidiTrackChoice> ChooseMidiTrack(const MidiTrackRequest& request) override {
+        trackRequests.push_back(request);
+        return Next(tracks_, std::optional<MidiTrackChoice>(), QStringLiteral("MIDI track"));
+    }
     void ShowAbout() override { QTest::qFail("unscripted prompt: About window", __FILE__, __LINE__); }
 
     std::vector<FileDialogRequest> fileRequests;
     std::vector<MessageRequest> messages;
     std::vector<formats::TextFormat> formatSuggestions;
+    std::vector<MidiTrackRequest> trackRequests;
 
 private:
     template <typename Answer>
@@ -157,6 +163,7 @@ private:
     std::deque<std::optional<FileChoice>> files_;
     std::deque<MessageAnswer> answers_;
     std::deque<std::optional<formats::TextFormat>> formats_;
+    std::deque<std::optional<MidiTrackChoice>> tracks_;
 };
 
 // Records every call and keeps a copy of each file played (the next preview overwrites it).

@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/midi_builder.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <tuple>
+
+namespace belltower::testing {
+namespace {
+
+using formats::Bytes;
+
+void PutBig(Bytes& out, std::uint32_t value, int size) {
+    for (int i = size - 1; i >= 0; --i) {
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+}
+
+void PutVarLen(Bytes& out, std::uint32_t value) {
+    std::array<std::uint8_t, 5> bytes{};
+    std::size_t count = 0;
+    do {
+        bytes[count++] = static_cast<std::uint8_t>(value & 0x7F);
+        value >>= 7;
+    } while (value != 0);
+    while (count > 0) {
+        --count;
+        out.push_back(static_cast<std::uint8_t>(bytes[count] | (count > 0 ? 0x80 : 0x00)));
+    }
+}
+
+std::uint8_t Byte(int value) {
+    return static_cast<std::uint8_t>(value);
+}
+
+}  // namespace
+
+Bytes MidiTrack(const std::vector<BuiltNote>& notes, const std::string& name, int program, double bpm) {
+    Bytes track;
+    if (!name.empty()) {
+        track = {0x00, 0xFF, 0x03};
+        PutVarLen(track, static_cast<std::uint32_t>(name.size()));
+        formats::Append(track, formats::ToBytes(name));
+    }
+    if (bpm > 0) {
+        formats::Append(track, Bytes{0x00, 0xFF, 0x51, 0x03});
+        PutBig(track, static_cast<std::uint32_t>(std::lround(60'000'000.0 / bpm)), 3);
+    }
+    if (program >= 0 && !notes.empty()) {
+        formats::Append(track, Bytes{0x00, Byte(0xC0 + notes.front().channel - 1), Byte(program)});
+    }
+    // (tick, 0 for an off before 1 for an on, the event bytes)
+    std::vector<std::tuple<std::uint32_t, int, Bytes>> events;
+    for (const BuiltNote& note : notes) {
+        const std::uint8_t channel = Byte(note.channel - 1);
+        events.emplace_back(note.on, 1, Bytes{Byte(0x90 + channel), Byte(note.key), 100});
+        events.emplace_back(note.off, 0, Bytes{Byte(0x80 + channel), Byte(note.key), 0});
+    }
+    std::stable_sort(events.begin(), events.end(), [](const auto& a, const auto& b) {
+        return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b));
+    });
+    std::uint32_t now = 0;
+    for (const auto& [tick, kind, bytes] : events) {
+        PutVarLen(track, tick - now);
+        now = tick;
+        formats::Append(track, bytes);
+    }
+    formats::Append(track, Bytes{0x00, 0xFF, 0x2F, 0x00});
+    return track;
+}
+
+Bytes MidiFile(std::uint16_t format, std::uint16_t division, const std::vector<Bytes>& tracks) {
+    Bytes file = formats::ToBytes("MThd");
+    PutBig(file, 6, 4);
+    PutBig(file, format, 2);
+    PutBig(file, static_cast<std::uint32_t>(tracks.size()), 2);
+    PutBig(file, division, 2);
+    for (const Bytes& track : tracks) {
+        formats::Append(file, formats::ToBytes("MTrk"));
+        PutBig(file, static_cast<std::uint32_t>(track.size()), 4);
+        formats::Append(file, track);
+    }
+    return file;
+}
+
+}  // namespace belltower::testing
