@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "formats/message_text.h"
 #include "bank/firmware_writer.h"
 #include "cli/bank_support.h"
 #include "cli/command_groups.h"
@@ -58,7 +59,7 @@ formats::Result<Measured> Measure(const FitOptions& options, Console& console) {
 }
 
 std::string Seconds(double seconds) {
-    return melody::NumberText(std::round(seconds * 100) / 100);
+    return formats::NumberText(std::round(seconds * 100) / 100);
 }
 
 std::string Listed(const std::vector<std::string>& names) {

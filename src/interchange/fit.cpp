@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "formats/message_text.h"
 #include "formats/record.h"
 #include "formats/tone_commands.h"
 #include "interchange/composer.h"
@@ -168,7 +169,7 @@ std::vector<std::string> FitProblems(const MelodyFit& fit) {
 }
 
 std::string FitSummary(const MelodyFit& fit) {
-    const std::string seconds = melody::NumberText(std::round(fit.seconds * 10) / 10) + " s";
+    const std::string seconds = formats::NumberText(std::round(fit.seconds * 10) / 10) + " s";
     std::string line =
         Plural(fit.notes, "note") + ", " + seconds + "; tone data " + Plural(fit.toneDataBytes, "byte") + "; ";
     if (!fit.sms.bytes) {
