@@ -88,7 +88,8 @@ struct TrackReader {
     std::map<std::pair<int, int>, std::vector<std::size_t>> sounding;
     int strayOffs = 0;
     bool runningAfterMeta = false;
-    bool ended = false;  // the end of track event was read
+    bool ended = false;      // the end of track event was read
+    int systemMessages = 0;  // F1..FE other than F7 and FF
 };
 
 // A meta or system exclusive event, its status byte read: the tempo, the first track name and
@@ -177,7 +178,14 @@ std::string ReadEvent(TrackReader& reader) {
     }
     const std::uint8_t kind = *first < 0x80 ? reader.status : *first;
     reader.afterMeta = kind >= 0xF0;
-    if (kind >= 0xF0) {
+    if (kind > 0xF0 && kind < 0xFF && kind != 0xF7) {
+        // A system message of a live MIDI line, which files do not carry: skipped with its
+        // data bytes.
+        ++reader.systemMessages;
+        if (!cursor.Skip(kind == 0xF2 ? 2 : (kind == 0xF1 || kind == 0xF3) ? 1 : 0)) {
+            return "the " + reader.where + " ends inside an event" + At(eventStart);
+        }
+    } else if (kind >= 0xF0) {
         const auto more = ReadMetaEvent(reader, kind);
         if (!more) {
             return "an event runs past the end of " + reader.where + At(eventStart);
@@ -205,6 +213,11 @@ void ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, MidiSong& son
     if (reader.strayOffs > 0) {
         song.warnings.push_back("The " + reader.where + " has " + std::to_string(reader.strayOffs) +
                                 " note-offs with no note-on; they are ignored.");
+    }
+    if (reader.systemMessages > 0) {
+        song.warnings.push_back("The " + reader.where + " holds " + std::to_string(reader.systemMessages) +
+                                " system messages of a live MIDI line (F1 to FE), which a file does not carry; they "
+                                "are skipped.");
     }
     if (reader.runningAfterMeta) {
         song.warnings.push_back("The " + reader.where +

@@ -88,6 +88,7 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         {Hex(kOneTrack + "00000013 00 90 3C 40  00 FF 01 00  60 3C 00  00 80 40 00  00 FF 2F 00"
                          "58595A57 00000002 0000"),
          "|4|120|c", "running status after a meta event"},
+        {Hex(kOneTrack + "00000010 00 90 3C 40  00 F2 01 02  60 80 3C 00  00 FF 2F 00"), "|4|120|c", "F1 to FE"},
         {Hex(kOneTrack + "00000010 00 90 3C 40 60 80 3C 00"), "|4|120|c", "past the end of the file"},
         {Hex(kOneTrack + "0000000B 00 90 3C 40 60 80 3C 00 00 90 3C"), "|4|120|c", "ends inside an event"},
         {Hex(kOneTrack + "00000007 00 3C 40 00 FF 2F 00"), "|5|120|", "running status with no status"},
