@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "interchange/midi.h"
 
@@ -85,7 +86,7 @@ struct TrackReader {
     std::uint64_t tick = 0;
     std::uint8_t status = 0;
     bool afterMeta = false;  // the last event was a meta or system exclusive event
-    std::map<std::pair<int, int>, std::vector<std::size_t>> sounding;
+    std::vector<std::vector<std::size_t>> sounding = std::vector<std::vector<std::size_t>>(16 * 128);  // channel x key
     int strayOffs = 0;
     bool runningAfterMeta = false;
     bool ended = false;      // the end of track event was read
@@ -140,7 +141,7 @@ bool ReadChannelEvent(TrackReader& reader, std::uint8_t kind, std::optional<std:
     if (!noteOn && !noteOff) {
         return true;
     }
-    auto& open = reader.sounding[{channel, data[0]}];
+    auto& open = reader.sounding[static_cast<std::size_t>(channel * 128 + data[0])];
     if (noteOn) {
         open.push_back(track.notes.size());
         track.notes.push_back({reader.tick, reader.tick, data[0], channel, track.notes.size()});
@@ -205,7 +206,7 @@ void ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, MidiSong& son
             break;
         }
     }
-    for (auto& [key, open] : reader.sounding) {
+    for (const auto& open : reader.sounding) {
         for (const std::size_t index : open) {
             reader.track.notes[index].off = reader.tick;  // a note still sounding ends with its track
         }
