@@ -165,6 +165,7 @@ struct TrackFigures {
     MidiTrackSummary summary;
     int aloneStarts = 0;  // notes that start while no other note of the track sounds
     int singing = 0;      // notes in the singing range
+    double keySum = 0;    // of every note, for the average pitch
 };
 
 // The most notes sounding at once, and how many start alone: a note ending where another
@@ -197,6 +198,7 @@ TrackFigures Summarise(const MidiSongTrack& track, int number) {
         summary.low = summary.low < 0 ? note.key : std::min(summary.low, note.key);
         summary.high = std::max(summary.high, note.key);
         figures.singing += note.key >= kSingingLow && note.key <= kSingingHigh ? 1 : 0;
+        figures.keySum += note.key;
     }
     for (std::size_t channel = 0; channel < channels.size(); ++channel) {
         if (channels[channel]) {
@@ -209,15 +211,18 @@ TrackFigures Summarise(const MidiSongTrack& track, int number) {
 }
 
 // How tune-like a track is: its notes in the singing range, weighed by the share that start
-// alone (twice, so chords count little), three times as much when its name says it is the
-// tune. Drum tracks score nothing.
+// alone (twice, so chords count little) and by how high it lies on average (a bass line or a
+// pianist's left hand counts a tenth), three times as much when its name says it is the tune.
+// Drum tracks score nothing.
 double TuneScore(const TrackFigures& figures) {
     const MidiTrackSummary& summary = figures.summary;
     if (summary.drums || summary.notes == 0) {
         return 0;
     }
     const double alone = static_cast<double>(figures.aloneStarts) / summary.notes;
-    return (figures.singing + 1.0) * alone * alone * (NamedAsTune(summary.name) ? 3.0 : 1.0);
+    const double average = figures.keySum / summary.notes;
+    const double height = std::clamp((average - kSingingLow + 7) / 24.0, 0.1, 1.0);  // 1 from c5 up
+    return (figures.singing + 1.0) * alone * alone * height * (NamedAsTune(summary.name) ? 3.0 : 1.0);
 }
 
 }  // namespace
