@@ -76,9 +76,10 @@ std::string At(std::size_t offset) {
 // Reading one track: where it is, the running status and the notes still sounding on each
 // channel and key (indexes into its notes, oldest first).
 struct TrackReader {
-    TrackReader(Cursor at, MidiSong& into)
-        : cursor(at), where("track " + std::to_string(into.tracks.size() + 1)), song(into) {}
+    TrackReader(Cursor at, MidiSong& into, bool keep)
+        : keepNotes(keep), cursor(at), where("track " + std::to_string(into.tracks.size() + 1)), song(into) {}
 
+    bool keepNotes;  // false: the notes are counted, not kept
     Cursor cursor;
     std::string where;
     MidiSong& song;
@@ -141,10 +142,15 @@ bool ReadChannelEvent(TrackReader& reader, std::uint8_t kind, std::optional<std:
     if (!noteOn && !noteOff) {
         return true;
     }
+    track.noteOns += noteOn ? 1 : 0;
+    if (!reader.keepNotes) {
+        return true;
+    }
     auto& open = reader.sounding[static_cast<std::size_t>(channel * 128 + data[0])];
     if (noteOn) {
         open.push_back(track.notes.size());
-        track.notes.push_back({reader.tick, reader.tick, data[0], channel, track.notes.size()});
+        track.notes.push_back({reader.tick, reader.tick, static_cast<std::int16_t>(data[0]),
+                               static_cast<std::int16_t>(channel), static_cast<std::uint32_t>(track.notes.size())});
     } else if (!open.empty()) {
         track.notes[open.front()].off = reader.tick;
         open.erase(open.begin());
@@ -198,8 +204,11 @@ std::string ReadEvent(TrackReader& reader) {
     return {};
 }
 
-void ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, MidiSong& song) {
-    TrackReader reader(Cursor(bytes, begin, end), song);
+void ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, bool keepNotes, MidiSong& song) {
+    TrackReader reader(Cursor(bytes, begin, end), song, keepNotes);
+    if (keepNotes) {
+        reader.track.notes.reserve((end - begin) / 6);  // a note on and off take 6 bytes at the least
+    }
     while (!reader.cursor.AtEnd() && !reader.ended) {
         if (const std::string damage = ReadEvent(reader); !damage.empty()) {
             song.warnings.push_back(Damaged(damage + "; the track is read up to there."));
@@ -268,7 +277,7 @@ double MidiSong::TicksPerQuarter() const {
     return static_cast<double>(division);
 }
 
-Result<MidiSong> ReadMidiSong(ByteView bytes) {
+Result<MidiSong> ReadMidiSong(ByteView bytes, int onlyTrack) {
     std::uint32_t headerLength = 0;
     auto song = ReadHeader(bytes, headerLength);
     if (!song) {
@@ -294,7 +303,8 @@ Result<MidiSong> ReadMidiSong(ByteView bytes) {
             end = bytes.size();
         }
         if (*type == kTrackChunk) {
-            ReadTrack(bytes, begin, end, *song);
+            const bool keep = onlyTrack <= 0 || static_cast<std::size_t>(onlyTrack) == song->tracks.size() + 1;
+            ReadTrack(bytes, begin, end, keep, *song);
         }
         pos = end;
     }

@@ -195,17 +195,18 @@ TrackFigures Summarise(const MidiSongTrack& track, int number) {
     for (const MidiNoteEvent& note : track.notes) {
         channels[static_cast<std::size_t>(note.channel)] = true;
         summary.drums = summary.drums || note.channel == kDrumChannel;
-        summary.low = summary.low < 0 ? note.key : std::min(summary.low, note.key);
-        summary.high = std::max(summary.high, note.key);
-        figures.singing += note.key >= kSingingLow && note.key <= kSingingHigh ? 1 : 0;
-        figures.keySum += note.key;
+        const int key = note.key;
+        summary.low = summary.low < 0 ? key : std::min(summary.low, key);
+        summary.high = std::max(summary.high, key);
+        figures.singing += key >= kSingingLow && key <= kSingingHigh ? 1 : 0;
+        figures.keySum += key;
     }
     for (std::size_t channel = 0; channel < channels.size(); ++channel) {
         if (channels[channel]) {
             summary.channels.push_back(static_cast<int>(channel) + 1);
         }
     }
-    summary.notes = static_cast<int>(track.notes.size());
+    summary.notes = static_cast<int>(track.noteOns);
     CountPolyphony(track, figures);
     return figures;
 }
