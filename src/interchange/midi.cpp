@@ -11,6 +11,7 @@
 #include <set>
 
 #include "formats/bytes.h"
+#include "formats/message_text.h"
 #include "formats/tone_commands.h"
 #include "interchange/midi_song.h"
 #include "interchange/midi_tracks.h"
@@ -224,8 +225,9 @@ public:
         const double room = std::floor((maxSeconds_ - seconds_) / perUnit);
         if (static_cast<double>(units) > room) {
             units = static_cast<long long>(std::max(room, 0.0));
-            Cut(maxSeconds_ < kMaxSeconds ? "The melody is cut at its limit of " + Figure(maxSeconds_) + " seconds"
-                                          : "The melody plays longer than ten minutes; it is cut at 10:00",
+            Cut(maxSeconds_ < kMaxSeconds
+                    ? "The melody is cut at its limit of " + formats::NumberText(maxSeconds_) + " seconds"
+                    : "The melody plays longer than ten minutes; it is cut at 10:00",
                 fromTick + static_cast<std::uint64_t>(static_cast<double>(units) * ticksPerUnit));
         }
         seconds_ += static_cast<double>(units) * perUnit;
@@ -264,12 +266,6 @@ private:
         if (!warning_) {
             warning_ = what + ", at tick " + std::to_string(tick) + " of the file.";
         }
-    }
-
-    static std::string Figure(double value) {
-        std::array<char, 32> text{};
-        std::snprintf(text.data(), text.size(), "%g", value);
-        return text.data();
     }
 
     int maxNotes_;
