@@ -265,6 +265,25 @@ Result<MidiSong> ReadHeader(ByteView bytes, std::uint32_t& headerLength) {
 
 }  // namespace
 
+void PutBig(formats::Bytes& out, std::uint32_t value, int size) {
+    for (int i = size - 1; i >= 0; --i) {
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+}
+
+void PutVarLen(formats::Bytes& out, std::uint32_t value) {
+    std::array<std::uint8_t, 5> bytes{};
+    std::size_t count = 0;
+    do {
+        bytes[count++] = static_cast<std::uint8_t>(value & 0x7F);
+        value >>= 7;
+    } while (value != 0);
+    while (count > 0) {
+        --count;
+        out.push_back(static_cast<std::uint8_t>(bytes[count] | (count > 0 ? 0x80 : 0x00)));
+    }
+}
+
 double MidiSong::FirstBpm() const {
     return tempos.empty() ? 120.0 : 60'000'000.0 / tempos.begin()->second;
 }

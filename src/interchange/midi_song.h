@@ -56,6 +56,11 @@ struct MidiSong {
 // DamagedData for a header cut short or a file with no track.
 formats::Result<MidiSong> ReadMidiSong(formats::ByteView bytes, int onlyTrack = 0);
 
+// The numbers of a MIDI file written: `size` bytes big-endian, and a varlen (7 bits a byte,
+// high bit set on all but the last).
+void PutBig(formats::Bytes& out, std::uint32_t value, int size);
+void PutVarLen(formats::Bytes& out, std::uint32_t value);
+
 // The listing of the tracks read, with the default pick (see ListMidiTracks); no warnings.
 MidiTrackList SummariseTracks(const MidiSong& song);
 
