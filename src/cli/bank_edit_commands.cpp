@@ -140,8 +140,9 @@ void AddReindex(CLI::App& group, CommandTable& table) {
 void AddSet(CLI::App& group, CommandTable& table) {
     const auto [command, options] = table.AddCommandWith<SetOptions>(
         group, "set", "Change a melody's name, ID, index or purpose, as Apply does; the rest stays.",
-        "  belltower-cli bank set 3310.fls 2 --name Fanfare --index 12 -o 3310-new.fls\n"
-        "  belltower-cli bank set 6210.fls 1 --id BELL --purpose 2 -o 6210-new.fls",
+        R"(
+  belltower-cli bank set 3310.fls 2 --name Fanfare --index 12 -o 3310-new.fls
+  belltower-cli bank set 6210.fls 1 --id BELL --purpose 2 -o 6210-new.fls)",
         [](const SetOptions& set, Console& console, const GlobalOptions& global) {
             if (!set.name && !set.id && !set.index && !set.purpose) {
                 return console.UsageError("Give at least one of --name, --id, --index and --purpose.");

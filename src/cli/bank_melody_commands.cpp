@@ -61,10 +61,12 @@ void AddPutMelody(CLI::App& group, CommandTable& table, bool insert) {
                  "down."
                : "Replace a melody with an RE, MIDI, .ott, iMelody or Composer file or ringtone text, "
                  "keeping its index, ID and purpose.",
-        insert ? "  belltower-cli bank insert 3310.fls 1 tune.rtx -o 3310-new.fls\n"
-                 "  belltower-cli bank insert 3310.fls 5 tone.re -o 3310.fls"
-               : "  belltower-cli bank replace 3310.fls 3 tune.ert -o 3310-new.fls\n"
-                 "  belltower-cli bank replace 6210.fls 3 tone.re -o 6210-new.fls",
+        insert ? R"(
+  belltower-cli bank insert 3310.fls 1 tune.rtx -o 3310-new.fls
+  belltower-cli bank insert 3310.fls 5 tone.re -o 3310.fls)"
+               : R"(
+  belltower-cli bank replace 3310.fls 3 tune.ert -o 3310-new.fls
+  belltower-cli bank replace 6210.fls 3 tone.re -o 6210-new.fls)",
         [insert](bank::ToneBank& bank, const MelodyFileOptions& put, Console& console) {
             return PutMelody(bank, put, insert, console);
         });

@@ -73,8 +73,9 @@ ExitStatus Export(const ExportOptions& options, Console& console) {
 void AddList(CLI::App& group, CommandTable& table) {
     const auto [list, options] = table.AddCommandWith<ListOptions>(
         group, "list", "List the melodies of a firmware image: position, index, ID, name, purpose, play mode, length.",
-        "  belltower-cli bank list 3310.fls\n"
-        "  belltower-cli bank list 6210.fls --json > melodies.json",
+        R"(
+  belltower-cli bank list 3310.fls
+  belltower-cli bank list 6210.fls --json > melodies.json)",
         List);
     AddImageOption(*list, options->image, "Firmware image (.fls or raw flash); - reads standard input.");
     list->add_flag("--json", options->json, "Write a JSON document instead of a table.");
@@ -84,9 +85,10 @@ void AddExport(CLI::App& group, CommandTable& table) {
     const auto [exportCommand, options] = table.AddCommandWith<ExportOptions>(
         group, "export",
         "Save one melody of a firmware image as an RE, ringtone, MIDI, .ott, iMelody or Composer file.",
-        "  belltower-cli bank export 3310.fls 4 -o tone.re\n"
-        "  belltower-cli bank export 3310.fls 4 -o tone-7110.re --to unicode\n"
-        "  belltower-cli bank export 3310.fls 4 -o tone.mid --to mid",
+        R"(
+  belltower-cli bank export 3310.fls 4 -o tone.re
+  belltower-cli bank export 3310.fls 4 -o tone-7110.re --to unicode
+  belltower-cli bank export 3310.fls 4 -o tone.mid --to mid)",
         Export);
     AddImageOption(*exportCommand, options->image);
     AddPosition(*exportCommand, "POS", options->position, "The melody's position in the list, from 1.");

@@ -37,12 +37,11 @@ ExitStatus Convert(const ConvertOptions& options, Console& console) {
 
 void AddConvertCommands(CLI::App& app, CommandTable& table) {
     const auto [convert, options] = table.AddCommandWith<ConvertOptions>(
-        app, "convert",
-        "Rewrite an RE file with its name in ASCII (3210, 3310) or Unicode (6210, 7110), or as ringtone text, MIDI, "
-        ".ott, iMelody or Composer codes.",
-        "  belltower-cli convert tone.re -o tone-7110.re --to unicode\n"
-        "  belltower-cli convert tone.re -o tone.mid --to mid\n"
-        "  belltower-cli convert - -o - --to ascii < tone-7110.re > tone-3310.re",
+        app, "convert", "Rewrite an RE file for the other phones' text format, or as another melody format.",
+        R"(
+  belltower-cli convert tone.re -o tone-7110.re --to unicode
+  belltower-cli convert tone.re -o tone.mid --to mid
+  belltower-cli convert - -o - --to ascii < tone-7110.re > tone-3310.re)",
         Convert);
     convert->add_option("IN", options->input, "RE file; - reads standard input.")->required();
     AddOutputOption(*convert, options->output, "The file to write; - writes standard output.");

@@ -25,13 +25,12 @@ ExitStatus Decode(const MelodyFileJob& options, Console& console) {
 
 void AddDecodeCommands(CLI::App& app, CommandTable& table) {
     const auto [decode, options] = table.AddCommandWith<MelodyFileJob>(
-        app, "decode",
-        "Write a melody (RE, MIDI, .ott, iMelody or Composer file, or ringtone text) as ringtone text with every "
-        "setting.",
-        "  belltower-cli decode tone.re -o tone.ert\n"
-        "  belltower-cli decode song.mid -o song.ert\n"
-        "  belltower-cli decode tone.bin -o - --from tone\n"
-        "  belltower-cli bank export 3310.fls 4 -o - | belltower-cli decode - -o -",
+        app, "decode", "Write a melody (RE, MIDI, .ott, iMelody or Composer file, or ringtone text) as ringtone text.",
+        R"(
+  belltower-cli decode tone.re -o tone.ert
+  belltower-cli decode song.mid -o song.ert
+  belltower-cli decode tone.bin -o - --from tone
+  belltower-cli bank export 3310.fls 4 -o - | belltower-cli decode - -o -)",
         Decode);
     AddMelodyFileJob(*decode, *options, "The ringtone text (ERT) to write; - writes standard output.", "OUT.ert");
 }

@@ -245,11 +245,12 @@ void AddEncode(CLI::App& app, CommandTable& table) {
         "Save ringtone files (RTX or ERT text; also RE, MIDI, .ott, iMelody and Composer files, recognised by their "
         "content) as RE "
         "files, one melody record each, or as ringtone text, MIDI, .ott, iMelody or Composer codes with --to.",
-        "  belltower-cli encode beep.rtx                 writes beep.re beside beep.rtx\n"
-        "  belltower-cli encode beep.rtx -o BEEP.RE --unicode\n"
-        "  belltower-cli encode *.rtx *.ert -d records   one .re per input, in records/\n"
-        "  belltower-cli encode - -o - < beep.rtx > beep.re\n"
-        "  belltower-cli encode song.mid --to rtx         writes song.rtx beside song.mid",
+        R"(
+  belltower-cli encode beep.rtx                 writes beep.re beside beep.rtx
+  belltower-cli encode beep.rtx -o BEEP.RE --unicode
+  belltower-cli encode *.rtx *.ert -d records   one .re per input, in records/
+  belltower-cli encode - -o - < beep.rtx > beep.re
+  belltower-cli encode song.mid --to rtx         writes song.rtx beside song.mid)",
         Encode);
     encode
         ->add_option("IN", options->inputs,
@@ -278,8 +279,9 @@ void AddEncode(CLI::App& app, CommandTable& table) {
 void AddToRtx(CLI::App& app, CommandTable& table) {
     const auto [toRtx, options] = table.AddCommandWith<ToRtxOptions>(
         app, "to-rtx", "Rewrite a ringtone file as one RTX line with every setting written out.",
-        "  belltower-cli to-rtx beep.txt -o beep.rtx\n"
-        "  belltower-cli to-rtx - -o - < beep.txt",
+        R"(
+  belltower-cli to-rtx beep.txt -o beep.rtx
+  belltower-cli to-rtx - -o - < beep.txt)",
         ToRtx);
     toRtx->add_option("IN", options->input, "Ringtone file (RTX or ERT text); - reads standard input.")->required();
     AddOutputOption(*toRtx, options->output, "The RTX file to write; - writes standard output.", "OUT.rtx");

@@ -52,12 +52,11 @@ ExitStatus Render(const RenderOptions& options, Console& console) {
 
 void AddRenderCommands(CLI::App& app, CommandTable& table) {
     const auto [render, options] = table.AddCommandWith<RenderOptions>(
-        app, "render",
-        "Render a melody (ringtone text, an RE, MIDI, .ott, iMelody or Composer file) into a WAV "
-        "file, as the play buttons preview it.",
-        "  belltower-cli render beep.rtx -o beep.wav\n"
-        "  belltower-cli render tone.re -o tone.wav --hardware none --no-vibration\n"
-        "  belltower-cli render - -o - --half < beep.rtx | aplay",
+        app, "render", "Render a melody of any format into a WAV file, as the play buttons preview it.",
+        R"(
+  belltower-cli render beep.rtx -o beep.wav
+  belltower-cli render tone.re -o tone.wav --hardware none --no-vibration
+  belltower-cli render - -o - --half < beep.rtx | aplay)",
         Render);
     AddMelodyFileJob(*render, *options, "The WAV file to write; - writes standard output.", "OUT.wav",
                      "Notes kept as the phone (a4 to b7, default), LogoManager (c4 to b7) or none plays them; "

@@ -51,11 +51,10 @@ ExitStatus Roll(const MelodyFileJob& options, Console& console) {
 
 void AddRollCommands(CLI::App& app, CommandTable& table) {
     const auto [roll, options] = table.AddCommandWith<MelodyFileJob>(
-        app, "roll",
-        "Draw a melody (ringtone text, an RE, MIDI, .ott, iMelody or Composer file) as a piano roll "
-        "into an SVG picture.",
-        "  belltower-cli roll beep.rtx -o beep.svg\n"
-        "  belltower-cli roll tone.re -o - --hardware logomanager > tone.svg",
+        app, "roll", "Draw a melody of any format as a piano roll into an SVG picture.",
+        R"(
+  belltower-cli roll beep.rtx -o beep.svg
+  belltower-cli roll tone.re -o - --hardware logomanager > tone.svg)",
         Roll);
     AddMelodyFileJob(*roll, *options, "The SVG file to write; - writes standard output.", "OUT.svg",
                      "Draw in the warning colour the notes out of range for the phone (a4 to b7, default), "
