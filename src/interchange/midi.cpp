@@ -475,7 +475,8 @@ Result<ChosenNotes> ChooseNotes(const MidiSong& song, const MidiReadOptions& opt
         return MakeError(ErrorCode::BadInput,
                          (options.track > 0 ? "Track " + std::to_string(options.track) + " of the MIDI file"
                                             : std::string("The MIDI file")) +
-                             " has no notes" +
+                             (drums ? " has only drum notes (channel 10), which are read only when channel 10 is chosen"
+                                    : " has no notes") +
                              (options.channel > 0 ? " on channel " + std::to_string(options.channel) : "") + ".");
     }
     if (drums) {

@@ -222,6 +222,12 @@ TEST(MidiReader, TransposesIntoTheRange) {
     // A track or channel that is not there is refused.
     EXPECT_EQ(ReadMidi(low, {.track = 2}).error().message, "The MIDI file has 1 track; there is no track 2.");
     EXPECT_EQ(ReadMidi(low, {.channel = 3}).error().message, "The MIDI file has no notes on channel 3.");
+    const Bytes drums = MidiFile(1, 96, {MidiTrack({{0, 96, 36, 10}})});
+    EXPECT_EQ(
+        ReadMidi(drums, {.track = 1}).error().message,
+        "Track 1 of the MIDI file has only drum notes (channel 10), which are read only when channel 10 is chosen.");
+    const auto drumNotes = ReadMidi(drums, {.track = 1, .channel = 10, .transpose = 0});
+    EXPECT_EQ(drumNotes->fields.octave + "|" + drumNotes->fields.notes, "2|c");
 }
 
 // Numbers far beyond any melody (a gap of 2^28 ticks, a tempo of 1 microsecond, 2,000 tracks)
