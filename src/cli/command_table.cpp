@@ -8,7 +8,8 @@ namespace belltower::cli {
 CLI::App* CommandTable::AddCommand(CLI::App& parent, const std::string& name, const std::string& description,
                                    const std::string& examples, Action action) {
     CLI::App* command = parent.add_subcommand(name, description);
-    command->footer("Examples:\n" + examples);
+    // Examples may be given as a raw string that starts on the line after its quote.
+    command->footer("Examples:\n" + (examples.starts_with('\n') ? examples.substr(1) : examples));
     actions_.emplace_back(command, std::move(action));
     return command;
 }

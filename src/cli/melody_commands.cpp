@@ -240,18 +240,18 @@ ExitStatus ToRtx(const ToRtxOptions& options, Console& console) {
 }
 
 void AddEncode(CLI::App& app, CommandTable& table) {
-    auto options = std::make_shared<EncodeOptions>();
-    CLI::App* encode = table.AddCommand(
+    const auto [encode, options] = table.AddCommandWith<EncodeOptions>(
         app, "encode",
         "Save ringtone files (RTX or ERT text; also RE, MIDI, .ott, iMelody and Composer files, recognised by their "
         "content) as RE "
         "files, one melody record each, or as ringtone text, MIDI, .ott, iMelody or Composer codes with --to.",
-        "  belltower-cli encode beep.rtx                 writes beep.re beside beep.rtx\n"
-        "  belltower-cli encode beep.rtx -o BEEP.RE --unicode\n"
-        "  belltower-cli encode *.rtx *.ert -d records   one .re per input, in records/\n"
-        "  belltower-cli encode - -o - < beep.rtx > beep.re\n"
-        "  belltower-cli encode song.mid --to rtx         writes song.rtx beside song.mid",
-        [options](Console& console, const GlobalOptions&) { return Encode(*options, console); });
+        R"(
+  belltower-cli encode beep.rtx                 writes beep.re beside beep.rtx
+  belltower-cli encode beep.rtx -o BEEP.RE --unicode
+  belltower-cli encode *.rtx *.ert -d records   one .re per input, in records/
+  belltower-cli encode - -o - < beep.rtx > beep.re
+  belltower-cli encode song.mid --to rtx         writes song.rtx beside song.mid)",
+        Encode);
     encode
         ->add_option("IN", options->inputs,
                      "Ringtone, RE, MIDI, .ott, iMelody or Composer files; - reads standard input.")
@@ -277,12 +277,12 @@ void AddEncode(CLI::App& app, CommandTable& table) {
 }
 
 void AddToRtx(CLI::App& app, CommandTable& table) {
-    auto options = std::make_shared<ToRtxOptions>();
-    CLI::App* toRtx =
-        table.AddCommand(app, "to-rtx", "Rewrite a ringtone file as one RTX line with every setting written out.",
-                         "  belltower-cli to-rtx beep.txt -o beep.rtx\n"
-                         "  belltower-cli to-rtx - -o - < beep.txt",
-                         [options](Console& console, const GlobalOptions&) { return ToRtx(*options, console); });
+    const auto [toRtx, options] = table.AddCommandWith<ToRtxOptions>(
+        app, "to-rtx", "Rewrite a ringtone file as one RTX line with every setting written out.",
+        R"(
+  belltower-cli to-rtx beep.txt -o beep.rtx
+  belltower-cli to-rtx - -o - < beep.txt)",
+        ToRtx);
     toRtx->add_option("IN", options->input, "Ringtone file (RTX or ERT text); - reads standard input.")->required();
     AddOutputOption(*toRtx, options->output, "The RTX file to write; - writes standard output.", "OUT.rtx");
 }

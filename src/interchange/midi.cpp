@@ -11,6 +11,7 @@
 #include <set>
 
 #include "formats/bytes.h"
+#include "formats/message_text.h"
 #include "formats/tone_commands.h"
 #include "interchange/midi_song.h"
 #include "interchange/midi_tracks.h"
@@ -33,25 +34,6 @@ constexpr int kLowestTokenCode = 79;  // c of octave 1, the lowest a token can n
 using Note = MidiNoteEvent;
 
 // ---- Writing ----------------------------------------------------------------------------------
-
-void PutBig(Bytes& out, std::uint32_t value, int size) {
-    for (int i = size - 1; i >= 0; --i) {
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
-}
-
-void PutVarLen(Bytes& out, std::uint32_t value) {
-    std::array<std::uint8_t, 5> bytes{};
-    std::size_t count = 0;
-    do {
-        bytes[count++] = static_cast<std::uint8_t>(value & 0x7F);
-        value >>= 7;
-    } while (value != 0);
-    while (count > 0) {
-        --count;
-        out.push_back(static_cast<std::uint8_t>(bytes[count] | (count > 0 ? 0x80 : 0x00)));
-    }
-}
 
 class TrackWriter {
 public:
@@ -224,8 +206,9 @@ public:
         const double room = std::floor((maxSeconds_ - seconds_) / perUnit);
         if (static_cast<double>(units) > room) {
             units = static_cast<long long>(std::max(room, 0.0));
-            Cut(maxSeconds_ < kMaxSeconds ? "The melody is cut at its limit of " + Figure(maxSeconds_) + " seconds"
-                                          : "The melody plays longer than ten minutes; it is cut at 10:00",
+            Cut(maxSeconds_ < kMaxSeconds
+                    ? "The melody is cut at its limit of " + formats::NumberText(maxSeconds_) + " seconds"
+                    : "The melody plays longer than ten minutes; it is cut at 10:00",
                 fromTick + static_cast<std::uint64_t>(static_cast<double>(units) * ticksPerUnit));
         }
         seconds_ += static_cast<double>(units) * perUnit;
@@ -264,12 +247,6 @@ private:
         if (!warning_) {
             warning_ = what + ", at tick " + std::to_string(tick) + " of the file.";
         }
-    }
-
-    static std::string Figure(double value) {
-        std::array<char, 32> text{};
-        std::snprintf(text.data(), text.size(), "%g", value);
-        return text.data();
     }
 
     int maxNotes_;
@@ -487,18 +464,19 @@ Result<ChosenNotes> ChooseNotes(const MidiSong& song, const MidiReadOptions& opt
             drums = drums || drum;
             if (!drum && (options.channel == 0 || note.channel == options.channel - 1)) {
                 chosen.notes.push_back(note);
-                chosen.notes.back().order = chosen.notes.size();
+                chosen.notes.back().order = static_cast<std::uint32_t>(chosen.notes.size());
             }
         }
     }
-    if (song.tracks.front().notes.empty() && !song.tracks.front().name.empty()) {
+    if (song.tracks.front().noteOns == 0 && !song.tracks.front().name.empty()) {
         chosen.name = song.tracks.front().name;
     }
     if (chosen.notes.empty() && (options.track > 0 || options.channel > 0)) {
         return MakeError(ErrorCode::BadInput,
                          (options.track > 0 ? "Track " + std::to_string(options.track) + " of the MIDI file"
                                             : std::string("The MIDI file")) +
-                             " has no notes" +
+                             (drums ? " has only drum notes (channel 10), which are read only when channel 10 is chosen"
+                                    : " has no notes") +
                              (options.channel > 0 ? " on channel " + std::to_string(options.channel) : "") + ".");
     }
     if (drums) {
@@ -641,7 +619,7 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
 }
 
 Result<MelodyImport> ReadMidi(ByteView bytes, const MidiReadOptions& options) {
-    auto song = ReadMidiSong(bytes);
+    auto song = ReadMidiSong(bytes, options.track);
     if (!song) {
         return song.error();
     }

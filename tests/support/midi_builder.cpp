@@ -2,33 +2,17 @@
 #include "support/midi_builder.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <tuple>
+
+#include "interchange/midi_song.h"
 
 namespace belltower::testing {
 namespace {
 
 using formats::Bytes;
-
-void PutBig(Bytes& out, std::uint32_t value, int size) {
-    for (int i = size - 1; i >= 0; --i) {
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
-}
-
-void PutVarLen(Bytes& out, std::uint32_t value) {
-    std::array<std::uint8_t, 5> bytes{};
-    std::size_t count = 0;
-    do {
-        bytes[count++] = static_cast<std::uint8_t>(value & 0x7F);
-        value >>= 7;
-    } while (value != 0);
-    while (count > 0) {
-        --count;
-        out.push_back(static_cast<std::uint8_t>(bytes[count] | (count > 0 ? 0x80 : 0x00)));
-    }
-}
+using interchange::PutBig;
+using interchange::PutVarLen;
 
 std::uint8_t Byte(int value) {
     return static_cast<std::uint8_t>(value);
