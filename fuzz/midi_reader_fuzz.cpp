@@ -5,6 +5,7 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/harnesses.h"
 #include "interchange/midi.h"
+#include "interchange/midi_tracks.h"
 #include "melody/tone_encoder.h"
 
 namespace belltower::fuzz {
@@ -32,6 +33,18 @@ void FuzzMidiReader(formats::ByteView input) {
             const auto encoded = melody::EncodeMelody(read->fields, formats::TextFormat::Ascii, std::nullopt);
             BELLTOWER_FUZZ_CHECK(encoded.record.has_value() || encoded.record.error().code == ErrorCode::Limit);
         }
+    }
+    // The listing reads what the import reads; its pick is never a drum track, and every track
+    // it lists can be read with any voice rule and no transposition.
+    const auto list = interchange::ListMidiTracks(input);
+    BELLTOWER_FUZZ_CHECK(list.has_value() == read.has_value());
+    if (list && !list->tracks.empty()) {
+        const int pick = list->defaultTrack;
+        BELLTOWER_FUZZ_CHECK(pick == 0 || !list->tracks[static_cast<std::size_t>(pick - 1)].drums);
+        const auto last = interchange::ReadMidi(
+            input,
+            {.track = static_cast<int>(list->tracks.size()), .voice = interchange::VoiceRule::First, .transpose = 0});
+        BELLTOWER_FUZZ_CHECK(last.has_value() || last.error().code == ErrorCode::BadInput);
     }
     const auto written = interchange::WriteMidiMelody(input);
     BELLTOWER_FUZZ_CHECK(written.has_value());

@@ -108,28 +108,19 @@ ExitStatus SetFields(ToneBank& bank, const SetOptions& options, Console& console
 }
 
 void AddDelete(CLI::App& group, CommandTable& table) {
-    auto options = std::make_shared<PositionOptions>();
-    CLI::App* command =
-        table.AddCommand(group, "delete", "Remove a melody; the melodies below it move up and keep their indexes.",
-                         "  belltower-cli bank delete 3310.fls 2 -o 3310-new.fls",
-                         [options](Console& console, const GlobalOptions& global) {
-                             return EditBank(options->files, console, global,
-                                             [&](ToneBank& bank) { return Delete(bank, *options, console); });
-                         });
+    const auto [command, options] = AddBankEdit<PositionOptions>(
+        group, table, "delete", "Remove a melody; the melodies below it move up and keep their indexes.",
+        "  belltower-cli bank delete 3310.fls 2 -o 3310-new.fls", Delete);
     AddImageOption(*command, options->files.image);
     AddPosition(*command, "POS", options->position, "The melody to remove, from 1.");
     AddImageOutputOption(*command, options->files.output);
 }
 
 void AddMove(CLI::App& group, CommandTable& table) {
-    auto options = std::make_shared<MoveOptions>();
-    CLI::App* command = table.AddCommand(
-        group, "move", "Move a melody to another position, as Move Up and Move Down do; indexes stay as they are.",
-        "  belltower-cli bank move 3310.fls 7 1 -o 3310-new.fls",
-        [options](Console& console, const GlobalOptions& global) {
-            return EditBank(options->files, console, global,
-                            [&](ToneBank& bank) { return Move(bank, *options, console); });
-        });
+    const auto [command, options] = AddBankEdit<MoveOptions>(
+        group, table, "move",
+        "Move a melody to another position, as Move Up and Move Down do; indexes stay as they are.",
+        "  belltower-cli bank move 3310.fls 7 1 -o 3310-new.fls", Move);
     AddImageOption(*command, options->files.image);
     AddPosition(*command, "FROM", options->from, "The melody to move, from 1.");
     AddPosition(*command, "TO", options->to, "Its new position, from 1.");
@@ -137,31 +128,26 @@ void AddMove(CLI::App& group, CommandTable& table) {
 }
 
 void AddReindex(CLI::App& group, CommandTable& table) {
-    auto options = std::make_shared<BankFiles>();
-    CLI::App* command = table.AddCommand(
-        group, "reindex", "Give every melody its position as its index (1, 2, 3 ...), as Reindex! does.",
-        "  belltower-cli bank reindex 3310.fls -o 3310.fls", [options](Console& console, const GlobalOptions& global) {
-            return EditBank(*options, console, global, [](ToneBank& bank) {
-                bank::Reindex(bank);
-                return ExitStatus::Done;
-            });
+    const auto [command, options] = AddBankEdit<BankFiles>(
+        group, table, "reindex", "Give every melody its position as its index (1, 2, 3 ...), as Reindex! does.",
+        "  belltower-cli bank reindex 3310.fls -o 3310.fls", [](ToneBank& bank, const BankFiles&, Console&) {
+            bank::Reindex(bank);
+            return ExitStatus::Done;
         });
     AddImageAndOutput(*command, *options);
 }
 
 void AddSet(CLI::App& group, CommandTable& table) {
-    auto options = std::make_shared<SetOptions>();
-    CLI::App* command =
-        table.AddCommand(group, "set", "Change a melody's name, ID, index or purpose, as Apply does; the rest stays.",
-                         "  belltower-cli bank set 3310.fls 2 --name Fanfare --index 12 -o 3310-new.fls\n"
-                         "  belltower-cli bank set 6210.fls 1 --id BELL --purpose 2 -o 6210-new.fls",
-                         [options](Console& console, const GlobalOptions& global) {
-                             if (!options->name && !options->id && !options->index && !options->purpose) {
-                                 return console.UsageError("Give at least one of --name, --id, --index and --purpose.");
-                             }
-                             return EditBank(options->files, console, global,
-                                             [&](ToneBank& bank) { return SetFields(bank, *options, console); });
-                         });
+    const auto [command, options] = table.AddCommandWith<SetOptions>(
+        group, "set", "Change a melody's name, ID, index or purpose, as Apply does; the rest stays.",
+        "  belltower-cli bank set 3310.fls 2 --name Fanfare --index 12 -o 3310-new.fls\n"
+        "  belltower-cli bank set 6210.fls 1 --id BELL --purpose 2 -o 6210-new.fls",
+        [](const SetOptions& set, Console& console, const GlobalOptions& global) {
+            if (!set.name && !set.id && !set.index && !set.purpose) {
+                return console.UsageError("Give at least one of --name, --id, --index and --purpose.");
+            }
+            return EditBank(set.files, console, global, [&](ToneBank& bank) { return SetFields(bank, set, console); });
+        });
     AddImageOption(*command, options->files.image);
     AddPosition(*command, "POS", options->position, "The melody to change, from 1.");
     command->add_option("--name", options->name, "The new name (at most 30 characters in a Unicode bank).");
@@ -174,13 +160,10 @@ void AddSet(CLI::App& group, CommandTable& table) {
 }  // namespace
 
 void AddBankSaveCommand(CLI::App& group, CommandTable& table) {
-    auto options = std::make_shared<BankFiles>();
-    CLI::App* save =
-        table.AddCommand(group, "save", "Load a firmware image and save it again, as Save Firmware does with no edits.",
-                         "  belltower-cli bank save 3310.fls -o 3310-checked.fls",
-                         [options](Console& console, const GlobalOptions& global) {
-                             return EditBank(*options, console, global, [](ToneBank&) { return ExitStatus::Done; });
-                         });
+    const auto [save, options] = AddBankEdit<BankFiles>(
+        group, table, "save", "Load a firmware image and save it again, as Save Firmware does with no edits.",
+        "  belltower-cli bank save 3310.fls -o 3310-checked.fls",
+        [](ToneBank&, const BankFiles&, Console&) { return ExitStatus::Done; });
     AddImageAndOutput(*save, *options);
 }
 

@@ -54,23 +54,20 @@ ExitStatus PutMelody(bank::ToneBank& bank, const MelodyFileOptions& options, boo
 }
 
 void AddPutMelody(CLI::App& group, CommandTable& table, bool insert) {
-    auto options = std::make_shared<MelodyFileOptions>();
-    CLI::App* command =
-        table.AddCommand(group, insert ? "insert" : "replace",
-                         insert ? "Insert a melody (RE, MIDI, .ott, iMelody or Composer file, or ringtone text) at a "
-                                  "position; the melodies from there move "
-                                  "down."
-                                : "Replace a melody with an RE, MIDI, .ott, iMelody or Composer file or ringtone text, "
-                                  "keeping its index, ID and purpose.",
-                         insert ? "  belltower-cli bank insert 3310.fls 1 tune.rtx -o 3310-new.fls\n"
-                                  "  belltower-cli bank insert 3310.fls 5 tone.re -o 3310.fls"
-                                : "  belltower-cli bank replace 3310.fls 3 tune.ert -o 3310-new.fls\n"
-                                  "  belltower-cli bank replace 6210.fls 3 tone.re -o 6210-new.fls",
-                         [options, insert](Console& console, const GlobalOptions& global) {
-                             return EditBank(options->files, console, global, [&](bank::ToneBank& bank) {
-                                 return PutMelody(bank, *options, insert, console);
-                             });
-                         });
+    const auto [command, options] = AddBankEdit<MelodyFileOptions>(
+        group, table, insert ? "insert" : "replace",
+        insert ? "Insert a melody (RE, MIDI, .ott, iMelody or Composer file, or ringtone text) at a "
+                 "position; the melodies from there move "
+                 "down."
+               : "Replace a melody with an RE, MIDI, .ott, iMelody or Composer file or ringtone text, "
+                 "keeping its index, ID and purpose.",
+        insert ? "  belltower-cli bank insert 3310.fls 1 tune.rtx -o 3310-new.fls\n"
+                 "  belltower-cli bank insert 3310.fls 5 tone.re -o 3310.fls"
+               : "  belltower-cli bank replace 3310.fls 3 tune.ert -o 3310-new.fls\n"
+                 "  belltower-cli bank replace 6210.fls 3 tone.re -o 6210-new.fls",
+        [insert](bank::ToneBank& bank, const MelodyFileOptions& put, Console& console) {
+            return PutMelody(bank, put, insert, console);
+        });
     AddImageOption(*command, options->files.image);
     AddPosition(*command, "POS", options->position,
                 insert ? "Where the new melody goes, from 1 (1 to the number of melodies; 1 in an empty bank)."

@@ -6,8 +6,11 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include <CLI/CLI.hpp>
 
@@ -44,6 +47,25 @@ ExitStatus SaveBank(const bank::ToneBank& bank, const std::string& output, Conso
 // instead of one losing the other.
 ExitStatus EditBank(const BankFiles& files, Console& console, const GlobalOptions& global,
                     const std::function<ExitStatus(bank::ToneBank&)>& edit);
+
+// A command that edits the bank of an image and saves it (EditBank): edit(bank, options,
+// console) on the image that options.files names (a plain BankFiles names it itself).
+template <typename T, typename Edit>
+std::pair<CLI::App*, std::shared_ptr<T>> AddBankEdit(CLI::App& group, CommandTable& table, const std::string& name,
+                                                     const std::string& description, const std::string& examples,
+                                                     Edit edit) {
+    return table.AddCommandWith<T>(
+        group, name, description, examples, [edit](const T& options, Console& console, const GlobalOptions& global) {
+            const BankFiles* files = nullptr;
+            if constexpr (std::is_same_v<T, BankFiles>) {
+                files = &options;
+            } else {
+                files = &options.files;
+            }
+            return EditBank(*files, console, global,
+                            [&](bank::ToneBank& bank) { return edit(bank, options, console); });
+        });
+}
 
 // IMAGE, the image read ("-": standard input).
 inline constexpr const char* kImageHelp = "Firmware image; - reads standard input.";

@@ -67,32 +67,27 @@ ExitStatus Export(const ExportOptions& options, Console& console) {
         bank->UnicodeNames == formats::TextFormat::Unicode ? MelodyOutput::ReUnicode : MelodyOutput::ReAscii;
     const MelodyOutput to = options.toOption->count() > 0 ? options.to : bankFormat;
     const auto bytes = WriteMelodyRecord(bank->Records[*index], bank->UnicodeNames, to, console);
-    if (!bytes) {
-        return console.Refuse(bytes.error().message);
-    }
-    return WriteAndFinish(console, options.output, *bytes);
+    return WriteResultAndFinish(console, options.output, bytes);
 }
 
 void AddList(CLI::App& group, CommandTable& table) {
-    auto options = std::make_shared<ListOptions>();
-    CLI::App* list = table.AddCommand(
+    const auto [list, options] = table.AddCommandWith<ListOptions>(
         group, "list", "List the melodies of a firmware image: position, index, ID, name, purpose, play mode, length.",
         "  belltower-cli bank list 3310.fls\n"
         "  belltower-cli bank list 6210.fls --json > melodies.json",
-        [options](Console& console, const GlobalOptions&) { return List(*options, console); });
+        List);
     AddImageOption(*list, options->image, "Firmware image (.fls or raw flash); - reads standard input.");
     list->add_flag("--json", options->json, "Write a JSON document instead of a table.");
 }
 
 void AddExport(CLI::App& group, CommandTable& table) {
-    auto options = std::make_shared<ExportOptions>();
-    CLI::App* exportCommand = table.AddCommand(
+    const auto [exportCommand, options] = table.AddCommandWith<ExportOptions>(
         group, "export",
         "Save one melody of a firmware image as an RE, ringtone, MIDI, .ott, iMelody or Composer file.",
         "  belltower-cli bank export 3310.fls 4 -o tone.re\n"
         "  belltower-cli bank export 3310.fls 4 -o tone-7110.re --to unicode\n"
         "  belltower-cli bank export 3310.fls 4 -o tone.mid --to mid",
-        [options](Console& console, const GlobalOptions&) { return Export(*options, console); });
+        Export);
     AddImageOption(*exportCommand, options->image);
     AddPosition(*exportCommand, "POS", options->position, "The melody's position in the list, from 1.");
     AddOutputOption(*exportCommand, options->output, "The file to write; - writes standard output.");

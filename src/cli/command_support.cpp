@@ -61,53 +61,79 @@ formats::Result<formats::Bytes> ReadRingtoneText(Console& console, const std::st
     return file;
 }
 
-formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path,
+namespace {
+
+// A melody file's bytes and what they hold: the format --from names, or what they are
+// recognised as.
+struct MelodyBytes {
+    formats::Bytes bytes;
+    MelodyContent content = MelodyContent::Ringtone;
+};
+
+formats::Result<MelodyBytes> ReadMelodyBytes(Console& console, const std::string& path,
                                              const MelodyInputOptions& options) {
-    const interchange::MelodyFormat* from = options.Format();
     auto file = console.ReadInput(path);
     if (!file) {
         return file.error();
     }
+    const interchange::MelodyFormat* from = options.Format();
     const MelodyContent content = from != nullptr ? from->content : RecogniseMelody(*file);
-    const bool namedRecord = from == nullptr && NamedAsReFile(path) && content == MelodyContent::Ringtone;
-    if (content == MelodyContent::Record || namedRecord) {
-        if (!formats::IsWholeRecord(*file)) {
-            return formats::MakeError(formats::ErrorCode::DamagedData, std::string(bank::kNotValidReFile));
-        }
-        return MelodyInput{true, std::move(*file), std::nullopt};
-    }
-    if (content == MelodyContent::Ringtone) {
-        if (auto checked = CheckText(path, *file); !checked) {
-            return checked.error();
-        }
-        return MelodyInput{false, std::move(*file), std::nullopt};
-    }
-    auto imported = interchange::ReadMelodyFile(*file, {}, &interchange::FormatOf(content), options.midi);
-    if (!imported) {
-        return AboutFile(path, imported.error());
-    }
-    WarnAll(imported->warnings, console);
-    return MelodyInput{false, std::move(*file), std::move(imported->fields)};
+    return MelodyBytes{std::move(*file), content};
 }
 
-formats::Result<interchange::MelodyImport> ReadMelodyFile(Console& console, const std::string& path,
-                                                          const MelodyInputOptions& options) {
-    const interchange::MelodyFormat* from = options.Format();
-    auto file = console.ReadInput(path);
-    if (!file) {
-        return file.error();
-    }
-    const MelodyContent content = from != nullptr ? from->content : RecogniseMelody(*file);
-    if (content == MelodyContent::Ringtone) {
-        if (auto checked = CheckText(path, *file); !checked) {
-            return checked.error();
-        }
-    }
-    auto imported = interchange::ReadMelodyFile(*file, {}, &interchange::FormatOf(content), options.midi);
+// The file read by its row of the table of formats, MIDI with the options' choices; a refusal
+// names the file.
+formats::Result<interchange::MelodyImport> Import(const std::string& path, const MelodyBytes& file,
+                                                  const MelodyInputOptions& options) {
+    auto imported = interchange::ReadMelodyFile(file.bytes, {}, &interchange::FormatOf(file.content), options.midi);
     if (!imported) {
         return AboutFile(path, imported.error());
     }
     return imported;
+}
+
+}  // namespace
+
+formats::Result<MelodyInput> ReadMelodyInput(Console& console, const std::string& path,
+                                             const MelodyInputOptions& options) {
+    auto file = ReadMelodyBytes(console, path, options);
+    if (!file) {
+        return file.error();
+    }
+    const bool namedRecord =
+        options.Format() == nullptr && NamedAsReFile(path) && file->content == MelodyContent::Ringtone;
+    if (file->content == MelodyContent::Record || namedRecord) {
+        if (!formats::IsWholeRecord(file->bytes)) {
+            return formats::MakeError(formats::ErrorCode::DamagedData, std::string(bank::kNotValidReFile));
+        }
+        return MelodyInput{true, std::move(file->bytes), std::nullopt};
+    }
+    if (file->content == MelodyContent::Ringtone) {
+        if (auto checked = CheckText(path, file->bytes); !checked) {
+            return checked.error();
+        }
+        return MelodyInput{false, std::move(file->bytes), std::nullopt};
+    }
+    auto imported = Import(path, *file, options);
+    if (!imported) {
+        return imported.error();
+    }
+    WarnAll(imported->warnings, console);
+    return MelodyInput{false, std::move(file->bytes), std::move(imported->fields)};
+}
+
+formats::Result<interchange::MelodyImport> ReadMelodyFile(Console& console, const std::string& path,
+                                                          const MelodyInputOptions& options) {
+    const auto file = ReadMelodyBytes(console, path, options);
+    if (!file) {
+        return file.error();
+    }
+    if (file->content == MelodyContent::Ringtone) {
+        if (auto checked = CheckText(path, file->bytes); !checked) {
+            return checked.error();
+        }
+    }
+    return Import(path, *file, options);
 }
 
 formats::Result<formats::Bytes> EncodeRingtone(const formats::Bytes& text, formats::TextFormat form, Console& console) {
@@ -142,6 +168,14 @@ ExitStatus WriteAndFinish(Console& console, const std::string& path, std::span<c
         return console.Refuse(written.error().message);
     }
     return ExitStatus::Done;
+}
+
+ExitStatus WriteResultAndFinish(Console& console, const std::string& path,
+                                const formats::Result<formats::Bytes>& bytes) {
+    if (!bytes) {
+        return console.Refuse(bytes.error().message);
+    }
+    return WriteAndFinish(console, path, formats::ByteView(*bytes));
 }
 
 CLI::Option* AddOutputOption(CLI::App& command, std::string& target, const std::string& description,

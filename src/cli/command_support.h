@@ -63,6 +63,9 @@ formats::Result<formats::Bytes> EncodeMelodyInput(const MelodyInput& input, form
 // then Done, or the refusal with the write's message.
 ExitStatus WriteAndFinish(Console& console, const std::string& path, formats::ByteView bytes);
 ExitStatus WriteAndFinish(Console& console, const std::string& path, std::span<const formats::ByteView> pieces);
+// The same for bytes a conversion made, or its refusal when it failed.
+ExitStatus WriteResultAndFinish(Console& console, const std::string& path,
+                                const formats::Result<formats::Bytes>& bytes);
 
 // The required -o,--output of a command that writes one file ("-": standard output); typeName
 // names it in the help ("OUT.wav").

@@ -30,24 +30,20 @@ ExitStatus Convert(const ConvertOptions& options, Console& console) {
     // The file's own format is read from its bytes as the RE import reads it; a record
     // already in the wanted format is written unchanged.
     const auto converted = WriteMelodyRecord(*file, formats::DetectRecordFormat(*file), options.to, console);
-    if (!converted) {
-        return console.Refuse(converted.error().message);
-    }
-    return WriteAndFinish(console, options.output, *converted);
+    return WriteResultAndFinish(console, options.output, converted);
 }
 
 }  // namespace
 
 void AddConvertCommands(CLI::App& app, CommandTable& table) {
-    auto options = std::make_shared<ConvertOptions>();
-    CLI::App* convert = table.AddCommand(
+    const auto [convert, options] = table.AddCommandWith<ConvertOptions>(
         app, "convert",
         "Rewrite an RE file with its name in ASCII (3210, 3310) or Unicode (6210, 7110), or as ringtone text, MIDI, "
         ".ott, iMelody or Composer codes.",
         "  belltower-cli convert tone.re -o tone-7110.re --to unicode\n"
         "  belltower-cli convert tone.re -o tone.mid --to mid\n"
         "  belltower-cli convert - -o - --to ascii < tone-7110.re > tone-3310.re",
-        [options](Console& console, const GlobalOptions&) { return Convert(*options, console); });
+        Convert);
     convert->add_option("IN", options->input, "RE file; - reads standard input.")->required();
     AddOutputOption(*convert, options->output, "The file to write; - writes standard output.");
     AddMelodyOutputOption(

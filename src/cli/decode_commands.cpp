@@ -11,30 +11,20 @@
 namespace belltower::cli {
 namespace {
 
-struct DecodeOptions {
-    std::string input;
-    std::string output;
-    MelodyInputOptions reading;  // --from and the MIDI choices
-};
-
-ExitStatus Decode(const DecodeOptions& options, Console& console) {
+ExitStatus Decode(const MelodyFileJob& options, Console& console) {
     const auto imported = ReadMelodyFile(console, options.input, options.reading);
     if (!imported) {
         return console.Refuse(imported.error().message);
     }
     WarnAll(imported->warnings, console);
     const auto text = WriteMelodyFields(imported->fields, MelodyOutput::Rtx, console);
-    if (!text) {
-        return console.Refuse(text.error().message);
-    }
-    return WriteAndFinish(console, options.output, *text);
+    return WriteResultAndFinish(console, options.output, text);
 }
 
 }  // namespace
 
 void AddDecodeCommands(CLI::App& app, CommandTable& table) {
-    auto options = std::make_shared<DecodeOptions>();
-    CLI::App* decode = table.AddCommand(
+    const auto [decode, options] = table.AddCommandWith<MelodyFileJob>(
         app, "decode",
         "Write a melody (RE, MIDI, .ott, iMelody or Composer file, or ringtone text) as ringtone text with every "
         "setting.",
@@ -42,11 +32,8 @@ void AddDecodeCommands(CLI::App& app, CommandTable& table) {
         "  belltower-cli decode song.mid -o song.ert\n"
         "  belltower-cli decode tone.bin -o - --from tone\n"
         "  belltower-cli bank export 3310.fls 4 -o - | belltower-cli decode - -o -",
-        [options](Console& console, const GlobalOptions&) { return Decode(*options, console); });
-    decode->add_option("IN", options->input, "The melody file, recognised by its content; - reads standard input.")
-        ->required();
-    AddMelodyInputOptions(*decode, options->reading);
-    AddOutputOption(*decode, options->output, "The ringtone text (ERT) to write; - writes standard output.", "OUT.ert");
+        Decode);
+    AddMelodyFileJob(*decode, *options, "The ringtone text (ERT) to write; - writes standard output.", "OUT.ert");
 }
 
 }  // namespace belltower::cli

@@ -240,8 +240,7 @@ ExitStatus ToRtx(const ToRtxOptions& options, Console& console) {
 }
 
 void AddEncode(CLI::App& app, CommandTable& table) {
-    auto options = std::make_shared<EncodeOptions>();
-    CLI::App* encode = table.AddCommand(
+    const auto [encode, options] = table.AddCommandWith<EncodeOptions>(
         app, "encode",
         "Save ringtone files (RTX or ERT text; also RE, MIDI, .ott, iMelody and Composer files, recognised by their "
         "content) as RE "
@@ -251,7 +250,7 @@ void AddEncode(CLI::App& app, CommandTable& table) {
         "  belltower-cli encode *.rtx *.ert -d records   one .re per input, in records/\n"
         "  belltower-cli encode - -o - < beep.rtx > beep.re\n"
         "  belltower-cli encode song.mid --to rtx         writes song.rtx beside song.mid",
-        [options](Console& console, const GlobalOptions&) { return Encode(*options, console); });
+        Encode);
     encode
         ->add_option("IN", options->inputs,
                      "Ringtone, RE, MIDI, .ott, iMelody or Composer files; - reads standard input.")
@@ -277,12 +276,11 @@ void AddEncode(CLI::App& app, CommandTable& table) {
 }
 
 void AddToRtx(CLI::App& app, CommandTable& table) {
-    auto options = std::make_shared<ToRtxOptions>();
-    CLI::App* toRtx =
-        table.AddCommand(app, "to-rtx", "Rewrite a ringtone file as one RTX line with every setting written out.",
-                         "  belltower-cli to-rtx beep.txt -o beep.rtx\n"
-                         "  belltower-cli to-rtx - -o - < beep.txt",
-                         [options](Console& console, const GlobalOptions&) { return ToRtx(*options, console); });
+    const auto [toRtx, options] = table.AddCommandWith<ToRtxOptions>(
+        app, "to-rtx", "Rewrite a ringtone file as one RTX line with every setting written out.",
+        "  belltower-cli to-rtx beep.txt -o beep.rtx\n"
+        "  belltower-cli to-rtx - -o - < beep.txt",
+        ToRtx);
     toRtx->add_option("IN", options->input, "Ringtone file (RTX or ERT text); - reads standard input.")->required();
     AddOutputOption(*toRtx, options->output, "The RTX file to write; - writes standard output.", "OUT.rtx");
 }

@@ -114,6 +114,17 @@ void AddMelodyInputOptions(CLI::App& command, MelodyInputOptions& target, const 
                                        : hardware);
 }
 
+void AddMelodyFileJob(CLI::App& command, MelodyFileJob& target, const std::string& outputHelp,
+                      const std::string& outputType, const std::string& hardware) {
+    command
+        .add_option("IN", target.input,
+                    "Ringtone file (RTX or ERT text), RE, MIDI, .ott, iMelody or Composer file, recognised by its "
+                    "content; - reads standard input.")
+        ->required();
+    AddMelodyInputOptions(command, target.reading, hardware);
+    AddOutputOption(command, target.output, outputHelp, outputType);
+}
+
 const MelodyFormat* MelodyInputOptions::Format() const {
     return from.empty() ? nullptr : interchange::FindMelodyFormat(from);
 }

@@ -45,6 +45,18 @@ struct MelodyInputOptions {
     const MelodyFormat* Format() const;
 };
 
+// A command that reads one melody file and writes one file: IN, -o and how IN is read.
+struct MelodyFileJob {
+    std::string input;
+    std::string output;
+    MelodyInputOptions reading;
+};
+
+// IN (any melody file, recognised by its content), the options of AddMelodyInputOptions and
+// -o OUT (`outputHelp`, `outputType` naming it in the help).
+void AddMelodyFileJob(CLI::App& command, MelodyFileJob& target, const std::string& outputHelp,
+                      const std::string& outputType, const std::string& hardware = {});
+
 // The options of every command that reads a melody: --from FORMAT with every format the table
 // reads (any case), --track, --channel, --voice, --transpose, --max-notes, --max-seconds and
 // --hardware (the range --transpose auto aims at; `hardware` describes what else it does on

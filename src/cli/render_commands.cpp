@@ -15,12 +15,9 @@
 namespace belltower::cli {
 namespace {
 
-struct RenderOptions {
-    std::string input;
-    std::string output;
-    MelodyInputOptions reading;  // --from and the MIDI choices
-    bool noVibration = false;    // "Emulate Vibration" cleared
-    bool half = false;           // "Half Quality" ticked
+struct RenderOptions : MelodyFileJob {
+    bool noVibration = false;  // "Emulate Vibration" cleared
+    bool half = false;         // "Half Quality" ticked
 };
 
 ExitStatus Render(const RenderOptions& options, Console& console) {
@@ -54,25 +51,17 @@ ExitStatus Render(const RenderOptions& options, Console& console) {
 }  // namespace
 
 void AddRenderCommands(CLI::App& app, CommandTable& table) {
-    auto options = std::make_shared<RenderOptions>();
-    CLI::App* render =
-        table.AddCommand(app, "render",
-                         "Render a melody (ringtone text, an RE, MIDI, .ott, iMelody or Composer file) into a WAV "
-                         "file, as the play buttons preview it.",
-                         "  belltower-cli render beep.rtx -o beep.wav\n"
-                         "  belltower-cli render tone.re -o tone.wav --hardware none --no-vibration\n"
-                         "  belltower-cli render - -o - --half < beep.rtx | aplay",
-                         [options](Console& console, const GlobalOptions&) { return Render(*options, console); });
-    render
-        ->add_option("IN", options->input,
-                     "Ringtone file (RTX or ERT text), RE, MIDI, .ott, iMelody or Composer file, recognised by its "
-                     "content; - reads "
-                     "standard input.")
-        ->required();
-    AddMelodyInputOptions(*render, options->reading,
-                          "Notes kept as the phone (a4 to b7, default), LogoManager (c4 to b7) or none plays them; "
-                          "others sound as a6, softly.");
-    AddOutputOption(*render, options->output, "The WAV file to write; - writes standard output.", "OUT.wav");
+    const auto [render, options] = table.AddCommandWith<RenderOptions>(
+        app, "render",
+        "Render a melody (ringtone text, an RE, MIDI, .ott, iMelody or Composer file) into a WAV "
+        "file, as the play buttons preview it.",
+        "  belltower-cli render beep.rtx -o beep.wav\n"
+        "  belltower-cli render tone.re -o tone.wav --hardware none --no-vibration\n"
+        "  belltower-cli render - -o - --half < beep.rtx | aplay",
+        Render);
+    AddMelodyFileJob(*render, *options, "The WAV file to write; - writes standard output.", "OUT.wav",
+                     "Notes kept as the phone (a4 to b7, default), LogoManager (c4 to b7) or none plays them; "
+                     "others sound as a6, softly.");
     render->add_flag("--no-vibration", options->noVibration,
                      "Do not emulate vibration: no motor hum (\"Emulate Vibration\" cleared).");
     render->add_flag("--half", options->half, "Half quality: 11025 samples per second.");

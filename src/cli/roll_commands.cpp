@@ -17,13 +17,7 @@
 namespace belltower::cli {
 namespace {
 
-struct RollOptions {
-    std::string input;
-    std::string output;
-    MelodyInputOptions reading;  // --from and the MIDI choices
-};
-
-ExitStatus Roll(const RollOptions& options, Console& console) {
+ExitStatus Roll(const MelodyFileJob& options, Console& console) {
     auto input = ReadMelodyInput(console, options.input, options.reading);
     if (!input) {
         return console.Refuse(input.error().message);
@@ -56,23 +50,16 @@ ExitStatus Roll(const RollOptions& options, Console& console) {
 }  // namespace
 
 void AddRollCommands(CLI::App& app, CommandTable& table) {
-    auto options = std::make_shared<RollOptions>();
-    CLI::App* roll =
-        table.AddCommand(app, "roll",
-                         "Draw a melody (ringtone text, an RE, MIDI, .ott, iMelody or Composer file) as a piano roll "
-                         "into an SVG picture.",
-                         "  belltower-cli roll beep.rtx -o beep.svg\n"
-                         "  belltower-cli roll tone.re -o - --hardware logomanager > tone.svg",
-                         [options](Console& console, const GlobalOptions&) { return Roll(*options, console); });
-    roll->add_option("IN", options->input,
-                     "Ringtone file (RTX or ERT text), RE, MIDI, .ott, iMelody or Composer file, recognised by its "
-                     "content; - reads "
-                     "standard input.")
-        ->required();
-    AddMelodyInputOptions(*roll, options->reading,
-                          "Draw in the warning colour the notes out of range for the phone (a4 to b7, default), "
-                          "LogoManager (c4 to b7) or none.");
-    AddOutputOption(*roll, options->output, "The SVG file to write; - writes standard output.", "OUT.svg");
+    const auto [roll, options] = table.AddCommandWith<MelodyFileJob>(
+        app, "roll",
+        "Draw a melody (ringtone text, an RE, MIDI, .ott, iMelody or Composer file) as a piano roll "
+        "into an SVG picture.",
+        "  belltower-cli roll beep.rtx -o beep.svg\n"
+        "  belltower-cli roll tone.re -o - --hardware logomanager > tone.svg",
+        Roll);
+    AddMelodyFileJob(*roll, *options, "The SVG file to write; - writes standard output.", "OUT.svg",
+                     "Draw in the warning colour the notes out of range for the phone (a4 to b7, default), "
+                     "LogoManager (c4 to b7) or none.");
 }
 
 }  // namespace belltower::cli

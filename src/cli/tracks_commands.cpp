@@ -92,15 +92,14 @@ ExitStatus Tracks(const TracksOptions& options, Console& console) {
 }  // namespace
 
 void AddTracksCommands(CLI::App& app, CommandTable& table) {
-    auto options = std::make_shared<TracksOptions>();
-    CLI::App* tracks = table.AddCommand(
+    const auto [tracks, options] = table.AddCommandWith<TracksOptions>(
         app, "tracks",
         "List the tracks of a MIDI file: name, instrument, channels, notes, range, the most notes sounding at once; "
         "the track a MIDI import reads by default is marked with *.",
         "  belltower-cli tracks song.mid\n"
         "  belltower-cli tracks song.mid --json\n"
         "  belltower-cli decode song.mid -o song.ert --track 3 --voice first",
-        [options](Console& console, const GlobalOptions&) { return Tracks(*options, console); });
+        Tracks);
     tracks->add_option("IN", options->input, "The MIDI file; - reads standard input.")->required();
     tracks->add_flag("--json", options->json, "Write a JSON document instead of a table.");
 }

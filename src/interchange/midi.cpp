@@ -487,11 +487,11 @@ Result<ChosenNotes> ChooseNotes(const MidiSong& song, const MidiReadOptions& opt
             drums = drums || drum;
             if (!drum && (options.channel == 0 || note.channel == options.channel - 1)) {
                 chosen.notes.push_back(note);
-                chosen.notes.back().order = chosen.notes.size();
+                chosen.notes.back().order = static_cast<std::uint32_t>(chosen.notes.size());
             }
         }
     }
-    if (song.tracks.front().notes.empty() && !song.tracks.front().name.empty()) {
+    if (song.tracks.front().noteOns == 0 && !song.tracks.front().name.empty()) {
         chosen.name = song.tracks.front().name;
     }
     if (chosen.notes.empty() && (options.track > 0 || options.channel > 0)) {
@@ -641,7 +641,7 @@ Result<MidiImport> ReadMidi(ByteView bytes) {
 }
 
 Result<MelodyImport> ReadMidi(ByteView bytes, const MidiReadOptions& options) {
-    auto song = ReadMidiSong(bytes);
+    auto song = ReadMidiSong(bytes, options.track);
     if (!song) {
         return song.error();
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <vector>
 
 #include "interchange/midi.h"
 
@@ -75,9 +76,10 @@ std::string At(std::size_t offset) {
 // Reading one track: where it is, the running status and the notes still sounding on each
 // channel and key (indexes into its notes, oldest first).
 struct TrackReader {
-    TrackReader(Cursor at, MidiSong& into)
-        : cursor(at), where("track " + std::to_string(into.tracks.size() + 1)), song(into) {}
+    TrackReader(Cursor at, MidiSong& into, bool keep)
+        : keepNotes(keep), cursor(at), where("track " + std::to_string(into.tracks.size() + 1)), song(into) {}
 
+    bool keepNotes;  // false: the notes are counted, not kept
     Cursor cursor;
     std::string where;
     MidiSong& song;
@@ -85,10 +87,11 @@ struct TrackReader {
     std::uint64_t tick = 0;
     std::uint8_t status = 0;
     bool afterMeta = false;  // the last event was a meta or system exclusive event
-    std::map<std::pair<int, int>, std::vector<std::size_t>> sounding;
+    std::vector<std::vector<std::size_t>> sounding = std::vector<std::vector<std::size_t>>(16 * 128);  // channel x key
     int strayOffs = 0;
     bool runningAfterMeta = false;
-    bool ended = false;  // the end of track event was read
+    bool ended = false;      // the end of track event was read
+    int systemMessages = 0;  // F1..FE other than F7 and FF
 };
 
 // A meta or system exclusive event, its status byte read: the tempo, the first track name and
@@ -139,10 +142,15 @@ bool ReadChannelEvent(TrackReader& reader, std::uint8_t kind, std::optional<std:
     if (!noteOn && !noteOff) {
         return true;
     }
-    auto& open = reader.sounding[{channel, data[0]}];
+    track.noteOns += noteOn ? 1 : 0;
+    if (!reader.keepNotes) {
+        return true;
+    }
+    auto& open = reader.sounding[static_cast<std::size_t>(channel * 128 + data[0])];
     if (noteOn) {
         open.push_back(track.notes.size());
-        track.notes.push_back({reader.tick, reader.tick, data[0], channel, track.notes.size()});
+        track.notes.push_back({reader.tick, reader.tick, static_cast<std::int16_t>(data[0]),
+                               static_cast<std::int16_t>(channel), static_cast<std::uint32_t>(track.notes.size())});
     } else if (!open.empty()) {
         track.notes[open.front()].off = reader.tick;
         open.erase(open.begin());
@@ -177,7 +185,14 @@ std::string ReadEvent(TrackReader& reader) {
     }
     const std::uint8_t kind = *first < 0x80 ? reader.status : *first;
     reader.afterMeta = kind >= 0xF0;
-    if (kind >= 0xF0) {
+    if (kind > 0xF0 && kind < 0xFF && kind != 0xF7) {
+        // A system message of a live MIDI line, which files do not carry: skipped with its
+        // data bytes.
+        ++reader.systemMessages;
+        if (!cursor.Skip(kind == 0xF2 ? 2 : (kind == 0xF1 || kind == 0xF3) ? 1 : 0)) {
+            return "the " + reader.where + " ends inside an event" + At(eventStart);
+        }
+    } else if (kind >= 0xF0) {
         const auto more = ReadMetaEvent(reader, kind);
         if (!more) {
             return "an event runs past the end of " + reader.where + At(eventStart);
@@ -189,15 +204,18 @@ std::string ReadEvent(TrackReader& reader) {
     return {};
 }
 
-void ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, MidiSong& song) {
-    TrackReader reader(Cursor(bytes, begin, end), song);
+void ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, bool keepNotes, MidiSong& song) {
+    TrackReader reader(Cursor(bytes, begin, end), song, keepNotes);
+    if (keepNotes) {
+        reader.track.notes.reserve((end - begin) / 6);  // a note on and off take 6 bytes at the least
+    }
     while (!reader.cursor.AtEnd() && !reader.ended) {
         if (const std::string damage = ReadEvent(reader); !damage.empty()) {
             song.warnings.push_back(Damaged(damage + "; the track is read up to there."));
             break;
         }
     }
-    for (auto& [key, open] : reader.sounding) {
+    for (const auto& open : reader.sounding) {
         for (const std::size_t index : open) {
             reader.track.notes[index].off = reader.tick;  // a note still sounding ends with its track
         }
@@ -205,6 +223,11 @@ void ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, MidiSong& son
     if (reader.strayOffs > 0) {
         song.warnings.push_back("The " + reader.where + " has " + std::to_string(reader.strayOffs) +
                                 " note-offs with no note-on; they are ignored.");
+    }
+    if (reader.systemMessages > 0) {
+        song.warnings.push_back("The " + reader.where + " holds " + std::to_string(reader.systemMessages) +
+                                " system messages of a live MIDI line (F1 to FE), which a file does not carry; they "
+                                "are skipped.");
     }
     if (reader.runningAfterMeta) {
         song.warnings.push_back("The " + reader.where +
@@ -254,7 +277,7 @@ double MidiSong::TicksPerQuarter() const {
     return static_cast<double>(division);
 }
 
-Result<MidiSong> ReadMidiSong(ByteView bytes) {
+Result<MidiSong> ReadMidiSong(ByteView bytes, int onlyTrack) {
     std::uint32_t headerLength = 0;
     auto song = ReadHeader(bytes, headerLength);
     if (!song) {
@@ -280,7 +303,8 @@ Result<MidiSong> ReadMidiSong(ByteView bytes) {
             end = bytes.size();
         }
         if (*type == kTrackChunk) {
-            ReadTrack(bytes, begin, end, *song);
+            const bool keep = onlyTrack <= 0 || static_cast<std::size_t>(onlyTrack) == song->tracks.size() + 1;
+            ReadTrack(bytes, begin, end, keep, *song);
         }
         pos = end;
     }

@@ -24,16 +24,17 @@ namespace belltower::interchange {
 struct MidiNoteEvent {
     std::uint64_t on = 0;
     std::uint64_t off = 0;
-    int key = 0;            // MIDI note number, 0..127
-    int channel = 0;        // 0..15; 9 is the drums
-    std::size_t order = 0;  // place among the notes of its track, to tell equal keys apart
+    std::int16_t key = 0;      // MIDI note number, 0..127
+    std::int16_t channel = 0;  // 0..15; 9 is the drums
+    std::uint32_t order = 0;   // place among the notes of its track, to tell equal keys apart
 };
 
 struct MidiSongTrack {
-    std::string name;  // the first track name meta event
-    int program = -1;  // the first program change, -1 when none
-    std::vector<MidiNoteEvent> notes;
-    std::uint64_t end = 0;  // the tick of its last event
+    std::string name;                  // the first track name meta event
+    int program = -1;                  // the first program change, -1 when none
+    std::vector<MidiNoteEvent> notes;  // empty when the read left them out
+    std::size_t noteOns = 0;           // with a velocity above 0, kept or not
+    std::uint64_t end = 0;             // the tick of its last event
 };
 
 struct MidiSong {
@@ -50,9 +51,10 @@ struct MidiSong {
     double FirstBpm() const;
 };
 
-// The tracks of a file. BadInput for what is not a MIDI file, has an unknown format or a
-// division of 0; DamagedData for a header cut short or a file with no track.
-formats::Result<MidiSong> ReadMidiSong(formats::ByteView bytes);
+// The tracks of a file; with onlyTrack above 0 the notes of the other tracks are read but not
+// kept. BadInput for what is not a MIDI file, has an unknown format or a division of 0;
+// DamagedData for a header cut short or a file with no track.
+formats::Result<MidiSong> ReadMidiSong(formats::ByteView bytes, int onlyTrack = 0);
 
 // The listing of the tracks read, with the default pick (see ListMidiTracks); no warnings.
 MidiTrackList SummariseTracks(const MidiSong& song);

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <set>
+#include <functional>
+#include <queue>
 #include <string_view>
 
 #include "interchange/midi.h"
@@ -164,25 +165,23 @@ struct TrackFigures {
     MidiTrackSummary summary;
     int aloneStarts = 0;  // notes that start while no other note of the track sounds
     int singing = 0;      // notes in the singing range
+    double keySum = 0;    // of every note, for the average pitch
 };
 
 // The most notes sounding at once, and how many start alone: a note ending where another
-// starts does not sound with it.
+// starts does not sound with it. The notes of a track stand in the order they start.
 void CountPolyphony(const MidiSongTrack& track, TrackFigures& figures) {
-    std::vector<std::pair<std::uint64_t, int>> changes;  // tick, -1 for an end before +1 for a start
-    changes.reserve(track.notes.size() * 2);
+    std::priority_queue<std::uint64_t, std::vector<std::uint64_t>, std::greater<>> ends;  // of the sounding notes
     for (const MidiNoteEvent& note : track.notes) {
-        if (note.off > note.on) {
-            changes.emplace_back(note.on, 1);
-            changes.emplace_back(note.off, -1);
+        if (note.off <= note.on) {
+            continue;
         }
-    }
-    std::sort(changes.begin(), changes.end());
-    int sounding = 0;
-    for (const auto& [tick, change] : changes) {
-        figures.aloneStarts += change > 0 && sounding == 0 ? 1 : 0;
-        sounding += change;
-        figures.summary.maxPolyphony = std::max(figures.summary.maxPolyphony, sounding);
+        while (!ends.empty() && ends.top() <= note.on) {
+            ends.pop();
+        }
+        figures.aloneStarts += ends.empty() ? 1 : 0;
+        ends.push(note.off);
+        figures.summary.maxPolyphony = std::max(figures.summary.maxPolyphony, static_cast<int>(ends.size()));
     }
 }
 
@@ -192,30 +191,39 @@ TrackFigures Summarise(const MidiSongTrack& track, int number) {
     summary.number = number;
     summary.name = track.name;
     summary.instrument = track.program >= 0 ? GeneralMidiName(track.program) : std::string();
-    std::set<int> channels;
+    std::array<bool, 16> channels{};
     for (const MidiNoteEvent& note : track.notes) {
-        channels.insert(note.channel + 1);
+        channels[static_cast<std::size_t>(note.channel)] = true;
         summary.drums = summary.drums || note.channel == kDrumChannel;
-        summary.low = summary.low < 0 ? note.key : std::min(summary.low, note.key);
-        summary.high = std::max(summary.high, note.key);
-        figures.singing += note.key >= kSingingLow && note.key <= kSingingHigh ? 1 : 0;
+        const int key = note.key;
+        summary.low = summary.low < 0 ? key : std::min(summary.low, key);
+        summary.high = std::max(summary.high, key);
+        figures.singing += key >= kSingingLow && key <= kSingingHigh ? 1 : 0;
+        figures.keySum += key;
     }
-    summary.channels.assign(channels.begin(), channels.end());
-    summary.notes = static_cast<int>(track.notes.size());
+    for (std::size_t channel = 0; channel < channels.size(); ++channel) {
+        if (channels[channel]) {
+            summary.channels.push_back(static_cast<int>(channel) + 1);
+        }
+    }
+    summary.notes = static_cast<int>(track.noteOns);
     CountPolyphony(track, figures);
     return figures;
 }
 
 // How tune-like a track is: its notes in the singing range, weighed by the share that start
-// alone (twice, so chords count little), three times as much when its name says it is the
-// tune. Drum tracks score nothing.
+// alone (twice, so chords count little) and by how high it lies on average (a bass line or a
+// pianist's left hand counts a tenth), three times as much when its name says it is the tune.
+// Drum tracks score nothing.
 double TuneScore(const TrackFigures& figures) {
     const MidiTrackSummary& summary = figures.summary;
     if (summary.drums || summary.notes == 0) {
         return 0;
     }
     const double alone = static_cast<double>(figures.aloneStarts) / summary.notes;
-    return (figures.singing + 1.0) * alone * alone * (NamedAsTune(summary.name) ? 3.0 : 1.0);
+    const double average = figures.keySum / summary.notes;
+    const double height = std::clamp((average - kSingingLow + 7) / 24.0, 0.1, 1.0);  // 1 from c5 up
+    return (figures.singing + 1.0) * alone * alone * height * (NamedAsTune(summary.name) ? 3.0 : 1.0);
 }
 
 }  // namespace

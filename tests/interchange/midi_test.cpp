@@ -77,17 +77,18 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         {Hex("4D546864 00000006 0000 0001 01E0 4D54726B 00000017"
              "00 90 3C 40  83 60 90 40 40  81 70 80 40 00  81 70 80 3C 00  00 FF 2F 00"),
          "|4|120|4c e c", "highest"},
-        // Of two tracks of one note each, the first is picked; running status; the tempo of
+        // Of two tracks of one note each, the higher is picked; running status; the tempo of
         // the first track.
         {Hex("4D546864 00000006 0001 0003 0060"                                          // format 1, three tracks
              "4D54726B 0000000B 00 FF 51 03 0F 42 40  00 FF 2F 00"                       // 60 beats per minute
              "4D54726B 00000012 00 FF 03 03 416263  00 90 45 50  60 45 00  00 FF 2F 00"  // a4, running status
              "4D54726B 0000000D 81 40 91 47 50  30 81 47 00  00 FF 2F 00"),              // b4 on channel 2
-         "Abc|4|60|a p.", "track 2 \"Abc\" is read"},
+         "|4|60|p 8b", "track 3 is read"},
         // Running status after a meta event, a note-off with no note-on, an extra chunk.
         {Hex(kOneTrack + "00000013 00 90 3C 40  00 FF 01 00  60 3C 00  00 80 40 00  00 FF 2F 00"
                          "58595A57 00000002 0000"),
          "|4|120|c", "running status after a meta event"},
+        {Hex(kOneTrack + "00000010 00 90 3C 40  00 F2 01 02  60 80 3C 00  00 FF 2F 00"), "|4|120|c", "F1 to FE"},
         {Hex(kOneTrack + "00000010 00 90 3C 40 60 80 3C 00"), "|4|120|c", "past the end of the file"},
         {Hex(kOneTrack + "0000000B 00 90 3C 40 60 80 3C 00 00 90 3C"), "|4|120|c", "ends inside an event"},
         {Hex(kOneTrack + "00000007 00 3C 40 00 FF 2F 00"), "|5|120|", "running status with no status"},
