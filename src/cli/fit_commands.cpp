@@ -3,7 +3,6 @@
 // hardware's range, the tone data, the Smart Messaging SMS it takes, the phone's Composer and,
 // with a firmware image, the free room of its TONE chunk.
 #include <cmath>
-#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -159,14 +158,13 @@ ExitStatus Fit(const FitOptions& options, Console& console) {
 }  // namespace
 
 void AddFitCommands(CLI::App& app, CommandTable& table) {
-    auto options = std::make_shared<FitOptions>();
-    CLI::App* fit = table.AddCommand(
+    const auto [fit, options] = table.AddCommandWith<FitOptions>(
         app, "fit",
         "Say whether a melody fits the phone: notes, length, notes out of range, tone data, Smart Messaging SMS, "
         "the Composer and the free room of a firmware image.",
         "  belltower-cli fit tune.mid\n"
         "  belltower-cli fit chime.rtx --image 3310.fls --json",
-        [options](Console& console, const GlobalOptions&) { return Fit(*options, console); });
+        Fit);
     fit->add_option("IN", options->input,
                     "Ringtone file (RTX or ERT text), RE, MIDI, .ott, iMelody or Composer file, recognised by its "
                     "content; - reads standard input.")

@@ -63,6 +63,16 @@ void FitSms(const melody::MelodyFields& fields, MelodyFit& fit) {
     }
 }
 
+// A note's token as it plays, its length written out when the default gives it, so that a
+// problem with the length names the length.
+std::string PlayedToken(const melody::Score& score, const ScoreNote& note) {
+    melody::ScoreItem played = score.items[note.item];
+    if (!played.fraction && note.fraction == std::floor(note.fraction) && note.fraction >= 1 && note.fraction <= 99) {
+        played.fraction = static_cast<int>(note.fraction);
+    }
+    return melody::WriteToken(played);
+}
+
 ComposerFit FitComposer(const melody::Score& score) {
     ComposerFit fit;
     const std::vector<ScoreNote> notes = ScoreNotes(score);
@@ -80,7 +90,7 @@ ComposerFit FitComposer(const melody::Score& score) {
             high = std::max(high, octave);
         }
         if (!SameLength(NearestLength(note.Whole(), ComposerLengths()).Whole(), note.Whole())) {
-            lengths.push_back(melody::WriteToken(score.items[note.item]));
+            lengths.push_back(PlayedToken(score, note));
         }
     }
     if (high - low >= kComposerOctaves) {

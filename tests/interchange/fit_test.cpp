@@ -52,6 +52,7 @@ TEST(Fit, ComposerLimits) {
     struct Case {
         std::string notes;
         Names problems;
+        const char* duration = "8";
     };
     const Case cases[] = {
         {Notes(49) + " p", {}},
@@ -61,9 +62,10 @@ TEST(Fit, ComposerLimits) {
         {"b3 c6 64c 3d",
          {"The notes span 4 octaves (3 to 6); the Composer holds 3.",
           "The Composer has no length for 64c, 3d: it holds 1 to 32."}},
+        {"c 4d p", {"The Composer has no length for 64c, 64p: it holds 1 to 32."}, "64"},  // the default length
     };
     for (const Case& c : cases) {
-        const MelodyFit fit = Fit({.notes = c.notes});
+        const MelodyFit fit = Fit({.duration = c.duration, .notes = c.notes});
         EXPECT_EQ(fit.composer.problems, c.problems) << c.notes;
         EXPECT_EQ(fit.composer.fits, c.problems.empty()) << c.notes;
     }
