@@ -70,7 +70,8 @@ Result<MelodyExport> WriteRingtone(const MelodyFields& fields, TextFormat /*form
 }
 
 Result<MelodyImport> ReadRingtone(ByteView bytes, const MelodyFields& base) {
-    MelodyImport imported{{}, base, {}};
+    MelodyImport imported;
+    imported.fields = base;
     melody::ReadRtxText(formats::ToText(bytes), imported.fields);
     imported.score = melody::ReadScore(imported.fields);
     return imported;
