@@ -167,8 +167,9 @@ Result<std::uint8_t> WriteNote(const NoteTiming& timing, bool smallPauseFirst, c
     if (timing.cutAt) {
         Put(data, ToByte(code), ToByte(sounding));
     }
-    for (; length > kPieceUnits; length -= kPieceUnits) {
+    while (length > kPieceUnits) {
         Put(data, rest, static_cast<std::uint8_t>(kPieceUnits));
+        length -= kPieceUnits;
     }
     Put(data, rest, ToByte(length));
     return rest;
