@@ -336,11 +336,15 @@ MelodyExport WriteComposer(const Score& score) {
     if (std::any_of(name.begin(), name.end(), IsControlCharacter)) {
         out.warnings.emplace_back(kNameBlanksText);
     }
+    const int tempo = ComposerTempo(score.settings.tempo);
+    if (static_cast<double>(tempo) != score.settings.tempo) {
+        out.warnings.push_back("The tempo " + melody::NumberText(score.settings.tempo) +
+                               " is not one the Composer has: it becomes " + std::to_string(tempo) + ".");
+    }
     std::string notesLine;
     std::string keysLine;
     WriteNotesAndKeys(notes, notesLine, keysLine);
-    const std::string text = "Name: " + LineText(score.settings.name) +
-                             "\nTempo: " + std::to_string(ComposerTempo(score.settings.tempo)) +
+    const std::string text = "Name: " + LineText(score.settings.name) + "\nTempo: " + std::to_string(tempo) +
                              "\nNotes: " + notesLine + "\nKeys: " + keysLine + "\n";
     out.bytes.assign(text.begin(), text.end());
     return out;

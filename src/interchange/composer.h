@@ -50,7 +50,8 @@ formats::Result<MelodyImport> ReadComposer(formats::ByteView bytes);
 // has no key for are rounded; a melody that spans three octaves or less is moved by whole
 // octaves into Composer octaves 1-3, otherwise only the notes outside are moved; more than 50
 // notes and rests are all written with a warning; a tempo tag after the start is named in a
-// warning (the Composer has one tempo); a name's line breaks and control characters are written
+// warning (the Composer has one tempo, one of the Smart Messaging tempos: another becomes the
+// nearest, with a warning); a name's line breaks and control characters are written
 // as blanks, with a warning.
 MelodyExport WriteComposer(const melody::Score& score);
 

@@ -62,18 +62,30 @@ double SampleCount(std::uint64_t units) {
     return formats::RoundHalfEven((static_cast<double>(units) / kUnitsPerSecond) * kGridRate);
 }
 
+// formats::RoundHalfEven for sample values (well inside +-2^51), without a library call per
+// sample: adding 1.5 x 2^52 leaves no bits for a fraction, so the addition itself rounds half to
+// even, as IEEE arithmetic does, and taking it away again is exact. The same value every time.
+double RoundSample(double value) {
+    constexpr double kNoFraction = 6755399441055744.0;  // 1.5 x 2^52
+    return (value + kNoFraction) - kNoFraction;
+}
+
 // The note waveform: a squared-squared sine, so its fundamental is twice the sine's rate;
-// one code step is a semitone. Sample j counts from 1 at the start of every command.
-double ToneSample(std::uint8_t code, double level, std::uint64_t j) {
+// one code step is a semitone. Sample j counts from 1 at the start of every command. The
+// angle per sample depends on the code alone: computed once per waveform, not per sample.
+double ToneAngle(std::uint8_t code) {
     const double w = std::pow(2.0, static_cast<double>(code) / 12.0 - 10.0) * (kPitchConstant / 2.0);
-    return formats::RoundHalfEven((std::pow(std::sin(((kPi + kPi) * w) * static_cast<double>(j)), 4.0) - 0.5) *
-                                  kToneAmplitude * level);
+    return (kPi + kPi) * w;
+}
+
+double ToneSample(double angle, double level, std::uint64_t j) {
+    return RoundSample((std::pow(std::sin(angle * static_cast<double>(j)), 4.0) - 0.5) * kToneAmplitude * level);
 }
 
 // The vibration motor's hum, 176.4 Hz at rate 1.0.
 double HumSample(double rate, std::uint64_t j) {
-    return formats::RoundHalfEven(
-        (std::pow(std::sin(((kPi + kPi) * kHumRate) * static_cast<double>(j) * rate), 6.0) - 0.5) * kHumAmplitude);
+    return RoundSample((std::pow(std::sin(((kPi + kPi) * kHumRate) * static_cast<double>(j) * rate), 6.0) - 0.5) *
+                       kHumAmplitude);
 }
 
 // Interprets the commands. It runs twice: first without an output buffer, only counting the
@@ -181,11 +193,11 @@ private:
     // The first `count` written samples of the tone (j = step, 2 step, ...).
     const std::int16_t* Waveform(std::size_t key, std::size_t count, std::uint8_t code, double level) {
         std::vector<std::int16_t>& table = tones_[key];
-        const std::size_t known = table.size();
-        if (known < count) {
-            table.resize(count);
-            for (std::size_t i = known; i < count; ++i) {
-                table[i] = static_cast<std::int16_t>(ToneSample(code, level, (i + 1) * step_));
+        if (table.size() < count) {
+            const double angle = ToneAngle(code);
+            table.reserve(count);
+            for (std::size_t i = table.size(); i < count; ++i) {
+                table.push_back(static_cast<std::int16_t>(ToneSample(angle, level, (i + 1) * step_)));
             }
         }
         return table.data();
@@ -194,11 +206,10 @@ private:
     const std::int16_t* Hum(std::size_t which, std::size_t count) {
         const double rate = which == 0 ? 1.0 : 1.1;
         std::vector<std::int16_t>& table = hums_[which];
-        const std::size_t known = table.size();
-        if (known < count) {
-            table.resize(count);
-            for (std::size_t i = known; i < count; ++i) {
-                table[i] = static_cast<std::int16_t>(HumSample(rate, (i + 1) * step_));
+        if (table.size() < count) {
+            table.reserve(count);
+            for (std::size_t i = table.size(); i < count; ++i) {
+                table.push_back(static_cast<std::int16_t>(HumSample(rate, (i + 1) * step_)));
             }
         }
         return table.data();
