@@ -101,8 +101,8 @@ const std::array<MelodyFormat, 7> kFormats = {{
      WriteRingtone, "The options \"suggest playing twice\" and \"no small pauses\"."},
     {MelodyContent::Midi, "mid", "MIDI file", kMidiExtensions, LooksLikeMidiFile,
      [](ByteView bytes, const MelodyFields&) { return ReadMidi(bytes); }, WriteMidiFile,
-     "Vibration, staccato, the ID, index and play options; read back, a file keeps one voice in sixty-fourth "
-     "notes."},
+     "Vibration, staccato, delays, the ID, index and play options; read back, a file keeps one voice of one "
+     "track in sixty-fourth notes, moved by whole octaves into the phone's range."},
     {MelodyContent::Ott, "ott", "Smart Messaging ringtone", kOttExtensions, LooksLikeOtt,
      [](ByteView bytes, const MelodyFields&) { return ReadOtt(bytes); },
      [](const MelodyFields& fields, TextFormat) { return WriteOtt(fields); },
