@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 
+#include "formats/message_text.h"
 #include "formats/text_value.h"
 #include "interchange/ott.h"
 #include "interchange/score_notes.h"
@@ -338,7 +339,7 @@ MelodyExport WriteComposer(const Score& score) {
     }
     const int tempo = ComposerTempo(score.settings.tempo);
     if (static_cast<double>(tempo) != score.settings.tempo) {
-        out.warnings.push_back("The tempo " + melody::NumberText(score.settings.tempo) +
+        out.warnings.push_back("The tempo " + formats::NumberText(score.settings.tempo) +
                                " is not one the Composer has: it becomes " + std::to_string(tempo) + ".");
     }
     std::string notesLine;
