@@ -141,6 +141,9 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
         {Closed("00000010 0100101 0 0011101 001 0001" + Repeat(" 01011000", 17) +  // 17 characters, length field 1
                 " 00000001 000 00 0000 00000001 001 1010 010 00"),
          "4:5:a", "length field gives 1, but the title has 17 characters"},
+        {Closed("00000010 0100101 0 0011101 001 0001" + Repeat(" 01011000", 16) + " 00000001" +  // unprintable 17th
+                " 00000001 000 00 0000 00000001 001 1010 010 00"),
+         "damaged", ""},
         {Closed("00000010 0100101 0 0011101 001 0000 00000001 000 01 0101 00000000"), "4:5:",  // as some tools give
          "pattern B, which it never defines: it is read as empty"},
         {Closed("00000010 0100101 0 0011101 010 00000001 000 00 0000 00000001 001 1010 010 00"), "4:5:a",
