@@ -9,6 +9,7 @@
 #include "formats/record.h"
 #include "melody/tone_decoder.h"
 #include "support/hex.h"
+#include "support/save_faults.h"
 #include "support/scratch_dir.h"
 
 namespace belltower::melody {
@@ -188,7 +189,7 @@ TEST(ToneEncoder, ReFilesRefuseAnAsciiNameThatWouldReadAsUnicode) {
     }
 }
 
-// The write itself, and its faults, are the atomic writer's; here only what reaches it.
+// The write itself, and its faults, are the atomic writer's; here only what reaches it, a fault too.
 TEST(ToneEncoder, WritesAnReFileOnlyFromACompleteRecord) {
     const testing::ScratchDir folder("encoder");
     const auto path = folder.path() / "a.re";
@@ -199,6 +200,10 @@ TEST(ToneEncoder, WritesAnReFileOnlyFromACompleteRecord) {
     result = EncodeMelodyFile(path, {.notes = "4c"}, TextFormat::Ascii, std::nullopt);
     ASSERT_TRUE(result.Saved());
     EXPECT_BYTES_EQ(*result.encoded.record, *formats::ReadFileBytes(path));
+    testing::ExpectFaultKeepsTarget([](const std::filesystem::path& target, const formats::WriteFault* fault) {
+        const auto saved = EncodeMelodyFile(target, {.notes = "4c 8d# t200 1g"}, TextFormat::Unicode, {}, fault);
+        return saved.Saved() ? std::nullopt : std::optional(saved.Failure());
+    });
 }
 
 TEST(ToneDecoder, PlaysForeignToneDataTheSameAndListsWhatItLost) {
