@@ -86,6 +86,7 @@ TEST(Ott, WritesWhatTheFormatHoldsAndSaysWhatItChanged) {
         {{.notes = "c3,c,d3"},
          "c,c6,d",
          "\"c3\" and 1 more lie below the four octaves of the format: they are moved 1 octave up"},
+        {{.octave = "-6", .notes = "f"}, "f", "\"f\" lies below the four octaves"},  // code 0, the lowest
         {{.notes = "c,b9"}, "c,b7", "\"b9\" lies above the four octaves of the format: it is moved 2 octaves down"},
         {{.tempo = "120", .notes = "c"}, "", "tempo 120 is not one the format has: it becomes 125"},
         {{.notes = "c,t1000,d"}, "c,t900,d", "tempo 1000 is not one the format has: it becomes 900"},
