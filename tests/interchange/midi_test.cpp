@@ -102,6 +102,8 @@ TEST(MidiReader, KeepsOneVoiceOfAnyFileAndRefusesDamagedOnes) {
         ASSERT_EQ(imported->warnings.size(), *message == '\0' ? 0U : 1U) << read;
         EXPECT_TRUE(*message == '\0' || imported->warnings[0].find(message) != std::string::npos);
     }
+    // Key 0 is a note like any other: one of two whole notes is written in pieces, no small pauses between.
+    EXPECT_TRUE(ReadMidi(Hex(kOneTrack + "0000000D 00 90 00 40 8600 80 00 00 00 FF 2F 00"))->fields.noSmallPauses);
 }
 
 // Numbers far beyond any melody (a gap of 2^28 ticks, a tempo of 1 microsecond, 2,000 tracks)
