@@ -130,7 +130,7 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
         const char* message;  // a part of the one warning or of the error, "" for no warning
     } cases[] = {
         {kJoy, "4:5:e,e,f,g,g,f,e,d,c,c,d,e,e.,8d,2d,p,2g4", ""},
-        {Closed(Head("0000", "00000001") + "001 1010 010 10"), "2:5:a", "double-dotted 1/4 note"},
+        {Closed(Head("0000", "00000001") + "001 1010 000 10"), "1:5:a.", "double-dotted 1/1 note"},
         {Closed(Head("0000", "00000010") + "011 10 001 1010 000 01"), "1:5:a.", "staccato style is not kept"},
         {Closed(Head("0000", "00000001") + "101 1111"), "4:5:", "volume instructions are not kept"},
         {Closed(Head("0001", "00000001") + "001 1010 010 00"), "4:5:a twice", ""},
