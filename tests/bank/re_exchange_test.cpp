@@ -77,20 +77,29 @@ TEST(RecordConversion, RefusesRecordsItCannotTakeApart) {
         std::size_t size;
         std::size_t at;
         const char* patch;
-        ErrorCode code;
+        const char* message;  // a part of it; a damaged record unless the name cannot be converted
     } cases[] = {
-        {true, 0, 16, "00", ErrorCode::DamagedData}, {true, 16, 0, "", ErrorCode::DamagedData},
-        {true, 19, 0, "", ErrorCode::DamagedData},   {false, 0, 17, "00", ErrorCode::DamagedData},
-        {false, 17, 0, "", ErrorCode::DamagedData},  {false, 22, 0, "", ErrorCode::DamagedData},
-        {false, 0, 18, "01", ErrorCode::BadInput},
+        {true, 0, 16, "00", "byte of 0"},
+        {true, 16, 0, "", "header needs 17"},
+        {true, 17, 0, "", "before the terminator"},
+        {true, 19, 0, "", "before the terminator"},
+        {false, 0, 17, "00", "byte of 0"},
+        {false, 17, 0, "", "header needs 18"},
+        {false, 18, 0, "", "before the terminator"},
+        {false, 22, 0, "", "before the terminator"},
+        {false, 0, 18, "01", "cannot hold"},
     };
     for (const auto& c : cases) {
         Bytes record = Patched(c.toUnicode ? kAsciiAb : kUnicodeAb, c.at, c.patch);
         record.resize(c.size == 0 ? record.size() : c.size);
         const auto converted = c.toUnicode ? RecordToUnicode(record) : RecordToAscii(record);
         ASSERT_FALSE(converted) << testing::ToHex(record);
-        EXPECT_EQ(c.code, converted.error().code);
+        EXPECT_NE(converted.error().message.find(c.message), std::string::npos) << converted.error().message;
+        EXPECT_EQ(std::string(c.message) == "cannot hold", converted.error().code == ErrorCode::BadInput);
     }
+    // Cut right after the name's terminator, a record still converts.
+    EXPECT_TRUE(RecordToUnicode(Bytes(kAsciiAb.begin(), kAsciiAb.begin() + 20)));
+    EXPECT_TRUE(RecordToAscii(Bytes(kUnicodeAb.begin(), kUnicodeAb.begin() + 23)));
 }
 
 TEST(ReImport, ReplaceConvertsToTheBankFormatAndInsertKeepsTheFileAsItIs) {

@@ -20,6 +20,7 @@ using formats::ByteView;
 using formats::ErrorCode;
 using formats::TextFormat;
 using testing::Hex;
+using testing::Patched;
 using Lines = std::vector<std::string>;
 constexpr TextFormat kAscii = TextFormat::Ascii;
 constexpr TextFormat kUnicode = TextFormat::Unicode;
@@ -44,12 +45,6 @@ inline ToneBank LoadedBank(const testing::ImageLayout& layout) {
     ToneBank bank;
     (void)ApplyFirmwareImage(bank, *ReadFirmwareImage(testing::BuildImage(layout).image, "f"), false);
     return bank;
-}
-
-inline Bytes Patched(Bytes bytes, std::size_t offset, std::string_view hex) {
-    const Bytes patch = Hex(hex);
-    std::copy(patch.begin(), patch.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
-    return bytes;
 }
 
 }  // namespace belltower::bank

@@ -47,12 +47,7 @@ TEST(FormatTable, RecognitionTellsEachKindOfFileByItsBytes) {
     melody::ReadRtxText("Tune:d=4,o=5,b=125:8c 4d#", fields);
     Bytes cut = record;
     cut.pop_back();
-    const Bytes ott = WriteOtt(fields)->bytes;
-    const auto parts = [&](std::uint8_t count) {  // an .ott file's first byte counts its parts, 1 to 15
-        Bytes changed = ott;
-        changed[0] = count;
-        return changed;
-    };
+    const Bytes ott = WriteOtt(fields)->bytes;  // its first byte counts its parts, 1 to 15
     const struct {
         Bytes bytes;
         MelodyContent content;
@@ -62,10 +57,10 @@ TEST(FormatTable, RecognitionTellsEachKindOfFileByItsBytes) {
         {*WriteMidiMelody(record), MelodyContent::Midi},
         {Hex("4D546864 00000006"), MelodyContent::Midi},  // cut short: refused as damaged MIDI
         {formats::ToBytes("MThd tune:d=4:c"), MelodyContent::Ringtone},
-        {parts(1), MelodyContent::Ott},
-        {parts(15), MelodyContent::Ott},
-        {parts(0), MelodyContent::Ringtone},
-        {parts(16), MelodyContent::Ringtone},
+        {testing::Patched(ott, 0, "01"), MelodyContent::Ott},
+        {testing::Patched(ott, 0, "0F"), MelodyContent::Ott},
+        {testing::Patched(ott, 0, "00"), MelodyContent::Ringtone},
+        {testing::Patched(ott, 0, "10"), MelodyContent::Ringtone},
         {formats::ToBytes("Tune:d=4:c"), MelodyContent::Ringtone},
         {toneData, MelodyContent::Ringtone},  // bare tone data is read only when named
         {{}, MelodyContent::Ringtone},

@@ -40,9 +40,9 @@ TEST(Midi, WritesOneTrackByteForByteAndReadsBackWhatItWrote) {
                                "00 FF03 02 4869"                   // name "Hi"
                                "00 FF51 03 075300"                 // 480000 us a quarter: 125 beats per minute
                                "00 90 54 64   8360 80 54 00"       // c6 (code 0x8B) for a quarter
-                               "8360 90 58 64 8170 80 58 00"       // a quarter rest, then e6 for an eighth
-                               "00 FF2F00");                       // end of track
-    EXPECT_BYTES_EQ(expected, *WriteMidiMelody(Record("c p 8e6")));
+                               "8360 90 74 64 8170 80 74 00"       // a quarter rest, then g#9 an octave down (MIDI
+                               "00 FF2F00");                       // stops at 127) for an eighth; end of track
+    EXPECT_BYTES_EQ(expected, *WriteMidiMelody(Record("c p 8g#9")));
     // Written from the typed melody, with no decoding: the same file, the closing delay too.
     for (const char* delay : {"0", "3"}) {
         const melody::MelodyFields fields{
@@ -120,6 +120,8 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         EXPECT_TRUE(*message == '\0' || Mentions(warnings, message))
             << read << ": " << (warnings.empty() ? "" : warnings.back());
     }
+    // Key 0 is a note like any other: one of two whole notes is written in pieces, no small pauses between.
+    EXPECT_TRUE(ReadMidi(Hex(kOneTrack + "0000000D 00 90 00 40 8600 80 00 00 00 FF 2F 00"))->fields.noSmallPauses);
 }
 
 // A song as sequencers write it: a title track, chords, the tune, a bass line, drums; 96

@@ -86,6 +86,7 @@ TEST(Ott, WritesWhatTheFormatHoldsAndSaysWhatItChanged) {
         {{.notes = "c3,c,d3"},
          "c,c6,d",
          "\"c3\" and 1 more lie below the four octaves of the format: they are moved 1 octave up"},
+        {{.octave = "-6", .notes = "f"}, "f", "\"f\" lies below the four octaves"},  // code 0, the lowest
         {{.notes = "c,b9"}, "c,b7", "\"b9\" lies above the four octaves of the format: it is moved 2 octaves down"},
         {{.tempo = "120", .notes = "c"}, "", "tempo 120 is not one the format has: it becomes 125"},
         {{.notes = "c,t1000,d"}, "c,t900,d", "tempo 1000 is not one the format has: it becomes 900"},
@@ -129,7 +130,7 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
         const char* message;  // a part of the one warning or of the error, "" for no warning
     } cases[] = {
         {kJoy, "4:5:e,e,f,g,g,f,e,d,c,c,d,e,e.,8d,2d,p,2g4", ""},
-        {Closed(Head("0000", "00000001") + "001 1010 010 10"), "2:5:a", "double-dotted 1/4 note"},
+        {Closed(Head("0000", "00000001") + "001 1010 000 10"), "1:5:a.", "double-dotted 1/1 note"},
         {Closed(Head("0000", "00000010") + "011 10 001 1010 000 01"), "1:5:a.", "staccato style is not kept"},
         {Closed(Head("0000", "00000001") + "101 1111"), "4:5:", "volume instructions are not kept"},
         {Closed(Head("0001", "00000001") + "001 1010 010 00"), "4:5:a twice", ""},
@@ -141,6 +142,9 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
         {Closed("00000010 0100101 0 0011101 001 0001" + Repeat(" 01011000", 17) +  // 17 characters, length field 1
                 " 00000001 000 00 0000 00000001 001 1010 010 00"),
          "4:5:a", "length field gives 1, but the title has 17 characters"},
+        {Closed("00000010 0100101 0 0011101 001 0001" + Repeat(" 01011000", 16) + " 00000001" +  // unprintable 17th
+                " 00000001 000 00 0000 00000001 001 1010 010 00"),
+         "damaged", ""},
         {Closed("00000010 0100101 0 0011101 001 0000 00000001 000 01 0101 00000000"), "4:5:",  // as some tools give
          "pattern B, which it never defines: it is read as empty"},
         {Closed("00000010 0100101 0 0011101 010 00000001 000 00 0000 00000001 001 1010 010 00"), "4:5:a",

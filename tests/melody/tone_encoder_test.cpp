@@ -9,6 +9,7 @@
 #include "formats/record.h"
 #include "melody/tone_decoder.h"
 #include "support/hex.h"
+#include "support/save_faults.h"
 #include "support/scratch_dir.h"
 
 namespace belltower::melody {
@@ -76,6 +77,7 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettingsAndDecodesThemBack) {
         {{.tempo = "50", .notes = "1c t400 1c"}, "8B 7D 8B 7D 8B 7D 8B 7D 8B 50  40 02 8B 48"},
         {{.tempo = "50", .notes = "1c"}, "8B 7D 8B 7D 8B 7D 8B 7D 8B 50", "c"},
         {{.notes = "t0 4c T70 4d"}, "8B 34 8D 68"},  // a tempo tag of 0 is ignored; tags are lower-cased too
+        {{.notes = "32c 16p 32d"}, "8B 06 40 0D 8D 06", "c 16p d"},  // half the notes cut is no staccato
         {{.notes = "4c 4c 8d", .staccato = "6"}, "8B 06 40 2E 8B 06 40 2E 8D 06 40 14", "c c 8d"},
         {{.tempo = "50", .notes = "1c", .staccato = "255.4"}, "8B FF 40 7D 40 7D 40 4B"},
         {{.notes = "4c", .staccato = "300"}, "8B 34"},  // too long to cut this note
@@ -187,7 +189,7 @@ TEST(ToneEncoder, ReFilesRefuseAnAsciiNameThatWouldReadAsUnicode) {
     }
 }
 
-// The write itself, and its faults, are the atomic writer's; here only what reaches it.
+// The write itself, and its faults, are the atomic writer's; here only what reaches it, a fault too.
 TEST(ToneEncoder, WritesAnReFileOnlyFromACompleteRecord) {
     const testing::ScratchDir folder("encoder");
     const auto path = folder.path() / "a.re";
@@ -198,26 +200,31 @@ TEST(ToneEncoder, WritesAnReFileOnlyFromACompleteRecord) {
     result = EncodeMelodyFile(path, {.notes = "4c"}, TextFormat::Ascii, std::nullopt);
     ASSERT_TRUE(result.Saved());
     EXPECT_BYTES_EQ(*result.encoded.record, *formats::ReadFileBytes(path));
+    testing::ExpectFaultKeepsTarget([](const std::filesystem::path& target, const formats::WriteFault* fault) {
+        const auto saved = EncodeMelodyFile(target, {.notes = "4c 8d# t200 1g"}, TextFormat::Unicode, {}, fault);
+        return saved.Saved() ? std::nullopt : std::optional(saved.Failure());
+    });
 }
 
 TEST(ToneDecoder, PlaysForeignToneDataTheSameAndListsWhatItLost) {
     const struct {
         const char* what;
         const char* toneData;
-        const char* notes;       // the closest text
+        const char* notes;       // the delay and the closest text
         std::size_t lossOffset;  // where the first loss stands
     } table[] = {
-        {"repeat unrolled", "00 02 FC 09 0A 01 05 02 8B 34 06 8D 34 0A FE 07 0B", "c c d", 10},
-        {"unknown command skipped", "00 02 FC 09 0A 01 8B 34 12 34 8D 34 0A FE 07 0B", "c d", 8},
-        {"no opening", "8B 34 8D 34", "v0 c d", 0},
-        {"bytes after the end", "00 02 FC 09 0A 01 8B 34 0A FE 07 0B 8B 34", "c", 12},
+        {"repeat unrolled", "00 02 FC 09 0A 01 05 02 8B 34 06 8D 34 0A FE 07 0B", "@0 c c d", 10},
+        {"unknown command skipped", "00 02 FC 09 0A 01 8B 34 12 34 8D 34 0A FE 07 0B", "@0 c d", 8},
+        {"no opening", "8B 34 8D 34", "@0 v0 c d", 0},
+        {"a record whose name has no terminator", "00000001 00000013 20202020 00000000 03 41 62", "@0 v0", 0},
+        {"bytes after the end", "00 02 FC 09 0A 01 8B 34 0A FE 07 0B 8B 34", "@0 c", 12},
     };
     for (const auto& row : table) {
         const DecodedMelody decoded = DecodeMelody(Hex(row.toneData));
         EXPECT_FALSE(decoded.exact) << row.what;
         ASSERT_FALSE(decoded.losses.empty()) << row.what;
         EXPECT_EQ(decoded.losses.front().offset, row.lossOffset) << row.what;
-        EXPECT_EQ(decoded.fields.notes, row.notes) << row.what;
+        EXPECT_EQ("@" + decoded.fields.delay + " " + decoded.fields.notes, row.notes) << row.what;
     }
 }
 

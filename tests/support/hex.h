@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,13 @@ namespace belltower::testing {
 
 // "00 01 2c" or "00012C": whitespace is ignored, case does not matter.
 formats::Bytes Hex(std::string_view hex);
+
+// The bytes with the hex bytes written over them from `offset` on.
+inline formats::Bytes Patched(formats::Bytes bytes, std::size_t offset, std::string_view hex) {
+    const formats::Bytes patch = Hex(hex);
+    std::copy(patch.begin(), patch.end(), bytes.begin() + static_cast<std::ptrdiff_t>(offset));
+    return bytes;
+}
 
 // "00 01 2C" for messages.
 std::string ToHex(formats::ByteView bytes);
