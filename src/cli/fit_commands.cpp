@@ -10,13 +10,13 @@
 
 #include <nlohmann/json.hpp>
 
-#include "formats/message_text.h"
 #include "bank/firmware_writer.h"
 #include "cli/bank_support.h"
 #include "cli/command_groups.h"
 #include "cli/command_support.h"
 #include "cli/melody_formats.h"
 #include "cli/text_encoding.h"
+#include "formats/message_text.h"
 #include "interchange/fit.h"
 #include "melody/score.h"
 #include "melody/tone_encoder.h"

@@ -34,7 +34,7 @@ bool Mentions(const std::vector<std::string>& warnings, const std::string& part)
 
 const std::string kOneTrack = "4D546864 00000006 0000 0001 0060 4D54726B ";
 
-TEST(Midi, WritesOneTrackByteForByteAndReadsBackWhatItWrote) {
+TEST(Midi, WritesOneTrackByteForByte) {
     const Bytes expected = Hex("4D546864 00000006 0000 0001 01E0"  // format 0, one track, 480 ticks a quarter
                                "4D54726B 00000024"                 // the track, 36 bytes
                                "00 FF03 02 4869"                   // name "Hi"
@@ -49,19 +49,6 @@ TEST(Midi, WritesOneTrackByteForByteAndReadsBackWhatItWrote) {
             .name = "Hi", .duration = "4", .tempo = "100", .notes = "c p 8e6", .delay = delay};
         EXPECT_BYTES_EQ(*WriteMidiMelody(*melody::EncodeMelody(fields, formats::TextFormat::Ascii, {}).record),
                         *WriteMidi(melody::ReadScore(fields)));
-    }
-    // The melody comes back playing the same: the same tone data once encoded. Plain notes; a
-    // tempo change; long notes cut into pieces, repeated notes.
-    for (const auto& [notes, tempo] :
-         {std::pair{"c p 8e6 2g#5 16a.", "125"}, {"8c 8d 4e t250 8f 8g", "100"}, {"1c 1c 2.d", "63"}}) {
-        const Bytes record = Record(notes, tempo);
-        const auto imported = ReadMidi(*WriteMidiMelody(record));
-        ASSERT_TRUE(imported.has_value()) << notes << ": " << imported.error().message;
-        EXPECT_TRUE(imported->warnings.empty()) << notes;
-        melody::MelodyFields fields = imported->fields;
-        fields.name = "Hi";
-        EXPECT_BYTES_EQ(record, *melody::EncodeMelody(fields, formats::TextFormat::Ascii, std::nullopt).record)
-            << notes << " came back as " << imported->fields.notes;
     }
 }
 

@@ -84,15 +84,6 @@ private slots:
         }
     }
 
-    void okAcceptsAndCancelRejects() {
-        for (const auto button : {QDialogButtonBox::Ok, QDialogButtonBox::Cancel}) {
-            MidiTrackDialog dialog(Request());
-            dialog.show();
-            QTest::mouseClick(dialog.buttons->button(button), Qt::LeftButton);
-            QCOMPARE(dialog.result(), button == QDialogButtonBox::Ok ? QDialog::Accepted : QDialog::Rejected);
-        }
-    }
-
     // Opening the song asks for the track: OK reads the choice into the fields, Cancel leaves
     // them and the window's file as they were. A file with one tune asks nothing.
     void openingASongAsksForTheTrack() {
