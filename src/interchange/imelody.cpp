@@ -358,7 +358,8 @@ private:
         const auto from = static_cast<std::ptrdiff_t>(begin);
         const std::vector<ScoreItem> block(items_.begin() + from, items_.end());
         const std::vector<Codes> blockCodes(codes_.begin() + from, codes_.end());
-        for (double played = 1; played < count; ++played) {
+        // Each play adds at least one item, so the cap ends even an endless count.
+        for (std::size_t played = 1; static_cast<double>(played) < count; ++played) {
             if (items_.size() + block.size() > kMaxItems) {
                 cut_ = true;
                 break;

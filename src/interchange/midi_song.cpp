@@ -87,7 +87,8 @@ struct TrackReader {
     std::uint64_t tick = 0;
     std::uint8_t status = 0;
     bool afterMeta = false;  // the last event was a meta or system exclusive event
-    std::vector<std::vector<std::size_t>> sounding = std::vector<std::vector<std::size_t>>(16 * 128);  // channel x key
+    std::vector<std::vector<std::size_t>> sounding =
+        std::vector<std::vector<std::size_t>>(std::size_t{16} * 128);  // channel x key
     int strayOffs = 0;
     bool runningAfterMeta = false;
     bool ended = false;      // the end of track event was read
@@ -146,7 +147,7 @@ bool ReadChannelEvent(TrackReader& reader, std::uint8_t kind, std::optional<std:
     if (!reader.keepNotes) {
         return true;
     }
-    auto& open = reader.sounding[static_cast<std::size_t>(channel * 128 + data[0])];
+    auto& open = reader.sounding[static_cast<std::size_t>(channel) * 128 + data[0]];
     if (noteOn) {
         open.push_back(track.notes.size());
         track.notes.push_back({reader.tick, reader.tick, static_cast<std::int16_t>(data[0]),
