@@ -47,11 +47,7 @@ ExitStatus List(const ListOptions& options, Console& console) {
             console.Warn(melody + PrintableUtf8(bank::CannotComeFirstText(*bank, i)));
         }
     }
-    console.Out().flush();
-    if (!console.Out()) {
-        return console.Refuse("standard output: it could not be written.");
-    }
-    return ExitStatus::Done;
+    return console.FinishOut();
 }
 
 ExitStatus Export(const ExportOptions& options, Console& console) {

@@ -9,6 +9,10 @@
 
 namespace belltower::cli {
 
+namespace {
+constexpr std::string_view kOutFailed = "standard output: it could not be written.";
+}  // namespace
+
 using formats::ErrorCode;
 using formats::MakeError;
 
@@ -75,9 +79,14 @@ formats::Result<void> Console::WriteOutput(const std::string& path, std::span<co
     }
     out_.flush();
     if (!out_) {
-        return MakeError(ErrorCode::Io, "standard output: it could not be written.");
+        return MakeError(ErrorCode::Io, std::string(kOutFailed));
     }
     return {};
+}
+
+ExitStatus Console::FinishOut() {
+    out_.flush();
+    return out_ ? ExitStatus::Done : Refuse(kOutFailed);
 }
 
 void Console::Warn(std::string_view message) {

@@ -86,6 +86,10 @@ public:
 
     std::ostream& Out() { return out_; }
 
+    // The end of a command that printed to Out(): the stream flushed, so that a closed pipe or
+    // a full disk is reported (ExitStatus::Refused) rather than lost at exit; Done otherwise.
+    ExitStatus FinishOut();
+
 private:
     std::istream& in_;
     std::ostream& out_;

@@ -148,11 +148,7 @@ ExitStatus Fit(const FitOptions& options, Console& console) {
     } else {
         PrintText(measured->fit, room, console.Out());
     }
-    console.Out().flush();
-    if (!console.Out()) {
-        return console.Refuse("standard output: it could not be written.");
-    }
-    return ExitStatus::Done;
+    return console.FinishOut();
 }
 
 }  // namespace

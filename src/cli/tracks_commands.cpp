@@ -82,11 +82,7 @@ ExitStatus Tracks(const TracksOptions& options, Console& console) {
     } else {
         PrintTable(*list, console.Out());
     }
-    console.Out().flush();
-    if (!console.Out()) {
-        return console.Refuse("standard output: it could not be written.");
-    }
-    return ExitStatus::Done;
+    return console.FinishOut();
 }
 
 }  // namespace
