@@ -73,22 +73,33 @@ std::string At(std::size_t offset) {
     return " at byte " + std::to_string(offset);
 }
 
-// Reading one track: where it is, the running status and the notes still sounding on each
-// channel and key (indexes into its notes, oldest first).
+// The notes sounding on each channel and key: indexes into a track's notes, oldest first from
+// `head` on. One table serves every track of a file; a track empties only the keys it touched,
+// so a file of a thousand short tracks costs what its bytes do, not a thousand tables.
+struct SoundingKey {
+    std::vector<std::size_t> notes;
+    std::size_t head = 0;  // the notes before it have ended
+};
+struct SoundingTable {
+    std::vector<SoundingKey> keys = std::vector<SoundingKey>(std::size_t{16} * 128);  // channel x key
+    std::vector<std::size_t> touched;  // keys given a note since the table was last emptied
+};
+
+// Reading one track: where it is, the running status and the notes still sounding.
 struct TrackReader {
-    TrackReader(Cursor at, MidiSong& into, bool keep)
-        : keepNotes(keep), cursor(at), where("track " + std::to_string(into.tracks.size() + 1)), song(into) {}
+    TrackReader(Cursor at, MidiSong& into, SoundingTable& table, bool keep)
+        : keepNotes(keep), cursor(at), where("track " + std::to_string(into.tracks.size() + 1)), song(into),
+          sounding(table) {}
 
     bool keepNotes;  // false: the notes are counted, not kept
     Cursor cursor;
     std::string where;
     MidiSong& song;
+    SoundingTable& sounding;
     MidiSongTrack track;
     std::uint64_t tick = 0;
     std::uint8_t status = 0;
     bool afterMeta = false;  // the last event was a meta or system exclusive event
-    std::vector<std::vector<std::size_t>> sounding =
-        std::vector<std::vector<std::size_t>>(std::size_t{16} * 128);  // channel x key
     int strayOffs = 0;
     bool runningAfterMeta = false;
     bool ended = false;      // the end of track event was read
@@ -147,14 +158,20 @@ bool ReadChannelEvent(TrackReader& reader, std::uint8_t kind, std::optional<std:
     if (!reader.keepNotes) {
         return true;
     }
-    auto& open = reader.sounding[static_cast<std::size_t>(channel) * 128 + data[0]];
+    const std::size_t key = static_cast<std::size_t>(channel) * 128 + data[0];
+    SoundingKey& open = reader.sounding.keys[key];
     if (noteOn) {
-        open.push_back(track.notes.size());
+        if (open.notes.empty()) {
+            reader.sounding.touched.push_back(key);
+        }
+        open.notes.push_back(track.notes.size());
         track.notes.push_back({reader.tick, reader.tick, static_cast<std::int16_t>(data[0]),
                                static_cast<std::int16_t>(channel), static_cast<std::uint32_t>(track.notes.size())});
-    } else if (!open.empty()) {
-        track.notes[open.front()].off = reader.tick;
-        open.erase(open.begin());
+    } else if (open.head < open.notes.size()) {
+        track.notes[open.notes[open.head++]].off = reader.tick;  // the oldest note of the key ends
+        if (open.head == open.notes.size()) {
+            open = {};
+        }
     } else {
         ++reader.strayOffs;
     }
@@ -205,8 +222,9 @@ std::string ReadEvent(TrackReader& reader) {
     return {};
 }
 
-void ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, bool keepNotes, MidiSong& song) {
-    TrackReader reader(Cursor(bytes, begin, end), song, keepNotes);
+void ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, bool keepNotes, SoundingTable& sounding,
+               MidiSong& song) {
+    TrackReader reader(Cursor(bytes, begin, end), song, sounding, keepNotes);
     if (keepNotes) {
         reader.track.notes.reserve((end - begin) / 6);  // a note on and off take 6 bytes at the least
     }
@@ -216,11 +234,14 @@ void ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, bool keepNote
             break;
         }
     }
-    for (const auto& open : reader.sounding) {
-        for (const std::size_t index : open) {
-            reader.track.notes[index].off = reader.tick;  // a note still sounding ends with its track
+    for (const std::size_t key : sounding.touched) {
+        SoundingKey& open = sounding.keys[key];
+        for (std::size_t i = open.head; i < open.notes.size(); ++i) {
+            reader.track.notes[open.notes[i]].off = reader.tick;  // a note still sounding ends with its track
         }
+        open = {};
     }
+    sounding.touched.clear();
     if (reader.strayOffs > 0) {
         song.warnings.push_back("The " + reader.where + " has " + std::to_string(reader.strayOffs) +
                                 " note-offs with no note-on; they are ignored.");
@@ -243,24 +264,23 @@ Result<MidiSong> ReadHeader(ByteView bytes, std::uint32_t& headerLength) {
     if (!LooksLikeMidi(bytes)) {
         return MakeError(ErrorCode::BadInput, "This is not a MIDI file: it does not start with \"MThd\".");
     }
-    Cursor header(bytes, 4, bytes.size());
-    const auto length = header.Big(4);
-    const auto format = header.Big(2);
-    const auto tracks = header.Big(2);
-    const auto division = header.Big(2);
-    if (!MidiHeaderFits(bytes) || !length || !format || !tracks || !division) {
+    if (!MidiHeaderFits(bytes)) {
         return MakeError(ErrorCode::DamagedData, Damaged("its header chunk is cut short."));
     }
-    if (*format > 2) {
-        return MakeError(ErrorCode::BadInput, "The MIDI file has the unknown format " + std::to_string(*format) + ".");
+    // "MThd", the header's length, then format, track count and division, two bytes each.
+    const std::uint32_t length = formats::BigEndianAt(bytes, 4);
+    const std::uint32_t format = formats::BigEndianAt(bytes, 8, 2);
+    const std::uint32_t division = formats::BigEndianAt(bytes, 12, 2);
+    if (format > 2) {
+        return MakeError(ErrorCode::BadInput, "The MIDI file has the unknown format " + std::to_string(format) + ".");
     }
-    if (*division == 0 || ((*division & 0x8000) != 0 && (*division & 0xFF) == 0)) {
+    if (division == 0 || ((division & 0x8000) != 0 && (division & 0xFF) == 0)) {
         return MakeError(ErrorCode::BadInput, "The MIDI file gives a division of 0 ticks: its notes have no length.");
     }
-    headerLength = *length;
+    headerLength = length;
     MidiSong song;
-    song.format = *format;
-    song.division = *division;
+    song.format = format;
+    song.division = division;
     return song;
 }
 
@@ -304,6 +324,7 @@ Result<MidiSong> ReadMidiSong(ByteView bytes, int onlyTrack) {
         return song;
     }
     // Every track chunk; chunks of other types are skipped.
+    SoundingTable sounding;
     std::size_t pos = 8 + std::size_t{headerLength};
     while (pos < bytes.size() && song->tracks.size() < kMaxTracks) {
         Cursor chunk(bytes, pos, bytes.size());
@@ -324,7 +345,7 @@ Result<MidiSong> ReadMidiSong(ByteView bytes, int onlyTrack) {
         }
         if (*type == kTrackChunk) {
             const bool keep = onlyTrack <= 0 || static_cast<std::size_t>(onlyTrack) == song->tracks.size() + 1;
-            ReadTrack(bytes, begin, end, keep, *song);
+            ReadTrack(bytes, begin, end, keep, sounding, *song);
         }
         pos = end;
     }
