@@ -1,34 +1,38 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "formats/message_text.h"
 
-#include <array>
 #include <cmath>
-#include <cstdio>
+#include <iomanip>
+#include <locale>
+#include <sstream>
 
 #include "formats/names.h"
 
 namespace belltower::formats {
 
+// Streams rather than printf into a buffer: the text is as long as it needs to be, and the
+// classic locale keeps the point a point whatever the user's settings.
 std::string NumberText(double value) {
-    std::array<char, 64> text{};
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
     if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15) {
-        std::snprintf(text.data(), text.size(), "%.0f", value);
+        out << std::fixed << std::setprecision(0) << value;  // printf's %.0f
     } else {
-        std::snprintf(text.data(), text.size(), "%.10g", value);
+        out << std::setprecision(10) << value;  // printf's %.10g
     }
-    return text.data();
+    return out.str();
 }
 
 std::string HexByte(std::uint8_t value) {
-    std::array<char, 8> text{};
-    std::snprintf(text.data(), text.size(), "%02X", value);
-    return text.data();
+    std::ostringstream out;
+    out << std::uppercase << std::hex << std::setfill('0') << std::setw(2) << unsigned{value};
+    return out.str();
 }
 
 std::string HexOffset(std::size_t offset) {
-    std::array<char, 32> text{};
-    std::snprintf(text.data(), text.size(), "0x%zX", offset);
-    return text.data();
+    std::ostringstream out;
+    out << "0x" << std::uppercase << std::hex << offset;
+    return out.str();
 }
 
 std::string QuotedToken(std::string_view token) {

@@ -168,11 +168,11 @@ private:
     // V+, V- and Vn.
     bool ReadVolume() {
         const std::size_t start = pos_;
-        if (std::tolower(static_cast<unsigned char>(text_[pos_])) != 'v' || pos_ + 1 >= text_.size()) {
+        const std::string_view word = text_.substr(pos_, 2);
+        if (word.size() != 2 || std::tolower(static_cast<unsigned char>(word[0])) != 'v') {
             return false;
         }
-        const char next = text_[pos_ + 1];
-        if (next != '+' && next != '-' && !std::isdigit(static_cast<unsigned char>(next))) {
+        if (word[1] != '+' && word[1] != '-' && !std::isdigit(static_cast<unsigned char>(word[1]))) {
             return false;
         }
         pos_ += 2;

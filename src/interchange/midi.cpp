@@ -125,7 +125,7 @@ std::vector<Stretch> OneVoice(std::vector<Note> notes, std::uint64_t end, VoiceR
     }
     std::sort(times.begin(), times.end());
     times.erase(std::unique(times.begin(), times.end()), times.end());
-    std::sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.on < b.on; });
+    std::ranges::sort(notes, {}, &Note::on);  // notes starting together are taken in together
     std::set<std::pair<int, std::size_t>> active;  // (key, order)
     std::multimap<std::uint64_t, std::pair<int, std::size_t>> ends;
     std::vector<Stretch> stretches;
@@ -494,13 +494,16 @@ bool Fits(int key, melody::Hardware hardware) {
 // The whole-octave shift that puts the most notes in the hardware's range; the smallest of
 // equal ones, up before down.
 int AutoShift(const std::vector<Stretch>& stretches, melody::Hardware hardware) {
+    const auto fitting = [&](int shift) {
+        return std::count_if(stretches.begin(), stretches.end(), [&](const Stretch& stretch) {
+            return stretch.key >= 0 && Fits(stretch.key + shift, hardware);
+        });
+    };
     int best = 0;
-    long bestCount = -1;
-    for (int octaves = 0; octaves <= 10; ++octaves) {
+    long bestCount = fitting(best);
+    for (int octaves = 1; octaves <= 10; ++octaves) {
         for (const int shift : {12 * octaves, -12 * octaves}) {
-            const long count = std::count_if(stretches.begin(), stretches.end(), [&](const Stretch& stretch) {
-                return stretch.key >= 0 && Fits(stretch.key + shift, hardware);
-            });
+            const long count = fitting(shift);
             if (count > bestCount) {
                 best = shift;
                 bestCount = count;

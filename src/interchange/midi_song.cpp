@@ -260,15 +260,14 @@ void ReadTrack(ByteView bytes, std::size_t begin, std::size_t end, bool keepNote
     song.tracks.push_back(std::move(reader.track));
 }
 
-Result<MidiSong> ReadHeader(ByteView bytes, std::uint32_t& headerLength) {
+Result<MidiSong> ReadHeader(ByteView bytes) {
     if (!LooksLikeMidi(bytes)) {
         return MakeError(ErrorCode::BadInput, "This is not a MIDI file: it does not start with \"MThd\".");
     }
     if (!MidiHeaderFits(bytes)) {
         return MakeError(ErrorCode::DamagedData, Damaged("its header chunk is cut short."));
     }
-    // "MThd", the header's length, then format, track count and division, two bytes each.
-    const std::uint32_t length = formats::BigEndianAt(bytes, 4);
+    // "MThd" and the header's length, then format, track count and division, two bytes each.
     const std::uint32_t format = formats::BigEndianAt(bytes, 8, 2);
     const std::uint32_t division = formats::BigEndianAt(bytes, 12, 2);
     if (format > 2) {
@@ -277,7 +276,6 @@ Result<MidiSong> ReadHeader(ByteView bytes, std::uint32_t& headerLength) {
     if (division == 0 || ((division & 0x8000) != 0 && (division & 0xFF) == 0)) {
         return MakeError(ErrorCode::BadInput, "The MIDI file gives a division of 0 ticks: its notes have no length.");
     }
-    headerLength = length;
     MidiSong song;
     song.format = format;
     song.division = division;
@@ -318,14 +316,13 @@ double MidiSong::TicksPerQuarter() const {
 }
 
 Result<MidiSong> ReadMidiSong(ByteView bytes, int onlyTrack) {
-    std::uint32_t headerLength = 0;
-    auto song = ReadHeader(bytes, headerLength);
+    auto song = ReadHeader(bytes);
     if (!song) {
         return song;
     }
     // Every track chunk; chunks of other types are skipped.
     SoundingTable sounding;
-    std::size_t pos = 8 + std::size_t{headerLength};
+    std::size_t pos = 8 + std::size_t{formats::BigEndianAt(bytes, 4)};  // behind the header chunk
     while (pos < bytes.size() && song->tracks.size() < kMaxTracks) {
         Cursor chunk(bytes, pos, bytes.size());
         const auto type = chunk.Big(4);

@@ -311,7 +311,8 @@ private:
     void ChooseTempo() {
         const std::map<double, int> counts = LengthCounts();
         const std::vector<int> covered = Coverage(counts);
-        const int most = *std::max_element(covered.begin() + 1, covered.end() - 1);
+        // Index 0 and the one past the highest tempo hold 0, so the whole table gives the same most.
+        const int most = *std::max_element(covered.begin(), covered.end());
         std::optional<int> bestCost;
         for (int tempo = 1; tempo <= kHighestTempo; ++tempo) {
             if (covered[static_cast<std::size_t>(tempo)] != most) {

@@ -71,12 +71,16 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
              "4D54726B 00000012 00 FF 03 03 416263  00 90 45 50  60 45 00  00 FF 2F 00"  // a4, running status
              "4D54726B 0000000D 81 40 91 47 50  30 81 47 00  00 FF 2F 00"),              // b4 on channel 2
          "|4|60|p 8b", "track 3 is read"},
-        // Running status after a meta event, a note-off with no note-on, an extra chunk.
-        {Hex(kOneTrack + "00000013 00 90 3C 40  00 FF 01 00  60 3C 00  00 80 40 00  00 FF 2F 00"
+        // Running status after a meta event, a note-on of velocity 0 ending the note, a
+        // note-off with no note-on, an extra chunk.
+        {Hex(kOneTrack + "00000013 00 90 3C 40  00 FF 01 00  60 3C 00  00 80 40 00  60 FF 2F 00"
                          "58595A57 00000002 0000"),
-         "|4|120|c", "running status after a meta event"},
-        {Hex(kOneTrack + "00000010 00 90 3C 40  00 F2 01 02  60 80 3C 00  00 FF 2F 00"), "|4|120|c", "F1 to FE"},
+         "|4|120|c p", "running status after a meta event"},
+        // Song position (two data bytes) and song select (one).
+        {Hex(kOneTrack + "00000013 00 90 3C 40  00 F2 01 02  00 F3 05  60 80 3C 00  00 FF 2F 00"), "|4|120|c",
+         "F1 to FE"},
         {Hex(kOneTrack + "00000010 00 90 3C 40 60 80 3C 00"), "|4|120|c", "past the end of the file"},
+        {Hex(kOneTrack + "00000008 00 90 3C 40 60 80 3C 00"), "|4|120|c", ""},  // no end of track: none needed
         {Hex(kOneTrack + "0000000B 00 90 3C 40 60 80 3C 00 00 90 3C"), "|4|120|c", "ends inside an event"},
         {Hex(kOneTrack + "00000007 00 3C 40 00 FF 2F 00"), "|5|120|", "running status with no status"},
         {Hex(kOneTrack + "00000005 00 FF 03 10 41"), "|5|120|", "runs past the end"},
@@ -84,8 +88,10 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         {Hex("4D546864 00000006 0000 0001 0100 4D54726B 00000024 00 FF51 03 0F4240 00 90 3C 40 8200 80 3C 00"
              "00 FF51 03 07A120 00 90 3E 40 8200 80 3E 00 00 FF 2F 00"),
          "|4|60|c t120 d", ""},
-        // Key pressure on a sounding note and a note off with no note on end nothing; drums are left out.
-        {Hex(kOneTrack + "00000018 00 90 3C 40 30 A0 3C 20 00 80 3E 00 00 99 48 40 30 80 3C 00 00 FF 2F 00"),
+        // Key and channel pressure, a program change and a note off with no note on end nothing;
+        // drums are left out.
+        {Hex(kOneTrack + "0000001E 00 90 3C 40 30 A0 3C 20 00 D0 20 00 C0 05 00 80 3E 00 00 99 48 40 30 80 3C 00"
+                         "00 FF 2F 00"),
          "|4|120|c", "drum notes"},
         {Hex("52494646"), "bad input", "not a MIDI file"},
         {Hex("4D546864 00000006 0000"), "damaged", "header chunk is cut short"},
@@ -194,22 +200,25 @@ TEST(MidiReader, MakesOneLineByTheVoiceRule) {
 // Whole octaves into the hardware's range by default, and named; a shift asked for is kept.
 TEST(MidiReader, TransposesIntoTheRange) {
     const Bytes low = MidiFile(0, 96, {MidiTrack({{0, 96, 48}, {96, 192, 50}, {192, 288, 52}})});  // c3 d3 e3
+    const Bytes high = MidiFile(0, 96, {MidiTrack({{0, 96, 108}, {96, 192, 110}, {192, 288, 112}})});  // c8 d8 e8
     const struct {
+        Bytes file;
         MidiReadOptions options;
         const char* read;  // octave|notes
         const char* warning;
     } table[] = {
-        {{}, "5|c d e", "moved up 2 octaves (transposed by 24 semitones) to lie in the phone's range"},
-        {{.hardware = melody::Hardware::LogoManager}, "4|c d e", "up 1 octave (transposed by 12 semitones)"},
-        {{.hardware = melody::Hardware::None}, "3|c d e", ""},
-        {{.transpose = 0}, "3|c d e", ""},
-        {{.transpose = 5}, "3|f g a", ""},
-        {{.transpose = -12}, "2|c d e", ""},
-        {{.maxNotes = 2}, "5|c d", "cut after its limit of 2 notes"},
-        {{.maxSeconds = 0.75}, "5|c 8d", "cut at its limit of 0.75 seconds"},
+        {low, {}, "5|c d e", "moved up 2 octaves (transposed by 24 semitones) to lie in the phone's range"},
+        {low, {.hardware = melody::Hardware::LogoManager}, "4|c d e", "up 1 octave (transposed by 12 semitones)"},
+        {low, {.hardware = melody::Hardware::None}, "3|c d e", ""},
+        {low, {.transpose = 0}, "3|c d e", ""},
+        {low, {.transpose = 5}, "3|f g a", ""},
+        {low, {.transpose = -12}, "2|c d e", ""},
+        {low, {.maxNotes = 2}, "5|c d", "cut after its limit of 2 notes"},
+        {low, {.maxSeconds = 0.75}, "5|c 8d", "cut at its limit of 0.75 seconds"},
+        {high, {}, "7|c d e", "moved down 1 octave (transposed by -12 semitones)"},
     };
-    for (const auto& [options, read, warning] : table) {
-        const auto imported = ReadMidi(low, options);
+    for (const auto& [file, options, read, warning] : table) {
+        const auto imported = ReadMidi(file, options);
         ASSERT_TRUE(imported.has_value());
         EXPECT_EQ(imported->fields.octave + "|" + imported->fields.notes, read);
         const auto& warnings = imported->warnings;

@@ -69,6 +69,12 @@ TEST(Ott, ReadsAHandMadeFileAndWritesItBackBitForBit) {
     EXPECT_EQ(read->fields.name + " " + read->fields.tempo, "Joy 125");  // the notes: see the reading table
     EXPECT_BYTES_EQ(kJoy, WriteOtt(read->fields)->bytes);
     EXPECT_TRUE(LooksLikeOtt(kJoy));
+    // The first three bytes decide: 1 to 15 command parts, ringing-tone programming, then a sound.
+    const std::pair<const char*, bool> starts[] = {{"024A3A", true},  {"024A", false},  {"014A3A", true},
+                                                   {"0F4A3A", true},  {"004A3A", false}, {"104A3A", false}};
+    for (const auto& [start, looks] : starts) {
+        EXPECT_EQ(LooksLikeOtt(testing::Hex(start)), looks) << start;
+    }
 }
 
 // What the format holds is written without a warning; the rest is rounded or dropped, with a

@@ -56,22 +56,33 @@ TEST(Timeline, PlaysToneDataAsTheSynthesiserDoes) {
 // Whatever the numbers in the tone data, the events stop at ten minutes (the note that crosses
 // them sounds up to the cap) or at kMaxTimelineEvents, and the cut says where.
 TEST(Timeline, StopsAtItsCapsAndSaysWhere) {
-    formats::Bytes manyEvents = testing::Hex("05 FF");
-    for (int i = 0; i < 100; ++i) {
-        formats::Append(manyEvents, testing::Hex("8B 01 8D 01"));
-    }
-    formats::Append(manyEvents, testing::Hex("06"));
+    const auto repeated = [](const char* start, const char* hex, int times, const char* end) {
+        formats::Bytes data = testing::Hex(start);
+        for (int i = 0; i < times; ++i) {
+            formats::Append(data, testing::Hex(hex));
+        }
+        formats::Append(data, testing::Hex(end));
+        return data;
+    };
+    const formats::Bytes manyEvents = repeated("05 FF", "8B 01 8D 01", 100, "06");
+    const char* const tenMinutes = "The melody plays longer than ten minutes; it is cut at 10:00.";
     const struct {
         formats::Bytes toneData;
         std::uint64_t units;
         std::size_t events;
         const char* cut;
     } table[] = {
-        {testing::Hex("05 FF 8B FF 06 06 06"), kMaxTimelineUnits, 283,
-         "The melody plays longer than ten minutes; it is cut at 10:00."},
-        {testing::TiedNote(28800), kMaxTimelineUnits, 1,
-         "The melody plays longer than ten minutes; it is cut at 10:00."},
+        {testing::Hex("05 FF 8B FF 06 06 06"), kMaxTimelineUnits, 283, tenMinutes},
+        {testing::TiedNote(28800), kMaxTimelineUnits, 1, tenMinutes},
+        // 300 notes of 2 seconds: ten minutes exactly, then a unit under and a unit over.
+        {repeated("", "8B F0 8D F0", 150, ""), kMaxTimelineUnits, 300, ""},
+        {repeated("8D EF", "8B F0 8D F0", 149, "8B F0"), kMaxTimelineUnits - 1, 300, ""},
+        {repeated("", "8B F0 8D F0", 150, "8B 01"), kMaxTimelineUnits, 300, tenMinutes},
         {manyEvents, kMaxTimelineEvents, kMaxTimelineEvents,
+         "The melody has more than 32768 notes and pauses once its repeats are played; it is cut after 4:33."},
+        // As many events as are kept, and one more.
+        {repeated("05 80", "8B 01 8D 01", 128, "06"), kMaxTimelineEvents, kMaxTimelineEvents, ""},
+        {repeated("05 80", "8B 01 8D 01", 128, "06 8B 01"), kMaxTimelineEvents, kMaxTimelineEvents,
          "The melody has more than 32768 notes and pauses once its repeats are played; it is cut after 4:33."},
     };
     for (const auto& row : table) {
