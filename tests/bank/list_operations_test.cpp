@@ -73,6 +73,10 @@ TEST(ListEdits, MoveInsertAndDeleteRecordsWithTheirLines) {
         EXPECT_EQ(expected.Lines, bank.Lines);
         EXPECT_EQ(expected.Records, bank.Records);
     }
+    // The only melody can go: no line comes first afterwards to be checked.
+    ToneBank one = MakeBank(1, kAscii);
+    EXPECT_TRUE(Delete(one, 0));
+    EXPECT_TRUE(one.Records.empty() && one.Lines.empty());
 }
 
 TEST(Replace, KeepsIndexIdAndPurposeOfTheReplacedMelody) {
