@@ -285,7 +285,7 @@ Result<Bytes> ReadFileBytes(const fs::path& path, std::size_t maxBytes, std::str
     Bytes data;
     // Firmware images run to several megabytes: size the buffer once instead of growing it.
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
         if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
             ::close(fd);
             return tooLarge();

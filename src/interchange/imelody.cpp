@@ -608,10 +608,10 @@ private:
     // Octave mark, sharp and letter; the mark as the header comment says.
     std::string NoteText(int code) {
         const melody::NoteName name = melody::NameOfCode(static_cast<std::uint8_t>(code));
-        int octave = name.octave - kOctaveShift;
-        if (octave < 0 || octave > 8) {
+        int octave = name.octave - kOctaveShift;  // a score's octaves start at 1, iMelody's at *0
+        if (octave > 8) {
             moved_.push_back(melody::NoteLabel(static_cast<std::uint8_t>(code)));
-            octave = std::clamp(octave, 0, 8);
+            octave = 8;
         }
         std::string text;
         if (octave != kUnmarkedOctave || carried_ != kUnmarkedOctave) {

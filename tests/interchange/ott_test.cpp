@@ -145,9 +145,10 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
         {Closed("00000010 0100101 0 0011101 001 0001 01011000 00000011"  // patterns A (twice), B, A again
                 "000 00 0001 00000001 001 1010 010 00  000 01 0000 00000001 001 0001 011 00  000 00 0000 00000000"),
          "4:5:a,a,8c,a", ""},
-        {Closed("00000010 0100101 0 0011101 001 0001" + Repeat(" 01011000", 17) +  // 17 characters, length field 1
+        // 33 characters, the last a blank, in a length field of 1.
+        {Closed("00000010 0100101 0 0011101 001 0001" + Repeat(" 01011000", 32) + " 00100000" +
                 " 00000001 000 00 0000 00000001 001 1010 010 00"),
-         "4:5:a", "length field gives 1, but the title has 17 characters"},
+         "4:5:a", "length field gives 1, but the title has 33 characters"},
         {Closed("00000010 0100101 0 0011101 001 0001" + Repeat(" 01011000", 16) + " 00000001" +  // unprintable 17th
                 " 00000001 000 00 0000 00000001 001 1010 010 00"),
          "damaged", ""},
