@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <map>
 #include <optional>
+#include <span>
 
 #include "formats/dword.h"
 #include "formats/message_text.h"
@@ -403,11 +404,14 @@ private:
         std::size_t bestRun = 0;
         for (const int tempo : CandidatesFor(tokens_[i].units)) {
             std::size_t run = 0;
-            for (std::size_t j = i; j < tokens_.size() && run < kLookAhead; ++j) {
-                if (tokens_[j].kind != Token::Kind::Sound) {
+            for (const Token& token : std::span(tokens_).subspan(i)) {
+                if (run == kLookAhead) {
+                    break;
+                }
+                if (token.kind != Token::Kind::Sound) {
                     continue;
                 }
-                if (!FractionFor(tokens_[j].units, tempo, 0)) {
+                if (!FractionFor(token.units, tempo, 0)) {
                     break;
                 }
                 ++run;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "bank/bank_history.h"
 #include "bank/re_exchange.h"
 #include "bank/record_properties.h"
@@ -80,6 +82,14 @@ TEST(ListEdits, MoveInsertAndDeleteRecordsWithTheirLines) {
 }
 
 TEST(Replace, KeepsIndexIdAndPurposeOfTheReplacedMelody) {
+    // The fields carried over end with the ID (byte 11) in ASCII, the purpose (byte 16) in Unicode.
+    for (const auto& [format, needed] : {std::pair{kAscii, std::size_t{12}}, std::pair{kUnicode, std::size_t{17}}}) {
+        Bytes to(needed, 0);
+        Bytes shortTo(needed - 1, 0);
+        EXPECT_NO_THROW(CarryHeaderFields(Bytes(needed, 1), to, format));
+        EXPECT_THROW(CarryHeaderFields(Bytes(needed - 1, 1), to, format), std::invalid_argument);
+        EXPECT_THROW(CarryHeaderFields(Bytes(needed, 1), shortTo, format), std::invalid_argument);
+    }
     ToneBank bank = MakeBank(3, kUnicode);
     const Bytes tone = Hex("0A 0E 07 0B");
     EXPECT_EQ(Selection{1}, *Replace(bank, 1, testing::MakeRecord(kUnicode, 1, "NEW", "Fresh tune", tone)));

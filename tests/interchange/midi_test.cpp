@@ -113,8 +113,13 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         EXPECT_TRUE(*message == '\0' || Mentions(warnings, message))
             << read << ": " << (warnings.empty() ? "" : warnings.back());
     }
-    // Key 0 is a note like any other: one of two whole notes is written in pieces, no small pauses between.
+    // Key 0 is a note like any other: one of two whole notes is written in pieces, no small
+    // pauses between, unless another key 0 follows, which needs its break.
     EXPECT_TRUE(ReadMidi(Hex(kOneTrack + "0000000D 00 90 00 40 8600 80 00 00 00 FF 2F 00"))->fields.noSmallPauses);
+    const auto again = ReadMidi(
+        Hex(kOneTrack + "00000015 00 90 00 40 8600 80 00 00 00 90 00 40 60 80 00 00 00 FF 2F 00"), {.transpose = 0});
+    EXPECT_FALSE(again->fields.noSmallPauses);
+    EXPECT_TRUE(Mentions(again->warnings, "Tied notes are written as repeated notes"));
 }
 
 // A song as sequencers write it: a title track, chords, the tune, a bass line, drums; 96

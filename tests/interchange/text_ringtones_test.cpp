@@ -154,8 +154,8 @@ TEST(ComposerWriter, ShowsNotesAndKeysAsThePhoneDoes) {
         const char* warning;
     };
     const Case cases[] = {
-        {"hold, sharp, octave and length keys", "Test:d=4,o=5,b=125:8d,8d,4p,2d#6,8g#5.,16c6,4a6,4c7,1e5",
-         "Name: Test\nTempo: 125\nNotes: 8d1 8d1 4- 2#d2 8.#g1 16c2 4a2 4c3 1e1\n"
+        {"hold, sharp, octave and length keys", "A test:d=4,o=5,b=125:8d,8d,4p,2d#6,8g#5.,16c6,4a6,4c7,1e5",
+         "Name: A test\nTempo: 125\nNotes: 8d1 8d1 4- 2#d2 8.#g1 16c2 4a2 4c3 1e1\n"
          "Keys: 28 2 09 2#*9 5(hold)#**88 1*8 699 1* 3*99\n",
          ""},
         {"a melody in octave 4 moves up whole", "Low:d=4,o=4,b=130:a,b,c5",
@@ -190,7 +190,7 @@ TEST(ComposerWriter, WarnsPastFiftyNotes) {
 
 TEST(ComposerReader, ReadsPublishedLines) {
     const ReadCase cases[] = {
-        {"a bare line", "8d2 8d2 4- 2#d3\n", "d=8 o=6 b=140 s=0: d d 4p 2d#7", ""},
+        {"a bare line", "8d2  8d2, 4-\t2#d3\n", "d=8 o=6 b=140 s=0: d d 4p 2d#7", ""},
         {"a file with skipped tokens", "Name: Tune\r\nTempo: 100\r\nNotes: 4c1 zz 8.d2 4h3 16c.1 32-. 4-x\r\n",
          "d=4 o=5 b=100 s=0: c 8d6. b7 16c. 32p.", "\"zz\""},
     };
