@@ -113,9 +113,12 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         EXPECT_TRUE(*message == '\0' || Mentions(warnings, message))
             << read << ": " << (warnings.empty() ? "" : warnings.back());
     }
-    // Key 0 is a note like any other: one of two whole notes is written in pieces, no small
-    // pauses between, unless another key 0 follows, which needs its break.
-    EXPECT_TRUE(ReadMidi(Hex(kOneTrack + "0000000D 00 90 00 40 8600 80 00 00 00 FF 2F 00"))->fields.noSmallPauses);
+    // Key 0 is a note like any other: moved up six octaves into the phone's range, one of two
+    // whole notes written in pieces with no small pauses between, unless another key 0
+    // follows, which needs its break.
+    const auto whole = ReadMidi(Hex(kOneTrack + "0000000D 00 90 00 40 8600 80 00 00 00 FF 2F 00"));
+    EXPECT_EQ(whole->fields.octave + "|" + whole->fields.notes, "5|c. 2c");
+    EXPECT_TRUE(whole->fields.noSmallPauses);
     const auto again = ReadMidi(
         Hex(kOneTrack + "00000015 00 90 00 40 8600 80 00 00 00 90 00 40 60 80 00 00 00 FF 2F 00"), {.transpose = 0});
     EXPECT_FALSE(again->fields.noSmallPauses);

@@ -80,6 +80,11 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettingsAndDecodesThemBack) {
         {{.notes = "32c 16p 32d"}, "8B 06 40 0D 8D 06", "c 16p d"},  // half the notes cut is no staccato
         {{.notes = "4c 4c 8d", .staccato = "6"}, "8B 06 40 2E 8B 06 40 2E 8D 06 40 14", "c c 8d"},
         {{.tempo = "50", .notes = "1c", .staccato = "255.4"}, "8B FF 40 7D 40 7D 40 4B"},
+        // Read as staccato, not as shorter notes and rests held together by tempo tags.
+        {{.duration = "8", .octave = "5", .tempo = "140", .notes = "c d e f g a b c6 4d6 16e6 e6.", .staccato = "20"},
+         "7F 14 40 06 81 14 40 06 83 14 40 06 84 14 40 06 86 14 40 06 88 14 40 06 8A 14 40 06 8B 14 40 06 8D 14 40 20"
+         "8F 0D 40 02 8F 14 40 13",
+         "c d e f g a b c6 4d6 16e6 e6."},
         {{.notes = "4c", .staccato = "300"}, "8B 34"},  // too long to cut this note
         {{.notes = "4- 4p"}, "40 34 40 02 40 34"},
         {{.notes = "4x 10c 4 v2"}, ""},                  // "10c" has the prefix 1 and the letter 0
