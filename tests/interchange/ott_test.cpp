@@ -87,6 +87,7 @@ TEST(Ott, WritesWhatTheFormatHoldsAndSaysWhatItChanged) {
     };
     const std::vector<Case> cases = {
         {{.notes = "p,4p,c4"}, "", ""},
+        {{.notes = "3c,6d,12e,24f,48g"}, "c,6d,12e,24f,48g", ""},  // triplets from the half note down
         {{.notes = Repeat("c,g7,", 150)}, "", ""},  // three patterns: a scale change before every note
         {{.name = "Latin-1 \xE9\xFF"}, "", ""},
         {{.notes = "c3,c,d3"},
