@@ -539,8 +539,8 @@ Result<void> FileBatch::Commit() {
     std::vector<State::Pending> pending = std::move(state_->pending);
     state_->pending.clear();
     // One flush for the whole file system of each folder holds every temporary file at once.
-    std::vector<dev_t> flushed;
-    std::vector<fs::path> folders;
+    std::set<dev_t> flushed;
+    std::set<fs::path> folders;
     const auto fail = [&](std::size_t from, const fs::path& target, int error) {
         for (std::size_t i = from; i < pending.size(); ++i) {
             RemoveAndForget(pending[i].temporary);
@@ -549,16 +549,14 @@ Result<void> FileBatch::Commit() {
     };
     for (const State::Pending& file : pending) {
         const fs::path folder = FolderOf(file.target);
-        if (std::find(folders.begin(), folders.end(), folder) != folders.end()) {
-            continue;
+        if (!folders.insert(folder).second) {
+            continue;  // flushed already
         }
-        folders.push_back(folder);
         struct stat info {};
         if (::stat(folder.c_str(), &info) != 0) {
             return fail(0, file.target, errno);
         }
-        if (std::find(flushed.begin(), flushed.end(), info.st_dev) == flushed.end()) {
-            flushed.push_back(info.st_dev);
+        if (flushed.insert(info.st_dev).second) {  // the first of these folders on its file system
             if (const int error = SyncPath(folder, true); error != 0) {
                 return fail(0, file.target, error);
             }
