@@ -76,9 +76,11 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         {Hex(kOneTrack + "00000013 00 90 3C 40  00 FF 01 00  60 3C 00  00 80 40 00  60 FF 2F 00"
                          "58595A57 00000002 0000"),
          "|4|120|c p", "running status after a meta event"},
-        // Song position (two data bytes) and song select (one).
-        {Hex(kOneTrack + "00000013 00 90 3C 40  00 F2 01 02  00 F3 05  60 80 3C 00  00 FF 2F 00"), "|4|120|c",
-         "F1 to FE"},
+        // Song position (two data bytes), song select and a time code (one), around a system
+        // exclusive event (a length, then its bytes).
+        {Hex(kOneTrack + "0000001B 00 90 3C 40  00 F2 01 02  00 F0 02 7E F7  00 F3 05  00 F1 07  60 80 3C 00"
+                         "00 FF 2F 00"),
+         "|4|120|c", "F1 to FE"},
         {Hex(kOneTrack + "00000010 00 90 3C 40 60 80 3C 00"), "|4|120|c", "past the end of the file"},
         {Hex(kOneTrack + "00000008 00 90 3C 40 60 80 3C 00"), "|4|120|c", ""},  // no end of track: none needed
         {Hex(kOneTrack + "0000000B 00 90 3C 40 60 80 3C 00 00 90 3C"), "|4|120|c", "ends inside an event"},
@@ -93,6 +95,9 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         {Hex(kOneTrack + "0000001E 00 90 3C 40 30 A0 3C 20 00 D0 20 00 C0 05 00 80 3E 00 00 99 48 40 30 80 3C 00"
                          "00 FF 2F 00"),
          "|4|120|c", "drum notes"},
+        {Hex("4D546864 00000006 0002 0001 0060 4D54726B 00000008 00 90 3C 40 60 80 3C 00"), "|4|120|c", ""},
+        {Hex("4D546864 00000006 0003 0001 0060 4D54726B 00000008 00 90 3C 40 60 80 3C 00"), "bad input",
+         "unknown format 3"},
         {Hex("52494646"), "bad input", "not a MIDI file"},
         {Hex("4D546864 00000006 0000"), "damaged", "header chunk is cut short"},
         {Hex("4D546864"), "damaged", "header chunk is cut short"},

@@ -138,6 +138,7 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
     } cases[] = {
         {kJoy, "4:5:e,e,f,g,g,f,e,d,c,c,d,e,e.,8d,2d,p,2g4", ""},
         {Closed(Head("0000", "00000001") + "001 1010 000 10"), "1:5:a.", "double-dotted 1/1 note"},
+        {Closed(Head("0000", "00000001") + "001 1010 000 11"), "2:5:a.", "triplet 1/1 note"},
         {Closed(Head("0000", "00000010") + "011 10 001 1010 000 01"), "1:5:a.", "staccato style is not kept"},
         {Closed(Head("0000", "00000001") + "101 1111"), "4:5:", "volume instructions are not kept"},
         {Closed(Head("0001", "00000001") + "001 1010 010 00"), "4:5:a twice", ""},
@@ -186,6 +187,16 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
         const auto read = ReadOtt(formats::ByteView(kJoy).first(size));
         ASSERT_FALSE(read) << size;
         EXPECT_FALSE(read.error().message.empty());
+    }
+    // At most 4,096 notes are kept: pattern A of 255 notes played 16 times, then pattern B.
+    for (const int last : {16, 17}) {
+        const std::string count = last == 16 ? "00010000" : "00010001";
+        const auto read = ReadOtt(Closed("00000010 0100101 0 0011101 001 0000 00010001 000 00 0000 11111111" +
+                                         Repeat("001 1010 010 00", 255) + Repeat("000 00 0000 00000000", 15) +
+                                         "000 01 0000 " + count + Repeat("001 1010 010 00", static_cast<std::size_t>(last))));
+        ASSERT_TRUE(read) << read.error().message;
+        EXPECT_EQ(read->warnings.size(), last == 16 ? 0U : 1U);
+        EXPECT_EQ(read->fields.notes.size(), std::size_t{4096} * 2 - 1);  // "a,a,...,a"
     }
 }
 
