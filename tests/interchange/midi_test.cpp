@@ -141,6 +141,13 @@ std::vector<BuiltNote> Tune(int channel = 2) {
 std::vector<BuiltNote> Bass() {
     return {{0, 96, 36, 3}, {96, 192, 43, 3}, {192, 288, 41, 3}, {288, 384, 36, 3}};
 }
+std::vector<BuiltNote> LowTune() {
+    std::vector<BuiltNote> notes;
+    for (std::uint32_t at = 0; at < 15 * 96; at += 96) {
+        notes.push_back({at, at + 96, 58 + static_cast<int>(at / 48 % 6)});  // a#3 c4 d4, again and again
+    }
+    return notes;
+}
 std::vector<BuiltNote> Drums() {
     return {{0, 48, 36, 10}, {96, 144, 38, 10}, {192, 240, 36, 10}, {288, 336, 38, 10}};
 }
@@ -176,6 +183,8 @@ TEST(MidiTracks, ListsEveryTrackAndPicksTheTune) {
         {{title, MidiTrack(Chords()), MidiTrack(Tune()), MidiTrack(Bass()), MidiTrack(Drums())}, 3},
         {{MidiTrack(Tune(1)), MidiTrack(Tune(2), "Lead vocal")}, 2},
         {{MidiTrack(Drums()), MidiTrack(Chords())}, 2},
+        // Fifteen notes around c4 over four around g5: the low tune counts half, the high one whole.
+        {{MidiTrack(LowTune()), MidiTrack({{0, 96, 77}, {96, 192, 79}, {192, 288, 81}, {288, 384, 79}})}, 1},
         {{MidiTrack(Drums()), title}, 0},
     };
     for (const auto& [tracks, pick] : table) {
