@@ -125,7 +125,7 @@ std::vector<Stretch> OneVoice(std::vector<Note> notes, std::uint64_t end, VoiceR
     }
     std::sort(times.begin(), times.end());
     times.erase(std::unique(times.begin(), times.end()), times.end());
-    std::ranges::sort(notes, {}, &Note::on);  // notes starting together are taken in together
+    std::ranges::sort(notes, {}, &Note::on);       // notes starting together are taken in together
     std::set<std::pair<int, std::size_t>> active;  // (key, order)
     std::multimap<std::uint64_t, std::pair<int, std::size_t>> ends;
     std::vector<Stretch> stretches;

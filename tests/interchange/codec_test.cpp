@@ -35,7 +35,7 @@ const Melody kMelodies[] = {
     {"Tune:d=4,o=5,b=125,@=0:c,8d#6,4p,2a.,16g#,32b6,1c6", {}},
     {"Slow:d=8,o=6,b=63,@=0:c,d,e,4f.,2p,g,a,b,16c7.", {}},
     {"Ag\xE9\x80in:d=4,o=6,b=140,@=0:c,c,8c,p,e", {}},  // a Latin-1 name; small pauses between equal notes
-    {"Long:d=1,o=5,b=40,@=0:c,p,2d", {}},        // notes the tone data holds in 125-unit pieces
+    {"Long:d=1,o=5,b=40,@=0:c,p,2d", {}},               // notes the tone data holds in 125-unit pieces
     {"Buzz:d=4,o=5,b=100,@=0:v1,c,d,v0,e", {"vibration"}},
     {"Rush:d=4,o=5,b=100,@=0:c,t200,c,d", {"tempo changes"}},
     {"Short:d=4,o=5,b=125,s=20,@=0:c,d,2e", {"staccato"}},

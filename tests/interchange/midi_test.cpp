@@ -221,7 +221,7 @@ TEST(MidiReader, MakesOneLineByTheVoiceRule) {
 
 // Whole octaves into the hardware's range by default, and named; a shift asked for is kept.
 TEST(MidiReader, TransposesIntoTheRange) {
-    const Bytes low = MidiFile(0, 96, {MidiTrack({{0, 96, 48}, {96, 192, 50}, {192, 288, 52}})});  // c3 d3 e3
+    const Bytes low = MidiFile(0, 96, {MidiTrack({{0, 96, 48}, {96, 192, 50}, {192, 288, 52}})});      // c3 d3 e3
     const Bytes high = MidiFile(0, 96, {MidiTrack({{0, 96, 108}, {96, 192, 110}, {192, 288, 112}})});  // c8 d8 e8
     const struct {
         Bytes file;

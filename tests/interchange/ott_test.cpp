@@ -70,8 +70,8 @@ TEST(Ott, ReadsAHandMadeFileAndWritesItBackBitForBit) {
     EXPECT_BYTES_EQ(kJoy, WriteOtt(read->fields)->bytes);
     EXPECT_TRUE(LooksLikeOtt(kJoy));
     // The first three bytes decide: 1 to 15 command parts, ringing-tone programming, then a sound.
-    const std::pair<const char*, bool> starts[] = {{"024A3A", true},  {"024A", false},  {"014A3A", true},
-                                                   {"0F4A3A", true},  {"004A3A", false}, {"104A3A", false}};
+    const std::pair<const char*, bool> starts[] = {{"024A3A", true}, {"024A", false},   {"014A3A", true},
+                                                   {"0F4A3A", true}, {"004A3A", false}, {"104A3A", false}};
     for (const auto& [start, looks] : starts) {
         EXPECT_EQ(LooksLikeOtt(testing::Hex(start)), looks) << start;
     }
@@ -88,7 +88,7 @@ TEST(Ott, WritesWhatTheFormatHoldsAndSaysWhatItChanged) {
     const std::vector<Case> cases = {
         {{.notes = "p,4p,c4"}, "", ""},
         {{.notes = "3c,6d,12e,24f,48g"}, "c,6d,12e,24f,48g", ""},  // triplets from the half note down
-        {{.notes = Repeat("c,g7,", 150)}, "", ""},  // three patterns: a scale change before every note
+        {{.notes = Repeat("c,g7,", 150)}, "", ""},                 // three patterns: a scale change before every note
         {{.name = "Latin-1 \xE9\xFF"}, "", ""},
         {{.notes = "c3,c,d3"},
          "c,c6,d",
@@ -191,9 +191,10 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
     // At most 4,096 notes are kept: pattern A of 255 notes played 16 times, then pattern B.
     for (const int last : {16, 17}) {
         const std::string count = last == 16 ? "00010000" : "00010001";
-        const auto read = ReadOtt(Closed("00000010 0100101 0 0011101 001 0000 00010001 000 00 0000 11111111" +
-                                         Repeat("001 1010 010 00", 255) + Repeat("000 00 0000 00000000", 15) +
-                                         "000 01 0000 " + count + Repeat("001 1010 010 00", static_cast<std::size_t>(last))));
+        const auto read =
+            ReadOtt(Closed("00000010 0100101 0 0011101 001 0000 00010001 000 00 0000 11111111" +
+                           Repeat("001 1010 010 00", 255) + Repeat("000 00 0000 00000000", 15) + "000 01 0000 " +
+                           count + Repeat("001 1010 010 00", static_cast<std::size_t>(last))));
         ASSERT_TRUE(read) << read.error().message;
         EXPECT_EQ(read->warnings.size(), last == 16 ? 0U : 1U);
         EXPECT_EQ(read->fields.notes.size(), std::size_t{4096} * 2 - 1);  // "a,a,...,a"
