@@ -447,8 +447,8 @@ bool Is(const ToneCommand& command, std::uint8_t code, std::uint8_t parameter) {
 
 // The frame of encoder output: the opening, then after the notes the closing marker, a delay
 // pause, the play-once marker and the end.
-std::optional<Frame> FindFrame(const std::vector<ToneCommand>& commands, std::size_t byteCount) {
-    if (commands.size() < 5 || byteCount % 2 != 0) {
+std::optional<Frame> FindFrame(const std::vector<ToneCommand>& commands) {
+    if (commands.size() < 5) {
         return std::nullopt;
     }
     for (std::size_t i = 0; i < 3; ++i) {
@@ -660,7 +660,8 @@ bool MostlyCut(const std::vector<Token>& tokens, int staccato) {
 // Encoder output decoded exactly: of the readings of the commands (with or without staccato
 // and small pauses), the shortest text that encodes to the same bytes.
 std::optional<ToneResult> DecodeExactly(const std::vector<ToneCommand>& commands, ByteView toneData) {
-    const auto frame = FindFrame(commands, toneData.size());
+    // The encoder writes whole commands of two bytes.
+    const auto frame = toneData.size() % 2 == 0 ? FindFrame(commands) : std::nullopt;
     if (!frame) {
         return std::nullopt;
     }
@@ -712,7 +713,7 @@ std::size_t ForeignBodyEnd(const std::vector<ToneCommand>& commands, ByteView to
                                            {2, tone::kOpening[2], tone::kOpening[3]},
                                            {4, tone::kOpening[4], tone::kOpening[5]}};
         padded.insert(padded.end(), commands.begin(), commands.end());
-        if (const auto frame = FindFrame(padded, toneData.size() % 2 == 0 ? toneData.size() : toneData.size() + 1)) {
+        if (const auto frame = FindFrame(padded)) {
             result.score.settings.playTwice = frame->playTwice;
             result.score.settings.forceOnePlay = frame->forceOnePlay;
             result.score.settings.delay = frame->delay;
