@@ -197,7 +197,7 @@ namespace {
 
 // A note or rest as the Composer holds it.
 struct ComposerNote {
-    int code;  // 0 for a rest; always given
+    int code{};  // 0 for a rest
     TextLength length;
 };
 

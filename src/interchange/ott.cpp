@@ -573,7 +573,7 @@ struct NoteToWrite {
     std::string_view token;
     bool pause = false;
     double length = 0;
-    double code = 0;
+    double code{};  // a note's; a pause has none
 };
 
 // The note instruction of a length, warning when the format has no such length.
@@ -668,7 +668,7 @@ Result<void> WriteItem(const melody::ScoreItem& item, const melody::ScoreSetting
         return MakeError(ErrorCode::BadInput, "The " + kind + QuotedToken(item.text) +
                                                   " cannot be timed: the tempo is not a positive number.");
     }
-    NoteToWrite written{item.text, pause, (item.dotted ? 1.5 : 1.0) / fraction, 0};
+    NoteToWrite written{item.text, pause, (item.dotted ? 1.5 : 1.0) / fraction};  // a note sets its code below
     if (!pause) {
         written.code = formats::RoundHalfEven(*melody::NoteCode(item, settings.octave));
         if (!(written.code >= 0 && written.code <= 255)) {
