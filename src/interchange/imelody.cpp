@@ -34,8 +34,6 @@ constexpr std::size_t kMaxItems = 32767;
 // iMelody octave n is ringtone octave n + 1.
 constexpr int kOctaveShift = 1;
 constexpr int kUnmarkedOctave = 4;
-// The text fractions that hold the lengths ringtone text can write for iMelody's.
-const std::vector<int> kTextFractions = {1, 2, 3, 4, 6, 8, 12, 16, 24, 32, 48};
 
 std::string Lower(std::string_view text) {
     std::string lower(text);

@@ -12,6 +12,7 @@
 #include "formats/message_text.h"
 #include "formats/text_value.h"
 #include "interchange/most_used.h"
+#include "interchange/score_notes.h"
 #include "melody/note_token.h"
 
 namespace belltower::interchange {
@@ -167,12 +168,6 @@ struct PlayedNote {
     unsigned duration = 0;
     unsigned specifier = 0;
     int tempo = 0;
-};
-
-// The text form of a note's length: a fraction of one or two digits, maybe dotted.
-struct TextLength {
-    int fraction = 4;
-    bool dotted = false;
 };
 
 // Reads fields of the given sizes in bits, one after the other: all of them, or the error that
@@ -445,19 +440,7 @@ TextLength ToTextLength(unsigned duration, unsigned specifier, bool& exact) {
         return {fraction * 3 / 2, false};  // two thirds of 1/n is 1/(1.5 n)
     }
     exact = false;
-    const double length = OttLength(duration, specifier);
-    TextLength best;
-    double bestDistance = INFINITY;
-    for (const int candidate : {1, 2, 3, 4, 6, 8, 12, 16, 24, 32, 48}) {
-        for (const bool dotted : {false, true}) {
-            const double distance = std::fabs(std::log((dotted ? 1.5 : 1.0) / candidate / length));
-            if (distance < bestDistance) {
-                bestDistance = distance;
-                best = {candidate, dotted};
-            }
-        }
-    }
-    return best;
+    return NearestLength(OttLength(duration, specifier), kTextFractions);
 }
 
 // The lengths of the notes in ringtone text, warning of those it cannot write.

@@ -52,7 +52,7 @@ void UseCommonDefaults(Score& score) {
     std::vector<int> fractions;
     std::vector<int> octaves;
     for (const ScoreItem& item : score.items) {
-        if (item.fraction && (item.kind == ItemKind::Note || item.kind == ItemKind::Pause)) {
+        if (item.fraction) {  // only notes and pauses have one
             fractions.push_back(*item.fraction);
         }
         if (item.kind == ItemKind::Note && item.octave) {

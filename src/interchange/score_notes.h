@@ -62,6 +62,9 @@ Length NearestByRatio(const std::vector<Length>& candidates, double whole) {
     return best;
 }
 
+// The fractions of a whole note that ringtone text writes (12, 24 and 48 are triplets).
+inline const std::vector<int> kTextFractions = {1, 2, 3, 4, 6, 8, 12, 16, 24, 32, 48};
+
 // The writable length nearest (by ratio) to a length in whole notes, among the given fractions,
 // plain or dotted.
 TextLength NearestLength(double whole, const std::vector<int>& fractions);

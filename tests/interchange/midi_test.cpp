@@ -211,6 +211,8 @@ TEST(MidiReader, MakesOneLineByTheVoiceRule) {
         {{{0, 192, 76}, {96, 288, 72}}, VoiceRule::Highest, "2|e 4c"},
         {{{0, 192, 76}, {96, 288, 72}}, VoiceRule::Lowest, "2|4e c"},
         {{{0, 192, 76}, {96, 288, 72}}, VoiceRule::First, "2|e 4p"},
+        // A note starting where the last ends is no overlap.
+        {{{0, 96, 72}, {96, 192, 76}}, VoiceRule::First, "4|c e"},
     };
     for (const auto& [notes, rule, read] : table) {
         const auto imported = ReadMidi(MidiFile(0, 96, {MidiTrack(notes)}), {.voice = rule});
@@ -238,6 +240,7 @@ TEST(MidiReader, TransposesIntoTheRange) {
         {low, {.maxNotes = 2}, "5|c d", "cut after its limit of 2 notes"},
         {low, {.maxSeconds = 0.75}, "5|c 8d", "cut at its limit of 0.75 seconds"},
         {high, {}, "7|c d e", "moved down 1 octave (transposed by -12 semitones)"},
+        {high, {.transpose = 100}, "1|e15 f#15 g#15", "above the highest tone code are moved by octaves"},
     };
     for (const auto& [file, options, read, warning] : table) {
         const auto imported = ReadMidi(file, options);

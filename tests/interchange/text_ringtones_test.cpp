@@ -79,7 +79,7 @@ TEST(ImelodyReader, ReadsWhatWritersProduce) {
         {"repeat block", Imy("", "(c2d2@3)e2"), "d=4 o=5 b=120 s=0: c d c d c d e", ""},
         {"repeat for ever plays once", Imy("", "(c2@0)"), "d=4 o=5 b=120 s=0: c", "for ever"},
         {"repeat mark without a count", Imy("", "(c2@)@2"), "d=4 o=5 b=120 s=0: c", "\"@\" at character 4"},
-        {"damaged token", Imy("", "c6d2e2"), "d=4 o=5 b=120 s=0: d e", "\"c6\" at character 1"},
+        {"damaged token", Imy("", "c6d2vxe2"), "d=4 o=5 b=120 s=0: d e", "\"c6\" at character 1"},
         {"vibration kept, lights and volume dropped", Imy("", "vibeonc2ledonV+vibeoffV-"), "d=4 o=5 b=120 s=0: v1 c v0",
          "ledon, V+, V-"},
         {"staccato style", Imy("BEAT:100\r\nSTYLE:S2\r\n", "c2"), "d=4 o=5 b=100 s=18: c", ""},
@@ -191,6 +191,7 @@ TEST(ComposerWriter, WarnsPastFiftyNotes) {
 TEST(ComposerReader, ReadsPublishedLines) {
     const ReadCase cases[] = {
         {"a bare line", "8d2  8d2, 4-\t2#d3\n", "d=8 o=6 b=140 s=0: d d 4p 2d#7", ""},
+        {"the slowest tempo", "Tempo: 1\nNotes: 4c1\n", "d=4 o=5 b=1 s=0: c", ""},
         {"a file with skipped tokens", "Name: Tune\r\nTempo: 100\r\nNotes: 4c1 zz 8.d2 4h3 16c.1 32-. 4-x\r\n",
          "d=4 o=5 b=100 s=0: c 8d6. b7 16c. 32p.", "\"zz\""},
     };

@@ -64,6 +64,7 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettingsAndDecodesThemBack) {
         {{.tempo = "100", .notes = "16c 16d 8e"}, "8B 12 8D 12 8F 24", "c d 8e"},
         // Tempos of the common table win over their neighbours; of two beats used alike, the longer.
         {{.tempo = "160", .notes = "8c"}, "8B 17", "c"},
+        {{.tempo = "90", .notes = "8c 8d 8e"}, "8B 28 8D 28 8F 28", "c d e"},  // 91 gives the same bytes
         {{.tempo = "63", .notes = "2c 16d"}, "8B 7D 8B 69 8D 1D", "c 16d"},
         // Three units fit a dotted 32nd from tempo 389 and a 16th from 518: each tempo counts once.
         {{.tempo = "285", .notes = "32c 32d"}, "8B 03 8D 03", "c d"},
