@@ -90,14 +90,16 @@ TEST(Replace, KeepsIndexIdAndPurposeOfTheReplacedMelody) {
         EXPECT_THROW(CarryHeaderFields(Bytes(needed - 1, 1), to, format), std::invalid_argument);
         EXPECT_THROW(CarryHeaderFields(Bytes(needed, 1), shortTo, format), std::invalid_argument);
     }
-    ToneBank bank = MakeBank(3, kUnicode);
     const Bytes tone = Hex("0A 0E 07 0B");
-    EXPECT_EQ(Selection{1}, *Replace(bank, 1, testing::MakeRecord(kUnicode, 1, "NEW", "Fresh tune", tone)));
-    EXPECT_BYTES_EQ(testing::MakeRecord(kUnicode, 11, "ID", "Fresh tune", tone, 2), bank.Records[1]);
-    EXPECT_EQ("Fresh tune", bank.Lines[1]);
-    const ToneBank replaced = bank;
-    EXPECT_EQ(Selection{}, *Replace(bank, std::nullopt, Melody(kUnicode, 1, "X")));
-    EXPECT_EQ(replaced, bank);
+    for (const TextFormat format : {kAscii, kUnicode}) {
+        ToneBank bank = MakeBank(3, format);
+        EXPECT_EQ(Selection{1}, *Replace(bank, 1, testing::MakeRecord(format, 1, "NEW", "Fresh tune", tone)));
+        EXPECT_BYTES_EQ(testing::MakeRecord(format, 11, "ID", "Fresh tune", tone, 2), bank.Records[1]);
+        EXPECT_EQ("Fresh tune", bank.Lines[1]);
+        const ToneBank replaced = bank;
+        EXPECT_EQ(Selection{}, *Replace(bank, std::nullopt, Melody(format, 1, "X")));
+        EXPECT_EQ(replaced, bank);
+    }
 }
 
 // A record goes into the bank only whole: its length field its size, and its name followed by a
