@@ -43,8 +43,10 @@ TEST(FirmwareImage, EveryByteBesideTheToneChunkStaysAndOnlyCoveredDataIsAskedAbo
     const std::string covers = " Saving overwrites 64 bytes behind the chunk chain, 64 of which hold data (not 0xFF).";
     const std::string covers10 = " Saving overwrites 10 bytes behind the chunk chain, 1 of which hold data (not 0xFF).";
     const std::string longer = " The saved image will be 54 bytes longer than the loaded one.";
+    const std::string longer1 = " The saved image will be 1 bytes longer than the loaded one.";
     const std::string ask = " Such an image may not work in the phone. Save anyway?";
-    const Lines none, covered{need + covers + ask}, grown{need + longer + ask}, both{need + covers10 + longer + ask};
+    const Lines none, covered{need + covers + ask}, grown{need + longer + ask}, both{need + covers10 + longer + ask},
+        grownOne{need + longer1 + ask};
     const struct {
         bool grow;
         std::size_t tailSize;
@@ -52,8 +54,9 @@ TEST(FirmwareImage, EveryByteBesideTheToneChunkStaysAndOnlyCoveredDataIsAskedAbo
         bool lastByteZero;
         Lines questions;
     } cases[] = {
-        {false, 200, 0x5A, false, none}, {true, 200, 0xFF, false, none}, {true, 200, 0x00, false, covered},
-        {true, 10, 0xFF, false, grown},  {true, 10, 0xFF, true, both},
+        {false, 200, 0x5A, false, none},   {true, 200, 0xFF, false, none}, {true, 200, 0x00, false, covered},
+        {true, 10, 0xFF, false, grown},    {true, 10, 0xFF, true, both},   {true, 64, 0xFF, false, none},
+        {true, 63, 0xFF, false, grownOne},  // room for 64 more bytes, one short
     };
     for (const auto& c : cases) {
         ToneBank bank = LoadedBank({.records = {Melody(kAscii, 1, "One"), Melody(kAscii, 2, std::string(14, 'L')),
