@@ -153,7 +153,7 @@ Result<Bytes> BuildRecord(std::int64_t index, std::string_view idText, std::stri
     const Bytes strippedTail = StripFill(tail);
 
     Bytes record = NumberToDword(index);
-    Append(record, NumberToDword(0));  // length, set below
+    record.resize(record.size() + 4);  // the length, set below
     std::string id(idText);
     id += "    ";
     Append(record, ToBytes(std::string_view(id).substr(0, 4)));

@@ -36,13 +36,14 @@ std::string_view Trimmed(std::string_view text) {
 
 std::vector<std::string_view> Lines(std::string_view text) {
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        lines.push_back(Trimmed(text.substr(start, end - start)));
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find('\n', start);
+        lines.push_back(Trimmed(text.substr(start, end - start)));  // the last line runs to the end
+        if (end == std::string_view::npos) {
+            return lines;
+        }
         start = end + 1;
     }
-    return lines;
 }
 
 std::vector<std::string_view> Tokens(std::string_view line) {

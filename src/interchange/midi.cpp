@@ -166,19 +166,19 @@ struct Length {
     int fraction;
     bool dotted;
 };
-constexpr std::array<Length, 13> kLengths = {{{96, 1, true},
-                                              {64, 1, false},
-                                              {48, 2, true},
-                                              {32, 2, false},
-                                              {24, 4, true},
-                                              {16, 4, false},
-                                              {12, 8, true},
-                                              {8, 8, false},
-                                              {6, 16, true},
-                                              {4, 16, false},
-                                              {3, 32, true},
-                                              {2, 32, false},
-                                              {1, 64, false}}};
+constexpr auto kLengths = std::to_array<Length>({{96, 1, true},
+                                                 {64, 1, false},
+                                                 {48, 2, true},
+                                                 {32, 2, false},
+                                                 {24, 4, true},
+                                                 {16, 4, false},
+                                                 {12, 8, true},
+                                                 {8, 8, false},
+                                                 {6, 16, true},
+                                                 {4, 16, false},
+                                                 {3, 32, true},
+                                                 {2, 32, false},
+                                                 {1, 64, false}});
 constexpr double kGridPerQuarter = 16;
 
 struct Piece {

@@ -35,9 +35,10 @@ TEST(LoadFirmware, ListsTheToneChunkOrRejectsTheDamage) {
     Bytes offBlock(3 * 65536, 0xFF);
     std::copy_n(good.begin(), 2000, offBlock.begin() + 100);
     const std::string noPpm = "image.fls doesn't contain PPM section or is not in Dejan/RAW format!";
-    // "version" 00 and a record, with no end record or with eight bytes of one.
+    // "version" 00 and a record, with no end record or with eight or nine bytes of one.
     const std::string tone = "76 65 72 73 69 6F 6E 00" + testing::ToHex(ok);
-    const Bytes noEnd = MakeChunk("TONE", Hex(tone)), cutEnd = MakeChunk("TONE", Hex(tone + "00000000 00000010"));
+    const Bytes noEnd = MakeChunk("TONE", Hex(tone)), cutEnd = MakeChunk("TONE", Hex(tone + "00000000 00000010")),
+                cutEnd9 = MakeChunk("TONE", Hex(tone + "00000000 00000010 00"));
     const struct {
         Bytes image;
         Lines lines;
@@ -65,6 +66,7 @@ TEST(LoadFirmware, ListsTheToneChunkOrRejectsTheDamage) {
         {Only({Patched(ok, 4, "80")}), {}, kAscii, "above 2147483647"},
         {BuildImage({.toneChunk = noEnd}).image, {}, kAscii, "has no end record"},
         {BuildImage({.toneChunk = cutEnd}).image, {}, kAscii, "16 bytes long, less than the 17-byte record header"},
+        {BuildImage({.toneChunk = cutEnd9}).image, {}, kAscii, "cut off by the end of the TONE chunk"},
         {Only(std::vector<Bytes>(302, ok)), {}, kAscii, "more than 301 melodies"},
         // A name-length field of 0 in a record of just 17 bytes.
         {Only({ok, Hex("00000001 00000011 20202020 00000000 00")}), {}, kAscii, "Error reading file."},

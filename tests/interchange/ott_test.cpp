@@ -182,6 +182,8 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
         ASSERT_EQ(read->warnings.size(), *message == '\0' ? 0U : 1U) << text;
         EXPECT_TRUE(*message == '\0' || read->warnings[0].find(message) != std::string::npos) << read->warnings[0];
     }
+    // Without a tempo instruction a song plays at 63 beats per minute.
+    EXPECT_EQ(ReadOtt(Closed(Head("0000", "00000001") + "001 1010 010 00"))->fields.tempo, "63");
     // Every cut of a whole file is refused, never read past its end.
     for (std::size_t size = 0; size < kJoy.size(); ++size) {
         const auto read = ReadOtt(formats::ByteView(kJoy).first(size));

@@ -72,6 +72,7 @@ TEST(ImelodyReader, ReadsWhatWritersProduce) {
         {"octave marks a writer meant to carry", Imy("", "*3b2*4c2d2r2c2*3b2a2g2a2*4c1"),
          "d=4 o=4 b=120 s=0: b c5 d5 p c5 b a g a 2c5", "carry on"},
         {"flats", Imy("", "&b2&c2*5&d3&f2"), "d=4 o=5 b=120 s=0: a# b4 8c#6 e", ""},
+        {"the lowest and highest octave marks", Imy("", "*0c2*8c2"), "d=4 o=1 b=120 s=0: c c9", ""},
         {"two-thirds lengths", Imy("", "c2;d3;e5;"), "d=6 o=5 b=120 s=0: c 12d 48e", ""},
         {"a whole two-thirds note", Imy("", "c0;"), "d=2 o=5 b=120 s=0: c.", "nearest length"},
         {"a double-dotted rest is exact", Imy("", "r2:c2"), "d=4 o=5 b=120 s=0: p. 16p c", ""},
