@@ -39,7 +39,8 @@ TEST(ListEdits, MoveInsertAndDeleteRecordsWithTheirLines) {
         {kDelete, kAscii, true, 0, {}, "012"},    {kUp, kAscii, true, 2, 1, "021"},
         {kDown, kAscii, true, 1, 2, "021"},       {kDelete, kAscii, true, 1, 1, "02"},
         {kUp, kUnicode, true, 1, {}, "012"},      {kDelete, kUnicode, true, 0, {}, "012"},
-        {kDown, kUnicode, true, 1, 2, "021"},
+        {kDown, kUnicode, true, 1, 2, "021"},     {kUp, kAscii, false, 3, {}, "012"},
+        {kDelete, kAscii, false, 3, {}, "012"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(std::tuple(static_cast<int>(c.edit), c.odd, c.selected, c.order)));

@@ -113,6 +113,8 @@ TEST(ReadFileBytes, RefusesInputsOverTheirLimitBeforeReadingThemWhole) {
     EXPECT_EQ(Bytes(2000, 0x41), *ReadFileBytes(dir / "f", 2000));
     EXPECT_EQ(2000u, MappedFile::Open(dir / "f", 2000)->View().size());
     EXPECT_EQ(ErrorCode::Limit, MappedFile::Open(dir / "f", 1999).error().code);
+    ASSERT_TRUE(WriteFileAtomic(dir / "empty", Bytes{}));
+    EXPECT_TRUE(MappedFile::Open(dir / "empty", 2000)->View().empty());
     EXPECT_EQ(ErrorCode::Io, ReadFileBytes(dir / "missing").error().code);
     for (const auto& [path, limit] : {std::pair{dir / "f", 1999}, std::pair{fs::path("/dev/zero"), 100000}}) {
         const auto read = ReadFileBytes(path, static_cast<std::size_t>(limit), " (test)");

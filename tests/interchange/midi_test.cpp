@@ -76,10 +76,10 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         {Hex(kOneTrack + "00000013 00 90 3C 40  00 FF 01 00  60 3C 00  00 80 40 00  60 FF 2F 00"
                          "58595A57 00000002 0000"),
          "|4|120|c p", "running status after a meta event"},
-        // Song position (two data bytes), song select and a time code (one), around a system
-        // exclusive event (a length, then its bytes).
-        {Hex(kOneTrack + "0000001B 00 90 3C 40  00 F2 01 02  00 F0 02 7E F7  00 F3 05  00 F1 07  60 80 3C 00"
-                         "00 FF 2F 00"),
+        // Song position (two data bytes), song select and a time code (one), around system
+        // exclusive events (a length, then its bytes).
+        {Hex(kOneTrack + "0000001F 00 90 3C 40  00 F2 01 02  00 F0 02 7E F7  00 F3 05  00 F7 01 05  00 F1 07"
+                         "60 80 3C 00  00 FF 2F 00"),
          "|4|120|c", "F1 to FE"},
         {Hex(kOneTrack + "00000010 00 90 3C 40 60 80 3C 00"), "|4|120|c", "past the end of the file"},
         {Hex(kOneTrack + "00000008 00 90 3C 40 60 80 3C 00"), "|4|120|c", ""},  // no end of track: none needed
@@ -118,6 +118,10 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         EXPECT_TRUE(*message == '\0' || Mentions(warnings, message))
             << read << ": " << (warnings.empty() ? "" : warnings.back());
     }
+    // Time code division, 25 frames a second of 40 ticks: a second is a half note at 120.
+    const auto smpte =
+        ReadMidi(Hex("4D546864 00000006 0000 0001 E728 4D54726B 0000000D 00 90 3C 40 87 68 80 3C 00 00 FF 2F 00"));
+    EXPECT_EQ(smpte->fields.duration + "|" + smpte->fields.notes, "2|c");
     // Key 0 is a note like any other: moved up six octaves into the phone's range, one of two
     // whole notes written in pieces with no small pauses between, unless another key 0
     // follows, which needs its break.
@@ -250,7 +254,8 @@ TEST(MidiReader, TransposesIntoTheRange) {
         EXPECT_EQ(warnings.empty(), *warning == '\0') << read;
         EXPECT_TRUE(*warning == '\0' || Mentions(warnings, warning)) << read;
     }
-    // A track or channel that is not there is refused.
+    // A file without notes reads as an empty melody; a track or channel that is not there is refused.
+    EXPECT_EQ(ReadMidi(MidiFile(1, 96, {MidiTrack({}, "Song")}))->fields.notes, "");
     EXPECT_EQ(ReadMidi(low, {.track = 2}).error().message, "The MIDI file has 1 track; there is no track 2.");
     EXPECT_EQ(ReadMidi(low, {.channel = 3}).error().message, "The MIDI file has no notes on channel 3.");
     const Bytes drums = MidiFile(1, 96, {MidiTrack({{0, 96, 36, 10}})});

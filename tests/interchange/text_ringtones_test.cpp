@@ -159,8 +159,8 @@ TEST(ComposerWriter, ShowsNotesAndKeysAsThePhoneDoes) {
          "Name: A test\nTempo: 125\nNotes: 8d1 8d1 4- 2#d2 8.#g1 16c2 4a2 4c3 1e1\n"
          "Keys: 28 2 09 2#*9 5(hold)#**88 1*8 699 1* 3*99\n",
          ""},
-        {"a melody in octave 4 moves up whole", "Low:d=4,o=4,b=130:a,b,c5",
-         "Name: Low\nTempo: 125\nNotes: 4a1 4b1 4c2\nKeys: 6 7 1*\n", "moved up 1 octave"},
+        {"a melody in octave 4 moves up whole", "Low:d=4,o=4,b=130:a,b,p,c5",
+         "Name: Low\nTempo: 125\nNotes: 4a1 4b1 4- 4c2\nKeys: 6 7 0 1*\n", "moved up 1 octave"},
         {"a wide melody moves only its outer notes", "W:d=4,o=5,b=120:c4,c5,c6,c7,c8",
          "Name: W\nTempo: 125\nNotes: 4c1 4c1 4c2 4c3 4c3\nKeys: 1 1 1* 1* 1\n", "c8 down 1 octave"},
         {"lengths rounded, tags named", "R:d=4,o=5,b=100:6c,t200,v1,64d",
