@@ -215,10 +215,14 @@ TEST(MidiReader, MakesOneLineByTheVoiceRule) {
         {{{0, 192, 76}, {96, 288, 72}}, VoiceRule::Highest, "2|e 4c"},
         {{{0, 192, 76}, {96, 288, 72}}, VoiceRule::Lowest, "2|4e c"},
         {{{0, 192, 76}, {96, 288, 72}}, VoiceRule::First, "2|e 4p"},
-        // A note starting where the last ends is no overlap; every dotted length.
+        // A note starting where the last ends is no overlap; every plain and dotted length.
         {{{0, 96, 72}, {96, 192, 76}}, VoiceRule::First, "4|c e"},
         {{{0, 576, 72}, {576, 864, 74}, {864, 1008, 76}, {1008, 1080, 77}, {1080, 1116, 79}, {1116, 1134, 81}},
-         VoiceRule::First, "1|c. 2d. 4e. 8f. 16g. 32a."},
+         VoiceRule::First,
+         "1|c. 2d. 4e. 8f. 16g. 32a."},
+        {{{0, 384, 72}, {384, 576, 74}, {576, 672, 76}, {672, 720, 77}, {720, 744, 79}, {744, 756, 81}, {756, 762, 83}},
+         VoiceRule::First,
+         "1|c 2d 4e 8f 16g 32a 64b"},
     };
     for (const auto& [notes, rule, read] : table) {
         const auto imported = ReadMidi(MidiFile(0, 96, {MidiTrack(notes)}), {.voice = rule});
