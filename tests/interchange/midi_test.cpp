@@ -152,6 +152,13 @@ std::vector<BuiltNote> LowTune() {
     }
     return notes;
 }
+std::vector<BuiltNote> Repeated(int key, std::uint32_t count) {
+    std::vector<BuiltNote> notes;
+    for (std::uint32_t at = 0; at < count * 96; at += 96) {
+        notes.push_back({at, at + 48, key});
+    }
+    return notes;
+}
 std::vector<BuiltNote> Drums() {
     return {{0, 48, 36, 10}, {96, 144, 38, 10}, {192, 240, 36, 10}, {288, 336, 38, 10}};
 }
@@ -189,6 +196,9 @@ TEST(MidiTracks, ListsEveryTrackAndPicksTheTune) {
         {{MidiTrack(Drums()), MidiTrack(Chords())}, 2},
         // Fifteen notes around c4 over four around g5: the low tune counts half, the high one whole.
         {{MidiTrack(LowTune()), MidiTrack({{0, 96, 77}, {96, 192, 79}, {192, 288, 81}, {288, 384, 79}})}, 1},
+        // Twenty notes at the edges of the singing range, g3 and c6, over four in it.
+        {{MidiTrack(Repeated(55, 20)), MidiTrack(Repeated(72, 4))}, 1},
+        {{MidiTrack(Repeated(84, 20)), MidiTrack(Repeated(72, 4))}, 1},
         {{MidiTrack(Drums()), title}, 0},
     };
     for (const auto& [tracks, pick] : table) {
