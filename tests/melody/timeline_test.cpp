@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "melody/tone_encoder.h"
@@ -90,6 +91,9 @@ TEST(Timeline, StopsAtItsCapsAndSaysWhere) {
         EXPECT_EQ(timeline.units, row.units) << row.cut;
         EXPECT_EQ(timeline.events.size(), row.events) << row.cut;
         EXPECT_EQ(CutWarning(timeline).value_or(""), row.cut);
+        const auto cuts = std::count_if(timeline.notices.begin(), timeline.notices.end(),
+                                        [&](const ToneNotice& notice) { return notice.what == row.cut; });
+        EXPECT_EQ(cuts, *row.cut == '\0' ? 0 : 1) << row.cut;  // said once: nothing after it is read
     }
     EXPECT_EQ(CutWarning(BuildTimeline(testing::ZeroLengthRepeats(2000))), std::nullopt);
 }
