@@ -38,7 +38,8 @@ TEST(LoadFirmware, ListsTheToneChunkOrRejectsTheDamage) {
     // "version" 00 and a record, with no end record or with eight or nine bytes of one.
     const std::string tone = "76 65 72 73 69 6F 6E 00" + testing::ToHex(ok);
     const Bytes noEnd = MakeChunk("TONE", Hex(tone)), cutEnd = MakeChunk("TONE", Hex(tone + "00000000 00000010")),
-                cutEnd9 = MakeChunk("TONE", Hex(tone + "00000000 00000010 00"));
+                cutEnd9 = MakeChunk("TONE", Hex(tone + "00000000 00000010 00")),
+                endWithData = MakeChunk("TONE", Hex(tone + "00000000 00000010 00 01 02 03 04 05 06 07"));
     const struct {
         Bytes image;
         Lines lines;
@@ -67,6 +68,7 @@ TEST(LoadFirmware, ListsTheToneChunkOrRejectsTheDamage) {
         {BuildImage({.toneChunk = noEnd}).image, {}, kAscii, "has no end record"},
         {BuildImage({.toneChunk = cutEnd}).image, {}, kAscii, "16 bytes long, less than the 17-byte record header"},
         {BuildImage({.toneChunk = cutEnd9}).image, {}, kAscii, "cut off by the end of the TONE chunk"},
+        {BuildImage({.toneChunk = endWithData}).image, {"Ok"}},  // the end record is known by its byte 8
         {Only(std::vector<Bytes>(302, ok)), {}, kAscii, "more than 301 melodies"},
         // A name-length field of 0 in a record of just 17 bytes.
         {Only({ok, Hex("00000001 00000011 20202020 00000000 00")}), {}, kAscii, "Error reading file."},
