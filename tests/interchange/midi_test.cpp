@@ -43,6 +43,11 @@ TEST(Midi, WritesOneTrackByteForByte) {
                                "8360 90 74 64 8170 80 74 00"       // a quarter rest, then g#9 an octave down (MIDI
                                "00 FF2F00");                       // stops at 127) for an eighth; end of track
     EXPECT_BYTES_EQ(expected, *WriteMidiMelody(Record("c p 8g#9")));
+    // No notes: the closing delay (3 units, 25 ticks) at the default 125 beats per minute.
+    const melody::MelodyFields silent{.name = "E", .tempo = "125", .notes = "", .delay = "3"};
+    EXPECT_BYTES_EQ(Hex("4D546864 00000006 0000 0001 01E0 4D54726B 00000010 00 FF03 01 45 00 FF51 03 075300"
+                        "19 FF2F00"),
+                    *WriteMidi(melody::ReadScore(silent)));
     // Written from the typed melody, with no decoding: the same file, the closing delay too.
     for (const char* delay : {"0", "3"}) {
         const melody::MelodyFields fields{
