@@ -144,6 +144,12 @@ TEST(ImelodyWriter, FoldsLongLinesBetweenTokens) {
         start = end + 2;
     }
     EXPECT_NE(file.find("\r\n *"), std::string::npos);
+    // "NAME:" and 70 letters fill a line of 75 octets; one more letter folds it.
+    for (const std::size_t letters : {std::size_t{70}, std::size_t{71}}) {
+        const std::string name(letters, 'N');
+        const std::string named = Text(WriteImelody(melody::ReadScoreText(name + ":d=4,o=5,b=120:c")).bytes);
+        EXPECT_EQ(named.find("NAME:" + name + "\r\n") != std::string::npos, letters == 70) << letters;
+    }
     EXPECT_EQ(Summary(ReadImelody(Bytes(file))->score), expected);
 }
 
