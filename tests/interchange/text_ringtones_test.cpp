@@ -84,6 +84,7 @@ TEST(ImelodyReader, ReadsWhatWritersProduce) {
         {"vibration kept, lights and volume dropped", Imy("", "vibeonc2ledonV+vibeoffV-"), "d=4 o=5 b=120 s=0: v1 c v0",
          "ledon, V+, V-"},
         {"staccato style", Imy("BEAT:100\r\nSTYLE:S2\r\n", "c2"), "d=4 o=5 b=100 s=18: c", ""},
+        {"lights alone: no notes, the usual defaults", Imy("", "ledon"), "d=4 o=5 b=120 s=0: ", "ledon"},
         {"other styles and volume", Imy("STYLE:S1\r\nVOLUME:V9\r\n", "c2"), "d=4 o=5 b=120 s=0: c", "volume V9"},
         {"UTF-8 name", Imy("NAME:Caf\xC3\xA9 \xE2\x82\xAC\r\n", "c2"), "d=4 o=5 b=120 s=0: c", "\xE2\x82\xAC"},
         {"huge repeat count is cut", Imy("", "(c5@999999999)"), nullptr, "cut after 32767"},
