@@ -213,6 +213,8 @@ TEST(MidiTracks, ListsEveryTrackAndPicksTheTune) {
     const auto imported = ReadMidi(song);
     ASSERT_TRUE(imported.has_value());
     EXPECT_EQ(imported->fields.name + "|" + imported->fields.tempo + "|" + imported->fields.notes, "Song|100|c d e f");
+    // A title track and one tune: nothing else had notes, so nothing was left out to be said.
+    EXPECT_TRUE(ReadMidi(MidiFile(1, 96, {title, MidiTrack(Tune())}))->warnings.empty());
 }
 
 // The three ways overlapping notes become one line, on a track of a file of format 0.
