@@ -127,6 +127,14 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettingsAndDecodesThemBack) {
     }
 }
 
+// At tempo 1 a whole note lasts 29,000 units, 232 commands: it still reads back as typed.
+TEST(ToneDecoder, ReadsAWholeNoteAtTheLowestTempo) {
+    const MelodyFields fields{.duration = "1", .tempo = "1", .notes = "c"};
+    const DecodedMelody decoded = DecodeMelody(*EncodeMelody(fields, TextFormat::Ascii, std::nullopt).record);
+    EXPECT_TRUE(decoded.exact);
+    EXPECT_EQ(decoded.fields.tempo + " " + decoded.fields.duration + " " + decoded.fields.notes, "1 1 c");
+}
+
 TEST(ToneEncoder, ListsTheTokensAsTyped) {
     const auto result = EncodeMelody({.notes = " 8C#,,T90\t d\r\nE  P "}, TextFormat::Ascii, std::nullopt);
     EXPECT_EQ(result.tokens, (std::vector<std::string>{"8c#", "t90\t", "d\r\ne", "p"}));
