@@ -80,7 +80,7 @@ TEST(ImelodyReader, ReadsWhatWritersProduce) {
         {"repeat block", Imy("", "(c2d2@3)e2"), "d=4 o=5 b=120 s=0: c d c d c d e", ""},
         {"repeat for ever plays once", Imy("", "(c2@0)"), "d=4 o=5 b=120 s=0: c", "for ever"},
         {"repeat mark without a count", Imy("", "(c2@)@2"), "d=4 o=5 b=120 s=0: c", "\"@\" at character 4"},
-        {"damaged token", Imy("", "c6d2vxe2"), "d=4 o=5 b=120 s=0: d e", "\"c6\" at character 1"},
+        {"damaged token", Imy("", "c6d2vxe2*-f2"), "d=4 o=5 b=120 s=0: d e f", "\"c6\" at character 1"},
         {"vibration kept, lights and volume dropped", Imy("", "vibeonc2ledonV+vibeoffV-"), "d=4 o=5 b=120 s=0: v1 c v0",
          "ledon, V+, V-"},
         {"staccato style", Imy("BEAT:100\r\nSTYLE:S2\r\n", "c2"), "d=4 o=5 b=100 s=18: c", ""},
