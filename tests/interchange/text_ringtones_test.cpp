@@ -200,7 +200,7 @@ TEST(ComposerReader, ReadsPublishedLines) {
     const ReadCase cases[] = {
         {"a bare line", "8d2  8d2, 4-\t2#d3\n", "d=8 o=6 b=140 s=0: d d 4p 2d#7", ""},
         {"the slowest tempo", "Tempo: 1\nNotes: 4c1\n", "d=4 o=5 b=1 s=0: c", ""},
-        {"a file with skipped tokens", "Name: Tune\r\nTempo: 100\r\nNotes: 4c1 zz c1 8.d2 4h3 16c.1 32-. 4-x\r\n",
+        {"a file with skipped tokens", "Name: Tune\r\nTempo: 100\r\nNotes: 4c1 zz c1 016c1 8.d2 4h3 16c.1 32-. 4-x\r\n",
          "d=4 o=5 b=100 s=0: c 8d6. b7 16c. 32p.", "\"zz\""},
     };
     for (const ReadCase& c : cases) {
