@@ -198,29 +198,20 @@ private slots:
     // The title names the open file and marks the image's changes, the melody group its own;
     // a new load clears the history.
     void titleAndHistoryFollowTheWork() {
+        const auto load = [&] { Load(image_); };
         // The step, the title before the program's caption, the image marked modified, the melody group's title.
-        const std::tuple<const char*, const char*, bool, const char*> steps[] = {
-            {"load", "in.fls[*] - ", false, "Melody"},     {"delete", "in.fls[*] - ", true, "Melody"},
-            {"undo", "in.fls[*] - ", false, "Melody"},     {"redo", "in.fls[*] - ", true, "Melody"},
-            {"type", "in.fls[*] - ", true, "Melody *"},    {"save", "out.fls[*] - ", false, "Melody *"},
-            {"reload", "in.fls[*] - ", false, "Melody *"},
-        };
+        const std::tuple<std::function<void()>, const char*, bool, const char*> steps[] = {
+            {load, "in.fls[*] - ", false, "Melody"},
+            {[&] { Click(1), Press("Command8"); }, "in.fls[*] - ", true, "Melody"},
+            {[&] { window_->undoAction->trigger(); }, "in.fls[*] - ", false, "Melody"},
+            {[&] { window_->redoAction->trigger(); }, "in.fls[*] - ", true, "Melody"},
+            {[&] { QTest::keyClicks(Find(*window_, "Text1"), u"x"_s); }, "in.fls[*] - ", true, "Melody *"},
+            {[&] { Choose("Command9", File("out.fls")); }, "out.fls[*] - ", false, "Melody *"},
+            {load, "in.fls[*] - ", false, "Melody *"}};
         for (const auto& [step, title, modified, melody] : steps) {
-            const std::string_view name = step;
-            if (name == "load" || name == "reload") {
-                Load(image_);
-            } else if (name == "delete") {
-                Click(1);
-                Press("Command8");
-            } else if (name == "undo" || name == "redo") {
-                (name == "undo" ? window_->undoAction : window_->redoAction)->trigger();
-            } else if (name == "save") {
-                Choose("Command9", File("out.fls"));
-            } else {
-                QTest::keyClicks(Find(*window_, "Text1"), u"x"_s);
-            }
+            step();
             QCOMPARE(window_->windowTitle(), QLatin1String(title) + u"Belltower v.1.1 by Quenby"_s);
-            QVERIFY2(window_->isWindowModified() == modified, step);
+            QCOMPARE(window_->isWindowModified(), modified);
             QCOMPARE(window_->melodyBox->title(), QLatin1String(melody));
         }
         QVERIFY(!window_->undoAction->isEnabled() && !window_->IsBankModified());

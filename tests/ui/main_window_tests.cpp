@@ -37,8 +37,7 @@ private slots:
         for (const QCheckBox* box : window_->findChildren<QCheckBox*>()) {
             QVERIFY2(box->isChecked() == (box->objectName() == QLatin1String("Check5")), qPrintable(box->objectName()));
         }
-        QVERIFY(!Enabled("Command11") && !Enabled("Text13"));
-        QVERIFY(Find(*window_, "ascii")->isHidden());
+        QVERIFY(!Enabled("Command11") && !Enabled("Text13") && Find(*window_, "ascii")->isHidden());
         QCOMPARE(window_->windowTitle(), u"Belltower v.1.1 by Quenby[*]"_s);
     }
 
@@ -320,14 +319,11 @@ private slots:
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
         QWidget* const grown[] = {Find(*window_, "Text5"), Find(*window_, "List2"), Find(*window_, "List1")};
-        std::vector<int> heights;
-        for (QWidget* widget : grown) {
-            heights.push_back(widget->height());
-        }
+        const int heights[] = {grown[0]->height(), grown[1]->height(), grown[2]->height()};
         const int roll = window_->pianoRollPane->height();
         window_->resize(least + QSize(0, 200));
         QTRY_VERIFY(Find(*window_, "Text5")->height() > heights[0]);
-        for (std::size_t i = 0; i < heights.size(); ++i) {
+        for (std::size_t i = 0; i < std::size(heights); ++i) {
             QVERIFY2(grown[i]->height() > heights[i], qPrintable(grown[i]->objectName()));
         }
         QCOMPARE(window_->pianoRollPane->height(), roll);
