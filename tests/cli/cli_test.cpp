@@ -411,22 +411,18 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
 }
 
 TEST(TextEncoding, CommandLineTextsBecomeLatin1) {
-    const struct {
-        std::string argument;
-        std::string latin1;  // empty: refused
-    } cases[] = {
+    const std::string refused = "The name holds a character the phone cannot store: only Latin-1 characters fit.";
+    const std::pair<std::string, std::string> cases[] = {
         {"F\xC3\xBC\xC3\x9F", "F\xFC\xDF"},  // UTF-8 from the shell
         {"F\xFC\xDF", "F\xFC\xDF"},          // not UTF-8: already Latin-1
         {"\xC3", "\xC3"},                    // cut short: not UTF-8
         {"\xC0\xA0", "\xC0\xA0"},            // overlong form: not UTF-8
-        {"\xE2\x82\xAC uro", ""},            // U+20AC fits no record
-        {"\xF0\x9F\x8E\xB5", ""},            // nor does U+1F3B5
+        {"\xE2\x82\xAC uro", refused},       // U+20AC fits no record
+        {"\xF0\x9F\x8E\xB5", refused},       // nor does U+1F3B5
     };
-    for (const auto& c : cases) {
-        const auto converted = ArgumentToLatin1(c.argument, "name");
-        EXPECT_EQ(c.latin1.empty() ? "The name holds a character the phone cannot store: only Latin-1 characters fit."
-                                   : c.latin1,
-                  converted ? *converted : converted.error().message);
+    for (const auto& [argument, latin1] : cases) {
+        const auto converted = ArgumentToLatin1(argument, "name");
+        EXPECT_EQ(latin1, converted ? *converted : converted.error().message);
     }
 }
 

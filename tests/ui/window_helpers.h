@@ -28,28 +28,6 @@ Control* Find(const QObject& window, const char* name) {
     return control;
 }
 
-// What a control shows: a box's text, a caption, the current item, a list's lines joined by "|".
-inline QString Text(const QObject& window, const char* name) {
-    QWidget* control = Find(window, name);
-    QStringList lines;
-    if (auto* list = qobject_cast<QListWidget*>(control)) {
-        for (int row = 0; row < list->count(); ++row) {
-            lines << list->item(row)->text();
-        }
-    }
-    for (const char* property : {"text", "plainText", "currentText"}) {
-        if (const QVariant value = control->property(property); value.isValid()) {
-            return value.toString();
-        }
-    }
-    return lines.join(QLatin1Char('|'));
-}
-
-inline void SetText(const QObject& window, const char* name, const QString& text) {
-    QWidget* control = Find(window, name);
-    control->setProperty(qobject_cast<QPlainTextEdit*>(control) ? "plainText" : "text", text);
-}
-
 // A synthetic melody record of a few tones, ID "ID".
 inline formats::Bytes Record(formats::TextFormat format, std::uint32_t index, const char* name,
                              std::uint8_t purpose = 0) {
@@ -248,18 +226,36 @@ protected:
         twice ? QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre)
               : QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
     }
-    void Set(const char* name, const QString& text) { SetText(*window_, name, text); }
+    void Set(const char* name, const QString& text) {
+        QWidget* control = Find(*window_, name);
+        control->setProperty(qobject_cast<QPlainTextEdit*>(control) ? "plainText" : "text", text);
+    }
     // Fills several boxes: {{"Text1", "New"}, {"Text5", "c d"}}.
     void Fill(std::initializer_list<std::pair<const char*, const char*>> boxes) {
         for (const auto& [name, text] : boxes) {
-            SetText(*window_, name, QString::fromUtf8(text));
+            Set(name, QString::fromUtf8(text));
         }
     }
-    QString Shown(const char* name) const { return Text(*window_, name); }
+    // What a control shows: a box's text, a caption, the current item, a list's lines joined by "|".
+    QString Shown(const char* name) const {
+        QWidget* control = Find(*window_, name);
+        QStringList lines;
+        if (auto* list = qobject_cast<QListWidget*>(control)) {
+            for (int row = 0; row < list->count(); ++row) {
+                lines << list->item(row)->text();
+            }
+        }
+        for (const char* property : {"text", "plainText", "currentText"}) {
+            if (const QVariant value = control->property(property); value.isValid()) {
+                return value.toString();
+            }
+        }
+        return lines.join(QLatin1Char('|'));
+    }
     QStringList Shown(std::initializer_list<const char*> names) const {
         QStringList shown;
         for (const char* name : names) {
-            shown << Text(*window_, name);
+            shown << Shown(name);
         }
         return shown;
     }
