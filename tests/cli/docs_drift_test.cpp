@@ -111,7 +111,7 @@ std::string SynopsisPath(const std::string& line, bool& bare) {
     const std::vector<std::string> words = Words(line);
     std::string path;
     for (std::size_t i = 1; i < words.size(); ++i) {
-        const unsigned char first = static_cast<unsigned char>(words[i].front());
+        const auto first = static_cast<unsigned char>(words[i].front());
         if (std::isupper(first) != 0 || first == '[') {
             return words.front() == "belltower-cli" ? path : "";
         }

@@ -36,7 +36,7 @@ inline formats::Bytes Record(formats::TextFormat format, std::uint32_t index, co
 }
 
 inline QByteArray AsQBytes(const formats::Bytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
 }
 
 // A firmware image holding these records, then tail behind the TONE chunk.
@@ -220,7 +220,7 @@ protected:
     }
     // Clicks, or double-clicks, a line of the firmware list.
     void Click(int row, bool twice = false) {
-        QListWidget* list = Find<QListWidget>(*window_, "List2");
+        auto* list = Find<QListWidget>(*window_, "List2");
         list->scrollToItem(list->item(row));
         const QPoint centre = list->visualItemRect(list->item(row)).center();
         twice ? QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre)
