@@ -44,30 +44,26 @@ using formats::Bytes;
 using formats::TextFormat;
 using formats::ToBytes;
 using formats::ToText;
+using interchange::MelodyOutput;
+using interchange::ReadMelodyFile;
+using melody::DecodeMelody;
+using melody::EncodeMelody;
 using melody::Hardware;
 using testing::Hex;
 constexpr TextFormat kAscii = TextFormat::Ascii;
 constexpr TextFormat kUnicode = TextFormat::Unicode;
 
-// Settings, a repeated note, a sharp, a tempo, vibration, a pause and notes the hardware ranges differ on.
 // A band: chords and a bass line on two channels of one track, the tune, drums; 96 ticks a
 // quarter.
 Bytes Band() {
     using testing::MidiTrack;
-    const Bytes chords = MidiTrack({{0, 192, 60},
-                                    {0, 192, 64},
-                                    {0, 192, 67},
-                                    {192, 384, 65},
-                                    {192, 384, 69},
-                                    {192, 384, 72},
-                                    {0, 96, 48, 2},
-                                    {96, 192, 50, 2},
-                                    {192, 288, 72, 2},
-                                    {288, 384, 74, 2}},
-                                   "Band", 0, 90);
+    const std::vector<testing::BuiltNote> chords = {
+        {0, 192, 60},   {0, 192, 64},   {0, 192, 67},     {192, 384, 65},    {192, 384, 69},
+        {192, 384, 72}, {0, 96, 48, 2}, {96, 192, 50, 2}, {192, 288, 72, 2}, {288, 384, 74, 2}};
     const Bytes tune =
         MidiTrack({{0, 96, 72, 2}, {96, 192, 74, 2}, {192, 288, 76, 2}, {288, 384, 77, 2}}, "Melody", 73);
-    return testing::MidiFile(1, 96, {chords, tune, MidiTrack({{0, 48, 36, 10}, {96, 144, 36, 10}})});
+    return testing::MidiFile(1, 96,
+                             {MidiTrack(chords, "Band", 0, 90), tune, MidiTrack({{0, 48, 36, 10}, {96, 144, 36, 10}})});
 }
 
 // band.mid read with MIDI options, as ringtone text.
@@ -85,6 +81,7 @@ const std::string kUpOne =
 const std::string kUpTwo =
     "The notes are moved up 2 octaves (transposed by 24 semitones) to lie in the phone's range.\n";
 
+// Settings, a repeated note, a sharp, a tempo, vibration, a pause and notes the hardware ranges differ on.
 constexpr const char* kTune = "Tune:d=4,o=5,b=125,f=TUNE,i=7,s=0,@=3:8c 8c 4d# t200 v1 2e. v0 p 8c3 8c4\r\n";
 const std::string kNoTempo = "The note \"4c\" cannot be timed: the BPM field gives a tempo of 0.\n";
 const std::string kUsage = "\nRun with --help for more information.\n";
@@ -105,7 +102,7 @@ Bytes Encoded(const std::string& ringtone, TextFormat form = kAscii, bool twice 
     melody::MelodyFields fields = Fields(ringtone);
     fields.playTwice = twice;
     fields.noSmallPauses = noPauses;
-    auto encoded = melody::EncodeMelody(fields, form, std::nullopt);
+    auto encoded = EncodeMelody(fields, form, std::nullopt);
     return encoded.record ? *encoded.record : Bytes{};
 }
 
@@ -202,12 +199,11 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
     const Bytes loop = testing::MakeRecord(kAscii, 1, "", "L", Hex("00 02 FC 09 05 FF 7F FF 06 06 06 07 0B"));
     const Bytes record = Encoded(kTune, kAscii, true, true), single = Image(kAscii, 0, {record});
     const Bytes many = Image(kAscii, 66);
-    const Bytes midi = *interchange::WriteMidiMelody(Encoded(kTune));
-    const melody::MelodyFields fromMidi = interchange::ReadMelodyFile(midi)->fields;
-    const Bytes decoded = ToBytes(melody::WriteRtxText(melody::DecodeMelody(record).fields));
+    const melody::MelodyFields fromMidi = ReadMelodyFile(*interchange::WriteMidiMelody(Encoded(kTune)))->fields;
+    const Bytes decoded = ToBytes(melody::WriteRtxText(DecodeMelody(record).fields));
     // Read with --from tone, and with several inputs every warning names its input.
     const interchange::MelodyImport fromTone = interchange::ReadToneData(kTone);
-    const auto toneText = *interchange::WriteMelodyFields(fromTone.fields, interchange::MelodyOutput::Rtx);
+    const auto toneText = *WriteMelodyFields(fromTone.fields, MelodyOutput::Rtx);
     std::string toneWarnings, namedWarnings;
     for (const std::string name : {"tone.bin", "tone2.bin"}) {
         for (const auto& warnings : {fromTone.warnings, toneText.warnings}) {
@@ -258,17 +254,16 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"render tune.rtx -o out", 0, "", Wav(Encoded(kTune), true, false, Hardware::Phone), "", "out"},
         {"render tune.re -o - --no-vibration --hardware LogoManager", 0, "",
          Wav(Encoded(kTune), false, false, Hardware::LogoManager)},
-        {"render song.mid -o -", 0, kUpTwo, Wav(*melody::EncodeMelody(fromMidi, kAscii, {}).record, true, false,
-                                            Hardware::Phone)},
+        {"render song.mid -o -", 0, kUpTwo,
+         Wav(*EncodeMelody(fromMidi, kAscii, {}).record, true, false, Hardware::Phone)},
         {"render - -o - --half --hardware none", 0,
          "The melody plays longer than 600 seconds (its repeats multiply); the preview stops there.\n",
          Wav(loop, true, true, Hardware::None), ToText(loop)},
-        {"roll tune.re -o - --hardware none", 0, "", Roll(melody::DecodeMelody(Encoded(kTune)).timeline,
-                                                                      Hardware::None)},
-        {"roll tune.rtx -o -", 0, "", Roll(melody::EncodedTimeline(melody::EncodeMelody(Fields(kTune), kAscii, {})))},
+        {"roll tune.re -o - --hardware none", 0, "", Roll(DecodeMelody(Encoded(kTune)).timeline, Hardware::None)},
+        {"roll tune.rtx -o -", 0, "", Roll(EncodedTimeline(EncodeMelody(Fields(kTune), kAscii, {})))},
         // What is cut at ten minutes is said on every path.
-        {"roll long.rtx -o -", 0, kCutAtTen, ToBytes(interchange::WritePianoRollSvg(melody::EncodedTimeline(
-             melody::EncodeMelody(Fields(testing::TwelveMinuteRingtone()), kAscii, {})), "Long", Hardware::Phone))},
+        {"roll long.rtx -o -", 0, kCutAtTen, ToBytes(interchange::WritePianoRollSvg(EncodedTimeline(
+             EncodeMelody(Fields(testing::TwelveMinuteRingtone()), kAscii, {})), "Long", Hardware::Phone))},
         {"fit tune.rtx", 0, "", ToBytes("notes            6\nseconds          2.52\n"
                                          "out of range     phone: c3 c4; logomanager: c3\ntone data        32 bytes\n"
                                          "smart messaging  27 bytes, 1 SMS\ncomposer         fits\n"
@@ -282,15 +277,13 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
                  "  \"composer\": {\n    \"fits\": true,\n    \"problems\": []\n  },\n"
                  "  \"bank\": {\n    \"freeBytes\": 65324,\n    \"fits\": true\n  }\n}\n")},
         {"encode long.rtx -o - --to mid", 0, kCutAtTen,
-         interchange::WriteMelodyFields(Fields(testing::TwelveMinuteRingtone()), interchange::MelodyOutput::Mid)->bytes},
+         WriteMelodyFields(Fields(testing::TwelveMinuteRingtone()), MelodyOutput::Mid)->bytes},
         {"decode mthd.rtx -o -", 0, "", ToBytes(melody::WriteRtxText(Fields(kMthdName)))},
         {"decode name.mid -o -", 0, kUpOne + std::string(melody::kRtxNameChangedText) + "\n",
-         interchange::WriteMelodyFields(interchange::ReadMelodyFile(testing::NamedMidi("a:b,c=d:e"))->fields,
-                                        interchange::MelodyOutput::Rtx)->bytes},
+         WriteMelodyFields(ReadMelodyFile(testing::NamedMidi("a:b,c=d:e"))->fields, MelodyOutput::Rtx)->bytes},
         // Each MIDI option reaches the import, on every command that reads a melody.
         {"decode band.mid -o - --track 2 --voice lowest --transpose -12 --hardware none", 0, "",
-         MidiRtx({.track = 2, .voice = interchange::VoiceRule::Lowest, .transpose = -12,
-                  .hardware = Hardware::None})},
+         MidiRtx({.track = 2, .voice = interchange::VoiceRule::Lowest, .transpose = -12, .hardware = Hardware::None})},
         {"decode band.mid -o - --channel 2 --max-notes 2 --voice first", 0, "*",
          MidiRtx({.channel = 2, .voice = interchange::VoiceRule::First, .maxNotes = 2})},
         {"encode band.mid -o - --to rtx --transpose auto --max-seconds 1", 0, "*", MidiRtx({.maxSeconds = 1})},
@@ -370,9 +363,7 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
          "is read up to there.\n", ToBytes(melody::WriteRtxText(interchange::ReadMidi(Read("cut.mid"))->fields))},
         {"decode band.mid -o - --track 9", 1, "band.mid: The MIDI file has 3 tracks; there is no track 9.\n"},
         {"tracks tune.rtx", 1, "tune.rtx: This is not a MIDI file: it does not start with \"MThd\".\n"},
-        {"render broken.rtx -o x", 1, kNoTempo},
-        {"roll broken.rtx -o x", 1, kNoTempo},
-        {"fit broken.rtx", 1, kNoTempo},
+        {"render broken.rtx -o x", 1, kNoTempo}, {"roll broken.rtx -o x", 1, kNoTempo}, {"fit broken.rtx", 1, kNoTempo},
         {"convert cut.re -o x --to unicode", 1, "Not a valid raw melody file!\n"},
         {"--max-image-size 1 bank list -", 1, "standard input: it is larger than 1 MB, the most a firmware image may "
          "have here (--max-image-size raises it).\n", {}, huge},
@@ -380,15 +371,14 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"bank export a3.fls 4 -o x", 1, "Position 4 is out of range: the bank holds 3 melodies (positions 1 to 3).\n"},
         {"bank insert - 1 - -o x", 1, "standard input: it can be read only once.\n", {}, ToText(kAscii3)},
         {"bank replace a3.fls 1 x.png -o -", 1, "x.png: This is not ringtone text: it looks like a PNG image.\n"},
-        {"bank delete flip.fls 1 -o flip.fls", 1, "*"},  // the second melody would come first
-        {"bank move flip.fls 3 1 -o flip.fls", 1, "*"},
+        // The second melody would come first.
+        {"bank delete flip.fls 1 -o flip.fls", 1, "*"}, {"bank move flip.fls 3 1 -o flip.fls", 1, "*"},
         {"bank set a3.fls 1 --purpose 2 -o x", 1,
          "The melodies of an ASCII bank have no purpose: --purpose is for Unicode banks only.\n"},
         {"bank set a3.fls 2 --index 11 -o a3.fls", 1,
          "M2 has the same index 11 as M1. Please correct it.\nNot done: give --force to answer OK.\n"},
-        {"encode - -o -", 1, kCantWrite, {}, kTune, "", true},
+        {"encode - -o -", 1, kCantWrite, {}, kTune, "", true}, {"--version", 1, kCantWrite, {}, "", "", true},
         {"bank list -", 1, kCantWrite, {}, ToText(kAscii3), "", true},
-        {"--version", 1, kCantWrite, {}, "", "", true},
 
         {"", 2}, {"encode a.rtx b.rtx", 2} /* several inputs need -d */, {"encode a.rtx -o x.re -d .", 2},
         {"encode - a.rtx -d .", 2} /* standard input has no name */, {"to-rtx a.rtx", 2} /* -o is required */,
@@ -421,22 +411,18 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
 }
 
 TEST(TextEncoding, CommandLineTextsBecomeLatin1) {
-    const struct {
-        std::string argument;
-        std::string latin1;  // empty: refused
-    } cases[] = {
+    const std::string refused = "The name holds a character the phone cannot store: only Latin-1 characters fit.";
+    const std::pair<std::string, std::string> cases[] = {
         {"F\xC3\xBC\xC3\x9F", "F\xFC\xDF"},  // UTF-8 from the shell
         {"F\xFC\xDF", "F\xFC\xDF"},          // not UTF-8: already Latin-1
         {"\xC3", "\xC3"},                    // cut short: not UTF-8
         {"\xC0\xA0", "\xC0\xA0"},            // overlong form: not UTF-8
-        {"\xE2\x82\xAC uro", ""},            // U+20AC fits no record
-        {"\xF0\x9F\x8E\xB5", ""},            // nor does U+1F3B5
+        {"\xE2\x82\xAC uro", refused},       // U+20AC fits no record
+        {"\xF0\x9F\x8E\xB5", refused},       // nor does U+1F3B5
     };
-    for (const auto& c : cases) {
-        const auto converted = ArgumentToLatin1(c.argument, "name");
-        EXPECT_EQ(c.latin1.empty() ? "The name holds a character the phone cannot store: only Latin-1 characters fit."
-                                   : c.latin1,
-                  converted ? *converted : converted.error().message);
+    for (const auto& [argument, latin1] : cases) {
+        const auto converted = ArgumentToLatin1(argument, "name");
+        EXPECT_EQ(latin1, converted ? *converted : converted.error().message);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -32,28 +33,17 @@ struct HelpPage {
     std::string text;
 };
 
-struct Document {
-    std::string name;
-    std::vector<std::string> lines;
-};
-
 std::vector<std::string> Words(const std::string& text) {
     std::istringstream stream(text);
     return {std::istream_iterator<std::string>(stream), std::istream_iterator<std::string>()};
 }
 
-HelpOption ParseOption(const std::string& entry) {
-    // "  -o,--output OUT REQUIRED  The file ..." or "  --to re|rtx|mid|ott:{...}  The format ..."
-    const std::vector<std::string> words = Words(entry.substr(0, entry.find("  ", 2)));
-    HelpOption option;
-    std::istringstream names(words.front());
-    for (std::string name; std::getline(names, name, ',');) {
-        option.names.push_back(name);
+std::vector<std::string> Lines(std::istream&& stream) {
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
     }
-    if (words.size() > 1 && words[1].find('|') != std::string::npos) {
-        option.values = words[1].substr(0, words[1].find(':'));
-    }
-    return option;
+    return lines;
 }
 
 HelpPage Help(const std::string& path) {
@@ -64,17 +54,20 @@ HelpPage Help(const std::string& path) {
     std::ostringstream err;
     EXPECT_EQ(Run(args, in, out, err), 0) << path << " --help: " << err.str();
     HelpPage page{{}, {}, out.str()};
-    std::istringstream lines(page.text);
     std::string section;
-    for (std::string line; std::getline(lines, line);) {
+    for (const std::string& line : Lines(std::istringstream(page.text))) {
+        // "  -o,--output OUT REQUIRED  The file ..." or "  --to re|rtx|mid|ott:{...}  The format ..."
+        std::vector<std::string> words = Words(line.substr(0, line.find("  ", 2)));
         if (!line.empty() && line.back() == ':' && line.front() != ' ') {
             section = line;
-        } else if (line.size() > 2 && line.starts_with("  ") && line[2] != ' ') {
-            if (section == "Subcommands:") {
-                page.commands.push_back(Words(line).front());
-            } else if (section == "Options:" && !line.starts_with("  -h,--help") && !line.starts_with("  --version")) {
-                page.options.push_back(ParseOption(line));
-            }
+        } else if (line.size() <= 2 || !line.starts_with("  ") || line[2] == ' ') {
+            continue;
+        } else if (section == "Subcommands:") {
+            page.commands.push_back(words.front());
+        } else if (section == "Options:" && words.front() != "-h,--help" && words.front() != "--version") {
+            std::replace(words.front().begin(), words.front().end(), ',', ' ');
+            const bool listed = words.size() > 1 && words[1].find('|') != std::string::npos;
+            page.options.push_back({Words(words.front()), listed ? words[1].substr(0, words[1].find(':')) : ""});
         }
     }
     return page;
@@ -92,25 +85,21 @@ void CollectCommands(const std::string& path, std::map<std::string, HelpPage>& c
     }
 }
 
-Document Read(const std::string& name) {
+std::vector<std::string> Read(const std::string& name) {
     std::ifstream file(std::string(BELLTOWER_SOURCE_DIR) + "/" + name);
     EXPECT_TRUE(file) << name << " cannot be read";
-    Document document{name, {}};
-    for (std::string line; std::getline(file, line);) {
-        document.lines.push_back(line);
-    }
-    return document;
+    return Lines(std::move(file));
 }
 
 // The manual page's synopsis lines (.BI "encode " IN ...) in plain words.
-Document ManualPage() {
-    Document page = Read("docs/belltower-cli.1");
+std::vector<std::string> ManualPage() {
+    std::vector<std::string> lines = Read("docs/belltower-cli.1");
     const std::regex escapes(R"(\\f[RBIP]|")");
-    for (std::string& line : page.lines) {
+    for (std::string& line : lines) {
         line = line.starts_with(".BI ") ? "belltower-cli " + std::regex_replace(line.substr(4), escapes, "") : "";
         line = std::regex_replace(line, std::regex(R"(\\-)"), "-");
     }
-    return page;
+    return lines;
 }
 
 // A synopsis: the program's name, the command's words, then a placeholder in capitals or a
@@ -122,7 +111,7 @@ std::string SynopsisPath(const std::string& line, bool& bare) {
     const std::vector<std::string> words = Words(line);
     std::string path;
     for (std::size_t i = 1; i < words.size(); ++i) {
-        const unsigned char first = static_cast<unsigned char>(words[i].front());
+        const auto first = static_cast<unsigned char>(words[i].front());
         if (std::isupper(first) != 0 || first == '[') {
             return words.front() == "belltower-cli" ? path : "";
         }
@@ -135,71 +124,56 @@ std::string SynopsisPath(const std::string& line, bool& bare) {
     return !words.empty() && words.front() == "belltower-cli" ? path : "";
 }
 
-// The words of a synopsis without brackets: "[--to re|rtx]" gives "--to", "re|rtx".
-std::vector<std::string> BareWords(const std::string& line) {
-    std::vector<std::string> words;
-    for (std::string word : Words(line)) {
+// The synopsis shows every option of the command's page with its value words, and no option
+// that neither that page nor the program's lists. Brackets are dropped: "[--to re|rtx]".
+void ExpectOptionsMatch(const std::string& where, const std::string& synopsis, const std::string& path,
+                        const HelpPage& page, const HelpPage& program) {
+    std::vector<std::string> words = Words(synopsis);
+    std::set<std::string> known;
+    for (std::string& word : words) {
         std::erase_if(word, [](char c) { return c == '[' || c == ']'; });
-        words.push_back(word);
     }
-    return words;
-}
-
-void ExpectOptionsShown(const Document& document, std::size_t line, const std::string& path, const HelpPage& page) {
-    const std::vector<std::string> words = BareWords(document.lines[line]);
-    const std::string where = document.name + ":" + std::to_string(line + 1) + ": the synopsis of '" + path + "'";
+    for (const HelpPage* owner : {&page, &program}) {
+        for (const HelpOption& option : owner->options) {
+            known.insert(option.names.begin(), option.names.end());
+        }
+    }
     for (const HelpOption& option : page.options) {
         const auto shown = std::find_first_of(words.begin(), words.end(), option.names.begin(), option.names.end());
         EXPECT_NE(shown, words.end()) << where << " lacks " << option.names.back() << ", which 'belltower-cli " << path
                                       << " --help' lists";
         if (shown != words.end() && !option.values.empty()) {
-            const std::string given = shown + 1 == words.end() ? "" : *(shown + 1);
-            EXPECT_EQ(given, option.values) << where << " gives " << *shown << " other values than --help";
+            EXPECT_EQ(shown + 1 == words.end() ? "" : *(shown + 1), option.values)
+                << where << " gives " << *shown << " other values than --help";
         }
+    }
+    for (const std::string& word : words) {
+        EXPECT_TRUE(word.size() < 2 || word.front() != '-' || known.contains(word))
+            << where << " shows " << word << ", which 'belltower-cli " << path << " --help' does not list";
     }
 }
 
-void ExpectNoStaleOptions(const Document& document, std::size_t line, const std::string& path, const HelpPage& page,
-                          const HelpPage& program) {
-    for (const std::string& word : BareWords(document.lines[line])) {
-        if (word.size() < 2 || word.front() != '-') {
-            continue;
-        }
-        bool known = false;
-        for (const HelpPage* owner : {&page, &program}) {
-            for (const HelpOption& option : owner->options) {
-                known = known || std::find(option.names.begin(), option.names.end(), word) != option.names.end();
-            }
-        }
-        EXPECT_TRUE(known) << document.name << ":" << line + 1 << ": the synopsis of '" << path << "' shows " << word
-                           << ", which 'belltower-cli " << path << " --help' does not list";
-    }
-}
-
-void ExpectSynopses(const Document& document, const std::map<std::string, HelpPage>& commands) {
-    std::map<std::string, bool> documented;
-    for (std::size_t line = 0; line < document.lines.size(); ++line) {
+void ExpectSynopses(const std::string& name, const std::vector<std::string>& lines,
+                    const std::map<std::string, HelpPage>& commands) {
+    std::set<std::string> documented;
+    for (std::size_t line = 0; line < lines.size(); ++line) {
         bool bare = false;
-        const std::string path = SynopsisPath(document.lines[line], bare);
-        if (path.empty()) {
-            continue;
-        }
+        const std::string path = SynopsisPath(lines[line], bare);
         const auto command = commands.find(path);
-        if (command == commands.end() && bare) {
-            continue;  // an example
+        if (path.empty() || (command == commands.end() && bare)) {
+            continue;  // no synopsis, or an example
         }
+        const std::string where = name + ":" + std::to_string(line + 1) + ": the synopsis of '" + path + "'";
         if (command == commands.end()) {
-            ADD_FAILURE() << document.name << ":" << line + 1 << ": a synopsis of 'belltower-cli " << path
-                          << "', a command 'belltower-cli --help' does not list";
+            ADD_FAILURE() << where << " names a command 'belltower-cli --help' does not list";
             continue;
         }
-        documented[path] = true;
-        ExpectOptionsShown(document, line, path, command->second);
-        ExpectNoStaleOptions(document, line, path, command->second, commands.at(""));
+        documented.insert(path);
+        ExpectOptionsMatch(where, lines[line], path, command->second, commands.at(""));
     }
     for (const auto& [path, page] : commands) {
-        EXPECT_TRUE(path.empty() || documented[path])
-            << document.name << " has no synopsis line 'belltower-cli " << path << " ...' for a command --help lists";
+        EXPECT_TRUE(path.empty() || documented.contains(path))
+            << name << " has no synopsis line 'belltower-cli " << path << " ...' for a command --help lists";
     }
 }
 
@@ -207,8 +181,8 @@ TEST(Documents, EverySynopsisMatchesHelp) {
     std::map<std::string, HelpPage> commands;
     CollectCommands("", commands);
     ASSERT_GT(commands.size(), 10U);
-    ExpectSynopses(Read("docs/belltower-cli.md"), commands);
-    ExpectSynopses(ManualPage(), commands);
+    ExpectSynopses("docs/belltower-cli.md", Read("docs/belltower-cli.md"), commands);
+    ExpectSynopses("docs/belltower-cli.1", ManualPage(), commands);
 }
 
 TEST(Documents, ReadmeGivesEveryExitStatus) {
@@ -216,13 +190,9 @@ TEST(Documents, ReadmeGivesEveryExitStatus) {
     const std::size_t start = help.find("Exit status:");
     ASSERT_NE(start, std::string::npos);
     const std::string statuses = help.substr(start, help.find('\n', start) - start);
-    const std::vector<std::string> readme = Read("README.md").lines;
-    std::string paragraph;
-    for (std::size_t i = 0; i < readme.size() && paragraph.empty(); ++i) {
-        if (readme[i].starts_with("Exit status:")) {
-            paragraph = readme[i] + " " + (i + 1 < readme.size() ? readme[i + 1] : "");
-        }
-    }
+    const std::vector<std::string> readme = Read("README.md");
+    const auto line = std::find_if(readme.begin(), readme.end(), [](auto& l) { return l.starts_with("Exit status:"); });
+    const std::string paragraph = line == readme.end() ? "" : *line + " " + (line + 1 == readme.end() ? "" : line[1]);
     const std::regex status(R"(\d [a-z]+)");
     for (auto found = std::sregex_iterator(statuses.begin(), statuses.end(), status); found != std::sregex_iterator();
          ++found) {
@@ -233,7 +203,7 @@ TEST(Documents, ReadmeGivesEveryExitStatus) {
 
 TEST(Documents, FuzzReadmeListsEveryHarness) {
     std::string table;
-    for (const std::string& line : Read("fuzz/README.md").lines) {
+    for (const std::string& line : Read("fuzz/README.md")) {
         table += line + "\n";
     }
     for (const std::string& harness : Words(BELLTOWER_FUZZ_HARNESSES)) {

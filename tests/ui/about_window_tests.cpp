@@ -9,8 +9,7 @@
 #include "window_helpers.h"
 
 using belltower::ui::AboutWindow;
-using belltower::ui::testing::Find;
-using belltower::ui::testing::WhenModal;
+using namespace belltower::ui::testing;
 
 class AboutWindowTest : public QObject {
     Q_OBJECT
@@ -20,7 +19,7 @@ private slots:
     // font. Through the real prompter it is modal over the main window; every "?" lays it out anew.
     void shownModallyAndLaidOutAroundTheText() {
         const belltower::testing::ScratchDir settings("settings");
-        belltower::ui::testing::UseScratchSettings(QString::fromStdString(settings.path().string()));
+        UseScratchSettings(QString::fromStdString(settings.path().string()));
         belltower::ui::QtPrompter prompter;
         belltower::ui::MainWindow window(prompter);
         prompter.SetParentWindow(&window);
@@ -32,9 +31,7 @@ private slots:
                 QVERIFY(about != nullptr);
                 modal = about->windowModality() == Qt::ApplicationModal && about->parentWidget() == &window;
                 const QRect text = Find<QLabel>(*about, "Label1")->geometry();
-                QCOMPARE(text.topLeft(), QPoint(48, 8));
-                QCOMPARE(text.width(), 465);
-                QCOMPARE(text.height(), Find<QLabel>(*about, "Label1")->heightForWidth(465));
+                QCOMPARE(text, QRect(48, 8, 465, Find<QLabel>(*about, "Label1")->heightForWidth(465)));
                 QVERIFY(text.height() > 10 * about->fontMetrics().height());  // wrapped onto many lines
                 const QRect ok = Find<QPushButton>(*about, "Command1")->geometry();
                 QCOMPARE(ok, QRect(216, text.bottom() + 1 + 4, 97, 25));

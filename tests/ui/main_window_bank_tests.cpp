@@ -6,8 +6,6 @@
 #include "bank/re_exchange.h"
 #include "formats/record.h"
 #include "interchange/melody_file.h"
-#include "melody/tone_encoder.h"
-#include "support/image_builder.h"
 #include "ui/piano_roll_view.h"
 #include "window_helpers.h"
 
@@ -15,12 +13,11 @@ using belltower::formats::Bytes;
 using belltower::formats::TextFormat;
 constexpr auto Ascii = TextFormat::Ascii;
 constexpr auto Unicode = TextFormat::Unicode;
-using belltower::testing::BuildImage;
-using belltower::testing::ImageLayout;
 using belltower::ui::MessageAnswer;
 using belltower::ui::MessageButtons;
 using belltower::ui::MessageIcon;
 using namespace belltower::ui::testing;
+using namespace Qt::StringLiterals;
 namespace bank = belltower::bank;
 
 class MainWindowBankTest : public QObject, WindowFixture {
@@ -38,25 +35,23 @@ private slots:
     // Load shows the list, the count and the image's header; a click shows the melody's
     // details; Apply and Save reach the core, and the saved image reads back as edited.
     void loadShowApplyAndSave() {
-        Load(WriteAll(File("in.fls"), Image({Record(Ascii, 1, "A"), Record(Ascii, 2, "B")})));
-        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A|B"));
-        QCOMPARE(Text(*window_, "Label12"), QStringLiteral("2"));
-        QVERIFY(Text(*window_, "email").startsWith(QStringLiteral("PPM NHM-5 V 5.31 synthetic test image")));
+        Load("in.fls", {Record(Ascii, 1, "A"), Record(Ascii, 2, "B")});
+        QCOMPARE(Shown({"List2", "Label12"}), QStringList({"A|B", "2"}));
+        QVERIFY(Shown("email").startsWith(u"PPM NHM-5 V 5.31 synthetic test image"_s));
         Click(1);
         QCOMPARE(Details(), QStringList({"B", "ID", "2", "n/a", "Preview twice", "Apply to B"}));
-        QVERIFY(Find(*window_, "Command11")->isEnabled() && !Find(*window_, "Text13")->isEnabled());
-        SetText(*window_, "Text10", QStringLiteral("Bee"));
+        QVERIFY(Enabled("Command11") && !Enabled("Text13"));
+        Set("Text10", u"Bee"_s);
         Press("Command11");
-        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A|Bee"));
+        QCOMPARE(Shown("List2"), u"A|Bee"_s);
 
-        prompter_->AnswerFile(File("out.fls"));
-        Press("Command9");
+        Choose("Command9", File("out.fls"));
         QVERIFY(prompter_->messages.empty());
         const bank::ToneBank edited = window_->Bank();
         prompter_->AnswerMessage(MessageAnswer::Ok);
         Load(File("missing.fls"));  // a failed load says why and changes nothing
-        QVERIFY(prompter_->messages.at(0).text.contains(QStringLiteral("No such file or directory")));
-        QVERIFY(window_->Bank() == edited && Text(*window_, "email").startsWith(QStringLiteral("PPM NHM-5")));
+        QVERIFY(prompter_->messages.at(0).text.contains(u"No such file or directory"_s));
+        QVERIFY(window_->Bank() == edited && Shown("email").startsWith(u"PPM NHM-5"_s));
         Fresh();
         Load(File("out.fls"));
         QVERIFY(window_->Bank().Records == edited.Records && window_->Bank().FirmwareHead == edited.FirmwareHead);
@@ -65,28 +60,24 @@ private slots:
     // "Keep TONE chunk" keeps the list across a load until the formats differ; a Unicode
     // melody's purpose can be edited.
     void keepingTheBankAcrossLoads() {
-        Load(WriteAll(File("a.fls"), Image({Record(Ascii, 1, "A")})));
+        Load("a.fls", {Record(Ascii, 1, "A")});
         Find<QCheckBox>(*window_, "Check4")->setChecked(true);
         Load(image_);
-        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A"));
+        QCOMPARE(Shown("List2"), u"A"_s);
         prompter_->AnswerMessage(MessageAnswer::Ok);
-        Load(WriteAll(File("u.fls"), Image({Record(Unicode, 1, "U", 2), Record(Unicode, 2, "V")})));
+        Load("u.fls", {Record(Unicode, 1, "U", 2), Record(Unicode, 2, "V")});
         QCOMPARE(prompter_->messages.at(0).text.toStdString(), std::string(bank::kDifferentFormats));
         QVERIFY(!Find<QCheckBox>(*window_, "Check4")->isChecked());
-        QCOMPARE(Text(*window_, "List2"), QStringLiteral("U|V"));
+        QCOMPARE(Shown("List2"), u"U|V"_s);
         Click(0);
-        QVERIFY(Find(*window_, "Text13")->isEnabled() && Text(*window_, "Text13") == QStringLiteral("2"));
+        QVERIFY(Enabled("Text13") && Shown("Text13") == u"2"_s);
     }
 
     // The save's warnings are shown with their icon and buttons; Cancel on a grown chain stops it.
     void saveWarnings() {
-        ImageLayout layout;
-        layout.records = {Record(Ascii, 1, "A")};
-        layout.tail = Bytes(64, 0x33);
-        Load(WriteAll(File("in.fls"), AsQBytes(BuildImage(layout).image)));
+        Load("in.fls", {Record(Ascii, 1, "A")}, Bytes(64, 0x33));
         Click(0);
-        SetText(*window_, "Text5", QStringLiteral("c"));
-        SetText(*window_, "Text8", QStringLiteral("2"));
+        Fill({{"Text5", "c"}, {"Text8", "2"}});
         Press("Command7");
         prompter_->AnswerMessage(MessageAnswer::Cancel);
         const std::size_t asked = prompter_->fileRequests.size();
@@ -99,31 +90,23 @@ private slots:
     // Export suggests the melody's name and the bank's format; the name chosen says the format
     // (.mid and .ott, else RE in the format chosen next). A cancelled dialog writes nothing.
     void exportWritesTheChosenFormat() {
-        using belltower::interchange::MelodyOutput;
-        belltower::melody::MelodyFields fields;
-        fields.name = "Tune";
-        fields.notes = "4c 8e 8g";
-        bank::ToneBank tones;
-        tones.Records = {*belltower::melody::EncodeReRecord(fields, Ascii).record};
-        tones.Lines = {"Tune"};
-        window_->SetBank(tones);
-        const auto& record = tones.Records[0];
-        const auto mid = belltower::interchange::WriteMelodyRecord(record, MelodyOutput::Mid).value().bytes;
+        const Bytes record = Encoded("4c 8e 8g", Ascii, "Tune");
+        ShowBank({record}, {"Tune"});
+        const auto mid = belltower::interchange::WriteMelodyRecord(record, belltower::interchange::MelodyOutput::Mid);
         // The file chosen (none: the dialog is cancelled), the format chosen if asked, what is written.
         const std::tuple<const char*, std::optional<std::optional<TextFormat>>, QByteArray> cases[] = {
             {"tune.re", Unicode, AsQBytes(bank::RecordToUnicode(record).value())},
             {nullptr, std::nullopt, "old"},
             {"tune.re", std::optional<TextFormat>(), "old"},
-            {"tune.mid", std::nullopt, AsQBytes(mid)}};
+            {"tune.mid", std::nullopt, AsQBytes(mid.value().bytes)}};
         for (const auto& [file, format, written] : cases) {
             const QString path = WriteAll(File(file ? file : "tune.re"), "old");
-            prompter_->AnswerFile(file ? std::optional(path) : std::nullopt);
             if (format) {
                 prompter_->AnswerTextFormat(*format);
             }
             Click(0);
-            Press("Command14");
-            QCOMPARE(prompter_->fileRequests.back().fileName, QStringLiteral("Tune"));
+            Choose("Command14", file ? std::optional(path) : std::nullopt);
+            QCOMPARE(prompter_->fileRequests.back().fileName, u"Tune"_s);
             QCOMPARE(ReadAll(path), written);
         }
         QCOMPARE(prompter_->formatSuggestions, std::vector<TextFormat>(2, Ascii));
@@ -132,45 +115,38 @@ private slots:
     // A firmware melody opens in the edit fields with a double click or Edit in the list's
     // menu, after the question about unsaved fields.
     void melodyFromTheBankOpensInTheFields() {
-        belltower::melody::MelodyFields fields;
-        fields.name = "Tune";
-        fields.notes = "4c 8d#6 4.e t200 1c5 16p g";
-        const Bytes record = *belltower::melody::EncodeReRecord(fields, Unicode).record;
-        Load(WriteAll(File("u.fls"), Image({record, Record(Unicode, 2, "B")})));
-        QListWidget* list = Find<QListWidget>(*window_, "List2");
+        const Bytes record = Encoded("4c 8d#6 4.e t200 1c5 16p g", Unicode, "Tune");
+        Load("u.fls", {record, Record(Unicode, 2, "B")});
         Click(0);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        Click(0, true);
         const auto decoded = belltower::interchange::ReadMelodyRecord(record).fields;
         QVERIFY(window_->EditFields() == decoded);
 
-        SetText(*window_, "Text5", QStringLiteral("4c 4d"));
+        Set("Text5", u"4c 4d"_s);
         prompter_->AnswerMessage(MessageAnswer::Discard);
-        QCOMPARE(list->actions().first()->text(), QStringLiteral("&Edit"));
-        list->actions().first()->trigger();
+        QAction* edit = Find<QListWidget>(*window_, "List2")->actions().first();
+        QCOMPARE(edit->text(), u"&Edit"_s);
+        edit->trigger();
         QVERIFY(window_->EditFields() == decoded);
     }
 
     // An RE file that is refused (replace or insert) changes nothing and says why; a damaged
     // record in the list is shown as damaged, with nothing to apply.
     void refusedAndDamagedRecords() {
-        Load(WriteAll(File("u.fls"), Image({Record(Unicode, 5, "Old", 2)})));
+        Load("u.fls", {Record(Unicode, 5, "Old", 2)});
         const bank::ToneBank before = window_->Bank();
         for (const char* command : {"Command12", "Command13"}) {
             Click(0);
-            prompter_->AnswerFile(WriteAll(File("bad.re"), QByteArray(7, '\0')));
             prompter_->AnswerMessage(MessageAnswer::Ok);
-            Press(command);
-            QVERIFY2(window_->Bank() == before && Text(*window_, "List2") == QStringLiteral("Old"), command);
+            Choose(command, WriteAll(File("bad.re"), QByteArray(7, '\0')));
+            QVERIFY2(window_->Bank() == before && Shown("List2") == u"Old"_s, command);
         }
 
-        bank::ToneBank tones;
-        tones.Records = {Record(Ascii, 1, "A"), Record(Ascii, 2, "B")};
-        tones.Records[1].resize(12);
-        tones.Lines = {"A", "B"};
-        window_->SetBank(tones);
+        const Bytes damaged = Record(Ascii, 2, "B");
+        ShowBank({Record(Ascii, 1, "A"), Bytes(damaged.begin(), damaged.begin() + 12)}, {"A", "B"});
         Click(1);
-        QVERIFY(Text(*window_, "Label13").startsWith(QStringLiteral("Damaged melody record: ")));
-        QVERIFY(Text(*window_, "Text10").isEmpty() && !Find(*window_, "Command11")->isEnabled());
+        QVERIFY(Shown("Label13").startsWith(u"Damaged melody record: "_s));
+        QVERIFY(Shown("Text10").isEmpty() && !Enabled("Command11"));
     }
 
     // Every path that would replace modified work asks first; Save saves through the usual
@@ -190,7 +166,7 @@ private slots:
             for (const auto& [answer, file, goesOn] : answers) {
                 init();
                 Load(image_);
-                bank ? (Click(0), Press("Command8")) : SetText(*window_, "Text1", QStringLiteral("Mine"));
+                bank ? (Click(0), Press("Command8")) : Set("Text1", u"Mine"_s);
                 const Bytes modified = window_->Bank().Records.front();
                 prompter_->AnswerMessage(answer);
                 if (file != nullptr) {
@@ -205,12 +181,12 @@ private slots:
                 }
                 const bool closed = close ? window_->close() : (Press(load ? "Command3" : "Command1"), false);
 
-                QCOMPARE(prompter_->messages.at(0).text, bank ? QStringLiteral("Save changes to \"in.fls\"?")
-                                                              : QStringLiteral("Save changes to the melody \"Mine\"?"));
+                QCOMPARE(prompter_->messages.at(0).text,
+                         bank ? u"Save changes to \"in.fls\"?"_s : u"Save changes to the melody \"Mine\"?"_s);
                 QCOMPARE(QFile::exists(File(bank ? "saved.fls" : "saved.ert")), qstrcmp(file, "saved") == 0);
                 const bool wentOn = close  ? closed && !window_->isVisible()
                                     : load ? window_->Bank().Count() == 3
-                                           : Text(*window_, "Text1") == QStringLiteral("Other");
+                                           : Shown("Text1") == u"Other"_s;
                 QVERIFY2(wentOn == goesOn, path);
                 // Nothing of the work is lost.
                 QVERIFY(goesOn || (window_->Bank().Records.front() == modified &&
@@ -222,36 +198,21 @@ private slots:
     // The title names the open file and marks the image's changes, the melody group its own;
     // a new load clears the history.
     void titleAndHistoryFollowTheWork() {
-        const QString caption = QStringLiteral("Belltower v.1.1 by Quenby");
-        const struct {
-            const char* step;
-            const char* title;
-            bool modified;
-            const char* melody;
-        } steps[] = {
-            {"load", "in.fls[*] - ", false, "Melody"},     {"delete", "in.fls[*] - ", true, "Melody"},
-            {"undo", "in.fls[*] - ", false, "Melody"},     {"redo", "in.fls[*] - ", true, "Melody"},
-            {"type", "in.fls[*] - ", true, "Melody *"},    {"save", "out.fls[*] - ", false, "Melody *"},
-            {"reload", "in.fls[*] - ", false, "Melody *"},
-        };
-        for (const auto& s : steps) {
-            const std::string step = s.step;
-            if (step == "load" || step == "reload") {
-                Load(image_);
-            } else if (step == "delete") {
-                Click(1);
-                Press("Command8");
-            } else if (step == "undo" || step == "redo") {
-                (step == "undo" ? window_->undoAction : window_->redoAction)->trigger();
-            } else if (step == "save") {
-                prompter_->AnswerFile(File("out.fls"));
-                Press("Command9");
-            } else {
-                QTest::keyClicks(Find(*window_, "Text1"), QStringLiteral("x"));
-            }
-            QCOMPARE(window_->windowTitle(), QLatin1String(s.title) + caption);
-            QVERIFY2(window_->isWindowModified() == s.modified, s.step);
-            QCOMPARE(window_->melodyBox->title(), QLatin1String(s.melody));
+        const auto load = [&] { Load(image_); };
+        // The step, the title before the program's caption, the image marked modified, the melody group's title.
+        const std::tuple<std::function<void()>, const char*, bool, const char*> steps[] = {
+            {load, "in.fls[*] - ", false, "Melody"},
+            {[&] { Click(1), Press("Command8"); }, "in.fls[*] - ", true, "Melody"},
+            {[&] { window_->undoAction->trigger(); }, "in.fls[*] - ", false, "Melody"},
+            {[&] { window_->redoAction->trigger(); }, "in.fls[*] - ", true, "Melody"},
+            {[&] { QTest::keyClicks(Find(*window_, "Text1"), u"x"_s); }, "in.fls[*] - ", true, "Melody *"},
+            {[&] { Choose("Command9", File("out.fls")); }, "out.fls[*] - ", false, "Melody *"},
+            {load, "in.fls[*] - ", false, "Melody *"}};
+        for (const auto& [step, title, modified, melody] : steps) {
+            step();
+            QCOMPARE(window_->windowTitle(), QLatin1String(title) + u"Belltower v.1.1 by Quenby"_s);
+            QCOMPARE(window_->isWindowModified(), modified);
+            QCOMPARE(window_->melodyBox->title(), QLatin1String(melody));
         }
         QVERIFY(!window_->undoAction->isEnabled() && !window_->IsBankModified());
     }
@@ -277,32 +238,28 @@ private slots:
             init();
             const QString re = WriteAll(File("imp.re"), AsQBytes(Record(Ascii, 9, "Imp")));
             Load(image_);
-            SetText(*window_, "Text1", QStringLiteral("New"));
-            SetText(*window_, "Text5", QStringLiteral("c d"));
+            Fill({{"Text1", "New"}, {"Text5", "c d"}});
             Click(1);
-            SetText(*window_, "Text10", QStringLiteral("Bee"));
-            const belltower::bank::ToneBank before = window_->Bank();
+            Set("Text10", u"Bee"_s);
+            const bank::ToneBank before = window_->Bank();
             const QStringList detailsBefore = Details();
-            if (qstrcmp(command, "drop") == 0) {
+            const std::string_view name = command;
+            if (name == "drop") {
                 prompter_->AnswerMessage(MessageAnswer::Ok);
                 Drop(window_.get(), {QUrl::fromLocalFile(re)});
             } else {
-                if (qstrcmp(command, "Command12") == 0 || qstrcmp(command, "Command13") == 0) {
-                    prompter_->AnswerFile(re);
-                }
-                Press(command);
+                name == "Command12" || name == "Command13" ? Choose(command, re) : Press(command);
             }
-            const belltower::bank::ToneBank after = window_->Bank();
+            const bank::ToneBank after = window_->Bank();
             QVERIFY2(!(after == before), command);
             QCOMPARE(window_->undoAction->text(), QLatin1String(undoText));
-            QCOMPARE(window_->statusBar->currentMessage(), QLatin1String(said));
+            QCOMPARE(Status(), QLatin1String(said));
 
             window_->undoAction->trigger();
-            QCOMPARE(window_->statusBar->currentMessage(), QStringLiteral("Undone: ") + QLatin1String(undoText).mid(6));
+            QCOMPARE(Status(), u"Undone: "_s + QLatin1String(undoText).mid(6));
             QVERIFY2(window_->Bank() == before, command);
             QCOMPARE(Find<QListWidget>(*window_, "List2")->currentRow(), 1);
-            QCOMPARE(Details().mid(1), detailsBefore.mid(1));  // the typed name is shown as stored
-            QCOMPARE(Details().at(0), QStringLiteral("B"));
+            QCOMPARE(Details(), QStringList(u"B"_s) + detailsBefore.mid(1));  // the typed name is shown as stored
             window_->redoAction->trigger();
             QVERIFY2(window_->Bank() == after, command);
             QVERIFY(!window_->redoAction->isEnabled());
@@ -316,30 +273,29 @@ private slots:
         const QString re = WriteAll(File("drop.re"), AsQBytes(Record(Ascii, 5, "Dropped")));
         prompter_->AnswerMessage(MessageAnswer::Ok);
         QVERIFY(Drop(window_.get(), {QUrl::fromLocalFile(re)}));
-        QVERIFY(prompter_->messages.back().text.contains(QStringLiteral("Load a firmware image first")));
+        QVERIFY(prompter_->messages.back().text.contains(u"Load a firmware image first"_s));
         prompter_->AnswerMessage(MessageAnswer::Ok);
         Drop(window_.get(), {QUrl::fromLocalFile(WriteAll(File("noise.bin"), QByteArray("\x01\x02\x00\x7F", 4)))});
-        QVERIFY(prompter_->messages.back().text.contains(QStringLiteral("noise.bin is neither")));
-        QVERIFY(Text(*window_, "Text5").isEmpty());
+        QVERIFY(prompter_->messages.back().text.contains(u"noise.bin is neither"_s));
+        QVERIFY(Shown("Text5").isEmpty());
 
         Load(image_);
         prompter_->AnswerMessage(MessageAnswer::Cancel);
         Drop(window_.get(), {QUrl::fromLocalFile(re)});
         QCOMPARE(window_->Bank().Count(), std::size_t{3});
-        const QString rtx = WriteAll(File("dropped.rtx"), "Dropped:d=16,o=5:c d e");
-        const QUrl local = QUrl::fromLocalFile(rtx), web(QStringLiteral("https://example.org/a.rtx"));
+        const QUrl local = QUrl::fromLocalFile(WriteAll(File("dropped.rtx"), "Dropped:d=16,o=5:c d e"));
+        const QUrl web(u"https://example.org/a.rtx"_s);
         const std::pair<QWidget*, QUrl> drops[] = {{window_.get(), local},
                                                    {Find<QPlainTextEdit>(*window_, "Text5")->viewport(), local},
                                                    {Find(*window_, "Text1"), local},
                                                    {window_.get(), web}};
         for (const auto& [target, url] : drops) {
-            SetText(*window_, "Text1", QStringLiteral("A"));
+            Set("Text1", u"A"_s);
             if (url.isLocalFile()) {
                 prompter_->AnswerMessage(MessageAnswer::Discard);  // the name typed above
             }
             QCOMPARE(Drop(target, {url, QUrl::fromLocalFile(File("second.rtx"))}), url.isLocalFile());
-            QCOMPARE(Text(*window_, "Text1"), url.isLocalFile() ? QStringLiteral("Dropped") : QStringLiteral("A"));
-            QCOMPARE(Text(*window_, "Text5"), QStringLiteral("c d e"));
+            QCOMPARE(Shown({"Text1", "Text5"}), QStringList({url.isLocalFile() ? "Dropped" : "A", "c d e"}));
         }
     }
 
@@ -348,24 +304,20 @@ private slots:
     void recentFilesAndFoldersAreKept() {
         Load(image_);
         for (int i = 0; i < 9; ++i) {
-            prompter_->AnswerFile(WriteAll(File(qPrintable(QStringLiteral("m%1.rtx").arg(i))), "Tune:d=4:c"));
-            Press("Command1");
+            Choose("Command1", WriteAll(File(qPrintable(u"m%1.rtx"_s.arg(i))), "Tune:d=4:c"));
         }
         Fresh();
-        QStringList names;
-        for (QAction* action : window_->recentMenu->actions()) {
-            names << action->text();
-        }
-        QCOMPARE(names.size(), 8);
-        QCOMPARE(names.front(), QStringLiteral("&1 m8.rtx"));
-        QCOMPARE(names.back(), QStringLiteral("&8 m1.rtx"));
+        const QList<QAction*> recent = window_->recentMenu->actions();
+        QCOMPARE(recent.size(), 8);
+        QCOMPARE(recent.front()->text(), u"&1 m8.rtx"_s);
+        QCOMPARE(recent.back()->text(), u"&8 m1.rtx"_s);
         QCOMPARE(window_->openMelodyDialog.Folder(), Folder() + QLatin1Char('/'));
         QCOMPARE(window_->openFirmwareDialog.Folder(), Folder() + QLatin1Char('/'));
         QVERIFY(window_->saveRtxDialog.Folder().isEmpty());
 
-        window_->recentMenu->actions().front()->trigger();
-        QCOMPARE(Text(*window_, "Text1"), QStringLiteral("Tune"));
-        QCOMPARE(window_->windowTitle(), QStringLiteral("m8.rtx[*] - Belltower v.1.1 by Quenby"));
+        recent.front()->trigger();
+        QCOMPARE(Shown("Text1"), u"Tune"_s);
+        QCOMPARE(window_->windowTitle(), u"m8.rtx[*] - Belltower v.1.1 by Quenby"_s);
     }
 
     // Save dialogs write the type chosen: a typed extension of a known type wins, else the
@@ -386,43 +338,42 @@ private slots:
         };
         for (const auto& [command, typed, filter, written, start] : cases) {
             Click(0);
-            prompter_->AnswerFile(File(typed), filter);
             if (QByteArray(written).endsWith(".re")) {
                 prompter_->AnswerTextFormat(Ascii);
             }
-            Press(command);
+            Choose(command, File(typed), filter);
             QVERIFY2(QFile::exists(File(written)) && ReadAll(File(written)).startsWith(start), written);
-            QVERIFY2(window_->statusBar->currentMessage().contains(QLatin1String(written)), written);
+            QVERIFY2(Status().contains(QLatin1String(written)), written);
         }
-        QCOMPARE(window_->exportReDialog.Filters().at(1), QStringLiteral("MIDI file (*.mid *.MID *.midi *.MIDI)"));
+        QCOMPARE(window_->exportReDialog.Filters().at(1), u"MIDI file (*.mid *.MID *.midi *.MIDI)"_s);
     }
 
     // Ctrl+S saves the open image over itself, Ctrl+Shift+S asks with its name; with no image
     // Ctrl+S saves the melody. Closing asks about the melody alone once the image is saved.
     void saveInPlaceAndOneMarkEach() {
-        QCOMPARE(window_->saveAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
-        QCOMPARE(window_->saveFirmwareAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
-        SetText(*window_, "Text1", QStringLiteral("Mine"));
+        QCOMPARE(window_->saveAction->shortcut(), QKeySequence(u"Ctrl+S"_s));
+        QCOMPARE(window_->saveFirmwareAction->shortcut(), QKeySequence(u"Ctrl+Shift+S"_s));
+        Set("Text1", u"Mine"_s);
         prompter_->AnswerFile(std::nullopt);
         window_->saveAction->trigger();
-        QCOMPARE(prompter_->fileRequests.back().title, QStringLiteral("Save RTX File..."));
+        QCOMPARE(prompter_->fileRequests.back().title, u"Save RTX File..."_s);
         Load(image_);
         Click(0);
         Press("Command8");
         window_->saveAction->trigger();
         QCOMPARE(prompter_->fileRequests.size(), std::size_t{2});
-        QCOMPARE(window_->statusBar->currentMessage(), QStringLiteral("Saved in.fls: 2 melodies"));
-        QVERIFY(!window_->isWindowModified() && window_->melodyBox->title() == QStringLiteral("Melody *"));
+        QCOMPARE(Status(), u"Saved in.fls: 2 melodies"_s);
+        QVERIFY(!window_->isWindowModified() && window_->melodyBox->title() == u"Melody *"_s);
         prompter_->AnswerFile(std::nullopt);
         window_->saveFirmwareAction->trigger();
         QCOMPARE(prompter_->fileRequests.back().fileName, image_);
         prompter_->AnswerMessage(MessageAnswer::Cancel);
         QVERIFY(!window_->close());
         QCOMPARE(prompter_->messages.size(), std::size_t{1});
-        QCOMPARE(prompter_->messages.back().text, QStringLiteral("Save changes to the melody \"Mine\"?"));
+        QCOMPARE(prompter_->messages.back().text, u"Save changes to the melody \"Mine\"?"_s);
         Fresh();
         Load(image_);
-        QCOMPARE(Text(*window_, "List2"), QStringLiteral("B|C"));
+        QCOMPARE(Shown("List2"), u"B|C"_s);
     }
 
     // Insert moves a taken index to the next free one and says so; "Reindex now" on the save's
@@ -437,39 +388,32 @@ private slots:
         };
         Load(image_);
         Click(0);
-        SetText(*window_, "Text1", QStringLiteral("New"));
-        SetText(*window_, "Text5", QStringLiteral("c"));
-        SetText(*window_, "Text8", QStringLiteral("8"));
+        Fill({{"Text1", "New"}, {"Text5", "c"}, {"Text8", "8"}});
         Press("Command7");
         QCOMPARE(indexes(), QList<int>({10, 7, 8, 9}));
-        QCOMPARE(window_->statusBar->currentMessage(),
-                 QStringLiteral("Inserted \"New\" with index 10: 8 belongs to another melody"));
+        QCOMPARE(Status(), u"Inserted \"New\" with index 10: 8 belongs to another melody"_s);
 
         Fresh();
         Load(image_);
         Click(0);
-        SetText(*window_, "Text12", QStringLiteral("9"));
+        Set("Text12", u"9"_s);
         Press("Command11");
         prompter_->AnswerMessage(MessageAnswer::Action);
-        prompter_->AnswerFile(File("out.fls"));
-        Press("Command9");
+        Choose("Command9", File("out.fls"));
         QCOMPARE(prompter_->messages.size(), std::size_t{1});
-        QCOMPARE(prompter_->messages[0].action, QStringLiteral("Reindex now"));
+        QCOMPARE(prompter_->messages[0].action, u"Reindex now"_s);
         QCOMPARE(indexes(), QList<int>({1, 2, 3}));
         QVERIFY(QFile::exists(File("out.fls")));
 
-        bank::ToneBank tones;
-        tones.Records = {
-            belltower::testing::MakeRecord(Ascii, 1, "    ", "A", Bytes{0x0A, 0x01, 0x7F, 0x10, 0x07, 0x0B}),
-            Record(Ascii, 2, "B")};
-        tones.Lines = {"A", "B"};
-        window_->SetBank(tones);
+        const Bytes blankId =
+            belltower::testing::MakeRecord(Ascii, 1, "    ", "A", Bytes{0x0A, 0x01, 0x7F, 0x10, 0x07, 0x0B});
+        ShowBank({blankId, Record(Ascii, 2, "B")}, {"A", "B"});
         Click(1);
         Press("Command11");  // an ID left as shown keeps its bytes
-        QCOMPARE(window_->Bank().Records[1], tones.Records[1]);
+        QCOMPARE(window_->Bank().Records[1], Record(Ascii, 2, "B"));
         Click(0);
-        QCOMPARE(Text(*window_, "Text11"), QString());
-        QTest::keyClicks(Find(*window_, "Text11"), QStringLiteral("AB"));
+        QCOMPARE(Shown("Text11"), QString());
+        QTest::keyClicks(Find(*window_, "Text11"), u"AB"_s);
         QTest::keyClick(Find(*window_, "Text11"), Qt::Key_Return);  // Enter applies
         QCOMPARE(AsQBytes(window_->Bank().Records[0]).mid(8, 4), QByteArray("AB  "));
     }
@@ -487,21 +431,20 @@ private slots:
             init();
             Load(image_);
             Click(0);
-            SetText(*window_, "Text10", QStringLiteral("Bee"));
+            Set("Text10", u"Bee"_s);
             prompter_->AnswerMessage(answer);
             Click(1);
             QCOMPARE(prompter_->messages.at(0).buttons, MessageButtons::ApplyDiscardCancel);
-            QCOMPARE(Text(*window_, "List2"), QLatin1String(lines));
+            QCOMPARE(Shown({"List2", "Text10"}), QStringList({lines, shown}));
             QCOMPARE(Find<QListWidget>(*window_, "List2")->currentRow(), row);
-            QCOMPARE(Text(*window_, "Text10"), QLatin1String(shown));
         }
         // Enter applies; Ctrl+Z in the box, which has nothing of its own to undo, undoes that.
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         QTest::keyClick(Find(*window_, "Text10"), Qt::Key_Return);
-        QCOMPARE(Text(*window_, "List2"), QStringLiteral("Bee|B|C"));  // the Cancel above kept A on show
+        QCOMPARE(Shown("List2"), u"Bee|B|C"_s);  // the Cancel above kept A on show
         QTest::keyClick(Find(*window_, "Text10"), Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A|B|C"));
+        QCOMPARE(Shown("List2"), u"A|B|C"_s);
     }
 
     // Commands act only when they can: none of the bank's without a bank, a melody's only with
@@ -511,21 +454,21 @@ private slots:
             QString shown;
             for (const char* name : {"Command4", "Command5", "Command6", "Command12", "Command8", "Command14",
                                      "Command17", "Command7", "Command13", "Command10", "Command9", "Command3"}) {
-                shown += Find(*window_, name)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+                shown += Enabled(name) ? QLatin1Char('1') : QLatin1Char('0');
             }
             return shown;
         };
-        QCOMPARE(enabled(), QStringLiteral("000000000001"));
-        Load(WriteAll(File("n.fls"), Image({Record(Ascii, 1, "A"), Record(Ascii, 2, "")})));
-        QCOMPARE(enabled(), QStringLiteral("000000011111"));
-        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A|(no name)"));
+        QCOMPARE(enabled(), u"000000000001"_s);
+        Load("n.fls", {Record(Ascii, 1, "A"), Record(Ascii, 2, "")});
+        QCOMPARE(enabled(), u"000000011111"_s);
+        QCOMPARE(Shown("List2"), u"A|(no name)"_s);
         QVERIFY(window_->Bank().Lines[1].empty());
         auto* list = Find<QListWidget>(*window_, "List2");
         QVERIFY(list->item(1)->foreground() != list->item(0)->foreground());
         Click(0);
-        QCOMPARE(enabled(), QStringLiteral("011111111111"));
+        QCOMPARE(enabled(), u"011111111111"_s);
 
-        SetText(*window_, "Text5", QStringLiteral("1c 1d 1e"));
+        Set("Text5", u"1c 1d 1e"_s);
         window_->RefreshPianoRoll();
         const std::uint64_t fields = window_->pianoRoll->Shown().units;
         Click(0);

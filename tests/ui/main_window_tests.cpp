@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's melody area and preview through its controls: each command reaches its
 // dialog and the core, what the window shows at start, files in and out, start-up files.
-#include "melody/tone_encoder.h"
 #include "ui/help_guide.h"
 #include "ui/piano_roll_view.h"
 #include "window_helpers.h"
@@ -11,6 +10,7 @@ using belltower::melody::MelodyFields;
 using belltower::ui::MessageAnswer;
 using belltower::ui::MessageIcon;
 using namespace belltower::ui::testing;
+using namespace Qt::StringLiterals;
 
 class MainWindowTest : public QObject, WindowFixture {
     Q_OBJECT
@@ -28,47 +28,41 @@ private slots:
     void cleanup() { Release(); }
 
     void initialState() {
-        QStringList shown;
-        for (const char* name : {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9",
-                                 "zbyva", "zbyva2", "Combo1", "List1", "List2", "Label12", "Command11", "email"}) {
-            shown << Text(*window_, name);
-        }
+        const QStringList shown =
+            Shown({"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7", "Text8", "Text9", "zbyva", "zbyva2",
+                   "Combo1", "List1", "List2", "Label12", "Command11", "email"});
         QCOMPARE(shown.join(QLatin1Char('|')),
-                 QStringLiteral("|8|6|140|||1|1|0|14|14|Phone||||Apply|Belltower 1.1, melodies for Nokia DCT3 phones"));
+                 u"|8|6|140|||1|1|0|14|14|Phone||||Apply|Belltower 1.1, melodies for Nokia DCT3 phones"_s);
         QVERIFY(window_->EditFields() == MelodyFields{});
         for (const QCheckBox* box : window_->findChildren<QCheckBox*>()) {
             QVERIFY2(box->isChecked() == (box->objectName() == QLatin1String("Check5")), qPrintable(box->objectName()));
         }
-        QVERIFY(!Find(*window_, "Command11")->isEnabled() && !Find(*window_, "Text13")->isEnabled());
-        QVERIFY(Find(*window_, "ascii")->isHidden());
-        QCOMPARE(window_->windowTitle(), QStringLiteral("Belltower v.1.1 by Quenby[*]"));
+        QVERIFY(!Enabled("Command11") && !Enabled("Text13") && Find(*window_, "ascii")->isHidden());
+        QCOMPARE(window_->windowTitle(), u"Belltower v.1.1 by Quenby[*]"_s);
     }
 
     // Each button and menu command that asks for a file asks with its own dialog; cancelled,
     // it changes nothing.
     void commandsAskWithTheirDialogs() {
-        Load(WriteAll(File("in.fls"), Image({Record(TextFormat::Ascii, 1, "A")})));
+        Load("in.fls", {Record(TextFormat::Ascii, 1, "A")});
         Click(0);
-        const std::pair<const char*, const char*> commands[] = {{"Command1", "Open Melody File..."},
-                                                                {"Command15", "Save RTX File..."},
-                                                                {"Command2", "Save Raw File..."},
-                                                                {"Command3", "Open Firmware File..."},
-                                                                {"Command9", "Save FirmWare As..."},
-                                                                {"Command12", "Open raw File..."},
-                                                                {"Command13", "Open raw File..."},
-                                                                {"Command14", "Export raw melody from firmware..."},
-                                                                {"&Open Melody...", "Open Melody File..."},
-                                                                {"Save &Melody...", "Save RTX File..."},
-                                                                {"Save as &RE...", "Save Raw File..."},
-                                                                {"&Load Firmware...", "Open Firmware File..."},
-                                                                {"Save Firmware &As...", "Save FirmWare As..."},
-                                                                {"&Export Piano Roll...", "Export Piano Roll..."}};
-        for (const auto& [command, title] : commands) {
-            prompter_->AnswerFile(std::nullopt);
-            Press(command);
-            QCOMPARE(prompter_->fileRequests.back().title, QLatin1String(title));
+        // A button, the menu command or other button of the same dialog (none: the button again), the title.
+        const std::tuple<const char*, const char*, const char*> commands[] = {
+            {"Command1", "&Open Melody...", "Open Melody File..."},
+            {"Command15", "Save &Melody...", "Save RTX File..."},
+            {"Command2", "Save as &RE...", "Save Raw File..."},
+            {"Command3", "&Load Firmware...", "Open Firmware File..."},
+            {"Command9", "Save Firmware &As...", "Save FirmWare As..."},
+            {"Command12", "Command13", "Open raw File..."},
+            {"Command14", nullptr, "Export raw melody from firmware..."},
+            {"&Export Piano Roll...", nullptr, "Export Piano Roll..."}};
+        for (const auto& [button, other, title] : commands) {
+            for (const char* command : {button, other != nullptr ? other : button}) {
+                Choose(command, std::nullopt);
+                QVERIFY2(prompter_->fileRequests.back().title == QLatin1String(title), command);
+            }
         }
-        QCOMPARE(Text(*window_, "List2"), QStringLiteral("A"));
+        QCOMPARE(Shown("List2"), u"A"_s);
         QVERIFY(prompter_->messages.empty() && !window_->isWindowModified());
     }
 
@@ -90,26 +84,22 @@ private slots:
         }
         window_->SetEditFields(fields);
         QVERIFY(window_->EditFields() == fields);
-        prompter_->AnswerFile(File("a.rtx"));
-        Press("Command15");
-        QCOMPARE(prompter_->fileRequests.at(0).fileName, Text(*window_, "Text1"));
+        Choose("Command15", File("a.rtx"));
+        QCOMPARE(prompter_->fileRequests.at(0).fileName, Shown("Text1"));
         Fresh();
-        SetText(*window_, "Text1", QStringLiteral("Old"));
+        Set("Text1", u"Old"_s);
         prompter_->AnswerMessage(MessageAnswer::Discard);  // the edit above
-        prompter_->AnswerFile(File("a.rtx"));
-        Press("Command1");
+        Choose("Command1", File("a.rtx"));
         QVERIFY(window_->EditFields() == fields);
 
         QVERIFY(QFile::remove(File("a.rtx")));
-        prompter_->AnswerFile(File("a.rtx"));
-        Press("Command1");
+        Choose("Command1", File("a.rtx"));
         fields.notes.clear();
         QVERIFY(window_->EditFields() == fields);
-        prompter_->AnswerFile(File("no-such-folder/a.rtx"));
         prompter_->AnswerMessage(MessageAnswer::Ok);
-        Press("Command15");
+        Choose("Command15", File("no-such-folder/a.rtx"));
         QCOMPARE(prompter_->messages.size(), std::size_t{2});  // the Discard question, the failure
-        QVERIFY(prompter_->messages.back().text.contains(QStringLiteral("No such file or directory")));
+        QVERIFY(prompter_->messages.back().text.contains(u"No such file or directory"_s));
     }
 
     // The counters show the characters left of 14, blue at none and red below; typing stops at
@@ -121,18 +111,17 @@ private slots:
                                                               {0, " 14", QColor(0, 0, 0)}};
         for (const auto& [box, counter] : {std::pair{"Text1", "zbyva"}, std::pair{"Text10", "zbyva2"}}) {
             for (const auto& [length, caption, colour] : steps) {
-                while (Text(*window_, box).size() != length) {  // one key at a time, as a user types
-                    QTest::keyClick(Find(*window_, box),
-                                    Text(*window_, box).size() < length ? Qt::Key_M : Qt::Key_Backspace);
+                while (Shown(box).size() != length) {  // one key at a time, as a user types
+                    QTest::keyClick(Find(*window_, box), Shown(box).size() < length ? Qt::Key_M : Qt::Key_Backspace);
                 }
-                QCOMPARE(Text(*window_, counter), QLatin1String(caption));
+                QCOMPARE(Shown(counter), QLatin1String(caption));
                 QCOMPARE(Find(*window_, counter)->palette().color(QPalette::WindowText), colour);
             }
         }
         for (const auto& [box, typed, kept] : {std::tuple{"Text3", 2, 1}, std::tuple{"Text1", 31, 30}}) {
-            SetText(*window_, box, QString());
+            Set(box, QString());
             QTest::keyClicks(Find(*window_, box), QString(typed, QLatin1Char('5')));
-            QCOMPARE(Text(*window_, box).size(), kept);
+            QCOMPARE(Shown(box).size(), kept);
         }
     }
 
@@ -146,19 +135,19 @@ private slots:
         const QString blanks = WriteAll(File("a b.rtx"), "Quoted:d=16:e");
         const std::tuple<QString, const char*, QString> cases[] = {
             {big("small.bin", 64000), "c d e", {}},
-            {large, "keep", large + QStringLiteral(" doesn't contain PPM section or is not in Dejan/RAW format!")},
-            {QLatin1Char('"') + blanks + QLatin1Char('"'), "e", {}},
+            {large, "keep", large + u" doesn't contain PPM section or is not in Dejan/RAW format!"_s},
+            {u'"' + blanks + u'"', "e", {}},
             {File("missing.rtx"), "keep", {}},
             {Folder(), "keep", {}},
-            {QStringLiteral("\""), "keep", {}}};
+            {u"\""_s, "keep", {}}};
         for (const auto& [argument, notes, message] : cases) {
             Fresh();
-            SetText(*window_, "Text5", QStringLiteral("keep"));
+            Set("Text5", u"keep"_s);
             if (!message.isEmpty()) {
                 prompter_->AnswerMessage(MessageAnswer::Ok);
             }
             window_->OpenStartupFile(argument);
-            QVERIFY2(Text(*window_, "Text5") == QLatin1String(notes), qPrintable(argument));
+            QVERIFY2(Shown("Text5") == QLatin1String(notes), qPrintable(argument));
             QCOMPARE(prompter_->messages.empty() ? QString() : prompter_->messages[0].text, message);
             QVERIFY(window_->openMelodyDialog.Folder().isEmpty() && window_->openFirmwareDialog.Folder().isEmpty());
         }
@@ -179,10 +168,7 @@ private slots:
             belltower::bank::ToneBank tones;
             tones.UnicodeNames = bank;
             window_->SetBank(tones);
-            SetText(*window_, "Text1", QStringLiteral("A"));
-            SetText(*window_, "Text4", QLatin1String(tempo));
-            SetText(*window_, "Text5", QStringLiteral("4c"));
-            prompter_->AnswerFile(format ? std::optional(WriteAll(File("old.re"), "old")) : std::nullopt);
+            Fill({{"Text1", "A"}, {"Text4", tempo}, {"Text5", "4c"}});
             if (format) {
                 prompter_->AnswerTextFormat(*format);
             }
@@ -190,12 +176,12 @@ private slots:
             if (fails) {
                 prompter_->AnswerMessage(MessageAnswer::Ok);
             }
-            Press("Command2");
+            Choose("Command2", format ? std::optional(WriteAll(File("old.re"), "old")) : std::nullopt);
             const auto record =
                 belltower::melody::EncodeReRecord(window_->EditFields(), format && *format ? **format : bank);
             QCOMPARE(ReadAll(File("old.re")),
                      written ? AsQBytes(*record.record) : QByteArray(format ? "old" : "<missing>"));
-            QCOMPARE(prompter_->fileRequests.at(0).fileName, QStringLiteral("A"));
+            QCOMPARE(prompter_->fileRequests.at(0).fileName, u"A"_s);
             QVERIFY(!format || prompter_->formatSuggestions.at(0) == bank);
             QVERIFY(!fails || prompter_->messages.at(0).icon == MessageIcon::Exclamation);
         }
@@ -212,7 +198,7 @@ private slots:
                                                                         {"8c4 8d", "Combo1", 2, Wav::Differs}};
         for (const auto& [notes, control, value, wav] : cases) {
             init();
-            SetText(*window_, "Text5", QLatin1String(notes));
+            Set("Text5", QLatin1String(notes));
             Press("Command18");
             QWidget* changed = Find(*window_, control);
             changed->setProperty(qobject_cast<QCheckBox*>(changed) ? "checked" : "currentIndex", value);
@@ -228,57 +214,51 @@ private slots:
     // ten minutes is cut and said; one that cannot be encoded is said and not played.
     void playButtons() {
         const auto play = [&](const char* notes, const char* button = "Command18") {
-            SetText(*window_, "Text5", QLatin1String(notes));
+            Set("Text5", QLatin1String(notes));
             Press(button);
             return player_->playedBytes.empty() ? QByteArray() : player_->playedBytes.back();
         };
         const QByteArray whole = play("4c v1 4d");
-        SetText(*window_, "Text5", QStringLiteral("8d 4c v1 4d 8c4"));
+        Set("Text5", u"8d 4c v1 4d 8c4"_s);
         QTextCursor cursor = Find<QPlainTextEdit>(*window_, "Text5")->textCursor();
         cursor.setPosition(3);
         cursor.setPosition(11, QTextCursor::KeepAnchor);
         Find<QPlainTextEdit>(*window_, "Text5")->setTextCursor(cursor);
         Press("Command18");
-        QCOMPARE(Text(*window_, "List1"), QStringLiteral("4c|v1|4d"));
+        QCOMPARE(Shown("List1"), u"4c|v1|4d"_s);
         QCOMPARE(player_->playedBytes.back(), whole);
 
-        belltower::bank::ToneBank tones;
-        MelodyFields fields;
-        fields.notes = "8d 8e";
-        tones.Records = {*belltower::melody::EncodeReRecord(fields, TextFormat::Unicode).record};
-        tones.Lines = {"A"};
-        window_->SetBank(tones);
+        ShowBank({Encoded("8d 8e", TextFormat::Unicode)}, {"A"});
         player_->playedBytes.clear();
         QCOMPARE(play("", "Command17"), QByteArray());  // nothing selected
         Click(0);
         const QByteArray selected = play("", "Command17");
         QCOMPARE(selected, play("8d 8e"));
 
-        SetText(*window_, "Text4", QStringLiteral("1"));
+        Set("Text4", u"1"_s);
         prompter_->AnswerMessage(MessageAnswer::Ok);
         QVERIFY(!play("1c 1c 1c").isEmpty());
-        QVERIFY(prompter_->messages.back().text.contains(QStringLiteral("more than 10 minutes")));
+        QVERIFY(prompter_->messages.back().text.contains(u"more than 10 minutes"_s));
         const std::size_t plays = player_->calls.size();
-        SetText(*window_, "Text4", QStringLiteral("0"));
+        Set("Text4", u"0"_s);
         prompter_->AnswerMessage(MessageAnswer::Ok);
         play("8x 4c");
-        QCOMPARE(Text(*window_, "List1"), QStringLiteral("8x|4c"));
+        QCOMPARE(Shown("List1"), u"8x|4c"_s);
         QCOMPARE(prompter_->messages.back().icon, MessageIcon::Exclamation);
         QCOMPARE(player_->calls.size(), plays);
     }
 
     // The player's error is shown once per preview, in the status bar; Stop stops it.
     void playbackErrorsAndStop() {
-        SetText(*window_, "Text5", QStringLiteral("c"));
+        Set("Text5", u"c"_s);
         Press("Command18");
         player_->Fail("No audio output device is available.");
         player_->Fail("a second report of the same failure");
-        QCOMPARE(window_->statusBar->currentMessage(),
-                 QStringLiteral("The preview cannot be played: No audio output device is available."));
+        QCOMPARE(Status(), u"The preview cannot be played: No audio output device is available."_s);
         Press("stopButton");
         QCOMPARE(player_->calls, (std::vector<std::string>{"Stop", "Play", "Stop"}));
         Press("Command18");
-        QVERIFY(window_->statusBar->currentMessage().isEmpty());
+        QVERIFY(Status().isEmpty());
     }
 
     // The line under the notes names notes out of the chosen hardware's range and tokens the
@@ -292,11 +272,11 @@ private slots:
         };
         for (const auto& [notes, hardware, said, first] : cases) {
             Find<QComboBox>(*window_, "Combo1")->setCurrentIndex(hardware);
-            SetText(*window_, "Text5", QLatin1String(notes));
+            Set("Text5", QLatin1String(notes));
             window_->RefreshPianoRoll();
-            QCOMPARE(window_->notesProblems->text().remove(QRegularExpression(QStringLiteral("<[^>]*>"))),
+            QCOMPARE(window_->notesProblems->text().remove(QRegularExpression(u"<[^>]*>"_s)),
                      QString(QLatin1String(said)).toHtmlEscaped());
-            emit window_->notesProblems->linkActivated(QStringLiteral("#problem"));
+            emit window_->notesProblems->linkActivated(u"#problem"_s);
             QCOMPARE(Find<QPlainTextEdit>(*window_, "Text5")->textCursor().selectedText(), QLatin1String(first));
         }
     }
@@ -318,7 +298,7 @@ private slots:
         }
         QCOMPARE(captions.size(), 8);
         std::vector<std::pair<const char*, QWidget*>> controls = window_->ControlTable();
-        controls.insert(controls.end(), {{"stop", window_->findChild<QWidget*>(QStringLiteral("stopButton"))},
+        controls.insert(controls.end(), {{"stop", Find(*window_, "stopButton")},
                                          {"problems", window_->notesProblems},
                                          {"roll", window_->pianoRoll},
                                          {"status", window_->statusBar}});
@@ -334,19 +314,16 @@ private slots:
     void fitsSmallScreens() {
         const QSize least = window_->minimumSizeHint();
         QVERIFY2(least.width() <= 800 && least.height() <= 570,
-                 qPrintable(QStringLiteral("%1x%2").arg(least.width()).arg(least.height())));
+                 qPrintable(u"%1x%2"_s.arg(least.width()).arg(least.height())));
         window_->resize(least);
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
         QWidget* const grown[] = {Find(*window_, "Text5"), Find(*window_, "List2"), Find(*window_, "List1")};
-        std::vector<int> heights;
-        for (QWidget* widget : grown) {
-            heights.push_back(widget->height());
-        }
+        const int heights[] = {grown[0]->height(), grown[1]->height(), grown[2]->height()};
         const int roll = window_->pianoRollPane->height();
         window_->resize(least + QSize(0, 200));
         QTRY_VERIFY(Find(*window_, "Text5")->height() > heights[0]);
-        for (std::size_t i = 0; i < heights.size(); ++i) {
+        for (std::size_t i = 0; i < std::size(heights); ++i) {
             QVERIFY2(grown[i]->height() > heights[i], qPrintable(grown[i]->objectName()));
         }
         QCOMPARE(window_->pianoRollPane->height(), roll);

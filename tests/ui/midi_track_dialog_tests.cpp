@@ -9,9 +9,10 @@
 #include "window_helpers.h"
 
 using namespace belltower::ui::testing;
+using namespace Qt::StringLiterals;
 using belltower::formats::Bytes;
 using belltower::interchange::ListMidiTracks;
-using belltower::interchange::MidiReadOptions;
+using belltower::interchange::ReadMidi;
 using belltower::ui::MessageAnswer;
 using belltower::ui::MidiTrackChoice;
 using belltower::ui::MidiTrackDialog;
@@ -23,24 +24,21 @@ namespace {
 // and drums (track 4).
 Bytes Song() {
     using belltower::testing::BuiltNote;
+    using belltower::testing::MidiTrack;
+    const std::vector<BuiltNote> chords = {{0, 1920, 48, 2}, {0, 1920, 52, 2}, {0, 1920, 55, 2}};
     std::vector<BuiltNote> tune;
-    std::vector<BuiltNote> chords;
     std::vector<BuiltNote> drums;
     for (std::uint32_t i = 0; i < 8; ++i) {
         tune.push_back({i * 240, i * 240 + 240, 72 + static_cast<int>(i % 5), 1});
         drums.push_back({i * 240, i * 240 + 60, 36, 10});
     }
-    for (const int key : {48, 52, 55}) {
-        chords.push_back({0, 1920, key, 2});
-    }
-    return belltower::testing::MidiFile(
-        1, 480,
-        {belltower::testing::MidiTrack({}, "Song", -1, 120), belltower::testing::MidiTrack(tune, "Melody", 73),
-         belltower::testing::MidiTrack(chords, "Piano", 0), belltower::testing::MidiTrack(drums, "Drums")});
+    return belltower::testing::MidiFile(1, 480,
+                                        {MidiTrack({}, "Song", -1, 120), MidiTrack(tune, "Melody", 73),
+                                         MidiTrack(chords, "Piano", 0), MidiTrack(drums, "Drums")});
 }
 
 MidiTrackRequest Request() {
-    return {QStringLiteral("song.mid"), Song(), *ListMidiTracks(Song()), belltower::melody::Hardware::Phone};
+    return {u"song.mid"_s, Song(), *ListMidiTracks(Song()), belltower::melody::Hardware::Phone};
 }
 
 }  // namespace
@@ -59,28 +57,21 @@ private slots:
         QCOMPARE(dialog.trackTable->rowCount(), 4);
         QCOMPARE(dialog.Choice(), (MidiTrackChoice{2, std::nullopt}));
         QCOMPARE(dialog.trackRoll->Shown().events.size(), std::size_t{8});  // an import adds no delay
-        QVERIFY(dialog.fitLabel->text().startsWith(QStringLiteral("8 notes")));
+        QVERIFY(dialog.fitLabel->text().startsWith(u"8 notes"_s));
         QVERIFY(!(dialog.trackTable->item(0, 0)->flags() & Qt::ItemIsSelectable));
-        const struct {
-            int row;
-            int transposeIndex;  // 0 automatic, 4 none
-            MidiTrackChoice choice;
-            const char* transposition;
-        } cases[] = {
+        // The row, the transposition's place in its list (0 automatic, 4 none), the choice, what is said.
+        const std::tuple<int, int, MidiTrackChoice, const char*> cases[] = {
             {2, 0, {3, std::nullopt}, "The notes are moved up 2 octaves"},
             {2, 4, {3, 0}, "The notes keep the file's pitches."},
-            {1, 3, {2, 12}, "The notes are transposed by 12 semitones."},
-        };
-        for (const auto& c : cases) {
-            dialog.trackTable->selectRow(c.row);
-            dialog.transposeCombo->setCurrentIndex(c.transposeIndex);
-            QCOMPARE(dialog.Choice(), c.choice);
-            QVERIFY2(dialog.transpositionLabel->text().startsWith(QLatin1String(c.transposition)),
+            {1, 3, {2, 12}, "The notes are transposed by 12 semitones."}};
+        for (const auto& [row, transposeIndex, choice, transposition] : cases) {
+            dialog.trackTable->selectRow(row);
+            dialog.transposeCombo->setCurrentIndex(transposeIndex);
+            QCOMPARE(dialog.Choice(), choice);
+            QVERIFY2(dialog.transpositionLabel->text().startsWith(QLatin1String(transposition)),
                      qPrintable(dialog.transpositionLabel->text()));
-            MidiReadOptions options;
-            options.track = c.choice.track;
-            options.transpose = c.choice.transpose;
-            QCOMPARE(dialog.Preview()->fields, belltower::interchange::ReadMidi(Song(), options)->fields);
+            QCOMPARE(dialog.Preview()->fields,
+                     ReadMidi(Song(), {.track = choice.track, .transpose = choice.transpose})->fields);
         }
     }
 
@@ -88,7 +79,7 @@ private slots:
     // them and the window's file as they were. A file with one tune asks nothing.
     void openingASongAsksForTheTrack() {
         const QString song = WriteAll(File("song.mid"), AsQBytes(Song()));
-        SetText(*window_, "Text5", QStringLiteral("4c 4d"));
+        Set("Text5", u"4c 4d"_s);
         const belltower::melody::MelodyFields before = window_->EditFields();
         prompter_->AnswerMidiTrack(std::nullopt);
         window_->ReadRtxFile(song);
@@ -98,10 +89,7 @@ private slots:
         prompter_->AnswerMidiTrack(MidiTrackChoice{3, 0});
         prompter_->AnswerMessage(MessageAnswer::Ok);  // what the import could not keep
         window_->ReadRtxFile(song);
-        MidiReadOptions options;
-        options.track = 3;
-        options.transpose = 0;
-        QCOMPARE(window_->EditFields(), belltower::interchange::ReadMidi(Song(), options)->fields);
+        QCOMPARE(window_->EditFields(), ReadMidi(Song(), {.track = 3, .transpose = 0})->fields);
 
         const QString tune = WriteAll(
             File("tune.mid"),

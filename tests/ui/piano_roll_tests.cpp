@@ -12,6 +12,7 @@
 using belltower::melody::Hardware;
 using belltower::ui::PianoRollView;
 using namespace belltower::ui::testing;
+using namespace Qt::StringLiterals;
 
 class PianoRollTest : public QObject, WindowFixture {
     Q_OBJECT
@@ -21,8 +22,7 @@ private slots:
         Start();
         window_->resize(1100, 800);
         window_->show();
-        SetText(*window_, "Text4", QStringLiteral("125"));
-        SetText(*window_, "Text5", QStringLiteral("4c5 4a4,  4c8 4p 4g4"));
+        Fill({{"Text4", "125"}, {"Text5", "4c5 4a4,  4c8 4p 4g4"}});
         window_->RefreshPianoRoll();
     }
     void cleanup() { Release(); }
@@ -51,8 +51,8 @@ private slots:
             }
         }
         view.SetHardware(Hardware::Phone);
-        QVERIFY(view.NoteTip(2).contains(QStringLiteral("it plays a6 at a tenth of the level")));
-        QVERIFY(!view.NoteTip(1).contains(QStringLiteral("range")));
+        QVERIFY(view.NoteTip(2).contains(u"it plays a6 at a tenth of the level"_s));
+        QVERIFY(!view.NoteTip(1).contains(u"range"_s));
     }
 
     // Each bar, clicked, selects the token that wrote it; the pause and the blank have none.
@@ -74,12 +74,12 @@ private slots:
     // roll, with no message box (the prompter fails the test on any unscripted box).
     void followsTypingAndShowsFailuresInItself() {
         auto* roll = window_->pianoRoll;
-        SetText(*window_, "Text5", QStringLiteral("4c5"));
+        Set("Text5", u"4c5"_s);
         QTRY_COMPARE(roll->Shown().events.size(), std::size_t{2});  // the note and the closing delay
-        SetText(*window_, "Text4", QStringLiteral("0"));
-        QTRY_VERIFY(roll->Failure().contains(QStringLiteral("tempo of 0")));
+        Set("Text4", u"0"_s);
+        QTRY_VERIFY(roll->Failure().contains(u"tempo of 0"_s));
         QCOMPARE(roll->Shown().events.size(), std::size_t{2});  // the last melody stays drawn
-        SetText(*window_, "Text4", QStringLiteral("100"));
+        Set("Text4", u"100"_s);
         QTRY_VERIFY(roll->Failure().isEmpty());
     }
 
@@ -88,30 +88,27 @@ private slots:
     // record of the fields, then one byte less.
     void fitLineGivesTheFiguresAndTheImagesRoom() {
         auto* line = window_->fitLine;
-        QVERIFY(line->text().startsWith(QStringLiteral("4 notes, 2.4 s; tone data 22 bytes;")));
-        QVERIFY(line->toolTip().contains(QStringLiteral("Out of range for the phone (a4 to b7): c8, g4.")));
-        QVERIFY(line->toolTip().contains(QStringLiteral("The notes span 5 octaves (4 to 8); the Composer holds 3.")));
+        QVERIFY(line->text().startsWith(u"4 notes, 2.4 s; tone data 22 bytes;"_s));
+        QVERIFY(line->toolTip().contains(u"Out of range for the phone (a4 to b7): c8, g4."_s));
+        QVERIFY(line->toolTip().contains(u"The notes span 5 octaves (4 to 8); the Composer holds 3."_s));
         for (const std::size_t erased : {std::size_t{40}, std::size_t{39}}) {
-            belltower::testing::ImageLayout layout;
-            layout.records = {Record(belltower::formats::TextFormat::Ascii, 1, "A")};
-            layout.tail = belltower::formats::Bytes(erased, 0xFF);
-            layout.tail.push_back(0x33);
-            Load(WriteAll(File("in.fls"), AsQBytes(belltower::testing::BuildImage(layout).image)));
-            const QString room = QStringLiteral("; firmware: %1 bytes free").arg(erased);
-            QCOMPARE(line->text().endsWith(room), erased == 40);
-            QCOMPARE(line->toolTip().contains(QStringLiteral("the TONE chunk has 39 bytes free.")), erased == 39);
+            belltower::formats::Bytes tail(erased, 0xFF);
+            tail.push_back(0x33);
+            Load("in.fls", {Record(belltower::formats::TextFormat::Ascii, 1, "A")}, tail);
+            QCOMPARE(line->text().endsWith(u"; firmware: %1 bytes free"_s.arg(erased)), erased == 40);
+            QCOMPARE(line->toolTip().contains(u"the TONE chunk has 39 bytes free."_s), erased == 39);
         }
-        SetText(*window_, "Text4", QStringLiteral("0"));
+        Set("Text4", u"0"_s);
         QTRY_VERIFY(line->text().isEmpty());  // the roll says why
     }
 
     // The roll's picture through the save dialog; the View toggle is remembered.
     void exportsAndRemembersItsPane() {
-        const QString path = File("roll.svg");
-        prompter_->AnswerFile(path);
+        prompter_->AnswerFile(File("roll.svg"));
         window_->exportRollAction->trigger();
-        QVERIFY(ReadAll(path).contains("data-code=\"163\" data-start=\"116\" data-units=\"58\" "
-                                       "data-out-of-range=\"phone logomanager\""));
+        QVERIFY(ReadAll(File("roll.svg"))
+                    .contains("data-code=\"163\" data-start=\"116\" data-units=\"58\" "
+                              "data-out-of-range=\"phone logomanager\""));
         window_->pianoRollAction->setChecked(false);
         QVERIFY(window_->pianoRollPane->isHidden());
         Fresh();

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "melody/tone_encoder.h"
 #include "support/image_builder.h"
 #include "support/scratch_dir.h"
 #include "ui/main_window.h"
@@ -27,28 +28,6 @@ Control* Find(const QObject& window, const char* name) {
     return control;
 }
 
-// What a control shows: a box's text, a caption, the current item, a list's lines joined by "|".
-inline QString Text(const QObject& window, const char* name) {
-    QWidget* control = Find(window, name);
-    QStringList lines;
-    if (auto* list = qobject_cast<QListWidget*>(control)) {
-        for (int row = 0; row < list->count(); ++row) {
-            lines << list->item(row)->text();
-        }
-    }
-    for (const char* property : {"text", "plainText", "currentText"}) {
-        if (const QVariant value = control->property(property); value.isValid()) {
-            return value.toString();
-        }
-    }
-    return lines.join(QLatin1Char('|'));
-}
-
-inline void SetText(const QObject& window, const char* name, const QString& text) {
-    QWidget* control = Find(window, name);
-    control->setProperty(qobject_cast<QPlainTextEdit*>(control) ? "plainText" : "text", text);
-}
-
 // A synthetic melody record of a few tones, ID "ID".
 inline formats::Bytes Record(formats::TextFormat format, std::uint32_t index, const char* name,
                              std::uint8_t purpose = 0) {
@@ -57,14 +36,23 @@ inline formats::Bytes Record(formats::TextFormat format, std::uint32_t index, co
 }
 
 inline QByteArray AsQBytes(const formats::Bytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    return {reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())};
 }
 
-// A firmware image holding these records.
-inline QByteArray Image(std::vector<formats::Bytes> records) {
+// A firmware image holding these records, then tail behind the TONE chunk.
+inline QByteArray Image(std::vector<formats::Bytes> records, formats::Bytes tail = {}) {
     belltower::testing::ImageLayout layout;
     layout.records = std::move(records);
+    layout.tail = std::move(tail);
     return AsQBytes(belltower::testing::BuildImage(layout).image);
+}
+
+// The record Save as RE writes of these notes, named name.
+inline formats::Bytes Encoded(const char* notes, formats::TextFormat format, const char* name = "") {
+    melody::MelodyFields fields;
+    fields.name = name;
+    fields.notes = notes;
+    return *melody::EncodeReRecord(fields, format).record;
 }
 
 inline QByteArray ReadAll(const QString& path) {
@@ -200,9 +188,22 @@ protected:
     }
     QString File(const char* name) const { return QString::fromStdString((*folder_ / name).string()); }
     QString Folder() const { return QString::fromStdString(folder_->path().string()); }
-    void Load(const QString& path) {
-        prompter_->AnswerFile(path);
-        Press("Command3");
+    // Answers the next file dialog with file (none: cancelled), then presses command.
+    void Choose(const char* command, std::optional<QString> file, qsizetype filter = 0) {
+        prompter_->AnswerFile(std::move(file), filter);
+        Press(command);
+    }
+    void Load(const QString& path) { Choose("Command3", path); }
+    // Loads a new image of these records, written to the file name.
+    void Load(const char* name, std::vector<formats::Bytes> records, formats::Bytes tail = {}) {
+        Load(WriteAll(File(name), Image(std::move(records), std::move(tail))));
+    }
+    // Shows a bank of these records and list lines, as a load would.
+    void ShowBank(std::vector<formats::Bytes> records, std::vector<std::string> lines) {
+        bank::ToneBank tones;
+        tones.Records = std::move(records);
+        tones.Lines = std::move(lines);
+        window_->SetBank(tones);
     }
     // Presses the button of this name, or triggers the menu command of this text.
     void Press(const char* name) {
@@ -217,20 +218,51 @@ protected:
         }
         QTest::qFail(name, __FILE__, __LINE__);
     }
-    // Clicks a line of the firmware list.
-    void Click(int row) {
-        QListWidget* list = Find<QListWidget>(*window_, "List2");
+    // Clicks, or double-clicks, a line of the firmware list.
+    void Click(int row, bool twice = false) {
+        auto* list = Find<QListWidget>(*window_, "List2");
         list->scrollToItem(list->item(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+        const QPoint centre = list->visualItemRect(list->item(row)).center();
+        twice ? QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre)
+              : QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
     }
-    // What the details of the selected melody show: name, ID, index, purpose, play mode, Apply.
-    QStringList Details() const {
+    void Set(const char* name, const QString& text) {
+        QWidget* control = Find(*window_, name);
+        control->setProperty(qobject_cast<QPlainTextEdit*>(control) ? "plainText" : "text", text);
+    }
+    // Fills several boxes: {{"Text1", "New"}, {"Text5", "c d"}}.
+    void Fill(std::initializer_list<std::pair<const char*, const char*>> boxes) {
+        for (const auto& [name, text] : boxes) {
+            Set(name, QString::fromUtf8(text));
+        }
+    }
+    // What a control shows: a box's text, a caption, the current item, a list's lines joined by "|".
+    QString Shown(const char* name) const {
+        QWidget* control = Find(*window_, name);
+        QStringList lines;
+        if (auto* list = qobject_cast<QListWidget*>(control)) {
+            for (int row = 0; row < list->count(); ++row) {
+                lines << list->item(row)->text();
+            }
+        }
+        for (const char* property : {"text", "plainText", "currentText"}) {
+            if (const QVariant value = control->property(property); value.isValid()) {
+                return value.toString();
+            }
+        }
+        return lines.join(QLatin1Char('|'));
+    }
+    QStringList Shown(std::initializer_list<const char*> names) const {
         QStringList shown;
-        for (const char* name : {"Text10", "Text11", "Text12", "Text13", "Label13", "Command11"}) {
-            shown << Text(*window_, name);
+        for (const char* name : names) {
+            shown << Shown(name);
         }
         return shown;
     }
+    // What the details of the selected melody show: name, ID, index, purpose, play mode, Apply.
+    QStringList Details() const { return Shown({"Text10", "Text11", "Text12", "Text13", "Label13", "Command11"}); }
+    bool Enabled(const char* name) const { return Find(*window_, name)->isEnabled(); }
+    QString Status() const { return window_->statusBar->currentMessage(); }
 
     std::unique_ptr<belltower::testing::ScratchDir> folder_;
     std::unique_ptr<FakePrompter> prompter_;
