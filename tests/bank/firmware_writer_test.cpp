@@ -170,41 +170,32 @@ TEST(RoomForRecord, ErasedFlashBehindTheChainAndThe300thMelody) {
     EXPECT_FALSE(RoomForRecord(MakeBank(1), record).has_value());  // no firmware loaded
 }
 
-ToneBank Loaded() {
-    return LoadedBank({.records = {Melody(TextFormat::Unicode, 1, "One"), Melody(TextFormat::Unicode, 2, "Two")},
-                       .chunksAfter = {testing::MakeChunk("LOGO", Bytes(40, 0x33))},
-                       .tail = Bytes(100, 0x5A)});
-}
-
 std::optional<formats::Error> ErrorOf(const formats::Result<void>& result) {
     return result ? std::nullopt : std::optional(result.error());
 }
 
-TEST(SaveFaults, AFailedWriteLeavesTheTargetAsItWas) {
-    testing::ExpectFaultKeepsTarget(
-        [bank = Loaded()](const std::filesystem::path& path, const formats::WriteFault* fault) {
-            return ErrorOf(SaveFirmware(path, bank, fault));
-        });
-    testing::ExpectFaultKeepsTarget([](const std::filesystem::path& path, const formats::WriteFault* fault) {
-        return ErrorOf(ExportReFile(path, Melody(TextFormat::Unicode, 2, "Two", "ID", 2), TextFormat::Unicode,
-                                    TextFormat::Ascii, fault));
-    });
-}
-
-TEST(SaveFaults, SavesWriteTheirBytesAndARefusedExportWritesNothing) {
+// Each save writes its bytes, or none when a write fails; a refused export writes nothing.
+TEST(SaveFaults, SavesWriteTheirBytesOrLeaveTheTargetAsItWas) {
     const testing::ScratchDir dir;
-    const ToneBank bank = Loaded();
+    const ToneBank bank = LoadedBank({.records = {Melody(kUnicode, 1, "One"), Melody(kUnicode, 2, "Two")},
+                                      .chunksAfter = {testing::MakeChunk("LOGO", Bytes(40, 0x33))},
+                                      .tail = Bytes(100, 0x5A)});
     ASSERT_TRUE(SaveFirmware(dir / "phone.fls", bank));
     EXPECT_BYTES_EQ(BuildFirmwareImage(bank), *formats::ReadFileBytes(dir / "phone.fls"));
+    testing::ExpectFaultKeepsTarget([&bank](const std::filesystem::path& path, const formats::WriteFault* fault) {
+        return ErrorOf(SaveFirmware(path, bank, fault));
+    });
 
+    const Bytes unicodeTwo = Melody(kUnicode, 2, "Two", "ID", 2);
     const auto file = dir / "two.re";
-    ASSERT_TRUE(
-        ExportReFile(file, Melody(TextFormat::Unicode, 2, "Two", "ID", 2), TextFormat::Unicode, TextFormat::Ascii));
-    const Bytes asciiTwo = Melody(TextFormat::Ascii, 2, "Two", "ID");  // the purpose goes
+    ASSERT_TRUE(ExportReFile(file, unicodeTwo, kUnicode, kAscii));
+    const Bytes asciiTwo = Melody(kAscii, 2, "Two", "ID");  // the purpose goes
     EXPECT_BYTES_EQ(asciiTwo, *formats::ReadFileBytes(file));
+    testing::ExpectFaultKeepsTarget([&unicodeTwo](const std::filesystem::path& path, const formats::WriteFault* fault) {
+        return ErrorOf(ExportReFile(path, unicodeTwo, kUnicode, kAscii, fault));
+    });
     // A name the import would misread is refused before anything is written.
-    const auto refused =
-        ExportReFile(file, Melody(TextFormat::Unicode, 1, "\tTab"), TextFormat::Unicode, TextFormat::Ascii);
+    const auto refused = ExportReFile(file, Melody(kUnicode, 1, "\tTab"), kUnicode, kAscii);
     ASSERT_FALSE(refused);
     EXPECT_EQ(ErrorCode::BadInput, refused.error().code);
     EXPECT_BYTES_EQ(asciiTwo, *formats::ReadFileBytes(file));
