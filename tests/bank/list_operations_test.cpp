@@ -155,8 +155,7 @@ TEST(Insert, StopsAtThreeHundredMelodies) {
     EXPECT_EQ(full, bank);
 }
 
-// A record whose name runs into its tone data without a terminator is damaged for every edit
-// that takes it apart.
+// A record whose name runs into its tone data without a terminator is damaged for every edit that takes it apart.
 TEST(CheckNameTerminator, RefusesADamagedRecordWhereverItIsTakenApart) {
     for (const TextFormat format : {kAscii, kUnicode}) {
         ToneBank bank = MakeBank(1, format);

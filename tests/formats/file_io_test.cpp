@@ -172,8 +172,7 @@ TEST(FileBatch, InterruptedSavesLeaveNoTemporaryFile) {
     }
 }
 
-// A second editor waits for the first, and then holds the file the first saved, not the one it
-// replaced.
+// A second editor waits for the first, and then holds the file the first saved, not the one it replaced.
 TEST(EditLock, WaitsForTheEditorBefore) {
     const ScratchDir dir;
     ASSERT_TRUE(WriteFileAtomic(dir / "image", Bytes{1}));

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Replays inputs through a fuzz harness: every file of the given folders, in name order.
 //   fuzz_replay <harness> <folder>...
-// A folder that does not exist is skipped (a harness may have no saved findings yet), but at
-// least one input must be found. A failing input stops the run the way it stopped the fuzzer;
-// the name printed last is the culprit.
+// A folder that does not exist is skipped (a harness may have no saved findings yet), but at least one input must be
+// found. A failing input stops the run the way it stopped the fuzzer; the name printed last is the culprit.
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -19,8 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The fuzzers' time budgets, with room for unoptimised and sanitizer builds (the heap is
-// measured by the fuzzers only).
+// The fuzzers' time budgets, with room for unoptimised and sanitizer builds (the heap is measured by the fuzzers only).
 constexpr double kReplaySlack = 40;
 
 int Replay(int argc, char** argv) {
