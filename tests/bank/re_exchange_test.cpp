@@ -64,8 +64,7 @@ TEST(RecordConversion, AsciiToUnicodeToAsciiIsIdentity) {
     }
 }
 
-// Records cut to `size` bytes (0: whole) or patched: a name-length byte of 0, no terminator, a
-// Unicode character beyond ASCII (U+0141).
+// Records cut to `size` bytes (0: whole) or patched: a name-length byte of 0, no terminator, U+0141 (not ASCII).
 TEST(RecordConversion, RefusesRecordsItCannotTakeApart) {
     const struct {
         bool toUnicode;

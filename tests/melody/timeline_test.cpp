@@ -14,9 +14,8 @@
 namespace belltower::melody {
 namespace {
 
-// The events in one line: "8B 0+52 @6 v" is code 8B from unit 0 for 52 units, its first command
-// at byte 6, vibration on; with tokens, "7F 0+58 [0,3] rest" is written by the token at 0
-// (3 characters long) and is the silent rest of a staccato note.
+// The events in one line: "8B 0+52 @6 v" is code 8B from unit 0 for 52 units, its first command at byte 6, vibration
+// on; with tokens, "7F 0+58 [0,3] rest" is written by the 3-character token at 0, the silent rest of a staccato note.
 std::string Shown(const Timeline& timeline, bool tokens) {
     std::ostringstream shown;
     for (const TimedEvent& e : timeline.events) {
