@@ -28,8 +28,7 @@ int Replay(int argc, char** argv) {
     }
     const std::string_view name = argv[1];
     const auto harnesses = belltower::fuzz::AllHarnesses();
-    const auto harness = std::find_if(harnesses.begin(), harnesses.end(),
-                                      [&](const belltower::fuzz::Harness& h) { return h.name == name; });
+    const auto harness = std::ranges::find(harnesses, name, &belltower::fuzz::Harness::name);
     if (harness == harnesses.end()) {
         std::fprintf(stderr, "fuzz_replay: no harness named %s\n", argv[1]);
         return 2;
