@@ -20,8 +20,7 @@ Bytes Only(std::vector<Bytes> records, std::vector<Bytes> before = {}) {
     return BuildImage({.chunksBefore = std::move(before), .records = std::move(records)}).image;
 }
 
-// A load lists the last TONE chunk in the format of its first record, or fails and leaves the
-// bank as it was.
+// A load lists the last TONE chunk in the format of its first record, or fails and leaves the bank as it was.
 TEST(LoadFirmware, ListsTheToneChunkOrRejectsTheDamage) {
     const Bytes ok = Melody(kAscii, 1, "Ok");
     const Bytes prod = MakeChunk("PROD", {});

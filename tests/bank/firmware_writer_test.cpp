@@ -16,8 +16,7 @@
 namespace belltower::bank {
 namespace {
 
-// Sums of big-endian words: carries run between bytes, the one out of the top byte is dropped,
-// and so is a lone last byte.
+// Sums of big-endian words: carries run between bytes, the one out of the top byte is dropped, so is a lone last byte.
 TEST(ChunkChecksum, SumsBigEndianWordsAndDropsALoneTail) {
     const std::pair<const char*, const char*> cases[] = {{"00 00 00 01 00 00 00 02", "00 00 00 03"},
                                                          {"FF FF FF FF 00 00 00 01", "00 00 00 00"},
@@ -35,9 +34,8 @@ Lines Texts(const std::vector<SaveWarning>& warnings) {
     return texts;
 }
 
-// A bank of four melodies (the second 48 bytes long) grows by 64 bytes or shrinks by 48: the
-// chunks behind TONE move with it, the tail stays where it was, and only data (not 0xFF) that
-// a growing chain covers, or a longer file, is asked about.
+// A bank of four melodies (the second 48 bytes long) grows by 64 bytes or shrinks by 48: the chunks behind TONE move
+// with it, the tail stays put, and only data (not 0xFF) a growing chain covers, or a longer file, is asked about.
 TEST(FirmwareImage, EveryByteBesideTheToneChunkStaysAndOnlyCoveredDataIsAskedAbout) {
     const std::string need = "The melodies need 64 bytes more than the TONE chunk of the loaded image had.";
     const std::string covers = " Saving overwrites 64 bytes behind the chunk chain, 64 of which hold data (not 0xFF).";
@@ -132,9 +130,8 @@ TEST(SaveWarnings, ComeInOrderAndTheFileWithoutFirmwareIsTheChunkAlone) {
     EXPECT_EQ((Lines{none, m41}), asked);
 }
 
-// The room for one more melody is the erased flash (0xFF) behind the chunk chain up to the first
-// data byte, plus what melodies deleted since the load left; the record counts in the bank's
-// text format, and a bank of 300 melodies takes no more.
+// The room for one more melody is the erased flash (0xFF) behind the chunk chain up to the first data byte, plus what
+// melodies deleted since the load left; the record counts in the bank's format; a bank of 300 melodies takes no more.
 TEST(RoomForRecord, ErasedFlashBehindTheChainAndThe300thMelody) {
     struct Case {
         std::size_t records;
@@ -162,49 +159,39 @@ TEST(RoomForRecord, ErasedFlashBehindTheChainAndThe300thMelody) {
         bank.Lines.resize(c.records - c.deleted);
         const formats::Result<RecordRoom> room = RoomForRecord(bank, record);
         ASSERT_TRUE(room.has_value()) << c.records;
-        EXPECT_EQ(room->freeBytes, c.free) << c.records;
-        EXPECT_EQ(room->recordBytes, c.recordBytes) << c.records;
-        EXPECT_EQ(room->problems, c.problems) << c.records;
-        EXPECT_EQ(room->fits, c.problems.empty()) << c.records;
+        EXPECT_EQ(std::tuple(room->freeBytes, room->recordBytes, room->problems, room->fits),
+                  std::tuple(c.free, c.recordBytes, c.problems, c.problems.empty()))
+            << c.records;
     }
     EXPECT_FALSE(RoomForRecord(MakeBank(1), record).has_value());  // no firmware loaded
-}
-
-ToneBank Loaded() {
-    return LoadedBank({.records = {Melody(TextFormat::Unicode, 1, "One"), Melody(TextFormat::Unicode, 2, "Two")},
-                       .chunksAfter = {testing::MakeChunk("LOGO", Bytes(40, 0x33))},
-                       .tail = Bytes(100, 0x5A)});
 }
 
 std::optional<formats::Error> ErrorOf(const formats::Result<void>& result) {
     return result ? std::nullopt : std::optional(result.error());
 }
 
-TEST(SaveFaults, AFailedWriteLeavesTheTargetAsItWas) {
-    testing::ExpectFaultKeepsTarget(
-        [bank = Loaded()](const std::filesystem::path& path, const formats::WriteFault* fault) {
-            return ErrorOf(SaveFirmware(path, bank, fault));
-        });
-    testing::ExpectFaultKeepsTarget([](const std::filesystem::path& path, const formats::WriteFault* fault) {
-        return ErrorOf(ExportReFile(path, Melody(TextFormat::Unicode, 2, "Two", "ID", 2), TextFormat::Unicode,
-                                    TextFormat::Ascii, fault));
-    });
-}
-
-TEST(SaveFaults, SavesWriteTheirBytesAndARefusedExportWritesNothing) {
+// Each save writes its bytes, or none when a write fails; a refused export writes nothing.
+TEST(SaveFaults, SavesWriteTheirBytesOrLeaveTheTargetAsItWas) {
     const testing::ScratchDir dir;
-    const ToneBank bank = Loaded();
+    const ToneBank bank = LoadedBank({.records = {Melody(kUnicode, 1, "One"), Melody(kUnicode, 2, "Two")},
+                                      .chunksAfter = {testing::MakeChunk("LOGO", Bytes(40, 0x33))},
+                                      .tail = Bytes(100, 0x5A)});
     ASSERT_TRUE(SaveFirmware(dir / "phone.fls", bank));
     EXPECT_BYTES_EQ(BuildFirmwareImage(bank), *formats::ReadFileBytes(dir / "phone.fls"));
+    testing::ExpectFaultKeepsTarget([&bank](const std::filesystem::path& path, const formats::WriteFault* fault) {
+        return ErrorOf(SaveFirmware(path, bank, fault));
+    });
 
+    const Bytes unicodeTwo = Melody(kUnicode, 2, "Two", "ID", 2);
     const auto file = dir / "two.re";
-    ASSERT_TRUE(
-        ExportReFile(file, Melody(TextFormat::Unicode, 2, "Two", "ID", 2), TextFormat::Unicode, TextFormat::Ascii));
-    const Bytes asciiTwo = Melody(TextFormat::Ascii, 2, "Two", "ID");  // the purpose goes
+    ASSERT_TRUE(ExportReFile(file, unicodeTwo, kUnicode, kAscii));
+    const Bytes asciiTwo = Melody(kAscii, 2, "Two", "ID");  // the purpose goes
     EXPECT_BYTES_EQ(asciiTwo, *formats::ReadFileBytes(file));
+    testing::ExpectFaultKeepsTarget([&unicodeTwo](const std::filesystem::path& path, const formats::WriteFault* fault) {
+        return ErrorOf(ExportReFile(path, unicodeTwo, kUnicode, kAscii, fault));
+    });
     // A name the import would misread is refused before anything is written.
-    const auto refused =
-        ExportReFile(file, Melody(TextFormat::Unicode, 1, "\tTab"), TextFormat::Unicode, TextFormat::Ascii);
+    const auto refused = ExportReFile(file, Melody(kUnicode, 1, "\tTab"), kUnicode, kAscii);
     ASSERT_FALSE(refused);
     EXPECT_EQ(ErrorCode::BadInput, refused.error().code);
     EXPECT_BYTES_EQ(asciiTwo, *formats::ReadFileBytes(file));

@@ -16,10 +16,9 @@ namespace {
 
 enum Edit { kUp, kDown, kDelete, kInsert };  // kUp..kDelete in the order of ListChange
 
-// Lines move, go and come with their records. The format is told from the first record: a
-// record that reads as the other format there (an ASCII name beginning with a control byte, a
-// Unicode name over 30 characters) never gets to the top. Rows with `odd` have such a melody
-// on line 1; their edits that give nothing are refused.
+// Lines move, go and come with their records. The format is told from the first record: a record that reads as the
+// other format there (an ASCII name beginning with a control byte, a Unicode name over 30 characters) never gets to
+// the top. Rows with `odd` have such a melody on line 1; their edits that give nothing are refused.
 TEST(ListEdits, MoveInsertAndDeleteRecordsWithTheirLines) {
     const struct {
         Edit edit;
@@ -103,50 +102,44 @@ TEST(Replace, KeepsIndexIdAndPurposeOfTheReplacedMelody) {
     }
 }
 
-// A record goes into the bank only whole: its length field its size, and its name followed by a
-// terminator (the format conversions take the record apart there). The saved image's format is
-// told from its first record: there, an ASCII name starting with a byte 1..31 (a tab from a
-// ringtone file) looks like a Unicode name-length byte, and a Unicode name over 30 characters
-// looks like ASCII. A refused record changes nothing; one that fits goes first into an empty bank.
+// A record goes into the bank only whole: its length field its size, and its name followed by a terminator (the
+// format conversions take the record apart there). The saved image's format is told from its first record: there, an
+// ASCII name starting with a byte 1..31 (a tab from a ringtone file) looks like a Unicode name-length byte, and a
+// Unicode name over 30 characters like ASCII. A refused record changes nothing; one that fits opens an empty bank.
 TEST(ReplaceAndInsert, TakeOnlyRecordsFitForTheBank) {
     const Bytes x = Melody(kAscii, 1, "X");
-    Bytes runsToEnd = testing::MakeRecord(kAscii, 1, "", "nnn", {});
-    runsToEnd.resize(20);
-    formats::SetRecordLength(runsToEnd);
+    Bytes unended = testing::MakeRecord(kAscii, 1, "", "nnn", {});
+    unended.resize(20);
+    formats::SetRecordLength(unended);
     const auto damaged = std::optional(ErrorCode::DamagedData);
     const auto bad = std::optional(ErrorCode::BadInput);
     const struct {
         TextFormat format;
-        Bytes record;
+        std::vector<Bytes> records;
         std::optional<ErrorCode> refused;
     } cases[] = {
-        {kAscii, {}, damaged},
-        {kAscii, Bytes(3, 0x11), damaged},
-        {kAscii, Patched(x, 7, "04"), damaged},
-        {kAscii, Patched(x, 16, "00"), damaged},
-        {kAscii, runsToEnd, damaged},
-        {kAscii, Patched(x, 18, "59"), damaged},
-        {kAscii, Melody(kAscii, 1, "\x01Tune"), bad},
-        {kAscii, Melody(kAscii, 1, "\tTune"), bad},
-        {kAscii, Melody(kAscii, 1, "\x1FTune"), bad},
-        {kAscii, Melody(kAscii, 1, " \tTune"), {}},
-        {kUnicode, Melody(kUnicode, 1, std::string(31, 'n')), bad},
-        {kUnicode, Melody(kUnicode, 1, std::string(30, 'n')), {}},
-        {kUnicode, Melody(kUnicode, 1, "\tTune"), {}},
+        {kAscii, {{}, Bytes(3, 0x11), unended}, damaged},
+        {kAscii, {Patched(x, 7, "04"), Patched(x, 16, "00"), Patched(x, 18, "59")}, damaged},
+        {kAscii, {Melody(kAscii, 1, "\x01Tune"), Melody(kAscii, 1, "\tTune"), Melody(kAscii, 1, "\x1FTune")}, bad},
+        {kAscii, {Melody(kAscii, 1, " \tTune")}, {}},
+        {kUnicode, {Melody(kUnicode, 1, std::string(31, 'n'))}, bad},
+        {kUnicode, {Melody(kUnicode, 1, std::string(30, 'n')), Melody(kUnicode, 1, "\tTune")}, {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::ToHex(c.record));
-        ToneBank bank = MakeBank(3, c.format);
-        const auto replaced = Replace(bank, 0, c.record);
-        ASSERT_EQ(c.refused.has_value(), !replaced);
-        if (c.refused) {
-            EXPECT_EQ(*c.refused, replaced.error().code);
-            EXPECT_FALSE(Insert(bank, 0, c.record));
-            EXPECT_EQ(MakeBank(3, c.format), bank);  // no placeholder line is left behind
-        } else {
-            ToneBank empty = MakeBank(0, c.format);
-            EXPECT_EQ(Selection{0}, *Insert(empty, std::nullopt, c.record));
-            EXPECT_EQ(std::vector<Bytes>{c.record}, empty.Records);
+        for (const Bytes& record : c.records) {
+            SCOPED_TRACE(testing::ToHex(record));
+            ToneBank bank = MakeBank(3, c.format);
+            const auto replaced = Replace(bank, 0, record);
+            ASSERT_EQ(c.refused.has_value(), !replaced);
+            if (c.refused) {
+                EXPECT_EQ(*c.refused, replaced.error().code);
+                EXPECT_FALSE(Insert(bank, 0, record));
+                EXPECT_EQ(MakeBank(3, c.format), bank);  // no placeholder line is left behind
+            } else {
+                ToneBank empty = MakeBank(0, c.format);
+                EXPECT_EQ(Selection{0}, *Insert(empty, std::nullopt, record));
+                EXPECT_EQ(std::vector<Bytes>{record}, empty.Records);
+            }
         }
     }
 }
@@ -162,8 +155,7 @@ TEST(Insert, StopsAtThreeHundredMelodies) {
     EXPECT_EQ(full, bank);
 }
 
-// A record whose name runs into its tone data without a terminator is damaged for every edit
-// that takes it apart.
+// A record whose name runs into its tone data without a terminator is damaged for every edit that takes it apart.
 TEST(CheckNameTerminator, RefusesADamagedRecordWhereverItIsTakenApart) {
     for (const TextFormat format : {kAscii, kUnicode}) {
         ToneBank bank = MakeBank(1, format);
@@ -185,10 +177,9 @@ TEST(Reindex, NumbersTheMelodiesInListOrder) {
     }
 }
 
-// Each change adds a melody named after it at the end of the list and selects it ("renumber"
-// changes a record but no line); undo and redo bring back the lines and the selection of the
-// state they return to. Also: the names of the steps, what a new change does to redo, the limit
-// of two steps, and when the bank counts as clean (saved) again.
+// Each change adds a melody named after it at the end of the list and selects it ("renumber" changes a record but no
+// line); undo and redo bring back the lines and the selection of the state they return to. Also: the names of the
+// steps, what a new change does to redo, the limit of two steps, and when the bank counts as clean (saved) again.
 TEST(BankHistory, UndoRedoNamesLimitAndCleanState) {
     ToneBank bank = MakeBank(1);
     BankHistory history(2);

@@ -12,14 +12,9 @@
 namespace belltower::bank {
 namespace {
 
-// "Ab", index 300, no ID, 13 bytes of tone data: 36 bytes in ASCII, 40 in Unicode.
-const Bytes kAsciiAb = Hex("00 00 01 2C 00 00 00 24 20 20 20 20 00 00 00 00"
-                           "03 41 62 00"
-                           "00 02 FC 09 0A 01 8B 34 0A FE 07 0B 00 FF FF FF");
-const Bytes kUnicodeAb = Hex("00 00 01 2C 00 00 00 28 20 20 20 20 00 00 00 00"
-                             "00"                    // purpose
-                             "03 00 41 00 62 00 00"  // name-length byte, "Ab", terminator
-                             "00 02 FC 09 0A 01 8B 34 0A FE 07 0B 00 FF FF FF");
+// "Ab", index 300, no ID, the 13 bytes of kTone: 36 bytes in ASCII, 40 in Unicode.
+const Bytes kAsciiAb = Melody(kAscii, 300, "Ab");
+const Bytes kUnicodeAb = Melody(kUnicode, 300, "Ab");
 
 TEST(ExportRecord, WritesTheChosenFormatUnlessTheImportWouldMisreadTheFile) {
     // A Unicode name beginning with a tab is fine in a Unicode bank, but its ASCII file would
@@ -69,8 +64,7 @@ TEST(RecordConversion, AsciiToUnicodeToAsciiIsIdentity) {
     }
 }
 
-// Records cut to `size` bytes (0: whole) or patched: a name-length byte of 0, no terminator, a
-// Unicode character beyond ASCII (U+0141).
+// Records cut to `size` bytes (0: whole) or patched: a name-length byte of 0, no terminator, U+0141 (not ASCII).
 TEST(RecordConversion, RefusesRecordsItCannotTakeApart) {
     const struct {
         bool toUnicode;

@@ -60,19 +60,17 @@ TEST(ApplyRecordEdits, RebuildsTheRecordFromTheBoxes) {
     }
 }
 
+// The last name would make the bank read back as Unicode.
 TEST(ApplyRecordEdits, RefusesValuesOutsideTheirFieldsAndWritesNothing) {
+    const std::string n31(31, 'n');
     const struct {
         TextFormat format;
         const char* index;
         const char* purpose;
         std::string name = "M0";
     } cases[] = {
-        {kAscii, "-1", ""},
-        {kAscii, "2147483648", ""},
-        {kUnicode, "1", "256"},
-        {kUnicode, "1", "-1"},
-        {kUnicode, "1", "2", std::string(31, 'n')},
-        {kAscii, "1", "", "\tM0"},  // would make the bank read back as Unicode
+        {kAscii, "-1", ""},    {kAscii, "2147483648", ""}, {kUnicode, "1", "256"},
+        {kUnicode, "1", "-1"}, {kUnicode, "1", "2", n31},  {kAscii, "1", "", "\tM0"},
     };
     for (const auto& c : cases) {
         ToneBank bank = MakeBank(2, c.format);

@@ -63,9 +63,9 @@ TEST(WriteFileAtomic, FailedWritesLeaveTheFolderAsItWas) {
     }
 }
 
-// What stands at the output stays what it is: a pipe is written into, a link keeps pointing at
-// the file it names (which is replaced), a link to nothing is refused, and a replaced file
-// keeps its mode (and, for root, its owner).
+// What stands at the output stays what it is: a pipe is written into (and refused for an edit
+// lock), a link keeps pointing at the file it names (which is replaced), a link to nothing is
+// refused, and a replaced file keeps its mode (and, for root, its owner).
 TEST(WriteFileAtomic, OutputsKeepWhatTheyAre) {
     const ScratchDir dir;
     const Bytes data = testing::Hex("52 45 00 01");
@@ -78,6 +78,10 @@ TEST(WriteFileAtomic, OutputsKeepWhatTheyAre) {
     ::close(reader);
     EXPECT_BYTES_EQ(data, got);
     EXPECT_TRUE(fs::is_fifo(dir / "fifo"));
+    // Opening the pipe for its lock would wait for a writer: an in-place edit refuses it at once.
+    const auto lock = EditLock::Acquire(dir / "fifo", [] {});
+    ASSERT_FALSE(lock);
+    EXPECT_NE(lock.error().message.find("not a regular file"), std::string::npos) << lock.error().message;
 
     ASSERT_TRUE(WriteFileAtomic(dir / "real", Bytes{1}));
     fs::permissions(dir / "real", fs::perms::owner_read | fs::perms::group_read);
@@ -168,8 +172,7 @@ TEST(FileBatch, InterruptedSavesLeaveNoTemporaryFile) {
     }
 }
 
-// A second editor waits for the first, and then holds the file the first saved, not the one it
-// replaced.
+// A second editor waits for the first, and then holds the file the first saved, not the one it replaced.
 TEST(EditLock, WaitsForTheEditorBefore) {
     const ScratchDir dir;
     ASSERT_TRUE(WriteFileAtomic(dir / "image", Bytes{1}));
@@ -190,15 +193,6 @@ TEST(EditLock, WaitsForTheEditorBefore) {
     const int fd = ::open((dir / "image").c_str(), O_RDONLY);
     EXPECT_NE(0, ::flock(fd, LOCK_EX | LOCK_NB));  // the saved file is the one held
     ::close(fd);
-}
-
-// Opening a FIFO for its lock would wait for a writer; an in-place edit refuses it at once.
-TEST(EditLock, RefusesWhatIsNotARegularFile) {
-    const ScratchDir dir;
-    ASSERT_EQ(0, ::mkfifo((dir / "fifo").c_str(), 0600));
-    const auto lock = EditLock::Acquire(dir / "fifo", [] {});
-    ASSERT_FALSE(lock);
-    EXPECT_NE(lock.error().message.find("not a regular file"), std::string::npos) << lock.error().message;
 }
 
 TEST(FolderOfPath, AcceptsBothSeparators) {

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Replays inputs through a fuzz harness: every file of the given folders, in name order.
 //   fuzz_replay <harness> <folder>...
-// A folder that does not exist is skipped (a harness may have no saved findings yet), but at
-// least one input must be found. A failing input stops the run the way it stopped the fuzzer;
-// the name printed last is the culprit.
+// A folder that does not exist is skipped (a harness may have no saved findings yet), but at least one input must be
+// found. A failing input stops the run the way it stopped the fuzzer; the name printed last is the culprit.
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -19,8 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The fuzzers' time budgets, with room for unoptimised and sanitizer builds (the heap is
-// measured by the fuzzers only).
+// The fuzzers' time budgets, with room for unoptimised and sanitizer builds (the heap is measured by the fuzzers only).
 constexpr double kReplaySlack = 40;
 
 int Replay(int argc, char** argv) {
@@ -30,8 +28,7 @@ int Replay(int argc, char** argv) {
     }
     const std::string_view name = argv[1];
     const auto harnesses = belltower::fuzz::AllHarnesses();
-    const auto harness = std::find_if(harnesses.begin(), harnesses.end(),
-                                      [&](const belltower::fuzz::Harness& h) { return h.name == name; });
+    const auto harness = std::ranges::find(harnesses, name, &belltower::fuzz::Harness::name);
     if (harness == harnesses.end()) {
         std::fprintf(stderr, "fuzz_replay: no harness named %s\n", argv[1]);
         return 2;

@@ -72,10 +72,8 @@ TEST(Score, SettingsAndASelectionComeFromTheFields) {
     ASSERT_EQ(score.items.size(), 3u);
     EXPECT_EQ(score.items[1].range, (TextRange{3, 2}));
     const MelodyFields written = WriteFields(score);
-    EXPECT_EQ(written.notes, "c 8d 8");
-    EXPECT_EQ(written.octave, "5");
-    EXPECT_EQ(written.tempo, "90.5");
-    EXPECT_EQ(written.index, "16");
+    EXPECT_EQ(std::tuple(written.notes, written.octave, written.tempo, written.index),
+              std::tuple("c 8d 8", "5", "90.5", "16"));
 }
 
 TEST(Score, NumbersAreWrittenInTheirShortestExactText) {

@@ -14,9 +14,8 @@
 namespace belltower::melody {
 namespace {
 
-// The events in one line: "8B 0+52 @6 v" is code 8B from unit 0 for 52 units, its first command
-// at byte 6, vibration on; with tokens, "7F 0+58 [0,3] rest" is written by the token at 0
-// (3 characters long) and is the silent rest of a staccato note.
+// The events in one line: "8B 0+52 @6 v" is code 8B from unit 0 for 52 units, its first command at byte 6, vibration
+// on; with tokens, "7F 0+58 [0,3] rest" is written by the 3-character token at 0, the silent rest of a staccato note.
 std::string Shown(const Timeline& timeline, bool tokens) {
     std::ostringstream shown;
     for (const TimedEvent& e : timeline.events) {
@@ -57,16 +56,15 @@ TEST(Timeline, PlaysToneDataAsTheSynthesiserDoes) {
 // Whatever the numbers in the tone data, the events stop at ten minutes (the note that crosses
 // them sounds up to the cap) or at kMaxTimelineEvents, and the cut says where.
 TEST(Timeline, StopsAtItsCapsAndSaysWhere) {
-    const auto repeated = [](const char* start, const char* hex, int times, const char* end) {
-        formats::Bytes data = testing::Hex(start);
+    const auto repeated = [](std::string hex, const char* unit, int times, const char* end) {
         for (int i = 0; i < times; ++i) {
-            formats::Append(data, testing::Hex(hex));
+            hex += unit;
         }
-        formats::Append(data, testing::Hex(end));
-        return data;
+        return testing::Hex(hex + end);
     };
-    const formats::Bytes manyEvents = repeated("05 FF", "8B 01 8D 01", 100, "06");
     const char* const tenMinutes = "The melody plays longer than ten minutes; it is cut at 10:00.";
+    const char* const manyEvents =
+        "The melody has more than 32768 notes and pauses once its repeats are played; it is cut after 4:33.";
     const struct {
         formats::Bytes toneData;
         std::uint64_t units;
@@ -79,12 +77,10 @@ TEST(Timeline, StopsAtItsCapsAndSaysWhere) {
         {repeated("", "8B F0 8D F0", 150, ""), kMaxTimelineUnits, 300, ""},
         {repeated("8D EF", "8B F0 8D F0", 149, "8B F0"), kMaxTimelineUnits - 1, 300, ""},
         {repeated("", "8B F0 8D F0", 150, "8B 01"), kMaxTimelineUnits, 300, tenMinutes},
-        {manyEvents, kMaxTimelineEvents, kMaxTimelineEvents,
-         "The melody has more than 32768 notes and pauses once its repeats are played; it is cut after 4:33."},
+        {repeated("05 FF", "8B 01 8D 01", 100, "06"), kMaxTimelineEvents, kMaxTimelineEvents, manyEvents},
         // As many events as are kept, and one more.
         {repeated("05 80", "8B 01 8D 01", 128, "06"), kMaxTimelineEvents, kMaxTimelineEvents, ""},
-        {repeated("05 80", "8B 01 8D 01", 128, "06 8B 01"), kMaxTimelineEvents, kMaxTimelineEvents,
-         "The melody has more than 32768 notes and pauses once its repeats are played; it is cut after 4:33."},
+        {repeated("05 80", "8B 01 8D 01", 128, "06 8B 01"), kMaxTimelineEvents, kMaxTimelineEvents, manyEvents},
     };
     for (const auto& row : table) {
         const Timeline timeline = BuildTimeline(row.toneData);
@@ -167,9 +163,7 @@ TEST(Timeline, MarksVibrationSpansAndTempoChanges) {
     EXPECT_EQ(VibrationSpans(timeline), (std::vector<UnitSpan>{{0, 58}, {87, 145}}));
     const std::vector<TempoChange> changes = TempoChanges(timeline);
     ASSERT_EQ(changes.size(), 3U);
-    EXPECT_EQ(changes[1].start, 58U);
-    EXPECT_EQ(changes[1].tempo, 250);
-    EXPECT_EQ(changes[2].start, 87U);
+    EXPECT_EQ(std::tuple(changes[1].start, changes[1].tempo, changes[2].start), std::tuple(58U, 250.0, 87U));
     EXPECT_DOUBLE_EQ(timeline.events[2].StartSeconds(), 87.0 / 120);
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Real ringtone lines, read as a freshly opened window would read them, and random melodies
-// over every setting: through the RTX writer and reader, the typed melody, the encoder and the
-// decoder.
+// Real ringtone lines, read as a freshly opened window would read them, and random melodies over every setting: through
+// the RTX writer and reader, the typed melody, the encoder and the decoder.
 #include <gtest/gtest.h>
 
 #include <fstream>

@@ -31,12 +31,9 @@ Bytes ToneData(const Bytes& record, TextFormat form) {
 
 TEST(ToneEncoder, WritesTheWholeRecordInBothForms) {
     // Index and ID at their limits: the ID keeps four characters.
-    const Bytes tone = Hex("00 02 FC 09 0A 01  8B 34  0A FE  40 01  07 0B");
-    Bytes ascii = Hex("7F FF FF FF  00 00 00 24  41 42 43 44  00  00 00 00 02  41  00");
-    formats::Append(ascii, tone);
-    formats::Append(ascii, Hex("FF FF FF"));
-    Bytes unicode = Hex("7F FF FF FF  00 00 00 24  41 42 43 44  00 00  00 00 00 02  00 41  00 00");
-    formats::Append(unicode, tone);
+    const std::string tone = "00 02 FC 09 0A 01  8B 34  0A FE  40 01  07 0B";
+    const Bytes ascii = Hex("7F FF FF FF  00 00 00 24  41 42 43 44  00  00 00 00 02  41  00" + tone + "FF FF FF");
+    const Bytes unicode = Hex("7F FF FF FF  00 00 00 24  41 42 43 44  00 00  00 00 00 02  00 41  00 00" + tone);
     const MelodyFields fields{.name = "A", .notes = "4c", .id = "ABCDEF", .index = "2147483647"};
     EXPECT_BYTES_EQ(ascii, *EncodeMelody(fields, TextFormat::Ascii, std::nullopt).record);
     EXPECT_BYTES_EQ(unicode, *EncodeMelody(fields, TextFormat::Unicode, std::nullopt).record);
@@ -105,9 +102,7 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettingsAndDecodesThemBack) {
         {{.tempo = "0", .notes = "t0 v1"}, "0A 01"},
     };
     for (const auto& c : cases) {
-        Bytes expected = Hex("00 02 FC 09 0A 01");
-        formats::Append(expected, Hex(c.commands));
-        formats::Append(expected, Hex(c.closing));
+        const Bytes expected = Hex(std::string("00 02 FC 09 0A 01") + c.commands + c.closing);
         for (const auto form : kForms) {
             SCOPED_TRACE(c.fields.notes + (form == TextFormat::Unicode ? " (Unicode)" : " (ASCII)"));
             const auto result = EncodeMelody(c.fields, form, c.selection);

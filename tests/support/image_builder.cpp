@@ -2,6 +2,7 @@
 #include "support/image_builder.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace belltower::testing {
 namespace {
@@ -74,9 +75,7 @@ Bytes MakeToneChunk(const std::vector<Bytes>& records) {
 
 Bytes ChainEndMarker() {
     Bytes body(24);
-    for (std::size_t i = 0; i < body.size(); ++i) {
-        body[i] = static_cast<std::uint8_t>(0xAC + i);
-    }
+    std::iota(body.begin(), body.end(), std::uint8_t{0xAC});
     return MakeChunk("", body);
 }
 

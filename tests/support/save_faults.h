@@ -17,9 +17,8 @@ namespace belltower::testing {
 using SaveCall =
     std::function<std::optional<formats::Error>(const std::filesystem::path& path, const formats::WriteFault* fault)>;
 
-// In a scratch folder the save succeeds on a new path; then, over an existing file and with the
-// write failing half-way, it reports an Io error and leaves that file byte for byte, with
-// nothing new beside it.
+// In a scratch folder the save succeeds on a new path; then, over an existing file and with the write failing half-way,
+// it reports an Io error and leaves that file byte for byte, with nothing new beside it.
 void ExpectFaultKeepsTarget(const SaveCall& save);
 
 }  // namespace belltower::testing
