@@ -44,24 +44,6 @@ const Melody kMelodies[] = {
     {"Rest:d=4,o=5,b=125,@=30:c,d", {"one voice"}},
 };
 
-// A setting of the edit fields a format may not hold, by the words of the rows' sentences.
-struct Setting {
-    std::vector<std::string_view> words;
-    // Puts the written value back into what was read.
-    void (*restore)(MelodyFields& read, const MelodyFields& written);
-};
-
-template <auto... kMembers>
-void Restore(MelodyFields& read, const MelodyFields& written) {
-    ((read.*kMembers = written.*kMembers), ...);
-}
-
-const Setting kSettings[] = {
-    {{"delay"}, Restore<&MelodyFields::delay>},
-    {{"the id"}, Restore<&MelodyFields::id, &MelodyFields::index>},
-    {{"play options", "force one play"}, Restore<&MelodyFields::forceOnePlay>},
-};
-
 std::string Lower(std::string_view text) {
     std::string lower(text);
     std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -77,12 +59,17 @@ bool Names(const MelodyFormat& format, const std::vector<std::string_view>& word
                        [&](std::string_view word) { return cannot.find(word) != std::string::npos; });
 }
 
-// The settings the row cannot hold, put back as written.
+// The settings of the edit fields the row's sentence names as not held, put back as written.
 void RestoreWhatTheRowCannotHold(const MelodyFormat& format, MelodyFields& read, const MelodyFields& written) {
-    for (const Setting& setting : kSettings) {
-        if (Names(format, setting.words)) {
-            setting.restore(read, written);
-        }
+    if (Names(format, {"delay"})) {
+        read.delay = written.delay;
+    }
+    if (Names(format, {"the id"})) {
+        read.id = written.id;
+        read.index = written.index;
+    }
+    if (Names(format, {"play options", "force one play"})) {
+        read.forceOnePlay = written.forceOnePlay;
     }
 }
 
