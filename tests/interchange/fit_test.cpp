@@ -5,20 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "melody/tone_encoder.h"
+#include "support/hostile_inputs.h"
 
 namespace belltower::interchange {
 namespace {
 
 using melody::MelodyFields;
 using Names = std::vector<std::string>;
-
-std::string Notes(std::size_t count, std::string_view note = "c") {
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        text += (i == 0 ? "" : " ") + std::string(note);
-    }
-    return text;
-}
+using testing::Repeated;
 
 MelodyFit Fit(const MelodyFields& fields) {
     const formats::Result<MelodyFit> fit = FitFields(fields);
@@ -40,7 +34,7 @@ TEST(Fit, SmartMessagingBytesAndParts) {
         {164, "", 257, 3}, {249, "", 384, 3}, {249, "a", 385, std::nullopt},
     };
     for (const Case& c : cases) {
-        const MelodyFit fit = Fit({.name = c.name, .notes = Notes(c.notes)});
+        const MelodyFit fit = Fit({.name = c.name, .notes = Repeated("c ", c.notes - 1) + "c"});
         EXPECT_EQ(fit.sms.bytes, c.bytes) << c.notes;
         EXPECT_EQ(fit.sms.parts, c.parts) << c.notes;
         EXPECT_EQ(fit.smsProblems.size(), c.parts ? 0U : 1U) << c.notes;
@@ -55,8 +49,8 @@ TEST(Fit, ComposerLimits) {
         const char* duration = "8";
     };
     const Case cases[] = {
-        {Notes(49) + " p", {}},
-        {Notes(50) + " p", {"The Composer holds 50 notes and rests; the melody has 51."}},
+        {Repeated("c ", 49) + "p", {}},
+        {Repeated("c ", 50) + "p", {"The Composer holds 50 notes and rests; the melody has 51."}},
         {"c4 b6 32a5 1.g5", {}},
         {"c4 c7", {"The notes span 4 octaves (4 to 7); the Composer holds 3."}},
         {"b3 c6 64c 3d",

@@ -5,6 +5,7 @@
 
 #include "interchange/ott.h"
 #include "support/hex.h"
+#include "support/hostile_inputs.h"
 
 namespace belltower::interchange {
 namespace {
@@ -12,6 +13,7 @@ namespace {
 using formats::Bytes;
 using formats::ErrorCode;
 using melody::MelodyFields;
+using testing::Repeated;
 
 // "0100 101": the bits of a file, most significant first (blanks are ignored), then zero bits
 // up to a byte and the command end (or another last byte).
@@ -29,14 +31,6 @@ Bytes Closed(std::string_view bits, std::uint8_t end = 0) {
     }
     bytes.push_back(end);
     return bytes;
-}
-
-std::string Repeat(std::string_view text, std::size_t times) {
-    std::string repeated;
-    while (times-- > 0) {
-        repeated += text;
-    }
-    return repeated;
 }
 
 // Everything of a file up to its first instruction, for a basic song titled "X" and one
@@ -88,7 +82,7 @@ TEST(Ott, WritesWhatTheFormatHoldsAndSaysWhatItChanged) {
     const std::vector<Case> cases = {
         {{.notes = "p,4p,c4"}, "", ""},
         {{.notes = "3c,6d,12e,24f,48g"}, "c,6d,12e,24f,48g", ""},  // triplets from the half note down
-        {{.notes = Repeat("c,g7,", 150)}, "", ""},                 // three patterns: a scale change before every note
+        {{.notes = Repeated("c,g7,", 150)}, "", ""},               // three patterns: a scale change before every note
         {{.name = "Latin-1 \xE9\xFF"}, "", ""},
         {{.notes = "c3,c,d3"},
          "c,c6,d",
@@ -148,10 +142,10 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
                 "000 00 0001 00000001 001 1010 010 00  000 01 0000 00000001 001 0001 011 00  000 00 0000 00000000"),
          "4:5:a,a,8c,a", ""},
         // 33 characters, the last a blank, in a length field of 1.
-        {Closed("00000010 0100101 0 0011101 001 0001" + Repeat(" 01011000", 32) + " 00100000" +
+        {Closed("00000010 0100101 0 0011101 001 0001" + Repeated(" 01011000", 32) + " 00100000" +
                 " 00000001 000 00 0000 00000001 001 1010 010 00"),
          "4:5:a", "length field gives 1, but the title has 33 characters"},
-        {Closed("00000010 0100101 0 0011101 001 0001" + Repeat(" 01011000", 16) + " 00000001" +  // unprintable 17th
+        {Closed("00000010 0100101 0 0011101 001 0001" + Repeated(" 01011000", 16) + " 00000001" +  // unprintable 17th
                 " 00000001 000 00 0000 00000001 001 1010 010 00"),
          "damaged", ""},
         {Closed("00000010 0100101 0 0011101 001 0000 00000001 000 01 0101 00000000"), "4:5:",  // as some tools give
@@ -195,8 +189,8 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
         const std::string count = last == 16 ? "00010000" : "00010001";
         const auto read =
             ReadOtt(Closed("00000010 0100101 0 0011101 001 0000 00010001 000 00 0000 11111111" +
-                           Repeat("001 1010 010 00", 255) + Repeat("000 00 0000 00000000", 15) + "000 01 0000 " +
-                           count + Repeat("001 1010 010 00", static_cast<std::size_t>(last))));
+                           Repeated("001 1010 010 00", 255) + Repeated("000 00 0000 00000000", 15) + "000 01 0000 " +
+                           count + Repeated("001 1010 010 00", static_cast<std::size_t>(last))));
         ASSERT_TRUE(read) << read.error().message;
         EXPECT_EQ(read->warnings.size(), last == 16 ? 0U : 1U);
         EXPECT_EQ(read->fields.notes.size(), std::size_t{4096} * 2 - 1);  // "a,a,...,a"

@@ -3,14 +3,18 @@
 // each writer lays out (that what Belltower writes reads back: see codec_test.cpp).
 #include <gtest/gtest.h>
 
+#include <span>
+
 #include "interchange/composer.h"
 #include "interchange/imelody.h"
 #include "melody/score.h"
+#include "support/hostile_inputs.h"
 
 namespace belltower::interchange {
 namespace {
 
 using melody::Score;
+using testing::Repeated;
 
 formats::Bytes Bytes(std::string_view text) {
     return {text.begin(), text.end()};
@@ -44,14 +48,6 @@ std::string Summary(const Score& score) {
            fields.notes;
 }
 
-std::string Repeated(std::string_view text, int times) {
-    std::string repeated;
-    for (int i = 0; i < times; ++i) {
-        repeated += text;
-    }
-    return repeated;
-}
-
 std::string Imy(std::string_view head, std::string_view melody) {
     return "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\n" + std::string(head) + "MELODY:" + std::string(melody) +
            "\r\nEND:IMELODY\r\n";
@@ -60,9 +56,23 @@ std::string Imy(std::string_view head, std::string_view melody) {
 struct ReadCase {
     const char* what;
     std::string file;
-    const char* summary;
+    const char* summary;  // nullptr when not compared
     const char* warning;  // a part of the warnings, "" for none at all
 };
+
+void ExpectReads(std::span<const ReadCase> cases, bool (*looks)(formats::ByteView),
+                 formats::Result<MelodyImport> (*read)(formats::ByteView)) {
+    for (const ReadCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(looks(Bytes(c.file)));
+        const auto imported = read(Bytes(c.file));
+        ASSERT_TRUE(imported.has_value()) << imported.error().message;
+        if (c.summary != nullptr) {
+            EXPECT_EQ(Summary(imported->score), c.summary);
+        }
+        ExpectWarning(imported->warnings, c.warning);
+    }
+}
 
 TEST(ImelodyReader, ReadsWhatWritersProduce) {
     const ReadCase cases[] = {
@@ -92,16 +102,7 @@ TEST(ImelodyReader, ReadsWhatWritersProduce) {
         {"nested blocks past the cut", Imy("", std::string(3000, '(') + "c5" + Repeated("@2)", 3000)), nullptr,
          "cut after 32767"},
     };
-    for (const ReadCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        ASSERT_TRUE(LooksLikeImelody(Bytes(c.file)));
-        const auto read = ReadImelody(Bytes(c.file));
-        ASSERT_TRUE(read.has_value()) << read.error().message;
-        if (c.summary != nullptr) {
-            EXPECT_EQ(Summary(read->score), c.summary);
-        }
-        ExpectWarning(read->warnings, c.warning);
-    }
+    ExpectReads(cases, LooksLikeImelody, ReadImelody);
     EXPECT_EQ(ReadImelody(Bytes(Imy("NAME:Caf\xC3\xA9 \xE2\x82\xAC\r\n", "c2")))->score.settings.name, "Caf\xE9 ?");
     EXPECT_FALSE(ReadImelody(Bytes("BEGIN:IMELODY\r\nBEAT:90\r\nEND:IMELODY\r\n")).has_value());
     EXPECT_FALSE(LooksLikeImelody(Bytes("Imelody:d=4:c")));
@@ -186,12 +187,8 @@ TEST(ComposerWriter, ShowsNotesAndKeysAsThePhoneDoes) {
 }
 
 TEST(ComposerWriter, WarnsPastFiftyNotes) {
-    for (const int count : {50, 51}) {
-        std::string notes;
-        for (int i = 0; i < count; ++i) {
-            notes += "c,";
-        }
-        const MelodyExport written = WriteComposer(melody::ReadScoreText("X:d=4,o=5,b=120:" + notes));
+    for (const std::size_t count : {50U, 51U}) {
+        const MelodyExport written = WriteComposer(melody::ReadScoreText("X:d=4,o=5,b=120:" + Repeated("c,", count)));
         EXPECT_EQ(Joined(written.warnings).find("first 50") != std::string::npos, count > 50) << count;
     }
 }
@@ -203,14 +200,7 @@ TEST(ComposerReader, ReadsPublishedLines) {
         {"a file with skipped tokens", "Name: Tune\r\nTempo: 100\r\nNotes: 4c1 zz c1 016c1 8.d2 4h3 16c.1 32-. 4-x\r\n",
          "d=4 o=5 b=100 s=0: c 8d6. b7 16c. 32p.", "\"zz\""},
     };
-    for (const ReadCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        ASSERT_TRUE(LooksLikeComposer(Bytes(c.file)));
-        const auto read = ReadComposer(Bytes(c.file));
-        ASSERT_TRUE(read.has_value()) << read.error().message;
-        EXPECT_EQ(Summary(read->score), c.summary);
-        ExpectWarning(read->warnings, c.warning);
-    }
+    ExpectReads(cases, LooksLikeComposer, ReadComposer);
     for (const char* other : {"Notes:d=4,o=5,b=100:c", "4c5 4d5", "8d2 8x2", "", "hello"}) {
         EXPECT_FALSE(LooksLikeComposer(Bytes(other))) << other;
     }

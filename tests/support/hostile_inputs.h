@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "formats/bytes.h"
 
@@ -30,5 +31,7 @@ formats::Bytes ZeroLengthRepeats(int count);
 formats::Bytes TiedNote(int pieces);
 // Ringtone text of 75 whole notes at 25 beats a minute: about 12 minutes.
 std::string TwelveMinuteRingtone();
+// `text`, `times` over: the long lines and files the tests build.
+std::string Repeated(std::string_view text, std::size_t times);
 
 }  // namespace belltower::testing
