@@ -19,13 +19,11 @@ using testing::Repeated;
 // up to a byte and the command end (or another last byte).
 Bytes Closed(std::string_view bits, std::uint8_t end = 0) {
     Bytes bytes;
-    int count = 0;
+    std::size_t count = 0;
     for (const char c : bits) {
         if (c == '0' || c == '1') {
-            if (count % 8 == 0) {
-                bytes.push_back(0);
-            }
-            bytes.back() = static_cast<std::uint8_t>(bytes.back() | ((c - '0') << (7 - count % 8)));
+            bytes.resize(count / 8 + 1);  // a new zero byte at every eighth bit
+            bytes.back() = static_cast<std::uint8_t>(bytes.back() | (c - '0') << (7 - count % 8));
             ++count;
         }
     }
@@ -33,8 +31,7 @@ Bytes Closed(std::string_view bits, std::uint8_t end = 0) {
     return bytes;
 }
 
-// Everything of a file up to its first instruction, for a basic song titled "X" and one
-// pattern A.
+// Everything of a file up to its first instruction, for a basic song titled "X" and one pattern A.
 std::string Head(const char* loop, const char* count) {
     return std::string("00000010 0100101 0 0011101 001 0001 01011000 00000001 000 00 ") + loop + " " + count + " ";
 }
@@ -62,7 +59,6 @@ TEST(Ott, ReadsAHandMadeFileAndWritesItBackBitForBit) {
     ASSERT_TRUE(read) << read.error().message;
     EXPECT_EQ(read->fields.name + " " + read->fields.tempo, "Joy 125");  // the notes: see the reading table
     EXPECT_BYTES_EQ(kJoy, WriteOtt(read->fields)->bytes);
-    EXPECT_TRUE(LooksLikeOtt(kJoy));
     // The first three bytes decide: 1 to 15 command parts, ringing-tone programming, then a sound.
     const std::pair<const char*, bool> starts[] = {{"024A3A", true}, {"024A", false},   {"014A3A", true},
                                                    {"0F4A3A", true}, {"004A3A", false}, {"104A3A", false}};
@@ -74,12 +70,11 @@ TEST(Ott, ReadsAHandMadeFileAndWritesItBackBitForBit) {
 // What the format holds is written without a warning; the rest is rounded or dropped, with a
 // warning naming it. Whatever is written reads back without a warning and writes again the same.
 TEST(Ott, WritesWhatTheFormatHoldsAndSaysWhatItChanged) {
-    struct Case {
+    const struct {
         MelodyFields fields;
         const char* readBack;  // the notes as an import gives them ("" when not checked), or "refused"
         const char* message;   // a part of the one warning ("" for none), or the refusal
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {{.notes = "p,4p,c4"}, "", ""},
         {{.notes = "3c,6d,12e,24f,48g"}, "c,6d,12e,24f,48g", ""},  // triplets from the half note down
         {{.notes = Repeated("c,g7,", 150)}, "", ""},               // three patterns: a scale change before every note
