@@ -29,8 +29,7 @@ struct Melody {
     std::vector<std::string_view> needs;
 };
 
-// Notes within the octaves, lengths and tempos every format has; no delay but where one is
-// the point.
+// Notes within the octaves, lengths and tempos every format has; no delay but where one is the point.
 const Melody kMelodies[] = {
     {"Tune:d=4,o=5,b=125,@=0:c,8d#6,4p,2a.,16g#,32b6,1c6", {}},
     {"Slow:d=8,o=6,b=63,@=0:c,d,e,4f.,2p,g,a,b,16c7.", {}},

@@ -21,11 +21,6 @@ using testing::Hex;
 using testing::MidiFile;
 using testing::MidiTrack;
 
-Bytes Record(const char* notes, const char* tempo = "125") {
-    const melody::MelodyFields fields{.name = "Hi", .duration = "4", .tempo = tempo, .notes = notes, .delay = "0"};
-    return *melody::EncodeMelody(fields, formats::TextFormat::Ascii, std::nullopt).record;
-}
-
 // No warning for "", else a warning holding `part`.
 void ExpectWarning(const std::vector<std::string>& warnings, std::string_view part) {
     const bool found = std::any_of(warnings.begin(), warnings.end(),
@@ -44,7 +39,8 @@ TEST(Midi, WritesOneTrackByteForByte) {
                                "00 90 54 64   8360 80 54 00"       // c6 (code 0x8B) for a quarter
                                "8360 90 74 64 8170 80 74 00"       // a quarter rest, then g#9 an octave down (MIDI
                                "00 FF2F00");                       // stops at 127) for an eighth; end of track
-    EXPECT_BYTES_EQ(expected, *WriteMidiMelody(Record("c p 8g#9")));
+    const melody::MelodyFields hi{.name = "Hi", .duration = "4", .tempo = "125", .notes = "c p 8g#9", .delay = "0"};
+    EXPECT_BYTES_EQ(expected, *WriteMidiMelody(*melody::EncodeMelody(hi, formats::TextFormat::Ascii, {}).record));
     // No notes: the closing delay (3 units, 25 ticks) at the default 125 beats per minute.
     const melody::MelodyFields silent{.name = "E", .tempo = "125", .notes = "", .delay = "3"};
     EXPECT_BYTES_EQ(Hex("4D546864 00000006 0000 0001 01E0 4D54726B 00000010 00 FF03 01 45 00 FF51 03 075300"
@@ -71,8 +67,7 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         {Hex("4D546864 00000006 0000 0001 01E0 4D54726B 00000017"
              "00 90 3C 40  83 60 90 40 40  81 70 80 40 00  81 70 80 3C 00  00 FF 2F 00"),
          "|4|120|4c e c", "highest"},
-        // Of two tracks of one note each, the higher is picked; running status; the tempo of
-        // the first track.
+        // Of two tracks of one note each, the higher is picked; running status; the tempo of the first track.
         {Hex("4D546864 00000006 0001 0003 0060"                                          // format 1, three tracks
              "4D54726B 0000000B 00 FF 51 03 0F 42 40  00 FF 2F 00"                       // 60 beats per minute
              "4D54726B 00000012 00 FF 03 03 416263  00 90 45 50  60 45 00  00 FF 2F 00"  // a4, running status
@@ -97,8 +92,7 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         {Hex("4D546864 00000006 0000 0001 0100 4D54726B 00000024 00 FF51 03 0F4240 00 90 3C 40 8200 80 3C 00"
              "00 FF51 03 07A120 00 90 3E 40 8200 80 3E 00 00 FF 2F 00"),
          "|4|60|c t120 d", ""},
-        // Key and channel pressure, a program change and a note off with no note on end nothing;
-        // drums are left out.
+        // Key and channel pressure, a program change and a note off with no note on end nothing; drums are left out.
         {Hex(kOneTrack + "0000001E 00 90 3C 40 30 A0 3C 20 00 D0 20 00 C0 05 00 80 3E 00 00 99 48 40 30 80 3C 00"
                          "00 FF 2F 00"),
          "|4|120|c", "drum notes"},
@@ -126,9 +120,8 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
     const auto smpte =
         ReadMidi(Hex("4D546864 00000006 0000 0001 E728 4D54726B 0000000D 00 90 3C 40 87 68 80 3C 00 00 FF 2F 00"));
     EXPECT_EQ(smpte->fields.duration + "|" + smpte->fields.notes, "2|c");
-    // Key 0 is a note like any other: moved up six octaves into the phone's range, one of two
-    // whole notes written in pieces with no small pauses between, unless another key 0
-    // follows, which needs its break.
+    // Key 0 is a note like any other: moved up six octaves into the phone's range, one of two whole notes
+    // written in pieces with no small pauses between, unless another key 0 follows, which needs its break.
     const auto whole = ReadMidi(Hex(kOneTrack + "0000000D 00 90 00 40 8600 80 00 00 00 FF 2F 00"));
     EXPECT_EQ(whole->fields.octave + "|" + whole->fields.notes, "5|c. 2c");
     EXPECT_TRUE(whole->fields.noSmallPauses);
@@ -138,8 +131,7 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
     ExpectWarning(again->warnings, "Tied notes are written as repeated notes");
 }
 
-// A song as sequencers write it: a title track, chords, the tune, a bass line, drums; 96
-// ticks a quarter.
+// A song as sequencers write it: a title track, chords, the tune, a bass line, drums; 96 ticks a quarter.
 const std::vector<BuiltNote> kChords = {{0, 192, 60},   {0, 192, 64},   {0, 192, 67},
                                         {192, 384, 65}, {192, 384, 69}, {192, 384, 72}};
 const std::vector<BuiltNote> kBass = {{0, 96, 36, 3}, {96, 192, 43, 3}, {192, 288, 41, 3}, {288, 384, 36, 3}};

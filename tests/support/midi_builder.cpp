@@ -41,9 +41,8 @@ Bytes MidiTrack(const std::vector<BuiltNote>& notes, const std::string& name, in
         events.emplace_back(note.on, 1, Bytes{Byte(0x90 + channel), Byte(note.key), 100});
         events.emplace_back(note.off, 0, Bytes{Byte(0x80 + channel), Byte(note.key), 0});
     }
-    std::stable_sort(events.begin(), events.end(), [](const auto& a, const auto& b) {
-        return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b));
-    });
+    std::ranges::stable_sort(events, {},
+                             [](const auto& event) { return std::tie(std::get<0>(event), std::get<1>(event)); });
     std::uint32_t now = 0;
     for (const auto& [tick, kind, bytes] : events) {
         PutVarLen(track, tick - now);
