@@ -131,29 +131,29 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
     ExpectWarning(again->warnings, "Tied notes are written as repeated notes");
 }
 
-// A song as sequencers write it: a title track, chords, the tune, a bass line, drums; 96 ticks a quarter.
-const std::vector<BuiltNote> kChords = {{0, 192, 60},   {0, 192, 64},   {0, 192, 67},
-                                        {192, 384, 65}, {192, 384, 69}, {192, 384, 72}};
-const std::vector<BuiltNote> kBass = {{0, 96, 36, 3}, {96, 192, 43, 3}, {192, 288, 41, 3}, {288, 384, 36, 3}};
-const std::vector<BuiltNote> kDrums = {{0, 48, 36, 10}, {96, 144, 38, 10}, {192, 240, 36, 10}, {288, 336, 38, 10}};
-std::vector<BuiltNote> Tune(int channel = 2) {
-    return {{0, 96, 72, channel}, {96, 192, 74, channel}, {192, 288, 76, channel}, {288, 384, 77, channel}};
-}
 // `count` notes a quarter (96 ticks) apart, each `length` long, their keys going round `keys`.
-std::vector<BuiltNote> Quarters(std::uint32_t count, std::uint32_t length, const std::vector<int>& keys) {
+std::vector<BuiltNote> Quarters(std::uint32_t count, std::uint32_t length, const std::vector<int>& keys,
+                                int channel = 1) {
     std::vector<BuiltNote> notes;
     for (std::uint32_t i = 0; i < count; ++i) {
-        notes.push_back({i * 96, i * 96 + length, keys[i % keys.size()]});
+        notes.push_back({i * 96, i * 96 + length, keys[i % keys.size()], channel});
     }
     return notes;
 }
+
+// A song as sequencers write it: a title track, chords, the tune, a bass line, drums; 96 ticks a quarter.
+const std::vector<BuiltNote> kChords = {{0, 192, 60},   {0, 192, 64},   {0, 192, 67},
+                                        {192, 384, 65}, {192, 384, 69}, {192, 384, 72}};
+const std::vector<BuiltNote> kTune = Quarters(4, 96, {72, 74, 76, 77}, 2);
+const std::vector<BuiltNote> kBass = Quarters(4, 96, {36, 43, 41, 36}, 3);
+const std::vector<BuiltNote> kDrums = Quarters(4, 48, {36, 38}, 10);
 
 // Every track's figures, and the pick: never the drums, the tune over chords and bass, a name
 // that says it is the tune over a tune-like track without one.
 TEST(MidiTracks, ListsEveryTrackAndPicksTheTune) {
     const Bytes title = MidiTrack({}, "Song", -1, 100);
     const Bytes song = MidiFile(1, 96,
-                                {title, MidiTrack(kChords, "Piano", 0), MidiTrack(Tune(), "", 73),
+                                {title, MidiTrack(kChords, "Piano", 0), MidiTrack(kTune, "", 73),
                                  MidiTrack(kBass, "Bass", 33), MidiTrack(kDrums, "Drums")});
     const auto list = ListMidiTracks(song);
     ASSERT_TRUE(list.has_value());
@@ -176,13 +176,11 @@ TEST(MidiTracks, ListsEveryTrackAndPicksTheTune) {
         std::vector<Bytes> tracks;
         int pick;
     } table[] = {
-        {{title, MidiTrack(kChords), MidiTrack(Tune()), MidiTrack(kBass), MidiTrack(kDrums)}, 3},
-        {{MidiTrack(Tune(1)), MidiTrack(Tune(2), "Lead vocal")}, 2},
+        {{title, MidiTrack(kChords), MidiTrack(kTune), MidiTrack(kBass), MidiTrack(kDrums)}, 3},
+        {{MidiTrack(Quarters(4, 96, {72, 74, 76, 77}, 1)), MidiTrack(kTune, "Lead vocal")}, 2},
         {{MidiTrack(kDrums), MidiTrack(kChords)}, 2},
         // Fifteen notes around c4 over four around g5: the low tune counts half, the high one whole.
-        {{MidiTrack(Quarters(15, 96, {58, 60, 62})),
-          MidiTrack({{0, 96, 77}, {96, 192, 79}, {192, 288, 81}, {288, 384, 79}})},
-         1},
+        {{MidiTrack(Quarters(15, 96, {58, 60, 62})), MidiTrack(Quarters(4, 96, {77, 79, 81, 79}))}, 1},
         // Twenty notes at the edges of the singing range, g3 and c6, over four in it.
         {{MidiTrack(Quarters(20, 48, {55})), MidiTrack(Quarters(4, 48, {72}))}, 1},
         {{MidiTrack(Quarters(20, 48, {84})), MidiTrack(Quarters(4, 48, {72}))}, 1},
@@ -196,7 +194,7 @@ TEST(MidiTracks, ListsEveryTrackAndPicksTheTune) {
     ASSERT_TRUE(imported.has_value());
     EXPECT_EQ(imported->fields.name + "|" + imported->fields.tempo + "|" + imported->fields.notes, "Song|100|c d e f");
     // A title track and one tune: nothing else had notes, so nothing was left out to be said.
-    EXPECT_TRUE(ReadMidi(MidiFile(1, 96, {title, MidiTrack(Tune())}))->warnings.empty());
+    EXPECT_TRUE(ReadMidi(MidiFile(1, 96, {title, MidiTrack(kTune)}))->warnings.empty());
 }
 
 // The three ways overlapping notes become one line, on a track of a file of format 0.
