@@ -3,6 +3,7 @@
 // each writer lays out (that what Belltower writes reads back: see codec_test.cpp).
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <span>
 
 #include "interchange/composer.h"
@@ -19,11 +20,8 @@ using melody::Score;
 using testing::Repeated;
 
 std::string Joined(const std::vector<std::string>& warnings) {
-    std::string all;
-    for (const std::string& warning : warnings) {
-        all += warning + "\n";
-    }
-    return all;
+    return std::accumulate(warnings.begin(), warnings.end(), std::string(),
+                           [](const std::string& all, const std::string& warning) { return all + warning + "\n"; });
 }
 
 // No warning at all for "", else a warning holding `part`.
