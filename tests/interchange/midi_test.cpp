@@ -42,10 +42,9 @@ TEST(Midi, WritesOneTrackByteForByte) {
     const melody::MelodyFields hi{.name = "Hi", .duration = "4", .tempo = "125", .notes = "c p 8g#9", .delay = "0"};
     EXPECT_BYTES_EQ(expected, *WriteMidiMelody(*melody::EncodeMelody(hi, formats::TextFormat::Ascii, {}).record));
     // No notes: the closing delay (3 units, 25 ticks) at the default 125 beats per minute.
-    const melody::MelodyFields silent{.name = "E", .tempo = "125", .notes = "", .delay = "3"};
     EXPECT_BYTES_EQ(Hex("4D546864 00000006 0000 0001 01E0 4D54726B 00000010 00 FF03 01 45 00 FF51 03 075300"
                         "19 FF2F00"),
-                    *WriteMidi(melody::ReadScore(silent)));
+                    *WriteMidi(melody::ReadScore({.name = "E", .tempo = "125", .notes = "", .delay = "3"})));
     // Written from the typed melody, with no decoding: the same file, the closing delay too.
     for (const char* delay : {"0", "3"}) {
         const melody::MelodyFields fields{

@@ -16,7 +16,6 @@ namespace {
 
 using formats::ToBytes;
 using formats::ToText;
-using melody::Score;
 using testing::Repeated;
 
 std::string Joined(const std::vector<std::string>& warnings) {
@@ -31,7 +30,7 @@ void ExpectWarning(const std::vector<std::string>& warnings, std::string_view pa
 }
 
 // The settings the readers choose and the notes text: "d=4 o=5 b=125 s=0: c d e".
-std::string Summary(const Score& score) {
+std::string Summary(const melody::Score& score) {
     const melody::MelodyFields fields = melody::WriteFields(score);
     return "d=" + fields.duration + " o=" + fields.octave + " b=" + fields.tempo + " s=" + fields.staccato + ": " +
            fields.notes;
