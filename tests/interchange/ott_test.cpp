@@ -180,12 +180,10 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
         EXPECT_FALSE(read.error().message.empty());
     }
     // At most 4,096 notes are kept: pattern A of 255 notes played 16 times, then pattern B.
-    for (const int last : {16, 17}) {
-        const std::string count = last == 16 ? "00010000" : "00010001";
-        const auto read =
-            ReadOtt(Closed("00000010 0100101 0 0011101 001 0000 00010001 000 00 0000 11111111" +
-                           Repeated("001 1010 010 00", 255) + Repeated("000 00 0000 00000000", 15) + "000 01 0000 " +
-                           count + Repeated("001 1010 010 00", static_cast<std::size_t>(last))));
+    for (const auto& [last, count] : {std::pair{std::size_t{16}, "00010000"}, std::pair{std::size_t{17}, "00010001"}}) {
+        const auto read = ReadOtt(Closed("00000010 0100101 0 0011101 001 0000 00010001 000 00 0000 11111111" +
+                                         Repeated("001 1010 010 00", 255) + Repeated("000 00 0000 00000000", 15) +
+                                         "000 01 0000 " + count + Repeated("001 1010 010 00", last)));
         ASSERT_TRUE(read) << read.error().message;
         EXPECT_EQ(read->warnings.size(), last == 16 ? 0U : 1U);
         EXPECT_EQ(read->fields.notes.size(), std::size_t{4096} * 2 - 1);  // "a,a,...,a"
