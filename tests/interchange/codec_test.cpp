@@ -29,8 +29,7 @@ struct Melody {
     std::vector<std::string_view> needs;
 };
 
-// Notes within the octaves, lengths and tempos every format has; no delay but where one is
-// the point.
+// Notes within the octaves, lengths and tempos every format has; no delay but where one is the point.
 const Melody kMelodies[] = {
     {"Tune:d=4,o=5,b=125,@=0:c,8d#6,4p,2a.,16g#,32b6,1c6", {}},
     {"Slow:d=8,o=6,b=63,@=0:c,d,e,4f.,2p,g,a,b,16c7.", {}},
@@ -44,28 +43,9 @@ const Melody kMelodies[] = {
     {"Rest:d=4,o=5,b=125,@=30:c,d", {"one voice"}},
 };
 
-// A setting of the edit fields a format may not hold, by the words of the rows' sentences.
-struct Setting {
-    std::vector<std::string_view> words;
-    // Puts the written value back into what was read.
-    void (*restore)(MelodyFields& read, const MelodyFields& written);
-};
-
-template <auto... kMembers>
-void Restore(MelodyFields& read, const MelodyFields& written) {
-    ((read.*kMembers = written.*kMembers), ...);
-}
-
-const Setting kSettings[] = {
-    {{"delay"}, Restore<&MelodyFields::delay>},
-    {{"the id"}, Restore<&MelodyFields::id, &MelodyFields::index>},
-    {{"play options", "force one play"}, Restore<&MelodyFields::forceOnePlay>},
-};
-
 std::string Lower(std::string_view text) {
     std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    std::ranges::transform(lower, lower.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return lower;
 }
 
@@ -77,12 +57,17 @@ bool Names(const MelodyFormat& format, const std::vector<std::string_view>& word
                        [&](std::string_view word) { return cannot.find(word) != std::string::npos; });
 }
 
-// The settings the row cannot hold, put back as written.
+// The settings of the edit fields the row's sentence names as not held, put back as written.
 void RestoreWhatTheRowCannotHold(const MelodyFormat& format, MelodyFields& read, const MelodyFields& written) {
-    for (const Setting& setting : kSettings) {
-        if (Names(format, setting.words)) {
-            setting.restore(read, written);
-        }
+    if (Names(format, {"delay"})) {
+        read.delay = written.delay;
+    }
+    if (Names(format, {"the id"})) {
+        read.id = written.id;
+        read.index = written.index;
+    }
+    if (Names(format, {"play options", "force one play"})) {
+        read.forceOnePlay = written.forceOnePlay;
     }
 }
 

@@ -45,8 +45,7 @@ TEST(FormatTable, RecognitionTellsEachKindOfFileByItsBytes) {
     const Bytes record = testing::MakeRecord(formats::TextFormat::Ascii, 1, "ID", "M", toneData);
     melody::MelodyFields fields;
     melody::ReadRtxText("Tune:d=4,o=5,b=125:8c 4d#", fields);
-    Bytes cut = record;
-    cut.pop_back();
+    const Bytes cut(record.begin(), record.end() - 1);
     const Bytes ott = WriteOtt(fields)->bytes;  // its first byte counts its parts, 1 to 15
     const struct {
         Bytes bytes;

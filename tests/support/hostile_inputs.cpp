@@ -70,12 +70,15 @@ Bytes TiedNote(int pieces) {
 }
 
 std::string TwelveMinuteRingtone() {
-    std::string line = "Long:d=1,o=5,b=25:";
-    for (int i = 0; i < 75; ++i) {
-        line += i % 2 == 0 ? "c," : "d,";
+    return "Long:d=1,o=5,b=25:" + Repeated("c,d,", 37) + "c";
+}
+
+std::string Repeated(std::string_view text, std::size_t times) {
+    std::string repeated;
+    while (times-- > 0) {
+        repeated += text;
     }
-    line.pop_back();
-    return line;
+    return repeated;
 }
 
 }  // namespace belltower::testing

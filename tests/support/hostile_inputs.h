@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Small inputs that once made the readers run away or lose notes without a word: gaps and
-// tempos far beyond any melody, repeats that multiply, melodies past the preview's ten
-// minutes, names that break ringtone text. Built here rather than stored, for the tests and
-// the fuzz seed corpus alike.
+// Small inputs that once made the readers run away or lose notes without a word: gaps and tempos far beyond
+// any melody, repeats that multiply, melodies past the preview's ten minutes, names that break ringtone text.
+// Built here rather than stored, for the tests and the fuzz seed corpus alike.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "formats/bytes.h"
 
 namespace belltower::testing {
 
-// MIDI, division 1: one note, then a gap of 0x0FFFFFFF ticks before the end of the track
-// (37 bytes).
+// MIDI, division 1: one note, then a gap of 0x0FFFFFFF ticks before the end of the track (37 bytes).
 formats::Bytes HugeGapMidi();
 // MIDI with SMPTE timing and a tempo of 1 microsecond a quarter: one note and the same gap.
 formats::Bytes TinyTempoMidi();
@@ -30,5 +29,7 @@ formats::Bytes ZeroLengthRepeats(int count);
 formats::Bytes TiedNote(int pieces);
 // Ringtone text of 75 whole notes at 25 beats a minute: about 12 minutes.
 std::string TwelveMinuteRingtone();
+// `text`, `times` over: the long lines and files the tests build.
+std::string Repeated(std::string_view text, std::size_t times);
 
 }  // namespace belltower::testing

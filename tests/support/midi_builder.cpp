@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/midi_builder.h"
 
-#include <algorithm>
 #include <cmath>
-#include <tuple>
+#include <map>
+#include <utility>
 
 #include "interchange/midi_song.h"
 
@@ -34,20 +34,17 @@ Bytes MidiTrack(const std::vector<BuiltNote>& notes, const std::string& name, in
     if (program >= 0 && !notes.empty()) {
         formats::Append(track, Bytes{0x00, Byte(0xC0 + notes.front().channel - 1), Byte(program)});
     }
-    // (tick, 0 for an off before 1 for an on, the event bytes)
-    std::vector<std::tuple<std::uint32_t, int, Bytes>> events;
+    // The event bytes by (tick, 0 for an off before 1 for an on), equal keys in the order of the notes.
+    std::multimap<std::pair<std::uint32_t, int>, Bytes> events;
     for (const BuiltNote& note : notes) {
         const std::uint8_t channel = Byte(note.channel - 1);
-        events.emplace_back(note.on, 1, Bytes{Byte(0x90 + channel), Byte(note.key), 100});
-        events.emplace_back(note.off, 0, Bytes{Byte(0x80 + channel), Byte(note.key), 0});
+        events.emplace(std::pair(note.on, 1), Bytes{Byte(0x90 + channel), Byte(note.key), 100});
+        events.emplace(std::pair(note.off, 0), Bytes{Byte(0x80 + channel), Byte(note.key), 0});
     }
-    std::stable_sort(events.begin(), events.end(), [](const auto& a, const auto& b) {
-        return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b));
-    });
     std::uint32_t now = 0;
-    for (const auto& [tick, kind, bytes] : events) {
-        PutVarLen(track, tick - now);
-        now = tick;
+    for (const auto& [at, bytes] : events) {
+        PutVarLen(track, at.first - now);
+        now = at.first;
         formats::Append(track, bytes);
     }
     formats::Append(track, Bytes{0x00, 0xFF, 0x2F, 0x00});
