@@ -17,16 +17,10 @@ namespace {
 using formats::Bytes;
 using formats::ErrorCode;
 using testing::BuiltNote;
+using testing::ExpectWarning;
 using testing::Hex;
 using testing::MidiFile;
 using testing::MidiTrack;
-
-// No warning for "", else a warning holding `part`.
-void ExpectWarning(const std::vector<std::string>& warnings, std::string_view part) {
-    const bool found = std::any_of(warnings.begin(), warnings.end(),
-                                   [&](const std::string& warning) { return warning.find(part) != std::string::npos; });
-    EXPECT_TRUE(part.empty() ? warnings.empty() : found) << part << ": " << (warnings.empty() ? "" : warnings.back());
-}
 
 // A file of format 0 with one track, 96 ticks a quarter, up to the track's length field.
 const std::string kOneTrack = "4D546864 00000006 0000 0001 0060 4D54726B ";

@@ -9,6 +9,7 @@
 #include "interchange/composer.h"
 #include "interchange/imelody.h"
 #include "melody/score.h"
+#include "support/hex.h"
 #include "support/hostile_inputs.h"
 
 namespace belltower::interchange {
@@ -16,17 +17,12 @@ namespace {
 
 using formats::ToBytes;
 using formats::ToText;
+using testing::ExpectWarning;
 using testing::Repeated;
 
 std::string Joined(const std::vector<std::string>& warnings) {
     return std::accumulate(warnings.begin(), warnings.end(), std::string(),
                            [](const std::string& all, const std::string& warning) { return all + warning + "\n"; });
-}
-
-// No warning at all for "", else a warning holding `part`.
-void ExpectWarning(const std::vector<std::string>& warnings, std::string_view part) {
-    const std::string all = Joined(warnings);
-    EXPECT_TRUE(part.empty() ? all.empty() : all.find(part) != std::string::npos) << all;
 }
 
 // The settings the readers choose and the notes text: "d=4 o=5 b=125 s=0: c d e".

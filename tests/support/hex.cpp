@@ -44,4 +44,10 @@ std::string ToHex(formats::ByteView bytes) {
                                          << "\n  actual:   " << window(actual);
 }
 
+void ExpectWarning(const std::vector<std::string>& warnings, std::string_view part) {
+    const bool found = std::any_of(warnings.begin(), warnings.end(),
+                                   [&](const std::string& warning) { return warning.find(part) != std::string::npos; });
+    EXPECT_TRUE(part.empty() ? warnings.empty() : found) << part << ": " << (warnings.empty() ? "" : warnings.back());
+}
+
 }  // namespace belltower::testing

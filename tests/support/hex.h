@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "formats/bytes.h"
 
@@ -27,6 +28,9 @@ std::string ToHex(formats::ByteView bytes);
 
 // Passes when equal; otherwise says where the first difference is and shows both sides.
 ::testing::AssertionResult BytesEqual(formats::ByteView expected, formats::ByteView actual);
+
+// No warning at all for "", else a warning holding `part`.
+void ExpectWarning(const std::vector<std::string>& warnings, std::string_view part);
 
 }  // namespace belltower::testing
 
