@@ -94,7 +94,7 @@ Result<Bytes> ConvertRecord(ByteView record, formats::TextFormat wanted) {
 
 Result<void> ValidateReFile(ByteView file) {
     const auto length = formats::ReadDwordField(file, 4, "record length");
-    if (file.size() < 8 || !length || static_cast<std::size_t>(*length) != file.size()) {
+    if (!length || static_cast<std::size_t>(*length) != file.size()) {
         return Damaged(std::string(kNotValidReFile));
     }
     return {};

@@ -72,7 +72,6 @@ double TextValue(std::string_view text) {
     // Collect the number's characters, skipping blanks, into a form from_chars reads.
     std::string number;
     enum class Stage { Sign, Mantissa, ExponentSign, Exponent } stage = Stage::Sign;
-    bool seenPoint = false;
     bool mantissaDigits = false;
     bool exponentDigits = false;
     for (; pos < text.size(); ++pos) {
@@ -89,9 +88,9 @@ double TextValue(std::string_view text) {
             number += c;
             mantissaDigits = true;
             stage = Stage::Mantissa;
-        } else if ((stage == Stage::Sign || stage == Stage::Mantissa) && c == '.' && !seenPoint) {
+        } else if ((stage == Stage::Sign || stage == Stage::Mantissa) && c == '.') {
+            // A second point is kept too: the conversion stops there, as it does at a letter.
             number += '.';
-            seenPoint = true;
             stage = Stage::Mantissa;
         } else if ((stage == Stage::Sign || stage == Stage::Mantissa) && mantissaDigits &&
                    (c == 'e' || c == 'E' || c == 'd' || c == 'D')) {

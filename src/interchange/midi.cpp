@@ -87,10 +87,10 @@ std::uint8_t MidiNote(std::uint8_t code) {
 
 // One stretch of the single voice: a note (key) or a rest (key -1), in ticks.
 struct Stretch {
-    std::uint64_t from = 0;
-    std::uint64_t to = 0;
+    std::uint64_t from{};
+    std::uint64_t to{};
     int key = -1;
-    std::size_t order = 0;
+    std::size_t order{};
 };
 
 // Under the first-note rule: each note plays to its end, and the notes that start while it
@@ -556,12 +556,12 @@ Result<Bytes> WriteMidi(const melody::Timeline& timeline, const std::string& nam
         writer.Name(name);
     }
     // Ticks are counted from the start of the stretch at one tempo, so rounding never adds up.
-    double tempo = -1;
+    std::optional<double> tempo;  // none before the first event
     std::uint64_t stretchTick = 0;
     std::uint64_t stretchUnits = 0;
     const auto tickAt = [&](std::uint64_t units) {
         // A quarter note lasts kLengthRule / (4 x tempo) duration units.
-        const double quarters = static_cast<double>(units - stretchUnits) * 4 * tempo / formats::tone::kLengthRule;
+        const double quarters = static_cast<double>(units - stretchUnits) * 4 * *tempo / formats::tone::kLengthRule;
         return stretchTick + static_cast<std::uint64_t>(std::llround(quarters * kTicksPerQuarter));
     };
     for (const melody::TimedEvent& event : timeline.events) {
@@ -569,10 +569,10 @@ Result<Bytes> WriteMidi(const melody::Timeline& timeline, const std::string& nam
         // same whatever it is. Kept where the 24-bit tempo field can hold it.
         const double eventTempo = std::clamp(event.tempo > 0 ? event.tempo : kDefaultTempo, 4.0, 30000.0);
         if (eventTempo != tempo) {
-            stretchTick = tempo < 0 ? 0 : tickAt(event.start);
+            stretchTick = tempo ? tickAt(event.start) : 0;
             stretchUnits = event.start;
             tempo = eventTempo;
-            writer.Tempo(stretchTick, tempo);
+            writer.Tempo(stretchTick, *tempo);
         }
         if (!event.IsPause()) {
             const std::uint8_t key = MidiNote(event.code);
@@ -580,7 +580,7 @@ Result<Bytes> WriteMidi(const melody::Timeline& timeline, const std::string& nam
             writer.Event(tickAt(event.start + event.units), {0x80, key, 0x00});
         }
     }
-    if (tempo < 0) {
+    if (!tempo) {
         writer.Tempo(0, kDefaultTempo);
         tempo = kDefaultTempo;
     }

@@ -532,7 +532,7 @@ unsigned NearestTempo(double tempo) {
 // triplets), so that whatever is written here reads back as it was written.
 std::pair<unsigned, unsigned> NearestLength(double length, bool& exact) {
     length = std::clamp(length, 1e-6, 1e6);
-    std::pair<unsigned, unsigned> best{0, 0};
+    std::pair<unsigned, unsigned> best;
     double bestDistance = INFINITY;
     for (unsigned duration = 0; duration <= 5; ++duration) {
         for (const unsigned specifier : {0U, 1U, 3U}) {

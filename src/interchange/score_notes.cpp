@@ -31,8 +31,8 @@ std::vector<ScoreNote> ScoreNotes(const Score& score) {
         note.fraction = item.fraction ? *item.fraction : score.settings.duration;
         note.dotted = item.dotted;
         note.tempo = tempo;
-        if (!note.rest) {
-            const double code = formats::RoundHalfEven(melody::NoteCode(item, score.settings.octave).value_or(0));
+        if (const auto pitch = melody::NoteCode(item, score.settings.octave); pitch && !note.rest) {
+            const double code = formats::RoundHalfEven(*pitch);
             note.code = std::isfinite(code) ? static_cast<int>(std::clamp(code, 0.0, 255.0)) : 0;
         }
         notes.push_back(note);

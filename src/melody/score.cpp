@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "melody/score.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -100,10 +101,8 @@ std::string_view SelectedNotes(std::string_view notes, std::optional<NotesSelect
     if (!selection || selection->length < 1) {
         return notes;
     }
-    if (selection->start >= notes.size()) {
-        return {};
-    }
-    return notes.substr(selection->start, selection->length);
+    // A selection past the end is empty, at the end of the notes.
+    return notes.substr(std::min(selection->start, notes.size()), selection->length);
 }
 
 ScoreSettings ReadSettings(const MelodyFields& fields) {
@@ -125,7 +124,7 @@ ScoreSettings ReadSettings(const MelodyFields& fields) {
 Score ReadScore(const MelodyFields& fields, std::optional<NotesSelection> selection) {
     Score score{ReadSettings(fields), {}};
     const std::string_view notes = SelectedNotes(fields.notes, selection);
-    const std::size_t shift = notes.empty() ? 0 : static_cast<std::size_t>(notes.data() - fields.notes.data());
+    const auto shift = static_cast<std::size_t>(notes.data() - fields.notes.data());
     for (PlacedToken& token : TokenizeNotesPlaced(notes)) {
         ScoreItem item = ReadItem(token.text);
         item.text = std::move(token.text);

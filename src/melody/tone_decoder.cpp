@@ -28,19 +28,26 @@ using formats::RoundHalfEven;
 // duration units, or a vibration tag.
 struct Token {
     enum class Kind { Sound, VibrationOn, VibrationOff };
-    Kind kind = Kind::Sound;
-    std::uint8_t code = 0;
-    double units = 0;
-    std::size_t offset = 0;  // its first command in the tone data
-    double tempo = 0;        // filled when written out
+    Kind kind{};
+    std::uint8_t code{};
+    double units{};
+    std::size_t offset{};  // its first command in the tone data
+    double tempo{};        // filled when written out
+
+    static Token Sound(std::uint8_t code, double units, std::size_t offset) {
+        return {.kind = Kind::Sound, .code = code, .units = units, .offset = offset};
+    }
+    static Token Vibration(bool on, std::size_t offset) {
+        return {.kind = on ? Kind::VibrationOn : Kind::VibrationOff, .offset = offset};
+    }
 };
 
 // The note fractions a plain token uses, longest first.
-constexpr std::array<int, 6> kFractions = {1, 2, 4, 8, 16, 32};
+constexpr std::array kFractions = {1, 2, 4, 8, 16, 32};
 constexpr int kHighestTempo = 999;
 
 // The 32 tempos of the ringtone world's common table: preferred where several tempos fit.
-constexpr std::array<int, 32> kTableTempos = {25,  28,  31,  35,  40,  45,  50,  56,  63,  70,  80,
+constexpr std::array kTableTempos = {25,  28,  31,  35,  40,  45,  50,  56,  63,  70,  80,
                                               90,  100, 112, 125, 140, 160, 180, 200, 225, 250, 285,
                                               320, 355, 400, 450, 500, 565, 635, 715, 800, 900};
 
@@ -55,9 +62,9 @@ struct Fraction {
 };
 
 // The plain fraction that gives `units` at `tempo`: the preferred one first, then undotted ones.
-std::optional<Fraction> FractionFor(double units, double tempo, int preferred) {
-    if (preferred > 0 && LengthOf(preferred, false, tempo) == units) {
-        return Fraction{preferred, false};
+std::optional<Fraction> FractionFor(double units, double tempo, std::optional<int> preferred = std::nullopt) {
+    if (preferred && LengthOf(*preferred, false, tempo) == units) {
+        return Fraction{*preferred, false};
     }
     for (const bool dotted : {false, true}) {
         for (const int fraction : kFractions) {
@@ -111,7 +118,7 @@ int TempoRank(int tempo) {
 // person writes most (undotted first; eighths, sixteenths, quarters, thirty-seconds, halves,
 // whole notes); an eighth when none has a plain length.
 Fraction MostUsedFraction(const std::map<double, int>& counts, int tempo) {
-    constexpr std::array<int, 6> kUsual = {8, 16, 4, 32, 2, 1};
+    constexpr std::array kUsual = {8, 16, 4, 32, 2, 1};
     std::map<std::pair<int, bool>, int> uses;
     for (const auto& [units, count] : counts) {
         std::optional<std::pair<int, bool>> usual;
@@ -132,25 +139,29 @@ Fraction MostUsedFraction(const std::map<double, int>& counts, int tempo) {
 }
 
 // In hundredths of a nat, how rarely a ringtone moves mostly in this fraction: eighths are the
-// usual beat, then sixteenths, quarters and thirty-seconds; halves, whole notes and a dotted
-// beat are rare.
+// usual beat, then sixteenths, quarters and thirty-seconds; halves and whole notes are rare.
+int UndottedBeatCost(int fraction) {
+    switch (fraction) {
+    case 8:
+        return 75;
+    case 16:
+        return 130;
+    case 4:
+        return 200;
+    case 32:
+        return 240;
+    case 2:
+        return 380;
+    default:
+        return 510;
+    }
+}
+
+// ... and a dotted beat is rarer still.
 int BeatCost(Fraction beat) {
     constexpr int kDotted = 300;
-    const int dotted = beat.dotted ? kDotted : 0;
-    switch (beat.fraction) {
-    case 8:
-        return 75 + dotted;
-    case 16:
-        return 130 + dotted;
-    case 4:
-        return 200 + dotted;
-    case 32:
-        return 240 + dotted;
-    case 2:
-        return 380 + dotted;
-    default:
-        return 510 + dotted;
-    }
+    const int cost = UndottedBeatCost(beat.fraction);
+    return beat.dotted ? cost + kDotted : cost;
 }
 
 // In hundredths of a nat, how rarely a ringtone has this tempo: most lie within a factor of
@@ -332,7 +343,7 @@ private:
         std::map<int, int> uses;
         for (const Token& token : tokens_) {
             if (token.kind == Token::Kind::Sound) {
-                if (const auto fraction = FractionFor(token.units, baseTempo_, 0); fraction) {
+                if (const auto fraction = FractionFor(token.units, baseTempo_); fraction) {
                     ++uses[fraction->fraction];
                 }
             }
@@ -411,7 +422,7 @@ private:
                 if (token.kind != Token::Kind::Sound) {
                     continue;
                 }
-                if (!FractionFor(token.units, tempo, 0)) {
+                if (!FractionFor(token.units, tempo)) {
                     break;
                 }
                 ++run;
@@ -434,44 +445,40 @@ private:
 
 // The tone data split at what the encoder writes around the notes.
 struct Frame {
-    std::size_t bodyBegin = 0;  // first command after the opening
-    std::size_t bodyEnd = 0;    // the closing marker
-    bool playTwice = false;
-    bool forceOnePlay = false;
-    double delay = 0;
+    std::size_t bodyBegin{};  // first command after the opening
+    std::size_t bodyEnd{};    // the closing marker
+    bool playTwice{};
+    bool forceOnePlay{};
+    double delay{};
 };
 
 bool Is(const ToneCommand& command, std::uint8_t code, std::uint8_t parameter) {
     return command.code == code && command.parameter == parameter;
 }
 
-// The frame of encoder output: the opening, then after the notes the closing marker, a delay
-// pause, the play-once marker and the end.
-std::optional<Frame> FindFrame(const std::vector<ToneCommand>& commands) {
-    if (commands.size() < 5) {
+// The frame of encoder output: after the notes, which start at `bodyBegin`, the closing marker,
+// a delay pause, the play-once marker and the end. The commands before `bodyBegin` are not
+// looked at: the encoder's opening is checked by encoding the reading again.
+std::optional<Frame> FindFrame(const std::vector<ToneCommand>& commands, std::size_t bodyBegin) {
+    if (commands.size() < bodyBegin + 2) {
         return std::nullopt;
-    }
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (commands[i].code != tone::kOpening[2 * i] || commands[i].parameter != tone::kOpening[2 * i + 1]) {
-            return std::nullopt;
-        }
     }
     Frame frame;
     std::size_t last = commands.size() - 1;
     if (!Is(commands[last], tone::kEndCode, tone::kEndParameter)) {
         return std::nullopt;
     }
-    --last;
-    if (Is(commands[last], tone::kVibration, tone::kPlayOnce)) {
+    --last;  // the closing marker comes at bodyBegin or later
+    if (last > bodyBegin && Is(commands[last], tone::kVibration, tone::kPlayOnce)) {
         frame.forceOnePlay = true;
         --last;
     }
-    if (commands[last].code == tone::kPause) {
+    if (last > bodyBegin && commands[last].code == tone::kPause) {
         // A delay that rounds to 0 still writes its pause.
         frame.delay = commands[last].parameter == 0 ? 0.5 : commands[last].parameter;
         --last;
     }
-    if (last < 3 || commands[last].code != tone::kVibration) {
+    if (commands[last].code != tone::kVibration) {
         return std::nullopt;
     }
     if (commands[last].parameter == tone::kPlayTwice) {
@@ -479,7 +486,7 @@ std::optional<Frame> FindFrame(const std::vector<ToneCommand>& commands) {
     } else if (commands[last].parameter != tone::kVibrationOff) {
         return std::nullopt;
     }
-    frame.bodyBegin = 3;
+    frame.bodyBegin = bodyBegin;
     frame.bodyEnd = last;
     return frame;
 }
@@ -505,9 +512,7 @@ public:
             const ToneCommand& command = commands_[i];
             if (command.code == tone::kVibration &&
                 (command.parameter == tone::kVibrationOn || command.parameter == tone::kVibrationOff)) {
-                tokens.push_back(
-                    {command.parameter == tone::kVibrationOn ? Token::Kind::VibrationOn : Token::Kind::VibrationOff, 0,
-                     0, command.offset, 0});
+                tokens.push_back(Token::Vibration(command.parameter == tone::kVibrationOn, command.offset));
                 ++i;
                 continue;
             }
@@ -563,24 +568,24 @@ private:
             return std::nullopt;
         }
         const std::size_t start = k;
-        Token token{Token::Kind::Sound, CodeAt(k), 0, command.offset, 0};
+        const std::uint8_t code = CodeAt(k);
         const int staccato = hypothesis_.staccato;
-        if (staccato > 0 && commands_[k].parameter == staccato && IsSound(k + 1) && CodeAt(k + 1) == tone::kPause) {
+        // A staccato note: the cut length, then the rest of its length as a pause.
+        const bool cut =
+            staccato > 0 && commands_[k].parameter == staccato && IsSound(k + 1) && CodeAt(k + 1) == tone::kPause;
+        if (cut) {
             ++k;
-            token.units = staccato + Pieces(k, tone::kPause);
-            previous_ = tone::kPause;
-        } else {
-            token.units = Pieces(k, token.code);
-            if (k == start || (staccato > 0 && token.units > staccato)) {
-                return std::nullopt;
-            }
-            previous_ = token.code;
         }
-        if (token.units < 1) {
+        const double units = cut ? staccato + Pieces(k, tone::kPause) : Pieces(k, code);
+        if (!cut && (k == start || (staccato > 0 && units > staccato))) {
             return std::nullopt;
         }
+        if (units < 1) {
+            return std::nullopt;
+        }
+        previous_ = cut ? tone::kPause : code;
         i = k;
-        return token;
+        return Token::Sound(code, units, command.offset);
     }
 
     const std::vector<ToneCommand>& commands_;
@@ -661,7 +666,7 @@ bool MostlyCut(const std::vector<Token>& tokens, int staccato) {
 // and small pauses), the shortest text that encodes to the same bytes.
 std::optional<ToneResult> DecodeExactly(const std::vector<ToneCommand>& commands, ByteView toneData) {
     // The encoder writes whole commands of two bytes.
-    const auto frame = toneData.size() % 2 == 0 ? FindFrame(commands) : std::nullopt;
+    const auto frame = toneData.size() % 2 == 0 ? FindFrame(commands, tone::kOpening.size() / 2) : std::nullopt;
     if (!frame) {
         return std::nullopt;
     }
@@ -704,21 +709,14 @@ std::optional<ToneResult> DecodeExactly(const std::vector<ToneCommand>& commands
 }
 
 // Where the melody of tone data of any other origin ends: before the closing the encoder
-// writes, recognised wherever the opening is missing (its settings then go into `result`), or
-// at the end command, or at the end of the data.
+// writes, recognised with or without the opening (its settings then go into `result`), or at
+// the end command, or at the end of the data.
 std::size_t ForeignBodyEnd(const std::vector<ToneCommand>& commands, ByteView toneData, ToneResult& result) {
-    if (commands.size() >= 2) {
-        // Pretend an opening so that the closing part alone is checked.
-        std::vector<ToneCommand> padded = {{0, tone::kOpening[0], tone::kOpening[1]},
-                                           {2, tone::kOpening[2], tone::kOpening[3]},
-                                           {4, tone::kOpening[4], tone::kOpening[5]}};
-        padded.insert(padded.end(), commands.begin(), commands.end());
-        if (const auto frame = FindFrame(padded)) {
-            result.score.settings.playTwice = frame->playTwice;
-            result.score.settings.forceOnePlay = frame->forceOnePlay;
-            result.score.settings.delay = frame->delay;
-            return padded[frame->bodyEnd].offset;
-        }
+    if (const auto frame = FindFrame(commands, 0)) {
+        result.score.settings.playTwice = frame->playTwice;
+        result.score.settings.forceOnePlay = frame->forceOnePlay;
+        result.score.settings.delay = frame->delay;
+        return commands[frame->bodyEnd].offset;
     }
     result.score.settings.delay = 0;
     const auto end = std::find_if(commands.begin(), commands.end(), [](const ToneCommand& command) {
@@ -747,14 +745,12 @@ void TokensOfEvents(const std::vector<TimedEvent>& events, ToneResult& result) {
         const TimedEvent& event = events[e];
         if (event.vibration != vibration) {
             vibration = event.vibration;
-            result.tokens.push_back(
-                {vibration ? Token::Kind::VibrationOn : Token::Kind::VibrationOff, 0, 0, event.offset, 0});
+            result.tokens.push_back(Token::Vibration(vibration, event.offset));
         }
         const bool smallPause = !adjacentEqual && event.IsPause() && event.units == tone::kSmallPauseUnits && e > 0 &&
                                 e + 1 < events.size() && events[e - 1].code == events[e + 1].code;
         if (!smallPause) {
-            result.tokens.push_back(
-                {Token::Kind::Sound, event.code, static_cast<double>(event.units), event.offset, 0});
+            result.tokens.push_back(Token::Sound(event.code, static_cast<double>(event.units), event.offset));
         }
     }
 }

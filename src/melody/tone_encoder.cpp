@@ -54,14 +54,18 @@ std::uint8_t ToByte(double value) {
 
 // Refuses `commands` more commands when the tone data would grow past kMaxToneDataBytes.
 // `token` names the token being encoded, empty while the melody is closed.
-Result<void> CheckRoom(const Bytes& data, std::size_t commands, std::string_view token) {
-    if (data.size() + 2 * commands <= kMaxToneDataBytes) {
-        return {};
-    }
+formats::Error TooLong(std::string_view token) {
     std::string message =
         "The melody is too long: its tone data passes " + std::to_string(kMaxToneDataBytes) + " bytes";
     message += token.empty() ? "." : " at the token " + formats::QuotedToken(token) + ".";
     return MakeError(ErrorCode::Limit, message);
+}
+
+Result<void> CheckRoom(const Bytes& data, std::size_t commands, std::string_view token) {
+    if (data.size() + 2 * commands <= kMaxToneDataBytes) {
+        return {};
+    }
+    return TooLong(token);
 }
 
 // One command onto the tone data, once CheckRoom has made room for it.
@@ -152,7 +156,7 @@ Result<std::uint8_t> WriteNote(const NoteTiming& timing, bool smallPauseFirst, c
     const double pieces = length > kPieceUnits ? std::ceil(length / kPieceUnits) : 1;
     if (static_cast<double>(data.size() + 2 * first) + 2 * pieces > static_cast<double>(kMaxToneDataBytes)) {
         if (pieces == 1) {
-            return CheckRoom(data, first + 1, token).error();
+            return TooLong(token);
         }
         return MakeError(ErrorCode::Limit, "The " + what + " lasts " + formats::NumberText(length) +
                                                " units and needs " + formats::NumberText(pieces) +

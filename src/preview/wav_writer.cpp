@@ -36,25 +36,27 @@ constexpr std::uint8_t kPause = formats::tone::kPause;
 constexpr std::uint8_t kReplacementCode = melody::kReplacementCode;
 constexpr double kReplacementLevel = melody::kReplacementLevel;
 
-void PutLe(Bytes& out, std::size_t offset, std::uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) {
-        out[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+// A little-endian field of the header, as wide as its type.
+template <typename Field>
+void PutLe(Bytes& out, std::size_t offset, Field value) {
+    for (std::size_t i = 0; i < sizeof(Field); ++i) {
+        out[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
     }
 }
 
 void WriteHeader(Bytes& out, std::uint32_t sampleRate, std::uint32_t dataSize) {
     std::memcpy(out.data() + 0, "RIFF", 4);
-    PutLe(out, 4, dataSize + 36, 4);
+    PutLe<std::uint32_t>(out, 4, dataSize + 36);
     std::memcpy(out.data() + 8, "WAVEfmt ", 8);
-    PutLe(out, 16, 16, 4);
-    PutLe(out, 20, 1, 2);
-    PutLe(out, 22, 1, 2);
-    PutLe(out, 24, sampleRate, 4);
-    PutLe(out, 28, sampleRate * 2, 4);
-    PutLe(out, 32, 2, 2);
-    PutLe(out, 34, 16, 2);
+    PutLe<std::uint32_t>(out, 16, 16);
+    PutLe<std::uint16_t>(out, 20, 1);
+    PutLe<std::uint16_t>(out, 22, 1);
+    PutLe<std::uint32_t>(out, 24, sampleRate);
+    PutLe<std::uint32_t>(out, 28, sampleRate * 2);
+    PutLe<std::uint16_t>(out, 32, 2);
+    PutLe<std::uint16_t>(out, 34, 16);
     std::memcpy(out.data() + 36, "data", 4);
-    PutLe(out, 40, dataSize, 4);
+    PutLe<std::uint32_t>(out, 40, dataSize);
 }
 
 // Samples of a command lasting `units` duration units: (units / 120) * 22050, halves to even.
@@ -148,7 +150,7 @@ private:
 
     // Everything written since the mark, written again (count - 1) times.
     void RepeatSamples() {
-        if (!marked_ || repeatCount_ < 2 || dataSize_ == mark_) {
+        if (!marked_ || dataSize_ == mark_) {
             return;
         }
         const std::size_t from = kWavHeaderSize + static_cast<std::size_t>(mark_);
