@@ -47,9 +47,8 @@ constexpr std::array kFractions = {1, 2, 4, 8, 16, 32};
 constexpr int kHighestTempo = 999;
 
 // The 32 tempos of the ringtone world's common table: preferred where several tempos fit.
-constexpr std::array kTableTempos = {25,  28,  31,  35,  40,  45,  50,  56,  63,  70,  80,
-                                              90,  100, 112, 125, 140, 160, 180, 200, 225, 250, 285,
-                                              320, 355, 400, 450, 500, 565, 635, 715, 800, 900};
+constexpr std::array kTableTempos = {25,  28,  31,  35,  40,  45,  50,  56,  63,  70,  80,  90,  100, 112, 125, 140,
+                                     160, 180, 200, 225, 250, 285, 320, 355, 400, 450, 500, 565, 635, 715, 800, 900};
 
 // The length in units the encoder gives a token of this fraction at this tempo.
 double LengthOf(double fraction, bool dotted, double tempo) {
