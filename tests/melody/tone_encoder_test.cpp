@@ -63,6 +63,9 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettingsAndDecodesThemBack) {
         {{.tempo = "160", .notes = "8c"}, "8B 17", "c"},
         {{.tempo = "90", .notes = "8c 8d 8e"}, "8B 28 8D 28 8F 28", "c d e"},  // 91 gives the same bytes
         {{.tempo = "63", .notes = "2c 16d"}, "8B 7D 8B 69 8D 1D", "c 16d"},
+        // Here the weight of a dotted beat alone decides: one more or one less reads them otherwise.
+        {{.tempo = "135", .notes = "8c. 32c"}, "8B 28 40 02 8B 07", "c. 32c"},  // not 182: c 32c.
+        {{.tempo = "153", .notes = "2c 4c"}, "8B 5F 40 02 8B 2F", "c 4c"},      // not 115: c. 8c.
         // Three units fit a dotted 32nd from tempo 389 and a 16th from 518: each tempo counts once.
         {{.tempo = "285", .notes = "32c 32d"}, "8B 03 8D 03", "c d"},
         {{.octave = "abc", .notes = "c c6 d6"}, "43 1A 8B 1A 8D 1A", "c0.01 c d"},  // octave 0 is written
