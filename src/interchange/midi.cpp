@@ -144,7 +144,7 @@ std::vector<Stretch> OneVoice(std::vector<Note> notes, std::uint64_t end, VoiceR
             ++next;
         }
         overlapped = overlapped || active.size() > 1;
-        Stretch stretch{now, times[t + 1], -1, 0};
+        Stretch stretch{.from = now, .to = times[t + 1]};  // a rest unless a note sounds
         if (!active.empty()) {
             const auto& kept = rule == VoiceRule::Lowest ? *active.begin() : *active.rbegin();
             stretch.key = kept.first;

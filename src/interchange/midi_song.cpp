@@ -201,7 +201,8 @@ std::string ReadEvent(TrackReader& reader) {
     } else if (*first < 0xF0) {
         reader.status = *first;
     }
-    const std::uint8_t kind = *first < 0x80 ? reader.status : *first;
+    // A channel message is of the running status, just stored when it carries its own.
+    const std::uint8_t kind = *first < 0xF0 ? reader.status : *first;
     reader.afterMeta = kind >= 0xF0;
     if (kind > 0xF0 && kind < 0xFF && kind != 0xF7) {
         // A system message of a live MIDI line, which files do not carry: skipped with its
