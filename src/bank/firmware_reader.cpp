@@ -54,9 +54,9 @@ std::optional<std::size_t> FindPpmSection(ByteView image) {
 }
 
 struct ChainPlaces {
-    std::size_t toneOffset = 0;
-    std::size_t toneLength = 0;
-    std::size_t chainEnd = 0;
+    std::size_t toneOffset{};
+    std::size_t toneLength{};
+    std::size_t chainEnd{};  // found after the TONE chunk
 };
 
 // Jumps from chunk header to chunk header by the length fields, up to the chain end marker.
@@ -89,7 +89,7 @@ Result<ChainPlaces> WalkChain(ByteView image, std::size_t start) {
                                " bytes long but the file ends after " + std::to_string(image.size() - cur) +
                                " of them.");
             }
-            tone = ChainPlaces{cur, chunkLength, 0};
+            tone = ChainPlaces{.toneOffset = cur, .toneLength = chunkLength};
         } else if (Equals(name, kZeroName) && Equals(image.subspan(cur + 4, 4), kMarkerLength)) {
             if (kChainEndMarkerSize > image.size() - cur) {
                 return Damaged("The chain end marker at " + Where(cur) + " is cut off by the end of the file.");

@@ -83,17 +83,17 @@ Result<MelodyExport> WriteScoreFile(const MelodyFields& fields, TextFormat /*for
     return write(melody::ReadScore(fields));
 }
 
-constexpr std::array<std::string_view, 2> kMidiExtensions = {"mid", "midi"};
-constexpr std::array<std::string_view, 1> kRecordExtensions = {"re"};
-constexpr std::array<std::string_view, 1> kOttExtensions = {"ott"};
-constexpr std::array<std::string_view, 2> kRingtoneExtensions = {"rtx", "ert"};
-constexpr std::array<std::string_view, 1> kImelodyExtensions = {"imy"};
-constexpr std::array<std::string_view, 1> kComposerExtensions = {"txt"};
+constexpr auto kMidiExtensions = std::to_array<std::string_view>({"mid", "midi"});
+constexpr auto kRecordExtensions = std::to_array<std::string_view>({"re"});
+constexpr auto kOttExtensions = std::to_array<std::string_view>({"ott"});
+constexpr auto kRingtoneExtensions = std::to_array<std::string_view>({"rtx", "ert"});
+constexpr auto kImelodyExtensions = std::to_array<std::string_view>({"imy"});
+constexpr auto kComposerExtensions = std::to_array<std::string_view>({"txt"});
 
 // A record is told by its length field, MIDI by its first bytes and .ott by its first commands,
 // which no ringtone text has; ringtone text is whatever else the bytes are. Bare tone data looks
 // like nothing in particular and is read only when named.
-const std::array<MelodyFormat, 7> kFormats = {{
+const auto kFormats = std::to_array<MelodyFormat>({
     {MelodyContent::Record, "re", "RE melody record", kRecordExtensions, formats::IsWholeRecord,
      [](ByteView bytes, const MelodyFields&) { return Result<MelodyImport>(ReadMelodyRecord(bytes)); }, WriteRecord,
      "The spelling of the notes: the record keeps the tone data they give, not their text."},
@@ -124,7 +124,7 @@ const std::array<MelodyFormat, 7> kFormats = {{
      [](ByteView bytes, const MelodyFields&) { return Result<MelodyImport>(ReadToneData(bytes)); },
      nullptr,
      "The name, ID, index and play options: there is no record header."},
-}};
+});
 
 bool SameName(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {

@@ -183,8 +183,8 @@ private:
 
     // vibeon, vibeoff and the light commands.
     bool ReadWord() {
-        static constexpr std::array<std::string_view, 6> kWords = {"vibeon", "vibeoff", "ledon",
-                                                                   "ledoff", "backon",  "backoff"};
+        static constexpr auto kWords =
+            std::to_array<std::string_view>({"vibeon", "vibeoff", "ledon", "ledoff", "backon", "backoff"});
         const auto* const word = std::find_if(
             kWords.begin(), kWords.end(), [&](std::string_view w) { return StartsWithNoCase(text_.substr(pos_), w); });
         if (word == kWords.end()) {

@@ -73,12 +73,12 @@ const MelodyFormat& FormatOf(MelodyOutput format) {
 }
 
 MelodyOutput OutputOf(MelodyContent content, formats::TextFormat form) {
-    constexpr std::array<std::pair<MelodyContent, MelodyOutput>, 5> kOutputs = {
-        {{MelodyContent::Ringtone, MelodyOutput::Rtx},
-         {MelodyContent::Midi, MelodyOutput::Mid},
-         {MelodyContent::Ott, MelodyOutput::Ott},
-         {MelodyContent::Imelody, MelodyOutput::Imy},
-         {MelodyContent::Composer, MelodyOutput::Composer}}};
+    constexpr auto kOutputs =
+        std::to_array<std::pair<MelodyContent, MelodyOutput>>({{MelodyContent::Ringtone, MelodyOutput::Rtx},
+                                                               {MelodyContent::Midi, MelodyOutput::Mid},
+                                                               {MelodyContent::Ott, MelodyOutput::Ott},
+                                                               {MelodyContent::Imelody, MelodyOutput::Imy},
+                                                               {MelodyContent::Composer, MelodyOutput::Composer}});
     for (const auto& [written, output] : kOutputs) {
         if (written == content) {
             return output;

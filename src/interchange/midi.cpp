@@ -546,7 +546,7 @@ bool MidiHeaderFits(ByteView bytes) {
 }
 
 bool LooksLikeMidi(ByteView bytes) {
-    static constexpr std::array<std::uint8_t, 4> kMagic = {'M', 'T', 'h', 'd'};
+    static constexpr auto kMagic = std::to_array<std::uint8_t>({'M', 'T', 'h', 'd'});
     return bytes.size() >= 4 && std::equal(kMagic.begin(), kMagic.end(), bytes.begin());
 }
 

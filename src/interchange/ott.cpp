@@ -48,11 +48,12 @@ constexpr int kFirstOctave = 4;
 // Encoder code of c in octave 4, the first note of scale 0.
 constexpr int kFirstCode = 66 + 1 + 12 * kFirstOctave;
 
-constexpr std::array<const char*, 12> kNoteNames = {"c", "c#", "d", "d#", "e", "f", "f#", "g", "g#", "a", "a#", "b"};
+constexpr auto kNoteNames =
+    std::to_array<const char*>({"c", "c#", "d", "d#", "e", "f", "f#", "g", "g#", "a", "a#", "b"});
 
 // The lengths a note can have: 1/2^duration of a whole note, times its specifier's factor.
 constexpr std::array kSpecifierFactors = {1.0, 1.5, 1.75, 2.0 / 3.0};
-constexpr std::array<const char*, 4> kSpecifierNames = {"", "dotted ", "double-dotted ", "triplet "};
+constexpr auto kSpecifierNames = std::to_array<const char*>({"", "dotted ", "double-dotted ", "triplet "});
 
 double OttLength(unsigned duration, unsigned specifier) {
     return kSpecifierFactors[specifier] / static_cast<double>(1U << duration);

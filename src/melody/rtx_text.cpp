@@ -24,7 +24,7 @@ struct TextSetting {
     std::string_view key;
     std::string MelodyFields::*field;
 };
-constexpr std::array<TextSetting, 7> kTextSettings = {{
+constexpr auto kTextSettings = std::to_array<TextSetting>({
     {"d", &MelodyFields::duration},
     {"o", &MelodyFields::octave},
     {"b", &MelodyFields::tempo},
@@ -32,7 +32,7 @@ constexpr std::array<TextSetting, 7> kTextSettings = {{
     {"i", &MelodyFields::index},
     {"s", &MelodyFields::staccato},
     {"@", &MelodyFields::delay},
-}};
+});
 
 void ApplySetting(std::string_view item, MelodyFields& fields) {
     const auto equals = item.find('=');

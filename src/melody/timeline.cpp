@@ -123,18 +123,18 @@ private:
 
     Timeline timeline_;
     bool marked_ = false;
-    std::size_t mark_ = 0;
-    std::uint64_t markUnits_ = 0;
-    unsigned repeatCount_ = 0;
+    std::size_t mark_{};  // these three are set with marked_
+    std::uint64_t markUnits_{};
+    unsigned repeatCount_{};
     bool full_ = false;
 };
 
 }  // namespace
 
 NoteName NameOfCode(std::uint8_t code) {
-    static constexpr std::array<char, 12> kLetters = {'c', 'c', 'd', 'd', 'e', 'f', 'f', 'g', 'g', 'a', 'a', 'b'};
-    static constexpr std::array<bool, 12> kSharps = {false, true,  false, true,  false, false,
-                                                     true,  false, true,  false, true,  false};
+    static constexpr auto kLetters = std::to_array<char>({'c', 'c', 'd', 'd', 'e', 'f', 'f', 'g', 'g', 'a', 'a', 'b'});
+    static constexpr auto kSharps =
+        std::to_array<bool>({false, true, false, true, false, false, true, false, true, false, true, false});
     const int semitones = int{code} - 67;
     const int octave = semitones >= 0 ? semitones / 12 : -((-semitones + 11) / 12);
     const auto step = static_cast<std::size_t>(semitones - 12 * octave);

@@ -30,14 +30,14 @@ constexpr std::uint8_t kPauseCode = tone::kPause;
 
 // The settings that decide how notes become commands, read once per run.
 struct Settings {
-    double duration = 0;
-    double octave = 0;
-    double staccato = 0;
-    bool smallPauses = true;
+    double duration{};
+    double octave{};
+    double staccato{};
+    bool smallPauses{};
 };
 
 struct Progress {
-    double tempo = 0;
+    double tempo{};                      // set from the settings before the first item
     std::optional<double> previousCode;  // the code of the last note or pause command written
     Bytes data;
 };
@@ -97,7 +97,7 @@ struct NoteTiming {
     double code = kPauseCode;
     // The whole length, rounded half to even and at least 1; negative for a negative tempo or
     // duration, which the writer refuses.
-    double units = 0;
+    double units{};
     // Staccato: the code sounds for this many units and the rest of the length is silence.
     std::optional<double> cutAt;
 };

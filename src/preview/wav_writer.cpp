@@ -226,10 +226,10 @@ private:
     std::uint64_t dataSize_ = 0;  // sample bytes so far
     bool truncated_ = false;
     bool repeated_ = false;  // a repeat played its notes again
-    int vibration_ = 0;      // 0 off, 1 hum at its base rate, 2 hum 10 % faster
+    int vibration_{};        // 0 off, 1 hum at its base rate, 2 hum 10 % faster; set by every sound
     bool marked_ = false;
-    std::uint64_t mark_ = 0;  // sample bytes at the repeat start
-    std::uint64_t repeatCount_ = 0;
+    std::uint64_t mark_{};  // sample bytes at the repeat start; with the count, set by the mark
+    std::uint64_t repeatCount_{};
     // One waveform per code, and one for the replacement note at its reduced level.
     static constexpr std::size_t kReplacedTable = 256;
     std::array<std::vector<std::int16_t>, 257> tones_;
