@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/application.h"
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -20,6 +21,10 @@ MessageRequest UnexpectedErrorMessage(const char* what) {
 }
 
 BelltowerApplication::BelltowerApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // Qt hands the desktop's locale to the C library as well. Ringtone text, the numbers the
+    // decoder writes and the piano roll's SVG take a decimal point whatever the desktop's
+    // language, so numbers stay in the C locale (a German desktop would write "12,5").
+    std::setlocale(LC_NUMERIC, "C");
     setApplicationName(QStringLiteral("Belltower"));
     setApplicationVersion(QStringLiteral("1.1"));
 }

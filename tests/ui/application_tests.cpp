@@ -13,6 +13,9 @@ class ApplicationTest : public QObject {
 private slots:
     void internalErrorEndsTheProgram() {
         QProcess probe;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));  // a desktop's locale
+        probe.setProcessEnvironment(environment);
         probe.start(QStringLiteral(BELLTOWER_INTERNAL_ERROR_PROBE),
                     {QStringLiteral("-platform"), QStringLiteral("offscreen")});
         QVERIFY(probe.waitForFinished(30000));
@@ -21,6 +24,7 @@ private slots:
         const QString errors = QString::fromLocal8Bit(probe.readAllStandardError());
         QVERIFY2(errors.contains(QStringLiteral("pronikl řetězec jiné délky než 4B!")), qPrintable(errors));
         QVERIFY2(!errors.contains(QStringLiteral("a later handler ran")), qPrintable(errors));
+        QVERIFY2(errors.contains(QStringLiteral("numbers: C\n")), qPrintable(errors));  // a decimal point
     }
 
     void helpAndVersionPrintAndEnd() {

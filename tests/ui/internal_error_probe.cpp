@@ -3,6 +3,7 @@
 // broken command of the window would. Run by application_tests.
 #include <QTimer>
 
+#include <clocale>
 #include <cstdio>
 
 #include "formats/dword.h"
@@ -10,6 +11,7 @@
 
 int main(int argc, char** argv) {
     belltower::ui::BelltowerApplication app(argc, argv);
+    std::fprintf(stderr, "numbers: %s\n", std::setlocale(LC_NUMERIC, nullptr));
     QTimer::singleShot(0, [] { (void)belltower::formats::DwordToNumber(belltower::formats::Bytes{0x41, 0xE9}); });
     QTimer::singleShot(0, [] { std::fputs("a later handler ran\n", stderr); });
     return QApplication::exec();
