@@ -89,6 +89,8 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         {Hex(kOneTrack + "0000001E 00 90 3C 40 30 A0 3C 20 00 D0 20 00 C0 05 00 80 3E 00 00 99 48 40 30 80 3C 00"
                          "00 FF 2F 00"),
          "|4|120|c", "drum notes"},
+        {Hex(kOneTrack + "00000014 00 90 3C 40 01 80 3C 00 00 90 3E 40 60 80 3E 00 00 FF 2F 00"), "|4|120|d",
+         "shorter than half a sixty-fourth"},  // a note of one tick
         {Hex("4D546864 00000006 0002 0001 0060 4D54726B 00000008 00 90 3C 40 60 80 3C 00"), "|4|120|c", ""},
         {Hex("4D546864 00000006 0003 0001 0060 4D54726B 00000008 00 90 3C 40 60 80 3C 00"), "bad input",
          "unknown format 3"},

@@ -88,7 +88,7 @@ TEST(Ott, WritesWhatTheFormatHoldsAndSaysWhatItChanged) {
         {{.notes = "c,t1000,d"}, "c,t900,d", "tempo 1000 is not one the format has: it becomes 900"},
         {{.notes = "5c"}, "", "\"5c\" has a length the format cannot write: it becomes dotted 1/8"},
         {{.notes = "c,v1,d,v0"}, "", "vibration tags are dropped"},
-        {{.notes = "c", .staccato = "5"}, "", "staccato length 5 is dropped"},
+        {{.notes = "c", .staccato = "1"}, "", "staccato length 1 is dropped"},
         {{.notes = "c", .delay = "20"}, "", "delay of 20 units is dropped"},
         {{.notes = "c", .forceOnePlay = true}, "", "\"Force one play\" is dropped"},
         {{.name = "A name of twenty chars"}, "", "cut to its first 15 characters, \"A name of twent\""},
@@ -141,6 +141,9 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
                 " 00000001 000 00 0000 00000001 001 1010 010 00"),
          "4:5:a", "length field gives 1, but the title has 33 characters"},
         {Closed("00000010 0100101 0 0011101 001 0001" + Repeated(" 01011000", 16) + " 00000001" +  // unprintable 17th
+                " 00000001 000 00 0000 00000001 001 1010 010 00"),
+         "damaged", ""},
+        {Closed("00000010 0100101 0 0011101 001 0001" + Repeated(" 01011000", 257) +  // more than 255 characters
                 " 00000001 000 00 0000 00000001 001 1010 010 00"),
          "damaged", ""},
         {Closed("00000010 0100101 0 0011101 001 0000 00000001 000 01 0101 00000000"), "4:5:",  // as some tools give

@@ -62,10 +62,17 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettingsAndDecodesThemBack) {
         // Tempos of the common table win over their neighbours; of two beats used alike, the longer.
         {{.tempo = "160", .notes = "8c"}, "8B 17", "c"},
         {{.tempo = "90", .notes = "8c 8d 8e"}, "8B 28 8D 28 8F 28", "c d e"},  // 91 gives the same bytes
+        {{.tempo = "355", .notes = "8c 32d"}, "8B 0A 8D 03", "c 32d"},
+        {{.tempo = "900", .notes = "4c 32d 4e."}, "8B 08 8D 01 8F 0C", "c 32d e."},
+        {{.tempo = "48", .notes = "1c."}, "8B 7D 8B 7D 8B 7D 8B 7D 8B 7D 8B 7D 8B 7D 8B 1F", "c."},  // 32 is none
         {{.tempo = "63", .notes = "2c 16d"}, "8B 7D 8B 69 8D 1D", "c 16d"},
         // Here the weight of a dotted beat alone decides: one more or one less reads them otherwise.
         {{.tempo = "135", .notes = "8c. 32c"}, "8B 28 40 02 8B 07", "c. 32c"},  // not 182: c 32c.
         {{.tempo = "153", .notes = "2c 4c"}, "8B 5F 40 02 8B 2F", "c 4c"},      // not 115: c. 8c.
+        // A tempo tag is chosen by the eight notes after it: fewer would make the b here a quarter.
+        {{.duration = "16", .tempo = "365", .notes = "t390 2b c b f g p e 32e p. t365 4g."},
+         "96 25 8B 05 96 05 90 05 92 05 40 05 8F 05 40 02 8F 02 40 07 92 1E",
+         "t390 2b c b f g p e 32e p. t365 4g."},
         // Three units fit a dotted 32nd from tempo 389 and a 16th from 518: each tempo counts once.
         {{.tempo = "285", .notes = "32c 32d"}, "8B 03 8D 03", "c d"},
         {{.octave = "abc", .notes = "c c6 d6"}, "43 1A 8B 1A 8D 1A", "c0.01 c d"},  // octave 0 is written
