@@ -63,6 +63,9 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettingsAndDecodesThemBack) {
         {{.tempo = "160", .notes = "8c"}, "8B 17", "c"},
         {{.tempo = "90", .notes = "8c 8d 8e"}, "8B 28 8D 28 8F 28", "c d e"},  // 91 gives the same bytes
         {{.tempo = "355", .notes = "8c 32d"}, "8B 0A 8D 03", "c 32d"},
+        {{.duration = "2", .tempo = "635", .notes = "32b t125 8d. t635 c."},
+         "96 01 8D 2C 8B 22",
+         "32b t125 8d. t635 c."},  // a table tempo costs nothing; at a cost of one, 660 would win
         {{.tempo = "900", .notes = "4c 32d 4e."}, "8B 08 8D 01 8F 0C", "c 32d e."},
         {{.tempo = "48", .notes = "1c."}, "8B 7D 8B 7D 8B 7D 8B 7D 8B 7D 8B 7D 8B 7D 8B 1F", "c."},  // 32 is none
         {{.tempo = "63", .notes = "2c 16d"}, "8B 7D 8B 69 8D 1D", "c 16d"},
