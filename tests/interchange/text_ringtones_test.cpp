@@ -152,8 +152,8 @@ TEST(ComposerWriter, ShowsNotesAndKeysAsThePhoneDoes) {
          "Name: W\nTempo: 125\nNotes: 4c1 4c1 4c2 4c3 4c3\nKeys: 1 1 1* 1* 1\n", "c8 down 1 octave"},
         {"lengths rounded, tags named", "R:d=4,o=5,b=100:6c,t200,v1,64d",
          "Name: R\nTempo: 100\nNotes: 8.c1 32d1\nKeys: 1(hold)8 288\n", "t200, v1"},
-        {"a tempo the Composer lacks", "T:d=4,o=5,b=130:c", "Name: T\nTempo: 125\nNotes: 4c1\nKeys: 1\n",
-         "130 is not one the Composer has"},
+        {"a tempo the Composer lacks; one octave moves whole", "T:d=4,o=4,b=130:c",
+         "Name: T\nTempo: 125\nNotes: 4c1\nKeys: 1\n", "130 is not one the Composer has"},
         {"control characters in the name", "A\x7F\x01-B:d=4,o=5,b=125:c",
          "Name: A  -B\nTempo: 125\nNotes: 4c1\nKeys: 1\n", "written as blanks"},
     };

@@ -89,7 +89,7 @@ TEST(RtxText, WritesEveryKeyInOrderAndReadsItBack) {
     EXPECT_EQ(written, read);
     // Names that would end early or break the line are written with blanks and dashes.
     for (const auto& [name, line] :
-         {std::pair{"a:b,c=d:e", "a-b,c=d-e:"}, {"ab\r\ncd\x01", "ab  cd :"}, {"Tab\tOK", "Tab\tOK:"}}) {
+         {std::pair{"a:b,c=d:e", "a-b,c=d-e:"}, {"ab\r\ncd\x7F", "ab  cd :"}, {"Tab\tOK", "Tab\tOK:"}}) {
         EXPECT_EQ(NameFitsRtxText(name), std::string(name) == "Tab\tOK") << name;
         EXPECT_TRUE(WriteRtxText(MelodyFields{.name = name}).starts_with(line)) << name;
     }

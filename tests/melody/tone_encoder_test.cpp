@@ -59,20 +59,21 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettingsAndDecodesThemBack) {
         // 90 with sixteenths), and one in the usual range (not 200 with eighths and quarters).
         {{.tempo = "180", .notes = "8c 8d 8e 4f"}, "8B 14 8D 14 8F 14 90 28", "c d e 4f"},
         {{.tempo = "100", .notes = "16c 16d 8e"}, "8B 12 8D 12 8F 24", "c d 8e"},
-        // Tempos of the common table win over their neighbours; of two beats used alike, the longer.
+        // Tempos of the common table win over their neighbours (91, 356, 901; 32 is none), at no cost (at a cost of one
+        // 660 wins the fourth); of two beats used alike, the longer.
         {{.tempo = "160", .notes = "8c"}, "8B 17", "c"},
-        {{.tempo = "90", .notes = "8c 8d 8e"}, "8B 28 8D 28 8F 28", "c d e"},  // 91 gives the same bytes
+        {{.tempo = "90", .notes = "8c 8d 8e"}, "8B 28 8D 28 8F 28", "c d e"},
         {{.tempo = "355", .notes = "8c 32d"}, "8B 0A 8D 03", "c 32d"},
         {{.duration = "2", .tempo = "635", .notes = "32b t125 8d. t635 c."},
          "96 01 8D 2C 8B 22",
-         "32b t125 8d. t635 c."},  // a table tempo costs nothing; at a cost of one, 660 would win
+         "32b t125 8d. t635 c."},
         {{.tempo = "900", .notes = "4c 32d 4e."}, "8B 08 8D 01 8F 0C", "c 32d e."},
-        {{.tempo = "48", .notes = "1c."}, "8B 7D 8B 7D 8B 7D 8B 7D 8B 7D 8B 7D 8B 7D 8B 1F", "c."},  // 32 is none
+        {{.tempo = "48", .notes = "1c."}, "8B 7D 8B 7D 8B 7D 8B 7D 8B 7D 8B 7D 8B 7D 8B 1F", "c."},
         {{.tempo = "63", .notes = "2c 16d"}, "8B 7D 8B 69 8D 1D", "c 16d"},
-        // Here the weight of a dotted beat alone decides: one more or one less reads them otherwise.
-        {{.tempo = "135", .notes = "8c. 32c"}, "8B 28 40 02 8B 07", "c. 32c"},  // not 182: c 32c.
-        {{.tempo = "153", .notes = "2c 4c"}, "8B 5F 40 02 8B 2F", "c 4c"},      // not 115: c. 8c.
-        // A tempo tag is chosen by the eight notes after it: fewer would make the b here a quarter.
+        // The weight of a dotted beat alone decides these (one more or less: 182 c 32c., 115 c. 8c.), and a tag's
+        // look-ahead of eight notes this one (with seven the b is a quarter at 195).
+        {{.tempo = "135", .notes = "8c. 32c"}, "8B 28 40 02 8B 07", "c. 32c"},
+        {{.tempo = "153", .notes = "2c 4c"}, "8B 5F 40 02 8B 2F", "c 4c"},
         {{.duration = "16", .tempo = "365", .notes = "t390 2b c b f g p e 32e p. t365 4g."},
          "96 25 8B 05 96 05 90 05 92 05 40 05 8F 05 40 02 8F 02 40 07 92 1E",
          "t390 2b c b f g p e 32e p. t365 4g."},
@@ -82,6 +83,8 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettingsAndDecodesThemBack) {
         {{.notes = "4c 4c", .noSmallPauses = true}, "8B 34 8B 34", "c c"},
         {{.notes = "4c p p"}, "8B 34 40 1A 40 02 40 1A"},  // two pauses are equal codes too
         {{.notes = "8c."}, "8B 27"},                       // 25.89 x 1.5 = 38.84 -> 39
+        {{.notes = "g#15"}, "FF 1A"},
+        {{.octave = "-6", .notes = "f"}, "00 1A"},  // the highest and lowest codes
         {{.notes = "8c#.6 8c6.# 8c.6"}, "8C 27 40 02 8C 27 8B 27"},
         {{.notes = "8#c"}, ""},  // the letter is "#"
         // 580 units in pieces; at 400 beats per minute 72.5 -> 72
@@ -161,8 +164,8 @@ TEST(ToneEncoder, RefusesWhatDoesNotFitWithAMessage) {
         {{.tempo = "0", .notes = "4c"}, R"(The note "4c" cannot be timed: the BPM field gives a tempo of 0.)"},
         {{.duration = "x", .notes = "p"},
          R"(The pause "p" cannot be timed: the Duration field gives a duration of 0.)"},
-        {{.notes = "4d c16"}, R"(The note "c16" gives the code 259, above 255: its octave is too high.)"},
-        {{.octave = "-6", .notes = "p c"}, R"(The note "c" gives the code -5, below 0: its octave is too low.)"},
+        {{.notes = "4d a15"}, R"(The note "a15" gives the code 256, above 255: its octave is too high.)"},
+        {{.octave = "-6", .notes = "p e"}, R"(The note "e" gives the code -1, below 0: its octave is too low.)"},
         {{.tempo = "-140", .notes = "4c"},
          R"(The note "4c" gets a negative length (-52 units): the tempo and the duration must be positive.)"},
         {{.tempo = "50", .notes = "1c", .staccato = "255.5"},
