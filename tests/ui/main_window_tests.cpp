@@ -7,8 +7,7 @@
 
 using belltower::formats::TextFormat;
 using belltower::melody::MelodyFields;
-using belltower::ui::MessageAnswer;
-using belltower::ui::MessageIcon;
+using namespace belltower::ui;
 using namespace belltower::ui::testing;
 using namespace Qt::StringLiterals;
 
