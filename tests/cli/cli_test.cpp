@@ -53,8 +53,7 @@ using testing::Hex;
 constexpr TextFormat kAscii = TextFormat::Ascii;
 constexpr TextFormat kUnicode = TextFormat::Unicode;
 
-// A band: chords and a bass line on two channels of one track, the tune, drums; 96 ticks a
-// quarter.
+// A band: chords and a bass line on two channels of one track, the tune, drums; 96 ticks a quarter.
 Bytes Band() {
     using testing::MidiTrack;
     const std::vector<testing::BuiltNote> chords = {
@@ -70,16 +69,6 @@ Bytes Band() {
 Bytes MidiRtx(const interchange::MidiReadOptions& options) {
     return ToBytes(melody::WriteRtxText(interchange::ReadMidi(Band(), options)->fields));
 }
-
-// A JSON document as the commands write it: indented by two, on lines of its own.
-Bytes Pretty(const char* json) {
-    return ToBytes(nlohmann::ordered_json::parse(json).dump(2) + "\n");
-}
-
-const std::string kUpOne =
-    "The notes are moved up 1 octave (transposed by 12 semitones) to lie in the phone's range.\n";
-const std::string kUpTwo =
-    "The notes are moved up 2 octaves (transposed by 24 semitones) to lie in the phone's range.\n";
 
 // Settings, a repeated note, a sharp, a tempo, vibration, a pause and notes the hardware ranges differ on.
 constexpr const char* kTune = "Tune:d=4,o=5,b=125,f=TUNE,i=7,s=0,@=3:8c 8c 4d# t200 v1 2e. v0 p 8c3 8c4\r\n";
@@ -114,8 +103,7 @@ Bytes Roll(const melody::Timeline& timeline, Hardware hardware = Hardware::Phone
     return ToBytes(interchange::WritePianoRollSvg(timeline, "Tune", hardware));
 }
 
-// An image of the given records, then melodies M1 to Mcount with indexes 11, 12, ..., ID "ID" and
-// purpose 2.
+// An image of the given records, then melodies M1 to Mcount with indexes 11, 12, ..., ID "ID" and purpose 2.
 Bytes Image(TextFormat format, std::size_t count, std::vector<Bytes> records = {}) {
     for (std::size_t i = 1; i <= count; ++i) {
         records.push_back(testing::MakeRecord(format, static_cast<std::uint32_t>(10 + i), "ID", "M" + std::to_string(i),
@@ -254,8 +242,8 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"render tune.rtx -o out", 0, "", Wav(Encoded(kTune), true, false, Hardware::Phone), "", "out"},
         {"render tune.re -o - --no-vibration --hardware LogoManager", 0, "",
          Wav(Encoded(kTune), false, false, Hardware::LogoManager)},
-        {"render song.mid -o -", 0, kUpTwo,
-         Wav(*EncodeMelody(fromMidi, kAscii, {}).record, true, false, Hardware::Phone)},
+        {"render song.mid -o -", 0, "The notes are moved up 2 octaves (transposed by 24 semitones) to lie in the "
+         "phone's range.\n", Wav(*EncodeMelody(fromMidi, kAscii, {}).record, true, false, Hardware::Phone)},
         {"render - -o - --half --hardware none", 0,
          "The melody plays longer than 600 seconds (its repeats multiply); the preview stops there.\n",
          Wav(loop, true, true, Hardware::None), ToText(loop)},
@@ -279,7 +267,8 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
         {"encode long.rtx -o - --to mid", 0, kCutAtTen,
          WriteMelodyFields(Fields(testing::TwelveMinuteRingtone()), MelodyOutput::Mid)->bytes},
         {"decode mthd.rtx -o -", 0, "", ToBytes(melody::WriteRtxText(Fields(kMthdName)))},
-        {"decode name.mid -o -", 0, kUpOne + std::string(melody::kRtxNameChangedText) + "\n",
+        {"decode name.mid -o -", 0, "The notes are moved up 1 octave (transposed by 12 semitones) to lie in the "
+         "phone's range.\n" + std::string(melody::kRtxNameChangedText) + "\n",
          WriteMelodyFields(ReadMelodyFile(testing::NamedMidi("a:b,c=d:e"))->fields, MelodyOutput::Rtx)->bytes},
         // Each MIDI option reaches the import, on every command that reads a melody.
         {"decode band.mid -o - --track 2 --voice lowest --transpose -12 --hardware none", 0, "",
@@ -292,13 +281,13 @@ TEST_F(Cli, EachCommandAndFlagReachesTheCoreAndEachFailureIsReported) {
                  "   1  1,2          10  c3-d5       4  no     Acoustic Grand Piano      Band\n"
                  "*  2  2             4  c5-f5       1  no     Flute                     Melody\n"
                  "   3  10            2  c2-c2       1  yes                              \n")},
-        {"tracks - --json", 0, "",
-         Pretty(R"({"tracks": [{"number": 1, "name": "Band", "instrument": "Acoustic Grand Piano", "channels": [1, 2], )"
-                 R"("notes": 10, "low": "c3", "high": "d5", "maxPolyphony": 4, "drums": false}, {"number": 2, )"
-                 R"("name": "Melody", "instrument": "Flute", "channels": [2], "notes": 4, "low": "c5", "high": "f5", )"
-                 R"("maxPolyphony": 1, "drums": false}, {"number": 3, "name": "", "instrument": "", "channels": [10], )"
-                 R"("notes": 2, "low": "c2", "high": "c2", "maxPolyphony": 1, "drums": true}], "default": 2})"),
-         ToText(Band())},
+        {"tracks - --json", 0, "", ToBytes(nlohmann::ordered_json::parse(
+             R"({"tracks": [{"number": 1, "name": "Band", "instrument": "Acoustic Grand Piano", "channels": [1, 2], )"
+             R"("notes": 10, "low": "c3", "high": "d5", "maxPolyphony": 4, "drums": false}, {"number": 2, )"
+             R"("name": "Melody", "instrument": "Flute", "channels": [2], "notes": 4, "low": "c5", "high": "f5", )"
+             R"("maxPolyphony": 1, "drums": false}, {"number": 3, "name": "", "instrument": "", "channels": [10], )"
+             R"("notes": 2, "low": "c2", "high": "c2", "maxPolyphony": 1, "drums": true}], "default": 2})")
+             .dump(2) + "\n"), ToText(Band())},  // the JSON indented by two, on lines of its own
         {"convert - -o - --to ASCII", 0, "", Encoded(kTune), ToText(*bank::RecordToUnicode(Encoded(kTune)))},
         {"convert - -o - --to rtx", 0, lost, decoded, ToText(record)},
         // More than 65 melodies in an ASCII bank: a warning, no question.

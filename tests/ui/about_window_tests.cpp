@@ -1,9 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The About window: its layout around the wrapped text, and that "?" shows it modally.
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-
 #include "ui/about_window.h"
 #include "ui/qt_prompter.h"
 #include "window_helpers.h"

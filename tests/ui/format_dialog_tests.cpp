@@ -1,17 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The "Save in Format" dialog: preselection, the two choices, Accept and Cancel.
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
-
 #include "ui/format_dialog.h"
 #include "ui/qt_prompter.h"
 #include "window_helpers.h"
 
 using belltower::formats::TextFormat;
-using belltower::ui::FormatDialog;
-using belltower::ui::testing::Find;
-using belltower::ui::testing::WhenModal;
+using namespace belltower::ui;
+using namespace belltower::ui::testing;
 
 class FormatDialogTest : public QObject {
     Q_OBJECT

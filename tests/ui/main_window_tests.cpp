@@ -7,8 +7,7 @@
 
 using belltower::formats::TextFormat;
 using belltower::melody::MelodyFields;
-using belltower::ui::MessageAnswer;
-using belltower::ui::MessageIcon;
+using namespace belltower::ui;
 using namespace belltower::ui::testing;
 using namespace Qt::StringLiterals;
 
@@ -132,11 +131,10 @@ private slots:
             return WriteAll(File(name), QByteArray("Big:d=4:c d e\r\n").leftJustified(size, '\xFF'));
         };
         const QString large = big("large.bin", 64001);
-        const QString blanks = WriteAll(File("a b.rtx"), "Quoted:d=16:e");
         const std::tuple<QString, const char*, QString> cases[] = {
             {big("small.bin", 64000), "c d e", {}},
             {large, "keep", large + u" doesn't contain PPM section or is not in Dejan/RAW format!"_s},
-            {u'"' + blanks + u'"', "e", {}},
+            {u'"' + WriteAll(File("a b.rtx"), "Quoted:d=16:e") + u'"', "e", {}},
             {File("missing.rtx"), "keep", {}},
             {Folder(), "keep", {}},
             {u"\""_s, "keep", {}}};

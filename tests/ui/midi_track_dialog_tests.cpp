@@ -8,37 +8,30 @@
 #include "ui/piano_roll_view.h"
 #include "window_helpers.h"
 
+using namespace belltower::ui;
 using namespace belltower::ui::testing;
 using namespace Qt::StringLiterals;
 using belltower::formats::Bytes;
 using belltower::interchange::ListMidiTracks;
 using belltower::interchange::ReadMidi;
-using belltower::ui::MessageAnswer;
-using belltower::ui::MidiTrackChoice;
-using belltower::ui::MidiTrackDialog;
-using belltower::ui::MidiTrackRequest;
+using belltower::testing::BuiltNote;
+using belltower::testing::MidiFile;
+using belltower::testing::MidiTrack;
 
 namespace {
 
 // A song as sequencers write it: a title track, the tune (track 2), chords low down (track 3)
 // and drums (track 4).
 Bytes Song() {
-    using belltower::testing::BuiltNote;
-    using belltower::testing::MidiTrack;
     const std::vector<BuiltNote> chords = {{0, 1920, 48, 2}, {0, 1920, 52, 2}, {0, 1920, 55, 2}};
-    std::vector<BuiltNote> tune;
-    std::vector<BuiltNote> drums;
+    std::vector<BuiltNote> tune, drums;
     for (std::uint32_t i = 0; i < 8; ++i) {
         tune.push_back({i * 240, i * 240 + 240, 72 + static_cast<int>(i % 5), 1});
         drums.push_back({i * 240, i * 240 + 60, 36, 10});
     }
-    return belltower::testing::MidiFile(1, 480,
-                                        {MidiTrack({}, "Song", -1, 120), MidiTrack(tune, "Melody", 73),
-                                         MidiTrack(chords, "Piano", 0), MidiTrack(drums, "Drums")});
-}
-
-MidiTrackRequest Request() {
-    return {u"song.mid"_s, Song(), *ListMidiTracks(Song()), belltower::melody::Hardware::Phone};
+    return MidiFile(1, 480,
+                    {MidiTrack({}, "Song", -1, 120), MidiTrack(tune, "Melody", 73), MidiTrack(chords, "Piano", 0),
+                     MidiTrack(drums, "Drums")});
 }
 
 }  // namespace
@@ -53,7 +46,7 @@ private slots:
     // The pick is selected and previewed; another row and another transposition preview that
     // track as it would be read; the title track has no notes and cannot be chosen.
     void previewsTheChosenTrackAfterFitting() {
-        MidiTrackDialog dialog(Request());
+        MidiTrackDialog dialog({u"song.mid"_s, Song(), *ListMidiTracks(Song()), belltower::melody::Hardware::Phone});
         QCOMPARE(dialog.trackTable->rowCount(), 4);
         QCOMPARE(dialog.Choice(), (MidiTrackChoice{2, std::nullopt}));
         QCOMPARE(dialog.trackRoll->Shown().events.size(), std::size_t{8});  // an import adds no delay
@@ -91,10 +84,7 @@ private slots:
         window_->ReadRtxFile(song);
         QCOMPARE(window_->EditFields(), ReadMidi(Song(), {.track = 3, .transpose = 0})->fields);
 
-        const QString tune = WriteAll(
-            File("tune.mid"),
-            AsQBytes(belltower::testing::MidiFile(0, 480, {belltower::testing::MidiTrack({{0, 480, 72, 1}})})));
-        window_->ReadRtxFile(tune);
+        window_->ReadRtxFile(WriteAll(File("tune.mid"), AsQBytes(MidiFile(0, 480, {MidiTrack({{0, 480, 72, 1}})}))));
         QCOMPARE(prompter_->trackRequests.size(), std::size_t{2});
     }
 };

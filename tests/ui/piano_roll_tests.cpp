@@ -2,9 +2,6 @@
 // The piano roll: out-of-range notes in the warning colour, a click on a bar selects its
 // token, the roll follows the edit fields and shows failures in itself, the fit line under it,
 // and its export.
-#include <QImage>
-#include <QScrollArea>
-
 #include "melody/timeline.h"
 #include "ui/piano_roll_view.h"
 #include "window_helpers.h"
@@ -33,20 +30,15 @@ private slots:
         view.SetTimeline(
             belltower::melody::BuildTimeline(belltower::formats::Bytes{0x73, 0x3C, 0x7C, 0x3C, 0xA3, 0x3C}));
         view.resize(400, 300);
-        const struct {
-            Hardware hardware;
-            bool warned[3];
-        } cases[] = {
-            {Hardware::None, {false, false, false}},
-            {Hardware::Phone, {true, false, true}},
-            {Hardware::LogoManager, {false, false, true}},
-        };
-        for (const auto& c : cases) {
-            view.SetHardware(c.hardware);
+        const std::pair<Hardware, std::array<bool, 3>> cases[] = {{Hardware::None, {false, false, false}},
+                                                                  {Hardware::Phone, {true, false, true}},
+                                                                  {Hardware::LogoManager, {false, false, true}}};
+        for (const auto& [hardware, warned] : cases) {
+            view.SetHardware(hardware);
             QImage image(view.size(), QImage::Format_RGB32);
             view.render(&image);
             for (std::size_t note = 0; note < 3; ++note) {
-                const QColor want = c.warned[note] ? PianoRollView::WarningColour() : PianoRollView::NoteColour();
+                const QColor want = warned.at(note) ? PianoRollView::WarningColour() : PianoRollView::NoteColour();
                 QCOMPARE(image.pixelColor(view.BarRect(note).center().toPoint()), want);
             }
         }
@@ -59,14 +51,11 @@ private slots:
     void clickingABarSelectsItsToken() {
         auto* roll = window_->pianoRoll;
         auto* notes = Find<QPlainTextEdit>(*window_, "Text5");
-        const struct {
-            std::size_t event;
-            const char* token;
-        } cases[] = {{0, "4c5"}, {1, "4a4"}, {2, "4c8"}, {4, "4g4"}};
-        for (const auto& c : cases) {
-            window_->pianoRollPane->ensureVisible(static_cast<int>(roll->BarRect(c.event).center().x()), 0);
-            QTest::mouseClick(roll, Qt::LeftButton, {}, roll->BarRect(c.event).center().toPoint());
-            QCOMPARE(notes->textCursor().selectedText(), QLatin1String(c.token));
+        const std::pair<std::size_t, const char*> cases[] = {{0, "4c5"}, {1, "4a4"}, {2, "4c8"}, {4, "4g4"}};
+        for (const auto& [event, token] : cases) {
+            window_->pianoRollPane->ensureVisible(static_cast<int>(roll->BarRect(event).center().x()), 0);
+            QTest::mouseClick(roll, Qt::LeftButton, {}, roll->BarRect(event).center().toPoint());
+            QCOMPARE(notes->textCursor().selectedText(), QLatin1String(token));
         }
     }
 
