@@ -240,7 +240,7 @@ TEST(ToneDecoder, PlaysForeignToneDataTheSameAndListsWhatItLost) {
     } table[] = {
         {"repeat unrolled", "00 02 FC 09 0A 01 05 02 8B 34 06 8D 34 0A FE 07 0B", "@0 c c d", 10},
         {"unknown command skipped", "00 02 FC 09 0A 01 8B 34 12 34 8D 34 0A FE 07 0B", "@0 c d", 8},
-        {"no opening", "8B 34 8D 34", "@0 v0 c d", 0},
+        {"no opening", "8B 34 40 02 8D 34", "@0 v0 c. 32p d.", 0},  // a short pause between different notes stays
         {"a record whose name has no terminator", "00000001 00000013 20202020 00000000 03 41 62", "@0 v0", 0},
         {"bytes after the end", "00 02 FC 09 0A 01 8B 34 0A FE 07 0B 8B 34", "@0 c", 12},
     };
