@@ -91,6 +91,8 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
          "|4|120|c", "drum notes"},
         {Hex(kOneTrack + "00000014 00 90 3C 40 01 80 3C 00 00 90 3E 40 60 80 3E 00 00 FF 2F 00"), "|4|120|d",
          "shorter than half a sixty-fourth"},  // a note of one tick
+        {Hex(kOneTrack + "0000001B 00 FF51 03 030D40 00 90 00 40 06 80 00 00 00 90 3C 40 60 80 3C 00 00 FF 2F 00"),
+         "|1|300|64c c4", "moved by octaves"},  // key 0 for a sixty-fourth at 300 beats a minute: a note all the same
         {Hex("4D546864 00000006 0002 0001 0060 4D54726B 00000008 00 90 3C 40 60 80 3C 00"), "|4|120|c", ""},
         {Hex("4D546864 00000006 0003 0001 0060 4D54726B 00000008 00 90 3C 40 60 80 3C 00"), "bad input",
          "unknown format 3"},
