@@ -82,7 +82,8 @@ TEST(ToneEncoder, EncodesNotesTagsAndSettingsAndDecodesThemBack) {
         {{.octave = "abc", .notes = "c c6 d6"}, "43 1A 8B 1A 8D 1A", "c0.01 c d"},  // octave 0 is written
         {{.notes = "4c 4c", .noSmallPauses = true}, "8B 34 8B 34", "c c"},
         {{.notes = "4c p p"}, "8B 34 40 1A 40 02 40 1A"},  // two pauses are equal codes too
-        {{.notes = "8c."}, "8B 27"},                       // 25.89 x 1.5 = 38.84 -> 39
+        {{.duration = "32", .tempo = "400", .notes = "p p"}, "40 02 40 02 40 02", "p p"},  // as short as the break
+        {{.notes = "8c."}, "8B 27"},                                                       // 25.89 x 1.5 = 38.84 -> 39
         {{.notes = "g#15"}, "FF 1A"},
         {{.octave = "-6", .notes = "f"}, "00 1A"},  // the highest and lowest codes
         {{.notes = "8c#.6 8c6.# 8c.6"}, "8C 27 40 02 8C 27 8B 27"},
