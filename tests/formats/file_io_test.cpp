@@ -159,6 +159,7 @@ TEST(FileBatch, InterruptedSavesLeaveNoTemporaryFile) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            ::signal(signalNumber, SIG_DFL);  // as a terminal starts a program, even in a background test run
             RemoveTemporariesOnSignals();
             FileBatch batch;
             (void)batch.Add(dir / "a", Bytes(1000, 1));

@@ -142,7 +142,7 @@ TEST(DetectRecordFormat, TellsTheLayoutFromBytes16And17) {
         std::uint8_t b17;
         TextFormat format;
     } cases[] = {
-        {6, 0x52, TextFormat::Ascii}, {0, 0x52, TextFormat::Unicode}, {2, 5, TextFormat::Unicode},
+        {6, 0x52, TextFormat::Ascii}, {0, 0x52, TextFormat::Unicode}, {2, 1, TextFormat::Unicode},
         {2, 31, TextFormat::Unicode}, {2, 32, TextFormat::Ascii},     {3, 0, TextFormat::Ascii},
     };
     for (const auto& c : cases) {
