@@ -182,6 +182,10 @@ TEST(ToneEncoder, RefusesWhatDoesNotFitWithAMessage) {
         {{.notes = manyNotes},
          R"(The melody is too long: its tone data passes 65535 bytes at the token "c".)",
          ErrorCode::Limit},
+        // 65530 bytes of notes: the closing, with its delay pause, would end at 65536.
+        {{.notes = manyNotes.substr(0, 32762) + "d"},
+         "The melody is too long: its tone data passes 65535 bytes.",
+         ErrorCode::Limit},
     };
     for (const auto& c : cases) {
         for (const auto form : kForms) {
