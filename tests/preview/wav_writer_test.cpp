@@ -149,9 +149,12 @@ TEST(WriteWav, StopsAtTheLimit) {
         std::size_t bytes;
         bool truncated, repeated;
     } cases[] = {
-        {bomb, false, 2, 88200, true, true},      {bomb, true, 2, 44100, true, true},
-        {bomb, false, 600, 26460000, true, true}, {"41FF 41FF 41FF", false, 1, 44100, true, false},  // a long tie
-        {"4178", false, 1, 44100, false, false},                                                     // just fits
+        {bomb, false, 2, 88200, true, true},
+        {bomb, true, 2, 44100, true, true},
+        {bomb, false, 600, 26460000, true, true},
+        {"41FF 41FF 41FF", false, 1, 44100, true, false},  // a long tie
+        {"4178", false, 1, 44100, false, false},           // just fits
+        {"0502 06 410A", false, 1, 3676, false, false},    // an empty repeat plays nothing again
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.tones) + " " + std::to_string(c.seconds));
