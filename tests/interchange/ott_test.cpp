@@ -140,7 +140,8 @@ TEST(Ott, ReadsWhatItCanAndSaysWhatItCannot) {
         {Closed("00000010 0100101 0 0011101 001 0001" + Repeated(" 01011000", 32) + " 00100000" +
                 " 00000001 000 00 0000 00000001 001 1010 010 00"),
          "4:5:a", "length field gives 1, but the title has 33 characters"},
-        {Closed("00000010 0100101 0 0011101 001 0001" + Repeated(" 01011000", 16) + " 00000001" +  // unprintable 17th
+        {Closed("00000010 0100101 0 0011101 001 0001" + Repeated(" 01011000", 16) +
+                " 01111111" +  // unprintable 17th (DEL)
                 " 00000001 000 00 0000 00000001 001 1010 010 00"),
          "damaged", ""},
         {Closed("00000010 0100101 0 0011101 001 0001" + Repeated(" 01011000", 257) +  // more than 255 characters
