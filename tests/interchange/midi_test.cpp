@@ -71,10 +71,10 @@ TEST(MidiReader, ReadsWhatItCanOfAnyFile) {
         {Hex(kOneTrack + "00000013 00 90 3C 40  00 FF 01 00  60 3C 00  00 80 40 00  60 FF 2F 00"
                          "58595A57 00000002 0000"),
          "|4|120|c p", "running status after a meta event"},
-        // Song position (two data bytes), song select and a time code (one), around system
+        // Song position (two data bytes), song select and a time code (one), a tune request (none), around system
         // exclusive events (a length, then its bytes).
-        {Hex(kOneTrack + "0000001F 00 90 3C 40  00 F2 01 02  00 F0 02 7E F7  00 F3 05  00 F7 01 05  00 F1 07"
-                         "60 80 3C 00  00 FF 2F 00"),
+        {Hex(kOneTrack + "00000021 00 90 3C 40  00 F2 01 02  00 F0 02 7E F7  00 F3 05  00 F7 01 05  00 F1 07"
+                         "00 F6  60 80 3C 00  00 FF 2F 00"),
          "|4|120|c", "F1 to FE"},
         {Hex(kOneTrack + "00000010 00 90 3C 40 60 80 3C 00"), "|4|120|c", "past the end of the file"},
         {Hex(kOneTrack + "00000008 00 90 3C 40 60 80 3C 00"), "|4|120|c", ""},  // no end of track: none needed
