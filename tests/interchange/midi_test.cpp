@@ -271,7 +271,8 @@ TEST(MidiReader, CutsWhatNoRingtoneHoldsAndSaysWhere) {
         const char* warning;
     } table[] = {
         {testing::HugeGapMidi(), "longer than ten minutes; it is cut at 10:00, at tick 1200 of the file."},
-        {testing::TinyTempoMidi(), "more notes and pauses than tone data of 65,535 bytes can hold; it is cut"},
+        {testing::TinyTempoMidi(),
+         "more notes and pauses than tone data of 65,535 bytes can hold; it is cut, at tick 95 of the file."},
         {testing::ManyTrackMidi(2000), "Only the first 1024 tracks are read"},
     };
     for (const auto& [file, warning] : table) {
